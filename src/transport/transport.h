@@ -1,0 +1,52 @@
+// One byte transport under a reader port: tty, TCP, HID, Bluetooth dongle.
+// Each backend makes its link look like a serial line to the port above it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace orvex {
+
+// Where a transport delivers received bytes. The port implements it; the
+// transport calls it from its own thread (tty, TCP) or from poll() (HID, dongle).
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    virtual void receiveBytes(const std::uint8_t *data, std::size_t length) = 0;
+};
+
+enum class Parity { None, Odd, Even };
+enum class StopBits { One, Two };
+
+struct LineSettings {
+    int rate = 19200;
+    Parity parity = Parity::None;
+    StopBits stopBits = StopBits::One;
+};
+
+enum class TransportKind { SystemSerial, Ftdi, Lan, Hid, Dongle };
+
+class Transport {
+public:
+    virtual ~Transport() = default;
+
+    virtual TransportKind kind() const = 0;
+
+    // Queues bytes for sending. False when they could not be queued (dropped).
+    virtual bool send(const std::uint8_t *data, std::size_t length) = 0;
+
+    // Thread-less transports fetch pending input here (up to maxBytes) and
+    // hand it to the sink; threaded transports do nothing.
+    virtual void poll(std::size_t maxBytes) { (void)maxBytes; }
+
+    // False once the device went away (hang-up, unplug, peer closed for good).
+    virtual bool alive() const = 0;
+
+    // Reconfigures the host side of the line. False where not possible.
+    virtual bool setLine(const LineSettings &settings) { (void)settings; return false; }
+
+    // Stops any thread and releases the device. Idempotent.
+    virtual void close() = 0;
+};
+
+}  // namespace orvex
