@@ -1,0 +1,53 @@
+// How flows of liborvexapp talk to the person: the desktop program implements
+// this with message boxes and file dialogs, orvexctl with flags and stderr,
+// tests with a scripted fake.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace orvex::app {
+
+enum class MessageIcon { Information, Warning, Error, Question };
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+
+    // A message box with one OK button. text is UTF-8, already formatted.
+    virtual void showMessage(const std::string &text, MessageIcon icon) = 0;
+
+    // A Yes/No question; true for Yes. defaultYes names the default button.
+    virtual bool askYesNo(const std::string &text, bool defaultYes = true) = 0;
+
+    // File choosers; nullopt when the person cancels. filter is a list of
+    // "Description (*.ext)" entries separated by ";;".
+    virtual std::optional<std::string> chooseOpenFile(const std::string &title,
+                                                      const std::string &filter,
+                                                      const std::string &folder) = 0;
+    virtual std::optional<std::string> chooseSaveFile(const std::string &title,
+                                                      const std::string &filter,
+                                                      const std::string &folder,
+                                                      const std::string &suggestedName) = 0;
+
+    // Busy state: wait cursor, main window disabled. Calls nest.
+    virtual void beginBusy() {}
+    virtual void endBusy() {}
+
+    // A short text for the status line (progress of long work).
+    virtual void status(const std::string &text) { (void)text; }
+};
+
+// Keeps the busy state for one scope; restored on every exit path.
+class BusyScope {
+public:
+    explicit BusyScope(Prompts &prompts) : prompts_(prompts) { prompts_.beginBusy(); }
+    ~BusyScope() { prompts_.endBusy(); }
+    BusyScope(const BusyScope &) = delete;
+    BusyScope &operator=(const BusyScope &) = delete;
+
+private:
+    Prompts &prompts_;
+};
+
+}  // namespace orvex::app
