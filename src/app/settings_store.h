@@ -1,0 +1,86 @@
+// The per-user settings store: values addressed by section and key, kept in
+// $XDG_CONFIG_HOME/Qel Applikationen/OrvexReaderSetup.ini (default
+// ~/.config/...). Every operation reads the file anew and every write goes to
+// disk at once, so the desktop program and orvexctl see each other's changes.
+#pragma once
+
+#include <map>
+#include <string>
+#include <utility>
+#include <string_view>
+
+namespace orvex::app {
+
+// A key of the store with the default its reading call uses.
+struct IntSetting {
+    const char *section;
+    const char *key;
+    int defaultValue;
+};
+struct TextSetting {
+    const char *section;
+    const char *key;
+    const char *defaultValue;
+};
+
+// Every key the program uses. "Port"/"Timeout" is read with 500 by the
+// connect routine and with 300 by the interface dialog.
+namespace settings {
+inline constexpr TextSetting PortName{"Port", "Name", ""};
+inline constexpr IntSetting PortBaudrate{"Port", "Baudrate", 19200};
+inline constexpr IntSetting PortTimeoutConnect{"Port", "Timeout", 500};
+inline constexpr IntSetting PortTimeoutDialog{"Port", "Timeout", 300};
+inline constexpr IntSetting PortAddress{"Port", "Adresse", 1};
+inline constexpr IntSetting PortEthernet{"Port", "EthernetAktiv", 0};
+inline constexpr IntSetting Language{"Settings", "Sprache", 0};
+inline constexpr IntSetting ShowLayoutError{"Settings", "LayoutErrorAnzeigen", 1};
+inline constexpr TextSetting LastPath{"Settings", "LastPfad", ""};
+inline constexpr TextSetting MkrFilePath{"Settings", "MKRFilePath", ""};
+inline constexpr IntSetting WindowLeft{"Window", "left", 0};
+inline constexpr IntSetting WindowTop{"Window", "top", 0};
+inline constexpr IntSetting VersionUpdate{"Version", "Update", 1};
+inline constexpr TextSetting BluetoothLastAddress{"Bluetooth", "LastDevAddr", ""};
+inline constexpr TextSetting BluetoothLastName{"Bluetooth", "LastDevName", ""};
+
+// The port name used when the store holds none.
+inline constexpr const char *DefaultPortName = "COM1";
+}  // namespace settings
+
+class SettingsStore {
+public:
+    // The store at path; the default is the per-user file above.
+    explicit SettingsStore(std::string path = DefaultPath());
+
+    // $XDG_CONFIG_HOME (or ~/.config) + "/Qel Applikationen/OrvexReaderSetup.ini".
+    static std::string DefaultPath();
+
+    const std::string &path() const { return path_; }
+
+    // The four operations: an absent value yields the default given here.
+    int ReadInt(std::string_view section, std::string_view key, int defaultValue) const;
+    std::string ReadText(std::string_view section, std::string_view key,
+                         std::string_view defaultValue) const;
+    // False when the file cannot be written (the folder is created as needed).
+    bool WriteInt(std::string_view section, std::string_view key, int value);
+    bool WriteText(std::string_view section, std::string_view key, std::string_view value);
+
+    int Get(const IntSetting &s) const { return ReadInt(s.section, s.key, s.defaultValue); }
+    std::string Get(const TextSetting &s) const { return ReadText(s.section, s.key, s.defaultValue); }
+    bool Set(const IntSetting &s, int value) { return WriteInt(s.section, s.key, value); }
+    bool Set(const TextSetting &s, std::string_view value) { return WriteText(s.section, s.key, value); }
+
+    // "Port"/"Name"; an empty value is replaced by "COM1", which is stored.
+    std::string PortNameOrDefault();
+
+    // A value that holds for this object only (orvexctl's --port, --baud...):
+    // reads of the key give it, writes to the key change only the override.
+    void Override(std::string_view section, std::string_view key, std::string value);
+
+private:
+    const std::string *overrideFor(std::string_view section, std::string_view key) const;
+
+    std::string path_;
+    std::map<std::pair<std::string, std::string>, std::string> overrides_;
+};
+
+}  // namespace orvex::app

@@ -1,0 +1,88 @@
+// The function test of readers with a character interface: opens its own
+// link, puts the reader into its reading mode, and shows the raw output as
+// records (a pause of more than 70 ms starts a new record).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "app/connect.h"
+
+namespace orvex::app {
+
+// Turns raw reader output into the dialog's texts. The clock is injectable
+// so that record splitting is tested without waiting.
+class OutputRecorder {
+public:
+    using Clock = std::function<std::int64_t()>;   // milliseconds, monotonic
+
+    explicit OutputRecorder(Clock nowMs = SteadyMilliseconds());
+
+    static Clock SteadyMilliseconds();
+
+    // Takes the bytes of one poll (n may be 0). Returns true when the texts
+    // changed. More than RecordGapMs since the last data starts a new record.
+    bool Add(const unsigned char *data, int n);
+
+    // True once when the current record has been quiet for more than
+    // RecordGapMs (for printers that show whole records).
+    bool TakeSettledRecord();
+
+    void Clear();   // "Sende" empties both texts
+
+    const std::string &ascii() const { return ascii_; }  // "%c   " per byte, UTF-8
+    const std::string &hex() const { return hex_; }      // "%02X " per byte
+    int counter() const { return counter_; }
+
+    static constexpr std::int64_t RecordGapMs = 70;
+
+private:
+    Clock now_;
+    std::int64_t lastData_;
+    std::string ascii_, hex_;
+    int counter_ = 0;
+    bool unsettled_ = false;
+};
+
+// CFunktionTestDlg without its window.
+class FunctionTest {
+public:
+    explicit FunctionTest(OutputRecorder::Clock nowMs = OutputRecorder::SteadyMilliseconds());
+    ~FunctionTest();   // CloseReader
+    FunctionTest(const FunctionTest &) = delete;
+    FunctionTest &operator=(const FunctionTest &) = delete;
+
+    // Connects (messages on), reads the parameter block and the power-on
+    // mode and sets the output mode (1 for "Programmiermodus", else the
+    // mode's low two bits). False (link closed) when any of it fails.
+    bool Start(ConnectContext &ctx);
+
+    // Timer tick every PollIntervalMs: takes raw output. Returns true when the
+    // texts changed. A tick arriving inside another is dropped.
+    bool PollOutput();
+
+    void SendRequest();          // "Sende": the request character; texts emptied
+    void SetRelay(bool on);      // 0x11 on, 0x13 off
+    void SoundBuzzer();          // 0x07
+    void Close();                // CloseReader (output mode 2)
+
+    int handle() const { return handle_; }
+    CapabilityFlags flags() const { return flags_; }
+    int mode() const { return mode_; }                  // parameter byte 0, low 4 bits
+    unsigned char requestChar() const { return request_; }  // below 0x20 replaced by '?'
+    bool relayShown() const;                            // CAP_SENSOR_OUTPUT
+    OutputRecorder &recorder() { return recorder_; }
+
+    static constexpr int PollIntervalMs = 50;
+
+private:
+    int handle_ = 0;
+    CapabilityFlags flags_ = 0;
+    int mode_ = 0;
+    unsigned char request_ = '?';
+    bool inPoll_ = false;
+    OutputRecorder recorder_;
+};
+
+}  // namespace orvex::app
