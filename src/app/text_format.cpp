@@ -1,0 +1,293 @@
+#include "app/text_format.h"
+
+#include "app/cp1252.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace orvex::app {
+namespace {
+
+// A hostile translation must not make us allocate gigabytes.
+constexpr int kMaxWidth = 1024;
+
+struct Spec {
+    bool left = false, plus = false, space = false, zero = false, alt = false;
+    int width = 0;
+    int precision = -1;
+    char conversion = 0;
+};
+
+bool IsConversion(char c)
+{
+    return std::string_view("diuxXocsfeEgG").find(c) != std::string_view::npos;
+}
+
+int ReadNumber(std::string_view f, std::size_t &i)
+{
+    int value = 0;
+    while (i < f.size() && f[i] >= '0' && f[i] <= '9') {
+        value = std::min(value * 10 + (f[i] - '0'), kMaxWidth);
+        ++i;
+    }
+    return value;
+}
+
+// Parses the spec after '%' starting at i; on success i is past the
+// conversion character.
+bool ParseSpec(std::string_view f, std::size_t &i, Spec &spec)
+{
+    std::size_t j = i;
+    for (; j < f.size(); ++j) {
+        const char c = f[j];
+        if (c == '-') spec.left = true;
+        else if (c == '+') spec.plus = true;
+        else if (c == ' ') spec.space = true;
+        else if (c == '0') spec.zero = true;
+        else if (c == '#') spec.alt = true;
+        else break;
+    }
+    spec.width = ReadNumber(f, j);
+    if (j < f.size() && f[j] == '.') {
+        ++j;
+        spec.precision = ReadNumber(f, j);
+    }
+    if (f.substr(j, 3) == "I64") j += 3;
+    while (j < f.size() && std::string_view("hlLqjzt").find(f[j]) != std::string_view::npos) ++j;
+    if (j >= f.size() || !IsConversion(f[j]))
+        return false;
+    spec.conversion = f[j];
+    i = j + 1;
+    return true;
+}
+
+std::string Pad(std::string body, const Spec &spec, bool numeric)
+{
+    const auto length = static_cast<int>(Utf8Length(body));
+    if (length >= spec.width)
+        return body;
+    const std::size_t fill = static_cast<std::size_t>(spec.width - length);
+    if (spec.left)
+        return body + std::string(fill, ' ');
+    if (spec.zero && numeric) {
+        // Zeros go after a sign or a 0x prefix.
+        std::size_t at = 0;
+        if (!body.empty() && (body[0] == '-' || body[0] == '+' || body[0] == ' ')) at = 1;
+        if (body.size() >= at + 2 && body[at] == '0' && (body[at + 1] == 'x' || body[at + 1] == 'X')) at += 2;
+        body.insert(at, fill, '0');
+        return body;
+    }
+    return std::string(fill, ' ') + body;
+}
+
+std::int64_t AsSigned(const FormatArg &arg)
+{
+    return std::visit(
+        [](const auto &v) -> std::int64_t {
+            using T = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<T, std::string>) {
+                std::int64_t parsed = 0;
+                std::from_chars(v.data(), v.data() + v.size(), parsed);
+                return parsed;
+            } else if constexpr (std::is_same_v<T, double>) {
+                if (!std::isfinite(v)) return 0;
+                return static_cast<std::int64_t>(std::clamp(v, -9.2e18, 9.2e18));
+            } else {
+                return static_cast<std::int64_t>(v);
+            }
+        },
+        arg.value());
+}
+
+std::uint64_t AsUnsigned(const FormatArg &arg)
+{
+    if (const auto *u = std::get_if<std::uint64_t>(&arg.value()))
+        return *u;
+    const std::int64_t s = AsSigned(arg);
+    // As with a C int argument: -1 shows as FFFFFFFF.
+    if (s < 0 && s >= std::numeric_limits<std::int32_t>::min())
+        return static_cast<std::uint32_t>(s);
+    return static_cast<std::uint64_t>(s);
+}
+
+double AsReal(const FormatArg &arg)
+{
+    if (const auto *d = std::get_if<double>(&arg.value()))
+        return *d;
+    if (const auto *s = std::get_if<std::string>(&arg.value())) {
+        double parsed = 0;
+        std::from_chars(s->data(), s->data() + s->size(), parsed);
+        return parsed;
+    }
+    if (const auto *u = std::get_if<std::uint64_t>(&arg.value()))
+        return static_cast<double>(*u);
+    return static_cast<double>(AsSigned(arg));
+}
+
+std::string AsText(const FormatArg &arg)
+{
+    return std::visit(
+        [](const auto &v) -> std::string {
+            using T = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<T, std::string>) {
+                return v;
+            } else {
+                char buf[64];
+                auto r = std::to_chars(buf, buf + sizeof buf, v);
+                return std::string(buf, r.ptr);
+            }
+        },
+        arg.value());
+}
+
+std::string Digits(std::uint64_t value, int base, bool upper)
+{
+    char buf[72];
+    auto r = std::to_chars(buf, buf + sizeof buf, value, base);
+    std::string s(buf, r.ptr);
+    if (upper) std::transform(s.begin(), s.end(), s.begin(), [](char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; });
+    return s;
+}
+
+std::string FormatInteger(const Spec &spec, const FormatArg &arg)
+{
+    const char c = spec.conversion;
+    std::string sign;
+    std::string digits;
+    std::string prefix;
+    if (c == 'd' || c == 'i') {
+        const std::int64_t v = AsSigned(arg);
+        const std::uint64_t magnitude = v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+        digits = Digits(magnitude, 10, false);
+        sign = v < 0 ? "-" : spec.plus ? "+" : spec.space ? " " : "";
+    } else {
+        const std::uint64_t v = AsUnsigned(arg);
+        const int base = c == 'u' ? 10 : c == 'o' ? 8 : 16;
+        digits = Digits(v, base, c == 'X');
+        if (spec.alt && v != 0 && base == 16) prefix = c == 'X' ? "0X" : "0x";
+        if (spec.alt && base == 8 && digits[0] != '0') prefix = "0";
+    }
+    if (spec.precision >= 0) {
+        if (spec.precision == 0 && digits == "0") digits.clear();
+        if (static_cast<int>(digits.size()) < spec.precision)
+            digits.insert(0, static_cast<std::size_t>(spec.precision) - digits.size(), '0');
+    }
+    Spec padding = spec;
+    if (spec.precision >= 0) padding.zero = false;
+    return Pad(sign + prefix + digits, padding, true);
+}
+
+std::string FormatReal(const Spec &spec, const FormatArg &arg)
+{
+    const double v = AsReal(arg);
+    const int precision = spec.precision < 0 ? 6 : spec.precision;
+    std::chars_format style = std::chars_format::fixed;
+    if (spec.conversion == 'e' || spec.conversion == 'E') style = std::chars_format::scientific;
+    if (spec.conversion == 'g' || spec.conversion == 'G') style = std::chars_format::general;
+    std::vector<char> buf(static_cast<std::size_t>(precision) + 400);
+    auto r = std::to_chars(buf.data(), buf.data() + buf.size(), v, style, precision);
+    std::string body = r.ec == std::errc() ? std::string(buf.data(), r.ptr) : std::string("0");
+    if (spec.conversion == 'E' || spec.conversion == 'G')
+        std::transform(body.begin(), body.end(), body.begin(), [](char c) { return c == 'e' ? 'E' : c; });
+    if (!body.empty() && body[0] != '-')
+        body.insert(0, spec.plus ? "+" : spec.space ? " " : "");
+    return Pad(body, spec, std::isfinite(v));
+}
+
+std::string FormatOne(const Spec &spec, const FormatArg &arg)
+{
+    switch (spec.conversion) {
+    case 'c': {
+        std::string body;
+        if (const auto *s = std::get_if<std::string>(&arg.value())) {
+            std::size_t pos = 0;
+            if (!s->empty()) {
+                NextUtf8CodePoint(*s, pos);
+                body = s->substr(0, pos);
+            }
+        } else {
+            const auto byte = static_cast<unsigned char>(AsSigned(arg) & 0xFF);
+            if (byte != 0) body = Cp1252CharToUtf8(byte);
+        }
+        return Pad(body, spec, false);
+    }
+    case 's': {
+        std::string body = AsText(arg);
+        if (spec.precision >= 0) {
+            std::size_t pos = 0;
+            for (int n = 0; n < spec.precision && pos < body.size(); ++n) NextUtf8CodePoint(body, pos);
+            body.resize(pos);
+        }
+        return Pad(body, spec, false);
+    }
+    case 'f': case 'e': case 'E': case 'g': case 'G':
+        return FormatReal(spec, arg);
+    default:
+        return FormatInteger(spec, arg);
+    }
+}
+
+}  // namespace
+
+std::string FormatText(std::string_view f, std::initializer_list<FormatArg> args)
+{
+    const FormatArg *argv = args.begin();
+    const std::size_t argc = args.size();
+    std::size_t next = 0;
+    std::string out;
+    out.reserve(f.size() + 16);
+    for (std::size_t i = 0; i < f.size();) {
+        if (f[i] != '%') {
+            out += f[i++];
+            continue;
+        }
+        if (i + 1 < f.size() && f[i + 1] == '%') {
+            out += '%';
+            i += 2;
+            continue;
+        }
+        std::size_t j = i + 1;
+        Spec spec;
+        if (ParseSpec(f, j, spec)) {
+            if (next < argc) out += FormatOne(spec, argv[next]);
+            ++next;
+            i = j;
+        } else if (i + 1 < f.size() && f[i + 1] >= '1' && f[i + 1] <= '9') {
+            const auto index = static_cast<std::size_t>(f[i + 1] - '1');
+            if (index < argc) out += AsText(argv[index]);
+            i += 2;
+        } else {
+            out += f[i++];
+        }
+    }
+    return out;
+}
+
+std::string FormatSignature(std::string_view f)
+{
+    std::string ordered;
+    std::string positional;
+    for (std::size_t i = 0; i < f.size();) {
+        if (f[i] != '%') { ++i; continue; }
+        if (i + 1 < f.size() && f[i + 1] == '%') { i += 2; continue; }
+        std::size_t j = i + 1;
+        Spec spec;
+        if (ParseSpec(f, j, spec)) {
+            const char c = spec.conversion;
+            ordered += c == 'c' ? 'c' : c == 's' ? 's' : std::string_view("feEgG").find(c) != std::string_view::npos ? 'f' : 'n';
+            i = j;
+        } else if (i + 1 < f.size() && f[i + 1] >= '1' && f[i + 1] <= '9') {
+            positional += f[i + 1];
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+    std::sort(positional.begin(), positional.end());
+    return ordered + (positional.empty() ? "" : "|" + positional);
+}
+
+}  // namespace orvex::app
