@@ -30,9 +30,9 @@ std::string oneLine(std::string_view text) {
     return out;
 }
 
-// atoi as the files were always read: leading blanks, an optional sign,
-// digits up to the first other character; out-of-range values clamp.
-int decimalValue(std::string_view text) {
+}  // namespace
+
+int ParseDecimal(std::string_view text) {
     size_t i = 0;
     while (i < text.size() && (isBlank(text[i]) || text[i] == '\n' || text[i] == '\r' ||
                                text[i] == '\v' || text[i] == '\f'))
@@ -54,8 +54,6 @@ int decimalValue(std::string_view text) {
         return INT_MIN;
     return static_cast<int>(v);
 }
-
-}  // namespace
 
 CIniEx::~CIniEx() { Close(); }
 
@@ -232,7 +230,7 @@ std::string CIniEx::GetString(std::string_view section, std::string_view key,
 
 int CIniEx::GetInt(std::string_view section, std::string_view key, int def) const {
     std::string text = GetString(section, key, {});
-    return text.empty() ? def : decimalValue(text);
+    return text.empty() ? def : ParseDecimal(text);
 }
 
 void CIniEx::WriteString(std::string_view section, std::string_view key, std::string_view value) {

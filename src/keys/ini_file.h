@@ -13,6 +13,11 @@
 
 namespace orvex::app {
 
+// The decimal value of a text as values have always been read (atoi): leading
+// blanks, an optional sign, the digits up to the first other character; no
+// digits give 0; values beyond the int range clamp.
+int ParseDecimal(std::string_view text);
+
 // One section of an INI text. keys and values are parallel arrays; a comment
 // line and a line without "=" are kept as one entry whose key is the whole
 // line (verbatim[i] set), so they are written back exactly as read.

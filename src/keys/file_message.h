@@ -1,0 +1,24 @@
+// A message the configuration-file layer asks its caller to show: the
+// string-table number and the printf arguments of its text. The file layer
+// itself never shows anything.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace orvex::app {
+
+struct FileMessage {
+    int id = 0;
+    std::vector<std::string> args;
+
+    bool operator==(const FileMessage &) const = default;
+};
+
+namespace file_messages {
+inline constexpr int kKeyBufferExceeded = 518;   // "Die Buffergröße für eine Keysequenz ist überschritten"
+inline constexpr int kTooManyCommandLines = 531; // "... Maximum der Befehlszeilen überschritten ..."
+inline constexpr int kCannotLoad = 610;          // "Werte konnten nicht geladen werden!"
+}  // namespace file_messages
+
+}  // namespace orvex::app

@@ -1,0 +1,99 @@
+#include "keys/sequence_sections.h"
+
+#include "keys/key_names.h"
+#include "keys/keyboard_layout.h"
+
+#include <string>
+
+namespace orvex::app {
+
+namespace {
+
+// The largest number of key-stroke entries a file section may give: every
+// entry puts at least one byte into the reader's 32-byte block, so more
+// cannot be programmed (and releases alone would never reach the byte limit).
+constexpr int kMaxKeyEntries = CKeyUpDownArray::kMaxBytes;
+
+// Key-stroke sections were read through a 20-byte buffer: values are cut to
+// 19 characters.
+constexpr size_t kProfileValueLength = 19;
+
+std::string indexed(const char *stem, int i) { return stem + std::to_string(i); }
+
+std::string profileValue(const CIniEx &file, std::string_view section, const std::string &key) {
+    std::string value = file.GetString(section, key, "0");
+    if (value.size() > kProfileValueLength)
+        value.resize(kProfileValueLength);
+    return value;
+}
+
+// "e0 56" is the extended key with set-1 code 56; "56" the plain one.
+struct ScanText {
+    uint8_t scan;
+    bool extended;
+};
+ScanText parseScanText(std::string text) {
+    size_t e0 = text.find("e0");
+    bool extended = e0 != std::string::npos;
+    if (extended)
+        text.erase(e0, 2);
+    return {static_cast<uint8_t>(ParseDecimal(text) & 0xFF), extended};
+}
+
+}  // namespace
+
+void WriteAsciiSection(CIniEx &file, std::string_view section, const CAsciiArray &sequence) {
+    file.WriteInt(section, "Count", sequence.count());
+    for (int i = 0; i < sequence.count(); ++i)
+        file.WriteInt(section, indexed("Ascii", i), sequence.at(i).code);
+}
+
+std::optional<FileMessage> ReadAsciiSection(const CIniEx &file, std::string_view section,
+                                            CAsciiArray &sequence) {
+    int n = file.GetInt(section, "Count", 0);
+    if (n > CAsciiArray::kMaxEntries)
+        return FileMessage{file_messages::kTooManyCommandLines, {}};
+    CAsciiArray read;
+    for (int i = 0; i < n; ++i) {
+        auto code = static_cast<uint8_t>(ParseDecimal(file.GetString(section, indexed("Ascii", i), "0")) & 0xFF);
+        read.insert(read.count(), ASCII{code, codeName(code)});
+    }
+    sequence.assign(read);
+    return std::nullopt;
+}
+
+void WriteKeySection(CIniEx &file, std::string_view section, const CKeyUpDownArray &sequence) {
+    file.WriteInt(section, "Count", sequence.count());
+    for (int i = 0; i < sequence.count(); ++i) {
+        const KEYUPDOWN &e = sequence.at(i);
+        file.WriteInt(section, indexed("Keydown", i), e.down ? 1 : 0);
+        // Every extended key carries its prefix, so that a navigation key does
+        // not come back as the number-pad key with the same scan code.
+        std::string scan = std::to_string(e.scan);
+        if (isExtended(e.vk))
+            scan = "e0 " + scan;
+        file.WriteString(section, indexed("CodeSet1_", i), scan);
+    }
+}
+
+std::optional<FileMessage> ReadKeySection(const CIniEx &file, std::string_view section,
+                                          CKeyUpDownArray &sequence) {
+    int n = ParseDecimal(profileValue(file, section, "Count"));
+    CKeyUpDownArray read;
+    std::optional<FileMessage> message;
+    for (int i = 0; i < n; ++i) {
+        bool down = ParseDecimal(profileValue(file, section, indexed("Keydown", i))) != 0;
+        ScanText scan = parseScanText(profileValue(file, section, indexed("CodeSet1_", i)));
+        uint8_t vk = normaliseVk(HostKeyboardLayout().scanToVk(scan.scan), scan.extended);
+        KEYUPDOWN entry{vk, scan.scan, static_cast<uint8_t>(down ? 1 : 0)};
+        if (!read.fits(entry) || read.count() >= kMaxKeyEntries) {
+            message = FileMessage{file_messages::kKeyBufferExceeded, {}};
+            break;
+        }
+        read.append(entry);
+    }
+    sequence.assign(read);
+    return message;
+}
+
+}  // namespace orvex::app

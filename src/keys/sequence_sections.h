@@ -1,0 +1,41 @@
+// The key and character sequence sections of configuration files:
+// ".mkr" sections hold "Count" and "Ascii%d" (the code in decimal), ".mkp"
+// sections "Count" and per entry "Keydown%d" and "CodeSet1_%d" (the set-1 scan
+// code, written "e0 %d" for the extended keys).
+#pragma once
+
+#include "keys/file_message.h"
+#include "keys/ini_file.h"
+#include "keys/key_sequence.h"
+
+#include <optional>
+#include <string_view>
+
+namespace orvex::app {
+
+// Section names of the four sequences.
+namespace sequence_sections {
+inline constexpr const char *kPrefix = "Prefix";
+inline constexpr const char *kSuffix = "Suffix";
+inline constexpr const char *kSeparator = "Termix";
+inline constexpr const char *kRemovalMkr = "Abziehen";
+inline constexpr const char *kRemovalMkp = "Ende";
+}  // namespace sequence_sections
+
+void WriteAsciiSection(CIniEx &file, std::string_view section, const CAsciiArray &sequence);
+
+// Reads "Count" entries; a missing "Ascii%d" reads as code 0, a value as its
+// low 8 bits. "Count" 16 or more: message 531 and sequence unchanged.
+std::optional<FileMessage> ReadAsciiSection(const CIniEx &file, std::string_view section,
+                                            CAsciiArray &sequence);
+
+void WriteKeySection(CIniEx &file, std::string_view section, const CKeyUpDownArray &sequence);
+
+// Reads "Count" entries (missing keys read as "0"); virtual keys come from
+// the host layout. An entry that would take the sequence past 31 bytes, or
+// past 31 entries, stops the reading with message 518; the entries before it
+// become the sequence.
+std::optional<FileMessage> ReadKeySection(const CIniEx &file, std::string_view section,
+                                          CKeyUpDownArray &sequence);
+
+}  // namespace orvex::app

@@ -1,0 +1,122 @@
+#include "keys/sequence_sections.h"
+
+#include <gtest/gtest.h>
+
+using namespace orvex::app;
+
+namespace {
+
+CIniEx parsed(std::string_view text) {
+    CIniEx ini;
+    ini.ParseText(text);
+    return ini;
+}
+
+std::string asciiSection(int count, int keys) {
+    std::string s = "[Prefix]\r\ncount=" + std::to_string(count) + "\r\n";
+    for (int i = 0; i < keys; ++i)
+        s += "ASCII" + std::to_string(i) + " = " + std::to_string(65 + i) + "\r\n";
+    return s;
+}
+
+}  // namespace
+
+TEST(AsciiSection, WriteExactBytes) {
+    CAsciiArray seq;
+    seq.insert(0, {0x02, "STX"});
+    seq.insert(1, {0x8F, "Wait 100"});
+    CIniEx ini;
+    WriteAsciiSection(ini, "Prefix", seq);
+    EXPECT_EQ(ini.Serialize(), "[Prefix]\r\nCount=2\r\nAscii0=2\r\nAscii1=143\r\n");
+}
+
+TEST(AsciiSection, Read) {
+    CAsciiArray seq;
+    EXPECT_FALSE(ReadAsciiSection(parsed(asciiSection(15, 15)), "prefix", seq));
+    EXPECT_EQ(seq.count(), 15);
+    EXPECT_EQ(seq.at(0).code, 0x41);
+    EXPECT_EQ(seq.at(0).text, "A");
+
+    auto message = ReadAsciiSection(parsed(asciiSection(16, 16)), "Prefix", seq);
+    ASSERT_TRUE(message);
+    EXPECT_EQ(message->id, 531);
+    EXPECT_EQ(seq.count(), 15);  // unchanged
+
+    EXPECT_FALSE(ReadAsciiSection(parsed("[Prefix]\r\nCount=3\r\nAscii0=300\r\nAscii2=65\r\n"), "Prefix", seq));
+    ASSERT_EQ(seq.count(), 3);
+    EXPECT_EQ(seq.at(0).code, 44);  // 300 mod 256
+    EXPECT_EQ(seq.at(1).text, "NUL");  // missing key
+    EXPECT_EQ(seq.at(2).text, "A");
+
+    for (const char *text : {"", "[Prefix]\r\nCount=-4\r\n", "[Prefix]\r\nCount=x\r\n"}) {
+        EXPECT_FALSE(ReadAsciiSection(parsed(text), "Prefix", seq));
+        EXPECT_EQ(seq.count(), 0) << text;
+    }
+}
+
+TEST(KeySection, WriteExactBytes) {
+    CKeyUpDownArray seq;
+    for (KEYUPDOWN e : {KEYUPDOWN{0x89, 0x38, 1}, KEYUPDOWN{0x41, 0x1E, 1}, KEYUPDOWN{0x41, 0x1E, 0},
+                        KEYUPDOWN{0x89, 0x38, 0}, KEYUPDOWN{0x26, 0x48, 1}})
+        seq.append(e);
+    CIniEx ini;
+    WriteKeySection(ini, "Ende", seq);
+    EXPECT_EQ(ini.Serialize(),
+              "[Ende]\r\nCount=5\r\n"
+              "Keydown0=1\r\nCodeSet1_0=e0 56\r\n"
+              "Keydown1=1\r\nCodeSet1_1=30\r\n"
+              "Keydown2=0\r\nCodeSet1_2=30\r\n"
+              "Keydown3=0\r\nCodeSet1_3=e0 56\r\n"
+              "Keydown4=1\r\nCodeSet1_4=e0 72\r\n");
+}
+
+TEST(KeySection, ReadValues) {
+    CKeyUpDownArray seq;
+    EXPECT_FALSE(ReadKeySection(parsed("[Prefix]\r\nCount=6\r\n"
+                                       "Keydown0=1\r\nCodeSet1_0=e0 56\r\n"
+                                       "Keydown1=1\r\nCodeSet1_1=72\r\n"
+                                       "Keydown2=1\r\nCodeSet1_2=e0 72\r\n"
+                                       "Keydown3=0\r\nCodeSet1_3=e0 80\r\n"
+                                       "Keydown4=7\r\nCodeSet1_4=286\r\n"
+                                       "CodeSet1_5=e0 53\r\n"),
+                                "Prefix", seq));
+    ASSERT_EQ(seq.count(), 6);
+    EXPECT_EQ(seq.at(0), (KEYUPDOWN{0x89, 56, 1}));  // Alt Gr
+    EXPECT_EQ(seq.at(1), (KEYUPDOWN{0x68, 72, 1}));  // number pad 8
+    EXPECT_EQ(seq.at(2), (KEYUPDOWN{0x26, 72, 1}));  // Up
+    EXPECT_EQ(seq.at(3), (KEYUPDOWN{0x28, 80, 0}));  // Down: the 0 of 80 stays
+    EXPECT_EQ(seq.at(4), (KEYUPDOWN{0x41, 30, 1}));  // 286 mod 256: the A key
+    EXPECT_EQ(seq.at(5), (KEYUPDOWN{0x6F, 53, 0}));  // missing Keydown reads as release
+}
+
+TEST(KeySection, ByteLimit) {
+    // Eleven presses of a normal key: the eleventh would make 33 bytes.
+    std::string text = "[Suffix]\r\nCount=12\r\n";
+    for (int i = 0; i < 12; ++i)
+        text += "Keydown" + std::to_string(i) + "=1\r\nCodeSet1_" + std::to_string(i) + "=30\r\n";
+    CKeyUpDownArray seq;
+    auto message = ReadKeySection(parsed(text), "Suffix", seq);
+    ASSERT_TRUE(message);
+    EXPECT_EQ(message->id, 518);
+    EXPECT_EQ(seq.count(), 10);
+    EXPECT_EQ(seq.byteSize(), 30);
+
+    // Releases cost nothing but still cannot exceed what a block holds.
+    message = ReadKeySection(parsed("[Suffix]\r\nCount=2000000000\r\n"), "Suffix", seq);
+    ASSERT_TRUE(message);
+    EXPECT_EQ(message->id, 518);
+    EXPECT_EQ(seq.count(), 31);
+}
+
+TEST(KeySection, RoundTripThroughFileText) {
+    CKeyUpDownArray seq;
+    for (KEYUPDOWN e : {KEYUPDOWN{0x10, 0x2A, 1}, KEYUPDOWN{0xDB, 0x0C, 1}, KEYUPDOWN{0xDB, 0x0C, 0},
+                        KEYUPDOWN{0x10, 0x2A, 0}, KEYUPDOWN{0x2E, 0x53, 1}, KEYUPDOWN{0x2E, 0x53, 0},
+                        KEYUPDOWN{0x6E, 0x53, 1}, KEYUPDOWN{0x6E, 0x53, 0}})
+        seq.append(e);
+    CIniEx ini;
+    WriteKeySection(ini, "Termix", seq);
+    CKeyUpDownArray back;
+    EXPECT_FALSE(ReadKeySection(parsed(ini.Serialize()), "termix", back));
+    EXPECT_EQ(back, seq);
+}
