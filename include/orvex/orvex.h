@@ -120,6 +120,10 @@ int Orvex_GetSdkVersion(void);
 typedef void (*Orvex_WaitHook)(void *context);
 void Orvex_SetWaitHook(Orvex_WaitHook hook, void *context);
 
+/* Diagnostic texts (call traces, the open sequence's steps) always go as UDP
+ * datagrams to 127.0.0.1 port 1030; on != 0 also echoes them to stderr. */
+void Orvex_SetTraceEcho(int on);
+
 /* ---- Reader commands ---------------------------------------------------- */
 
 /* Any command: request[0] is the command byte, followed by its data; length

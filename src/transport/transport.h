@@ -13,6 +13,9 @@ class ByteSink {
 public:
     virtual ~ByteSink() = default;
     virtual void receiveBytes(const std::uint8_t *data, std::size_t length) = 0;
+    // The device went away for good (hang-up, unplug, peer closed). Called at
+    // most once, from the transport's thread, so a waiting caller can give up.
+    virtual void linkLost() {}
 };
 
 enum class Parity { None, Odd, Even };
@@ -38,6 +41,10 @@ public:
     // Thread-less transports fetch pending input here (up to maxBytes) and
     // hand it to the sink; threaded transports do nothing.
     virtual void poll(std::size_t maxBytes) { (void)maxBytes; }
+
+    // How often (ms) a waiting caller must run poll(); 0 for transports that
+    // push their input from their own thread.
+    virtual int pollIntervalMs() const { return 0; }
 
     // False once the device went away (hang-up, unplug, peer closed for good).
     virtual bool alive() const = 0;

@@ -1,0 +1,57 @@
+// Byte transport over a tty (serial port, USB virtual COM port, pseudo-terminal).
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "transport/transport.h"
+
+namespace orvex {
+
+class TtyTransport final : public Transport {
+public:
+    // Room for queued, not yet written bytes. A send that does not fit is
+    // dropped whole; the reader then simply does not answer.
+    static constexpr std::size_t kTransmitCapacity = 512;
+
+    // Opens and configures the device and starts its reader thread.
+    // nullptr when the device cannot be opened.
+    static std::unique_ptr<TtyTransport> open(const std::string &device,
+                                              const LineSettings &settings, ByteSink &sink);
+    ~TtyTransport() override;
+
+    TransportKind kind() const override { return TransportKind::SystemSerial; }
+    bool send(const std::uint8_t *data, std::size_t length) override;
+    bool alive() const override { return alive_.load(); }
+    bool setLine(const LineSettings &settings) override;
+    void close() override;
+
+    // What this transport last asked the kernel for (a pseudo-terminal drops
+    // parity, so the device cannot tell).
+    LineSettings requestedLine() const;
+
+private:
+    TtyTransport(int fd, int wakeFd, ByteSink &sink, const LineSettings &settings);
+    void run();
+    bool readAvailable();
+    bool writePending();
+    void wake();
+
+    const int fd_;
+    const int wakeFd_;
+    ByteSink &sink_;
+    std::atomic<bool> alive_{true};
+    std::atomic<bool> stopping_{false};
+    mutable std::mutex mutex_;        // transmit queue and requested line
+    std::vector<std::uint8_t> transmit_;
+    LineSettings requested_;
+    std::thread thread_;
+    std::once_flag closed_;
+};
+
+}  // namespace orvex
