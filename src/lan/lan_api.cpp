@@ -1,27 +1,92 @@
-// LAN entries of the C API. Until the LAN transport is built they report that
-// no device was found.
+// LAN entries of the C API. None of them takes a handle: each finds its reader
+// on the host's adapters, does its exchange and lets go again.
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "lan/adapters.h"
+#include "lan/discovery.h"
+#include "lan/network_config.h"
 #include "orvex/orvex.h"
 
-#include <cstring>
-
 namespace {
-int emptyList(char *buffer, int size) {
+
+constexpr int kNullPointer = -18;
+constexpr int kBufferTooSmall = -5;
+constexpr int kMinTargetSize = 16;
+
+// List-buffer rules of the API: an entry goes in only when it, its NUL and
+// the closing NUL fit; the result counts the bytes used, closing NUL included.
+int fillList(const std::vector<std::string> &entries, char *buffer, int size) {
     if (!buffer || size < 1) return 0;
-    buffer[0] = '\0';
-    return 1;
+    std::size_t used = 0;
+    for (const std::string &entry : entries) {
+        if (used + entry.size() + 2 > static_cast<std::size_t>(size)) continue;
+        std::memcpy(buffer + used, entry.c_str(), entry.size() + 1);
+        used += entry.size() + 1;
+    }
+    buffer[used] = '\0';
+    return static_cast<int>(used + 1);
 }
+
+int searchInto(char *buffer, int size, bool verify) {
+    if (!buffer || size < 1) return 0;
+    auto adapters = orvex::lan::adapterSource().adapters();
+    return fillList(orvex::lan::search(adapters, orvex::lan::kAnswerTimeout, verify), buffer, size);
+}
+
+void copyText(char *buffer, const std::string &text) {
+    if (!buffer) return;
+    std::size_t length = std::min<std::size_t>(text.size(), ORVEX_LAN_TEXT_SIZE - 1);
+    std::memcpy(buffer, text.data(), length);
+    buffer[length] = '\0';
+}
+
 }  // namespace
 
 extern "C" {
-int Orvex_LanSearchAll(char *buffer, int size) { return emptyList(buffer, size); }
-int Orvex_LanSearch(char *buffer, int size) { return emptyList(buffer, size); }
-int Orvex_LanCheck(const char *) { return 0; }
-int Orvex_LanReadSettings(const char *, char *, char *, char *, char *) { return -1; }
-int Orvex_LanReadAddress(const char *, char *target, int size, int *port) {
-    if (!target || !port) return -18;
-    if (size < 16) return -5;
-    return -1;
+
+int Orvex_LanSearchAll(char *buffer, int size) { return searchInto(buffer, size, false); }
+
+int Orvex_LanSearch(char *buffer, int size) { return searchInto(buffer, size, true); }
+
+int Orvex_LanCheck(const char *address) { return address && orvex::lan::isReachable(address) ? 1 : 0; }
+
+int Orvex_LanReadSettings(const char *address, char *name, char *ipAddress, char *netmask, char *gateway) {
+    if (!address) return orvex::lan::kLanFailed;
+    orvex::lan::NetworkSettingsText settings;
+    int result = orvex::lan::readSettings(address, settings);
+    if (result != 0) return result;
+    copyText(ipAddress, settings.address);
+    if (name) copyText(name, settings.name);
+    else if (settings.address.empty()) copyText(ipAddress, settings.name);
+    copyText(netmask, settings.mask);
+    copyText(gateway, settings.gateway);
+    return 0;
 }
-int Orvex_LanSetAddress(const char *, const char *, int) { return -1; }
-int Orvex_LanConfigure(const char *, const char *, const char *, const char *) { return -1; }
+
+int Orvex_LanReadAddress(const char *address, char *target, int size, int *port) {
+    if (!address || !target || !port) return kNullPointer;
+    if (size < kMinTargetSize) return kBufferTooSmall;
+    orvex::lan::ClientTarget read;
+    int result = orvex::lan::readClientTarget(address, read);
+    if (result != 0) return result;
+    std::size_t length = std::min<std::size_t>(read.address.size(), static_cast<std::size_t>(size) - 1);
+    std::memcpy(target, read.address.data(), length);
+    target[length] = '\0';
+    *port = read.port;
+    return 0;
 }
+
+int Orvex_LanSetAddress(const char *address, const char *target, int port) {
+    if (!address || !target) return kNullPointer;
+    return orvex::lan::setClientTarget(address, target, port);
+}
+
+int Orvex_LanConfigure(const char *address, const char *newAddress, const char *netmask, const char *gateway) {
+    if (!address || !newAddress) return kNullPointer;
+    return orvex::lan::configure(address, newAddress, netmask ? netmask : "", gateway ? gateway : "");
+}
+
+}  // extern "C"

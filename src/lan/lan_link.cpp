@@ -1,8 +1,35 @@
 #include "lan/lan_link.h"
 
-namespace orvex::lan {
+#include "lan/tcp_socket_thread.h"
 
-// The TCP data link is not part of this build yet: LAN names fail to open.
-std::unique_ptr<Transport> openDataLink(const std::string &, ByteSink &) { return nullptr; }
+namespace orvex::lan {
+namespace {
+
+// A LAN reader's data link as a byte transport of the reader port.
+class TcpTransport final : public Transport {
+public:
+    explicit TcpTransport(ByteSink &sink) { thread_.SetReceiver(&sink); }
+    ~TcpTransport() override { thread_.Stop(); }
+
+    bool start(const std::string &address) { return thread_.Start(address); }
+
+    TransportKind kind() const override { return TransportKind::Lan; }
+    bool send(const std::uint8_t *data, std::size_t length) override { return thread_.Send(data, length); }
+    // The reader closing the link is not the end of the port: the next
+    // request connects again.
+    bool alive() const override { return thread_.running(); }
+    void close() override { thread_.Stop(); }
+
+private:
+    CTCPSocketThread thread_;
+};
+
+}  // namespace
+
+std::unique_ptr<Transport> openDataLink(const std::string &address, ByteSink &sink) {
+    auto transport = std::make_unique<TcpTransport>(sink);
+    if (!transport->start(address)) return nullptr;
+    return transport;
+}
 
 }  // namespace orvex::lan

@@ -1,0 +1,81 @@
+#include "lan/tcp_socket_thread.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace orvex::lan {
+
+CTCPSocketThread::CTCPSocketThread(AdapterSource &adapters)
+    : socket_(adapters), wakeFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+CTCPSocketThread::~CTCPSocketThread() {
+    Stop();
+    if (wakeFd_ >= 0) ::close(wakeFd_);
+}
+
+bool CTCPSocketThread::Start(const std::string &address) {
+    if (wakeFd_ < 0 || running_.load()) return false;
+    // The first connect runs here, before the worker exists, so the caller
+    // learns its outcome directly; from then on only the worker touches the socket.
+    if (!socket_.ConnectTcp(address)) return false;
+    stop_ = false;
+    running_ = true;
+    worker_ = std::thread([this] { run(); });
+    return true;
+}
+
+bool CTCPSocketThread::Send(const std::uint8_t *data, std::size_t length) {
+    {
+        std::lock_guard lock(queueMutex_);
+        queue_.emplace_back(data, data + length);
+    }
+    wake();
+    return true;
+}
+
+void CTCPSocketThread::Stop() {
+    if (worker_.joinable()) {
+        stop_ = true;
+        wake();
+        worker_.join();
+    }
+    socket_.Close();
+    running_ = false;
+}
+
+void CTCPSocketThread::wake() {
+    std::uint64_t one = 1;
+    while (write(wakeFd_, &one, sizeof one) < 0 && errno == EINTR) {}
+}
+
+void CTCPSocketThread::run() {
+    while (!stop_.load()) {
+        pollfd polled[2] = {{wakeFd_, POLLIN, 0}, {socket_.fd(), POLLIN, 0}};
+        nfds_t count = socket_.fd() >= 0 ? 2 : 1;
+        if (poll(polled, count, -1) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        if (count == 2 && (polled[1].revents & (POLLIN | POLLHUP | POLLERR))) socket_.ReceiveReady();
+        if (polled[0].revents & POLLIN) {
+            std::uint64_t counter;
+            while (read(wakeFd_, &counter, sizeof counter) < 0 && errno == EINTR) {}
+            for (;;) {
+                std::vector<std::uint8_t> frame;
+                {
+                    std::lock_guard lock(queueMutex_);
+                    if (queue_.empty() || stop_.load()) break;
+                    frame = std::move(queue_.front());
+                    queue_.pop_front();
+                }
+                socket_.SendAll(frame.data(), frame.size());
+            }
+        }
+    }
+    socket_.Close();
+}
+
+}  // namespace orvex::lan

@@ -1,0 +1,50 @@
+// The worker of a LAN port: owns the TCP link, sends queued frames the moment
+// they are queued and hands received bytes to the port. It sleeps in one
+// poll() on the socket and an eventfd; nothing polls on a period.
+#pragma once
+
+#include <atomic>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "lan/tcp_socket.h"
+
+namespace orvex::lan {
+
+class CTCPSocketThread {
+public:
+    explicit CTCPSocketThread(AdapterSource &adapters = adapterSource());
+    ~CTCPSocketThread();
+    CTCPSocketThread(const CTCPSocketThread &) = delete;
+    CTCPSocketThread &operator=(const CTCPSocketThread &) = delete;
+
+    void SetReceiver(ByteSink *receiver) { socket_.SetReceiver(receiver); }
+
+    // Connects to the address text and starts the worker; false when the
+    // connect failed (nothing keeps running then).
+    bool Start(const std::string &address);
+    // Queues a copy of the bytes for the worker. Always true: a frame that
+    // cannot be sent after a failed reconnect is dropped, and the frame
+    // protocol reports its time-out.
+    bool Send(const std::uint8_t *data, std::size_t length);
+    // Ends the worker and closes the link. Idempotent.
+    void Stop();
+    bool running() const { return running_.load(); }
+
+private:
+    void run();
+    void wake();
+
+    CTCPSocket socket_;
+    int wakeFd_ = -1;
+    std::thread worker_;
+    std::mutex queueMutex_;
+    std::deque<std::vector<std::uint8_t>> queue_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> running_{false};
+};
+
+}  // namespace orvex::lan
