@@ -8,6 +8,7 @@
 #include "lan/adapters.h"
 #include "lan/discovery.h"
 #include "lan/network_config.h"
+#include "link/list_buffer.h"
 #include "orvex/orvex.h"
 
 namespace {
@@ -16,24 +17,10 @@ constexpr int kNullPointer = -18;
 constexpr int kBufferTooSmall = -5;
 constexpr int kMinTargetSize = 16;
 
-// List-buffer rules of the API: an entry goes in only when it, its NUL and
-// the closing NUL fit; the result counts the bytes used, closing NUL included.
-int fillList(const std::vector<std::string> &entries, char *buffer, int size) {
-    if (!buffer || size < 1) return 0;
-    std::size_t used = 0;
-    for (const std::string &entry : entries) {
-        if (used + entry.size() + 2 > static_cast<std::size_t>(size)) continue;
-        std::memcpy(buffer + used, entry.c_str(), entry.size() + 1);
-        used += entry.size() + 1;
-    }
-    buffer[used] = '\0';
-    return static_cast<int>(used + 1);
-}
-
 int searchInto(char *buffer, int size, bool verify) {
     if (!buffer || size < 1) return 0;
     auto adapters = orvex::lan::adapterSource().adapters();
-    return fillList(orvex::lan::search(adapters, orvex::lan::kAnswerTimeout, verify), buffer, size);
+    return orvex::fillListBuffer(buffer, size, orvex::lan::search(adapters, orvex::lan::kAnswerTimeout, verify));
 }
 
 void copyText(char *buffer, const std::string &text) {

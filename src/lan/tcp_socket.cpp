@@ -13,6 +13,7 @@
 
 #include "lan/address_text.h"
 #include "lan/discovery.h"
+#include "lan/sandbox.h"
 
 namespace orvex::lan {
 namespace {
@@ -104,7 +105,7 @@ bool CTCPSocket::ConnectTcp(const std::string &address) {
 
 bool CTCPSocket::connectToHost() {
     auto destination = parseIpv4(host_);
-    if (!destination) return false;
+    if (!destination || !networkAllowed()) return false;
     auto local = parseIpv4(localAddress_);
     for (int retry = 0;; ++retry) {
         for (int attempt = 0;; ++attempt) {

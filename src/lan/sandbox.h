@@ -1,0 +1,11 @@
+// A safety latch for development and CI machines: with ORVEX_LAN_NETNS_ONLY
+// set (the test suite sets it for every test), LAN sockets open only inside a
+// network namespace other than the machine's own, so no test can broadcast
+// or connect on the real network by accident.
+#pragma once
+
+namespace orvex::lan {
+
+bool networkAllowed();
+
+}  // namespace orvex::lan
