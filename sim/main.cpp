@@ -1,0 +1,41 @@
+// orvex-readersim: one simulated reader on a pseudo-terminal. Prints the terminal's path,
+// then serves until SIGTERM or SIGINT.
+#include <csignal>
+#include <cstdio>
+#include <exception>
+#include <pthread.h>
+
+#include "options.h"
+#include "pty_reader.h"
+
+int main(int argc, char **argv) {
+    auto parsed = orvex::sim::parseOptions(argc, argv);
+    if (parsed.help) {
+        std::fputs(orvex::sim::helpText().c_str(), stdout);
+        return 0;
+    }
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "orvex-readersim: %s\n(try --help)\n", parsed.error.c_str());
+        return 2;
+    }
+
+    // Block the stop signals before any thread starts, so only sigwait below sees them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    try {
+        orvex::sim::PtyReader reader(parsed.options);
+        std::printf("%s\n", reader.slavePath().c_str());
+        std::fflush(stdout);
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+        reader.stop();
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "orvex-readersim: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,51 @@
+// Command-line options of the reader simulator, shared by the executable and the tests.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvex::sim {
+
+struct Options {
+    // Identity and link. Unset values come from the state file, else the factory defaults.
+    std::optional<std::string> versionAnswer;  // four characters: type code (3 hex) + version digit
+    std::optional<int> variant;                // frame variant 0..3
+    std::optional<int> address;                // bus address (variants 0 and 1)
+    std::optional<int> baud;                   // rate + line mode in the last two digits
+
+    std::string stateFile;  // INI file with the reader's state; empty = keep it in memory only
+
+    // Timing and fault injection.
+    bool wireSpeed = false;         // each byte takes its time on the wire
+    int garbage = 0;                // noise bytes sent before each answer
+    bool badCheck = false;          // corrupt the BCC / CRC of each answer
+    int dropEvery = 0;              // leave every Nth command unanswered (0 = never)
+    int delayMs = 0;                // answer this much later
+    std::optional<int> status;      // answer every command with this status / reply code
+    int hangupAfter = 0;            // hang up halfway through the Nth answer (0 = never)
+    bool chained = false;           // answer block reads in the chained format
+
+    // Transponder output while reading.
+    std::vector<std::uint8_t> emit;  // text sent unframed (escapes already decoded)
+    int everyMs = 0;                 // period of the emitted text (0 = only on request)
+};
+
+struct ParseResult {
+    Options options;
+    bool help = false;   // --help was given
+    std::string error;   // non-empty when the arguments are invalid
+};
+
+// Parses argv[1..]. Unknown options and bad values give an error text.
+ParseResult parseOptions(const std::vector<std::string> &args);
+ParseResult parseOptions(int argc, const char *const *argv);
+
+// The text printed by --help.
+std::string helpText();
+
+// Decodes C-style escapes (\r \n \t \\ \xHH) of an --emit text.
+std::vector<std::uint8_t> decodeEscapes(const std::string &text);
+
+}  // namespace orvex::sim

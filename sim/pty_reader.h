@@ -1,0 +1,79 @@
+// A simulated reader on a new pseudo-terminal: one thread blocked in poll() on the master,
+// an eventfd (stop, state changes) and a timerfd (paced bytes, delayed answers, output).
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "options.h"
+#include "reader_core.h"
+
+namespace orvex::sim {
+
+class PtyReader {
+public:
+    // Creates the pseudo-terminal and starts the reader. Throws std::runtime_error.
+    explicit PtyReader(Options options);
+    ~PtyReader();
+    PtyReader(const PtyReader &) = delete;
+    PtyReader &operator=(const PtyReader &) = delete;
+
+    // The terminal the host opens (/dev/pts/N).
+    const std::string &slavePath() const { return slavePath_; }
+
+    ReaderState state() const { return core_.state(); }
+    void setState(const ReaderState &state);
+    void modifyState(const std::function<void(ReaderState &)> &change);
+    int commandsSeen() const { return core_.commandsSeen(); }
+
+    // True once the reader closed its line on purpose (--hangup-after).
+    bool hungUp() const { return hungUp_.load(); }
+
+    // Stops the thread and closes the terminal. Idempotent.
+    void stop();
+
+private:
+    struct Outgoing {
+        Transmission transmission;
+        Clock::time_point start;
+        std::chrono::nanoseconds byteTime{0};  // zero: all bytes at once
+        std::size_t sent = 0;
+        bool begun = false;
+        bool lost = false;  // the host's line did not match: the bytes reach nobody
+    };
+
+    void run();
+    void wake();
+    void accept(std::vector<Transmission> answers, Clock::time_point now, std::size_t requestBytes);
+    void enqueue(Transmission transmission, Clock::time_point earliest);
+    bool pump(Clock::time_point now);  // false when blocked on a full terminal
+    bool hostLineMatches() const;
+    std::optional<Clock::time_point> nextDeadline(Clock::time_point now) const;
+    void armTimer(std::optional<Clock::time_point> when);
+    void hangUp();
+
+    ReaderCore core_;
+    int master_ = -1;
+    int slaveHold_ = -1;  // keeps the slave open so the master never reads a hang-up
+    int wakeFd_ = -1;
+    int timerFd_ = -1;
+    std::string slavePath_;
+
+    // Thread-owned.
+    std::deque<Outgoing> queue_;
+    std::optional<Clock::time_point> nextEmit_;
+    std::optional<Clock::time_point> hangupAt_;
+    bool blocked_ = false;
+
+    std::atomic<bool> stopping_{false};
+    std::atomic<bool> hungUp_{false};
+    std::thread thread_;
+};
+
+}  // namespace orvex::sim

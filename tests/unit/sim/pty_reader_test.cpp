@@ -1,0 +1,157 @@
+// The simulated reader on a real pseudo-terminal: variants, the host's line settings,
+// timing faults, raw output, and the executable.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include "host_port.h"
+#include "pty_reader.h"
+
+extern char **environ;
+
+namespace orvex::sim::test {
+namespace {
+
+Options variantOptions(int variant) {
+    Options o;
+    o.variant = variant;
+    return o;
+}
+
+TEST(PtyReader, AnswersTheVersionCommandInEveryVariant) {
+    struct Case {
+        int variant;
+        Bytes request;
+        Bytes expected;
+    };
+    for (const Case &c : {Case{0, stxFrame(1, 0xF0, {}), stxFrame(1, 0x00, text("1245"))},
+                          Case{1, crcFrame(1, 0xF0, {}), crcFrame(1, 0x00, text("1245"))},
+                          Case{2, compactFrame(0x0B, text("FV")), compactFrame(0x0B, text("1245"))},
+                          Case{3, compactFrame(0x60, {}),
+                               compactFrame(0x60, {0x01, 0x00, 0x00, 0x00, '1', '2', '4', '5', 0x00})}}) {
+        SCOPED_TRACE(c.variant);
+        PtyReader reader(variantOptions(c.variant));
+        HostPort host(reader.slavePath());
+        EXPECT_EQ(host.transceive(c.request, c.expected.size()), c.expected);
+    }
+}
+
+TEST(PtyReader, AnswersOnlyWhileTheHostsRateAndStopBitsMatch) {
+    Options o;
+    o.baud = 9603;  // 9600, no parity, two stop bits
+    PtyReader reader(o);
+    Bytes version = stxFrame(1, 0xF0, {});
+    Bytes expected = stxFrame(1, 0x00, text("1245"));
+
+    HostPort host(reader.slavePath(), B19200, true);
+    EXPECT_TRUE(host.transceive(version, 1, 300ms).empty());
+    host.setLine(B9600, false);
+    EXPECT_TRUE(host.transceive(version, 1, 300ms).empty());
+    host.setLine(B9600, true);
+    EXPECT_EQ(host.transceive(version, expected.size()), expected);
+}
+
+TEST(PtyReader, FollowsAProgrammedBaudChangeAfterAnswering) {
+    PtyReader reader(Options{});
+    HostPort host(reader.slavePath(), B19200);
+    EXPECT_EQ(host.transceive(stxFrame(1, 0xF2, {0x06}), 5), stxFrame(1, 0x00, {}));  // 115200 8N1
+    Bytes version = stxFrame(1, 0xF0, {});
+    EXPECT_TRUE(host.transceive(version, 1, 300ms).empty());
+    host.setLine(B115200);
+    Bytes expected = stxFrame(1, 0x00, text("1245"));
+    EXPECT_EQ(host.transceive(version, expected.size()), expected);
+    EXPECT_EQ(reader.state().baud, 115200);
+}
+
+TEST(PtyReader, DelaysAndPacesAnswers) {
+    // 2400 baud 8N1: 4.17 ms a byte, so request (5) and answer (9) need at least 58 ms.
+    Options o;
+    o.baud = 2400;
+    o.wireSpeed = true;
+    PtyReader paced(o);
+    HostPort host(paced.slavePath(), B2400);
+    Bytes expected = stxFrame(1, 0x00, text("1245"));
+    auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(host.transceive(stxFrame(1, 0xF0, {}), expected.size()), expected);
+    EXPECT_GE(std::chrono::steady_clock::now() - t0, 14 * 10 * 1000000ns / 2400);
+
+    Options d;
+    d.delayMs = 150;
+    PtyReader delayed(d);
+    HostPort late(delayed.slavePath());
+    t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(late.transceive(stxFrame(1, 0xF0, {}), expected.size()), expected);
+    EXPECT_GE(std::chrono::steady_clock::now() - t0, 150ms);
+}
+
+TEST(PtyReader, HangsUpHalfwayThroughTheNthAnswer) {
+    Options o;
+    o.hangupAfter = 2;
+    PtyReader reader(o);
+    HostPort host(reader.slavePath());
+    Bytes expected = stxFrame(1, 0x00, text("1245"));
+    EXPECT_EQ(host.transceive(stxFrame(1, 0xF0, {}), expected.size()), expected);
+    Bytes half = host.transceive(stxFrame(1, 0xF0, {}), expected.size());
+    EXPECT_EQ(half, Bytes(expected.begin(), expected.begin() + expected.size() / 2));
+    EXPECT_TRUE(host.hungUp());
+    EXPECT_TRUE(reader.hungUp());
+}
+
+TEST(PtyReader, EmitsWhileReadingAndCountsRelayAndBuzzer) {
+    Options o;
+    o.emit = text("1234\r");
+    o.everyMs = 30;
+    PtyReader reader(o);
+    HostPort host(reader.slavePath());
+    // Programming mode first: silence.
+    EXPECT_EQ(host.transceive(stxFrame(1, 0xF4, {0x00}), 5), stxFrame(1, 0x00, {}));
+    EXPECT_TRUE(host.quietFor(100ms).empty());
+
+    reader.modifyState([](ReaderState &s) { s.outputMode = 1; });
+    EXPECT_EQ(host.receive(10), text("1234\r1234\r"));
+    host.send({0x11, 0x07, 0x13});
+    host.send({0x07});
+    reader.modifyState([](ReaderState &s) { s.outputMode = 3; });  // reading without output
+    host.quietFor(60ms);
+    EXPECT_EQ(host.transceive({'?'}, 5), text("1234\r"));
+    EXPECT_EQ(reader.state().relay, 2);
+    EXPECT_EQ(reader.state().buzzer, 2);
+}
+
+// The executable: first line the terminal, then it serves until SIGTERM.
+TEST(Executable, PrintsThePathAndServesUntilTerminated) {
+    std::string binary = std::string(ORVEX_BINARY_DIR) + "/orvex-readersim";
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    const char *argv[] = {binary.c_str(), "--variant", "1", "--address", "3", nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, binary.c_str(), &actions, nullptr, const_cast<char **>(argv), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+
+    FILE *lines = ::fdopen(out[0], "r");
+    char path[256] = {};
+    ASSERT_NE(std::fgets(path, sizeof path, lines), nullptr);
+    std::string slave(path);
+    slave.pop_back();  // newline
+    {
+        HostPort host(slave);
+        Bytes expected = crcFrame(3, 0x00, text("1245"));
+        EXPECT_EQ(host.transceive(crcFrame(3, 0xF0, {}), expected.size()), expected);
+    }
+    ::kill(pid, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    std::fclose(lines);
+}
+
+}  // namespace
+}  // namespace orvex::sim::test
