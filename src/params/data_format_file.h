@@ -1,0 +1,20 @@
+// The keys of one data set in a configuration file (.mkr): sections "Data",
+// "Mifare", "Desfire" and "ISO"; data set 2 uses the names with "2".
+#pragma once
+
+#include "keys/ini_file.h"
+#include "params/data_format.h"
+
+namespace orvex::app {
+
+// Reads data set setNumber (1 or 2). Missing keys give the defaults; the
+// used-bytes range is clamped to 1-16 for type codes below 6, else 1-250;
+// other integers keep their low 8 bits. The key texts are converted from
+// Windows-1252.
+DataFormatRecord ReadDataSetFromFile(const CIniEx &file, int setNumber);
+
+// Writes every key of the data set in file order, integers in decimal, the
+// key texts as typed (in Windows-1252).
+void WriteDataSetToFile(const DataFormatRecord &record, CIniEx &file, int setNumber);
+
+}  // namespace orvex::app

@@ -1,0 +1,73 @@
+// The key table of readers in USB keyboard (HID) mode: for each PC scan code
+// (set 1, 0-127) the characters the key types alone, with Shift and with
+// AltGr; the map between HID keyboard usages and scan codes of the 48 keys
+// that take part; comparison with the host layout; the 16-bit key codes of
+// the reader's HID commands 0x11 (query) and 0x12 (set).
+#pragma once
+
+#include "keys/keyboard_layout.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace orvex::app {
+
+struct KeyEntry {
+    std::uint8_t normal = 0;  // printable ASCII 0x21-0x7E, 0 = none
+    std::uint8_t shift = 0;
+    std::uint8_t altGr = 0;
+    bool operator==(const KeyEntry &) const = default;
+};
+
+struct KeyTable {
+    std::array<KeyEntry, 128> keys{};
+    bool operator==(const KeyTable &) const = default;
+};
+
+inline constexpr std::uint8_t kFirstKeyChar = 0x21;
+inline constexpr std::uint8_t kLastKeyChar = 0x7E;
+constexpr bool IsKeyTableChar(unsigned c) { return c >= kFirstKeyChar && c <= kLastKeyChar; }
+
+// Modifier bits of a key code's high byte.
+inline constexpr std::uint8_t kLeftShiftModifier = 0x02;
+inline constexpr std::uint8_t kAnyShiftModifiers = 0x22;
+inline constexpr std::uint8_t kRightAltModifier = 0x40;  // AltGr
+
+struct KeyMapEntry {
+    std::uint8_t usage;  // HID keyboard page usage ID
+    std::uint8_t scan;   // PC scan code, set 1
+};
+
+// The 48 keys of the main block, in the row order of the drawn keyboard.
+std::span<const KeyMapEntry> KeyMap();
+std::optional<std::uint8_t> ScanCodeForUsage(std::uint8_t usage);
+// 0 when the scan code has no key in the map.
+std::uint8_t UsageForScanCode(std::uint8_t scan);
+
+// The table of the host's keyboard layout: Shift characters in the shift
+// slot, Ctrl+Alt (AltGr) characters in the AltGr slot.
+KeyTable HostKeyTable(const KeyboardLayout &layout = HostKeyboardLayout());
+
+// Unequal character pairs at the keys of the map. When debugTexts is given,
+// one text per difference: "N%03d(%c %c) ", "S…" or "A…" (slot, scan code,
+// the two characters).
+int CountLayoutDifferences(const KeyTable &a, const KeyTable &b, std::vector<std::string> *debugTexts = nullptr);
+
+// Modifier byte * 256 + HID usage of the first key (ascending scan code;
+// normal, then shift, then AltGr) that types ch; 0 when none does (a key
+// outside the map gives just its modifier).
+std::uint16_t KeyCodeForChar(const KeyTable &table, std::uint8_t ch);
+
+// Stores ch by a reader's answer to query 0x11 ch (byte 2 modifiers, byte 3
+// usage). Answers under 4 bytes, "not on the keyboard" (FF FF) and usages
+// without a key are ignored; returns whether ch was stored.
+bool ApplyKeyQueryAnswer(KeyTable &table, std::uint8_t ch, std::span<const std::uint8_t> answer);
+
+// Data of command 0x12: character, key code high byte, low byte.
+std::array<std::uint8_t, 3> KeySetData(std::uint8_t ch, std::uint16_t keyCode);
+
+}  // namespace orvex::app

@@ -1,0 +1,39 @@
+// Configuration-file keys of the operating parameters (section "Data") and of
+// the keyboard-wedge data set: the serial form (.mkr of serial, LAN and
+// Bluetooth readers), the HID form (.mkr of USB keyboard readers) and the
+// keyboard-wedge form (.mkp).
+#pragma once
+
+#include "keys/ini_file.h"
+#include "params/data_format.h"
+#include "params/operating_parameters.h"
+
+namespace orvex::app {
+
+// Serial form: "Betriebsart", "Zykluszeit", "Baudrate", "Aufforderung",
+// "TimeoutRS232", "ReaderModus" (only when a power-on radio is selected),
+// "DTRModus", "RemoteIP", "RemotePort".
+void WriteSerialParametersToFile(const OperatingParameters &parameters, CIniEx &file);
+// Reads into parameters; the keyboard-wedge bytes are left as they are. A
+// request text that is empty or starts below 32 reads as "?"; a "ReaderModus"
+// outside 0-2 reads as no selection (-1) so that no power-on value the user
+// never chose can be programmed.
+void ReadSerialParametersFromFile(const CIniEx &file, OperatingParameters &parameters);
+
+// HID form: "Betriebsart", "Zykluszeit", "TimeoutRS232" (default 0),
+// "ReaderModus".
+void WriteHidParametersToFile(const OperatingParameters &parameters, CIniEx &file);
+void ReadHidParametersFromFile(const CIniEx &file, OperatingParameters &parameters);
+
+// Keyboard-wedge timing: "Verzoegerung", "Sendefrequenz", "Timeout" as the
+// decimal text of the bytes (defaults "10", "5", "5"; at most 9 characters
+// are read; values outside 0-255 are clamped).
+void WriteWedgeTimingToFile(const OperatingParameters &parameters, CIniEx &file);
+void ReadWedgeTimingFromFile(const CIniEx &file, OperatingParameters &parameters);
+
+// Keyboard-wedge data set: "TransponderTyp", "Darstellung", "ZeichenAnzahl",
+// "Register1" … "Register4" (defaults 0, 1, 10, 255).
+void WriteWedgeDataSetToFile(const DataFormatRecord &record, CIniEx &file);
+DataFormatRecord ReadWedgeDataSetFromFile(const CIniEx &file);
+
+}  // namespace orvex::app
