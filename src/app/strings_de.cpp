@@ -214,6 +214,23 @@ constexpr NamedText kNamed[] = {
     {"data.functionTest", "Funktionstest"},
     // Info line of the keyboard-wedge data page with single blocks selected.
     {"data.wedgeBlockRange", "Blockbereich: 0 - 63"},
+    {"data.mifareKey", "MIFARE® Key"},
+    {"data.desfireKey", "DESFire® Key"},
+
+    // Key sequence pages: titles, then the list column of character and of
+    // key-stroke sequences.
+    {"seq.prefix", "Prefix"},
+    {"seq.suffix", "Suffix"},
+    {"seq.separator", "Block Trenner"},
+    {"seq.removal", "Abziehen"},
+    {"seq.charColumn.seq.prefix", "Prefix"},
+    {"seq.charColumn.seq.suffix", "Suffix Code"},
+    {"seq.charColumn.seq.separator", "Trenner code"},
+    {"seq.charColumn.seq.removal", "Abziehen"},
+    {"seq.keyColumn.seq.prefix", "Prefix code"},
+    {"seq.keyColumn.seq.suffix", "Suffix code"},
+    {"seq.keyColumn.seq.separator", "Trenner code"},
+    {"seq.keyColumn.seq.removal", "Abziehen code"},
 
     // Parameter pages.
     {"param.page", "Parameter"},

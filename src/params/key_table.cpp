@@ -127,4 +127,17 @@ std::array<std::uint8_t, 3> KeySetData(std::uint8_t ch, std::uint16_t keyCode)
     return {ch, static_cast<std::uint8_t>(keyCode >> 8), static_cast<std::uint8_t>(keyCode & 0xFF)};
 }
 
+std::vector<std::array<std::uint8_t, 3>> KeyTableWrites(const KeyTable &reader, const KeyTable &page)
+{
+    std::vector<std::array<std::uint8_t, 3>> writes;
+    for (unsigned ch = kFirstKeyChar; ch <= kLastKeyChar; ++ch) {
+        const auto c = static_cast<std::uint8_t>(ch);
+        const std::uint16_t wanted = KeyCodeForChar(page, c);
+        if (KeyCodeForChar(reader, c) != wanted)
+            writes.push_back(KeySetData(c, wanted));
+    }
+    writes.push_back(KeySetData(0x1B, 0x0029));
+    return writes;
+}
+
 }  // namespace orvex::app

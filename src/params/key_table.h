@@ -70,4 +70,10 @@ bool ApplyKeyQueryAnswer(KeyTable &table, std::uint8_t ch, std::span<const std::
 // Data of command 0x12: character, key code high byte, low byte.
 std::array<std::uint8_t, 3> KeySetData(std::uint8_t ch, std::uint16_t keyCode);
 
+// The 0x12 commands that make a reader whose table reads as `reader` type
+// what `page` holds: one per character 0x21-0x7E whose key codes differ, in
+// character order, then always the Escape key for ESC (1B 00 29). More than
+// one entry means characters changed and the table must be read back.
+std::vector<std::array<std::uint8_t, 3>> KeyTableWrites(const KeyTable &reader, const KeyTable &page);
+
 }  // namespace orvex::app

@@ -88,6 +88,27 @@ TEST(KeyTable, DifferencesCountOnlyMappedKeys)
     EXPECT_EQ(debug, (std::vector<std::string>{"N021(y z) ", "S021( Z) "}));
 }
 
+TEST(KeyTable, WritesOnlyWhatDiffersThenEscape)
+{
+    const KeyTable host = HostKeyTable();
+    using Write = std::array<std::uint8_t, 3>;
+    EXPECT_EQ(KeyTableWrites(host, host), (std::vector<Write>{{0x1B, 0x00, 0x29}}));
+
+    // The reader has "!" only on a key outside the map: key code 0 there.
+    KeyTable reader = host;
+    reader.keys[0x02].shift = 0;
+    reader.keys[0x39].normal = '!';
+    KeyTable page = reader;
+    page.keys[0x39].normal = 0;
+    page.keys[0x15] = {'y', 'Y', 0};  // page: US y/z swapped
+    page.keys[0x2C] = {'z', 'Z', 0};
+    EXPECT_EQ(KeyTableWrites(reader, page),
+              (std::vector<Write>{{'Y', 0x02, 0x1C}, {'Z', 0x02, 0x1D}, {'y', 0x00, 0x1C}, {'z', 0x00, 0x1D},
+                                  {0x1B, 0x00, 0x29}}));
+    // A character the page holds only outside the map goes out as 00 00.
+    EXPECT_EQ(KeyTableWrites(host, reader).front(), (Write{'!', 0x00, 0x00}));
+}
+
 TEST(KeyTableFile, RoundTripAndMissingSection)
 {
     KeyTable table = HostKeyTable();
