@@ -53,6 +53,10 @@ struct ConnectContext {
 
     // The last title written (also kept without a main window).
     std::string title;
+    // The result of the last ConnectAndIdentify (a handle or a ConnectResult).
+    int lastResult = 0;
+    // Model name read by the last connect that got a version answer.
+    std::string lastModel;
     // The reader identified last in this run (About box, update check).
     DeviceIdentity identity;
 };

@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-namespace orvex::app {
+#include "app/capabilities.h"
 
-using CapabilityFlags = std::uint32_t;
+namespace orvex::app {
 
 // How the stored port reaches the reader (from the kind prefix of "Port"/"Name").
 enum class PortKind { Serial, Usb, Lan, Bluetooth };
@@ -56,7 +56,10 @@ PortKind PortKindOf(std::string_view storedName, bool ethernetOn);
 
 // The stored name without its kind prefix, ":" and the address ("COM3" + 1
 // gives "COM3:1"; "LAN: 192.168.1.20" + 1 gives "192.168.1.20:1").
-std::string BuildSdkPortName(std::string_view storedName, int address, bool ethernetOn = true);
+std::string BuildSdkPortName(std::string_view storedName, int address);
+
+// The stored name without its kind prefix (unchanged without one).
+std::string_view StripKindPrefix(std::string_view storedName);
 
 // The whole flags word of an identified reader on this port.
 CapabilityFlags ComputeCapabilityFlags(const VersionAnswer &answer, PortKind kind,

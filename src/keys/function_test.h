@@ -28,8 +28,12 @@ public:
     // True once when the current record has been quiet for more than
     // RecordGapMs (for printers that show whole records).
     bool TakeSettledRecord();
+    // Data arrived since the last settled record was taken.
+    bool HasUnreportedRecord() const { return unsettled_; }
 
     void Clear();   // "Sende" empties both texts
+
+    const Clock &clock() const { return now_; }
 
     const std::string &ascii() const { return ascii_; }  // "%c   " per byte, UTF-8
     const std::string &hex() const { return hex_; }      // "%02X " per byte

@@ -30,11 +30,11 @@ class CReaderConfig {
 public:
     CReaderConfig(int port, bool silentReaderModeOffered, Prompts &prompts);
 
-    // When shown: reads the mode; message 519 and no radio when unreadable.
-    void Show();
+    // When shown: reads the mode; message 519, no radio and false when unreadable.
+    bool Show();
     // "Setzen" with the radio index (-1 none). True when the dialog ends with
     // OK; false keeps it open (message 510 after a refused write; with no
-    // radio selected nothing is sent and message 519 tells the mode is unknown).
+    // radio selected nothing is sent).
     bool Set(int index);
 
     int selectedIndex() const { return index_; }
@@ -65,8 +65,8 @@ class CSendeLeistungDlg {
 public:
     CSendeLeistungDlg(int port, Prompts &prompts);
 
-    // When shown: reads; message 10136 and full power in both when unreadable.
-    void Show();
+    // When shown: reads; message 10136, full power in both and false when unreadable.
+    bool Show();
     // "Setzen": 10137 and true (dialog ends with OK), or 10138 and false.
     bool Set(const TxPower &power);
 

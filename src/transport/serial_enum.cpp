@@ -1,8 +1,83 @@
-// Serial port listing for the C API.
+// Serial port listing for the C API, on libserialport's port enumeration.
+#include "transport/serial_enum.h"
+
+#include <libserialport.h>
+
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+
+#include "link/list_buffer.h"
 #include "orvex/orvex.h"
 
+namespace orvex {
+
+namespace {
+
+constexpr std::string_view kMakerPrefixes[] = {"Qel", "Brix"};
+
+bool NamesMaker(std::string_view text) {
+    return std::any_of(std::begin(kMakerPrefixes), std::end(kMakerPrefixes),
+                       [&](std::string_view p) { return text.substr(0, p.size()) == p; });
+}
+
+// The path's text before its trailing digits and the number they form.
+std::pair<std::string_view, unsigned long> SortKey(std::string_view entry) {
+    const std::string_view path = entry.substr(0, entry.find(' '));
+    std::size_t digits = path.size();
+    while (digits > 0 && std::isdigit(static_cast<unsigned char>(path[digits - 1]))) --digits;
+    unsigned long number = 0;
+    for (std::size_t i = digits; i < path.size() && i < digits + 9; ++i)
+        number = number * 10 + static_cast<unsigned long>(path[i] - '0');
+    return {path.substr(0, digits), number};
+}
+
+std::string Text(const char *s) { return s ? s : ""; }
+
+std::vector<SerialPortInfo> SystemSerialPorts() {
+    std::vector<SerialPortInfo> found;
+    struct sp_port **ports = nullptr;
+    if (sp_list_ports(&ports) != SP_OK || !ports) return found;
+    for (int i = 0; ports[i]; ++i) {
+        SerialPortInfo info;
+        info.path = Text(sp_get_port_name(ports[i]));
+        info.description = Text(sp_get_port_description(ports[i]));
+        if (sp_get_port_transport(ports[i]) == SP_TRANSPORT_USB) {
+            int vid = -1, pid = -1;
+            if (sp_get_port_usb_vid_pid(ports[i], &vid, &pid) == SP_OK) {
+                info.vendorId = vid;
+                info.productId = pid;
+            }
+            info.product = Text(sp_get_port_usb_product(ports[i]));
+        }
+        if (!info.path.empty()) found.push_back(std::move(info));
+    }
+    sp_free_port_list(ports);
+    return found;
+}
+
+}  // namespace
+
+std::string SerialPortEntry(const SerialPortInfo &port) {
+    if (NamesMaker(port.description)) return port.path + " [" + port.description + "]";
+    if (NamesMaker(port.product)) return port.path + " [" + port.product + "]";
+    if (port.vendorId == kVirtualComVendorId && port.productId == kVirtualComProductId)
+        return port.path + " [Qel Virtual COM]";
+    return port.path;
+}
+
+std::vector<std::string> SerialPortEntries(std::vector<SerialPortInfo> ports) {
+    std::vector<std::string> entries;
+    entries.reserve(ports.size());
+    for (const auto &p : ports) entries.push_back(SerialPortEntry(p));
+    std::stable_sort(entries.begin(), entries.end(), [](const std::string &a, const std::string &b) {
+        return SortKey(a) < SortKey(b);
+    });
+    return entries;
+}
+
+}  // namespace orvex
+
 extern "C" int Orvex_ListComPorts(char *buffer, int size) {
-    if (!buffer || size < 1) return 0;
-    buffer[0] = '\0';   // the libserialport listing replaces this
-    return 1;
+    return orvex::fillListBuffer(buffer, size, orvex::SerialPortEntries(orvex::SystemSerialPorts()));
 }

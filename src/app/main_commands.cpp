@@ -1,0 +1,127 @@
+#include "app/main_commands.h"
+
+#include <array>
+
+#include "app/capabilities.h"
+#include "app/settings_store.h"
+#include "app/string_table.h"
+#include "orvex/orvex.h"
+
+namespace orvex::app {
+
+namespace {
+
+constexpr int kMsgResetWarning = 10139;
+constexpr int kMsgResetConfirm = 10140;
+constexpr int kMsgResetFailed = 10141;
+constexpr int kMsgResetDone = 10142;
+
+struct MenuRequirement {
+    int command;
+    CapabilityFlags anyOf;
+};
+
+// Menu items that need a capability of the last identified reader; every
+// other item is always enabled.
+constexpr std::array<MenuRequirement, 4> kMenuRequirements = {{
+    {CmdIpAddress, CAP_LAN},
+    {CmdStartMode, CAP_BLUETOOTH | CAP_POWER_ON_MODE},
+    {CmdTxPower, CAP_TX_POWER_MENU_MASK},
+    {CmdFactoryReset, CAP_FACTORY_RESET},
+}};
+
+std::optional<IdentifiedReader> IdentifyIfConnected(ConnectContext &ctx, int handle) {
+    if (handle <= 0) return std::nullopt;
+    return IdentifyAndClose(ctx, handle);
+}
+
+}  // namespace
+
+bool MenuCommandEnabled(int command, CapabilityFlags flags) {
+    for (const auto &r : kMenuRequirements)
+        if (r.command == command) return (flags & r.anyOf) != 0;
+    return true;
+}
+
+SheetKind ConfigurationSheetFor(CapabilityFlags flags) {
+    return HasCapability(flags, CAP_PS2) ? SheetKind::KeyboardWedge : SheetKind::Serial;
+}
+
+CommandConnection ConnectForCommand(ConnectContext &ctx) {
+    CommandConnection c;
+    BusyScope busy(ctx.prompts);
+    c.handle = ConnectReader(ctx, c.baud, c.flags, true);
+    return c;
+}
+
+bool RunStartModeCommand(ConnectContext &ctx, CapabilityFlags frameFlags,
+                         const HandleDialog &bluetoothConfigDialog,
+                         const std::function<void(int &, bool)> &powerOnModeDialog) {
+    const bool bluetooth = HasCapability(frameFlags, CAP_BLUETOOTH);
+    if (!bluetooth && !HasCapability(frameFlags, CAP_POWER_ON_MODE)) return false;
+    CommandConnection c = ConnectForCommand(ctx);
+    if (c.handle > 0) {
+        if (bluetooth) {
+            if (bluetoothConfigDialog) bluetoothConfigDialog(c.handle);
+        } else if (powerOnModeDialog) {
+            powerOnModeDialog(c.handle, HasCapability(c.flags, CAP_SILENT_READER_MODE));
+        }
+        CloseReader(c.handle);
+    }
+    return true;
+}
+
+bool RunTxPowerCommand(ConnectContext &ctx, CapabilityFlags frameFlags,
+                       const HandleDialog &txPowerDialog) {
+    if (!HasCapability(frameFlags, CAP_TX_POWER_MENU_MASK)) return false;
+    CommandConnection c = ConnectForCommand(ctx);
+    if (c.handle > 0 && HasCapability(c.flags, CAP_TX_POWER_MENU_MASK) && txPowerDialog)
+        txPowerDialog(c.handle);
+    CloseReader(c.handle);
+    return true;
+}
+
+FactoryResetOutcome RunFactoryReset(ConnectContext &ctx, CapabilityFlags frameFlags) {
+    if (!HasCapability(frameFlags, CAP_FACTORY_RESET)) return FactoryResetOutcome::NotAvailable;
+    CommandConnection c = ConnectForCommand(ctx);
+    if (c.handle <= 0) return FactoryResetOutcome::NoConnection;
+
+    FactoryResetOutcome outcome = FactoryResetOutcome::NotAvailable;
+    if (HasCapability(c.flags, CAP_FACTORY_RESET)) {
+        const auto &strings = StringTable::instance();
+        outcome = FactoryResetOutcome::Declined;
+        if (ctx.prompts.askYesNo(strings.text(kMsgResetWarning), false) &&
+            ctx.prompts.askYesNo(strings.text(kMsgResetConfirm), false)) {
+            const bool done = Orvex_FactoryReset(c.handle) == 0;
+            ctx.prompts.showMessage(strings.text(done ? kMsgResetDone : kMsgResetFailed),
+                                    done ? MessageIcon::Information : MessageIcon::Error);
+            outcome = done ? FactoryResetOutcome::Done : FactoryResetOutcome::Failed;
+        }
+    }
+    CloseReader(c.handle);
+    return outcome;
+}
+
+bool RunIpAddressCommand(
+    ConnectContext &ctx, FrameState &frame,
+    const std::function<std::optional<std::string>(const std::string &)> &lanConfigDialog) {
+    if (!HasCapability(frame.flags, CAP_LAN)) return false;
+    const PortSettings ps = LoadPortSettings(ctx.settings, ctx.devices);
+    if (lanConfigDialog) {
+        if (auto address = lanConfigDialog(BuildSdkPortName(ps.name, ps.address)))
+            ctx.settings.Set(settings::PortName, std::string(LanPrefix) + *address);
+    }
+    int handle = ConnectWithStoredSettings(ctx, frame);
+    CloseReader(handle);
+    return true;
+}
+
+std::optional<IdentifiedReader> RunInterfaceCommand(ConnectContext &ctx, FrameState &frame) {
+    return IdentifyIfConnected(ctx, SelectInterfaceAndConnect(ctx, frame));
+}
+
+std::optional<IdentifiedReader> RunStartupIdentification(ConnectContext &ctx, FrameState &frame) {
+    return IdentifyIfConnected(ctx, ConnectWithStoredSettings(ctx, frame));
+}
+
+}  // namespace orvex::app

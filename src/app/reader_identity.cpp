@@ -1,0 +1,198 @@
+#include "app/reader_identity.h"
+
+#include <array>
+#include <cstdio>
+#include <vector>
+
+#include "app/string_table.h"
+
+namespace orvex::app {
+
+namespace {
+
+struct Threshold {
+    unsigned minDigit;
+    CapabilityFlags bits;
+};
+
+struct TypeCapabilityRow {
+    std::array<unsigned, 8> codes;   // 0 ends the list
+    CapabilityFlags base;
+    std::vector<Threshold> byVersion;
+};
+
+// Type-dependent bits (CAP_IDENTIFIED included), with the firmware versions
+// that add further features.
+const std::vector<TypeCapabilityRow> &TypeCapabilityTable() {
+    static const std::vector<TypeCapabilityRow> table = {
+        {{0x122, 0x123, 0x124, 0x125, 0x134, 0x135, 0x154, 0x155}, 0x10, {}},
+        {{0x144, 0x145}, 0x10, {{1, 0x1000}}},
+        {{0x184, 0x185}, 0x1010, {}},
+        {{0x164, 0x165},
+         0x30,
+         {{2, 0x100},
+          {3, 0x1000},
+          {7, 0x2000},
+          {8, 0x8000},
+          {9, 0x14000},
+          {14, 0x40},
+          {26, 0x80},
+          {29, 0x20000},
+          {30, 0x40000}}},
+        {{0x194, 0x195}, 0x1f030, {{6, 0x80}}},
+        {{0x404, 0x405}, 0x1f0b0, {}},
+        {{0x414, 0x415}, 0x17f0b0, {{1, 0x400000}}},
+        {{0x434, 0x435}, 0x6ff1b0, {}},
+        {{0x454, 0x455}, 0x27f1b0, {{4, 0x400000}, {10, 0x80000}, {19, 0x800000}}},
+    };
+    return table;
+}
+
+const TypeCapabilityRow *RowFor(unsigned typeCode) {
+    for (const auto &row : TypeCapabilityTable())
+        for (unsigned code : row.codes)
+            if (code != 0 && code == typeCode) return &row;
+    return nullptr;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+// Contained at a position after the start.
+bool ContainsAfterStart(std::string_view text, std::string_view part) {
+    const auto pos = text.find(part);
+    return pos != std::string_view::npos && pos > 0;
+}
+
+}  // namespace
+
+unsigned VersionDigitValue(char c) {
+    if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
+    if (c >= 'A' && c <= 'Z') return static_cast<unsigned>(c - 'A' + 10);
+    if (c >= 'a' && c <= 'z') return static_cast<unsigned>(c - 'a' + 10);
+    return 255;
+}
+
+unsigned IdentityDigitValue(char c) {
+    if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
+    if (c >= 'A' && c <= 'Z') return static_cast<unsigned>(c - 'A' + 10);
+    if (c >= 'a' && c <= 'z') return static_cast<unsigned>(c - 'a' + 36);
+    return 0;
+}
+
+std::optional<VersionAnswer> ParseVersionAnswer(std::string_view answer) {
+    if (answer.size() != 4) return std::nullopt;
+    VersionAnswer v{};
+    unsigned code = 0;
+    for (int i = 0; i < 3; ++i) {
+        const int d = HexDigit(answer[i]);
+        if (d < 0) return std::nullopt;
+        code = code * 16 + static_cast<unsigned>(d);
+    }
+    for (int i = 0; i < 4; ++i) v.text[i] = answer[i];
+    v.typeCode = code;
+    v.digitValue = VersionDigitValue(answer[3]);
+    return v;
+}
+
+bool IsSupportedType(unsigned typeCode) { return RowFor(typeCode) != nullptr; }
+
+CapabilityFlags TypeCapabilities(unsigned typeCode, unsigned digitValue) {
+    const auto *row = RowFor(typeCode);
+    if (!row) return 0;
+    CapabilityFlags flags = row->base;
+    for (const auto &t : row->byVersion)
+        if (digitValue >= t.minDigit) flags |= t.bits;
+    return flags;
+}
+
+bool IsKeyboardWedgeAnswer(const VersionAnswer &answer) {
+    const auto byte2 = static_cast<unsigned char>(answer.text[2]);
+    return (byte2 & 0x2) != 0 && (byte2 & 0x4) == 0;
+}
+
+bool IsMakersVirtualComPort(std::string_view name) {
+    if (!(StartsWith(name, "COM") || StartsWith(name, "/dev/")) || name.size() <= 3) return false;
+    return ContainsAfterStart(name, " [Qel Virtual COM") ||
+           ContainsAfterStart(name, " [Brix Virtual COM");
+}
+
+PortKind PortKindOf(std::string_view name, bool ethernetOn) {
+    if (StartsWith(name, UsbPrefix)) return PortKind::Usb;
+    if (StartsWith(name, LanPrefix) && ethernetOn) return PortKind::Lan;
+    if (StartsWith(name, BluetoothPrefix)) return PortKind::Bluetooth;
+    return PortKind::Serial;
+}
+
+std::string_view StripKindPrefix(std::string_view name) {
+    for (auto prefix : {UsbPrefix, LanPrefix, BluetoothPrefix})
+        if (StartsWith(name, prefix)) return name.substr(prefix.size());
+    return name;
+}
+
+std::string BuildSdkPortName(std::string_view storedName, int address) {
+    std::string out(StripKindPrefix(storedName));
+    out += ':';
+    out += std::to_string(address);
+    return out;
+}
+
+CapabilityFlags ComputeCapabilityFlags(const VersionAnswer &answer, PortKind kind,
+                                       std::string_view storedName) {
+    CapabilityFlags flags = IsKeyboardWedgeAnswer(answer) ? CAP_PS2 : 0;
+    if (kind != PortKind::Usb && kind != PortKind::Lan && !IsMakersVirtualComPort(storedName))
+        flags |= CAP_PLAIN_SERIAL;
+    flags |= TypeCapabilities(answer.typeCode, answer.digitValue);
+    if (storedName.find("HID") != std::string_view::npos) flags |= CAP_HID;
+    if (kind == PortKind::Lan) flags |= CAP_LAN;
+    if (kind == PortKind::Bluetooth) flags |= CAP_BLUETOOTH;
+    return flags;
+}
+
+std::string ProductVersionString() {
+#ifdef ORVEX_VERSION
+    const std::string_view version = ORVEX_VERSION;
+#else
+    const std::string_view version;
+#endif
+    if (version.empty() || version.size() >= 20) return "1.xx";
+    return std::string(version);
+}
+
+std::string SuccessTitle(std::string_view base, std::string_view programVersion,
+                         std::string_view modelName, bool usbPort,
+                         std::string_view sdkPortName, unsigned digitValue) {
+    std::string title(base);
+    title += " V";
+    title += programVersion;
+    title += " <";
+    title += modelName;
+    title += ' ';
+    if (usbPort) title += "USB:";
+    title += sdkPortName;
+    title += "  ";
+    title += StringTable::instance().format(533, 1, digitValue);
+    title += '>';
+    return title;
+}
+
+DeviceIdentity MakeDeviceIdentity(std::string_view versionAnswer, std::string_view modelName) {
+    DeviceIdentity id;
+    id.modelName = std::string(modelName);
+    id.typeCodeText = std::string(versionAnswer.substr(0, 3));
+    const unsigned digit = versionAnswer.size() > 3 ? IdentityDigitValue(versionAnswer[3]) : 0;
+    char text[16];
+    std::snprintf(text, sizeof text, "1.%02u", digit);
+    id.versionText = text;
+    return id;
+}
+
+}  // namespace orvex::app
