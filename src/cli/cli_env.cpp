@@ -1,0 +1,124 @@
+#include "cli/cli_env.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+
+#include "app/interface_settings.h"
+#include "app/string_table.h"
+#include "cli/command_group.h"
+#include "cli/terminal_text.h"
+#include "link/trace.h"
+
+namespace orvex::cli {
+
+using app::StringTable;
+
+namespace {
+
+constexpr int kMsgLanguageMissing = 545;
+constexpr int kMsgRange = 61714;
+
+}  // namespace
+
+void TerminalPrompts::showMessage(const std::string &text, app::MessageIcon icon) {
+    const bool toStdout = icon == app::MessageIcon::Information && !options_.json;
+    (toStdout ? std::cout : std::cerr) << TerminalLines(text) << std::endl;
+}
+
+bool TerminalPrompts::CanAnswerQuestions() const {
+    return options_.yes || options_.no || isatty(STDIN_FILENO);
+}
+
+bool TerminalPrompts::askYesNo(const std::string &text, bool defaultYes) {
+    if (options_.yes) return true;
+    if (options_.no || !isatty(STDIN_FILENO)) return false;
+    const auto &strings = StringTable::instance();
+    std::cerr << TerminalLines(text) << strings.text("cli.question.yesNo") << std::flush;
+    std::string answer;
+    if (!std::getline(std::cin, answer)) return false;
+    if (answer.empty()) return defaultYes;
+    const char first = static_cast<char>(std::tolower(static_cast<unsigned char>(answer[0])));
+    return first == 'y' || first == strings.text("cli.answer.yes").front();
+}
+
+int CliEnvironment::Prepare(bool applyOverrides) {
+    settings_ = std::make_unique<app::SettingsStore>();
+    prompts_ = std::make_unique<TerminalPrompts>(options);
+    connect_ = std::make_unique<app::ConnectContext>(*settings_, *prompts_);
+
+    auto &strings = StringTable::instance();
+    const bool english = options.language.empty()
+                             ? settings_->Get(app::settings::Language) == 1
+                             : options.language == "en";
+    if (english) {
+        if (!strings.loadEnglish()) std::cerr << TerminalLines(strings.text(kMsgLanguageMissing)) << '\n';
+    } else {
+        strings.useGerman();
+    }
+    if (options.verbose) orvex::setTraceEcho(true);
+
+    if (options.address && (*options.address < app::AddressMin || *options.address > app::AddressMax))
+        return Fail(ExitUsage, "--address: " + strings.format(kMsgRange, app::AddressMin, app::AddressMax));
+    if (options.timeout && (*options.timeout < app::TimeoutMin || *options.timeout > app::TimeoutMax))
+        return Fail(ExitUsage, "--timeout: " + strings.format(kMsgRange, app::TimeoutMin, app::TimeoutMax));
+    if (options.baud && *options.baud <= 0)
+        return Fail(ExitUsage, "--baud: " + strings.format(kMsgRange, 1, 2147483647));
+
+    if (applyOverrides) {
+        using namespace app::settings;
+        if (options.port) {
+            settings_->Override(app::settings::PortName.section, app::settings::PortName.key, *options.port);
+            if (options.port->rfind(app::LanPrefix, 0) == 0)
+                settings_->Override(PortEthernet.section, PortEthernet.key, "1");
+        }
+        if (options.baud)
+            settings_->Override(PortBaudrate.section, PortBaudrate.key, std::to_string(*options.baud));
+        if (options.address)
+            settings_->Override(PortAddress.section, PortAddress.key, std::to_string(*options.address));
+        if (options.timeout)
+            settings_->Override(PortTimeoutConnect.section, PortTimeoutConnect.key,
+                                std::to_string(*options.timeout));
+    }
+    return ExitOk;
+}
+
+std::string CliEnvironment::PortName() {
+    std::string name = settings_->Get(app::settings::PortName);
+    return name.empty() ? app::settings::DefaultPortName : name;
+}
+
+int CliEnvironment::Fail(int code, const std::string &text) {
+    std::cerr << TerminalLines(text) << std::endl;
+    return code;
+}
+
+int CliEnvironment::ConnectFailure() {
+    const char *key = "cli.error.cannotOpen";
+    switch (connect_->lastResult) {
+    case app::ConnectNoAnswer: key = "cli.error.noAnswer"; break;
+    case app::ConnectUnsupported:
+    case app::ConnectProgrammer: key = "cli.error.unsupported"; break;
+    default: break;
+    }
+    return Fail(ExitReader, StringTable::instance().format(key, PortName()));
+}
+
+int CliEnvironment::NotAvailable(const std::string &model) {
+    return Fail(ExitReader, StringTable::instance().format("cli.error.notAvailable", PortName(), model));
+}
+
+CommandGroup::CommandGroup(const char *groupName, AddCommandsFunction addFunction)
+    : name(groupName), add(addFunction) {
+    Registry().push_back(this);
+}
+
+std::vector<const CommandGroup *> &CommandGroup::Registry() {
+    static std::vector<const CommandGroup *> groups;
+    return groups;
+}
+
+const std::vector<const CommandGroup *> &CommandGroup::All() { return Registry(); }
+
+}  // namespace orvex::cli

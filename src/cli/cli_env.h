@@ -1,0 +1,83 @@
+// What every orvexctl command shares: the global options, the settings store
+// with the one-run overrides, the terminal prompts and the connect context.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/connect.h"
+#include "app/prompts.h"
+#include "app/settings_store.h"
+
+namespace orvex::cli {
+
+enum ExitCode : int { ExitOk = 0, ExitReader = 1, ExitUsage = 2 };
+
+struct GlobalOptions {
+    std::optional<std::string> port;
+    std::optional<int> baud, address, timeout;
+    std::string language;   // "de", "en" or empty (the stored choice)
+    bool json = false;
+    bool verbose = false;
+    bool yes = false;
+    bool no = false;
+};
+
+// Prompts on a terminal: messages to stderr (information to stdout unless
+// JSON goes there), questions answered by --yes/--no or asked on the
+// terminal.
+class TerminalPrompts : public app::Prompts {
+public:
+    explicit TerminalPrompts(const GlobalOptions &options) : options_(options) {}
+
+    void showMessage(const std::string &text, app::MessageIcon icon) override;
+    bool askYesNo(const std::string &text, bool defaultYes = true) override;
+    std::optional<std::string> chooseOpenFile(const std::string &, const std::string &,
+                                              const std::string &) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> chooseSaveFile(const std::string &, const std::string &,
+                                              const std::string &, const std::string &) override {
+        return std::nullopt;
+    }
+
+    // False when a question would have to be asked but cannot be.
+    bool CanAnswerQuestions() const;
+
+private:
+    const GlobalOptions &options_;
+};
+
+class CliEnvironment {
+public:
+    GlobalOptions options;
+
+    // Applies language, tracing and (unless storing) the port overrides.
+    // ExitOk, or ExitUsage after printing why.
+    int Prepare(bool applyOverrides = true);
+
+    app::SettingsStore &settings() { return *settings_; }
+    TerminalPrompts &prompts() { return *prompts_; }
+    app::ConnectContext &connect() { return *connect_; }
+
+    // The stored port name as the next connect will use it.
+    std::string PortName();
+
+    // Prints text (a line) to stderr and returns code.
+    int Fail(int code, const std::string &text);
+    // The failure of the last connect, naming the port and what to do.
+    int ConnectFailure();
+    // A reader without the function: names the port and the model.
+    int NotAvailable(const std::string &model);
+
+    // Set by the command that ran.
+    int exitCode = ExitOk;
+
+private:
+    std::unique_ptr<app::SettingsStore> settings_;
+    std::unique_ptr<TerminalPrompts> prompts_;
+    std::unique_ptr<app::ConnectContext> connect_;
+};
+
+}  // namespace orvex::cli

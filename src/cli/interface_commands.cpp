@@ -1,0 +1,80 @@
+// "interfaces" and "use": the interface list and the interface dialog's OK.
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include <iostream>
+
+#include "app/interface_settings.h"
+#include "app/string_table.h"
+#include "cli/cli_env.h"
+#include "cli/command_group.h"
+
+namespace orvex::cli {
+
+namespace {
+
+int ListInterfaces(CliEnvironment &env) {
+    if (int rc = env.Prepare()) return rc;
+    const bool ethernet = env.settings().Get(app::settings::PortEthernet) != 0;
+    const auto texts = app::InterfaceListTexts(app::EnumerateDevices(env.connect().devices, ethernet));
+    if (env.options.json) {
+        std::cout << nlohmann::json(texts).dump() << '\n';
+    } else {
+        for (const auto &t : texts) std::cout << t << '\n';
+    }
+    return ExitOk;
+}
+
+struct UseOptions {
+    std::string ethernet;   // "on", "off" or empty (unchanged)
+    std::string parity;     // "none", "even", "odd" or empty
+    int stopBits = 0;       // 1, 2 or 0 (unchanged)
+};
+
+int StoreInterface(CliEnvironment &env, const UseOptions &use) {
+    // The options are what gets stored, not a one-run override.
+    if (int rc = env.Prepare(false)) return rc;
+    auto &store = env.settings();
+    app::PortSettings ps;
+    ps.name = env.options.port.value_or(store.Get(app::settings::PortName));
+    ps.baudValue = env.options.baud.value_or(store.Get(app::settings::PortBaudrate));
+    ps.timeoutMs = env.options.timeout.value_or(store.Get(app::settings::PortTimeoutDialog));
+    ps.address = env.options.address.value_or(store.Get(app::settings::PortAddress));
+    ps.ethernet = use.ethernet.empty() ? store.Get(app::settings::PortEthernet) != 0
+                                       : use.ethernet == "on";
+    if (!use.parity.empty() || use.stopBits != 0) {
+        auto combos = app::LineCombosFromBaudValue(ps.baudValue);
+        if (!use.parity.empty()) combos.parity = use.parity == "even" ? 1 : use.parity == "odd" ? 2 : 0;
+        if (use.stopBits != 0) combos.stopBits = use.stopBits - 1;
+        ps.baudValue = app::BaudValueFromLineCombos(combos);
+    }
+    if (!app::StorePortSettings(store, ps))
+        return env.Fail(ExitUsage, app::StringTable::instance().format("cli.error.store", store.path()));
+    if (env.options.json) {
+        std::cout << nlohmann::json{{"port", ps.name},
+                                    {"baud", ps.baudValue},
+                                    {"timeout", ps.timeoutMs},
+                                    {"address", ps.address},
+                                    {"ethernet", ps.ethernet}}
+                         .dump()
+                  << '\n';
+    }
+    return ExitOk;
+}
+
+}  // namespace
+
+void AddInterfaceCommands(CLI::App &app, CliEnvironment &env) {
+    app.add_subcommand("interfaces", "List the serial ports and readers present")
+        ->callback([&env] { env.exitCode = ListInterfaces(env); });
+
+    auto use = std::make_shared<UseOptions>();
+    auto *cmd = app.add_subcommand("use", "Store --port, --baud, --address, --timeout as the interface");
+    cmd->add_option("--ethernet", use->ethernet, "Offer LAN readers")->check(CLI::IsMember({"on", "off"}));
+    cmd->add_option("--parity", use->parity, "Parity of the serial line")
+        ->check(CLI::IsMember({"none", "even", "odd"}));
+    cmd->add_option("--stop-bits", use->stopBits, "Stop bits of the serial line")->check(CLI::IsMember({1, 2}));
+    cmd->callback([&env, use] { env.exitCode = StoreInterface(env, *use); });
+}
+
+}  // namespace orvex::cli

@@ -1,0 +1,43 @@
+// orvexctl: configures Orvex RFID readers from the command line.
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+
+#include "cli/cli_env.h"
+#include "cli/command_group.h"
+
+int main(int argc, char **argv) {
+    using namespace orvex::cli;
+    CliEnvironment env;
+    auto &o = env.options;
+
+    CLI::App app{"orvexctl - configure Orvex RFID readers", "orvexctl"};
+    app.require_subcommand(1);
+    app.fallthrough();
+    app.add_option("--port", o.port, "Port name as stored, with its kind prefix (e.g. /dev/ttyUSB0, \"USB: 6401-123 HID\")");
+    app.add_option("--baud", o.baud, "Baud rate (the last two digits select the framing)");
+    app.add_option("--address", o.address, "Device (bus) address, 1-255");
+    app.add_option("--timeout", o.timeout, "Answer timeout in ms, 10-300000");
+    app.add_option("--lang", o.language, "Language of the texts")->check(CLI::IsMember({"de", "en"}));
+    app.add_flag("--json", o.json, "Machine-readable output");
+    app.add_flag("-v,--verbose", o.verbose, "Frames and traces to stderr");
+    auto *yes = app.add_flag("--yes", o.yes, "Answer every question with yes");
+    app.add_flag("--no", o.no, "Answer every question with no")->excludes(yes);
+
+    AddInterfaceCommands(app, env);
+    AddReaderCommands(app, env);
+    AddMonitorCommand(app, env);
+    for (const auto *group : CommandGroup::All()) group->add(app, env);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp &e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp &e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError &e) {
+        app.exit(e);
+        return ExitUsage;
+    }
+    return env.exitCode;
+}

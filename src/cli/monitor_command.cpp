@@ -1,0 +1,101 @@
+// "monitor": the function test. Puts the reader into its reading mode, prints
+// every record of its output and restores output mode 2 at the end.
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <iostream>
+#include <thread>
+
+#include "app/string_table.h"
+#include "cli/cli_env.h"
+#include "cli/command_group.h"
+#include "cli/terminal_text.h"
+#include "keys/function_test.h"
+
+namespace orvex::cli {
+
+using app::StringTable;
+
+namespace {
+
+std::atomic<bool> gInterrupted{false};
+
+extern "C" void OnInterrupt(int) { gInterrupted = true; }
+
+struct MonitorOptions {
+    double seconds = 0;   // 0: until interrupted
+    int records = 0;      // 0: no limit
+};
+
+void PrintRecord(CliEnvironment &env, const app::OutputRecorder &r) {
+    if (env.options.json) {
+        std::cout << nlohmann::json{{"record", r.counter()}, {"ascii", r.ascii()}, {"hex", r.hex()}}.dump()
+                  << std::endl;
+        return;
+    }
+    const auto &s = StringTable::instance();
+    std::cout << s.text("cli.label.counter") << " : " << r.counter() << '\n'
+              << s.text("cli.label.ascii") << " : " << VisibleControls(r.ascii()) << '\n'
+              << s.text("cli.label.hex") << " : " << r.hex() << std::endl;
+}
+
+int Monitor(CliEnvironment &env, const MonitorOptions &opts) {
+    if (int rc = env.Prepare()) return rc;
+    app::FunctionTest test;
+    if (!test.Start(env.connect())) {
+        if (env.connect().lastResult <= 0) return env.ConnectFailure();
+        return env.Fail(ExitReader, StringTable::instance().format("cli.error.commandFailed", env.PortName(), -1));
+    }
+    if (!env.options.json)
+        std::cerr << StringTable::instance().format("cli.monitor.start", test.mode(),
+                                                    static_cast<int>(test.requestChar()))
+                  << std::endl;
+
+    gInterrupted = false;
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    struct sigaction previous {};
+    sigaction(SIGINT, &action, &previous);
+    sigaction(SIGTERM, &action, nullptr);
+
+    using Clock = std::chrono::steady_clock;
+    const auto interval = std::chrono::milliseconds(app::FunctionTest::PollIntervalMs);
+    const auto end = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                        std::chrono::duration<double>(opts.seconds));
+    auto next = Clock::now();
+    int printed = 0;
+    auto &recorder = test.recorder();
+    while (!gInterrupted && (opts.seconds <= 0 || Clock::now() < end) &&
+           (opts.records <= 0 || printed < opts.records)) {
+        // The dialog's 50 ms timer.
+        next += interval;
+        std::this_thread::sleep_until(next);
+        test.PollOutput();
+        if (recorder.TakeSettledRecord()) {
+            PrintRecord(env, recorder);
+            ++printed;
+        }
+    }
+    // A record still arriving when the time ran out is shown as it stands.
+    if (recorder.HasUnreportedRecord() && (opts.records <= 0 || printed < opts.records))
+        PrintRecord(env, recorder);
+    test.Close();
+    sigaction(SIGINT, &previous, nullptr);
+    return ExitOk;
+}
+
+}  // namespace
+
+void AddMonitorCommand(CLI::App &app, CliEnvironment &env) {
+    auto opts = std::make_shared<MonitorOptions>();
+    auto *cmd = app.add_subcommand("monitor", "Function test: show what the reader outputs");
+    cmd->add_option("--seconds", opts->seconds, "Stop after this many seconds (default: Ctrl+C)")
+        ->check(CLI::NonNegativeNumber);
+    cmd->add_option("--records", opts->records, "Stop after this many records")->check(CLI::NonNegativeNumber);
+    cmd->callback([&env, opts] { env.exitCode = Monitor(env, *opts); });
+}
+
+}  // namespace orvex::cli

@@ -1,0 +1,254 @@
+// Commands that talk to the reader: identify, report, power-on, tx-power,
+// factory-reset and transceive.
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <iostream>
+
+#include "app/capabilities.h"
+#include "app/cp1252.h"
+#include "app/main_commands.h"
+#include "app/string_table.h"
+#include "cli/cli_env.h"
+#include "cli/command_group.h"
+#include "cli/terminal_text.h"
+#include "orvex/orvex.h"
+#include "params/read_content.h"
+#include "params/reader_dialogs.h"
+
+namespace orvex::cli {
+
+using app::StringTable;
+
+namespace {
+
+constexpr int kAnswerBufferSize = 1024;
+
+std::string HexBytes(const unsigned char *data, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) {
+        char hex[4];
+        std::snprintf(hex, sizeof hex, i ? " %02X" : "%02X", data[i]);
+        out += hex;
+    }
+    return out;
+}
+
+// The connection of a menu command; closed when it goes out of scope.
+class CommandLink {
+public:
+    explicit CommandLink(CliEnvironment &env) : c_(app::ConnectForCommand(env.connect())) {}
+    ~CommandLink() { app::CloseReader(c_.handle); }
+    CommandLink(const CommandLink &) = delete;
+    CommandLink &operator=(const CommandLink &) = delete;
+
+    int handle() const { return c_.handle; }
+    bool has(app::CapabilityFlags bits) const { return (c_.flags & bits) != 0; }
+
+private:
+    app::CommandConnection c_;
+};
+
+int Identify(CliEnvironment &env) {
+    if (int rc = env.Prepare()) return rc;
+    auto &ctx = env.connect();
+    int baud = 19200;
+    app::CapabilityFlags flags = 0;
+    int handle = app::ConnectReader(ctx, baud, flags, true);
+    if (handle == 0) return env.ConnectFailure();
+    const auto reader = app::IdentifyAndClose(ctx, handle);
+    if (!reader) return env.Fail(ExitReader, StringTable::instance().format("cli.error.noAnswer", env.PortName()));
+
+    const auto version = app::ParseVersionAnswer(reader->versionAnswer);
+    const unsigned digit = version ? version->digitValue : app::VersionDigitValue(reader->versionAnswer[3]);
+    const std::string typeCode = reader->versionAnswer.substr(0, 3);
+    if (env.options.json) {
+        std::cout << nlohmann::json{{"port", env.PortName()},
+                                    {"version_answer", reader->versionAnswer},
+                                    {"type_code", typeCode},
+                                    {"model", reader->modelName},
+                                    {"version_digit", digit},
+                                    {"capabilities", flags},
+                                    {"title", ctx.title}}
+                         .dump()
+                  << '\n';
+        return ExitOk;
+    }
+    const auto &s = StringTable::instance();
+    char caps[16];
+    std::snprintf(caps, sizeof caps, "0x%08X", flags);
+    const std::pair<const char *, std::string> lines[] = {
+        {"cli.label.port", env.PortName()},
+        {"cli.label.model", reader->modelName},
+        {"cli.label.typeCode", typeCode},
+        {"cli.label.versionAnswer", reader->versionAnswer},
+        {"cli.label.versionDigit", std::to_string(digit)},
+        {"cli.label.capabilities", caps},
+        {"cli.label.title", ctx.title},
+    };
+    for (const auto &[label, value] : lines) {
+        std::string padded = s.text(label);
+        while (app::Utf8Length(padded) < 18) padded += ' ';
+        std::cout << padded << ": " << value << '\n';
+    }
+    return ExitOk;
+}
+
+int Report(CliEnvironment &env) {
+    if (int rc = env.Prepare()) return rc;
+    app::ReadContentState state;
+    if (!app::ReadContent(env.connect(), state)) return env.ConnectFailure();
+    if (env.options.json)
+        std::cout << nlohmann::json{{"port", env.PortName()}, {"complete", state.complete}, {"report", state.text}}.dump()
+                  << '\n';
+    else
+        std::cout << state.text << std::flush;
+    if (!state.complete)
+        return env.Fail(ExitReader, StringTable::instance().format("cli.error.readFailed", env.PortName()));
+    return ExitOk;
+}
+
+constexpr const char *kPowerOnWords[] = {"programming", "reader", "silent"};
+
+int PowerOn(CliEnvironment &env, const std::string &action, const std::string &word) {
+    if (int rc = env.Prepare()) return rc;
+    CommandLink link(env);
+    if (link.handle() == 0) return env.ConnectFailure();
+    if (!link.has(app::CAP_POWER_ON_MODE) || link.has(app::CAP_BLUETOOTH))
+        return env.NotAvailable(env.connect().lastModel);
+
+    app::CReaderConfig dialog(link.handle(), link.has(app::CAP_SILENT_READER_MODE), env.prompts());
+    const auto &s = StringTable::instance();
+    if (action == "get") {
+        if (!dialog.Show()) return ExitReader;
+        const int index = dialog.selectedIndex();
+        if (env.options.json)
+            std::cout << nlohmann::json{{"port", env.PortName()},
+                                        {"power_on", kPowerOnWords[index]},
+                                        {"value", app::PowerOnValueFromIndex(index)}}
+                             .dump()
+                      << '\n';
+        else
+            std::cout << s.text("param.powerOn") << ": " << s.text("param.powerOn." + std::to_string(index))
+                      << " (" << kPowerOnWords[index] << ")\n";
+        return ExitOk;
+    }
+    int index = 0;
+    while (word != kPowerOnWords[index]) ++index;
+    if (index == 2 && !dialog.silentOptionEnabled()) return env.NotAvailable(env.connect().lastModel);
+    return dialog.Set(index) ? ExitOk : ExitReader;
+}
+
+struct TxPowerOptions {
+    std::string iso15693, iso14443;   // "full", "half" or empty (unchanged)
+};
+
+int TxPower(CliEnvironment &env, const std::string &action, const TxPowerOptions &opts) {
+    if (int rc = env.Prepare()) return rc;
+    CommandLink link(env);
+    if (link.handle() == 0) return env.ConnectFailure();
+    if (!link.has(app::CAP_TX_POWER_MENU_MASK)) return env.NotAvailable(env.connect().lastModel);
+
+    app::CSendeLeistungDlg dialog(link.handle(), env.prompts());
+    const bool read = dialog.Show();
+    const auto &s = StringTable::instance();
+    if (action == "get") {
+        if (!read) return ExitReader;
+        const auto &p = dialog.power();
+        if (env.options.json) {
+            std::cout << nlohmann::json{{"port", env.PortName()},
+                                        {"iso15693", p.iso15693Half ? "half" : "full"},
+                                        {"iso14443", p.iso14443Half ? "half" : "full"}}
+                             .dump()
+                      << '\n';
+        } else {
+            auto level = [&](bool half) { return s.text(half ? "txPower.half" : "txPower.full"); };
+            std::cout << s.text("txPower.iso15693") << ": " << level(p.iso15693Half) << '\n'
+                      << s.text("txPower.iso14443") << ": " << level(p.iso14443Half) << '\n';
+        }
+        return ExitOk;
+    }
+    app::TxPower power = dialog.power();
+    if (!opts.iso15693.empty()) power.iso15693Half = opts.iso15693 == "half";
+    if (!opts.iso14443.empty()) power.iso14443Half = opts.iso14443 == "half";
+    return dialog.Set(power) ? ExitOk : ExitReader;
+}
+
+int FactoryReset(CliEnvironment &env) {
+    if (int rc = env.Prepare()) return rc;
+    if (!env.prompts().CanAnswerQuestions())
+        return env.Fail(ExitUsage, StringTable::instance().text("cli.error.needAnswer"));
+    switch (app::RunFactoryReset(env.connect(), app::CAP_FACTORY_RESET)) {
+    case app::FactoryResetOutcome::Done:
+    case app::FactoryResetOutcome::Declined: return ExitOk;
+    case app::FactoryResetOutcome::Failed: return ExitReader;
+    case app::FactoryResetOutcome::NoConnection: return env.ConnectFailure();
+    case app::FactoryResetOutcome::NotAvailable: break;
+    }
+    return env.NotAvailable(env.connect().lastModel);
+}
+
+int Transceive(CliEnvironment &env, const std::string &hex) {
+    std::string request;
+    if (!ParseHexBytes(hex, request)) {
+        env.Prepare(false);
+        return env.Fail(ExitUsage, StringTable::instance().format("cli.error.badHex", hex));
+    }
+    if (int rc = env.Prepare()) return rc;
+    CommandLink link(env);
+    if (link.handle() == 0) return env.ConnectFailure();
+    unsigned char answer[kAnswerBufferSize];
+    const int n = Orvex_Transceive(link.handle(), reinterpret_cast<const unsigned char *>(request.data()),
+                                   static_cast<int>(request.size()), answer, kAnswerBufferSize);
+    if (n < 0)
+        return env.Fail(ExitReader, StringTable::instance().format("cli.error.commandFailed", env.PortName(),
+                                                                   Orvex_GetLastError(link.handle())));
+    if (env.options.json)
+        std::cout << nlohmann::json{{"port", env.PortName()}, {"answer", HexBytes(answer, n)}}.dump() << '\n';
+    else
+        std::cout << HexBytes(answer, n) << '\n';
+    return ExitOk;
+}
+
+}  // namespace
+
+void AddReaderCommands(CLI::App &app, CliEnvironment &env) {
+    app.add_subcommand("identify", "Connect and identify the reader")
+        ->callback([&env] { env.exitCode = Identify(env); });
+    app.add_subcommand("report", "Read the reader's configuration as a report")
+        ->callback([&env] { env.exitCode = Report(env); });
+
+    auto *powerOn = app.add_subcommand("power-on", "The mode the reader starts in");
+    powerOn->require_subcommand(1);
+    powerOn->add_subcommand("get", "Show the power-on mode")->callback([&env] {
+        env.exitCode = PowerOn(env, "get", {});
+    });
+    auto mode = std::make_shared<std::string>();
+    auto *setMode = powerOn->add_subcommand("set", "Set the power-on mode");
+    setMode->add_option("mode", *mode, "programming, reader or silent")
+        ->required()
+        ->check(CLI::IsMember({"programming", "reader", "silent"}));
+    setMode->callback([&env, mode] { env.exitCode = PowerOn(env, "set", *mode); });
+
+    auto *tx = app.add_subcommand("tx-power", "Transmit power of the ISO 15693 and ISO 14443 modes");
+    tx->require_subcommand(1);
+    tx->add_subcommand("get", "Show the transmit power")->callback([&env] {
+        env.exitCode = TxPower(env, "get", {});
+    });
+    auto txOpts = std::make_shared<TxPowerOptions>();
+    auto *txSet = tx->add_subcommand("set", "Set the transmit power");
+    txSet->add_option("--iso15693", txOpts->iso15693, "full or half")->check(CLI::IsMember({"full", "half"}));
+    txSet->add_option("--iso14443", txOpts->iso14443, "full or half")->check(CLI::IsMember({"full", "half"}));
+    txSet->callback([&env, txOpts] { env.exitCode = TxPower(env, "set", *txOpts); });
+
+    app.add_subcommand("factory-reset", "Restore the factory settings (asks twice)")
+        ->callback([&env] { env.exitCode = FactoryReset(env); });
+
+    auto hex = std::make_shared<std::string>();
+    auto *tr = app.add_subcommand("transceive", "Send one command (hex bytes) and print the answer");
+    tr->add_option("hex", *hex, "Command byte and data, e.g. \"F0\" or \"F4 80\"")->required();
+    tr->callback([&env, hex] { env.exitCode = Transceive(env, *hex); });
+}
+
+}  // namespace orvex::cli
