@@ -103,7 +103,7 @@ int Report(CliEnvironment &env) {
         std::cout << nlohmann::json{{"port", env.PortName()}, {"complete", state.complete}, {"report", state.text}}.dump()
                   << '\n';
     else
-        std::cout << state.text << std::flush;
+        std::cout << state.text << (state.text.empty() || state.text.back() == '\n' ? "" : "\n") << std::flush;
     if (!state.complete)
         return env.Fail(ExitReader, StringTable::instance().format("cli.error.readFailed", env.PortName()));
     return ExitOk;
