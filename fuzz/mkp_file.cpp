@@ -1,0 +1,29 @@
+// .mkp loader: any file text loads, and the key sequences read come back the
+// same after saving them and loading again.
+#include "keys/config_files.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+using namespace orvex::app;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    CIniEx file;
+    file.ParseText(std::string_view(reinterpret_cast<const char *>(data), size));
+
+    MkpConfiguration config;
+    ReadMkp(file, config);
+
+    CIniEx saved;
+    WriteMkp(saved, config);
+    CIniEx reloaded;
+    reloaded.ParseText(saved.Serialize());
+    MkpConfiguration back;
+    if (!ReadMkp(reloaded, back).empty())
+        std::abort();
+    if (!(back.prefix == config.prefix && back.suffix == config.suffix && back.separator == config.separator &&
+          back.removal == config.removal))
+        std::abort();
+    return 0;
+}
