@@ -20,6 +20,14 @@ public:
     // A Yes/No question; true for Yes. defaultYes names the default button.
     virtual bool askYesNo(const std::string &text, bool defaultYes = true) = 0;
 
+    // The same question with a chosen icon (a warning before destructive
+    // steps); front ends without icons answer it like askYesNo.
+    virtual bool askYesNoWith(MessageIcon icon, const std::string &text, bool defaultYes)
+    {
+        (void)icon;
+        return askYesNo(text, defaultYes);
+    }
+
     // File choosers; nullopt when the person cancels. filter is a list of
     // "Description (*.ext)" entries separated by ";;".
     virtual std::optional<std::string> chooseOpenFile(const std::string &title,
