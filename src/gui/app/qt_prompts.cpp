@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QStatusBar>
 
+#include "gui/app/cursor_suspend.h"
 #include "gui/app/ui_text.h"
 
 namespace orvex::gui {
@@ -35,6 +36,7 @@ QWidget *QtPrompts::messageParent() const
 
 void QtPrompts::showMessage(const std::string &text, app::MessageIcon icon)
 {
+    CursorSuspend usable(mainWindow_);
     QMessageBox box(toQtIcon(icon), uiText(kProgramTitle), messageText(text), QMessageBox::Ok,
                     messageParent());
     box.exec();
@@ -47,6 +49,7 @@ bool QtPrompts::askYesNo(const std::string &text, bool defaultYes)
 
 bool QtPrompts::askYesNoWith(app::MessageIcon icon, const std::string &text, bool defaultYes)
 {
+    CursorSuspend usable(mainWindow_);
     QMessageBox box(toQtIcon(icon), uiText(kProgramTitle), messageText(text),
                     QMessageBox::Yes | QMessageBox::No, messageParent());
     box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
@@ -57,6 +60,7 @@ std::optional<std::string> QtPrompts::chooseOpenFile(const std::string &title,
                                                      const std::string &filter,
                                                      const std::string &folder)
 {
+    CursorSuspend usable(mainWindow_);
     const QString file = QFileDialog::getOpenFileName(messageParent(), QString::fromStdString(title),
                                                       QString::fromStdString(folder),
                                                       QString::fromStdString(filter));
@@ -74,6 +78,7 @@ std::optional<std::string> QtPrompts::chooseSaveFile(const std::string &title,
     if (!suggestedName.empty())
         start = start.isEmpty() ? QString::fromStdString(suggestedName)
                                 : start + QLatin1Char('/') + QString::fromStdString(suggestedName);
+    CursorSuspend usable(mainWindow_);
     const QString file = QFileDialog::getSaveFileName(messageParent(), QString::fromStdString(title),
                                                       start, QString::fromStdString(filter));
     if (file.isEmpty())

@@ -1,0 +1,379 @@
+#include "gui/app/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "app/gui_support_desktop_open.h"
+#include "app/gui_support_program_files.h"
+#include "app/settings_store.h"
+#include "app/string_table.h"
+#include "gui/app/about_dialog.h"
+#include "gui/app/artwork.h"
+#include "gui/app/cursor_suspend.h"
+#include "gui/app/dialog_registry.h"
+#include "gui/app/interface_dialog.h"
+#include "gui/app/lock_indicators.h"
+#include "gui/app/picture_view.h"
+#include "gui/app/ui_text.h"
+#include "gui/params/power_on_dialog.h"
+#include "gui/params/read_content_dialog.h"
+#include "gui/params/transmit_power_dialog.h"
+
+namespace orvex::gui {
+
+using namespace app;
+
+namespace {
+
+constexpr int kProgramTitle = 57344;
+constexpr int kLanguageFileMissing = 545;
+constexpr QSize kInitialSize(700, 670);
+constexpr int kToolButtonSize = 50;
+constexpr int kToolIconSize = 36;
+
+// Menu and toolbar commands: menu text name, prompt string (0: none) and
+// toolbar picture (none: not on the toolbar).
+struct CommandInfo {
+    int id;
+    const char *menuText;
+    int prompt;
+    const char *picture;
+};
+constexpr CommandInfo kCommands[] = {
+    {CmdConfigure, "menu.configure", CmdConfigure, "tb_configure.svg"},
+    {CmdReadContent, "menu.readContent", CmdReadContent, "tb_read.svg"},
+    {CmdInterface, "menu.interface", CmdInterface, "tb_interface.svg"},
+    {CmdIpAddress, "menu.ipAddress", CmdIpAddress, nullptr},
+    {CmdStartMode, "menu.startMode", CmdStartMode, nullptr},
+    {CmdTxPower, "menu.txPower", 0, nullptr},
+    {CmdFactoryReset, "menu.factoryReset", 0, nullptr},
+    {CmdLanguageGerman, "menu.german", CmdLanguageGerman, nullptr},
+    {CmdLanguageEnglish, "menu.english", CmdLanguageEnglish, nullptr},
+    {CmdExit, "menu.exit", CmdExit, "tb_exit.svg"},
+    {CmdAbout, "menu.about", CmdAbout, "tb_about.svg"},
+    {CmdHelp, nullptr, CmdHelp, "tb_manual.svg"},
+};
+
+// Toolbar order; 0 is a separator.
+constexpr int kToolBar[] = {CmdConfigure, CmdReadContent, 0, CmdInterface, 0, CmdAbout, CmdHelp, 0, CmdExit};
+
+}  // namespace
+
+MainWindow::MainWindow(ConnectContext &ctx, QtPrompts &prompts) : ctx_(ctx), prompts_(prompts)
+{
+    prompts_.setMainWindow(this);
+    resize(kInitialSize);
+    createActions();
+    createMenus();
+    createToolBar();
+    createStatusBar();
+
+    view_ = new PictureView(this);
+    setCentralWidget(view_);
+
+    const SettingsStore &settings = ctx_.settings;
+    move(settings.Get(settings::WindowLeft), settings.Get(settings::WindowTop));
+
+    ctx_.setTitle = [this](const std::string &title) { setWindowTitle(QString::fromStdString(title)); };
+    ctx_.interfaceDialog = [this] { return runInterfaceDialog(); };
+    if (auto &deviceDialog = DialogRegistry::instance().bluetoothDeviceDialog)
+        ctx_.bluetoothDeviceDialog = [this, deviceDialog](int handle) {
+            CursorSuspend arrow(this);
+            return deviceDialog(this, handle);
+        };
+
+    retranslate();
+    if (IsEnglishSetting(settings.Get(settings::Language)))
+        switchToEnglish();
+    setWindowTitle(uiText(kProgramTitle));
+    updateCommandStates();
+}
+
+MainWindow::~MainWindow()
+{
+    ctx_.setTitle = nullptr;
+    ctx_.interfaceDialog = nullptr;
+    ctx_.bluetoothDeviceDialog = nullptr;
+    prompts_.setMainWindow(nullptr);
+}
+
+bool MainWindow::viewReady() const { return view_ && view_->hasPicture(); }
+
+QAction *MainWindow::action(int command) const
+{
+    const auto it = actions_.find(command);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void MainWindow::createActions()
+{
+    for (const CommandInfo &info : kCommands) {
+        auto *act = new QAction(this);
+        if (info.picture)
+            act->setIcon(artworkIcon(QString::fromLatin1(info.picture)));
+        const int id = info.id;
+        connect(act, &QAction::triggered, this, [this, id] { runCommand(id); });
+        actions_[id] = act;
+        addAction(act);   // shortcuts work without the menu open
+    }
+    action(CmdLanguageGerman)->setCheckable(true);
+    action(CmdLanguageEnglish)->setCheckable(true);
+    action(CmdHelp)->setShortcut(QKeySequence(Qt::Key_F1));
+    action(CmdHelp)->setShortcutContext(Qt::ApplicationShortcut);
+}
+
+void MainWindow::createMenus()
+{
+    QMenuBar *bar = menuBar();
+    bar->addAction(action(CmdConfigure));
+    bar->addAction(action(CmdReadContent));
+    settingsMenu_ = bar->addMenu(QString());
+    for (int id : {CmdInterface, CmdIpAddress, CmdStartMode, CmdTxPower, CmdFactoryReset})
+        settingsMenu_->addAction(action(id));
+    languageMenu_ = bar->addMenu(QString());
+    languageMenu_->addAction(action(CmdLanguageGerman));
+    languageMenu_->addAction(action(CmdLanguageEnglish));
+    bar->addAction(action(CmdExit));
+    helpMenu_ = bar->addMenu(QString());
+    helpMenu_->addAction(action(CmdAbout));
+    for (QMenu *menu : {settingsMenu_, languageMenu_, helpMenu_})
+        connect(menu, &QMenu::aboutToShow, this, &MainWindow::updateCommandStates);
+}
+
+void MainWindow::createToolBar()
+{
+    toolBar_ = addToolBar(QString());
+    toolBar_->setObjectName(QStringLiteral("mainToolBar"));
+    toolBar_->setAllowedAreas(Qt::AllToolBarAreas);
+    toolBar_->setIconSize(QSize(kToolIconSize, kToolIconSize));
+    toolBar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    for (int id : kToolBar) {
+        if (id == 0) {
+            toolBar_->addSeparator();
+            continue;
+        }
+        toolBar_->addAction(action(id));
+        if (QWidget *button = toolBar_->widgetForAction(action(id)))
+            button->setFixedSize(kToolButtonSize, kToolButtonSize);
+    }
+}
+
+void MainWindow::createStatusBar()
+{
+    QStatusBar *bar = statusBar();
+    indicators_ = new LockIndicators(this);
+    for (QLabel *label : indicators_->labels())
+        bar->addPermanentWidget(label);
+}
+
+void MainWindow::retranslate()
+{
+    for (const CommandInfo &info : kCommands) {
+        QAction *act = action(info.id);
+        if (info.menuText)
+            act->setText(uiText(info.menuText));
+        else
+            act->setText(promptTooltip(info.prompt));
+        act->setStatusTip(info.prompt ? promptStatus(info.prompt) : QString());
+        act->setToolTip(info.prompt ? promptTooltip(info.prompt) : act->text().remove(QLatin1Char('&')));
+    }
+    settingsMenu_->setTitle(uiText("menu.settings"));
+    languageMenu_->setTitle(uiText("menu.languages"));
+    helpMenu_->setTitle(uiText("menu.help"));
+    toolBar_->setWindowTitle(uiText(kProgramTitle));
+    indicators_->retranslate();
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        retranslate();
+    QMainWindow::changeEvent(event);
+}
+
+void MainWindow::broadcastLanguageChange()
+{
+    // Every open window rebuilds its texts; the event travels on to the children.
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        QEvent change(QEvent::LanguageChange);
+        QCoreApplication::sendEvent(window, &change);
+    }
+}
+
+void MainWindow::switchToEnglish()
+{
+    if (language_ == 1)
+        return;
+    if (!StringTable::instance().loadEnglish()) {
+        prompts_.showMessage(StringTable::instance().text(kLanguageFileMissing), MessageIcon::Warning);
+        return;
+    }
+    language_ = 1;
+    broadcastLanguageChange();
+    updateCommandStates();
+}
+
+void MainWindow::switchToGerman()
+{
+    if (language_ == 0)
+        return;
+    StringTable::instance().useGerman();
+    language_ = 0;
+    broadcastLanguageChange();
+    updateCommandStates();
+}
+
+void MainWindow::updateCommandStates()
+{
+    for (const auto &[id, act] : actions_)
+        act->setEnabled(MenuCommandEnabled(id, frame_.flags));
+    action(CmdLanguageGerman)->setChecked(language_ == 0);
+    action(CmdLanguageEnglish)->setChecked(language_ == 1);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    SettingsStore &settings = ctx_.settings;
+    settings.Set(settings::Language, language_);
+    const QPoint topLeft = windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)
+                               ? normalGeometry().topLeft()
+                               : pos();
+    settings.Set(settings::WindowLeft, topLeft.x());
+    settings.Set(settings::WindowTop, topLeft.y());
+    switchToGerman();
+    event->accept();
+}
+
+void MainWindow::runCommand(int command)
+{
+    if (!MenuCommandEnabled(command, frame_.flags))
+        return;
+    statusBar()->clearMessage();
+    switch (command) {
+    case CmdConfigure: configure(); break;
+    case CmdReadContent: readContent(); break;
+    case CmdInterface: selectInterface(); break;
+    case CmdIpAddress: ipAddress(); break;
+    case CmdStartMode: startMode(); break;
+    case CmdTxPower: txPower(); break;
+    case CmdFactoryReset: factoryReset(); break;
+    case CmdLanguageGerman: switchToGerman(); break;
+    case CmdLanguageEnglish: switchToEnglish(); break;
+    case CmdExit: close(); break;
+    case CmdAbout: about(); break;
+    case CmdHelp: manual(); break;
+    default: break;
+    }
+    updateCommandStates();
+}
+
+bool MainWindow::runInterfaceDialog()
+{
+    CursorSuspend arrow(this);
+    InterfaceDialog dialog(this, ctx_.settings, ctx_.devices, prompts_);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void MainWindow::reportMissingWindow()
+{
+    statusBar()->showMessage(uiText("status.windowNotAvailable"));
+}
+
+void MainWindow::identifyAtStartup()
+{
+    RunStartupIdentification(ctx_, frame_);
+    updateCommandStates();
+}
+
+void MainWindow::configure()
+{
+    int handle = ConnectWithStoredSettings(ctx_, frame_);
+    const auto &sheet = DialogRegistry::instance().configurationSheet;
+    if (sheet)
+        sheet(this, ctx_, ConfigurationSheetFor(frame_.flags), handle, frame_.baud, frame_.flags);
+    CloseReader(handle);
+    if (!sheet)
+        reportMissingWindow();
+}
+
+void MainWindow::readContent()
+{
+    const int handle = ConnectWithStoredSettings(ctx_, frame_);
+    ReadContentDialog dialog(this, ctx_, handle, frame_.baud, frame_.flags);
+    dialog.exec();
+    dialog.closeReader();
+}
+
+void MainWindow::selectInterface() { RunInterfaceCommand(ctx_, frame_); }
+
+void MainWindow::ipAddress()
+{
+    const auto &lanDialog = DialogRegistry::instance().lanConfigDialog;
+    RunIpAddressCommand(ctx_, frame_, [this, &lanDialog](const std::string &sdkName) -> std::optional<std::string> {
+        if (!lanDialog) {
+            reportMissingWindow();
+            return std::nullopt;
+        }
+        return lanDialog(this, sdkName);
+    });
+}
+
+void MainWindow::startMode()
+{
+    const auto &bluetoothDialog = DialogRegistry::instance().bluetoothConfigDialog;
+    RunStartModeCommand(
+        ctx_, frame_.flags,
+        [this, &bluetoothDialog](int &handle) {
+            if (bluetoothDialog)
+                bluetoothDialog(this, handle);
+            else
+                reportMissingWindow();
+        },
+        [this](int &handle, bool silentOffered) {
+            PowerOnModeDialog dialog(this, handle, silentOffered, prompts_);
+            dialog.exec();
+        });
+}
+
+void MainWindow::txPower()
+{
+    RunTxPowerCommand(ctx_, frame_.flags, [this](int &handle) {
+        TransmitPowerDialog dialog(this, handle, prompts_);
+        dialog.exec();
+    });
+}
+
+void MainWindow::factoryReset() { RunFactoryReset(ctx_, frame_.flags); }
+
+void MainWindow::about()
+{
+    AboutDialog dialog(this, ctx_);
+    dialog.exec();
+}
+
+void MainWindow::manual()
+{
+    const auto pdf = FindManual();
+    if (!pdf)
+        return;
+    QPointer<MainWindow> self(this);
+    const int result = DesktopOpen(*pdf, ProgramDirectory(), [self](int finished) {
+        const std::string text = DesktopOpenFailureText(finished);
+        if (text.empty())
+            return;
+        QMetaObject::invokeMethod(qApp, [self, text] {
+            if (self)
+                self->prompts_.showMessage(text, MessageIcon::Error);
+        }, Qt::QueuedConnection);
+    });
+    const std::string text = DesktopOpenFailureText(result);
+    if (!text.empty())
+        prompts_.showMessage(text, MessageIcon::Error);
+}
+
+}  // namespace orvex::gui
