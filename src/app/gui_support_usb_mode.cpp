@@ -1,5 +1,6 @@
 #include "app/gui_support_usb_mode.h"
 
+#include "app/interface_settings.h"
 #include "app/reader_identity.h"
 #include "app/string_table.h"
 #include "orvex/orvex.h"

@@ -39,7 +39,7 @@ constexpr int kRefreshRepeats = 4;     // an arrival is followed by five refresh
 constexpr int kModeSwitchWaitMs = 1000;
 constexpr int kDriverPageWaitMs = 2000;
 
-const char *const kParityNames[] = {"interface.parityNone", "interface.parityEven", "interface.parityOdd"};
+const char *const kParityNames[] = {"param.parity.0", "param.parity.1", "param.parity.2"};
 
 }  // namespace
 
@@ -148,15 +148,15 @@ void InterfaceDialog::retranslate()
     ipSearch_->setText(uiText("interface.ipSearch"));
     hidMode_->setText(uiText("interface.hidMode"));
     virtualCom_->setText(uiText("interface.virtualCom"));
-    baudLabel_->setText(uiText("interface.baudrate"));
-    parityLabel_->setText(uiText("interface.parity"));
+    baudLabel_->setText(uiText("param.baudRate"));
+    parityLabel_->setText(uiText("param.parity"));
     stopLabel_->setText(uiText("interface.stopBits"));
     timeoutLabel_->setText(uiText("interface.timeout"));
     addressLabel_->setText(uiText("interface.address"));
     for (int i = 0; i < 3; ++i)
         parity_->setItemText(i, uiText(kParityNames[i]));
     ok_->setText(uiText("button.ok"));
-    cancel_->setText(uiText("button.cancel"));
+    cancel_->setText(uiText(507));
 }
 
 void InterfaceDialog::changeEvent(QEvent *event)

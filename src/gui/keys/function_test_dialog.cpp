@@ -172,7 +172,7 @@ void FunctionTestDialog::retranslate()
     hexLabel_->setText(uiText("functionTest.hex"));
     relay_->setText(uiText("functionTest.relay"));
     buzzer_->setText(uiText("functionTest.buzzer"));
-    close_->setText(uiText("button.close"));
+    close_->setText(uiText(503));
 }
 
 void FunctionTestDialog::changeEvent(QEvent *event)

@@ -57,8 +57,8 @@ void FunctionTestHidDialog::retranslate()
 {
     setWindowTitle(uiText("functionTestHid.title"));
     label_->setText(uiText("functionTestHid.keyboard"));
-    clear_->setText(uiText("functionTestHid.clear"));
-    close_->setText(uiText("button.close"));
+    clear_->setText(uiText("report.clear"));
+    close_->setText(uiText(503));
 }
 
 void FunctionTestHidDialog::changeEvent(QEvent *event)

@@ -62,7 +62,7 @@ void BlockSelectDialog::retranslate()
     sectorHeader_->setText(uiText("blockSelect.sector"));
     blockHeader_->setText(uiText("blockSelect.block"));
     ok_->setText(uiText("button.ok"));
-    cancel_->setText(uiText("button.cancel"));
+    cancel_->setText(uiText(507));
 }
 
 void BlockSelectDialog::changeEvent(QEvent *event)

@@ -13,7 +13,7 @@
 namespace orvex::gui {
 
 namespace {
-const char *const kModeNames[] = {"powerOn.programming", "powerOn.reader", "powerOn.readerSilent"};
+const char *const kModeNames[] = {"param.powerOn.0", "param.powerOn.1", "param.powerOn.2"};
 }
 
 PowerOnModeDialog::PowerOnModeDialog(QWidget *parent, int handle, bool silentReaderModeOffered,
@@ -61,12 +61,12 @@ int PowerOnModeDialog::checkedIndex() const
 
 void PowerOnModeDialog::retranslate()
 {
-    setWindowTitle(uiText("powerOn.title"));
-    group_->setTitle(uiText("powerOn.group"));
+    setWindowTitle(uiText("param.powerOn"));
+    
     for (std::size_t i = 0; i < radios_.size(); ++i)
         radios_[i]->setText(uiText(kModeNames[i]));
     set_->setText(uiText("button.set"));
-    close_->setText(uiText("powerOn.close"));
+    close_->setText(uiText("button.schliessen"));
 }
 
 void PowerOnModeDialog::changeEvent(QEvent *event)

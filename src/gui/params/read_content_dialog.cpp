@@ -51,10 +51,10 @@ ReadContentDialog::ReadContentDialog(QWidget *parent, app::ConnectContext &ctx, 
 
 void ReadContentDialog::retranslate()
 {
-    setWindowTitle(uiText("readContent.title"));
-    read_->setText(uiText("readContent.read"));
-    clear_->setText(uiText("readContent.clear"));
-    close_->setText(uiText("button.close"));
+    setWindowTitle(uiText("report.title"));
+    read_->setText(uiText("report.read"));
+    clear_->setText(uiText("report.clear"));
+    close_->setText(uiText(503));
 }
 
 void ReadContentDialog::changeEvent(QEvent *event)

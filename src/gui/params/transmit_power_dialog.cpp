@@ -70,7 +70,7 @@ void TransmitPowerDialog::retranslate()
     for (QRadioButton *half : {half15693_, half14443_})
         half->setText(uiText("txPower.half"));
     set_->setText(uiText("button.set"));
-    close_->setText(uiText("txPower.close"));
+    close_->setText(uiText("button.schliessen"));
 }
 
 void TransmitPowerDialog::changeEvent(QEvent *event)

@@ -1,0 +1,184 @@
+// Renders every window of the desktop program, in German and in English, to
+// PNG files, so their look can be reviewed without a reader:
+//   orvexgui-screenshots OUTPUT_FOLDER
+// Message boxes answer themselves; no reader is needed.
+#include <QApplication>
+#include <QDir>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/capabilities.h"
+#include "app/connect.h"
+#include "app/settings_store.h"
+#include "app/string_table.h"
+#include "gui/app/about_dialog.h"
+#include "gui/app/interface_dialog.h"
+#include "gui/app/main_window.h"
+#include "gui/app/picture_view.h"
+#include "gui/app/qt_prompts.h"
+#include "gui/keys/function_test_dialog.h"
+#include "gui/keys/function_test_hid_dialog.h"
+#include "gui/params/block_select_dialog.h"
+#include "gui/params/power_on_dialog.h"
+#include "gui/params/read_content_dialog.h"
+#include "gui/params/transmit_power_dialog.h"
+
+using namespace orvex;
+
+namespace {
+
+// Answers every question itself and remembers the last message for a picture.
+class QuietPrompts : public gui::QtPrompts {
+public:
+    using QtPrompts::QtPrompts;
+    void showMessage(const std::string &text, app::MessageIcon icon) override
+    {
+        last = text;
+        lastIcon = icon;
+    }
+    bool askYesNoWith(app::MessageIcon, const std::string &text, bool defaultYes) override
+    {
+        last = text;
+        return defaultYes;
+    }
+    std::string last;
+    app::MessageIcon lastIcon = app::MessageIcon::Information;
+};
+
+QString g_folder;
+QString g_suffix;
+
+void save(QWidget *w, const char *name)
+{
+    w->show();
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    const QString file = QDir(g_folder).filePath(QStringLiteral("%1_%2.png").arg(QLatin1String(name), g_suffix));
+    if (!w->grab().save(file))
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+    else
+        std::printf("%s\n", qPrintable(file));
+}
+
+app::DeviceListProviders sampleDevices()
+{
+    app::DeviceListProviders d;
+    d.comPorts = [] {
+        return std::vector<std::string>{"/dev/ttyS0", "/dev/ttyUSB0 [Qel Virtual COM Port]", "/dev/ttyACM0"};
+    };
+    d.usbDevices = [] { return std::vector<std::string>{"6402-0815 HID"}; };
+    return d;
+}
+
+void renderAll(app::ConnectContext &ctx, QuietPrompts &prompts, gui::MainWindow &frame)
+{
+    frame.frame().flags = app::CAP_IDENTIFIED | app::CAP_POWER_ON_MODE | app::CAP_TX_POWER | app::CAP_FACTORY_RESET;
+    frame.updateCommandStates();
+    frame.setWindowTitle(QStringLiteral("Orvex ReaderSetup V1.00 <Alder-4 /dev/pts/3:1  FW V1.07>"));
+    save(&frame, "main_window");
+    {
+        // The settings menu, opened under the menu bar.
+        QMenu *settings = nullptr;
+        for (QAction *a : frame.menuBar()->actions())
+            if (a->menu() && a->menu()->actions().size() == 5)
+                settings = a->menu();
+        if (settings) {
+            settings->popup(frame.mapToGlobal(QPoint(160, 20)));
+            save(settings, "main_menu_settings");
+            settings->hide();
+        }
+    }
+
+    {
+        ctx.settings.Set(app::settings::PortName, "/dev/ttyUSB0");
+        ctx.settings.Set(app::settings::PortBaudrate, 9602);
+        gui::InterfaceDialog dialog(&frame, ctx.settings, sampleDevices(), prompts);
+        save(&dialog, "interface_dialog");
+    }
+    {
+        gui::AboutDialog dialog(&frame, ctx);
+        save(&dialog, "about");
+    }
+    {
+        gui::ReadContentDialog dialog(&frame, ctx, 0, 19200, 0);
+        dialog.findChild<QPlainTextEdit *>()->setPlainText(QStringLiteral(
+            " Prefix            : 02 \n Suffix            : 0D 0A \n Abziehen          : \n"
+            " Trennzeichen      : 2C \n -------------------------------------------------\n"
+            " Typ               : UID ISO15693\n Darstellung       : Hex (0-9,ABCDEF)\n"
+            " Zeichenzahl       : 16\n Benutzte Bytes    : 1 - 8\n Mode              : 0\n"
+            " Sensor            : inaktiv\n Zykluszeit        : 1000 Millisekunden\n"
+            " Aufforderung      : ?\n Timeout           : 500 Millisekunden \n"));
+        dialog.setResult(0);
+        dialog.show();
+        save(&dialog, "read_content");
+    }
+    {
+        gui::PowerOnModeDialog dialog(&frame, 0, true, prompts);
+        dialog.radio(1)->setChecked(true);
+        save(&dialog, "power_on_mode");
+    }
+    {
+        gui::TransmitPowerDialog dialog(&frame, 0, prompts);
+        dialog.choose({false, true});
+        save(&dialog, "transmit_power");
+    }
+    {
+        gui::BlockSelectDialog dialog(&frame, {QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("128"), QString()});
+        save(&dialog, "block_select");
+    }
+    {
+        gui::FunctionTestDialog dialog(&frame, ctx);
+        save(&dialog, "function_test");
+    }
+    {
+        gui::FunctionTestHidDialog dialog(&frame);
+        dialog.keyboardBox()->setPlainText(QStringLiteral("E0040100A1B2C3D4\nE0040100A1B2C3D5\n"));
+        save(&dialog, "function_test_hid");
+    }
+    {
+        QMessageBox box(QMessageBox::Warning, QString::fromStdString(app::StringTable::instance().text(57344)),
+                        QString::fromStdString(app::StringTable::instance().text(10139)),
+                        QMessageBox::Yes | QMessageBox::No, &frame);
+        box.setDefaultButton(QMessageBox::No);
+        save(&box, "factory_reset_question");
+    }
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication application(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+        return 2;
+    }
+    g_folder = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(g_folder);
+
+    const QString config = QDir(g_folder).filePath(QStringLiteral("settings.ini"));
+    QFile::remove(config);
+    app::SettingsStore settings(config.toStdString());
+    QuietPrompts prompts;
+    app::ConnectContext ctx(settings, prompts);
+    ctx.devices = sampleDevices();
+
+    gui::MainWindow frame(ctx, prompts);
+    frame.show();
+    g_suffix = QStringLiteral("de");
+    renderAll(ctx, prompts, frame);
+    frame.switchToEnglish();
+    if (frame.language() != 1) {
+        std::fprintf(stderr, "English texts not found: %s\n", prompts.last.c_str());
+        return 1;
+    }
+    g_suffix = QStringLiteral("en");
+    renderAll(ctx, prompts, frame);
+    frame.switchToGerman();
+    return 0;
+}
