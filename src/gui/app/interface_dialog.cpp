@@ -66,6 +66,7 @@ void InterfaceDialog::buildWidgets()
     group_ = new QGroupBox(this);
     list_ = new QListWidget(group_);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setMinimumWidth(360);
     ethernet_ = new QCheckBox(group_);
     ipSearch_ = new QPushButton(group_);
     hidMode_ = new QRadioButton(group_);

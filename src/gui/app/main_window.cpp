@@ -116,6 +116,7 @@ void MainWindow::createActions()
         auto *act = new QAction(this);
         if (info.picture)
             act->setIcon(artworkIcon(QString::fromLatin1(info.picture)));
+        act->setIconVisibleInMenu(false);   // pictures belong to the toolbar
         const int id = info.id;
         connect(act, &QAction::triggered, this, [this, id] { runCommand(id); });
         actions_[id] = act;
@@ -130,15 +131,27 @@ void MainWindow::createActions()
 void MainWindow::createMenus()
 {
     QMenuBar *bar = menuBar();
-    bar->addAction(action(CmdConfigure));
-    bar->addAction(action(CmdReadContent));
+    // The menu bar would show an action's picture instead of its text: its
+    // top-level commands get text-only twins.
+    auto topLevel = [this, bar](int id) {
+        auto *twin = new QAction(this);
+        connect(twin, &QAction::triggered, this, [this, id] { runCommand(id); });
+        connect(action(id), &QAction::changed, twin, [twin, original = action(id)] {
+            twin->setText(original->text());
+            twin->setStatusTip(original->statusTip());
+            twin->setEnabled(original->isEnabled());
+        });
+        bar->addAction(twin);
+    };
+    topLevel(CmdConfigure);
+    topLevel(CmdReadContent);
     settingsMenu_ = bar->addMenu(QString());
     for (int id : {CmdInterface, CmdIpAddress, CmdStartMode, CmdTxPower, CmdFactoryReset})
         settingsMenu_->addAction(action(id));
     languageMenu_ = bar->addMenu(QString());
     languageMenu_->addAction(action(CmdLanguageGerman));
     languageMenu_->addAction(action(CmdLanguageEnglish));
-    bar->addAction(action(CmdExit));
+    topLevel(CmdExit);
     helpMenu_ = bar->addMenu(QString());
     helpMenu_->addAction(action(CmdAbout));
     for (QMenu *menu : {settingsMenu_, languageMenu_, helpMenu_})

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMainWindow>
+#include <QPushButton>
 #include <QStatusBar>
 
 #include "gui/app/cursor_suspend.h"
@@ -52,6 +53,9 @@ bool QtPrompts::askYesNoWith(app::MessageIcon icon, const std::string &text, boo
     CursorSuspend usable(mainWindow_);
     QMessageBox box(toQtIcon(icon), uiText(kProgramTitle), messageText(text),
                     QMessageBox::Yes | QMessageBox::No, messageParent());
+    // Qt's own button texts are English; the string table speaks the active language.
+    box.button(QMessageBox::Yes)->setText(uiText("layout.yes"));
+    box.button(QMessageBox::No)->setText(uiText("layout.no"));
     box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }

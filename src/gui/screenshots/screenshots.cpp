@@ -9,6 +9,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 #include <cstdio>
 
@@ -144,6 +146,8 @@ void renderAll(app::ConnectContext &ctx, QuietPrompts &prompts, gui::MainWindow 
         QMessageBox box(QMessageBox::Warning, QString::fromStdString(app::StringTable::instance().text(57344)),
                         QString::fromStdString(app::StringTable::instance().text(10139)),
                         QMessageBox::Yes | QMessageBox::No, &frame);
+        box.button(QMessageBox::Yes)->setText(QString::fromStdString(app::StringTable::instance().text("layout.yes")));
+        box.button(QMessageBox::No)->setText(QString::fromStdString(app::StringTable::instance().text("layout.no")));
         box.setDefaultButton(QMessageBox::No);
         save(&box, "factory_reset_question");
     }

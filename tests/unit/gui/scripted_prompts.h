@@ -32,6 +32,13 @@ public:
         return answer;
     }
 
+    void beginBusy() override
+    {
+        ++busyEntered;
+        QtPrompts::beginBusy();
+    }
+
+    int busyEntered = 0;
     std::vector<std::string> messages, questions;
     std::vector<app::MessageIcon> icons;
     std::vector<bool> defaults;
