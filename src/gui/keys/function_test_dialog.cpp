@@ -11,7 +11,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/capabilities.h"
 #include "app/prompts.h"
+#include "gui/keys/function_test_hid_dialog.h"
 #include "gui/app/ui_text.h"
 #include "gui/app/wait_hook.h"
 
@@ -27,6 +29,17 @@ QFont courierFont(const QFont &dialogFont)
     if (!QFontInfo(font).fixedPitch())
         font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     return font;
+}
+
+void openFunctionTest(QWidget *parent, app::ConnectContext &ctx, app::CapabilityFlags flags)
+{
+    if (flags & app::CAP_HID) {
+        FunctionTestHidDialog dialog(parent);
+        dialog.exec();
+        return;
+    }
+    FunctionTestDialog dialog(parent, ctx);
+    dialog.exec();
 }
 
 FunctionTestDialog::FunctionTestDialog(QWidget *parent, app::ConnectContext &ctx) : QDialog(parent)

@@ -51,6 +51,10 @@ private:
     QPushButton *relay_ = nullptr, *buzzer_ = nullptr, *close_ = nullptr;
 };
 
+// The "Funktionstest" buttons of the pages: the HID variant for readers in
+// USB keyboard mode (CAP_HID), else the dialog above with its own link.
+void openFunctionTest(QWidget *parent, app::ConnectContext &ctx, app::CapabilityFlags flags);
+
 // The fixed font of the output boxes: Courier New, else the system's fixed font.
 QFont courierFont(const QFont &dialogFont);
 
