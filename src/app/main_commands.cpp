@@ -90,8 +90,8 @@ FactoryResetOutcome RunFactoryReset(ConnectContext &ctx, CapabilityFlags frameFl
     if (HasCapability(c.flags, CAP_FACTORY_RESET)) {
         const auto &strings = StringTable::instance();
         outcome = FactoryResetOutcome::Declined;
-        if (ctx.prompts.askYesNo(strings.text(kMsgResetWarning), false) &&
-            ctx.prompts.askYesNo(strings.text(kMsgResetConfirm), false)) {
+        if (ctx.prompts.askYesNoWith(MessageIcon::Warning, strings.text(kMsgResetWarning), false) &&
+            ctx.prompts.askYesNoWith(MessageIcon::Warning, strings.text(kMsgResetConfirm), false)) {
             const bool done = Orvex_FactoryReset(c.handle) == 0;
             ctx.prompts.showMessage(strings.text(done ? kMsgResetDone : kMsgResetFailed),
                                     done ? MessageIcon::Information : MessageIcon::Error);

@@ -153,11 +153,14 @@ private slots:
 
         prompts.questions.clear();
         prompts.defaults.clear();
+        prompts.icons.clear();
         prompts.answers = {true, true};
         frame.runCommand(app::CmdFactoryReset);
         const app::StringTable &st = app::StringTable::instance();
         QCOMPARE(prompts.questions, (std::vector<std::string>{st.text(10139), st.text(10140)}));
         QCOMPARE(prompts.defaults, (std::vector<bool>{false, false}));
+        QCOMPARE(prompts.icons[0], app::MessageIcon::Warning);
+        QCOMPARE(prompts.icons[1], app::MessageIcon::Warning);
         QCOMPARE(prompts.messages, std::vector<std::string>{st.text(10142)});
         QVERIFY(frame.isEnabled());
     }
