@@ -1,7 +1,8 @@
 // Renders every window of the desktop program, in German and in English, to
 // PNG files, so their look can be reviewed without a reader:
 //   orvexgui-screenshots OUTPUT_FOLDER
-// Message boxes answer themselves; no reader is needed.
+// Message boxes answer themselves. The reader is the simulator
+// ($ORVEX_READERSIM, default: orvex-readersim of the build folder).
 #include <QApplication>
 #include <QDir>
 #include <QListWidget>
@@ -9,9 +10,12 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <QtTest/QTest>
 #include <cstdio>
 
 #include "app/capabilities.h"
@@ -52,6 +56,31 @@ public:
     app::MessageIcon lastIcon = app::MessageIcon::Information;
 };
 
+// orvex-readersim on a pseudo-terminal, emitting a transponder number.
+class Simulator {
+public:
+    Simulator()
+    {
+        QString program = qEnvironmentVariable("ORVEX_READERSIM");
+        if (program.isEmpty())
+            program = QCoreApplication::applicationDirPath() + QStringLiteral("/../../orvex-readersim");
+        process_.start(program, {QStringLiteral("--version-answer"), QStringLiteral("164U"), QStringLiteral("--emit"),
+                                 QStringLiteral("E0040100A1B2C3D4\\r\\n"), QStringLiteral("--every"), QStringLiteral("300")});
+        if (process_.waitForStarted(5000) && process_.waitForReadyRead(5000))
+            port_ = QString::fromUtf8(process_.readLine()).trimmed().toStdString();
+    }
+    ~Simulator()
+    {
+        process_.terminate();
+        process_.waitForFinished(3000);
+    }
+    const std::string &port() const { return port_; }
+
+private:
+    QProcess process_;
+    std::string port_;
+};
+
 QString g_folder;
 QString g_suffix;
 
@@ -79,9 +108,9 @@ app::DeviceListProviders sampleDevices()
 
 void renderAll(app::ConnectContext &ctx, QuietPrompts &prompts, gui::MainWindow &frame)
 {
-    frame.frame().flags = app::CAP_IDENTIFIED | app::CAP_POWER_ON_MODE | app::CAP_TX_POWER | app::CAP_FACTORY_RESET;
-    frame.updateCommandStates();
-    frame.setWindowTitle(QStringLiteral("Orvex ReaderSetup V1.00 <Alder-4 /dev/pts/3:1  FW V1.07>"));
+    const std::string port = ctx.settings.Get(app::settings::PortName);
+    frame.identifyAtStartup();
+    std::printf("title: %s\n", qPrintable(frame.windowTitle()));
     save(&frame, "main_window");
     {
         // The settings menu, opened under the menu bar.
@@ -101,6 +130,8 @@ void renderAll(app::ConnectContext &ctx, QuietPrompts &prompts, gui::MainWindow 
         ctx.settings.Set(app::settings::PortBaudrate, 9602);
         gui::InterfaceDialog dialog(&frame, ctx.settings, sampleDevices(), prompts);
         save(&dialog, "interface_dialog");
+        ctx.settings.Set(app::settings::PortName, port);
+        ctx.settings.Set(app::settings::PortBaudrate, 19200);
     }
     {
         gui::AboutDialog dialog(&frame, ctx);
@@ -108,15 +139,9 @@ void renderAll(app::ConnectContext &ctx, QuietPrompts &prompts, gui::MainWindow 
     }
     {
         gui::ReadContentDialog dialog(&frame, ctx, 0, 19200, 0);
-        dialog.findChild<QPlainTextEdit *>()->setPlainText(QStringLiteral(
-            " Prefix            : 02 \n Suffix            : 0D 0A \n Abziehen          : \n"
-            " Trennzeichen      : 2C \n -------------------------------------------------\n"
-            " Typ               : UID ISO15693\n Darstellung       : Hex (0-9,ABCDEF)\n"
-            " Zeichenzahl       : 16\n Benutzte Bytes    : 1 - 8\n Mode              : 0\n"
-            " Sensor            : inaktiv\n Zykluszeit        : 1000 Millisekunden\n"
-            " Aufforderung      : ?\n Timeout           : 500 Millisekunden \n"));
-        dialog.setResult(0);
         dialog.show();
+        for (int i = 0; i < 200 && dialog.reportText().isEmpty(); ++i)
+            QTest::qWait(20);
         save(&dialog, "read_content");
     }
     {
@@ -135,6 +160,9 @@ void renderAll(app::ConnectContext &ctx, QuietPrompts &prompts, gui::MainWindow 
     }
     {
         gui::FunctionTestDialog dialog(&frame, ctx);
+        dialog.show();
+        for (int i = 0; i < 200 && dialog.counterBox()->text().toInt() < 2; ++i)
+            QTest::qWait(20);
         save(&dialog, "function_test");
     }
     {
@@ -172,6 +200,12 @@ int main(int argc, char **argv)
     app::ConnectContext ctx(settings, prompts);
     ctx.devices = sampleDevices();
 
+    Simulator reader;
+    if (reader.port().empty()) {
+        std::fprintf(stderr, "the reader simulator did not start\n");
+        return 1;
+    }
+    settings.Set(app::settings::PortName, reader.port());
     gui::MainWindow frame(ctx, prompts);
     frame.show();
     g_suffix = QStringLiteral("de");
