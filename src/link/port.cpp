@@ -22,11 +22,19 @@ void Port::close() {
 }
 
 void Port::receiveBytes(const std::uint8_t *data, std::size_t length) {
+    bool complete = false;
     {
         std::lock_guard lock(mutex_);
         receive_.insert(receive_.end(), data, data + length);
+        if (!waiting_) return;
+        const FrameScan scan = scanFrame(variant_, receive_);
+        if (scan.header && !headerSeen_) {
+            headerSeen_ = true;
+            headerAt_ = Clock::now();
+        }
+        complete = scan.length != 0;
     }
-    arrived_.notify_all();
+    if (complete) arrived_.notify_all();
 }
 
 void Port::linkLost() {
@@ -57,13 +65,20 @@ std::size_t Port::waitForFrame() {
     bool header = false;
 
     std::unique_lock lock(mutex_);
+    waiting_ = true;
+    headerSeen_ = false;
+    struct Done {
+        bool &flag;
+        ~Done() { flag = false; }
+    } done{waiting_};
     for (;;) {
         if (pollMs > 0) pollTransport(lock);
         const FrameScan scan = scanFrame(variant_, receive_);
         if (scan.skip) receive_.erase(receive_.begin(), receive_.begin() + static_cast<std::ptrdiff_t>(scan.skip));
         if (scan.header && !header) {
             header = true;
-            deadline = Clock::now() + timeout;  // a fresh full timeout for the body
+            // A fresh full timeout for the body, from the header's arrival.
+            deadline = (headerSeen_ ? headerAt_ : Clock::now()) + timeout;
         }
         if (scan.length) return scan.length;
         const auto now = Clock::now();

@@ -84,6 +84,11 @@ private:
     std::condition_variable arrived_;
     std::vector<std::uint8_t> receive_;
     bool linkLost_ = false;
+    // While a command waits, the transport thread judges the buffer itself and
+    // wakes the caller once per frame instead of once per byte.
+    bool waiting_ = false;
+    bool headerSeen_ = false;
+    std::chrono::steady_clock::time_point headerAt_;
 };
 
 }  // namespace orvex
