@@ -34,19 +34,12 @@ void SetFailureTitle(ConnectContext &ctx, int message) {
 }
 
 // Opens a plain serial port, hunting the rate when the stored one gets no
-// answer: 2400 -> 4800 -> 9600 -> 19200 -> 38400 -> 2400 until back at the
-// start. A rate that is not in the cycle is not hunted.
+// answer.
 int OpenSerialWithHunt(ConnectContext &ctx, const std::string &sdkName, int timeout) {
     const int start = ctx.settings.Get(settings::PortBaudrate);
     int handle = Orvex_OpenPort(sdkName.c_str(), start, timeout);
     if (handle != kOpenNoAnswer) return handle;
-
-    const auto first = std::begin(BaudHuntCycle), last = std::end(BaudHuntCycle);
-    const auto at = std::find(first, last, start);
-    if (at == last) return handle;
-    const auto count = std::distance(first, last);
-    for (auto step = 1; step < count; ++step) {
-        const int rate = first[(std::distance(first, at) + step) % count];
+    for (int rate : BaudHuntOrder(start)) {
         handle = Orvex_OpenPort(sdkName.c_str(), rate, timeout);
         if (handle > 0) {
             ctx.settings.Set(settings::PortBaudrate, rate);
@@ -59,6 +52,16 @@ int OpenSerialWithHunt(ConnectContext &ctx, const std::string &sdkName, int time
 }
 
 }  // namespace
+
+std::vector<int> BaudHuntOrder(int startRate) {
+    const auto first = std::begin(BaudHuntCycle), last = std::end(BaudHuntCycle);
+    const auto at = std::find(first, last, startRate);
+    std::vector<int> order;
+    if (at == last) return order;
+    const auto count = std::distance(first, last), start = std::distance(first, at);
+    for (auto step = 1; step < count; ++step) order.push_back(first[(start + step) % count]);
+    return order;
+}
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/interface_settings.h"
 #include "app/prompts.h"
@@ -30,6 +31,9 @@ enum ConnectResult : int {
 
 // Rates the baud hunt cycles through, in order.
 inline constexpr int BaudHuntCycle[] = {2400, 4800, 9600, 19200, 38400};
+// The rates tried after the start rate got no answer: the cycle from the
+// start's successor back to just before the start; none for a rate outside it.
+std::vector<int> BaudHuntOrder(int startRate);
 
 // What the routine needs from its surroundings. One context lives as long as
 // the program (or one orvexctl run).
