@@ -158,7 +158,9 @@ TEST_F(CliE2E, ReaderSettingCommands) {
         EXPECT_EQ(r.code, c.code) << c.args.back() << ": " << r.err;
         std::string expected = c.out;
         if (auto at = expected.find("PORT"); at != std::string::npos) expected.replace(at, 4, port());
-        if (!expected.empty()) EXPECT_EQ(r.out, expected + (expected.back() == '\n' ? "" : "\n"));
+        if (!expected.empty()) {
+            EXPECT_EQ(r.out, expected + (expected.back() == '\n' ? "" : "\n"));
+        }
     }
     EXPECT_EQ(sim_->state().prefix, (orvex::sim::Bytes{0x41, 0xFF}));   // "--no" sent nothing
     const CtlRun reset = Ctl({"--port", port(), "--yes", "factory-reset"});

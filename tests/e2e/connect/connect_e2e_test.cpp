@@ -109,7 +109,9 @@ TEST_F(ConnectE2E, RefusedReadersShowTheirMessageAndKeepTheFlags) {
         EXPECT_EQ(flags, 0xABCu);
         EXPECT_EQ(prompts_.messages, std::vector<std::string>{strings.text(c.message)}) << c.answer;
         EXPECT_EQ(ctx_->title, strings.text(57344) + " " + strings.text(c.titleText));
-        if (c.dropEvery == 0) EXPECT_EQ(sim_->state().outputMode, 2) << c.answer;
+        if (c.dropEvery == 0) {
+            EXPECT_EQ(sim_->state().outputMode, 2) << c.answer;
+        }
     }
 }
 

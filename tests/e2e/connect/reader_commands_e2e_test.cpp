@@ -40,7 +40,9 @@ TEST_F(ReaderCommandsE2E, FactoryResetAsksTwice) {
         EXPECT_EQ(RunFactoryReset(*ctx_, CAP_FACTORY_RESET), c.outcome);
         ASSERT_EQ(prompts_.questions.size(), c.questions);
         EXPECT_EQ(prompts_.questions[0], strings.text(10139));
-        if (c.questions > 1) EXPECT_EQ(prompts_.questions[1], strings.text(10140));
+        if (c.questions > 1) {
+            EXPECT_EQ(prompts_.questions[1], strings.text(10140));
+        }
         EXPECT_EQ(sim_->state().prefix != orvex::sim::Bytes({0x41, 0xFF}), c.reset);
         EXPECT_EQ(prompts_.messages,
                   c.reset ? std::vector<std::string>{strings.text(10142)} : std::vector<std::string>{});
