@@ -85,27 +85,30 @@ std::string Pad(std::string body, const Spec &spec, bool numeric)
 
 std::int64_t AsSigned(const FormatArg &arg)
 {
-    return std::visit(
-        [](const auto &v) -> std::int64_t {
-            using T = std::decay_t<decltype(v)>;
-            if constexpr (std::is_same_v<T, std::string>) {
-                std::int64_t parsed = 0;
-                std::from_chars(v.data(), v.data() + v.size(), parsed);
-                return parsed;
-            } else if constexpr (std::is_same_v<T, double>) {
-                if (!std::isfinite(v)) return 0;
-                return static_cast<std::int64_t>(std::clamp(v, -9.2e18, 9.2e18));
-            } else {
-                return static_cast<std::int64_t>(v);
-            }
-        },
-        arg.value());
+    switch (arg.kind()) {
+    case FormatArg::Kind::Text: {
+        std::int64_t parsed = 0;
+        const std::string &v = arg.textValue();
+        std::from_chars(v.data(), v.data() + v.size(), parsed);
+        return parsed;
+    }
+    case FormatArg::Kind::Real: {
+        const double v = arg.realValue();
+        if (!std::isfinite(v)) return 0;
+        return static_cast<std::int64_t>(std::clamp(v, -9.2e18, 9.2e18));
+    }
+    case FormatArg::Kind::Unsigned:
+        return static_cast<std::int64_t>(arg.unsignedValue());
+    case FormatArg::Kind::Signed:
+        break;
+    }
+    return arg.signedValue();
 }
 
 std::uint64_t AsUnsigned(const FormatArg &arg)
 {
-    if (const auto *u = std::get_if<std::uint64_t>(&arg.value()))
-        return *u;
+    if (arg.kind() == FormatArg::Kind::Unsigned)
+        return arg.unsignedValue();
     const std::int64_t s = AsSigned(arg);
     // As with a C int argument: -1 shows as FFFFFFFF.
     if (s < 0 && s >= std::numeric_limits<std::int32_t>::min())
@@ -115,32 +118,41 @@ std::uint64_t AsUnsigned(const FormatArg &arg)
 
 double AsReal(const FormatArg &arg)
 {
-    if (const auto *d = std::get_if<double>(&arg.value()))
-        return *d;
-    if (const auto *s = std::get_if<std::string>(&arg.value())) {
+    switch (arg.kind()) {
+    case FormatArg::Kind::Real:
+        return arg.realValue();
+    case FormatArg::Kind::Text: {
         double parsed = 0;
-        std::from_chars(s->data(), s->data() + s->size(), parsed);
+        const std::string &v = arg.textValue();
+        std::from_chars(v.data(), v.data() + v.size(), parsed);
         return parsed;
     }
-    if (const auto *u = std::get_if<std::uint64_t>(&arg.value()))
-        return static_cast<double>(*u);
-    return static_cast<double>(AsSigned(arg));
+    case FormatArg::Kind::Unsigned:
+        return static_cast<double>(arg.unsignedValue());
+    case FormatArg::Kind::Signed:
+        break;
+    }
+    return static_cast<double>(arg.signedValue());
 }
 
 std::string AsText(const FormatArg &arg)
 {
-    return std::visit(
-        [](const auto &v) -> std::string {
-            using T = std::decay_t<decltype(v)>;
-            if constexpr (std::is_same_v<T, std::string>) {
-                return v;
-            } else {
-                char buf[64];
-                auto r = std::to_chars(buf, buf + sizeof buf, v);
-                return std::string(buf, r.ptr);
-            }
-        },
-        arg.value());
+    char buf[64];
+    std::to_chars_result r{};
+    switch (arg.kind()) {
+    case FormatArg::Kind::Text:
+        return arg.textValue();
+    case FormatArg::Kind::Real:
+        r = std::to_chars(buf, buf + sizeof buf, arg.realValue());
+        break;
+    case FormatArg::Kind::Unsigned:
+        r = std::to_chars(buf, buf + sizeof buf, arg.unsignedValue());
+        break;
+    case FormatArg::Kind::Signed:
+        r = std::to_chars(buf, buf + sizeof buf, arg.signedValue());
+        break;
+    }
+    return std::string(buf, r.ptr);
 }
 
 std::string Digits(std::uint64_t value, int base, bool upper)
@@ -202,11 +214,12 @@ std::string FormatOne(const Spec &spec, const FormatArg &arg)
     switch (spec.conversion) {
     case 'c': {
         std::string body;
-        if (const auto *s = std::get_if<std::string>(&arg.value())) {
+        if (arg.kind() == FormatArg::Kind::Text) {
+            const std::string &s = arg.textValue();
             std::size_t pos = 0;
-            if (!s->empty()) {
-                NextUtf8CodePoint(*s, pos);
-                body = s->substr(0, pos);
+            if (!s.empty()) {
+                NextUtf8CodePoint(s, pos);
+                body = s.substr(0, pos);
             }
         } else {
             const auto byte = static_cast<unsigned char>(AsSigned(arg) & 0xFF);

@@ -10,31 +10,45 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
-#include <variant>
 
 namespace orvex::app {
 
 class FormatArg {
 public:
+    enum class Kind { Signed, Unsigned, Real, Text };
+
     template <typename T>
         requires std::is_integral_v<T>
     FormatArg(T v)  // NOLINT(google-explicit-constructor): used in argument packs
     {
-        if constexpr (std::is_signed_v<T>)
-            value_ = static_cast<std::int64_t>(v);
-        else
-            value_ = static_cast<std::uint64_t>(v);
+        if constexpr (std::is_signed_v<T>) {
+            kind_ = Kind::Signed;
+            signed_ = static_cast<std::int64_t>(v);
+        } else {
+            kind_ = Kind::Unsigned;
+            unsigned_ = static_cast<std::uint64_t>(v);
+        }
     }
-    FormatArg(double v) : value_(v) {}
-    FormatArg(float v) : value_(static_cast<double>(v)) {}
-    FormatArg(const char *v) : value_(std::string(v ? v : "")) {}
-    FormatArg(std::string_view v) : value_(std::string(v)) {}
-    FormatArg(const std::string &v) : value_(v) {}
+    FormatArg(double v) : kind_(Kind::Real), real_(v) {}
+    FormatArg(float v) : kind_(Kind::Real), real_(static_cast<double>(v)) {}
+    FormatArg(const char *v) : kind_(Kind::Text), text_(v ? v : "") {}
+    FormatArg(std::string_view v) : kind_(Kind::Text), text_(v) {}
+    FormatArg(const std::string &v) : kind_(Kind::Text), text_(v) {}
 
-    const std::variant<std::int64_t, std::uint64_t, double, std::string> &value() const { return value_; }
+    Kind kind() const { return kind_; }
+    std::int64_t signedValue() const { return signed_; }
+    std::uint64_t unsignedValue() const { return unsigned_; }
+    double realValue() const { return real_; }
+    const std::string &textValue() const { return text_; }
 
 private:
-    std::variant<std::int64_t, std::uint64_t, double, std::string> value_;
+    // Plain members rather than a variant: GCC's uninitialised-use analysis
+    // misreads variants holding strings inside initializer lists.
+    Kind kind_ = Kind::Signed;
+    std::int64_t signed_ = 0;
+    std::uint64_t unsigned_ = 0;
+    double real_ = 0;
+    std::string text_;
 };
 
 // Conversions: %d %i %u %x %X %o %c %s %f %e %E %g %G with flags "-+ 0#",
