@@ -124,7 +124,8 @@ void PtyReader::run() {
         if (fds[2].revents & POLLIN) [[maybe_unused]] ssize_t n = ::read(timerFd_, &count, sizeof count);
         if (fds[0].revents & POLLIN) {
             ssize_t n = ::read(master_, buffer, sizeof buffer);
-            if (n > 0) {
+            if (n < 0 && errno != EAGAIN && errno != EINTR) return;  // terminal gone: do not spin
+            if (n > 0 && !hangupAt_) {  // a reader about to drop its line takes no new requests
                 Clock::time_point at = Clock::now();
                 if (hostLineMatches())
                     accept(core_.receive(buffer, static_cast<std::size_t>(n), at), at, static_cast<std::size_t>(n));

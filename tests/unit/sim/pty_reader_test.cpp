@@ -2,15 +2,11 @@
 // timing faults, raw output, and the executable.
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <cstdio>
-#include <spawn.h>
 #include <sys/wait.h>
 
 #include "host_port.h"
 #include "pty_reader.h"
-
-extern char **environ;
+#include "sim_process.h"
 
 namespace orvex::sim::test {
 namespace {
@@ -123,34 +119,18 @@ TEST(PtyReader, EmitsWhileReadingAndCountsRelayAndBuzzer) {
 
 // The executable: first line the terminal, then it serves until SIGTERM.
 TEST(Executable, PrintsThePathAndServesUntilTerminated) {
-    std::string binary = std::string(ORVEX_BINARY_DIR) + "/orvex-readersim";
-    int out[2];
-    ASSERT_EQ(::pipe(out), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    const char *argv[] = {binary.c_str(), "--variant", "1", "--address", "3", nullptr};
-    pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, binary.c_str(), &actions, nullptr, const_cast<char **>(argv), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-
-    FILE *lines = ::fdopen(out[0], "r");
-    char path[256] = {};
-    ASSERT_NE(std::fgets(path, sizeof path, lines), nullptr);
-    std::string slave(path);
-    slave.pop_back();  // newline
+    SimProcess sim(std::string(ORVEX_BINARY_DIR) + "/orvex-readersim", {"--variant", "1", "--address", "3"});
     {
-        HostPort host(slave);
+        HostPort host(sim.slavePath());
         Bytes expected = crcFrame(3, 0x00, text("1245"));
         EXPECT_EQ(host.transceive(crcFrame(3, 0xF0, {}), expected.size()), expected);
     }
-    ::kill(pid, SIGTERM);
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    int status = sim.stop();
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    std::fclose(lines);
+}
+
+TEST(Executable, RefusesBadOptions) {
+    EXPECT_THROW(SimProcess(std::string(ORVEX_BINARY_DIR) + "/orvex-readersim", {"--variant", "7"}), std::runtime_error);
 }
 
 }  // namespace
