@@ -50,6 +50,19 @@ TEST(PtyReader, AnswersOnlyWhileTheHostsRateAndStopBitsMatch) {
     EXPECT_EQ(host.transceive(version, expected.size()), expected);
 }
 
+TEST(PtyReader, TheLineMustMatchForTheWholeExchange) {
+    // The host switches its rate while the reader is still waiting to answer: the answer is
+    // lost, as it would reach a UART at the wrong rate.
+    Options o;
+    o.delayMs = 200;
+    PtyReader reader(o);
+    HostPort host(reader.slavePath());
+    host.send(stxFrame(1, 0xF0, {}));
+    host.quietFor(50ms);
+    host.setLine(B9600);
+    EXPECT_TRUE(host.quietFor(400ms).empty());
+}
+
 TEST(PtyReader, FollowsAProgrammedBaudChangeAfterAnswering) {
     PtyReader reader(Options{});
     HostPort host(reader.slavePath(), B19200);
