@@ -28,6 +28,11 @@ public:
         return askYesNo(text, defaultYes);
     }
 
+    // A Retry/Cancel message box with a caption; true for Retry.
+    virtual bool askRetry(const std::string &text, const std::string &caption) {
+        return askYesNo(caption + "\n\n" + text, true);
+    }
+
     // File choosers; nullopt when the person cancels. filter is a list of
     // "Description (*.ext)" entries separated by ";;".
     virtual std::optional<std::string> chooseOpenFile(const std::string &title,
