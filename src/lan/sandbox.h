@@ -8,4 +8,9 @@ namespace orvex::lan {
 
 bool networkAllowed();
 
+// True inside a network namespace other than the machine's: one that differs
+// from PID 1's, or, where PID 1's is not visible (containers), one of the
+// named namespaces of `ip netns` (/run/netns).
+bool inSeparateNetworkNamespace();
+
 }  // namespace orvex::lan
