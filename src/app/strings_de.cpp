@@ -355,6 +355,16 @@ constexpr NamedText kNamed[] = {
     {"cli.error.needAnswer", "Diese Aktion stellt Fragen: ohne Terminal mit --yes oder --no beantworten."},
     {"cli.error.badHex", "Ungültige Hex-Bytes: %s (Beispiel: \"F4 80\")."},
     {"cli.error.store", "Die Einstellungen konnten nicht gespeichert werden: %s"},
+    {"cli.label.ipAddress", "IP-Adresse"},
+    {"cli.label.dhcpName", "DHCP Name"},
+    {"cli.label.tcpPort", "TCP-Port"},
+    {"cli.label.netmask", "Subnetzmaske"},
+    {"cli.label.gateway", "Gateway"},
+    {"cli.label.tcpClient", "TCP-Client"},
+    {"cli.lan.dhcp", "automatisch (DHCP)"},
+    {"cli.lan.otherDevice", "(anderes Gerät)"},
+    {"cli.lan.waiting", "Warte auf das Gerät unter der neuen Adresse: %d von %d s"},
+    {"cli.error.lanNoAnswer", "LAN-Gerät %s antwortet nicht. Adresse prüfen (orvexctl lan search)."},
 };
 
 }  // namespace
