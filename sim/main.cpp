@@ -4,11 +4,17 @@
 #include <cstdio>
 #include <exception>
 #include <pthread.h>
+#include <string>
+#include <vector>
 
+#include "lan/lan_reader.h"
 #include "options.h"
 #include "pty_reader.h"
 
 int main(int argc, char **argv) {
+    // --lan: a LAN reader (TCP data link, network module) instead of a pseudo-terminal.
+    if (std::vector<std::string> args(argv + 1, argv + argc); orvex::sim::lan::wantsLan(args))
+        return orvex::sim::lan::runLanReader(args);
     auto parsed = orvex::sim::parseOptions(argc, argv);
     if (parsed.help) {
         std::fputs(orvex::sim::helpText().c_str(), stdout);

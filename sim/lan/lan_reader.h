@@ -1,0 +1,19 @@
+// The simulated LAN reader: the reader core behind a TCP data link, and the
+// network module on UDP port 30718. It runs inside a network namespace of its
+// own (tools/netns-lab); address changes really move it: the interface's
+// address is replaced with `ip addr`, and the data link listens on the new port.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "lan/lan_options.h"
+
+namespace orvex::sim::lan {
+
+// orvex-readersim with --lan among its arguments.
+bool wantsLan(const std::vector<std::string> &args);
+// Runs until killed. Returns a process exit code on a start failure.
+int runLanReader(const std::vector<std::string> &args);
+
+}  // namespace orvex::sim::lan
