@@ -237,6 +237,9 @@ int Orvex_LanReadSettings(const char *address, char *name, char *ipAddress,
 /* Target of the reader's TCP client. Status, a negative open result, -18 for
  * a NULL pointer, -5 when size < 16. */
 int Orvex_LanReadAddress(const char *address, char *target, int size, int *port);
+/* Sets that target ("a.b.c.d", "" clears it) and restarts the module when it
+ * changed. 0, -1 (not reachable, or the record could not be read or written),
+ * -18 for a NULL pointer. */
 int Orvex_LanSetAddress(const char *address, const char *target, int port);
 /* New address text ("a.b.c.d[-port]" or a DHCP name), netmask and gateway
  * texts. 0 or a negative result. */

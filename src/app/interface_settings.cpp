@@ -80,8 +80,8 @@ DeviceListProviders SystemDeviceLists() {
     p.comPorts = [] { return ListFrom(Orvex_ListComPorts); };
     p.usbDevices = [] { return ListFrom(Orvex_ListUsbDevices); };
     p.bluetoothDongles = [] { return ListFrom(Orvex_BtListDongles); };
-    // LAN readers are found by broadcast discovery, which the LAN module
-    // supplies where the network allows it; without it the list stays empty.
+    p.lanDevices = [] { return ListFrom(Orvex_LanSearch); };
+    p.lanCheck = [](const std::string &address) { return Orvex_LanCheck(address.c_str()) == 1; };
     return p;
 }
 

@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "app/interface_settings.h"
 #include "orvex/orvex.h"
 
 namespace orvex::app {
@@ -13,12 +14,7 @@ constexpr int kListBufferSize = 2500;
 std::vector<std::string> searchWith(int (*search)(char *, int)) {
     std::vector<char> buffer(kListBufferSize);
     int used = search(buffer.data(), kListBufferSize);
-    std::vector<std::string> entries;
-    for (int at = 0; at < used && buffer[static_cast<std::size_t>(at)] != '\0';) {
-        entries.emplace_back(buffer.data() + at);
-        at += static_cast<int>(entries.back().size()) + 1;
-    }
-    return entries;
+    return SplitListBuffer(buffer.data(), used);
 }
 
 }  // namespace
