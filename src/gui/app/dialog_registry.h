@@ -2,6 +2,9 @@
 // sheets, LAN and Bluetooth dialogs). Each part registers its opener at
 // start-up; the main frame asks here, so it needs no include of them and a
 // command whose window is not built in says so in the status bar.
+// Register from main.cpp before the main window is created (the main window
+// takes the Bluetooth device dialog at construction); static initialisers of
+// a static library's object files may never run.
 #pragma once
 
 #include <QWidget>

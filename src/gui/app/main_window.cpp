@@ -374,14 +374,14 @@ void MainWindow::manual()
     const auto pdf = FindManual();
     if (!pdf)
         return;
+    // The opener reports from its own thread; the message is shown on ours.
     QPointer<MainWindow> self(this);
     const int result = DesktopOpen(*pdf, ProgramDirectory(), [self](int finished) {
-        const std::string text = DesktopOpenFailureText(finished);
-        if (text.empty())
+        if (finished >= 32 || !QCoreApplication::instance())
             return;
-        QMetaObject::invokeMethod(qApp, [self, text] {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [self, finished] {
             if (self)
-                self->prompts_.showMessage(text, MessageIcon::Error);
+                self->prompts_.showMessage(DesktopOpenFailureText(finished), MessageIcon::Error);
         }, Qt::QueuedConnection);
     });
     const std::string text = DesktopOpenFailureText(result);

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <condition_variable>
@@ -19,6 +20,7 @@
 #include "app/gui_support_program_files.h"
 #include "app/settings_store.h"
 #include "app/string_table.h"
+#include "gui/app/dialog_registry.h"
 #include "gui/app/interface_dialog.h"
 #include "gui/app/main_window.h"
 #include "gui/app/picture_view.h"
@@ -178,6 +180,24 @@ private slots:
         QCOMPARE(QApplication::overrideCursor(), nullptr);
         QCOMPARE(prompts.busyDepth(), 0);
         QCOMPARE(frame.frame().flags, app::CapabilityFlags(0));
+    }
+
+    void configureWithoutSheetSaysSoInTheStatusBar()
+    {
+        app::SettingsStore store(storePath());
+        store.Set(app::settings::PortName, "/dev/orvex-no-such-port");
+        ScriptedPrompts prompts;
+        app::ConnectContext ctx(store, prompts);
+        ctx.devices = {};
+        gui::MainWindow frame(ctx, prompts);
+        ctx.interfaceDialog = [] { return false; };
+        if (gui::DialogRegistry::instance().configurationSheet)
+            QSKIP("the configuration sheets are built in");
+        frame.runCommand(app::CmdConfigure);
+        QCOMPARE(frame.statusBar()->currentMessage(),
+                 QString::fromStdString(app::StringTable::instance().text("status.windowNotAvailable")));
+        QVERIFY(prompts.messages.empty());
+        QVERIFY(frame.isEnabled());
     }
 
     void interfaceDialogLoadsAndStoresLineSettings()
