@@ -30,7 +30,21 @@ std::string oneLine(std::string_view text) {
     return out;
 }
 
+std::string folded(std::string_view name) {
+    std::string out(name);
+    for (char &c : out)
+        c = foldAscii(c);
+    return out;
+}
+
 }  // namespace
+
+void CSection::append(std::string key, std::string value, bool isVerbatim) {
+    lastEntry[folded(key)] = keys.size();
+    keys.push_back(std::move(key));
+    values.push_back(std::move(value));
+    verbatim.push_back(isVerbatim);
+}
 
 int ParseDecimal(std::string_view text) {
     size_t i = 0;
@@ -159,7 +173,7 @@ bool CIniEx::ParseText(std::string_view text) {
             continue;
 
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-            sections_.push_back(CSection{std::string(line.substr(1, line.size() - 2)), {}, {}, {}});
+            sections_.emplace_back().name = line.substr(1, line.size() - 2);
             currentSection_ = static_cast<int>(sections_.size()) - 1;
             continue;
         }
@@ -167,9 +181,7 @@ bool CIniEx::ParseText(std::string_view text) {
         CSection &section = sections_.back();
         size_t eq = line.find('=');
         if (line.front() == ';' || eq == std::string_view::npos) {
-            section.keys.emplace_back(line);
-            section.values.emplace_back();
-            section.verbatim.push_back(true);
+            section.append(std::string(line), {}, true);
             continue;
         }
         std::string_view key = line.substr(0, eq);
@@ -178,9 +190,7 @@ bool CIniEx::ParseText(std::string_view text) {
         std::string_view value = line.substr(eq + 1);
         while (!value.empty() && isBlank(value.front()))
             value.remove_prefix(1);
-        section.keys.emplace_back(key);
-        section.values.emplace_back(value);
-        section.verbatim.push_back(false);
+        section.append(std::string(key), std::string(value), false);
     }
     return true;
 }
@@ -204,6 +214,10 @@ int CIniEx::findSection(std::string_view name) const {
 }
 
 int CIniEx::findKey(const CSection &section, std::string_view key) const {
+    if (ignoreCase_) {
+        auto it = section.lastEntry.find(folded(key));
+        return it == section.lastEntry.end() ? -1 : static_cast<int>(it->second);
+    }
     for (size_t i = section.keys.size(); i-- > 0;)
         if (sameName(section.keys[i], key))
             return static_cast<int>(i);
@@ -240,16 +254,14 @@ void CIniEx::WriteString(std::string_view section, std::string_view key, std::st
 
     int s = findSection(name);
     if (s < 0) {
-        sections_.push_back(CSection{name, {}, {}, {}});
+        sections_.emplace_back().name = name;
         s = currentSection_ = static_cast<int>(sections_.size()) - 1;
         modified_ = true;
     }
     CSection &sec = sections_[s];
     int k = findKey(sec, keyText);
     if (k < 0) {
-        sec.keys.push_back(keyText);
-        sec.values.push_back(std::move(valueText));
-        sec.verbatim.push_back(false);
+        sec.append(keyText, std::move(valueText), false);
         modified_ = true;
         return;
     }

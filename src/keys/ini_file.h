@@ -9,6 +9,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace orvex::app {
@@ -26,6 +27,11 @@ struct CSection {
     std::vector<std::string> keys;
     std::vector<std::string> values;
     std::vector<bool> verbatim;
+    // Letter-case-folded key -> index of its last entry, so lookups in large
+    // sections (the 384 keys of a key table) do not scan.
+    std::unordered_map<std::string, size_t> lastEntry;
+
+    void append(std::string key, std::string value, bool isVerbatim);
 };
 
 class CIniEx {
