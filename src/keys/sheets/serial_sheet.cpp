@@ -1,0 +1,412 @@
+#include "keys/sheets/serial_sheet.h"
+
+#include <array>
+
+#include "app/settings_store.h"
+#include "app/string_table.h"
+#include "keys/ini_file.h"
+#include "keys/sequence_sections.h"
+#include "keys/sheets/transponder_writes.h"
+#include "orvex/orvex.h"
+#include "params/data_format.h"
+#include "params/operating_parameters.h"
+#include "params/parameter_file.h"
+#include "params/reader_dialogs.h"
+
+namespace orvex::app {
+
+namespace {
+
+constexpr int kMsgDone = 509;
+constexpr int kMsgFailed = 510;
+constexpr int kMsgSaveFirst = 516;
+constexpr int kMsgDataPageError = 517;
+constexpr int kMsgNoConnection = 522;
+constexpr int kMsgWrongModel = 141;
+constexpr int kMsgBackToReaderMode = 587;
+constexpr int kMsgCannotLoad = 610;
+
+constexpr const char *kMkrFilter = "Lumo (*.mkr)";
+
+std::string ReadDeviceName(int handle) {
+    char name[30] = {};
+    if (Orvex_GetDeviceName(handle, name, sizeof name) < 1) return {};
+    return name;
+}
+
+void ShowFileMessage(Prompts &prompts, const std::optional<FileMessage> &m) {
+    if (m) prompts.showMessage(Text(m->id), MessageIcon::Warning);
+}
+
+}  // namespace
+
+SerialSheet::SerialSheet(ConnectContext &ctx, int handle, int baudRate, CapabilityFlags caps)
+    : SheetBase(ctx, handle, caps), serialParams(caps), hidParams(caps), baudRate_(baudRate) {
+    deviceName_ = ReadDeviceName(handle);
+    char version[4];
+    if (Orvex_ReadVersion(handle, version, sizeof version) == 4)
+        versionDigit_ = VersionDigitValue(version[3]);
+    data1.SetSwitches(DataPageSerialSwitches::FromCapabilities(caps, versionDigit_, true));
+    data2.SetSwitches(DataPageSerialSwitches::FromCapabilities(caps, versionDigit_, false));
+    data2.SetFirstPage(&data1);
+    for (CharSequencePage *page : {&prefix, &suffix, &removal, &separator})
+        page->hidFunctionTest = hid();
+    const std::string storedPort = ctx.settings.PortNameOrDefault();
+    serialParams.SetStoredPortIsUsb(storedPort.rfind(UsbPrefix, 0) == 0);
+}
+
+std::vector<SheetPageInfo> SerialSheet::Pages() const {
+    std::vector<SheetPageInfo> pages;
+    pages.push_back({sheet_pages::kParameters, Text("param.page")});
+    pages.push_back({"prefix", prefix.title()});
+    pages.push_back({sheet_pages::kData1, Text(twoDataSets() ? "data.page1" : "data.page")});
+    if (twoDataSets()) pages.push_back({sheet_pages::kData2, Text("data.page2")});
+    pages.push_back({"suffix", suffix.title()});
+    pages.push_back({"removal", removal.title()});
+    pages.push_back({"separator", separator.title()});
+    return pages;
+}
+
+void SerialSheet::ReadSequence(CharSequencePage &page, int (*read)(int, unsigned char *, int)) {
+    std::array<unsigned char, 255> buf{};
+    int n = read(portHandle, buf.data(), static_cast<int>(buf.size()));
+    if (n < 0) return;
+    CAsciiArray seq;
+    seq.fromBlock(std::span<const std::uint8_t>(buf.data(), static_cast<std::size_t>(n)));
+    page.SetSequence(seq);
+    page.SetModified(false);
+}
+
+void SerialSheet::ReadConfiguration() {
+    BusyScope busy(ctx_.prompts);
+    if (portHandle == 0) {
+        baudRate_ = 19200;
+        CapabilityFlags flags = caps_;
+        portHandle = ConnectReader(ctx_, baudRate_, flags, true);
+        if (portHandle == 0) return;
+    }
+
+    // Operating parameters; power-on and DTR mode only when the block came.
+    std::array<unsigned char, 4> param{};
+    if (Orvex_ReadParameterBlock(portHandle, param.data(), 4) >= 0) {
+        const int powerOn = ReadPowerOnMode(portHandle);
+        const int dtr = ReadDtrMode(portHandle);
+        Validation refused;
+        if (hid()) {
+            if (!hidParams.LoadFromParameterBlock(param, powerOn, &refused) && refused)
+                Refuse(sheet_pages::kParameters, *refused);
+        } else {
+            OperatingParameters p;
+            if (HasCapability(caps_, CAP_EXTENDED) && HasCapability(caps_, CAP_LAN)) {
+                char portName[80] = {};
+                char target[20] = {};
+                int targetPort = 0;
+                if (Orvex_GetPortName(portHandle, portName, sizeof portName) >= 0 &&
+                    Orvex_LanReadAddress(portName, target, sizeof target, &targetPort) == 0) {
+                    p.remoteIp = target;
+                    p.remotePort = targetPort;
+                }
+            }
+            p.modeByte = param[0];
+            p.cycleTimeMs = param[1] * 100;
+            p.requestChar = static_cast<char>(param[2]);
+            p.timeoutMs = param[3] * 100;
+            p.baudValue = baudRate_;
+            p.powerOnIndex = static_cast<std::int8_t>(powerOn < 0 ? -1 : PowerOnIndexFromValue(powerOn));
+            p.dtrMode = static_cast<std::uint8_t>(dtr > 0 ? dtr - 1 : 0);
+            if (!serialParams.LoadFromParameters(p, dtr != 0, &refused) && refused)
+                Refuse(sheet_pages::kParameters, *refused);
+            serialParams.ResetSnapshot();
+        }
+    }
+
+    // Data format: one or two data sets.
+    std::array<unsigned char, 255> block{};
+    int n = Orvex_ReadDataBlock(portHandle, block.data(), static_cast<int>(block.size()));
+    // A reply under 9 bytes is no data-format block: the pages keep their values.
+    auto readSet = [&](std::span<const std::uint8_t> bytes, DataFormatRecord &r) {
+        if (ParseDataFormat(bytes, r) == ParseResult::TooShort) return false;
+        if (r.typeCode == kIso15693Uid || r.typeCode == kIso15693Blocks) {
+                int flags = 0;
+                r.isoRequestFlags =
+                    static_cast<std::uint8_t>(Orvex_ReadDataOption(portHandle, &flags) == 0 ? flags : 3);
+        }
+        return true;
+    };
+    if (n > 0) {
+        std::span<const std::uint8_t> bytes(block.data(), static_cast<std::size_t>(n));
+        DataFormatRecord r1;
+        if (readSet(bytes, r1)) {
+            data1.LoadFromRecord(r1);
+            DataFormatRecord r2;
+            if (bytes.size() >= kTwoDataSetsBlockSize &&
+                readSet(bytes.subspan(kSecondDataSetOffset), r2))
+                data2.LoadFromRecord(r2);
+            data1.ResetSnapshot();
+            data2.ResetSnapshot();
+        }
+    }
+
+    ReadSequence(prefix, Orvex_ReadPrefixBlock);
+    ReadSequence(suffix, Orvex_ReadSuffixBlock);
+    ReadSequence(removal, Orvex_ReadRemovalBlock);
+    ReadSequence(separator, Orvex_ReadSeparatorBlock);
+
+    if (hid() && hidLayout_ && !hidLayout_->LoadFromReader(portHandle))
+        ShowText(kMsgNoConnection);
+
+    title_ += " <" + deviceName_ + ">";
+    CloseReader(portHandle);
+}
+
+bool SerialSheet::ValidateDataPages() {
+    if (auto e = data1.Validate()) {
+        Refuse(sheet_pages::kData1, *e);
+        return false;
+    }
+    if (twoDataSets()) {
+        if (auto e = data2.Validate()) {
+            Refuse(sheet_pages::kData2, *e);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool SerialSheet::ValidateParameterPage() {
+    Validation e = hid() ? hidParams.Validate() : serialParams.Validate();
+    if (e) Refuse(sheet_pages::kParameters, *e);
+    return !e;
+}
+
+ProgramOutcome SerialSheet::Program() {
+    BusyScope busy(ctx_.prompts);
+    writes_.clear();
+    lastRefusal_.reset();
+
+    int baud = 19200;
+    CapabilityFlags flags = 0;
+    portHandle = ConnectReader(ctx_, baud, flags, true);
+    if (portHandle == 0) {
+        ShowText(kMsgNoConnection);
+        return ProgramOutcome::NoConnection;
+    }
+    const std::string current = ReadDeviceName(portHandle);
+    if (current != deviceName_) {
+        CloseReader(portHandle);
+        ctx_.prompts.showMessage(StringTable::instance().format(kMsgWrongModel, deviceName_, current),
+                                 MessageIcon::Warning);
+        return ProgramOutcome::WrongModel;
+    }
+    if (!hid()) serialParams.ShowCurrentBaud(baud);
+
+    // Every page is checked before the first write, so a refused value
+    // leaves the reader as it was.
+    if (!ValidateDataPages() || !ValidateParameterPage()) {
+        CloseReader(portHandle);
+        return ProgramOutcome::Stopped;
+    }
+    if (!ProgramSteps(baud)) {
+        CloseReader(portHandle);
+        ShowText(kMsgFailed, MessageIcon::Error);
+        return ProgramOutcome::Failed;
+    }
+
+    OperatingParameters params;
+    if (hid()) hidParams.StoreToParameters(params);
+    else serialParams.StoreToParameters(params);
+    char portName[80] = {};
+    Orvex_GetPortName(portHandle, portName, sizeof portName);
+    CloseReader(portHandle);
+    if (HasCapability(caps_, CAP_LAN) && HasCapability(caps_, CAP_EXTENDED)) {
+        int r = Orvex_LanSetAddress(portName, params.remoteIp.c_str(), params.remotePort);
+        std::vector<std::uint8_t> target(params.remoteIp.begin(), params.remoteIp.end());
+        writes_.push_back({"tcpClientTarget", target, r == 0});
+    }
+    ShowText(kMsgDone, MessageIcon::Information);
+    return ProgramOutcome::Done;
+}
+
+// Steps of "Programmieren" after the identity check; false at the first
+// write the reader refused.
+bool SerialSheet::ProgramSteps(int &baud) {
+    if (!Write("prefix", prefix.GetSequence().toBlock(), Orvex_WritePrefixBlock)) return false;
+
+    DataFormatRecord r1, r2;
+    data1.StoreToRecord(r1);
+    if (twoDataSets()) data2.StoreToRecord(r2);
+    if (!Write("data", BuildDataFormatBlock(r1, r2, caps_), Orvex_WriteDataBlock)) return false;
+    WriteIsoOption(portHandle, r1, r2);
+
+    OperatingParameters params;
+    if (hid()) hidParams.StoreToParameters(params);
+    else serialParams.StoreToParameters(params);
+    auto paramBlock = EncodeParameterBlock(params);
+    if (!Write("parameters", std::vector<std::uint8_t>(paramBlock.begin(), paramBlock.end()),
+               Orvex_WriteParameterBlock))
+        return false;
+
+    if (!Write("suffix", suffix.GetSequence().toBlock(), Orvex_WriteSuffixBlock)) return false;
+    if (!Write("removal", removal.GetSequence().toBlock(), Orvex_WriteRemovalBlock)) return false;
+    if (!Write("separator", separator.GetSequence().toBlock(), Orvex_WriteSeparatorBlock)) return false;
+
+    // Line setting: only plain serial links carry one.
+    const int s = params.baudValue;
+    if (Orvex_IsUsbPort(portHandle) == 0 && !HasCapability(caps_, CAP_LAN) &&
+        !HasCapability(caps_, CAP_BLUETOOTH) && s != baud) {
+        const int mode = s % 100 <= 3 ? s % 100 : 0;
+        const bool ok = Orvex_SetBaudRate(portHandle, s - s % 100, mode) == 0;
+        writes_.push_back({"baudRate", {}, ok});
+        if (!ok) return false;
+        ctx_.settings.Set(settings::PortBaudrate, s);
+        baud = s;
+        serialParams.ShowCurrentBaud(s);
+    }
+
+    if (HasCapability(caps_, CAP_MIFARE) || HasCapability(caps_, CAP_DESFIRE)) {
+        for (const DataFormatRecord *r : {&r1, &r2}) {
+            const bool ok = WriteTransponderKeys(portHandle, *r);
+            if (!ok) {
+                writes_.push_back({"keys", {}, false});
+                return false;
+            }
+        }
+    }
+
+    const bool powerOnMode = HasCapability(caps_, CAP_POWER_ON_MODE);
+    if (hid()) {
+        if (hidLayout_ && !hidLayout_->WriteToReader(portHandle)) {
+            writes_.push_back({"keyTable", {}, false});
+            return false;
+        }
+        if (powerOnMode && params.powerOnIndex != -1)
+            WritePowerOnMode(portHandle, PowerOnValueFromIndex(params.powerOnIndex));
+    } else if (powerOnMode) {
+        if (params.powerOnIndex != -1)
+            WritePowerOnMode(portHandle, PowerOnValueFromIndex(params.powerOnIndex));
+        if (serialParams.dtrSupported()) WriteDtrMode(portHandle, params.dtrMode != 0);
+    }
+
+    if (powerOnMode && ReadPowerOnMode(portHandle) == 0 &&
+        ctx_.prompts.askYesNo(Text(kMsgBackToReaderMode))) {
+        if (!WritePowerOnMode(portHandle, 1)) return false;
+        if (hid()) hidParams.values().powerOnIndex = 1;
+        else serialParams.values().powerOnIndex = 1;
+    }
+    return true;
+}
+
+bool SerialSheet::AnyModified() const {
+    for (const CharSequencePage *page : {&prefix, &suffix, &removal, &separator})
+        if (page->modified()) return true;
+    return data1.IsModified() || (twoDataSets() && data2.IsModified());
+}
+
+void SerialSheet::ClearModifiedAndSnapshots() {
+    for (CharSequencePage *page : {&prefix, &suffix, &removal, &separator}) page->SetModified(false);
+    data1.ResetSnapshot();
+    data2.ResetSnapshot();
+    if (!hid()) serialParams.ResetSnapshot();
+}
+
+bool SerialSheet::LoadMkr() {
+    if (AnyModified() && ctx_.prompts.askYesNo(Text(kMsgSaveFirst)) && !SaveMkr()) return false;
+    auto path = ctx_.prompts.chooseOpenFile(Text(504), kMkrFilter,
+                                            ctx_.settings.Get(settings::MkrFilePath));
+    if (!path) return false;
+    return LoadMkrFile(*path);
+}
+
+bool SerialSheet::LoadMkrFile(const std::string &path) {
+    for (CharSequencePage *page : {&prefix, &suffix, &removal, &separator})
+        page->SetSequence(CAsciiArray{});
+    CIniEx file;
+    if (!file.Open(path, false, false, true)) {
+        ShowText(kMsgCannotLoad);
+        return false;
+    }
+    ctx_.settings.Set(settings::MkrFilePath, FolderOf(path));
+
+    auto readSequence = [&](const char *section, CharSequencePage &page) {
+        CAsciiArray seq = page.GetSequence();
+        ShowFileMessage(ctx_.prompts, ReadAsciiSection(file, section, seq));
+        page.SetSequence(seq);
+    };
+    readSequence(sequence_sections::kPrefix, prefix);
+    data1.LoadFromRecord(ReadDataSetFromFile(file, 1));
+    if (twoDataSets()) data2.LoadFromRecord(ReadDataSetFromFile(file, 2));
+    OperatingParameters params;
+    if (hid()) {
+        ReadHidParametersFromFile(file, params);
+        hidParams.LoadFromFileParameters(params);
+        if (hidLayout_) hidLayout_->LoadFromFile(file);
+    } else {
+        ReadSerialParametersFromFile(file, params);
+        serialParams.LoadFromFileParameters(params);
+    }
+    readSequence(sequence_sections::kSuffix, suffix);
+    readSequence(sequence_sections::kRemovalMkr, removal);
+    readSequence(sequence_sections::kSeparator, separator);
+
+    TitleWithPath(path);
+    ClearModifiedAndSnapshots();
+    file.Close();
+    return true;
+}
+
+bool SerialSheet::SaveMkr() {
+    lastRefusal_.reset();
+    if (!ValidateDataPages()) {
+        ShowText(kMsgDataPageError);
+        return false;
+    }
+    auto path = ctx_.prompts.chooseSaveFile(Text(506), kMkrFilter,
+                                            ctx_.settings.Get(settings::MkrFilePath), {});
+    if (!path) return false;
+    return SaveMkrFile(*path);
+}
+
+bool SerialSheet::SaveMkrFile(const std::string &path) {
+    lastRefusal_.reset();
+    // All pages are checked before the file is touched: a refused value
+    // leaves the file as it was.
+    if (!ValidateDataPages() || !ValidateParameterPage()) return false;
+    ctx_.settings.Set(settings::MkrFilePath, FolderOf(path));
+
+    CPrivateProfile file(path);
+    if (!file.ok()) {
+        ShowText(kMsgCannotLoad);
+        return false;
+    }
+    WriteAsciiSection(file, sequence_sections::kPrefix, prefix.GetSequence());
+    DataFormatRecord r1;
+    data1.StoreToRecord(r1);
+    WriteDataSetToFile(r1, file, 1);
+    if (twoDataSets()) {
+        DataFormatRecord r2;
+        data2.StoreToRecord(r2);
+        WriteDataSetToFile(r2, file, 2);
+    }
+    OperatingParameters params;
+    if (hid()) {
+        hidParams.StoreToParameters(params);
+        WriteHidParametersToFile(params, file);
+        if (hidLayout_) hidLayout_->SaveToFile(file);
+    } else {
+        serialParams.StoreToParameters(params);
+        WriteSerialParametersToFile(params, file);
+    }
+    WriteAsciiSection(file, sequence_sections::kSuffix, suffix.GetSequence());
+    WriteAsciiSection(file, sequence_sections::kRemovalMkr, removal.GetSequence());
+    WriteAsciiSection(file, sequence_sections::kSeparator, separator.GetSequence());
+
+    if (!file.Close()) {
+        ctx_.prompts.showMessage(file.errorText(), MessageIcon::Error);
+        return false;
+    }
+    TitleWithPath(path);
+    ClearModifiedAndSnapshots();
+    return true;
+}
+
+}  // namespace orvex::app

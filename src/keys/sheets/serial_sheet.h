@@ -1,0 +1,78 @@
+// The configuration sheet of readers with a character interface
+// (CSeriellEinstellDlg): its pages, reading the reader's configuration when
+// it opens, "Programmieren" in the reader's fixed command order, and the
+// .mkr files of "Laden" and "Speichern".
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "keys/pages/char_sequence_page.h"
+#include "keys/sheets/hid_key_layout.h"
+#include "keys/sheets/sheet_base.h"
+#include "params/pages/data_page_serial.h"
+#include "params/pages/param_page_hid.h"
+#include "params/pages/param_page_serial.h"
+
+namespace orvex::app {
+
+// One tab of a sheet: a stable id and the title shown.
+struct SheetPageInfo {
+    std::string id;      // "parameters", "prefix", "data1", "data2", "suffix", "removal", "separator"
+    std::string title;
+};
+
+class SerialSheet : public SheetBase {
+public:
+    // handle: the open link of the main frame (0: ReadConfiguration connects
+    // by itself); baudRate: the connection's rate.
+    SerialSheet(ConnectContext &ctx, int handle, int baudRate, CapabilityFlags caps);
+
+    const std::string &deviceName() const { return deviceName_; }
+    unsigned versionDigit() const { return versionDigit_; }
+    int baudRate() const { return baudRate_; }
+    bool hid() const { return HasCapability(caps_, CAP_HID); }
+    bool twoDataSets() const { return HasCapability(caps_, CAP_TWO_DATA_BLOCKS); }
+
+    std::vector<SheetPageInfo> Pages() const;
+
+    // The keyboard table of USB keyboard readers; without one the sheet
+    // neither reads nor writes a table.
+    void SetHidKeyLayout(HidKeyLayout *layout) { hidLayout_ = layout; }
+
+    void ReadConfiguration();
+    ProgramOutcome Program();
+
+    // "Laden": may ask 516 (and save first), then the open-file chooser.
+    bool LoadMkr();
+    // "Speichern": validates, then the save-file chooser. True when saved.
+    bool SaveMkr();
+    // The file steps without choosers and questions.
+    bool LoadMkrFile(const std::string &path);
+    bool SaveMkrFile(const std::string &path);
+
+    // Pages.
+    ParamPageSerial serialParams;
+    ParamPageHid hidParams;
+    CharSequencePage prefix{SequenceKind::Prefix};
+    DataPageSerial data1;
+    DataPageSerial data2;
+    CharSequencePage suffix{SequenceKind::Suffix};
+    CharSequencePage removal{SequenceKind::Removal};
+    CharSequencePage separator{SequenceKind::Separator};
+
+private:
+    bool AnyModified() const;
+    void ClearModifiedAndSnapshots();
+    bool ValidateDataPages();
+    bool ValidateParameterPage();
+    bool ProgramSteps(int &baud);
+    void ReadSequence(CharSequencePage &page, int (*read)(int, unsigned char *, int));
+
+    int baudRate_;
+    std::string deviceName_;
+    unsigned versionDigit_ = 0;
+    HidKeyLayout *hidLayout_ = nullptr;
+};
+
+}  // namespace orvex::app
