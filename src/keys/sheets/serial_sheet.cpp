@@ -9,6 +9,7 @@
 #include "keys/sheets/transponder_writes.h"
 #include "orvex/orvex.h"
 #include "params/data_format.h"
+#include "params/data_format_file.h"
 #include "params/operating_parameters.h"
 #include "params/parameter_file.h"
 #include "params/reader_dialogs.h"
