@@ -1,23 +1,22 @@
-// The keyboard table of readers in USB keyboard mode as the serial sheet
-// uses it: read at sheet start, written when programming, kept in the
-// "HID_KEYS" section of .mkr files. The reads and writes go over the HID
-// channel; the sheet works without one (nothing read, nothing written).
+// Reading and writing the keyboard table of readers in USB keyboard mode
+// over the HID channel, as the serial sheet uses it: read at sheet start
+// (with the layout question), written when programming. The sheet keeps the
+// table itself and saves it in the "HID_KEYS" section of .mkr files; without
+// a link it neither reads nor writes the reader's table.
 #pragma once
+
+#include "params/key_table.h"
 
 namespace orvex::app {
 
-class CIniEx;
-
-class HidKeyLayout {
+class HidKeyTableLink {
 public:
-    virtual ~HidKeyLayout() = default;
-    // Sheet start: reads the reader's table (may ask the layout question).
-    // False when the reader gave no table (the sheet shows message 522).
-    virtual bool LoadFromReader(int port) = 0;
-    // Programming: writes the table; false fails the programming.
-    virtual bool WriteToReader(int port) = 0;
-    virtual void SaveToFile(CIniEx &file) const = 0;
-    virtual void LoadFromFile(const CIniEx &file) = 0;
+    virtual ~HidKeyTableLink() = default;
+    // Sheet start: the reader's table into table (the person may take the
+    // host's layout instead). False when the reader gave no table.
+    virtual bool LoadFromReader(int port, KeyTable &table) = 0;
+    // Programming: writes table; false fails the programming.
+    virtual bool WriteToReader(int port, const KeyTable &table) = 0;
 };
 
 }  // namespace orvex::app

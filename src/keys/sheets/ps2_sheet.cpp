@@ -76,6 +76,16 @@ std::vector<std::uint8_t> Ps2Sheet::BuildBlock() const {
     return std::vector<std::uint8_t>(block.begin(), block.end());
 }
 
+ReaderContent Ps2Sheet::ProgramImage() const {
+    ReaderContent image;
+    image.prefix = prefix.GetSequence().toBlock();
+    image.suffix = suffix.GetSequence().toBlock();
+    image.removal = removal.GetSequence().toBlock();
+    image.separator = separator.GetSequence().toBlock();
+    image.dataFormat = BuildBlock();
+    return image;
+}
+
 ProgramOutcome Ps2Sheet::Program() {
     BusyScope busy(ctx_.prompts);
     writes_.clear();

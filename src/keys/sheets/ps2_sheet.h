@@ -9,6 +9,7 @@
 #include "keys/pages/key_stroke_page.h"
 #include "keys/sheets/serial_sheet.h"
 #include "keys/sheets/sheet_base.h"
+#include "params/content_report.h"
 #include "params/pages/data_page_ps2.h"
 #include "params/pages/param_page_ps2.h"
 
@@ -33,6 +34,9 @@ public:
 
     // The 11-byte block "Programmieren" writes (after validation).
     std::vector<std::uint8_t> BuildBlock() const;
+    // The blocks "Programmieren" writes, in the form the read-content report
+    // takes (no validation, nothing sent).
+    ReaderContent ProgramImage() const;
 
     ParamPagePs2 params;
     KeyStrokePage prefix{SequenceKind::Prefix};

@@ -10,6 +10,7 @@
 #include "orvex/orvex.h"
 #include "params/data_format.h"
 #include "params/data_format_file.h"
+#include "params/key_table_file.h"
 #include "params/operating_parameters.h"
 #include "params/parameter_file.h"
 #include "params/reader_dialogs.h"
@@ -52,7 +53,7 @@ SerialSheet::SerialSheet(ConnectContext &ctx, int handle, int baudRate, Capabili
     data2.SetFirstPage(&data1);
     for (CharSequencePage *page : {&prefix, &suffix, &removal, &separator})
         page->hidFunctionTest = hid();
-    const std::string storedPort = ctx.settings.PortNameOrDefault();
+    const std::string storedPort = ctx.settings.Get(settings::PortName);
     serialParams.SetStoredPortIsUsb(storedPort.rfind(UsbPrefix, 0) == 0);
 }
 
@@ -153,7 +154,7 @@ void SerialSheet::ReadConfiguration() {
     ReadSequence(removal, Orvex_ReadRemovalBlock);
     ReadSequence(separator, Orvex_ReadSeparatorBlock);
 
-    if (hid() && hidLayout_ && !hidLayout_->LoadFromReader(portHandle))
+    if (hid() && hidLink_ && !hidLink_->LoadFromReader(portHandle, keyTable))
         ShowText(kMsgNoConnection);
 
     title_ += " <" + deviceName_ + ">";
@@ -228,20 +229,40 @@ ProgramOutcome SerialSheet::Program() {
     return ProgramOutcome::Done;
 }
 
+void SerialSheet::StoreRecords(DataFormatRecord &r1, DataFormatRecord &r2,
+                               OperatingParameters &params) const {
+    data1.StoreToRecord(r1);
+    if (twoDataSets()) data2.StoreToRecord(r2);
+    if (hid()) hidParams.StoreToParameters(params);
+    else serialParams.StoreToParameters(params);
+}
+
+ReaderContent SerialSheet::ProgramImage() const {
+    DataFormatRecord r1, r2;
+    OperatingParameters params;
+    StoreRecords(r1, r2, params);
+    const ParameterBlock paramBlock = EncodeParameterBlock(params);
+    ReaderContent image;
+    image.prefix = prefix.GetSequence().toBlock();
+    image.suffix = suffix.GetSequence().toBlock();
+    image.removal = removal.GetSequence().toBlock();
+    image.separator = separator.GetSequence().toBlock();
+    image.dataFormat = BuildDataFormatBlock(r1, r2, caps_);
+    image.parameters = std::vector<std::uint8_t>(paramBlock.begin(), paramBlock.end());
+    return image;
+}
+
 // Steps of "Programmieren" after the identity check; false at the first
 // write the reader refused.
 bool SerialSheet::ProgramSteps(int &baud) {
     if (!Write("prefix", prefix.GetSequence().toBlock(), Orvex_WritePrefixBlock)) return false;
 
     DataFormatRecord r1, r2;
-    data1.StoreToRecord(r1);
-    if (twoDataSets()) data2.StoreToRecord(r2);
+    OperatingParameters params;
+    StoreRecords(r1, r2, params);
     if (!Write("data", BuildDataFormatBlock(r1, r2, caps_), Orvex_WriteDataBlock)) return false;
     WriteIsoOption(portHandle, r1, r2);
 
-    OperatingParameters params;
-    if (hid()) hidParams.StoreToParameters(params);
-    else serialParams.StoreToParameters(params);
     auto paramBlock = EncodeParameterBlock(params);
     if (!Write("parameters", std::vector<std::uint8_t>(paramBlock.begin(), paramBlock.end()),
                Orvex_WriteParameterBlock))
@@ -276,7 +297,7 @@ bool SerialSheet::ProgramSteps(int &baud) {
 
     const bool powerOnMode = HasCapability(caps_, CAP_POWER_ON_MODE);
     if (hid()) {
-        if (hidLayout_ && !hidLayout_->WriteToReader(portHandle)) {
+        if (hidLink_ && !hidLink_->WriteToReader(portHandle, keyTable)) {
             writes_.push_back({"keyTable", {}, false});
             return false;
         }
@@ -340,7 +361,7 @@ bool SerialSheet::LoadMkrFile(const std::string &path) {
     if (hid()) {
         ReadHidParametersFromFile(file, params);
         hidParams.LoadFromFileParameters(params);
-        if (hidLayout_) hidLayout_->LoadFromFile(file);
+        LoadKeyTable(file, keyTable);
     } else {
         ReadSerialParametersFromFile(file, params);
         serialParams.LoadFromFileParameters(params);
@@ -392,7 +413,7 @@ bool SerialSheet::SaveMkrFile(const std::string &path) {
     if (hid()) {
         hidParams.StoreToParameters(params);
         WriteHidParametersToFile(params, file);
-        if (hidLayout_) hidLayout_->SaveToFile(file);
+        SaveKeyTable(keyTable, file);
     } else {
         serialParams.StoreToParameters(params);
         WriteSerialParametersToFile(params, file);

@@ -10,6 +10,7 @@
 #include "keys/pages/char_sequence_page.h"
 #include "keys/sheets/hid_key_layout.h"
 #include "keys/sheets/sheet_base.h"
+#include "params/content_report.h"
 #include "params/pages/data_page_serial.h"
 #include "params/pages/param_page_hid.h"
 #include "params/pages/param_page_serial.h"
@@ -36,12 +37,15 @@ public:
 
     std::vector<SheetPageInfo> Pages() const;
 
-    // The keyboard table of USB keyboard readers; without one the sheet
-    // neither reads nor writes a table.
-    void SetHidKeyLayout(HidKeyLayout *layout) { hidLayout_ = layout; }
+    // Reads and writes of the keyboard table of USB keyboard readers;
+    // without a link the sheet neither reads nor writes the reader's table.
+    void SetHidKeyTableLink(HidKeyTableLink *link) { hidLink_ = link; }
 
     void ReadConfiguration();
     ProgramOutcome Program();
+    // The blocks "Programmieren" writes from the current page values, in the
+    // form the read-content report takes (no validation, nothing sent).
+    ReaderContent ProgramImage() const;
 
     // "Laden": may ask 516 (and save first), then the open-file chooser.
     bool LoadMkr();
@@ -60,6 +64,8 @@ public:
     CharSequencePage suffix{SequenceKind::Suffix};
     CharSequencePage removal{SequenceKind::Removal};
     CharSequencePage separator{SequenceKind::Separator};
+    // The keyboard table of the HID parameter page.
+    KeyTable keyTable;
 
 private:
     bool AnyModified() const;
@@ -67,12 +73,13 @@ private:
     bool ValidateDataPages();
     bool ValidateParameterPage();
     bool ProgramSteps(int &baud);
+    void StoreRecords(DataFormatRecord &r1, DataFormatRecord &r2, OperatingParameters &params) const;
     void ReadSequence(CharSequencePage &page, int (*read)(int, unsigned char *, int));
 
     int baudRate_;
     std::string deviceName_;
     unsigned versionDigit_ = 0;
-    HidKeyLayout *hidLayout_ = nullptr;
+    HidKeyTableLink *hidLink_ = nullptr;
 };
 
 }  // namespace orvex::app

@@ -1,7 +1,7 @@
 // Model of the parameter group of the page for readers in USB keyboard mode
 // (CParamRegisterkarteHID): mode 0, 2 or 3, sensor output, cycle time,
-// timeout and power-on mode. The page's keyboard table lives with the HID key
-// layout (HidKeyLayout, keys/sheets/hid_key_layout.h).
+// timeout and power-on mode. The page's keyboard table is kept by the serial
+// sheet (SerialSheet::keyTable).
 //
 // Control names: mode0 mode2 mode3 (radio indexes 0, 1, 2), sensor,
 // cycleTime, timeout, powerOn0 .. powerOn2.
