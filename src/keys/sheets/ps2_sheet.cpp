@@ -4,8 +4,7 @@
 
 #include "app/settings_store.h"
 #include "app/string_table.h"
-#include "keys/ini_file.h"
-#include "keys/sequence_sections.h"
+#include "keys/config_files.h"
 #include "orvex/orvex.h"
 #include "params/data_format.h"
 #include "params/operating_parameters.h"
@@ -123,19 +122,16 @@ ProgramOutcome Ps2Sheet::Program() {
 }
 
 bool Ps2Sheet::WriteFileContent(const std::string &path) {
-    CPrivateProfile file(path);
-    WriteKeySection(file, sequence_sections::kPrefix, prefix.GetSequence());
-    DataFormatRecord record;
-    data.StoreToRecord(record);
-    DataPagePs2::SaveToFile(record, file);
-    OperatingParameters p;
-    params.StoreToWedgeBytes(p);
-    ParamPagePs2::SaveToFile(p, file);
-    WriteKeySection(file, sequence_sections::kSuffix, suffix.GetSequence());
-    WriteKeySection(file, sequence_sections::kSeparator, separator.GetSequence());
-    WriteKeySection(file, sequence_sections::kRemovalMkp, removal.GetSequence());
-    if (file.Close()) return true;
-    ctx_.prompts.showMessage(file.errorText(), MessageIcon::Error);
+    MkpConfiguration config;
+    config.prefix = prefix.GetSequence();
+    data.StoreToRecord(config.data);
+    params.StoreToWedgeBytes(config.parameters);
+    config.suffix = suffix.GetSequence();
+    config.separator = separator.GetSequence();
+    config.removal = removal.GetSequence();
+    const ConfigFileResult result = app::SaveMkpFile(path, config);
+    if (result.ok) return true;
+    ctx_.prompts.showMessage(result.error, MessageIcon::Error);
     return false;
 }
 
@@ -155,22 +151,16 @@ bool Ps2Sheet::LoadMkp() {
 }
 
 void Ps2Sheet::LoadMkpFile(const std::string &path) {
-    for (KeyStrokePage *page : {&prefix, &suffix, &removal, &separator})
-        page->SetSequence(CKeyUpDownArray{});
-    CIniEx file;
-    file.Open(path, false, true, true);   // a missing file reads as defaults
-    auto readSequence = [&](const char *section, KeyStrokePage &page) {
-        CKeyUpDownArray seq;
-        if (auto m = ReadKeySection(file, section, seq))
-            ctx_.prompts.showMessage(Text(m->id), MessageIcon::Warning);
-        page.SetSequence(seq);
-    };
-    readSequence(sequence_sections::kPrefix, prefix);
-    data.LoadFromFile(file);
-    params.LoadFromFile(file);
-    readSequence(sequence_sections::kSuffix, suffix);
-    readSequence(sequence_sections::kSeparator, separator);
-    readSequence(sequence_sections::kRemovalMkp, removal);
+    // A missing file or key reads as the defaults (empty sequences).
+    MkpConfiguration config;
+    const ConfigFileResult result = app::LoadMkpFile(path, config);
+    prefix.SetSequence(config.prefix);
+    data.LoadFromFileRecord(config.data);
+    params.LoadFromWedgeBytes(config.parameters);
+    suffix.SetSequence(config.suffix);
+    separator.SetSequence(config.separator);
+    removal.SetSequence(config.removal);
+    ShowFileMessages(result.messages);
     TitleWithPath(path);
 }
 

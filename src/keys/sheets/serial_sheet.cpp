@@ -4,15 +4,11 @@
 
 #include "app/settings_store.h"
 #include "app/string_table.h"
-#include "keys/ini_file.h"
-#include "keys/sequence_sections.h"
+#include "keys/config_files.h"
 #include "keys/sheets/transponder_writes.h"
 #include "orvex/orvex.h"
 #include "params/data_format.h"
-#include "params/data_format_file.h"
-#include "params/key_table_file.h"
 #include "params/operating_parameters.h"
-#include "params/parameter_file.h"
 #include "params/reader_dialogs.h"
 
 namespace orvex::app {
@@ -36,9 +32,6 @@ std::string ReadDeviceName(int handle) {
     return name;
 }
 
-void ShowFileMessage(Prompts &prompts, const std::optional<FileMessage> &m) {
-    if (m) prompts.showMessage(Text(m->id), MessageIcon::Warning);
-}
 
 }  // namespace
 
@@ -342,37 +335,30 @@ bool SerialSheet::LoadMkr() {
 bool SerialSheet::LoadMkrFile(const std::string &path) {
     for (CharSequencePage *page : {&prefix, &suffix, &removal, &separator})
         page->SetSequence(CAsciiArray{});
-    CIniEx file;
-    if (!file.Open(path, false, false, true)) {
-        ShowText(kMsgCannotLoad);
+    MkrConfiguration config;
+    config.keyTable = keyTable;   // a file without "HID_KEYS" keeps the table
+    const ConfigFileResult result = app::LoadMkrFile(path, caps_, config);
+    if (!result.ok) {
+        ShowFileMessages(result.messages);
         return false;
     }
     ctx_.settings.Set(settings::MkrFilePath, FolderOf(path));
-
-    auto readSequence = [&](const char *section, CharSequencePage &page) {
-        CAsciiArray seq = page.GetSequence();
-        ShowFileMessage(ctx_.prompts, ReadAsciiSection(file, section, seq));
-        page.SetSequence(seq);
-    };
-    readSequence(sequence_sections::kPrefix, prefix);
-    data1.LoadFromRecord(ReadDataSetFromFile(file, 1));
-    if (twoDataSets()) data2.LoadFromRecord(ReadDataSetFromFile(file, 2));
-    OperatingParameters params;
+    prefix.SetSequence(config.prefix);
+    data1.LoadFromRecord(config.set1);
+    if (twoDataSets()) data2.LoadFromRecord(config.set2);
     if (hid()) {
-        ReadHidParametersFromFile(file, params);
-        hidParams.LoadFromFileParameters(params);
-        LoadKeyTable(file, keyTable);
+        hidParams.LoadFromFileParameters(config.parameters);
+        keyTable = config.keyTable;
     } else {
-        ReadSerialParametersFromFile(file, params);
-        serialParams.LoadFromFileParameters(params);
+        serialParams.LoadFromFileParameters(config.parameters);
     }
-    readSequence(sequence_sections::kSuffix, suffix);
-    readSequence(sequence_sections::kRemovalMkr, removal);
-    readSequence(sequence_sections::kSeparator, separator);
+    suffix.SetSequence(config.suffix);
+    removal.SetSequence(config.removal);
+    separator.SetSequence(config.separator);
+    ShowFileMessages(result.messages);
 
     TitleWithPath(path);
     ClearModifiedAndSnapshots();
-    file.Close();
     return true;
 }
 
@@ -395,35 +381,16 @@ bool SerialSheet::SaveMkrFile(const std::string &path) {
     if (!ValidateDataPages() || !ValidateParameterPage()) return false;
     ctx_.settings.Set(settings::MkrFilePath, FolderOf(path));
 
-    CPrivateProfile file(path);
-    if (!file.ok()) {
-        ShowText(kMsgCannotLoad);
-        return false;
-    }
-    WriteAsciiSection(file, sequence_sections::kPrefix, prefix.GetSequence());
-    DataFormatRecord r1;
-    data1.StoreToRecord(r1);
-    WriteDataSetToFile(r1, file, 1);
-    if (twoDataSets()) {
-        DataFormatRecord r2;
-        data2.StoreToRecord(r2);
-        WriteDataSetToFile(r2, file, 2);
-    }
-    OperatingParameters params;
-    if (hid()) {
-        hidParams.StoreToParameters(params);
-        WriteHidParametersToFile(params, file);
-        SaveKeyTable(keyTable, file);
-    } else {
-        serialParams.StoreToParameters(params);
-        WriteSerialParametersToFile(params, file);
-    }
-    WriteAsciiSection(file, sequence_sections::kSuffix, suffix.GetSequence());
-    WriteAsciiSection(file, sequence_sections::kRemovalMkr, removal.GetSequence());
-    WriteAsciiSection(file, sequence_sections::kSeparator, separator.GetSequence());
-
-    if (!file.Close()) {
-        ctx_.prompts.showMessage(file.errorText(), MessageIcon::Error);
+    MkrConfiguration config;
+    config.prefix = prefix.GetSequence();
+    StoreRecords(config.set1, config.set2, config.parameters);
+    config.keyTable = keyTable;
+    config.suffix = suffix.GetSequence();
+    config.removal = removal.GetSequence();
+    config.separator = separator.GetSequence();
+    const ConfigFileResult result = app::SaveMkrFile(path, config, caps_);
+    if (!result.ok) {
+        ctx_.prompts.showMessage(result.error, MessageIcon::Error);
         return false;
     }
     TitleWithPath(path);

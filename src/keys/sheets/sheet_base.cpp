@@ -20,6 +20,10 @@ SheetBase::SheetBase(ConnectContext &ctx, int handle, CapabilityFlags caps)
 
 void SheetBase::ShowText(int id, MessageIcon icon) { ctx_.prompts.showMessage(Text(id), icon); }
 
+void SheetBase::ShowFileMessages(const std::vector<FileMessage> &messages) {
+    for (const FileMessage &m : messages) ctx_.prompts.showMessage(Text(m.id), MessageIcon::Warning);
+}
+
 void SheetBase::Refuse(const std::string &page, const ValidationFailure &failure) {
     lastRefusal_ = std::make_pair(page, failure);
     ctx_.prompts.showMessage(failure.text(), MessageIcon::Warning);

@@ -12,6 +12,7 @@
 
 #include "app/capabilities.h"
 #include "app/connect.h"
+#include "keys/file_message.h"
 #include "params/pages/page_model.h"
 
 namespace orvex::app {
@@ -63,6 +64,7 @@ public:
 protected:
     void ShowText(int id, MessageIcon icon = MessageIcon::Warning);
     void Refuse(const std::string &page, const ValidationFailure &failure);
+    void ShowFileMessages(const std::vector<FileMessage> &messages);
     bool Write(const char *what, const std::vector<std::uint8_t> &bytes,
                int (*send)(int, const unsigned char *, int));
     // Title up to its first " - ", then " - " and the path.

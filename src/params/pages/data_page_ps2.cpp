@@ -1,7 +1,5 @@
 #include "params/pages/data_page_ps2.h"
 
-#include "keys/ini_file.h"
-#include "params/parameter_file.h"
 #include "params/pages/page_text.h"
 
 namespace orvex::app {
@@ -51,8 +49,7 @@ bool DataPagePs2::LoadFromBlock(std::span<const std::uint8_t> b, Validation *fai
     return true;
 }
 
-void DataPagePs2::LoadFromFile(const CIniEx &file) {
-    const DataFormatRecord r = ReadWedgeDataSetFromFile(file);
+void DataPagePs2::LoadFromFileRecord(const DataFormatRecord &r) {
     v_.selection = r.typeCode;
     v_.representation = r.representation;
     v_.charCount = std::to_string(r.charCount);
@@ -60,10 +57,6 @@ void DataPagePs2::LoadFromFile(const CIniEx &file) {
         const std::uint8_t reg = SelectionEntry(r, i);
         v_.blocks[i] = reg == kNoSelection ? std::string() : std::to_string(reg);
     }
-}
-
-void DataPagePs2::SaveToFile(const DataFormatRecord &r, CIniEx &file) {
-    WriteWedgeDataSetToFile(r, file);
 }
 
 ViewState DataPagePs2::View() const {

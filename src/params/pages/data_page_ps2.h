@@ -15,8 +15,6 @@
 
 namespace orvex::app {
 
-class CIniEx;
-
 struct DataPagePs2Values {
     std::string charCount = "10";
     int representation = 0;
@@ -41,9 +39,9 @@ public:
     // by UID, 8 characters, representation 0 (false, failure tells why).
     bool LoadFromBlock(std::span<const std::uint8_t> block, Validation *failure = nullptr);
 
-    // Section "Data" keys of .mkp files.
-    void LoadFromFile(const CIniEx &file);
-    static void SaveToFile(const DataFormatRecord &record, CIniEx &file);
+    // Values of a configuration file (typeCode, selection, representation,
+    // charCount); no validation.
+    void LoadFromFileRecord(const DataFormatRecord &record);
 
     ViewState View() const;
 

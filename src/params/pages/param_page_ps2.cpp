@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "params/parameter_file.h"
 #include "params/wedge_block.h"
 
 namespace orvex::app {
@@ -48,16 +47,6 @@ bool ParamPagePs2::LoadFromWedgeBlock(std::span<const std::uint8_t> block) {
     p.wedgeTimeoutByte = content->timeoutByte;
     LoadFromWedgeBytes(p);
     return true;
-}
-
-void ParamPagePs2::LoadFromFile(const CIniEx &file) {
-    OperatingParameters p;
-    ReadWedgeTimingFromFile(file, p);
-    LoadFromWedgeBytes(p);
-}
-
-void ParamPagePs2::SaveToFile(const OperatingParameters &p, CIniEx &file) {
-    WriteWedgeTimingToFile(p, file);
 }
 
 ViewState ParamPagePs2::View() const {

@@ -14,8 +14,6 @@
 
 namespace orvex::app {
 
-class CIniEx;
-
 struct ParamPagePs2Values {
     std::string delay = "5.0";    // ms, one decimal
     std::string frequency = "10"; // kHz
@@ -34,10 +32,6 @@ public:
     // ignored (false).
     bool LoadFromWedgeBlock(std::span<const std::uint8_t> block);
     void LoadFromWedgeBytes(const OperatingParameters &p);
-
-    // "Verzoegerung", "Sendefrequenz", "Timeout" of .mkp files.
-    void LoadFromFile(const CIniEx &file);
-    static void SaveToFile(const OperatingParameters &p, CIniEx &file);
 
     ViewState View() const;
 
