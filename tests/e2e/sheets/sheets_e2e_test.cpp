@@ -1,0 +1,343 @@
+// Both configuration sheets against simulated readers on pseudo-terminals:
+// read-back, programming order and blocks, failures, and .mkr/.mkp files.
+#include <gtest/gtest.h>
+
+#include "app/string_table.h"
+#include "keys/sheets/ps2_sheet.h"
+#include "keys/sheets/serial_sheet.h"
+#include "sheet_bench.h"
+
+namespace orvex::app::test {
+namespace {
+
+using sim::Bytes;
+
+void Type(CharSequencePage &page, std::initializer_list<const char *> inputs) {
+    for (const char *t : inputs) {
+        page.SetInput(t);
+        ASSERT_FALSE(page.InsertCharacter()) << t;
+    }
+}
+
+// A configuration far from the factory one, within what the reader offers.
+void Customise(SerialSheet &s, bool secondSetActive = true) {
+    Type(s.prefix, {"02", "A"});
+    Type(s.suffix, {"0D", "0A"});
+    Type(s.removal, {"X"});
+    Type(s.separator, {"-"});
+    auto &d1 = s.data1;
+    if (d1.switches().mifare) {
+        d1.ClickFamily(Family::Mifare, true);
+        d1.ClickSelection(1);
+        d1.values().blocks = {"4", "", "5", ""};
+        d1.values().usedBytesTo = "8";
+    } else {
+        d1.ClickFamily(Family::Iso15693, true);
+        d1.ClickSelection(1);
+        d1.values().blocks = {"", "7", "", "9"};
+    }
+    d1.values().representation = 1;
+    d1.values().charCount = "12";
+    if (s.twoDataSets() && secondSetActive) {
+        s.data2.ClickFamily(Family::Iso15693, true);
+        s.data2.values().charCount = "8";
+        s.data2.values().highDataRate = false;
+    }
+    auto &p = s.serialParams.values();
+    p.mode = 3;
+    p.cycleTime = "2000";
+    p.timeout = "700";
+    p.requestChar = "!";
+}
+
+std::unique_ptr<SerialSheet> OpenSerial(Bench &b) {
+    Bench::Link l = b.Connect();
+    auto sheet = std::make_unique<SerialSheet>(b.ctx, l.handle, l.baud, l.flags);
+    sheet->ReadConfiguration();
+    EXPECT_EQ(sheet->portHandle, 0);
+    return sheet;
+}
+
+std::unique_ptr<Ps2Sheet> OpenPs2(Bench &b) {
+    Bench::Link l = b.Connect();
+    EXPECT_TRUE(HasCapability(l.flags, CAP_PS2));
+    auto sheet = std::make_unique<Ps2Sheet>(b.ctx, l.handle, l.flags);
+    sheet->ReadConfiguration();
+    return sheet;
+}
+
+std::vector<std::string> WriteOrder(const SheetBase &sheet) {
+    std::vector<std::string> names;
+    for (const auto &w : sheet.writes()) names.push_back(w.what);
+    return names;
+}
+
+// Read back -> save -> program a fresh reader -> read back: the same blocks.
+TEST(SerialSheetE2E, ConfigurationSurvivesFileAndFreshReader) {
+    for (const char *version : {"1245", "194A", "454J"}) {
+        SCOPED_TRACE(version);
+        Bench b;
+        auto a = StartReader(version);
+        b.Attach(*a);
+        {
+            auto sheet = OpenSerial(b);
+            Customise(*sheet);
+            ASSERT_EQ(sheet->Program(), ProgramOutcome::Done) << b.prompts.messages.back();
+            EXPECT_EQ(b.prompts.messages.back(), Text(509));
+            EXPECT_EQ(a->state().prefix, (Bytes{0x02, 0x41, 0xFF}));
+            EXPECT_EQ(a->state().parameter, (Bytes{0x03, 20, '!', 7}));
+            EXPECT_EQ(a->state().data.size(), sheet->twoDataSets() ? 40u : 12u);
+        }
+        const std::string file = b.dir.file("reader.mkr");
+        auto readBack = OpenSerial(b);
+        ASSERT_TRUE(readBack->SaveMkrFile(file));
+        const ReaderContent image = readBack->ProgramImage();
+
+        auto fresh = StartReader(version);
+        b.Attach(*fresh);
+        auto programmer = OpenSerial(b);
+        ASSERT_TRUE(programmer->LoadMkrFile(file));
+        ASSERT_EQ(programmer->Program(), ProgramOutcome::Done);
+        EXPECT_EQ(Blocks(fresh->state()), Blocks(a->state()));
+        EXPECT_EQ(fresh->state().option, a->state().option);
+
+        auto again = OpenSerial(b);
+        const ReaderContent second = again->ProgramImage();
+        EXPECT_EQ(second.dataFormat, image.dataFormat);
+        EXPECT_EQ(second.parameters, image.parameters);
+        EXPECT_EQ(second.prefix, image.prefix);
+        EXPECT_EQ(second.separator, image.separator);
+    }
+}
+
+TEST(Ps2SheetE2E, ConfigurationSurvivesFileAndFreshReader) {
+    Bench b;
+    auto a = StartReader("1221");
+    b.Attach(*a);
+    {
+        auto sheet = OpenPs2(b);
+        sheet->prefix.RecordPress({0x10, 0x2A}, true);
+        sheet->prefix.RecordPress({0x41, 0x1E}, true);
+        sheet->prefix.RecordRelease({0x41, 0x1E});
+        sheet->prefix.RecordRelease({0x10, 0x2A});
+        sheet->suffix.AddKey(KeyStrokePage::kVkTab, KeyStrokePage::kScanTab);
+        sheet->separator.RecordPress({0x12, 0x38, true, true}, true);   // Alt Gr
+        sheet->separator.RecordRelease({0x12, 0x38, true});
+        sheet->data.ClickSelection(1);
+        sheet->data.values().blocks = {"3", "", "12", ""};
+        sheet->data.values().representation = 4;
+        sheet->params.values().frequency = "12";
+        sheet->params.values().delay = "2.5";
+        sheet->params.values().timeout = "360";
+        ASSERT_EQ(sheet->Program(), ProgramOutcome::Done);
+        EXPECT_EQ(a->state().prefix, (Bytes{0x12, 0x1C, 0xF0, 0x1C, 0xF0, 0x12, 0xFF}));
+        EXPECT_EQ(a->state().separator, (Bytes{0xE0, 0x11, 0xE0, 0xF0, 0x11, 0xFF}));
+        EXPECT_EQ(a->state().removal, (Bytes{0xFF}));
+        EXPECT_EQ(a->state().data, (Bytes{5, 1, 3, 12, 0xFF, 0xFF, 0xFF, 4, 10, 2, 11}));
+        EXPECT_EQ(WriteOrder(*sheet),
+                  (std::vector<std::string>{"prefix", "data", "suffix", "separator", "removal"}));
+    }
+    const std::string file = b.dir.file("wedge.mkp");
+    auto readBack = OpenPs2(b);
+    ASSERT_TRUE(readBack->SaveMkpFile(file));
+    EXPECT_EQ(b.settings.Get(settings::LastPath), file);
+
+    auto fresh = StartReader("1221");
+    b.Attach(*fresh);
+    auto programmer = OpenPs2(b);
+    programmer->LoadMkpFile(file);
+    ASSERT_EQ(programmer->Program(), ProgramOutcome::Done);
+    EXPECT_EQ(Blocks(fresh->state()), Blocks(a->state()));
+}
+
+TEST(SerialSheetE2E, DataBlockSizesAndEmptySequences) {
+    struct Case {
+        const char *version;
+        bool secondSet;
+        std::size_t size;
+    };
+    for (const Case &c : {Case{"1245", false, 12}, Case{"1647", false, 13}, Case{"194A", false, 16},
+                          Case{"194A", true, 40}}) {
+        SCOPED_TRACE(std::string(c.version) + (c.secondSet ? " two sets" : ""));
+        Bench b;
+        auto r = StartReader(c.version);
+        b.Attach(*r);
+        auto sheet = OpenSerial(b);
+        for (CharSequencePage *p : {&sheet->prefix, &sheet->suffix, &sheet->removal, &sheet->separator})
+            p->ClearPage();
+        if (c.secondSet) sheet->data2.ClickFamily(Family::Mifare, true);
+        ASSERT_EQ(sheet->Program(), ProgramOutcome::Done);
+        const sim::ReaderState s = r->state();
+        ASSERT_EQ(s.data.size(), c.size);
+        if (c.size == 40) {
+            EXPECT_EQ(Bytes(s.data.begin() + 16, s.data.begin() + 20), Bytes(4, 0));
+            EXPECT_EQ(Bytes(s.data.begin() + 36, s.data.end()), Bytes(4, 0));
+            EXPECT_EQ(s.data[21], 0x02) << "data set 2: MIFARE UID";
+        }
+        for (const Bytes &seq : {s.prefix, s.suffix, s.removal, s.separator}) EXPECT_EQ(seq, Bytes{0xFF});
+        EXPECT_EQ(WriteOrder(*sheet), (std::vector<std::string>{"prefix", "data", "parameters", "suffix",
+                                                                "removal", "separator"}));
+    }
+}
+
+// A write the reader does not answer ends the run with 510; what was
+// written before stays in the reader.
+TEST(SerialSheetE2E, FailedWriteLeavesEarlierBlocks) {
+    Bench b;
+    auto a = StartReader("1245");
+    b.Attach(*a);
+    auto sheet = OpenSerial(b);
+    Customise(*sheet);
+
+    // Count the commands of one whole run; the suffix write is the fourth
+    // command from the end (suffix, removal, separator, output mode 2).
+    auto probe = StartReader("1245");
+    b.Attach(*probe);
+    ASSERT_EQ(sheet->Program(), ProgramOutcome::Done);
+    const int total = probe->commandsSeen();
+
+    auto target = StartReader("1245", total - 3);
+    const sim::ReaderState before = target->state();
+    b.Attach(*target);
+    EXPECT_EQ(sheet->Program(), ProgramOutcome::Failed);
+    EXPECT_EQ(b.prompts.messages.back(), Text(510));
+    EXPECT_EQ(sheet->portHandle, 0);
+    ASSERT_FALSE(sheet->writes().empty());
+    EXPECT_EQ(sheet->writes().back().what, "suffix");
+    EXPECT_FALSE(sheet->writes().back().ok);
+    const sim::ReaderState after = target->state();
+    EXPECT_EQ(after.prefix, probe->state().prefix);
+    EXPECT_EQ(after.data, probe->state().data);
+    EXPECT_EQ(after.parameter, probe->state().parameter);
+    EXPECT_EQ(after.suffix, before.suffix);
+    EXPECT_EQ(after.separator, before.separator);
+}
+
+TEST(SerialSheetE2E, AnotherModelIsNotProgrammed) {
+    Bench b;
+    auto a = StartReader("1245");
+    b.Attach(*a);
+    auto sheet = OpenSerial(b);
+    EXPECT_EQ(sheet->title(), Text(508) + " <Alder-4>");
+    Customise(*sheet);
+    auto other = StartReader("1645");
+    const sim::ReaderState before = other->state();
+    b.Attach(*other);
+    EXPECT_EQ(sheet->Program(), ProgramOutcome::WrongModel);
+    EXPECT_NE(b.prompts.messages.back().find("<Alder-4>"), std::string::npos);
+    EXPECT_TRUE(sheet->writes().empty());
+    EXPECT_EQ(Blocks(other->state()), Blocks(before));
+    EXPECT_EQ(other->state().outputMode, 2) << "the link was closed";
+}
+
+TEST(SerialSheetE2E, RefusedValueWritesNothing) {
+    Bench b;
+    auto a = StartReader("1245");
+    b.Attach(*a);
+    auto sheet = OpenSerial(b);
+    const sim::ReaderState before = a->state();
+    Type(sheet->prefix, {"A"});
+    sheet->data1.values().charCount = "99";
+    std::string focusedPage, focusedField;
+    sheet->onRefused = [&](const std::string &page, const ValidationFailure &f) {
+        focusedPage = page;
+        focusedField = f.field;
+    };
+    EXPECT_EQ(sheet->Program(), ProgramOutcome::Stopped);
+    EXPECT_EQ(b.prompts.messages.back(), "Geben Sie eine ganze Zahl zwischen 1 und 32 ein.");
+    EXPECT_EQ(focusedPage, "data1");
+    EXPECT_EQ(focusedField, "charCount");
+    EXPECT_TRUE(sheet->writes().empty());
+    EXPECT_EQ(Blocks(a->state()), Blocks(before));
+}
+
+TEST(SerialSheetE2E, ProgrammingModeQuestion) {
+    for (bool yes : {false, true}) {
+        SCOPED_TRACE(yes);
+        Bench b;
+        auto r = StartReader("1645");   // has the power-on mode
+        b.Attach(*r);
+        auto sheet = OpenSerial(b);
+        sheet->serialParams.values().powerOnIndex = 0;
+        b.prompts.answers.push_back(yes);
+        EXPECT_EQ(sheet->Program(), ProgramOutcome::Done);
+        ASSERT_EQ(b.prompts.questions.size(), 1u);
+        EXPECT_EQ(b.prompts.questions[0], Text(587));
+        EXPECT_EQ(b.prompts.messages.back(), Text(509));
+        EXPECT_EQ(r->state().powerOn, yes ? 1 : 0);
+        EXPECT_EQ(sheet->serialParams.values().powerOnIndex, yes ? 1 : 0);
+    }
+}
+
+TEST(SerialSheetE2E, LineSettingChangeIsStored) {
+    Bench b;
+    auto r = StartReader("1245");
+    b.Attach(*r);
+    auto sheet = OpenSerial(b);
+    sheet->serialParams.values().baudSet = "9600";
+    sheet->serialParams.values().parity = 1;
+    ASSERT_EQ(sheet->Program(), ProgramOutcome::Done);
+    EXPECT_EQ(b.settings.Get(settings::PortBaudrate), 9601);
+    EXPECT_EQ(r->state().baud, 9601);
+    EXPECT_EQ(sheet->serialParams.baudValue(), 9601);
+    // The next connect uses the stored setting.
+    auto again = OpenSerial(b);
+    EXPECT_EQ(again->serialParams.baudValue(), 9601);
+}
+
+TEST(SerialSheetE2E, MkrKeepsForeignSectionsAndLoadsIdentically) {
+    Bench b;
+    auto r = StartReader("194A");
+    b.Attach(*r);
+    auto sheet = OpenSerial(b);
+    Customise(*sheet);
+    const std::string file = b.dir.file("kept.mkr");
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << "[Foreign]\r\nKeep=1\r\n[Suffix]\r\nCount=0\r\nAscii7=65\r\n";
+    }
+    b.prompts.files.push_back(file);
+    ASSERT_TRUE(sheet->SaveMkr());
+    EXPECT_EQ(b.settings.Get(settings::MkrFilePath), b.dir.path().string());
+    const std::string text = ReadFile(file);
+    EXPECT_EQ(text.rfind("[Foreign]\r\nKeep=1\r\n", 0), 0u);
+    EXPECT_NE(text.find("Ascii7=65\r\n"), std::string::npos) << "keys beyond Count stay";
+    EXPECT_NE(sheet->title().find(" - " + file), std::string::npos);
+
+    auto other = OpenSerial(b);
+    b.prompts.files.push_back(file);
+    ASSERT_TRUE(other->LoadMkr());
+    EXPECT_TRUE(b.prompts.questions.empty()) << "nothing modified, nothing asked";
+    EXPECT_EQ(b.prompts.folders.back(), b.dir.path().string());
+    const ReaderContent want = sheet->ProgramImage(), got = other->ProgramImage();
+    EXPECT_EQ(got.prefix, want.prefix);
+    EXPECT_EQ(got.dataFormat, want.dataFormat);
+    EXPECT_EQ(got.parameters, want.parameters);
+    EXPECT_EQ(got.suffix, want.suffix);
+    EXPECT_EQ(got.removal, want.removal);
+    EXPECT_EQ(got.separator, want.separator);
+}
+
+TEST(SerialSheetE2E, LoadAsksToSaveModifiedValuesFirst) {
+    Bench b;
+    auto r = StartReader("1245");
+    b.Attach(*r);
+    auto sheet = OpenSerial(b);
+    Type(sheet->prefix, {"A"});
+    b.prompts.answers.push_back(true);          // 516: save first
+    b.prompts.files.push_back(std::nullopt);    // ... but cancel the save
+    EXPECT_FALSE(sheet->LoadMkr());
+    ASSERT_EQ(b.prompts.questions.size(), 1u);
+    EXPECT_EQ(b.prompts.questions[0], Text(516));
+    EXPECT_EQ(sheet->prefix.GetSequence().count(), 1) << "nothing loaded";
+
+    const std::string missing = b.dir.file("missing.mkr");
+    b.prompts.answers.push_back(false);
+    b.prompts.files.push_back(missing);
+    EXPECT_FALSE(sheet->LoadMkr());
+    EXPECT_EQ(b.prompts.messages.back(), Text(610));
+    EXPECT_EQ(sheet->prefix.GetSequence().count(), 0) << "the sequences were emptied";
+}
+
+}  // namespace
+}  // namespace orvex::app::test
