@@ -103,6 +103,22 @@ CommandResult usbMode(ReaderState &s, const Request &r) {
     return ok();
 }
 
+// Key-table query: the character, a spare byte, then modifier and usage (FF FF: no key).
+CommandResult queryKey(ReaderState &s, const Request &r) {
+    if (r.data.size() != 1) return badData();
+    auto key = keyOf(s.keyTable, r.data[0]).value_or(std::make_pair(kNoKey, kNoKey));
+    return ok({r.data[0], 0x00, key.first, key.second});
+}
+
+// Key-table write: character, modifier, usage. The Escape key for ESC closes a series of
+// writes and changes nothing in the table.
+CommandResult setKeyOfChar(ReaderState &s, const Request &r) {
+    constexpr std::uint8_t kEscape = 0x1B;
+    if (r.data.size() != 3) return badData();
+    if (r.data[0] == kEscape) return ok();
+    return setKey(s.keyTable, r.data[0], r.data[1], r.data[2]) ? ok() : badData();
+}
+
 struct CommandEntry {
     std::uint8_t code;
     Handler handler;
@@ -110,6 +126,8 @@ struct CommandEntry {
 
 const std::vector<CommandEntry> &commandTable() {
     static const std::vector<CommandEntry> table = {
+        {0x11, queryKey},
+        {0x12, setKeyOfChar},
         {0x24, dataOption},
         {0x80, writeKey},
         {0x81, writeBlock(&ReaderState::data, 50)},

@@ -197,6 +197,8 @@ std::string helpText() {
            "answers the request character (parameter block byte 2) with the --emit text and\n"
            "counts raw DC1/DC3 (relay on/off) as Relay and BEL as Buzzer in its state.\n"
            "Pseudo-terminals carry no DTR line: the DTR mode is stored and reported only.\n"
+           "Keyboard-mode key table: 0x11 CH answers CH 00 MODIFIER USAGE (German layout from\n"
+           "the factory), 0x12 CH MODIFIER USAGE changes it (state key KeyTable).\n"
            "Factory reset (0xFB) restores the [Blocks] of the state; version, variant,\n"
            "address and rate stay so the host keeps its link.\n"
            "Unknown commands get status 3 (variants 0/1) or reply code 0xCC (variants 2/3),\n"

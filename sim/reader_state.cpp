@@ -83,6 +83,8 @@ constexpr IntField kReaderIntFields[] = {
     {"Baud", &ReaderState::baud},
 };
 constexpr const char *kKeyPrefix = "Key";
+// Written only once it differs from the factory table, so most state files stay short.
+constexpr const char *kKeyTableKey = "KeyTable";
 
 }  // namespace
 
@@ -124,6 +126,7 @@ ReaderState factoryState(const ReaderState &identity) {
     bool bluetooth = false;
     for (int t : kBluetoothTypes) bluetooth = bluetooth || t == type;
     s.deviceSettings = bluetooth ? Bytes{30} : Bytes{0x01, 0x00};
+    s.keyTable = factoryKeyTable();
     return s;
 }
 
@@ -175,6 +178,7 @@ IniFile stateToIni(const ReaderState &state) {
     for (const auto &f : kBlockIntFields) ini.set("Blocks", f.key, std::to_string(state.*f.member));
     for (const auto &[selector, key] : state.keys)
         ini.set("Blocks", kKeyPrefix + std::to_string(selector), hexBytes(key));
+    if (state.keyTable != factoryKeyTable()) ini.set("Blocks", kKeyTableKey, hexBytes(state.keyTable));
     return ini;
 }
 
@@ -212,10 +216,17 @@ std::optional<ReaderState> stateFromText(const std::string &text, const Identity
             if (!n) return fail(std::string("[Blocks] ") + f.key + ": not a number: " + *v);
             state.*f.member = *n;
         }
+    if (auto v = ini->get("Blocks", kKeyTableKey)) {
+        auto bytes = parseHexBytes(*v);
+        if (!bytes || bytes->size() != state.keyTable.size())
+            return fail(std::string("[Blocks] ") + kKeyTableKey + ": not " + std::to_string(state.keyTable.size()) +
+                        " hex bytes");
+        state.keyTable = *bytes;
+    }
     for (const std::string &key : ini->keys("Blocks")) {
         if (key.rfind(kKeyPrefix, 0) != 0) continue;
         auto selector = parseInt(key.substr(3));
-        if (!selector) continue;  // not a key entry (e.g. a future "KeyTable")
+        if (!selector) continue;  // "KeyTable" and other names are not transponder keys
         auto bytes = parseHexBytes(*ini->get("Blocks", key));
         if (!bytes) return fail("[Blocks] " + key + ": not hex bytes");
         state.keys[*selector] = *bytes;

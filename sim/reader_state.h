@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ini_file.h"
+#include "key_table.h"
 
 namespace orvex::sim {
 
@@ -35,6 +36,7 @@ struct ReaderState {
     int outputMode = 2;    // current output mode (0xF4)
     int usbMode = 2;       // 1 HID keyboard, 2 virtual COM
     std::map<int, Bytes> keys;  // transponder keys by selector byte (0x80)
+    KeyTable keyTable;          // character -> key of USB keyboard mode (0x11 / 0x12)
     int relay = 0;         // raw DC1/DC3 bytes received
     int buzzer = 0;        // raw BEL bytes received
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "host_port.h"
+#include "params/key_table.h"
 #include "reader_core.h"
 
 namespace orvex::sim::test {
@@ -203,6 +204,28 @@ TEST(ReaderCore, ReadingModeTakesRawRequestRelayAndBuzzerBytes) {
     answer(core, stxFrame(1, 0xF4, {0x03}));
     EXPECT_FALSE(core.spontaneousOutput());
     EXPECT_EQ(answer(core, {'?'}), text("1234\r"));
+}
+
+
+TEST(ReaderCore, FactoryKeyTableTypesLikeTheHostLayout) {
+    // Read the whole table as the key-table page does, one query per character; a factory
+    // reader on a German host shows no difference.
+    ReaderCore core(withVariant(0));
+    orvex::app::KeyTable read;
+    for (unsigned ch = orvex::app::kFirstKeyChar; ch <= orvex::app::kLastKeyChar; ++ch) {
+        Bytes frame = answer(core, stxFrame(1, 0x11, {static_cast<std::uint8_t>(ch)}));
+        ASSERT_EQ(frame.size(), 9u) << ch;
+        orvex::app::ApplyKeyQueryAnswer(read, static_cast<std::uint8_t>(ch), Bytes(frame.begin() + 4, frame.end() - 1));
+    }
+    std::vector<std::string> differences;
+    EXPECT_EQ(orvex::app::CountLayoutDifferences(read, orvex::app::HostKeyTable(), &differences), 0)
+        << ::testing::PrintToString(differences);
+
+    // A changed key is typed from then on; ESC closes the series without changing anything.
+    EXPECT_EQ(answer(core, stxFrame(1, 0x12, {'y', 0x00, 0x1C})), stxFrame(1, 0x00, {}));
+    EXPECT_EQ(answer(core, stxFrame(1, 0x12, {0x1B, 0x00, 0x29})), stxFrame(1, 0x00, {}));
+    EXPECT_EQ(answer(core, stxFrame(1, 0x11, {'y'})), stxFrame(1, 0x00, {'y', 0x00, 0x00, 0x1C}));
+    EXPECT_EQ(answer(core, stxFrame(1, 0x11, {' '})), stxFrame(1, 0x00, {' ', 0x00, 0xFF, 0xFF}));
 }
 
 }  // namespace

@@ -46,7 +46,9 @@ TEST_F(StateFile, WritesSurviveARestart) {
     ReaderState written;
     {
         ReaderCore core(options());
+        EXPECT_EQ(fileText().find("KeyTable="), std::string::npos);  // factory table: not written
         send(core, stxFrame(1, 0x82, {0x41, 0x0D, 0xFF}));
+        send(core, stxFrame(1, 0x12, {'z', 0x00, 0x1D}));
         send(core, stxFrame(1, 0x80, {0x01, 0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5}));
         send(core, stxFrame(1, 0xF4, {0x83}));
         send(core, stxFrame(1, 0xFE, {0x01}));
@@ -56,6 +58,7 @@ TEST_F(StateFile, WritesSurviveARestart) {
     EXPECT_NE(fileText().find("Prefix=41 0D FF\n"), std::string::npos);
     EXPECT_NE(fileText().find("Key1=A0 A1 A2 A3 A4 A5\n"), std::string::npos);
     EXPECT_NE(fileText().find("PowerOn=3\n"), std::string::npos);
+    EXPECT_NE(fileText().find("KeyTable="), std::string::npos);
 
     ReaderCore again(options());
     EXPECT_EQ(again.state(), written);
