@@ -354,6 +354,7 @@ constexpr NamedText kNamed[] = {
     {"cli.error.commandFailed", "Schnittstelle %s: Das Gerät hat den Befehl nicht ausgeführt (Fehler %d). Verbindung prüfen und erneut versuchen."},
     {"cli.error.needAnswer", "Diese Aktion stellt Fragen: ohne Terminal mit --yes oder --no beantworten."},
     {"cli.error.badHex", "Ungültige Hex-Bytes: %s (Beispiel: \"F4 80\")."},
+    {"cli.error.rejected", "Schnittstelle %s: Das Gerät hat den Befehl nicht ausgeführt. Verbindung prüfen und erneut versuchen."},
     {"cli.error.store", "Die Einstellungen konnten nicht gespeichert werden: %s"},
     {"cli.label.ipAddress", "IP-Adresse"},
     {"cli.label.dhcpName", "DHCP Name"},

@@ -47,7 +47,7 @@ int Monitor(CliEnvironment &env, const MonitorOptions &opts) {
     app::FunctionTest test;
     if (!test.Start(env.connect())) {
         if (env.connect().lastResult <= 0) return env.ConnectFailure();
-        return env.Fail(ExitReader, StringTable::instance().format("cli.error.commandFailed", env.PortName(), -1));
+        return env.Fail(ExitReader, StringTable::instance().format("cli.error.rejected", env.PortName()));
     }
     if (!env.options.json)
         std::cerr << StringTable::instance().format("cli.monitor.start", test.mode(),

@@ -50,6 +50,12 @@ private:
     app::CommandConnection c_;
 };
 
+// After the dialog's own message: which port, the link's error code, what to do.
+int CommandFailed(CliEnvironment &env, const CommandLink &link) {
+    return env.Fail(ExitReader, StringTable::instance().format("cli.error.commandFailed", env.PortName(),
+                                                               Orvex_GetLastError(link.handle())));
+}
+
 int Identify(CliEnvironment &env) {
     if (int rc = env.Prepare()) return rc;
     auto &ctx = env.connect();
@@ -121,7 +127,7 @@ int PowerOn(CliEnvironment &env, const std::string &action, const std::string &w
     app::CReaderConfig dialog(link.handle(), link.has(app::CAP_SILENT_READER_MODE), env.prompts());
     const auto &s = StringTable::instance();
     if (action == "get") {
-        if (!dialog.Show()) return ExitReader;
+        if (!dialog.Show()) return CommandFailed(env, link);
         const int index = dialog.selectedIndex();
         if (env.options.json)
             std::cout << nlohmann::json{{"port", env.PortName()},
@@ -137,7 +143,7 @@ int PowerOn(CliEnvironment &env, const std::string &action, const std::string &w
     int index = 0;
     while (word != kPowerOnWords[index]) ++index;
     if (index == 2 && !dialog.silentOptionEnabled()) return env.NotAvailable(env.connect().lastModel);
-    return dialog.Set(index) ? ExitOk : ExitReader;
+    return dialog.Set(index) ? ExitOk : CommandFailed(env, link);
 }
 
 struct TxPowerOptions {
@@ -154,7 +160,7 @@ int TxPower(CliEnvironment &env, const std::string &action, const TxPowerOptions
     const bool read = dialog.Show();
     const auto &s = StringTable::instance();
     if (action == "get") {
-        if (!read) return ExitReader;
+        if (!read) return CommandFailed(env, link);
         const auto &p = dialog.power();
         if (env.options.json) {
             std::cout << nlohmann::json{{"port", env.PortName()},
@@ -172,7 +178,7 @@ int TxPower(CliEnvironment &env, const std::string &action, const TxPowerOptions
     app::TxPower power = dialog.power();
     if (!opts.iso15693.empty()) power.iso15693Half = opts.iso15693 == "half";
     if (!opts.iso14443.empty()) power.iso14443Half = opts.iso14443 == "half";
-    return dialog.Set(power) ? ExitOk : ExitReader;
+    return dialog.Set(power) ? ExitOk : CommandFailed(env, link);
 }
 
 int FactoryReset(CliEnvironment &env) {
@@ -182,7 +188,8 @@ int FactoryReset(CliEnvironment &env) {
     switch (app::RunFactoryReset(env.connect(), app::CAP_FACTORY_RESET)) {
     case app::FactoryResetOutcome::Done:
     case app::FactoryResetOutcome::Declined: return ExitOk;
-    case app::FactoryResetOutcome::Failed: return ExitReader;
+    case app::FactoryResetOutcome::Failed:
+        return env.Fail(ExitReader, StringTable::instance().format("cli.error.rejected", env.PortName()));
     case app::FactoryResetOutcome::NoConnection: return env.ConnectFailure();
     case app::FactoryResetOutcome::NotAvailable: break;
     }
