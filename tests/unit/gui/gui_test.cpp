@@ -8,6 +8,9 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <condition_variable>
@@ -20,7 +23,10 @@
 #include "app/gui_support_program_files.h"
 #include "app/settings_store.h"
 #include "app/string_table.h"
+#include "gui/app/about_dialog.h"
 #include "gui/app/dialog_registry.h"
+#include "gui/app/link_label.h"
+#include "gui/params/power_on_dialog.h"
 #include "gui/app/interface_dialog.h"
 #include "gui/app/main_window.h"
 #include "gui/app/picture_view.h"
@@ -261,6 +267,32 @@ private slots:
         QTRY_COMPARE(dialog.refreshCounter(), 0);
         QTest::qWait(1300);
         QCOMPARE(enumerations - before, 6);
+    }
+
+    void aboutBoxStoresTheAutomaticCheckHoweverClosed()
+    {
+        app::SettingsStore store(storePath());
+        ScriptedPrompts prompts;
+        app::ConnectContext ctx(store, prompts);
+        gui::AboutDialog about(nullptr, ctx);
+        QVERIFY(about.autoCheckBox()->isChecked());   // "Update" defaults to 1
+        QVERIFY(about.programLine().startsWith(QStringLiteral("Orvex ReaderSetup V ")));
+        QVERIFY(!about.readerUpdateLine()->clickable());
+        about.autoCheckBox()->setChecked(false);
+        about.reject();   // Escape
+        QCOMPARE(store.Get(app::settings::VersionUpdate), 0);
+    }
+
+    void powerOnDialogWithoutReadableModeSendsNothing()
+    {
+        ScriptedPrompts prompts;
+        gui::PowerOnModeDialog dialog(nullptr, 0, false, prompts);
+        QCOMPARE(prompts.messages, std::vector<std::string>{app::StringTable::instance().text(519)});
+        QCOMPARE(dialog.checkedIndex(), -1);
+        QVERIFY(!dialog.radio(2)->isEnabled());
+        dialog.findChildren<QPushButton *>().first()->click();   // "Setzen" with no mode chosen
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));   // not ended with OK
+        QCOMPARE(prompts.messages.size(), std::size_t(1));
     }
 
     void blockSelectionConverts_data()
