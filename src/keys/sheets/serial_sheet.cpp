@@ -44,6 +44,9 @@ SerialSheet::SerialSheet(ConnectContext &ctx, int handle, int baudRate, Capabili
     data1.SetSwitches(DataPageSerialSwitches::FromCapabilities(caps, versionDigit_, true));
     data2.SetSwitches(DataPageSerialSwitches::FromCapabilities(caps, versionDigit_, false));
     data2.SetFirstPage(&data1);
+    // The first transfer of page 2 already drops the family data set 1 uses.
+    data2.Refresh();
+    data2.ResetSnapshot();
     for (CharSequencePage *page : {&prefix, &suffix, &removal, &separator})
         page->hidFunctionTest = hid();
     const std::string storedPort = ctx.settings.Get(settings::PortName);

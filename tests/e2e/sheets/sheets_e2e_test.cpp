@@ -213,6 +213,53 @@ TEST(SerialSheetE2E, FailedWriteLeavesEarlierBlocks) {
     EXPECT_EQ(after.separator, before.separator);
 }
 
+TEST(SerialSheetE2E, TransponderKeysAndIsoOption) {
+    Bench b;
+    auto r = StartReader("164U");   // MIFARE and DESFire, two data sets
+    r->modifyState([](sim::ReaderState &s) { s.option = 0; });
+    b.Attach(*r);
+    auto sheet = OpenSerial(b);
+    auto &d1 = sheet->data1;
+    d1.ClickFamily(Family::Mifare, true);
+    d1.ClickSelection(1);
+    d1.values().blocks[0] = "4";
+    d1.values().keyActive = true;
+    d1.values().mifareKeyType = 1;
+    d1.values().mifareKey = "A0a1A2A3A4A5";
+    auto &d2 = sheet->data2;
+    d2.ClickFamily(Family::Desfire, true);
+    d2.values().keyActive = true;
+    d2.values().desfireKeyType = 1;      // AES
+    d2.values().desfireKeyNumber = "2";
+    d2.values().desfireKey = "ABC";
+    ASSERT_EQ(sheet->Program(), ProgramOutcome::Done) << b.prompts.messages.back();
+    const sim::ReaderState s = r->state();
+    ASSERT_EQ(s.keys.count(1), 1u);
+    EXPECT_EQ(s.keys.at(1), (Bytes{0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5}));
+    ASSERT_EQ(s.keys.count(0x23), 1u);
+    Bytes desfire(16, 0);
+    desfire[0] = 0xAB;
+    desfire[1] = 0xC0;
+    EXPECT_EQ(s.keys.at(0x23), desfire);
+    EXPECT_EQ(s.option, 0) << "neither data set is ISO 15693: no option byte";
+
+    // An 11-character MIFARE key with the key box off is neither checked nor
+    // sent; the inactive data set 2 reads as ISO 15693 UID, so the option
+    // byte goes out with its flags.
+    auto plain = StartReader("164U");
+    plain->modifyState([](sim::ReaderState &st) { st.option = 0; });
+    b.Attach(*plain);
+    auto other = OpenSerial(b);
+    other->data1.ClickFamily(Family::Mifare, true);
+    other->data1.ClickSelection(1);
+    other->data1.values().blocks[0] = "4";
+    other->data1.values().mifareKey = "A0A1A2A3A4A";
+    ASSERT_EQ(other->Program(), ProgramOutcome::Done);
+    EXPECT_TRUE(plain->state().keys.empty());
+    EXPECT_EQ(plain->state().option, 3);
+    EXPECT_EQ(plain->state().data.size(), 16u) << "data set 2 stays inactive";
+}
+
 TEST(SerialSheetE2E, AnotherModelIsNotProgrammed) {
     Bench b;
     auto a = StartReader("1245");
