@@ -17,6 +17,7 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <thread>
 
 #include "lan/network_module.h"
@@ -121,7 +122,7 @@ public:
         for (;;) {
             std::vector<pollfd> polled{{udp_, POLLIN, 0}, {listen_, POLLIN, 0}};
             for (int client : clients_) polled.push_back({client, POLLIN, 0});
-            if (poll(polled.data(), polled.size(), -1) < 0) {
+            if (poll(polled.data(), polled.size(), emitWait()) < 0) {
                 if (errno == EINTR) continue;
                 return 1;
             }
@@ -134,6 +135,24 @@ public:
     }
 
 private:
+    // Transponder output on its own clock while the reader reads with output:
+    // the time poll() may sleep, after sending what is due to every link.
+    int emitWait() {
+        auto output = core_.spontaneousOutput();
+        if (!output || core_.emitPeriod().count() <= 0) {
+            nextEmit_.reset();
+            return -1;
+        }
+        auto now = Clock::now();
+        if (!nextEmit_) nextEmit_ = now + core_.emitPeriod();
+        if (now >= *nextEmit_) {
+            for (int client : clients_) sendAll(client, output->bytes.data(), output->bytes.size());
+            *nextEmit_ += core_.emitPeriod();
+            if (*nextEmit_ <= now) nextEmit_ = now + core_.emitPeriod();   // fell behind: skip, do not burst
+        }
+        return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(*nextEmit_ - now).count());
+    }
+
     static ModuleIdentity identity(const LanOptions &o, const InterfaceAddress &a) {
         ModuleIdentity id;
         if (!o.name.empty()) id.name = o.name;
@@ -246,6 +265,7 @@ private:
     int listenPort_ = 0;
     std::vector<int> clients_;
     long answers_ = 0;
+    std::optional<Clock::time_point> nextEmit_;
 };
 
 }  // namespace

@@ -86,4 +86,21 @@ TEST(LanCli, SearchShowSetAndReaderCommandsOverTcp) {
     EXPECT_EQ(r.code, 1);
 }
 
+TEST(LanCli, FunctionTestReceivesTheReadersOutputOverTcp) {
+    ORVEX_LAN_LAB("--reader", "192.168.1.30/24,--emit=12\\r,--every=100");
+    ASSERT_EQ(ctl({"--port", "LAN: 192.168.1.30", "use", "--ethernet", "on"}).code, 0);
+    CtlRun r = ctl({"--json", "monitor", "--records", "2", "--seconds", "5"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    // How the function test cuts the stream into records is its own affair;
+    // every byte it shows must be the reader's output, in order.
+    std::istringstream lines(r.out);
+    int records = 0;
+    for (std::string line; std::getline(lines, line); ++records) {
+        std::string hex = nlohmann::json::parse(line).at("hex");
+        ASSERT_FALSE(hex.empty());
+        for (std::size_t at = 0; at < hex.size(); at += 9) EXPECT_EQ(hex.substr(at, 9), "31 32 0D ") << line;
+    }
+    EXPECT_EQ(records, 2);
+}
+
 }  // namespace
