@@ -87,7 +87,7 @@ TEST(LanCli, SearchShowSetAndReaderCommandsOverTcp) {
 }
 
 TEST(LanCli, FunctionTestReceivesTheReadersOutputOverTcp) {
-    ORVEX_LAN_LAB("--reader", "192.168.1.30/24,--emit=12\\r,--every=100");
+    ORVEX_LAN_LAB("--reader", "192.168.1.30/24,--emit=12\\r,--every=500");
     ASSERT_EQ(ctl({"--port", "LAN: 192.168.1.30", "use", "--ethernet", "on"}).code, 0);
     CtlRun r = ctl({"--json", "monitor", "--records", "2", "--seconds", "5"});
     ASSERT_EQ(r.code, 0) << r.err;
