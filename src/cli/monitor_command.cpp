@@ -73,10 +73,14 @@ int Monitor(CliEnvironment &env, const MonitorOptions &opts) {
         // The dialog's 50 ms timer.
         next += interval;
         std::this_thread::sleep_until(next);
-        test.PollOutput();
-        if (recorder.TakeSettledRecord()) {
-            PrintRecord(env, recorder);
-            ++printed;
+        // A record may have settled while this process was not scheduled;
+        // show it before new output starts the next record over it.
+        for (int pass = 0; pass < 2; ++pass) {
+            if (pass == 1) test.PollOutput();
+            if ((opts.records <= 0 || printed < opts.records) && recorder.TakeSettledRecord()) {
+                PrintRecord(env, recorder);
+                ++printed;
+            }
         }
     }
     // A record still arriving when the time ran out is shown as it stands.

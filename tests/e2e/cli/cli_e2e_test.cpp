@@ -53,7 +53,7 @@ protected:
         orvex::sim::Options o;
         o.versionAnswer = version;
         o.emit = std::move(emit);
-        o.everyMs = o.emit.empty() ? 0 : 150;
+        o.everyMs = o.emit.empty() ? 0 : 400;  // records well apart even on a loaded machine
         sim_ = std::make_unique<orvex::sim::PtyReader>(o);
     }
     const std::string &port() const { return sim_->slavePath(); }
