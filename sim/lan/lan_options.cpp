@@ -6,7 +6,7 @@
 namespace orvex::sim::lan {
 namespace {
 
-struct Spec {
+struct OptionRule {
     const char *name;
     bool takesValue;
     std::function<std::string(LanOptions &, const std::string &)> apply;
@@ -35,8 +35,8 @@ std::optional<Ipv4> address(const std::string &text) {
     return out;
 }
 
-const std::vector<Spec> &specs() {
-    static const std::vector<Spec> table = {
+const std::vector<OptionRule> &optionRules() {
+    static const std::vector<OptionRule> table = {
         {"--lan", false, [](LanOptions &o, const std::string &) { o.enabled = true; return std::string(); },
          "simulate a LAN reader: data link on TCP, network module on UDP 30718"},
         {"--lan-iface", true, [](LanOptions &o, const std::string &v) { o.interface = v; return std::string(); },
@@ -94,21 +94,21 @@ LanParse parseLanOptions(const std::vector<std::string> &args) {
             name = name.substr(0, eq);
             inlineValue = true;
         }
-        const Spec *spec = nullptr;
-        for (const Spec &candidate : specs())
-            if (name == candidate.name) spec = &candidate;
-        if (!spec) {
+        const OptionRule *rule = nullptr;
+        for (const OptionRule &candidate : optionRules())
+            if (name == candidate.name) rule = &candidate;
+        if (!rule) {
             result.rest.push_back(args[i]);
             continue;
         }
-        if (spec->takesValue && !inlineValue) {
+        if (rule->takesValue && !inlineValue) {
             if (i + 1 == args.size()) {
                 result.error = name + " expects a value";
                 return result;
             }
             value = args[++i];
         }
-        if (std::string problem = spec->apply(result.options, value); !problem.empty()) {
+        if (std::string problem = rule->apply(result.options, value); !problem.empty()) {
             result.error = name + " " + problem;
             return result;
         }
@@ -118,8 +118,8 @@ LanParse parseLanOptions(const std::vector<std::string> &args) {
 
 std::string lanHelpText() {
     std::string out = "LAN reader:\n";
-    for (const Spec &spec : specs())
-        out += std::string("  ") + spec.name + (spec.takesValue ? " VALUE" : "") + "\n      " + spec.help + "\n";
+    for (const OptionRule &rule : optionRules())
+        out += std::string("  ") + rule.name + (rule.takesValue ? " VALUE" : "") + "\n      " + rule.help + "\n";
     return out;
 }
 
