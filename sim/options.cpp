@@ -145,24 +145,24 @@ ParseResult parseOptions(const std::vector<std::string> &args) {
             value = arg.substr(eq + 1);
             inlineValue = true;
         }
-        const OptionSpec *spec = nullptr;
+        const OptionSpec *rule = nullptr;
         for (const auto &candidate : optionTable())
-            if (name == candidate.name) spec = &candidate;
-        if (!spec) {
+            if (name == candidate.name) rule = &candidate;
+        if (!rule) {
             result.error = "unknown option " + arg;
             return result;
         }
-        if (spec->valueName && !inlineValue) {
+        if (rule->valueName && !inlineValue) {
             if (i + 1 == args.size()) {
-                result.error = name + " expects " + spec->valueName;
+                result.error = name + " expects " + rule->valueName;
                 return result;
             }
             value = args[++i];
-        } else if (!spec->valueName && inlineValue) {
+        } else if (!rule->valueName && inlineValue) {
             result.error = name + " takes no value";
             return result;
         }
-        if (std::string problem = spec->apply(result.options, value); !problem.empty()) {
+        if (std::string problem = rule->apply(result.options, value); !problem.empty()) {
             result.error = name + " " + problem;
             return result;
         }
@@ -182,9 +182,9 @@ std::string helpText() {
            "Simulates one Orvex reader on a new pseudo-terminal. Prints the terminal's path\n"
            "as the first line, then runs until killed (SIGTERM, SIGINT).\n\n"
            "Options:\n";
-    for (const auto &spec : optionTable()) {
-        std::string head = std::string("  ") + spec.name + (spec.valueName ? std::string(" ") + spec.valueName : "");
-        std::string help = spec.help;
+    for (const auto &rule : optionTable()) {
+        std::string head = std::string("  ") + rule.name + (rule.valueName ? std::string(" ") + rule.valueName : "");
+        std::string help = rule.help;
         out << head << "\n";
         std::istringstream lines(help);
         for (std::string line; std::getline(lines, line);) out << "      " << line << "\n";
