@@ -221,9 +221,9 @@ std::optional<Clock::time_point> PtyReader::nextDeadline(Clock::time_point now) 
 }
 
 void PtyReader::armTimer(std::optional<Clock::time_point> when) {
-    itimerspec spec{};
-    if (when) spec.it_value = toTimespec(*when);
-    ::timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &spec, nullptr);
+    itimerspec timer{};
+    if (when) timer.it_value = toTimespec(*when);
+    ::timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &timer, nullptr);
 }
 
 void PtyReader::hangUp() {

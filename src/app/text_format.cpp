@@ -14,7 +14,7 @@ namespace {
 // A hostile translation must not make us allocate gigabytes.
 constexpr int kMaxWidth = 1024;
 
-struct Spec {
+struct Conversion {
     bool left = false, plus = false, space = false, zero = false, alt = false;
     int width = 0;
     int precision = -1;
@@ -36,43 +36,43 @@ int ReadNumber(std::string_view f, std::size_t &i)
     return value;
 }
 
-// Parses the spec after '%' starting at i; on success i is past the
+// Parses the conv after '%' starting at i; on success i is past the
 // conversion character.
-bool ParseSpec(std::string_view f, std::size_t &i, Spec &spec)
+bool ParseConversion(std::string_view f, std::size_t &i, Conversion &conv)
 {
     std::size_t j = i;
     for (; j < f.size(); ++j) {
         const char c = f[j];
-        if (c == '-') spec.left = true;
-        else if (c == '+') spec.plus = true;
-        else if (c == ' ') spec.space = true;
-        else if (c == '0') spec.zero = true;
-        else if (c == '#') spec.alt = true;
+        if (c == '-') conv.left = true;
+        else if (c == '+') conv.plus = true;
+        else if (c == ' ') conv.space = true;
+        else if (c == '0') conv.zero = true;
+        else if (c == '#') conv.alt = true;
         else break;
     }
-    spec.width = ReadNumber(f, j);
+    conv.width = ReadNumber(f, j);
     if (j < f.size() && f[j] == '.') {
         ++j;
-        spec.precision = ReadNumber(f, j);
+        conv.precision = ReadNumber(f, j);
     }
     if (f.substr(j, 3) == "I64") j += 3;
     while (j < f.size() && std::string_view("hlLqjzt").find(f[j]) != std::string_view::npos) ++j;
     if (j >= f.size() || !IsConversion(f[j]))
         return false;
-    spec.conversion = f[j];
+    conv.conversion = f[j];
     i = j + 1;
     return true;
 }
 
-std::string Pad(std::string body, const Spec &spec, bool numeric)
+std::string Pad(std::string body, const Conversion &conv, bool numeric)
 {
     const auto length = static_cast<int>(Utf8Length(body));
-    if (length >= spec.width)
+    if (length >= conv.width)
         return body;
-    const std::size_t fill = static_cast<std::size_t>(spec.width - length);
-    if (spec.left)
+    const std::size_t fill = static_cast<std::size_t>(conv.width - length);
+    if (conv.left)
         return body + std::string(fill, ' ');
-    if (spec.zero && numeric) {
+    if (conv.zero && numeric) {
         // Zeros go after a sign or a 0x prefix.
         std::size_t at = 0;
         if (!body.empty() && (body[0] == '-' || body[0] == '+' || body[0] == ' ')) at = 1;
@@ -164,9 +164,9 @@ std::string Digits(std::uint64_t value, int base, bool upper)
     return s;
 }
 
-std::string FormatInteger(const Spec &spec, const FormatArg &arg)
+std::string FormatInteger(const Conversion &conv, const FormatArg &arg)
 {
-    const char c = spec.conversion;
+    const char c = conv.conversion;
     std::string sign;
     std::string digits;
     std::string prefix;
@@ -174,44 +174,44 @@ std::string FormatInteger(const Spec &spec, const FormatArg &arg)
         const std::int64_t v = AsSigned(arg);
         const std::uint64_t magnitude = v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
         digits = Digits(magnitude, 10, false);
-        sign = v < 0 ? "-" : spec.plus ? "+" : spec.space ? " " : "";
+        sign = v < 0 ? "-" : conv.plus ? "+" : conv.space ? " " : "";
     } else {
         const std::uint64_t v = AsUnsigned(arg);
         const int base = c == 'u' ? 10 : c == 'o' ? 8 : 16;
         digits = Digits(v, base, c == 'X');
-        if (spec.alt && v != 0 && base == 16) prefix = c == 'X' ? "0X" : "0x";
-        if (spec.alt && base == 8 && digits[0] != '0') prefix = "0";
+        if (conv.alt && v != 0 && base == 16) prefix = c == 'X' ? "0X" : "0x";
+        if (conv.alt && base == 8 && digits[0] != '0') prefix = "0";
     }
-    if (spec.precision >= 0) {
-        if (spec.precision == 0 && digits == "0") digits.clear();
-        if (static_cast<int>(digits.size()) < spec.precision)
-            digits.insert(0, static_cast<std::size_t>(spec.precision) - digits.size(), '0');
+    if (conv.precision >= 0) {
+        if (conv.precision == 0 && digits == "0") digits.clear();
+        if (static_cast<int>(digits.size()) < conv.precision)
+            digits.insert(0, static_cast<std::size_t>(conv.precision) - digits.size(), '0');
     }
-    Spec padding = spec;
-    if (spec.precision >= 0) padding.zero = false;
+    Conversion padding = conv;
+    if (conv.precision >= 0) padding.zero = false;
     return Pad(sign + prefix + digits, padding, true);
 }
 
-std::string FormatReal(const Spec &spec, const FormatArg &arg)
+std::string FormatReal(const Conversion &conv, const FormatArg &arg)
 {
     const double v = AsReal(arg);
-    const int precision = spec.precision < 0 ? 6 : spec.precision;
+    const int precision = conv.precision < 0 ? 6 : conv.precision;
     std::chars_format style = std::chars_format::fixed;
-    if (spec.conversion == 'e' || spec.conversion == 'E') style = std::chars_format::scientific;
-    if (spec.conversion == 'g' || spec.conversion == 'G') style = std::chars_format::general;
+    if (conv.conversion == 'e' || conv.conversion == 'E') style = std::chars_format::scientific;
+    if (conv.conversion == 'g' || conv.conversion == 'G') style = std::chars_format::general;
     std::vector<char> buf(static_cast<std::size_t>(precision) + 400);
     auto r = std::to_chars(buf.data(), buf.data() + buf.size(), v, style, precision);
     std::string body = r.ec == std::errc() ? std::string(buf.data(), r.ptr) : std::string("0");
-    if (spec.conversion == 'E' || spec.conversion == 'G')
+    if (conv.conversion == 'E' || conv.conversion == 'G')
         std::transform(body.begin(), body.end(), body.begin(), [](char c) { return c == 'e' ? 'E' : c; });
     if (!body.empty() && body[0] != '-')
-        body.insert(0, spec.plus ? "+" : spec.space ? " " : "");
-    return Pad(body, spec, std::isfinite(v));
+        body.insert(0, conv.plus ? "+" : conv.space ? " " : "");
+    return Pad(body, conv, std::isfinite(v));
 }
 
-std::string FormatOne(const Spec &spec, const FormatArg &arg)
+std::string FormatOne(const Conversion &conv, const FormatArg &arg)
 {
-    switch (spec.conversion) {
+    switch (conv.conversion) {
     case 'c': {
         std::string body;
         if (arg.kind() == FormatArg::Kind::Text) {
@@ -225,21 +225,21 @@ std::string FormatOne(const Spec &spec, const FormatArg &arg)
             const auto byte = static_cast<unsigned char>(AsSigned(arg) & 0xFF);
             if (byte != 0) body = Cp1252CharToUtf8(byte);
         }
-        return Pad(body, spec, false);
+        return Pad(body, conv, false);
     }
     case 's': {
         std::string body = AsText(arg);
-        if (spec.precision >= 0) {
+        if (conv.precision >= 0) {
             std::size_t pos = 0;
-            for (int n = 0; n < spec.precision && pos < body.size(); ++n) NextUtf8CodePoint(body, pos);
+            for (int n = 0; n < conv.precision && pos < body.size(); ++n) NextUtf8CodePoint(body, pos);
             body.resize(pos);
         }
-        return Pad(body, spec, false);
+        return Pad(body, conv, false);
     }
     case 'f': case 'e': case 'E': case 'g': case 'G':
-        return FormatReal(spec, arg);
+        return FormatReal(conv, arg);
     default:
-        return FormatInteger(spec, arg);
+        return FormatInteger(conv, arg);
     }
 }
 
@@ -263,9 +263,9 @@ std::string FormatText(std::string_view f, std::initializer_list<FormatArg> args
             continue;
         }
         std::size_t j = i + 1;
-        Spec spec;
-        if (ParseSpec(f, j, spec)) {
-            if (next < argc) out += FormatOne(spec, argv[next]);
+        Conversion conv;
+        if (ParseConversion(f, j, conv)) {
+            if (next < argc) out += FormatOne(conv, argv[next]);
             ++next;
             i = j;
         } else if (i + 1 < f.size() && f[i + 1] >= '1' && f[i + 1] <= '9') {
@@ -287,9 +287,9 @@ std::string FormatSignature(std::string_view f)
         if (f[i] != '%') { ++i; continue; }
         if (i + 1 < f.size() && f[i + 1] == '%') { i += 2; continue; }
         std::size_t j = i + 1;
-        Spec spec;
-        if (ParseSpec(f, j, spec)) {
-            const char c = spec.conversion;
+        Conversion conv;
+        if (ParseConversion(f, j, conv)) {
+            const char c = conv.conversion;
             ordered += c == 'c' ? 'c' : c == 's' ? 's' : std::string_view("feEgG").find(c) != std::string_view::npos ? 'f' : 'n';
             i = j;
         } else if (i + 1 < f.size() && f[i + 1] >= '1' && f[i + 1] <= '9') {
