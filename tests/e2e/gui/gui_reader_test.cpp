@@ -17,7 +17,7 @@
 #include "gui/app/main_window.h"
 #include "gui/keys/function_test_dialog.h"
 #include "gui/params/read_content_dialog.h"
-#include "scripted_prompts.h"
+#include "common/scripted_prompts.h"
 
 using namespace orvex;
 using orvex::gui::test::ScriptedPrompts;

@@ -31,7 +31,7 @@
 #include "gui/app/main_window.h"
 #include "gui/app/picture_view.h"
 #include "gui/params/block_select_dialog.h"
-#include "scripted_prompts.h"
+#include "common/scripted_prompts.h"
 
 using namespace orvex;
 using orvex::gui::test::ScriptedPrompts;
