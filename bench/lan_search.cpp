@@ -31,8 +31,8 @@ void measure(benchmark::State &state, Search search) {
         if (found.size() != kReaders) state.SkipWithError("not every reader was found");
     }
     state.counters["adapters"] = static_cast<double>(adapters.size());
-    state.counters["answer_waits"] =
-        seconds / static_cast<double>(state.iterations()) / std::chrono::duration<double>(kAnswerTimeout).count();
+    state.counters["answer_waits"] = seconds / static_cast<double>(state.iterations()) /
+                                     std::chrono::duration<double>(kAnswerTimeout).count();
 }
 
 void BM_SearchConcurrent(benchmark::State &state) { measure(state, search); }
@@ -45,12 +45,14 @@ BENCHMARK(BM_SearchSequential)->Unit(benchmark::kMillisecond)->UseRealTime()->It
 int runInLab(int argc, char **argv) {
     char exe[PATH_MAX] = {};
     if (readlink("/proc/self/exe", exe, sizeof exe - 1) <= 0) return 1;
-    std::vector<std::string> args = {ORVEX_SOURCE_DIR "/tools/netns-lab", "--sim", ORVEX_BINARY_DIR "/orvex-readersim"};
-    for (const char *adapter : {"10.1.0.1/24", "10.2.0.1/24", "10.3.0.1/24"}) args.insert(args.end(), {"--adapter", adapter});
+    std::vector<std::string> args = {ORVEX_SOURCE_DIR "/tools/netns-lab", "--sim",
+                                     ORVEX_BINARY_DIR "/orvex-readersim"};
+    for (const char *adapter : {"10.1.0.1/24", "10.2.0.1/24", "10.3.0.1/24"})
+        args.insert(args.end(), {"--adapter", adapter});
     for (int a = 1; a <= 3; ++a)
         for (int r = 1; r <= 2; ++r)
-            args.insert(args.end(), {"--reader", "a" + std::to_string(a) + ":10." + std::to_string(a) + ".0." +
-                                                     std::to_string(10 + r) + "/24"});
+            args.insert(args.end(), {"--reader", "a" + std::to_string(a) + ":10." + std::to_string(a) +
+                                                     ".0." + std::to_string(10 + r) + "/24"});
     args.insert(args.end(), {"--", exe});
     for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
     std::vector<char *> list;

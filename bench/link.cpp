@@ -139,7 +139,8 @@ void CpuWhileWaitingForSlowAnswer(benchmark::State &state) {
     // The open sequence caps the timeout at 300 ms while identifying, so this
     // reader would never open through the API: drive a port directly.
     orvex::Port port(reader.slavePath(), 1);
-    port.attach(orvex::TtyTransport::open(reader.slavePath(), {19200, orvex::Parity::None, orvex::StopBits::One}, port));
+    port.attach(orvex::TtyTransport::open(reader.slavePath(),
+                                          {19200, orvex::Parity::None, orvex::StopBits::One}, port));
     port.setTimeoutMs(1000);
     double cpu = 0, wall = 0;
     std::vector<std::uint8_t> version;

@@ -35,7 +35,8 @@ int openHost(const std::string &path, speed_t speed) {
 // One request out, `answer` bytes back; seconds taken.
 double roundTrip(int fd, const Bytes &request, std::size_t answer) {
     auto t0 = SteadyClock::now();
-    if (::write(fd, request.data(), request.size()) != static_cast<ssize_t>(request.size())) throw std::runtime_error("write");
+    if (::write(fd, request.data(), request.size()) != static_cast<ssize_t>(request.size()))
+        throw std::runtime_error("write");
     std::size_t got = 0;
     std::uint8_t buf[256];
     while (got < answer) {
@@ -61,7 +62,8 @@ void BM_BarePtyEcho(benchmark::State &state) {
         for (;;) {
             ssize_t n = ::read(master, buf, sizeof buf);
             if (n <= 0) return;
-            for (pending += static_cast<std::size_t>(n); pending >= kVersionRequest.size(); pending -= kVersionRequest.size())
+            for (pending += static_cast<std::size_t>(n); pending >= kVersionRequest.size();
+                 pending -= kVersionRequest.size())
                 if (::write(master, answer.data(), answer.size()) < 0) return;
         }
     });

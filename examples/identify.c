@@ -14,11 +14,16 @@ enum { BAUD = 19200, TIMEOUT_MS = 500 };
 
 static const char *openFailure(int result) {
     switch (result) {
-    case -1: return "the port cannot be opened";
-    case -2: return "invalid timeout";
-    case -11: return "no reader answered (no valid version answer)";
-    case -13: return "the HID reader refused the connection";
-    default: return "unknown error";
+        case -1:
+            return "the port cannot be opened";
+        case -2:
+            return "invalid timeout";
+        case -11:
+            return "no reader answered (no valid version answer)";
+        case -13:
+            return "the HID reader refused the connection";
+        default:
+            return "unknown error";
     }
 }
 

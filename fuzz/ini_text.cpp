@@ -21,8 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const std::string once = ini.Serialize();
     orvex::app::CIniEx again;
     again.ParseText(once);
-    if (again.Serialize() != once)
-        std::abort();
+    if (again.Serialize() != once) std::abort();
 
     // Names and values from the input: whatever they hold, the result is
     // still a text of whole lines.

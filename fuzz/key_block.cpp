@@ -18,17 +18,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     keys.fromBlock(block);
     CKeyUpDownArray known;
     for (int i = 0; i < keys.count(); ++i)
-        if (keys.at(i).scan < 0x5A)
-            known.append(keys.at(i));
+        if (keys.at(i).scan < 0x5A) known.append(keys.at(i));
     CKeyUpDownArray back;
-    if (!back.fromBlock(keys.toBlock()).terminated || !(back == known))
-        std::abort();
+    if (!back.fromBlock(keys.toBlock()).terminated || !(back == known)) std::abort();
     (void)keys.byteSize();
 
     CAsciiArray chars;
     chars.fromBlock(block);
     std::vector<uint8_t> encoded = chars.toBlock();
-    if (size > 1 && !std::equal(encoded.begin(), encoded.end() - 1, block.begin()))
-        std::abort();
+    if (size > 1 && !std::equal(encoded.begin(), encoded.end() - 1, block.begin())) std::abort();
     return 0;
 }

@@ -20,10 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     CIniEx reloaded;
     reloaded.ParseText(saved.Serialize());
     MkpConfiguration back;
-    if (!ReadMkp(reloaded, back).empty())
-        std::abort();
-    if (!(back.prefix == config.prefix && back.suffix == config.suffix && back.separator == config.separator &&
-          back.removal == config.removal))
+    if (!ReadMkp(reloaded, back).empty()) std::abort();
+    if (!(back.prefix == config.prefix && back.suffix == config.suffix &&
+          back.separator == config.separator && back.removal == config.removal))
         std::abort();
     return 0;
 }

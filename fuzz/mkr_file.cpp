@@ -9,8 +9,7 @@
 using namespace orvex::app;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    if (size == 0)
-        return 0;
+    if (size == 0) return 0;
     constexpr CapabilityFlags kinds[] = {0, CAP_TWO_DATA_BLOCKS, CAP_HID, CAP_HID | CAP_TWO_DATA_BLOCKS};
     const CapabilityFlags flags = kinds[data[0] % 4];
     CIniEx file;
@@ -24,8 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     CIniEx reloaded;
     reloaded.ParseText(saved.Serialize());
     MkrConfiguration back;
-    if (!ReadMkr(reloaded, flags, back).empty())
-        std::abort();
+    if (!ReadMkr(reloaded, flags, back).empty()) std::abort();
     if (!(back.prefix == config.prefix && back.suffix == config.suffix && back.removal == config.removal &&
           back.separator == config.separator))
         std::abort();

@@ -11,8 +11,7 @@
 
 using namespace orvex::app;
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const std::span<const std::uint8_t> bytes(data, size);
 
     DataFormatRecord record;
@@ -20,18 +19,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const DataFormatRecord before = record;
     const ParseResult result = ParseDataFormat(bytes, record);
     if (result == ParseResult::TooShort) {
-        if (size >= 9 || !(record == before))
-            __builtin_trap();
+        if (size >= 9 || !(record == before)) __builtin_trap();
     } else {
         const DataFormatImage image = EncodeDataFormat(record);
         for (std::size_t i : {1, 2, 3, 4, 5, 7, 8})
-            if (image[i] != bytes[i])
-                __builtin_trap();
+            if (image[i] != bytes[i]) __builtin_trap();
         for (std::size_t i = 11; i < 16 && i < size; ++i)
-            if (image[i] != bytes[i])
-                __builtin_trap();
-        if (record.mifareKey != before.mifareKey)
-            __builtin_trap();
+            if (image[i] != bytes[i]) __builtin_trap();
+        if (record.mifareKey != before.mifareKey) __builtin_trap();
     }
 
     DataFormatRecord set1, set2;

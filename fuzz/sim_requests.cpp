@@ -21,13 +21,14 @@ bool dataAreaFits(const Bytes &f, std::size_t at, std::size_t trailer) {
 
 bool wellFormed(int variant, const Bytes &f) {
     switch (variant) {
-    case 0:
-        return f.size() >= 5 && f[0] == 0x02 && dataAreaFits(f, 3, 1) &&
-               orvex::bcc(f.data() + 1, f.size() - 2) == f.back();
-    case 1:
-        return f.size() >= 5 && dataAreaFits(f, 2, 2) &&
-               orvex::crc16Modbus(f.data(), f.size() - 2) == (f[f.size() - 2] | (f.back() << 8));
-    default: return f.size() >= 3 && f[0] == 0x1E && dataAreaFits(f, 2, 0);
+        case 0:
+            return f.size() >= 5 && f[0] == 0x02 && dataAreaFits(f, 3, 1) &&
+                   orvex::bcc(f.data() + 1, f.size() - 2) == f.back();
+        case 1:
+            return f.size() >= 5 && dataAreaFits(f, 2, 2) &&
+                   orvex::crc16Modbus(f.data(), f.size() - 2) == (f[f.size() - 2] | (f.back() << 8));
+        default:
+            return f.size() >= 3 && f[0] == 0x1E && dataAreaFits(f, 2, 0);
     }
 }
 

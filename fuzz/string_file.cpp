@@ -10,8 +10,7 @@
 
 using namespace orvex::app;
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char *>(data), size);
     StringTable::Table table;
     ParseStringFile(text, table);
@@ -20,8 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         FormatText(value, {id, -1, 2.5, "text", static_cast<char>(0xE4)});
         FormatText(value, {});
     }
-    for (const auto &[name, value] : table.named)
-        FormatText(value, {name, 0u});
+    for (const auto &[name, value] : table.named) FormatText(value, {name, 0u});
     FormatText(text, {1, "x", 0.1});
     return 0;
 }

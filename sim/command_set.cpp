@@ -43,7 +43,9 @@ CommandResult writeKey(ReaderState &s, const Request &r) {
     return ok();
 }
 
-CommandResult version(ReaderState &s, const Request &r) { return ok(versionAnswer(s.version, s.variant, r.data)); }
+CommandResult version(ReaderState &s, const Request &r) {
+    return ok(versionAnswer(s.version, s.variant, r.data));
+}
 
 // The answer goes out at the old rate; the reader switches afterwards.
 CommandResult setBaud(ReaderState &s, const Request &r) {
@@ -168,8 +170,7 @@ Bytes versionAnswer(const std::string &version, int variant, const Bytes &reques
     if (variant == 2) {
         if (requestData == Bytes{'F', 'V'}) return text;
         // Firmware "171x" answers its digit directly; any other version is fetched with "FV".
-        if (text.size() == 4 && version.compare(0, 3, "171") == 0)
-            return {0x04, 0x05, 0x31, text[3]};
+        if (text.size() == 4 && version.compare(0, 3, "171") == 0) return {0x04, 0x05, 0x31, text[3]};
         return kVersionMarker;
     }
     if (variant == 3 && text.size() == 4) {
@@ -184,9 +185,12 @@ Bytes versionAnswer(const std::string &version, int variant, const Bytes &reques
 int effectiveOutputMode(const ReaderState &state) {
     if (state.outputMode != 2) return state.outputMode;
     switch (state.powerOn) {
-    case 0: return 0;
-    case 1: return 1;
-    default: return 3;
+        case 0:
+            return 0;
+        case 1:
+            return 1;
+        default:
+            return 3;
     }
 }
 

@@ -18,9 +18,9 @@ enum class Outcome {
 
 struct CommandResult {
     Outcome outcome = Outcome::Ok;
-    Bytes data;                          // answer data
-    bool blockRead = false;              // answer is a configuration block (chained on request)
-    std::optional<ReaderLine> lineAfter; // the reader's new line, in effect after the answer
+    Bytes data;                           // answer data
+    bool blockRead = false;               // answer is a configuration block (chained on request)
+    std::optional<ReaderLine> lineAfter;  // the reader's new line, in effect after the answer
 };
 
 // Runs one request (host command code and data) against the state.

@@ -25,28 +25,37 @@ struct Translation {
 
 // Inverse of the host's compact-frame translation; codes not listed arrive unchanged.
 constexpr Translation kTranslations[] = {
-    {0x28, 2, 0x20, DataRule::DropInserted}, {0x21, 3, 0x20, DataRule::DropInserted},
-    {0x29, 2, 0x21, DataRule::Keep},         {0x29, 3, 0x21, DataRule::Keep},
-    {0x0B, 2, 0xF0, DataRule::Keep},         {0x60, 3, 0xF0, DataRule::Keep},
-    {0x0D, 2, 0xF5, DataRule::RestoreZero},  {0x0D, 3, 0xF5, DataRule::RestoreZero},
-    {0x0C, 2, 0xF5, DataRule::RestoreOne},   {0x0C, 3, 0xF5, DataRule::RestoreOne},
-    {0x07, 2, 0xF6, DataRule::Keep},         {0x07, 3, 0xF6, DataRule::Keep},
+    {0x28, 2, 0x20, DataRule::DropInserted},
+    {0x21, 3, 0x20, DataRule::DropInserted},
+    {0x29, 2, 0x21, DataRule::Keep},
+    {0x29, 3, 0x21, DataRule::Keep},
+    {0x0B, 2, 0xF0, DataRule::Keep},
+    {0x60, 3, 0xF0, DataRule::Keep},
+    {0x0D, 2, 0xF5, DataRule::RestoreZero},
+    {0x0D, 3, 0xF5, DataRule::RestoreZero},
+    {0x0C, 2, 0xF5, DataRule::RestoreOne},
+    {0x0C, 3, 0xF5, DataRule::RestoreOne},
+    {0x07, 2, 0xF6, DataRule::Keep},
+    {0x07, 3, 0xF6, DataRule::Keep},
     {0x0E, 2, 0xF9, DataRule::ReadOrWrite, 0xFA},
     {0x0F, 2, 0xFF, DataRule::Keep},
 };
 
 struct Layout {
-    bool startByte;          // frame begins with a fixed start byte
+    bool startByte;  // frame begins with a fixed start byte
     std::uint8_t start;
-    std::size_t header;      // bytes up to and including the length byte
-    std::size_t trailer;     // check bytes
+    std::size_t header;   // bytes up to and including the length byte
+    std::size_t trailer;  // check bytes
 };
 
 Layout layoutOf(int variant) {
     switch (variant) {
-    case 0: return {true, kStx, 4, 1};
-    case 1: return {false, 0, 3, 2};
-    default: return {true, kCompactStart, 3, 0};
+        case 0:
+            return {true, kStx, 4, 1};
+        case 1:
+            return {false, 0, 3, 2};
+        default:
+            return {true, kCompactStart, 3, 0};
     }
 }
 
@@ -59,22 +68,28 @@ bool checkPasses(int variant, const std::uint8_t *frame, std::size_t total) {
 
 }  // namespace
 
-void untranslate(int variant, std::uint8_t wireCommand, const Bytes &wireData, std::uint8_t &command, Bytes &data) {
+void untranslate(int variant, std::uint8_t wireCommand, const Bytes &wireData, std::uint8_t &command,
+                 Bytes &data) {
     command = wireCommand;
     data = wireData;
     for (const auto &t : kTranslations) {
         if (t.wire != wireCommand || t.variant != variant) continue;
         command = t.host;
         switch (t.rule) {
-        case DataRule::Keep: break;
-        case DataRule::DropInserted:
-            if (!data.empty()) data.erase(data.begin());
-            break;
-        case DataRule::RestoreZero: data.insert(data.begin(), 0x00); break;
-        case DataRule::RestoreOne: data.insert(data.begin(), 0x01); break;
-        case DataRule::ReadOrWrite:
-            if (data.empty()) command = t.hostRead;
-            break;
+            case DataRule::Keep:
+                break;
+            case DataRule::DropInserted:
+                if (!data.empty()) data.erase(data.begin());
+                break;
+            case DataRule::RestoreZero:
+                data.insert(data.begin(), 0x00);
+                break;
+            case DataRule::RestoreOne:
+                data.insert(data.begin(), 0x01);
+                break;
+            case DataRule::ReadOrWrite:
+                if (data.empty()) command = t.hostRead;
+                break;
         }
         return;
     }
@@ -122,9 +137,15 @@ Bytes encodeResponse(int variant, std::uint8_t address, std::uint8_t status, con
                      bool badCheck) {
     Bytes frame;
     switch (variant) {
-    case 0: frame = {kStx, address, status}; break;
-    case 1: frame = {address, status}; break;
-    default: frame = {kCompactStart, status}; break;
+        case 0:
+            frame = {kStx, address, status};
+            break;
+        case 1:
+            frame = {address, status};
+            break;
+        default:
+            frame = {kCompactStart, status};
+            break;
     }
     // A total length of 255 would read as a chain to the host, so such data is chained too.
     std::size_t overhead = variant <= 1 ? 5 : 3;

@@ -71,11 +71,17 @@ const std::vector<OptionSpec> &optionTable() {
          }},
         {"--wire-speed", nullptr,
          "each byte takes its wire time at the current rate ((1 + 8 + parity + stop) / rate)",
-         [](Options &o, const std::string &) -> std::string { o.wireSpeed = true; return {}; }},
+         [](Options &o, const std::string &) -> std::string {
+             o.wireSpeed = true;
+             return {};
+         }},
         {"--garbage", "N", "send N zero bytes (line noise) before each answer",
          number(0, 4096, [](Options &o, int v) { o.garbage = v; })},
         {"--bad-check", nullptr, "corrupt the BCC (variant 0) or CRC (variant 1) of every answer",
-         [](Options &o, const std::string &) -> std::string { o.badCheck = true; return {}; }},
+         [](Options &o, const std::string &) -> std::string {
+             o.badCheck = true;
+             return {};
+         }},
         {"--drop-every", "N", "leave every Nth command unanswered",
          number(1, 1000000, [](Options &o, int v) { o.dropEvery = v; })},
         {"--delay-ms", "N", "answer N ms after the request",
@@ -87,7 +93,10 @@ const std::vector<OptionSpec> &optionTable() {
         {"--hangup-after", "N", "send half of the Nth answer, then close the line (host sees a hang-up)",
          number(1, 1000000, [](Options &o, int v) { o.hangupAfter = v; })},
         {"--chained", nullptr, "answer the block reads 0x89..0x8E in the chained format (16-byte links)",
-         [](Options &o, const std::string &) -> std::string { o.chained = true; return {}; }},
+         [](Options &o, const std::string &) -> std::string {
+             o.chained = true;
+             return {};
+         }},
         {"--emit", "TEXT",
          "transponder data the reader outputs while reading (escapes \\r \\n \\t \\\\ \\xHH);\n"
          "it is also the answer to the request character",
@@ -113,17 +122,26 @@ std::vector<std::uint8_t> decodeEscapes(const std::string &text) {
         }
         char e = text[++i];
         switch (e) {
-        case 'r': out.push_back('\r'); break;
-        case 'n': out.push_back('\n'); break;
-        case 't': out.push_back('\t'); break;
-        case 'x': {
-            std::string hex;
-            while (hex.size() < 2 && i + 1 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])))
-                hex += text[++i];
-            out.push_back(hex.empty() ? 'x' : static_cast<std::uint8_t>(std::stoi(hex, nullptr, 16)));
-            break;
-        }
-        default: out.push_back(static_cast<std::uint8_t>(e)); break;
+            case 'r':
+                out.push_back('\r');
+                break;
+            case 'n':
+                out.push_back('\n');
+                break;
+            case 't':
+                out.push_back('\t');
+                break;
+            case 'x': {
+                std::string hex;
+                while (hex.size() < 2 && i + 1 < text.size() &&
+                       std::isxdigit(static_cast<unsigned char>(text[i + 1])))
+                    hex += text[++i];
+                out.push_back(hex.empty() ? 'x' : static_cast<std::uint8_t>(std::stoi(hex, nullptr, 16)));
+                break;
+            }
+            default:
+                out.push_back(static_cast<std::uint8_t>(e));
+                break;
         }
     }
     return out;
@@ -183,7 +201,8 @@ std::string helpText() {
            "as the first line, then runs until killed (SIGTERM, SIGINT).\n\n"
            "Options:\n";
     for (const auto &rule : optionTable()) {
-        std::string head = std::string("  ") + rule.name + (rule.valueName ? std::string(" ") + rule.valueName : "");
+        std::string head =
+            std::string("  ") + rule.name + (rule.valueName ? std::string(" ") + rule.valueName : "");
         std::string help = rule.help;
         out << head << "\n";
         std::istringstream lines(help);

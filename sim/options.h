@@ -18,14 +18,14 @@ struct Options {
     std::string stateFile;  // INI file with the reader's state; empty = keep it in memory only
 
     // Timing and fault injection.
-    bool wireSpeed = false;         // each byte takes its time on the wire
-    int garbage = 0;                // noise bytes sent before each answer
-    bool badCheck = false;          // corrupt the BCC / CRC of each answer
-    int dropEvery = 0;              // leave every Nth command unanswered (0 = never)
-    int delayMs = 0;                // answer this much later
-    std::optional<int> status;      // answer every command with this status / reply code
-    int hangupAfter = 0;            // hang up halfway through the Nth answer (0 = never)
-    bool chained = false;           // answer block reads in the chained format
+    bool wireSpeed = false;     // each byte takes its time on the wire
+    int garbage = 0;            // noise bytes sent before each answer
+    bool badCheck = false;      // corrupt the BCC / CRC of each answer
+    int dropEvery = 0;          // leave every Nth command unanswered (0 = never)
+    int delayMs = 0;            // answer this much later
+    std::optional<int> status;  // answer every command with this status / reply code
+    int hangupAfter = 0;        // hang up halfway through the Nth answer (0 = never)
+    bool chained = false;       // answer block reads in the chained format
 
     // Transponder output while reading.
     std::vector<std::uint8_t> emit;  // text sent unframed (escapes already decoded)
@@ -34,8 +34,8 @@ struct Options {
 
 struct ParseResult {
     Options options;
-    bool help = false;   // --help was given
-    std::string error;   // non-empty when the arguments are invalid
+    bool help = false;  // --help was given
+    std::string error;  // non-empty when the arguments are invalid
 };
 
 // Parses argv[1..]. Unknown options and bad values give an error text.

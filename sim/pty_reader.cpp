@@ -108,7 +108,7 @@ void PtyReader::run() {
             enqueue(std::move(*output), now);
             *nextEmit_ += core_.emitPeriod();
             if (*nextEmit_ <= now) nextEmit_ = now + core_.emitPeriod();  // fell behind: skip, do not burst
-            continue;  // send it right away
+            continue;                                                     // send it right away
         }
 
         armTimer(nextDeadline(now));
@@ -120,15 +120,18 @@ void PtyReader::run() {
             return;
         }
         std::uint64_t count;
-        if (fds[1].revents & POLLIN) [[maybe_unused]] ssize_t n = ::read(wakeFd_, &count, sizeof count);
-        if (fds[2].revents & POLLIN) [[maybe_unused]] ssize_t n = ::read(timerFd_, &count, sizeof count);
+        if (fds[1].revents & POLLIN) [[maybe_unused]]
+            ssize_t n = ::read(wakeFd_, &count, sizeof count);
+        if (fds[2].revents & POLLIN) [[maybe_unused]]
+            ssize_t n = ::read(timerFd_, &count, sizeof count);
         if (fds[0].revents & POLLIN) {
             ssize_t n = ::read(master_, buffer, sizeof buffer);
             if (n < 0 && errno != EAGAIN && errno != EINTR) return;  // terminal gone: do not spin
             if (n > 0 && !hangupAt_) {  // a reader about to drop its line takes no new requests
                 Clock::time_point at = Clock::now();
                 if (hostLineMatches())
-                    accept(core_.receive(buffer, static_cast<std::size_t>(n), at), at, static_cast<std::size_t>(n));
+                    accept(core_.receive(buffer, static_cast<std::size_t>(n), at), at,
+                           static_cast<std::size_t>(n));
                 else
                     core_.lineNoise();  // a UART at another rate reads garbage
             }
@@ -179,7 +182,8 @@ bool PtyReader::pump(Clock::time_point now) {
         if (o.byteTime.count() > 0) {
             auto elapsed = std::chrono::duration_cast<std::chrono::nanoseconds>(now - o.start);
             due = std::min<std::size_t>(limit, static_cast<std::size_t>(elapsed / o.byteTime));
-            if (due > o.sent && !o.lost && !hostLineMatches()) o.lost = true;  // host changed its line mid-answer
+            if (due > o.sent && !o.lost && !hostLineMatches())
+                o.lost = true;  // host changed its line mid-answer
         }
         while (o.sent < due) {
             if (o.lost) {

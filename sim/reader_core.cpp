@@ -48,12 +48,15 @@ std::chrono::nanoseconds interFrameGap(const ReaderLine &line) {
 }  // namespace
 
 ReaderCore::ReaderCore(Options options)
-    : options_(std::move(options)), state_(loadInitialState(options_)), line_(ReaderLine::fromBaudValue(state_.baud)),
+    : options_(std::move(options)),
+      state_(loadInitialState(options_)),
+      line_(ReaderLine::fromBaudValue(state_.baud)),
       parser_(state_.variant) {
     persist();
 }
 
-std::vector<Transmission> ReaderCore::receive(const std::uint8_t *data, std::size_t length, Clock::time_point now) {
+std::vector<Transmission> ReaderCore::receive(const std::uint8_t *data, std::size_t length,
+                                              Clock::time_point now) {
     std::lock_guard lock(mutex_);
     std::vector<Transmission> out;
     if (!parser_.empty() && now - lastByte_ > interFrameGap(line_)) parser_.reset();
@@ -86,7 +89,8 @@ void ReaderCore::handleRequest(const Request &request, std::vector<Transmission>
     CommandResult result;
     if (options_.status) {
         code = static_cast<std::uint8_t>(*options_.status);
-        bool accepted = state_.variant <= 1 ? (code == kStatusOk || code == kStatusWarning) : code == request.wireCommand;
+        bool accepted =
+            state_.variant <= 1 ? (code == kStatusOk || code == kStatusWarning) : code == request.wireCommand;
         ReaderState scratch = state_;
         result = execute(accepted ? state_ : scratch, request);
         if (!accepted) result.lineAfter.reset();
@@ -103,7 +107,8 @@ void ReaderCore::handleRequest(const Request &request, std::vector<Transmission>
                                  options_.chained && result.blockRead, options_.badCheck);
     t.bytes.insert(t.bytes.end(), frame.begin(), frame.end());
     t.delay = std::chrono::milliseconds(options_.delayMs);
-    if (options_.hangupAfter == number) t.hangupAfter = static_cast<std::size_t>(options_.garbage) + frame.size() / 2;
+    if (options_.hangupAfter == number)
+        t.hangupAfter = static_cast<std::size_t>(options_.garbage) + frame.size() / 2;
     t.lineAfter = result.lineAfter;
     out.push_back(std::move(t));
 }

@@ -7,7 +7,8 @@ namespace orvex::sim {
 namespace {
 
 // Rates of the baud-change command by rate code.
-constexpr int kRateByCode[] = {2400, 4800, 9600, 19200, 38400, 57600, 115200, 230400, 460800, 921600, 1382400};
+constexpr int kRateByCode[] = {2400,   4800,   9600,   19200,  38400,  57600,
+                               115200, 230400, 460800, 921600, 1382400};
 
 struct Framing {
     LineParity parity;
@@ -31,7 +32,8 @@ ReaderLine ReaderLine::fromBaudValue(int baud) {
 
 int ReaderLine::baudValue() const {
     for (int mode = 0; mode < 4; ++mode)
-        if (kFramingByMode[mode].parity == parity && kFramingByMode[mode].stopBits == stopBits) return rate + mode;
+        if (kFramingByMode[mode].parity == parity && kFramingByMode[mode].stopBits == stopBits)
+            return rate + mode;
     return rate;
 }
 

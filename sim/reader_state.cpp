@@ -20,10 +20,9 @@ struct DataBlockSize {
     std::size_t length;
 };
 constexpr DataBlockSize kDataBlockSizes[] = {
-    {0x164, 9, 16}, {0x165, 9, 16}, {0x164, 7, 13}, {0x165, 7, 13},
-    {0x194, 0, 16}, {0x195, 0, 16}, {0x404, 0, 16}, {0x405, 0, 16},
-    {0x414, 0, 16}, {0x415, 0, 16}, {0x434, 0, 16}, {0x435, 0, 16},
-    {0x454, 0, 16}, {0x455, 0, 16},
+    {0x164, 9, 16}, {0x165, 9, 16}, {0x164, 7, 13}, {0x165, 7, 13}, {0x194, 0, 16},
+    {0x195, 0, 16}, {0x404, 0, 16}, {0x405, 0, 16}, {0x414, 0, 16}, {0x415, 0, 16},
+    {0x434, 0, 16}, {0x435, 0, 16}, {0x454, 0, 16}, {0x455, 0, 16},
 };
 
 // Bluetooth readers keep their standby time (10 s units) in the device settings; the others
@@ -39,7 +38,7 @@ std::size_t serialDataBlockLength(int typeCode, int digit) {
 // One data set: ISO 15693 UID, hexadecimal, 10 characters, bytes 1-5.
 Bytes factorySerialData(std::size_t length) {
     Bytes image = {0x00, 0x00, kNoBlock, kNoBlock, kNoBlock, kNoBlock, kNoBlock, 0x00,
-                   10,   0x00, 0x00, 5,        1,        0x00,     0x00,     0x00};
+                   10,   0x00, 0x00,     5,        1,        0x00,     0x00,     0x00};
     image.resize(length);
     return image;
 }
@@ -62,9 +61,12 @@ struct BytesField {
     Bytes ReaderState::*member;
 };
 constexpr BytesField kBytesFields[] = {
-    {"Data", &ReaderState::data},           {"Prefix", &ReaderState::prefix},
-    {"Suffix", &ReaderState::suffix},       {"Separator", &ReaderState::separator},
-    {"Removal", &ReaderState::removal},     {"Parameter", &ReaderState::parameter},
+    {"Data", &ReaderState::data},
+    {"Prefix", &ReaderState::prefix},
+    {"Suffix", &ReaderState::suffix},
+    {"Separator", &ReaderState::separator},
+    {"Removal", &ReaderState::removal},
+    {"Parameter", &ReaderState::parameter},
     {"DeviceSettings", &ReaderState::deviceSettings},
 };
 struct IntField {
@@ -72,9 +74,9 @@ struct IntField {
     int ReaderState::*member;
 };
 constexpr IntField kBlockIntFields[] = {
-    {"Option", &ReaderState::option},         {"PowerOn", &ReaderState::powerOn},
-    {"Dtr", &ReaderState::dtr},               {"OutputMode", &ReaderState::outputMode},
-    {"UsbMode", &ReaderState::usbMode},       {"Relay", &ReaderState::relay},
+    {"Option", &ReaderState::option},   {"PowerOn", &ReaderState::powerOn},
+    {"Dtr", &ReaderState::dtr},         {"OutputMode", &ReaderState::outputMode},
+    {"UsbMode", &ReaderState::usbMode}, {"Relay", &ReaderState::relay},
     {"Buzzer", &ReaderState::buzzer},
 };
 constexpr IntField kReaderIntFields[] = {
@@ -219,8 +221,8 @@ std::optional<ReaderState> stateFromText(const std::string &text, const Identity
     if (auto v = ini->get("Blocks", kKeyTableKey)) {
         auto bytes = parseHexBytes(*v);
         if (!bytes || bytes->size() != state.keyTable.size())
-            return fail(std::string("[Blocks] ") + kKeyTableKey + ": not " + std::to_string(state.keyTable.size()) +
-                        " hex bytes");
+            return fail(std::string("[Blocks] ") + kKeyTableKey + ": not " +
+                        std::to_string(state.keyTable.size()) + " hex bytes");
         state.keyTable = *bytes;
     }
     for (const std::string &key : ini->keys("Blocks")) {

@@ -23,22 +23,22 @@ struct ReaderState {
     int baud = 19200;
 
     // [Blocks]
-    Bytes data;            // data-format block (0x81 / 0x89)
-    Bytes prefix;          // key or character sequences, each ending in 0xFF
+    Bytes data;    // data-format block (0x81 / 0x89)
+    Bytes prefix;  // key or character sequences, each ending in 0xFF
     Bytes suffix;
     Bytes separator;
     Bytes removal;
-    Bytes parameter;       // 4-byte parameter block (0x86 / 0x8E)
-    Bytes deviceSettings;  // 0xF9 / 0xFA
-    int option = 3;        // ISO 15693 option byte (0x24)
-    int powerOn = 1;       // power-on mode: 0 programming, 1 reading, 3 reading without output
-    int dtr = 0;           // 1 = reader mode only while the interface is open
-    int outputMode = 2;    // current output mode (0xF4)
-    int usbMode = 2;       // 1 HID keyboard, 2 virtual COM
+    Bytes parameter;            // 4-byte parameter block (0x86 / 0x8E)
+    Bytes deviceSettings;       // 0xF9 / 0xFA
+    int option = 3;             // ISO 15693 option byte (0x24)
+    int powerOn = 1;            // power-on mode: 0 programming, 1 reading, 3 reading without output
+    int dtr = 0;                // 1 = reader mode only while the interface is open
+    int outputMode = 2;         // current output mode (0xF4)
+    int usbMode = 2;            // 1 HID keyboard, 2 virtual COM
     std::map<int, Bytes> keys;  // transponder keys by selector byte (0x80)
     KeyTable keyTable;          // character -> key of USB keyboard mode (0x11 / 0x12)
-    int relay = 0;         // raw DC1/DC3 bytes received
-    int buzzer = 0;        // raw BEL bytes received
+    int relay = 0;              // raw DC1/DC3 bytes received
+    int buzzer = 0;             // raw BEL bytes received
 
     bool operator==(const ReaderState &) const = default;
 };

@@ -129,8 +129,7 @@ void Orvex_SetTraceEcho(int on);
 /* Any command: request[0] is the command byte, followed by its data; length
  * includes the command byte. Length result (the answer data). Requests with
  * more than 254 data bytes fail with last error 6. */
-int Orvex_Transceive(int handle, const unsigned char *request, int length,
-                     unsigned char *answer, int size);
+int Orvex_Transceive(int handle, const unsigned char *request, int length, unsigned char *answer, int size);
 
 /* 0xFA / 0xF9: device settings bytes. Length result / status. */
 int Orvex_ReadDeviceSettings(int handle, unsigned char *buffer, int size);
@@ -202,8 +201,8 @@ int Orvex_IsVirtualComDriverInstalled(void);
 /* ---- USB HID reports ---------------------------------------------------- */
 
 /* Answer length or -1; -1 when the port is not a HID port. */
-int Orvex_HidTransceive(int handle, const unsigned char *request, int length,
-                        unsigned char *answer, int size);
+int Orvex_HidTransceive(int handle, const unsigned char *request, int length, unsigned char *answer,
+                        int size);
 /* Status; -1 when the port is not a HID port. */
 int Orvex_HidWrite(int handle, const unsigned char *data, int length);
 
@@ -212,12 +211,10 @@ int Orvex_HidWrite(int handle, const unsigned char *data, int length);
 int Orvex_BtListDongles(char *buffer, int size);
 /* Bytes of 38-byte device records (6 address bytes + 32 name bytes), -1 on
  * timeout, 0 when the port is not a dongle port. */
-int Orvex_BtInquiry(int handle, unsigned char *buffer, int size, int timeout,
-                    int classFilter);
+int Orvex_BtInquiry(int handle, unsigned char *buffer, int size, int timeout, int classFilter);
 /* 1 connected; 0 failed (last error = link status, or 1 on timeout); 0 when
  * the port is not a dongle port. */
-int Orvex_BtConnect(int handle, const unsigned char *address, int channel,
-                    int timeout);
+int Orvex_BtConnect(int handle, const unsigned char *address, int channel, int timeout);
 
 /* ---- LAN readers (no handle; each call opens and closes its own link) --- */
 
@@ -232,8 +229,7 @@ int Orvex_LanSearch(char *buffer, int size);
 int Orvex_LanCheck(const char *address);
 /* Network settings as texts; each buffer may be NULL and otherwise holds
  * ORVEX_LAN_TEXT_SIZE bytes. 0 or a negative result. */
-int Orvex_LanReadSettings(const char *address, char *name, char *ipAddress,
-                          char *netmask, char *gateway);
+int Orvex_LanReadSettings(const char *address, char *name, char *ipAddress, char *netmask, char *gateway);
 /* Target of the reader's TCP client. Status, a negative open result, -18 for
  * a NULL pointer, -5 when size < 16. */
 int Orvex_LanReadAddress(const char *address, char *target, int size, int *port);
@@ -243,8 +239,7 @@ int Orvex_LanReadAddress(const char *address, char *target, int size, int *port)
 int Orvex_LanSetAddress(const char *address, const char *target, int port);
 /* New address text ("a.b.c.d[-port]" or a DHCP name), netmask and gateway
  * texts. 0 or a negative result. */
-int Orvex_LanConfigure(const char *address, const char *newAddress,
-                       const char *netmask, const char *gateway);
+int Orvex_LanConfigure(const char *address, const char *newAddress, const char *netmask, const char *gateway);
 
 #ifdef __cplusplus
 }

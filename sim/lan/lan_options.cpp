@@ -37,9 +37,17 @@ std::optional<Ipv4> address(const std::string &text) {
 
 const std::vector<OptionRule> &optionRules() {
     static const std::vector<OptionRule> table = {
-        {"--lan", false, [](LanOptions &o, const std::string &) { o.enabled = true; return std::string(); },
+        {"--lan", false,
+         [](LanOptions &o, const std::string &) {
+             o.enabled = true;
+             return std::string();
+         },
          "simulate a LAN reader: data link on TCP, network module on UDP 30718"},
-        {"--lan-iface", true, [](LanOptions &o, const std::string &v) { o.interface = v; return std::string(); },
+        {"--lan-iface", true,
+         [](LanOptions &o, const std::string &v) {
+             o.interface = v;
+             return std::string();
+         },
          "interface the reader owns; address changes move it there (default: the first non-loopback one)"},
         {"--lan-port", true,
          [](LanOptions &o, const std::string &v) {
@@ -62,9 +70,17 @@ const std::vector<OptionRule> &optionRules() {
              return o.configuredAddress ? std::string() : std::string("expects a.b.c.d");
          },
          "address in record 0 when it differs from the real one (0.0.0.0 = DHCP)"},
-        {"--lan-foreign", false, [](LanOptions &o, const std::string &) { o.foreign = true; return std::string(); },
+        {"--lan-foreign", false,
+         [](LanOptions &o, const std::string &) {
+             o.foreign = true;
+             return std::string();
+         },
          "a network device of another maker (record 2 does not name an Orvex reader)"},
-        {"--lan-no-qel", false, [](LanOptions &o, const std::string &) { o.noQel = true; return std::string(); },
+        {"--lan-no-qel", false,
+         [](LanOptions &o, const std::string &) {
+             o.noQel = true;
+             return std::string();
+         },
          "a module without the extended address setup (no \"QEL\" in the identify answer)"},
         {"--lan-drop-after", true,
          [](LanOptions &o, const std::string &v) {
@@ -74,9 +90,17 @@ const std::vector<OptionRule> &optionRules() {
              return std::string();
          },
          "close the data link after every Nth answer"},
-        {"--lan-ready", true, [](LanOptions &o, const std::string &v) { o.readyFile = v; return std::string(); },
+        {"--lan-ready", true,
+         [](LanOptions &o, const std::string &v) {
+             o.readyFile = v;
+             return std::string();
+         },
          "write \"ready\" to FILE once the sockets listen"},
-        {"--lan-log", true, [](LanOptions &o, const std::string &v) { o.requestLog = v; return std::string(); },
+        {"--lan-log", true,
+         [](LanOptions &o, const std::string &v) {
+             o.requestLog = v;
+             return std::string();
+         },
          "append one line per received datagram to FILE"},
     };
     return table;
@@ -119,7 +143,8 @@ LanParse parseLanOptions(const std::vector<std::string> &args) {
 std::string lanHelpText() {
     std::string out = "LAN reader:\n";
     for (const OptionRule &rule : optionRules())
-        out += std::string("  ") + rule.name + (rule.takesValue ? " VALUE" : "") + "\n      " + rule.help + "\n";
+        out +=
+            std::string("  ") + rule.name + (rule.takesValue ? " VALUE" : "") + "\n      " + rule.help + "\n";
     return out;
 }
 

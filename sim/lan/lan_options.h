@@ -11,21 +11,21 @@
 namespace orvex::sim::lan {
 
 struct LanOptions {
-    bool enabled = false;               // --lan
-    std::string interface;              // --lan-iface: the interface the reader owns (moved on address changes)
-    int port = 10001;                   // --lan-port: TCP port of the data link
-    std::string name;                   // --lan-name: DHCP name
-    std::optional<Ipv4> configuredAddress;   // --lan-config-ip: record 0 differs from the real address
-    bool foreign = false;               // --lan-foreign: a device of another maker
-    bool noQel = false;                 // --lan-no-qel: identify answer without the "QEL" tag
-    int dropAfter = 0;                  // --lan-drop-after N: close the data link after every Nth answer
-    std::string readyFile;              // --lan-ready FILE: "ready" is written there once listening
-    std::string requestLog;             // --lan-log FILE: one line per datagram received
+    bool enabled = false;   // --lan
+    std::string interface;  // --lan-iface: the interface the reader owns (moved on address changes)
+    int port = 10001;       // --lan-port: TCP port of the data link
+    std::string name;       // --lan-name: DHCP name
+    std::optional<Ipv4> configuredAddress;  // --lan-config-ip: record 0 differs from the real address
+    bool foreign = false;                   // --lan-foreign: a device of another maker
+    bool noQel = false;                     // --lan-no-qel: identify answer without the "QEL" tag
+    int dropAfter = 0;                      // --lan-drop-after N: close the data link after every Nth answer
+    std::string readyFile;                  // --lan-ready FILE: "ready" is written there once listening
+    std::string requestLog;                 // --lan-log FILE: one line per datagram received
 };
 
 struct LanParse {
     LanOptions options;
-    std::vector<std::string> rest;   // arguments for the reader itself
+    std::vector<std::string> rest;  // arguments for the reader itself
     std::string error;
 };
 

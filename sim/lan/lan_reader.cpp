@@ -30,13 +30,14 @@ namespace orvex::sim::lan {
 namespace {
 
 std::string text(const Ipv4 &a) {
-    return std::to_string(a[0]) + "." + std::to_string(a[1]) + "." + std::to_string(a[2]) + "." + std::to_string(a[3]);
+    return std::to_string(a[0]) + "." + std::to_string(a[1]) + "." + std::to_string(a[2]) + "." +
+           std::to_string(a[3]);
 }
 
 Ipv4 fromInAddr(in_addr address) {
     std::uint32_t v = ntohl(address.s_addr);
-    return {static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 8),
-            static_cast<std::uint8_t>(v)};
+    return {static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16),
+            static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)};
 }
 
 struct InterfaceAddress {
@@ -72,7 +73,8 @@ bool runIp(std::vector<std::string> args) {
     pid_t pid;
     if (posix_spawnp(&pid, "ip", nullptr, nullptr, argv.data(), environ) != 0) return false;
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
@@ -108,7 +110,10 @@ int bindModule() {
 class LanReader {
 public:
     LanReader(const LanOptions &options, ReaderCore &core, const InterfaceAddress &address)
-        : options_(options), core_(core), current_(address), module_(identity(options, address), settings(options, address)) {}
+        : options_(options),
+          core_(core),
+          current_(address),
+          module_(identity(options, address), settings(options, address)) {}
 
     int run() {
         udp_ = bindModule();
@@ -148,7 +153,7 @@ private:
         if (now >= *nextEmit_) {
             for (int client : clients_) sendAll(client, output->bytes.data(), output->bytes.size());
             *nextEmit_ += core_.emitPeriod();
-            if (*nextEmit_ <= now) nextEmit_ = now + core_.emitPeriod();   // fell behind: skip, do not burst
+            if (*nextEmit_ <= now) nextEmit_ = now + core_.emitPeriod();  // fell behind: skip, do not burst
         }
         return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(*nextEmit_ - now).count());
     }
@@ -181,7 +186,8 @@ private:
         if (!options_.requestLog.empty() && !outcome.request.empty())
             std::ofstream(options_.requestLog, std::ios::app) << outcome.request << std::endl;
         if (outcome.answer)
-            sendto(udp_, outcome.answer->data(), outcome.answer->size(), 0, reinterpret_cast<sockaddr *>(&from), length);
+            sendto(udp_, outcome.answer->data(), outcome.answer->size(), 0,
+                   reinterpret_cast<sockaddr *>(&from), length);
         if (outcome.apply) apply();
     }
 
@@ -236,7 +242,8 @@ private:
             sendAll(fd, t.bytes.data(), length);
             core_.transmitted(t);
             if (t.hangupAfter) hangup = true;
-            if (!t.spontaneous && options_.dropAfter > 0 && ++answers_ % options_.dropAfter == 0) hangup = true;
+            if (!t.spontaneous && options_.dropAfter > 0 && ++answers_ % options_.dropAfter == 0)
+                hangup = true;
         }
         if (hangup) drop(fd);
     }

@@ -126,7 +126,9 @@ NetworkModule::Outcome NetworkModule::addressSetup(const std::uint8_t *d, std::s
         while (hostBits < 32 && !(mask & (1u << hostBits))) ++hostBits;
         r[kHostBits] = static_cast<std::uint8_t>(hostBits);
         putIp(r, kGateway, {d[30], d[31], d[32], d[33]});
-        putName(records_[0], records_[3], std::string(reinterpret_cast<const char *>(d + 34), strnlen(reinterpret_cast<const char *>(d + 34), 16)));
+        putName(records_[0], records_[3],
+                std::string(reinterpret_cast<const char *>(d + 34),
+                            strnlen(reinterpret_cast<const char *>(d + 34), 16)));
         out.apply = true;
     } else if (length >= 20 && std::memcmp(d + 4, "IP-SETUP", 8) == 0) {
         out.request = "FC IP-SETUP";

@@ -17,15 +17,15 @@ using Ipv4 = std::array<std::uint8_t, 4>;
 using Mac = std::array<std::uint8_t, 6>;
 
 struct ModuleIdentity {
-    std::string name = "ORVEXLAN";           // DHCP name, up to 16 characters
-    std::string deviceType = "Orvex-LAN";     // record 2 text at offset 93
-    bool qelTag = true;                       // identify answer carries "QEL"
+    std::string name = "ORVEXLAN";         // DHCP name, up to 16 characters
+    std::string deviceType = "Orvex-LAN";  // record 2 text at offset 93
+    bool qelTag = true;                    // identify answer carries "QEL"
     Mac mac{0x00, 0x20, 0x4A, 0x00, 0x00, 0x01};
 };
 
 // The settings the module runs with.
 struct ModuleSettings {
-    Ipv4 address{};        // configured address; 0.0.0.0 = DHCP
+    Ipv4 address{};  // configured address; 0.0.0.0 = DHCP
     int hostBits = 8;
     Ipv4 gateway{};
     int port = 10001;
@@ -39,9 +39,9 @@ public:
     NetworkModule(const ModuleIdentity &identity, const ModuleSettings &settings);
 
     struct Outcome {
-        std::optional<Bytes> answer;   // sent back to the requester
-        bool apply = false;            // the module now runs with settings()
-        std::string request;           // what came in, for the request log
+        std::optional<Bytes> answer;  // sent back to the requester
+        bool apply = false;           // the module now runs with settings()
+        std::string request;          // what came in, for the request log
     };
     Outcome handle(const std::uint8_t *datagram, std::size_t length);
 

@@ -9,18 +9,18 @@ namespace orvex::app {
 
 using CapabilityFlags = std::uint32_t;
 
-inline constexpr CapabilityFlags CAP_PLAIN_SERIAL = 0x1;             // "Schnittstelle" group (baud, parity, stop bits)
-inline constexpr CapabilityFlags CAP_PS2 = 0x2;                      // keyboard-wedge reader
-inline constexpr CapabilityFlags CAP_IDENTIFIED = 0x10;              // every supported reader
+inline constexpr CapabilityFlags CAP_PLAIN_SERIAL = 0x1;  // "Schnittstelle" group (baud, parity, stop bits)
+inline constexpr CapabilityFlags CAP_PS2 = 0x2;           // keyboard-wedge reader
+inline constexpr CapabilityFlags CAP_IDENTIFIED = 0x10;   // every supported reader
 inline constexpr CapabilityFlags CAP_MIFARE = 0x20;
 inline constexpr CapabilityFlags CAP_ICODE1 = 0x40;
 inline constexpr CapabilityFlags CAP_DESFIRE = 0x80;
 inline constexpr CapabilityFlags CAP_SENSOR_OUTPUT = 0x100;
-inline constexpr CapabilityFlags CAP_HID = 0x200;                    // USB keyboard mode
+inline constexpr CapabilityFlags CAP_HID = 0x200;  // USB keyboard mode
 inline constexpr CapabilityFlags CAP_LAN = 0x400;
 inline constexpr CapabilityFlags CAP_BLUETOOTH = 0x800;
 inline constexpr CapabilityFlags CAP_POWER_ON_MODE = 0x1000;
-inline constexpr CapabilityFlags CAP_USED_BYTES = 0x2000;            // 13-byte data-format block
+inline constexpr CapabilityFlags CAP_USED_BYTES = 0x2000;  // 13-byte data-format block
 inline constexpr CapabilityFlags CAP_BIT_REVERSE = 0x4000;
 inline constexpr CapabilityFlags CAP_DECIMAL_NO_ZEROS = 0x8000;
 inline constexpr CapabilityFlags CAP_TWO_DATA_BLOCKS = 0x10000;

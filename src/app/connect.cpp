@@ -70,13 +70,11 @@ int ConnectAndIdentifyOnce(ConnectContext &ctx, CapabilityFlags &flags) {
     const std::string sdkName = BuildSdkPortName(ps.name, ps.address);
     const int timeout = ctx.settings.Get(settings::PortTimeoutConnect);
 
-    int handle = ps.kind == PortKind::Serial
-                     ? OpenSerialWithHunt(ctx, sdkName, timeout)
-                     : Orvex_OpenPort(sdkName.c_str(), 19200, timeout);
+    int handle = ps.kind == PortKind::Serial ? OpenSerialWithHunt(ctx, sdkName, timeout)
+                                             : Orvex_OpenPort(sdkName.c_str(), 19200, timeout);
     if (handle <= 0) return ConnectCannotOpen;
 
-    if (ps.kind == PortKind::Bluetooth && ctx.bluetoothDeviceDialog &&
-        !ctx.bluetoothDeviceDialog(handle)) {
+    if (ps.kind == PortKind::Bluetooth && ctx.bluetoothDeviceDialog && !ctx.bluetoothDeviceDialog(handle)) {
         Orvex_SetOutputMode(handle, 2);
         Orvex_ClosePort(handle);
         return 1;
@@ -107,9 +105,8 @@ int ConnectAndIdentifyOnce(ConnectContext &ctx, CapabilityFlags &flags) {
         return ConnectUnsupported;
     }
 
-    SetTitle(ctx, SuccessTitle(StringTable::instance().text(kTitleBase), ProductVersionString(),
-                               model, Orvex_IsUsbPort(handle) > 0, sdkName,
-                               version->digitValue));
+    SetTitle(ctx, SuccessTitle(StringTable::instance().text(kTitleBase), ProductVersionString(), model,
+                               Orvex_IsUsbPort(handle) > 0, sdkName, version->digitValue));
     flags = ComputeCapabilityFlags(*version, ps.kind, ps.name);
     return handle;
 }
@@ -157,8 +154,8 @@ int ConnectWithStoredSettings(ConnectContext &ctx, FrameState &frame) {
 
         const std::string name = ctx.settings.PortNameOrDefault();
         if (name.substr(0, UsbPrefix.size()) == UsbPrefix) {
-            const auto attached = ctx.devices.usbDevices ? ctx.devices.usbDevices()
-                                                         : std::vector<std::string>{};
+            const auto attached =
+                ctx.devices.usbDevices ? ctx.devices.usbDevices() : std::vector<std::string>{};
             if (attached.size() == 1) {
                 if (attached.front() == StripKindPrefix(name)) return 0;
                 ctx.settings.Set(settings::PortName, std::string(UsbPrefix) + attached.front());
@@ -179,11 +176,9 @@ int SelectInterfaceAndConnect(ConnectContext &ctx, FrameState &frame) {
     }
 }
 
-void StoreDeviceIdentity(ConnectContext &ctx, std::string_view versionAnswer,
-                         std::string_view modelName) {
+void StoreDeviceIdentity(ConnectContext &ctx, std::string_view versionAnswer, std::string_view modelName) {
     ctx.identity = MakeDeviceIdentity(versionAnswer, modelName);
-    if (ctx.settings.Get(settings::VersionUpdate) != 0 && ctx.deviceUpdateNotice)
-        ctx.deviceUpdateNotice();
+    if (ctx.settings.Get(settings::VersionUpdate) != 0 && ctx.deviceUpdateNotice) ctx.deviceUpdateNotice();
 }
 
 std::optional<IdentifiedReader> IdentifyAndClose(ConnectContext &ctx, int &handle) {

@@ -23,10 +23,10 @@ class SettingsStore;
 
 // Results of ConnectAndIdentify besides a handle > 0.
 enum ConnectResult : int {
-    ConnectCannotOpen = 0,        // any failed open, also after the baud hunt
-    ConnectNoAnswer = -2,         // no version answer (message 522)
-    ConnectUnsupported = -4,      // type code not supported (message 523)
-    ConnectProgrammer = -5,       // pure programmer (message 549)
+    ConnectCannotOpen = 0,    // any failed open, also after the baud hunt
+    ConnectNoAnswer = -2,     // no version answer (message 522)
+    ConnectUnsupported = -4,  // type code not supported (message 523)
+    ConnectProgrammer = -5,   // pure programmer (message 549)
 };
 
 // Rates the baud hunt cycles through, in order.
@@ -94,12 +94,11 @@ int SelectInterfaceAndConnect(ConnectContext &ctx, FrameState &frame);
 
 // Keeps the identity for the About box and, when "Version"/"Update" is on,
 // requests the device update check.
-void StoreDeviceIdentity(ConnectContext &ctx, std::string_view versionAnswer,
-                         std::string_view modelName);
+void StoreDeviceIdentity(ConnectContext &ctx, std::string_view versionAnswer, std::string_view modelName);
 
 // A reader read back over an open handle.
 struct IdentifiedReader {
-    std::string versionAnswer;   // four characters as read
+    std::string versionAnswer;  // four characters as read
     std::string modelName;
 };
 

@@ -20,8 +20,7 @@ inline constexpr int OpenNoHandler = 31;
 // called later, from another thread, with the opener's outcome in the same
 // convention. opener is replaceable for tests.
 int DesktopOpen(const std::string &target, const std::string &workingDir = {},
-                std::function<void(int result)> finished = {},
-                const std::string &opener = "xdg-open");
+                std::function<void(int result)> finished = {}, const std::string &opener = "xdg-open");
 
 // Maps the opener's exit status: 0 success; 3 (tool missing) and 4 (action
 // failed, e.g. no viewer for the type) count as "no application".

@@ -102,8 +102,7 @@ PortSettings LoadPortSettings(SettingsStore &store, const DeviceListProviders &d
         else
             ResolveAgainst(store, ps, LanPrefix, Call(devices.lanDevices), PortKind::Lan);
     } else if (StartsWith(ps.name, BluetoothPrefix)) {
-        ResolveAgainst(store, ps, BluetoothPrefix, Call(devices.bluetoothDongles),
-                       PortKind::Bluetooth);
+        ResolveAgainst(store, ps, BluetoothPrefix, Call(devices.bluetoothDongles), PortKind::Bluetooth);
     } else {
         ps.kind = PortKind::Serial;
     }
@@ -122,16 +121,14 @@ DeviceLists EnumerateDevices(const DeviceListProviders &devices, bool ethernet) 
 std::vector<std::string> InterfaceListTexts(const DeviceLists &lists) {
     std::vector<std::string> texts;
     for (const auto &port : lists.com)
-        texts.push_back(StartsWith(port, kDeviceNamespace) ? port.substr(kDeviceNamespace.size())
-                                                           : port);
+        texts.push_back(StartsWith(port, kDeviceNamespace) ? port.substr(kDeviceNamespace.size()) : port);
     for (const auto &d : lists.usb) texts.push_back(std::string(UsbPrefix) + d);
     for (const auto &d : lists.lan) texts.push_back(std::string(LanPrefix) + d);
     for (const auto &d : lists.bluetooth) texts.push_back(std::string(BluetoothPrefix) + d);
     return texts;
 }
 
-std::optional<std::size_t> SelectByPrefix(const std::vector<std::string> &texts,
-                                          std::string_view name) {
+std::optional<std::size_t> SelectByPrefix(const std::vector<std::string> &texts, std::string_view name) {
     for (std::size_t i = 0; i < texts.size(); ++i) {
         const std::string &t = texts[i];
         if (t.size() < name.size()) continue;
@@ -144,8 +141,7 @@ std::optional<std::size_t> SelectByPrefix(const std::vector<std::string> &texts,
     return std::nullopt;
 }
 
-std::optional<std::size_t> InitialSelection(const std::vector<std::string> &texts,
-                                            std::string &portName) {
+std::optional<std::size_t> InitialSelection(const std::vector<std::string> &texts, std::string &portName) {
     if (auto i = SelectByPrefix(texts, portName)) return i;
     if (texts.size() == 1) {
         portName = texts.front();
@@ -159,10 +155,17 @@ LineCombos LineCombosFromBaudValue(int baudValue) {
     LineCombos c;
     c.rate = baudValue - baudValue % 100;
     switch (baudValue % 100) {
-    case 1: c.parity = 1; break;
-    case 2: c.parity = 2; break;
-    case 3: c.stopBits = 1; break;
-    default: break;
+        case 1:
+            c.parity = 1;
+            break;
+        case 2:
+            c.parity = 2;
+            break;
+        case 3:
+            c.stopBits = 1;
+            break;
+        default:
+            break;
     }
     return c;
 }

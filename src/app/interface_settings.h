@@ -19,11 +19,11 @@ class SettingsStore;
 // Enumerations behind the four device lists, injectable for tests. An empty
 // function counts as an empty list (or a failed reachability check).
 struct DeviceListProviders {
-    std::function<std::vector<std::string>()> comPorts;        // Orvex_ListComPorts
-    std::function<std::vector<std::string>()> usbDevices;      // Orvex_ListUsbDevices
-    std::function<std::vector<std::string>()> lanDevices;      // Orvex_LanSearch
-    std::function<std::vector<std::string>()> bluetoothDongles;// Orvex_BtListDongles
-    std::function<bool(const std::string &address)> lanCheck; // Orvex_LanCheck
+    std::function<std::vector<std::string>()> comPorts;          // Orvex_ListComPorts
+    std::function<std::vector<std::string>()> usbDevices;        // Orvex_ListUsbDevices
+    std::function<std::vector<std::string>()> lanDevices;        // Orvex_LanSearch
+    std::function<std::vector<std::string>()> bluetoothDongles;  // Orvex_BtListDongles
+    std::function<bool(const std::string &address)> lanCheck;    // Orvex_LanCheck
 };
 
 // The system's lists through the SDK.
@@ -33,8 +33,8 @@ DeviceListProviders SystemDeviceLists();
 std::vector<std::string> SplitListBuffer(const char *buffer, int used);
 
 struct PortSettings {
-    std::string name;         // stored port name with kind prefix
-    int baudValue = 19200;    // rate plus line code in the last two digits
+    std::string name;       // stored port name with kind prefix
+    int baudValue = 19200;  // rate plus line code in the last two digits
     int timeoutMs = 300;
     bool ethernet = false;
     int address = 1;
@@ -57,13 +57,11 @@ std::vector<std::string> InterfaceListTexts(const DeviceLists &lists);
 
 // Index of the first text that begins with name (letters compared without
 // case); nullopt when none does.
-std::optional<std::size_t> SelectByPrefix(const std::vector<std::string> &texts,
-                                          std::string_view name);
+std::optional<std::size_t> SelectByPrefix(const std::vector<std::string> &texts, std::string_view name);
 
 // The selection at dialog start: the prefix match; else the only item (which
 // becomes the port name); else none and the port name becomes empty.
-std::optional<std::size_t> InitialSelection(const std::vector<std::string> &texts,
-                                            std::string &portName);
+std::optional<std::size_t> InitialSelection(const std::vector<std::string> &texts, std::string &portName);
 
 // Line settings combos: rate text, parity index (0 "keine", 1 "gerade",
 // 2 "ungerade"), stop bits index (0 "1", 1 "2").

@@ -49,7 +49,8 @@ void CLanConfig::Load() {
         f.mode = LanMode::FixedAddress;
         auto dash = settings.address.find('-');
         f.ipAddress = settings.address.substr(0, dash);
-        if (dash != std::string::npos) port = leadingNumber(std::string_view(settings.address).substr(dash + 1), 0);
+        if (dash != std::string::npos)
+            port = leadingNumber(std::string_view(settings.address).substr(dash + 1), 0);
     } else {
         f.mode = LanMode::Dhcp;
         f.ipAddress.clear();

@@ -16,10 +16,10 @@ enum class LanMode { NotLoaded = -1, Dhcp = 0, FixedAddress = 1 };
 
 struct LanConfigFields {
     LanMode mode = LanMode::NotLoaded;
-    std::string dhcpName;    // at most 15 characters
-    int dhcpPort = 0;        // port edit A, beside the DHCP name
-    std::string ipAddress;   // IP address control; empty = blank
-    int fixedPort = 0;       // port edit B, beside the IP address
+    std::string dhcpName;   // at most 15 characters
+    int dhcpPort = 0;       // port edit A, beside the DHCP name
+    std::string ipAddress;  // IP address control; empty = blank
+    int fixedPort = 0;      // port edit B, beside the IP address
     std::string mask;
     std::string gateway;
 };
@@ -36,7 +36,7 @@ enum class LanConfigControl { None, DhcpName, DhcpPort, IpAddress, FixedPort };
 
 struct LanConfigOutcome {
     enum Kind { StayOpen, Done } kind = StayOpen;
-    LanConfigControl focus = LanConfigControl::None;   // where a rejected input is
+    LanConfigControl focus = LanConfigControl::None;  // where a rejected input is
 };
 
 class CLanConfig {

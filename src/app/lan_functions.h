@@ -10,16 +10,16 @@
 namespace orvex::app {
 
 struct LanSettingsText {
-    std::string name;      // "[name]-port"
-    std::string address;   // "a.b.c.d-port"; empty for a reader on DHCP
+    std::string name;     // "[name]-port"
+    std::string address;  // "a.b.c.d-port"; empty for a reader on DHCP
     std::string mask;
     std::string gateway;
 };
 
 struct LanFunctions {
-    std::function<std::vector<std::string>()> searchMaker;   // Orvex_LanSearch
-    std::function<std::vector<std::string>()> searchAll;     // Orvex_LanSearchAll
-    std::function<bool(const std::string &address)> check;   // Orvex_LanCheck
+    std::function<std::vector<std::string>()> searchMaker;  // Orvex_LanSearch
+    std::function<std::vector<std::string>()> searchAll;    // Orvex_LanSearchAll
+    std::function<bool(const std::string &address)> check;  // Orvex_LanCheck
     // Orvex_LanReadSettings: 0 or a negative result.
     std::function<int(const std::string &address, LanSettingsText &settings)> readSettings;
     // Orvex_LanConfigure: 0 or a negative result.

@@ -14,7 +14,8 @@ constexpr std::chrono::milliseconds kSettleAfterChange{300};
 
 bool sameText(const std::string &a, const std::string &b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
            });
 }
 
@@ -38,8 +39,10 @@ std::vector<LanListItem> MergeLanSearch(const std::vector<std::string> &makerRea
         const std::string key = keyOf(entry);
         auto listed = std::find_if(items.begin(), items.end(),
                                    [&](const LanListItem &item) { return sameText(item.text, key); });
-        if (listed == items.end()) items.push_back({entry, LanOtherDevice});
-        else *listed = {entry, LanMakerReader};
+        if (listed == items.end())
+            items.push_back({entry, LanOtherDevice});
+        else
+            *listed = {entry, LanMakerReader};
     }
     return items;
 }

@@ -39,7 +39,9 @@ public:
     const std::vector<LanListItem> &items() const { return items_; }
 
     // "IP-Adresse ändern" is enabled only with a selection.
-    bool CanChange(std::optional<std::size_t> selected) const { return selected && *selected < items_.size(); }
+    bool CanChange(std::optional<std::size_t> selected) const {
+        return selected && *selected < items_.size();
+    }
     // Runs the settings dialog on the selected item (it returns whether it
     // ended with OK); after a change the list is searched again 300 ms later.
     // False when that search found nothing and the person cancelled.

@@ -71,8 +71,7 @@ bool RunStartModeCommand(ConnectContext &ctx, CapabilityFlags frameFlags,
     return true;
 }
 
-bool RunTxPowerCommand(ConnectContext &ctx, CapabilityFlags frameFlags,
-                       const HandleDialog &txPowerDialog) {
+bool RunTxPowerCommand(ConnectContext &ctx, CapabilityFlags frameFlags, const HandleDialog &txPowerDialog) {
     if (!HasCapability(frameFlags, CAP_TX_POWER_MENU_MASK)) return false;
     CommandConnection c = ConnectForCommand(ctx);
     if (c.handle > 0 && HasCapability(c.flags, CAP_TX_POWER_MENU_MASK) && txPowerDialog)

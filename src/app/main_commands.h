@@ -55,22 +55,20 @@ using HandleDialog = std::function<void(int &handle)>;
 // "Startmodus": the Bluetooth standby dialog for a Bluetooth reader, else the
 // power-on mode dialog (with silentReaderModeOffered from the fresh flags).
 // Returns false when the command is not available for frameFlags.
-bool RunStartModeCommand(ConnectContext &ctx, CapabilityFlags frameFlags,
-                         const HandleDialog &bluetoothConfigDialog,
-                         const std::function<void(int &handle, bool silentReaderModeOffered)>
-                             &powerOnModeDialog);
+bool RunStartModeCommand(
+    ConnectContext &ctx, CapabilityFlags frameFlags, const HandleDialog &bluetoothConfigDialog,
+    const std::function<void(int &handle, bool silentReaderModeOffered)> &powerOnModeDialog);
 
 // "Sendeleistung": the dialog opens only when the fresh flags still have
 // CAP_TX_POWER or CAP_EXTENDED.
-bool RunTxPowerCommand(ConnectContext &ctx, CapabilityFlags frameFlags,
-                       const HandleDialog &txPowerDialog);
+bool RunTxPowerCommand(ConnectContext &ctx, CapabilityFlags frameFlags, const HandleDialog &txPowerDialog);
 
 enum class FactoryResetOutcome {
-    NotAvailable,   // frame flags or fresh flags lack CAP_FACTORY_RESET
-    NoConnection,   // ConnectReader gave no handle (it showed its message)
-    Declined,       // No to one of the two questions; nothing sent
-    Done,           // message 10142
-    Failed,         // message 10141
+    NotAvailable,  // frame flags or fresh flags lack CAP_FACTORY_RESET
+    NoConnection,  // ConnectReader gave no handle (it showed its message)
+    Declined,      // No to one of the two questions; nothing sent
+    Done,          // message 10142
+    Failed,        // message 10141
 };
 // "Werkseinstellung": asks 10139 and 10140 (default No), sends the reset,
 // reports 10142 or 10141, closes the link.
@@ -79,9 +77,9 @@ FactoryResetOutcome RunFactoryReset(ConnectContext &ctx, CapabilityFlags frameFl
 // "IP-Adresse": runs the LAN settings dialog with the stored port's SDK name;
 // a new address it returns is stored as "LAN: " + address. Then the reader is
 // connected and identified again. Returns false when not available.
-bool RunIpAddressCommand(ConnectContext &ctx, FrameState &frame,
-                         const std::function<std::optional<std::string>(const std::string &sdkPortName)>
-                             &lanConfigDialog);
+bool RunIpAddressCommand(
+    ConnectContext &ctx, FrameState &frame,
+    const std::function<std::optional<std::string>(const std::string &sdkPortName)> &lanConfigDialog);
 
 // "Schnittstelle" and the start-up identification: connect (by dialog or by
 // the stored settings), then IdentifyAndClose.

@@ -22,8 +22,7 @@ public:
 
     // The same question with a chosen icon (a warning before destructive
     // steps); front ends without icons answer it like askYesNo.
-    virtual bool askYesNoWith(MessageIcon icon, const std::string &text, bool defaultYes)
-    {
+    virtual bool askYesNoWith(MessageIcon icon, const std::string &text, bool defaultYes) {
         (void)icon;
         return askYesNo(text, defaultYes);
     }
@@ -35,11 +34,9 @@ public:
 
     // File choosers; nullopt when the person cancels. filter is a list of
     // "Description (*.ext)" entries separated by ";;".
-    virtual std::optional<std::string> chooseOpenFile(const std::string &title,
-                                                      const std::string &filter,
+    virtual std::optional<std::string> chooseOpenFile(const std::string &title, const std::string &filter,
                                                       const std::string &folder) = 0;
-    virtual std::optional<std::string> chooseSaveFile(const std::string &title,
-                                                      const std::string &filter,
+    virtual std::optional<std::string> chooseSaveFile(const std::string &title, const std::string &filter,
                                                       const std::string &folder,
                                                       const std::string &suggestedName) = 0;
 

@@ -16,7 +16,7 @@ struct Threshold {
 };
 
 struct TypeCapabilityRow {
-    std::array<unsigned, 8> codes;   // 0 ends the list
+    std::array<unsigned, 8> codes;  // 0 ends the list
     CapabilityFlags base;
     std::vector<Threshold> byVersion;
 };
@@ -121,8 +121,7 @@ bool IsKeyboardWedgeAnswer(const VersionAnswer &answer) {
 
 bool IsMakersVirtualComPort(std::string_view name) {
     if (!(StartsWith(name, "COM") || StartsWith(name, "/dev/")) || name.size() <= 3) return false;
-    return ContainsAfterStart(name, " [Qel Virtual COM") ||
-           ContainsAfterStart(name, " [Brix Virtual COM");
+    return ContainsAfterStart(name, " [Qel Virtual COM") || ContainsAfterStart(name, " [Brix Virtual COM");
 }
 
 PortKind PortKindOf(std::string_view name, bool ethernetOn) {
@@ -167,9 +166,8 @@ std::string ProductVersionString() {
     return std::string(version);
 }
 
-std::string SuccessTitle(std::string_view base, std::string_view programVersion,
-                         std::string_view modelName, bool usbPort,
-                         std::string_view sdkPortName, unsigned digitValue) {
+std::string SuccessTitle(std::string_view base, std::string_view programVersion, std::string_view modelName,
+                         bool usbPort, std::string_view sdkPortName, unsigned digitValue) {
     std::string title(base);
     title += " V";
     title += programVersion;

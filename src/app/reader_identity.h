@@ -21,9 +21,9 @@ inline constexpr std::string_view LanPrefix = "LAN: ";
 inline constexpr std::string_view BluetoothPrefix = "Bluetooth: ";
 
 struct VersionAnswer {
-    char text[4];          // as read: three hex digits of type code, one version digit
-    unsigned typeCode;     // bytes 0-2 read as hexadecimal
-    unsigned digitValue;   // VersionDigitValue(text[3])
+    char text[4];         // as read: three hex digits of type code, one version digit
+    unsigned typeCode;    // bytes 0-2 read as hexadecimal
+    unsigned digitValue;  // VersionDigitValue(text[3])
 };
 
 // "0"-"9" 0-9, "A"-"Z" and "a"-"z" 10-35, anything else 255.
@@ -70,15 +70,14 @@ std::string ProductVersionString();
 
 // Title after a successful identification:
 // "<base> V<program> <<model> [USB:]<sdk port>  FW V1.<dd>>".
-std::string SuccessTitle(std::string_view base, std::string_view programVersion,
-                         std::string_view modelName, bool usbPort,
-                         std::string_view sdkPortName, unsigned digitValue);
+std::string SuccessTitle(std::string_view base, std::string_view programVersion, std::string_view modelName,
+                         bool usbPort, std::string_view sdkPortName, unsigned digitValue);
 
 // What the About box and the device update check know of the last reader.
 struct DeviceIdentity {
-    std::string modelName;      // empty until a reader was identified
-    std::string typeCodeText;   // first three characters of the answer
-    std::string versionText;    // "1.%02d" of IdentityDigitValue
+    std::string modelName;     // empty until a reader was identified
+    std::string typeCodeText;  // first three characters of the answer
+    std::string versionText;   // "1.%02d" of IdentityDigitValue
 };
 DeviceIdentity MakeDeviceIdentity(std::string_view versionAnswer, std::string_view modelName);
 

@@ -58,8 +58,7 @@ public:
 
     // The four operations: an absent value yields the default given here.
     int ReadInt(std::string_view section, std::string_view key, int defaultValue) const;
-    std::string ReadText(std::string_view section, std::string_view key,
-                         std::string_view defaultValue) const;
+    std::string ReadText(std::string_view section, std::string_view key, std::string_view defaultValue) const;
     // False when the file cannot be written (the folder is created as needed).
     bool WriteInt(std::string_view section, std::string_view key, int value);
     bool WriteText(std::string_view section, std::string_view key, std::string_view value);

@@ -21,16 +21,14 @@ namespace {
 constexpr const char *kEnglishFileName = "OrvexReaderSetupEng.ini";
 
 template <typename Map, typename Key>
-const std::string *Find(const Map &map, const Key &key)
-{
+const std::string *Find(const Map &map, const Key &key) {
     const auto it = map.find(key);
     return it == map.end() ? nullptr : &it->second;
 }
 
 // Drops translations whose placeholders do not match the German text.
 template <typename Map>
-void DropMismatchedPlaceholders(Map &english, const Map &german)
-{
+void DropMismatchedPlaceholders(Map &english, const Map &german) {
     for (auto it = english.begin(); it != english.end();) {
         const std::string *original = Find(german, it->first);
         if (original && FormatSignature(*original) != FormatSignature(it->second))
@@ -42,14 +40,12 @@ void DropMismatchedPlaceholders(Map &english, const Map &german)
 
 }  // namespace
 
-StringTable &StringTable::instance()
-{
+StringTable &StringTable::instance() {
     static StringTable table;
     return table;
 }
 
-StringTable::StringTable()
-{
+StringTable::StringTable() {
     for (const auto &entry : GermanNumberedTexts())
         german_.numbered.emplace(entry.id, std::string(entry.text));
     for (const auto &entry : GermanNamedTexts())
@@ -58,32 +54,24 @@ StringTable::StringTable()
 
 const std::string *StringTable::lookup(const Table &table, int id) const { return Find(table.numbered, id); }
 
-const std::string *StringTable::lookup(const Table &table, std::string_view name) const
-{
+const std::string *StringTable::lookup(const Table &table, std::string_view name) const {
     return Find(table.named, name);
 }
 
-const std::string &StringTable::text(int id) const
-{
+const std::string &StringTable::text(int id) const {
     std::lock_guard lock(mutex_);
     if (language_ == Language::English && english_)
-        if (const std::string *s = lookup(*english_, id))
-            return *s;
-    if (const std::string *s = lookup(german_, id))
-        return *s;
+        if (const std::string *s = lookup(*english_, id)) return *s;
+    if (const std::string *s = lookup(german_, id)) return *s;
     return missing_.numbered.try_emplace(id, "#" + std::to_string(id)).first->second;
 }
 
-const std::string &StringTable::text(std::string_view name) const
-{
+const std::string &StringTable::text(std::string_view name) const {
     std::lock_guard lock(mutex_);
     if (language_ == Language::English && english_)
-        if (const std::string *s = lookup(*english_, name))
-            return *s;
-    if (const std::string *s = lookup(german_, name))
-        return *s;
-    if (const std::string *s = lookup(missing_, name))
-        return *s;
+        if (const std::string *s = lookup(*english_, name)) return *s;
+    if (const std::string *s = lookup(german_, name)) return *s;
+    if (const std::string *s = lookup(missing_, name)) return *s;
     return missing_.named.emplace(std::string(name), "#" + std::string(name)).first->second;
 }
 
@@ -91,8 +79,7 @@ bool StringTable::has(int id) const { return lookup(german_, id) != nullptr; }
 
 bool StringTable::has(std::string_view name) const { return lookup(german_, name) != nullptr; }
 
-std::string StringTable::DefaultEnglishPath()
-{
+std::string StringTable::DefaultEnglishPath() {
     if (const char *overridden = std::getenv("ORVEX_ENGLISH_STRINGS"); overridden && *overridden)
         return overridden;
     const std::filesystem::path installed = std::filesystem::path(ORVEX_DATA_DIR) / kEnglishFileName;
@@ -102,37 +89,30 @@ std::string StringTable::DefaultEnglishPath()
     return (std::filesystem::path(ORVEX_SOURCE_RESOURCES) / kEnglishFileName).string();
 }
 
-bool StringTable::loadEnglish(const std::string &path)
-{
+bool StringTable::loadEnglish(const std::string &path) {
     std::ifstream in(path.empty() ? DefaultEnglishPath() : path, std::ios::binary);
-    if (!in)
-        return false;
+    if (!in) return false;
     std::ostringstream content;
     content << in.rdbuf();
-    if (in.bad())
-        return false;
+    if (in.bad()) return false;
     auto table = std::make_unique<Table>();
-    if (ParseStringFile(content.str(), *table) == 0)
-        return false;
+    if (ParseStringFile(content.str(), *table) == 0) return false;
     DropMismatchedPlaceholders(table->numbered, german_.numbered);
     DropMismatchedPlaceholders(table->named, german_.named);
 
     std::lock_guard lock(mutex_);
-    if (english_)
-        retired_.push_back(std::move(english_));
+    if (english_) retired_.push_back(std::move(english_));
     english_ = std::move(table);
     language_ = Language::English;
     return true;
 }
 
-void StringTable::useGerman()
-{
+void StringTable::useGerman() {
     std::lock_guard lock(mutex_);
     language_ = Language::German;
 }
 
-Language StringTable::language() const
-{
+Language StringTable::language() const {
     std::lock_guard lock(mutex_);
     return language_;
 }

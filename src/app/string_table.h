@@ -35,13 +35,11 @@ public:
     // printf-style formatting of entry id with the given arguments (see
     // FormatText: type-safe, locale-independent, %1 … %9 positional).
     template <typename... Args>
-    std::string format(int id, const Args &...args) const
-    {
+    std::string format(int id, const Args &...args) const {
         return FormatText(text(id), {FormatArg(args)...});
     }
     template <typename... Args>
-    std::string format(std::string_view name, const Args &...args) const
-    {
+    std::string format(std::string_view name, const Args &...args) const {
         return FormatText(text(name), {FormatArg(args)...});
     }
 

@@ -8,7 +8,9 @@ namespace {
 
 constexpr NumberedText kNumbered[] = {
     {120, "Orvex ReaderSetup\n\nOrvex ReaderSetup\n\n\n"},
-    {141, "Die Einstellungen sind für <%s>, aktuell ist aber ein <%s> angeschlossen!\nProgrammieren nicht möglich!"},
+    {141,
+     "Die Einstellungen sind für <%s>, aktuell ist aber ein <%s> angeschlossen!\nProgrammieren nicht "
+     "möglich!"},
     {500, "Prefix"},
     {501, "Suffix"},
     {502, "Abziehen"},
@@ -29,7 +31,9 @@ constexpr NumberedText kNumbered[] = {
     {517, "Fehler bei der Zeichenanzahl \r\nin der Daten Registerkarte"},
     {518, "Die Buffergröße für eine Keysequenz ist überschritten"},
     {519, "Konfiguration konnte nicht gelesen werden!"},
-    {522, "Verbindung zum Gerät konnte nicht hergestellt werden!\nBei USB Geräten bitte Kabellänge prüfen (max. 4,5 m)"},
+    {522,
+     "Verbindung zum Gerät konnte nicht hergestellt werden!\nBei USB Geräten bitte Kabellänge prüfen (max. "
+     "4,5 m)"},
     {523, "Dieser Gerätetyp wird von dieser Software nicht unterstützt."},
     {528, "Bitte eine Zeile auswählen"},
     {529, "Kein gültiges Zeichen"},
@@ -84,17 +88,23 @@ constexpr NumberedText kNumbered[] = {
     {584, " "},
     {585, " "},
     {586, "Kein Block eingetragen!\nBitte wählen sie mindestens einen Block aus."},
-    {587, "Als Einschaltkonfiguration ist \"Programmiermodus\" gewählt!\nUm dieses Gerät als Leser zu betreiben muss die "
-          "Einschaltkonfiguration auf \"Lesermodus\" umgestellt werden.\nSoll das Gerät nun wieder in den \"Lesermodus\" "
-          "umprogrammiert werden?"},
-    {588, "Achtung!\r\nAuf dieses Gerät kann nur mit Baudrate %d zugegriffen werden!\r\nEinstellung wurde korrigiert!"},
+    {587,
+     "Als Einschaltkonfiguration ist \"Programmiermodus\" gewählt!\nUm dieses Gerät als Leser zu betreiben "
+     "muss die "
+     "Einschaltkonfiguration auf \"Lesermodus\" umgestellt werden.\nSoll das Gerät nun wieder in den "
+     "\"Lesermodus\" "
+     "umprogrammiert werden?"},
+    {588,
+     "Achtung!\r\nAuf dieses Gerät kann nur mit Baudrate %d zugegriffen werden!\r\nEinstellung wurde "
+     "korrigiert!"},
     {589, "File"},
     {590, "DESFire® "},
     {591, "Bereich App ID: 0 - FFFFFF"},
     {592, "Bereich File ID: 0-31"},
     {593, "Beginn und Ende über Benutzte Bytes einstellen"},
     {594, " "},
-    {597, "Keine Applikation gewählt oder Applikationsnummer ungültig!\nBitte wählen sie eine Applikation aus."},
+    {597,
+     "Keine Applikation gewählt oder Applikationsnummer ungültig!\nBitte wählen sie eine Applikation aus."},
     {598, "Keine File ID gewählt oder File ID ungültig!\nBitte wählen Sie eine File ID aus"},
     {599, "Startblock"},
     {600, "Neue Version:"},
@@ -108,23 +118,26 @@ constexpr NumberedText kNumbered[] = {
     {608, "Kein oder ungültiger Startblock gewählt, maximaler Wert für Startblock ist 254!"},
     {609, "Ungültige Länge gewählt, die Länge muss zwischen 1 und 252 Byte liegen!"},
     {610, "Werte konnten nicht geladen werden!"},
-    {611, "Die Tastenbelegung des Gerätes unterscheidet sich an %d Stellen von der Tastenbelegung des Computers!\n"
-          "Tastenbelegung des Computers übernehmen?"},
+    {611,
+     "Die Tastenbelegung des Gerätes unterscheidet sich an %d Stellen von der Tastenbelegung des Computers!\n"
+     "Tastenbelegung des Computers übernehmen?"},
     {612, "DESFire® "},
     {613, "App ID: 0 - FFFFFF"},
     {614, "   für Schlüsselauswahl bei Random ID"},
     {615, " "},
     {616, " "},
     {10000, "Nicht genügend Systemresourcen vorhanden!"},
-    {10001, "Zur Ausführung der Hilfe muss der Adobe Acrobat Reader installiert sein.\n"
-            "Sie erhalten ihn kostenlos unter\nhttps://get.adobe.com/de/reader/\noder unter\n"
-            "https://www.adobe.com/de/acrobat/pdf-reader.html"},
+    {10001,
+     "Zur Ausführung der Hilfe muss der Adobe Acrobat Reader installiert sein.\n"
+     "Sie erhalten ihn kostenlos unter\nhttps://get.adobe.com/de/reader/\noder unter\n"
+     "https://www.adobe.com/de/acrobat/pdf-reader.html"},
     {10002, "Unbekannter Fehler %d"},
     {10128, "Gültige IP Adresse eingeben!"},
     {10129, "Liste aller gefundenen IP-Adressen"},
     {10130, "IP-Adresse, Subnetzmaske oder Gateway konnte nicht gesetzt werden!"},
-    {10131, "Keine Geräte gefunden!\nBitte prüfen Sie die Firewall-Einstellungen!\n"
-            "Evtl. muss das Programm manuell in der Firewall freigegeben werden."},
+    {10131,
+     "Keine Geräte gefunden!\nBitte prüfen Sie die Firewall-Einstellungen!\n"
+     "Evtl. muss das Programm manuell in der Firewall freigegeben werden."},
     {10132, "https://www.qel.example/treiber/"},
     {10133, "Kein Qel USB Treiber für Alder-4/5 installiert!"},
     {10134, "Kein Qel USB Treiber für Elm-4/5 VCOM installiert!"},
@@ -132,7 +145,8 @@ constexpr NumberedText kNumbered[] = {
     {10136, "Antennenleistungseinstellung konnte nicht gelesen werden!"},
     {10137, "Antennenleistung wurde erfolgreich gesetzt!"},
     {10138, "Antennenleistung konnte nicht gesetzt werden!"},
-    {10139, "Achtung!\nEs werden alle Einstellungen mit der Werkseinstellung überschrieben!\nWirklich durchführen?"},
+    {10139,
+     "Achtung!\nEs werden alle Einstellungen mit der Werkseinstellung überschrieben!\nWirklich durchführen?"},
     {10140, "Wirklich die Werkseinstellungen übernehmen?"},
     {10141, "Werkseinstellungen konnten nicht aktiviert werden!"},
     {10142, "Werkseinstellungen wurden aktiviert!"},
@@ -343,18 +357,30 @@ constexpr NamedText kNamed[] = {
     {"cli.label.counter", "Zähler"},
     {"cli.label.ascii", "Ascii"},
     {"cli.label.hex", "Hex"},
-    {"cli.monitor.start", "Funktionstest: Betriebsart %d, Aufforderungszeichen %02X Hex. Beenden mit Strg+C."},
+    {"cli.monitor.start",
+     "Funktionstest: Betriebsart %d, Aufforderungszeichen %02X Hex. Beenden mit Strg+C."},
     {"cli.question.yesNo", " [j/n] "},
     {"cli.answer.yes", "j"},
-    {"cli.error.cannotOpen", "Schnittstelle %s: Sie lässt sich nicht öffnen oder kein Gerät antwortet (auf keiner Baudrate). Anschluss und Schnittstelle prüfen (orvexctl interfaces) oder mit --port eine andere wählen."},
-    {"cli.error.noAnswer", "Schnittstelle %s: Das Gerät antwortet nicht. Kabel und Schnittstelle prüfen oder mit --port eine andere wählen."},
-    {"cli.error.unsupported", "Schnittstelle %s: Dieser Gerätetyp kann mit diesem Programm nicht konfiguriert werden. Ein unterstütztes Gerät anschließen."},
+    {"cli.error.cannotOpen",
+     "Schnittstelle %s: Sie lässt sich nicht öffnen oder kein Gerät antwortet (auf keiner Baudrate). "
+     "Anschluss und Schnittstelle prüfen (orvexctl interfaces) oder mit --port eine andere wählen."},
+    {"cli.error.noAnswer",
+     "Schnittstelle %s: Das Gerät antwortet nicht. Kabel und Schnittstelle prüfen oder mit --port eine "
+     "andere wählen."},
+    {"cli.error.unsupported",
+     "Schnittstelle %s: Dieser Gerätetyp kann mit diesem Programm nicht konfiguriert werden. Ein "
+     "unterstütztes Gerät anschließen."},
     {"cli.error.notAvailable", "Schnittstelle %s: %s bietet diese Funktion nicht."},
-    {"cli.error.readFailed", "Schnittstelle %s: Das Gerät hat aufgehört zu antworten, der Inhalt ist unvollständig. Verbindung prüfen und erneut versuchen."},
-    {"cli.error.commandFailed", "Schnittstelle %s: Das Gerät hat den Befehl nicht ausgeführt (Fehler %d). Verbindung prüfen und erneut versuchen."},
+    {"cli.error.readFailed",
+     "Schnittstelle %s: Das Gerät hat aufgehört zu antworten, der Inhalt ist unvollständig. Verbindung "
+     "prüfen und erneut versuchen."},
+    {"cli.error.commandFailed",
+     "Schnittstelle %s: Das Gerät hat den Befehl nicht ausgeführt (Fehler %d). Verbindung prüfen und erneut "
+     "versuchen."},
     {"cli.error.needAnswer", "Diese Aktion stellt Fragen: ohne Terminal mit --yes oder --no beantworten."},
     {"cli.error.badHex", "Ungültige Hex-Bytes: %s (Beispiel: \"F4 80\")."},
-    {"cli.error.rejected", "Schnittstelle %s: Das Gerät hat den Befehl nicht ausgeführt. Verbindung prüfen und erneut versuchen."},
+    {"cli.error.rejected",
+     "Schnittstelle %s: Das Gerät hat den Befehl nicht ausgeführt. Verbindung prüfen und erneut versuchen."},
     {"cli.error.store", "Die Einstellungen konnten nicht gespeichert werden: %s"},
     {"cli.label.ipAddress", "IP-Adresse"},
     {"cli.label.dhcpName", "DHCP Name"},

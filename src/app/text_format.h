@@ -18,8 +18,8 @@ public:
     enum class Kind { Signed, Unsigned, Real, Text };
 
     template <typename T>
-        requires std::is_integral_v<T>
-    FormatArg(T v)  // NOLINT(google-explicit-constructor): used in argument packs
+    requires std::is_integral_v<T> FormatArg(
+        T v)  // NOLINT(google-explicit-constructor): used in argument packs
     {
         if constexpr (std::is_signed_v<T>) {
             kind_ = Kind::Signed;

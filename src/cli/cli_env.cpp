@@ -49,9 +49,8 @@ int CliEnvironment::Prepare(bool applyOverrides) {
     connect_ = std::make_unique<app::ConnectContext>(*settings_, *prompts_);
 
     auto &strings = StringTable::instance();
-    const bool english = options.language.empty()
-                             ? settings_->Get(app::settings::Language) == 1
-                             : options.language == "en";
+    const bool english =
+        options.language.empty() ? settings_->Get(app::settings::Language) == 1 : options.language == "en";
     if (english) {
         if (!strings.loadEnglish()) std::cerr << TerminalLines(strings.text(kMsgLanguageMissing)) << '\n';
     } else {
@@ -97,10 +96,15 @@ int CliEnvironment::Fail(int code, const std::string &text) {
 int CliEnvironment::ConnectFailure() {
     const char *key = "cli.error.cannotOpen";
     switch (connect_->lastResult) {
-    case app::ConnectNoAnswer: key = "cli.error.noAnswer"; break;
-    case app::ConnectUnsupported:
-    case app::ConnectProgrammer: key = "cli.error.unsupported"; break;
-    default: break;
+        case app::ConnectNoAnswer:
+            key = "cli.error.noAnswer";
+            break;
+        case app::ConnectUnsupported:
+        case app::ConnectProgrammer:
+            key = "cli.error.unsupported";
+            break;
+        default:
+            break;
     }
     return Fail(ExitReader, StringTable::instance().format(key, PortName()));
 }

@@ -17,7 +17,7 @@ enum ExitCode : int { ExitOk = 0, ExitReader = 1, ExitUsage = 2 };
 struct GlobalOptions {
     std::optional<std::string> port;
     std::optional<int> baud, address, timeout;
-    std::string language;   // "de", "en" or empty (the stored choice)
+    std::string language;  // "de", "en" or empty (the stored choice)
     bool json = false;
     bool verbose = false;
     bool yes = false;
@@ -37,8 +37,8 @@ public:
                                               const std::string &) override {
         return std::nullopt;
     }
-    std::optional<std::string> chooseSaveFile(const std::string &, const std::string &,
-                                              const std::string &, const std::string &) override {
+    std::optional<std::string> chooseSaveFile(const std::string &, const std::string &, const std::string &,
+                                              const std::string &) override {
         return std::nullopt;
     }
 

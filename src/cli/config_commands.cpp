@@ -44,8 +44,8 @@ public:
                                               const std::string &) override {
         return std::nullopt;
     }
-    std::optional<std::string> chooseSaveFile(const std::string &, const std::string &,
-                                              const std::string &, const std::string &) override {
+    std::optional<std::string> chooseSaveFile(const std::string &, const std::string &, const std::string &,
+                                              const std::string &) override {
         return std::nullopt;
     }
 
@@ -58,8 +58,7 @@ private:
 
 // A connect context of the environment whose prompts are recorded.
 struct RecordedContext {
-    explicit RecordedContext(CliEnvironment &env)
-        : prompts(env.prompts()), ctx(env.settings(), prompts) {
+    explicit RecordedContext(CliEnvironment &env) : prompts(env.prompts()), ctx(env.settings(), prompts) {
         const app::ConnectContext &base = env.connect();
         ctx.devices = base.devices;
         ctx.bluetoothDeviceDialog = base.bluetoothDeviceDialog;
@@ -101,10 +100,12 @@ bool KindMatches(CapabilityFlags flags, const std::string &path) {
 
 int WrongKind(CliEnvironment &env, CapabilityFlags flags) {
     const bool wedge = app::HasCapability(flags, app::CAP_PS2);
-    return env.Fail(ExitUsage, wedge ? Say("cli.config.needMkp",
-                                           "Dieses Gerät ist ein Tastaturgerät: Konfigurationsdatei *.mkp angeben.")
-                                     : Say("cli.config.needMkr",
-                                           "Dieses Gerät hat eine Zeichenschnittstelle: Konfigurationsdatei *.mkr angeben."));
+    return env.Fail(
+        ExitUsage,
+        wedge ? Say("cli.config.needMkp",
+                    "Dieses Gerät ist ein Tastaturgerät: Konfigurationsdatei *.mkp angeben.")
+              : Say("cli.config.needMkr",
+                    "Dieses Gerät hat eine Zeichenschnittstelle: Konfigurationsdatei *.mkr angeben."));
 }
 
 nlohmann::json WritesJson(const std::vector<app::SheetWrite> &writes) {
@@ -144,11 +145,16 @@ Connected Connect(app::ConnectContext &ctx) {
 
 const char *OutcomeName(app::ProgramOutcome o) {
     switch (o) {
-    case app::ProgramOutcome::Done: return "done";
-    case app::ProgramOutcome::Failed: return "failed";
-    case app::ProgramOutcome::Stopped: return "refused";
-    case app::ProgramOutcome::WrongModel: return "wrong_model";
-    case app::ProgramOutcome::NoConnection: return "no_connection";
+        case app::ProgramOutcome::Done:
+            return "done";
+        case app::ProgramOutcome::Failed:
+            return "failed";
+        case app::ProgramOutcome::Stopped:
+            return "refused";
+        case app::ProgramOutcome::WrongModel:
+            return "wrong_model";
+        case app::ProgramOutcome::NoConnection:
+            return "no_connection";
     }
     return "failed";
 }
@@ -197,9 +203,12 @@ int ReadConfig(CliEnvironment &env, const std::string &file) {
         put("suffix", image.suffix);
         put("removal", image.removal);
         put("separator", image.separator);
-        std::cout << nlohmann::json{{"port", env.PortName()}, {"model", model},
-                                    {"kind", wedge ? "mkp" : "mkr"}, {"file", file},
-                                    {"saved", saved}, {"blocks", blocks},
+        std::cout << nlohmann::json{{"port", env.PortName()},
+                                    {"model", model},
+                                    {"kind", wedge ? "mkp" : "mkr"},
+                                    {"file", file},
+                                    {"saved", saved},
+                                    {"blocks", blocks},
                                     {"refused", RefusalJson(*sheetBase)},
                                     {"messages", rec.prompts.messages}}
                          .dump()
@@ -245,7 +254,9 @@ int Program(CliEnvironment &env, const std::string &file) {
         sheetBase = serial.get();
     }
     if (env.options.json) {
-        std::cout << nlohmann::json{{"port", env.PortName()}, {"model", model}, {"file", file},
+        std::cout << nlohmann::json{{"port", env.PortName()},
+                                    {"model", model},
+                                    {"file", file},
                                     {"outcome", loaded ? OutcomeName(outcome) : "not_loaded"},
                                     {"writes", WritesJson(sheetBase->writes())},
                                     {"refused", RefusalJson(*sheetBase)},
@@ -258,18 +269,22 @@ int Program(CliEnvironment &env, const std::string &file) {
     }
     if (!loaded) return ExitUsage;
     switch (outcome) {
-    case app::ProgramOutcome::Done: return ExitOk;
-    case app::ProgramOutcome::Stopped: return ExitUsage;
-    case app::ProgramOutcome::NoConnection: return env.ConnectFailure();
-    default: return ExitReader;
+        case app::ProgramOutcome::Done:
+            return ExitOk;
+        case app::ProgramOutcome::Stopped:
+            return ExitUsage;
+        case app::ProgramOutcome::NoConnection:
+            return env.ConnectFailure();
+        default:
+            return ExitReader;
     }
 }
 
 // Capabilities under which a file shows unchanged: every family and option.
 constexpr CapabilityFlags kShowEverything =
-    app::CAP_MIFARE | app::CAP_ICODE1 | app::CAP_DESFIRE | app::CAP_USED_BYTES |
-    app::CAP_BIT_REVERSE | app::CAP_DECIMAL_NO_ZEROS | app::CAP_ASCII_NO_NUL |
-    app::CAP_BLOCK_SEQUENCE | app::CAP_EXTENDED | app::CAP_LEFT_ALIGN | app::CAP_PLAIN_SERIAL;
+    app::CAP_MIFARE | app::CAP_ICODE1 | app::CAP_DESFIRE | app::CAP_USED_BYTES | app::CAP_BIT_REVERSE |
+    app::CAP_DECIMAL_NO_ZEROS | app::CAP_ASCII_NO_NUL | app::CAP_BLOCK_SEQUENCE | app::CAP_EXTENDED |
+    app::CAP_LEFT_ALIGN | app::CAP_PLAIN_SERIAL;
 
 int Show(CliEnvironment &env, const std::string &file) {
     if (int rc = env.Prepare(false)) return rc;
@@ -293,8 +308,10 @@ int Show(CliEnvironment &env, const std::string &file) {
     }
     const std::string report = app::BuildContentReport(content, flags);
     if (env.options.json)
-        std::cout << nlohmann::json{{"file", file}, {"kind", IsMkp(file) ? "mkp" : "mkr"},
-                                    {"report", report}, {"messages", rec.prompts.messages}}
+        std::cout << nlohmann::json{{"file", file},
+                                    {"kind", IsMkp(file) ? "mkp" : "mkr"},
+                                    {"report", report},
+                                    {"messages", rec.prompts.messages}}
                          .dump()
                   << '\n';
     else
@@ -305,17 +322,24 @@ int Show(CliEnvironment &env, const std::string &file) {
 void AddConfigCommands(CLI::App &app, CliEnvironment &env) {
     static std::string readFile, programFile, showFile;
     auto *read = app.add_subcommand(
-        "read-config", "Read the reader's whole configuration and save it as .mkr (or .mkp for keyboard-wedge readers)");
+        "read-config",
+        "Read the reader's whole configuration and save it as .mkr (or .mkp for keyboard-wedge readers)");
     read->add_option("FILE", readFile, "Configuration file to write")->required();
     read->callback([&env] { env.exitCode = ReadConfig(env, readFile); });
 
     auto *program = app.add_subcommand(
-        "program", "Load a configuration file and program it into the reader (--yes/--no answer question 587)");
-    program->add_option("FILE", programFile, "Configuration file (.mkr or .mkp)")->required()->check(CLI::ExistingFile);
+        "program",
+        "Load a configuration file and program it into the reader (--yes/--no answer question 587)");
+    program->add_option("FILE", programFile, "Configuration file (.mkr or .mkp)")
+        ->required()
+        ->check(CLI::ExistingFile);
     program->callback([&env] { env.exitCode = Program(env, programFile); });
 
-    auto *show = app.add_subcommand("show", "Print a configuration file as the read-content report, without a reader");
-    show->add_option("FILE", showFile, "Configuration file (.mkr or .mkp)")->required()->check(CLI::ExistingFile);
+    auto *show =
+        app.add_subcommand("show", "Print a configuration file as the read-content report, without a reader");
+    show->add_option("FILE", showFile, "Configuration file (.mkr or .mkp)")
+        ->required()
+        ->check(CLI::ExistingFile);
     show->callback([&env] { env.exitCode = Show(env, showFile); });
 }
 

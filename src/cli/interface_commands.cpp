@@ -26,9 +26,9 @@ int ListInterfaces(CliEnvironment &env) {
 }
 
 struct UseOptions {
-    std::string ethernet;   // "on", "off" or empty (unchanged)
-    std::string parity;     // "none", "even", "odd" or empty
-    int stopBits = 0;       // 1, 2 or 0 (unchanged)
+    std::string ethernet;  // "on", "off" or empty (unchanged)
+    std::string parity;    // "none", "even", "odd" or empty
+    int stopBits = 0;      // 1, 2 or 0 (unchanged)
 };
 
 int StoreInterface(CliEnvironment &env, const UseOptions &use) {
@@ -40,8 +40,7 @@ int StoreInterface(CliEnvironment &env, const UseOptions &use) {
     ps.baudValue = env.options.baud.value_or(store.Get(app::settings::PortBaudrate));
     ps.timeoutMs = env.options.timeout.value_or(store.Get(app::settings::PortTimeoutDialog));
     ps.address = env.options.address.value_or(store.Get(app::settings::PortAddress));
-    ps.ethernet = use.ethernet.empty() ? store.Get(app::settings::PortEthernet) != 0
-                                       : use.ethernet == "on";
+    ps.ethernet = use.ethernet.empty() ? store.Get(app::settings::PortEthernet) != 0 : use.ethernet == "on";
     if (!use.parity.empty() || use.stopBits != 0) {
         auto combos = app::LineCombosFromBaudValue(ps.baudValue);
         if (!use.parity.empty()) combos.parity = use.parity == "even" ? 1 : use.parity == "odd" ? 2 : 0;
@@ -65,15 +64,17 @@ int StoreInterface(CliEnvironment &env, const UseOptions &use) {
 }  // namespace
 
 void AddInterfaceCommands(CLI::App &app, CliEnvironment &env) {
-    app.add_subcommand("interfaces", "List the serial ports and readers present")
-        ->callback([&env] { env.exitCode = ListInterfaces(env); });
+    app.add_subcommand("interfaces", "List the serial ports and readers present")->callback([&env] {
+        env.exitCode = ListInterfaces(env);
+    });
 
     auto use = std::make_shared<UseOptions>();
     auto *cmd = app.add_subcommand("use", "Store --port, --baud, --address, --timeout as the interface");
     cmd->add_option("--ethernet", use->ethernet, "Offer LAN readers")->check(CLI::IsMember({"on", "off"}));
     cmd->add_option("--parity", use->parity, "Parity of the serial line")
         ->check(CLI::IsMember({"none", "even", "odd"}));
-    cmd->add_option("--stop-bits", use->stopBits, "Stop bits of the serial line")->check(CLI::IsMember({1, 2}));
+    cmd->add_option("--stop-bits", use->stopBits, "Stop bits of the serial line")
+        ->check(CLI::IsMember({1, 2}));
     cmd->callback([&env, use] { env.exitCode = StoreInterface(env, *use); });
 }
 

@@ -34,7 +34,8 @@ int Search(CliEnvironment &env, bool all) {
     } else {
         for (const auto &item : items)
             std::cout << item.text
-                      << (item.value == app::LanMakerReader ? "" : "\t" + Strings().text("cli.lan.otherDevice"))
+                      << (item.value == app::LanMakerReader ? ""
+                                                            : "\t" + Strings().text("cli.lan.otherDevice"))
                       << '\n';
     }
     if (items.empty()) return env.Fail(ExitReader, Strings().text(kTextNoDevices));
@@ -51,8 +52,12 @@ int Show(CliEnvironment &env, const std::string &address) {
     const bool dhcp = f.mode == app::LanMode::Dhcp;
     const int port = dhcp ? f.dhcpPort : f.fixedPort;
     if (env.options.json) {
-        std::cout << nlohmann::json{{"mode", dhcp ? "dhcp" : "fixed"}, {"name", f.dhcpName}, {"ip", f.ipAddress},
-                                    {"port", port},         {"mask", f.mask},     {"gateway", f.gateway}}
+        std::cout << nlohmann::json{{"mode", dhcp ? "dhcp" : "fixed"},
+                                    {"name", f.dhcpName},
+                                    {"ip", f.ipAddress},
+                                    {"port", port},
+                                    {"mask", f.mask},
+                                    {"gateway", f.gateway}}
                          .dump()
                   << '\n';
         return ExitOk;
@@ -76,7 +81,9 @@ struct SetOptions {
 int Set(CliEnvironment &env, const std::string &address, const SetOptions &set) {
     if (int rc = env.Prepare()) return rc;
     if (set.dhcp.size() > app::CLanConfig::kMaxDhcpName)
-        return env.Fail(ExitUsage, "--dhcp: " + Strings().format(61714, 1, static_cast<int>(app::CLanConfig::kMaxDhcpName)));
+        return env.Fail(
+            ExitUsage,
+            "--dhcp: " + Strings().format(61714, 1, static_cast<int>(app::CLanConfig::kMaxDhcpName)));
     app::CLanConfig dialog(address, app::SystemLanFunctions(), env.prompts());
     dialog.Load();
     auto &f = dialog.fields();
@@ -88,7 +95,7 @@ int Set(CliEnvironment &env, const std::string &address, const SetOptions &set) 
         f.ipAddress = set.ip;
     }
     if (set.port >= 0) f.dhcpPort = f.fixedPort = set.port;
-    if (f.dhcpPort == 0 && f.fixedPort == 0) f.dhcpPort = f.fixedPort = 10001;   // settings not readable
+    if (f.dhcpPort == 0 && f.fixedPort == 0) f.dhcpPort = f.fixedPort = 10001;  // settings not readable
     if (!set.mask.empty()) f.mask = set.mask;
     if (!set.gateway.empty()) f.gateway = set.gateway;
 
@@ -98,7 +105,8 @@ int Set(CliEnvironment &env, const std::string &address, const SetOptions &set) 
     auto outcome = dialog.Ok([&](int elapsedMs) {
         if (!terminal || elapsedMs / 1000 == shown) return;
         shown = elapsedMs / 1000;
-        std::cerr << '\r' << Strings().format("cli.lan.waiting", shown, app::CLanConfig::kProgressRangeMs / 1000)
+        std::cerr << '\r'
+                  << Strings().format("cli.lan.waiting", shown, app::CLanConfig::kProgressRangeMs / 1000)
                   << std::flush;
     });
     if (terminal && shown >= 0) std::cerr << '\n';
@@ -109,8 +117,10 @@ int Set(CliEnvironment &env, const std::string &address, const SetOptions &set) 
     auto &store = env.settings();
     if (store.Get(app::settings::PortName) == "LAN: " + address)
         store.Set(app::settings::PortName, "LAN: " + dialog.address());
-    if (env.options.json) std::cout << nlohmann::json{{"address", dialog.address()}}.dump() << '\n';
-    else std::cout << dialog.address() << '\n';
+    if (env.options.json)
+        std::cout << nlohmann::json{{"address", dialog.address()}}.dump() << '\n';
+    else
+        std::cout << dialog.address() << '\n';
     return ExitOk;
 }
 
@@ -121,14 +131,17 @@ struct ClientOptions {
 
 int Client(CliEnvironment &env, const std::string &address, const ClientOptions &client) {
     if (int rc = env.Prepare()) return rc;
-    if (!client.server.empty() && Orvex_LanSetAddress(address.c_str(), client.server.c_str(), client.serverPort) != 0)
+    if (!client.server.empty() &&
+        Orvex_LanSetAddress(address.c_str(), client.server.c_str(), client.serverPort) != 0)
         return env.Fail(ExitReader, Strings().format("cli.error.lanNoAnswer", address));
     char target[ORVEX_LAN_TEXT_SIZE] = {};
     int port = 0;
     if (Orvex_LanReadAddress(address.c_str(), target, sizeof target, &port) != 0)
         return env.Fail(ExitReader, Strings().format("cli.error.lanNoAnswer", address));
-    if (env.options.json) std::cout << nlohmann::json{{"server", target}, {"port", port}}.dump() << '\n';
-    else std::cout << Strings().text("cli.label.tcpClient") << ": " << target << "-" << port << '\n';
+    if (env.options.json)
+        std::cout << nlohmann::json{{"server", target}, {"port", port}}.dump() << '\n';
+    else
+        std::cout << Strings().text("cli.label.tcpClient") << ": " << target << "-" << port << '\n';
     return ExitOk;
 }
 
@@ -150,7 +163,8 @@ void AddLanCommands(CLI::App &app, CliEnvironment &env) {
     auto setOptions = std::make_shared<SetOptions>();
     auto *set = lan->add_subcommand("set", "Change a reader's address, port, mask and gateway");
     set->add_option("ADDRESS", *setAddress, "a.b.c.d[-port] or [name]")->required();
-    auto *dhcp = set->add_option("--dhcp", setOptions->dhcp, "Address by DHCP, with this name (up to 15 characters)");
+    auto *dhcp =
+        set->add_option("--dhcp", setOptions->dhcp, "Address by DHCP, with this name (up to 15 characters)");
     auto *ip = set->add_option("--ip", setOptions->ip, "Fixed address A.B.C.D");
     dhcp->excludes(ip);
     set->add_option("--port", setOptions->port, "TCP port of the reader")->check(CLI::Range(0, 65535));
@@ -166,14 +180,17 @@ void AddLanCommands(CLI::App &app, CliEnvironment &env) {
 
     auto clientAddress = std::make_shared<std::string>();
     auto clientOptions = std::make_shared<ClientOptions>();
-    auto *client = lan->add_subcommand("client", "Show or set the server the reader's TCP client connects to");
+    auto *client =
+        lan->add_subcommand("client", "Show or set the server the reader's TCP client connects to");
     client->add_option("ADDRESS", *clientAddress, "a.b.c.d[-port] or [name]")->required();
-    auto *server = client->add_option("--server", clientOptions->server, "Server address A.B.C.D")->check(CLI::ValidIPV4);
-    auto *serverPort =
-        client->add_option("--server-port", clientOptions->serverPort, "Server port")->check(CLI::Range(0, 65535));
+    auto *server = client->add_option("--server", clientOptions->server, "Server address A.B.C.D")
+                       ->check(CLI::ValidIPV4);
+    auto *serverPort = client->add_option("--server-port", clientOptions->serverPort, "Server port")
+                           ->check(CLI::Range(0, 65535));
     server->needs(serverPort);
     serverPort->needs(server);
-    client->callback([&env, clientAddress, clientOptions] { env.exitCode = Client(env, *clientAddress, *clientOptions); });
+    client->callback(
+        [&env, clientAddress, clientOptions] { env.exitCode = Client(env, *clientAddress, *clientOptions); });
 }
 
 const CommandGroup lanGroup("lan", &AddLanCommands);

@@ -14,7 +14,8 @@ int main(int argc, char **argv) {
     CLI::App app{"orvexctl - configure Orvex RFID readers", "orvexctl"};
     app.require_subcommand(1);
     app.fallthrough();
-    app.add_option("--port", o.port, "Port name as stored, with its kind prefix (e.g. /dev/ttyUSB0, \"USB: 6401-123 HID\")");
+    app.add_option("--port", o.port,
+                   "Port name as stored, with its kind prefix (e.g. /dev/ttyUSB0, \"USB: 6401-123 HID\")");
     app.add_option("--baud", o.baud, "Baud rate (the last two digits select the framing)");
     app.add_option("--address", o.address, "Device (bus) address, 1-255");
     app.add_option("--timeout", o.timeout, "Answer timeout in ms, 10-300000");

@@ -26,8 +26,8 @@ std::atomic<bool> gInterrupted{false};
 extern "C" void OnInterrupt(int) { gInterrupted = true; }
 
 struct MonitorOptions {
-    double seconds = 0;   // 0: until interrupted
-    int records = 0;      // 0: no limit
+    double seconds = 0;  // 0: until interrupted
+    int records = 0;     // 0: no limit
 };
 
 void PrintRecord(CliEnvironment &env, const app::OutputRecorder &r) {
@@ -63,8 +63,8 @@ int Monitor(CliEnvironment &env, const MonitorOptions &opts) {
 
     using Clock = std::chrono::steady_clock;
     const auto interval = std::chrono::milliseconds(app::FunctionTest::PollIntervalMs);
-    const auto end = Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                        std::chrono::duration<double>(opts.seconds));
+    const auto end = Clock::now() +
+                     std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(opts.seconds));
     auto next = Clock::now();
     int printed = 0;
     auto &recorder = test.recorder();
@@ -98,7 +98,8 @@ void AddMonitorCommand(CLI::App &app, CliEnvironment &env) {
     auto *cmd = app.add_subcommand("monitor", "Function test: show what the reader outputs");
     cmd->add_option("--seconds", opts->seconds, "Stop after this many seconds (default: Ctrl+C)")
         ->check(CLI::NonNegativeNumber);
-    cmd->add_option("--records", opts->records, "Stop after this many records")->check(CLI::NonNegativeNumber);
+    cmd->add_option("--records", opts->records, "Stop after this many records")
+        ->check(CLI::NonNegativeNumber);
     cmd->callback([&env, opts] { env.exitCode = Monitor(env, *opts); });
 }
 

@@ -64,18 +64,16 @@ int Identify(CliEnvironment &env) {
     int handle = app::ConnectReader(ctx, baud, flags, true);
     if (handle == 0) return env.ConnectFailure();
     const auto reader = app::IdentifyAndClose(ctx, handle);
-    if (!reader) return env.Fail(ExitReader, StringTable::instance().format("cli.error.noAnswer", env.PortName()));
+    if (!reader)
+        return env.Fail(ExitReader, StringTable::instance().format("cli.error.noAnswer", env.PortName()));
 
     const auto version = app::ParseVersionAnswer(reader->versionAnswer);
     const unsigned digit = version ? version->digitValue : app::VersionDigitValue(reader->versionAnswer[3]);
     const std::string typeCode = reader->versionAnswer.substr(0, 3);
     if (env.options.json) {
-        std::cout << nlohmann::json{{"port", env.PortName()},
-                                    {"version_answer", reader->versionAnswer},
-                                    {"type_code", typeCode},
-                                    {"model", reader->modelName},
-                                    {"version_digit", digit},
-                                    {"capabilities", flags},
+        std::cout << nlohmann::json{{"port", env.PortName()}, {"version_answer", reader->versionAnswer},
+                                    {"type_code", typeCode},  {"model", reader->modelName},
+                                    {"version_digit", digit}, {"capabilities", flags},
                                     {"title", ctx.title}}
                          .dump()
                   << '\n';
@@ -106,10 +104,14 @@ int Report(CliEnvironment &env) {
     app::ReadContentState state;
     if (!app::ReadContent(env.connect(), state)) return env.ConnectFailure();
     if (env.options.json)
-        std::cout << nlohmann::json{{"port", env.PortName()}, {"complete", state.complete}, {"report", state.text}}.dump()
+        std::cout << nlohmann::json{{"port", env.PortName()},
+                                    {"complete", state.complete},
+                                    {"report", state.text}}
+                         .dump()
                   << '\n';
     else
-        std::cout << state.text << (state.text.empty() || state.text.back() == '\n' ? "" : "\n") << std::flush;
+        std::cout << state.text << (state.text.empty() || state.text.back() == '\n' ? "" : "\n")
+                  << std::flush;
     if (!state.complete)
         return env.Fail(ExitReader, StringTable::instance().format("cli.error.readFailed", env.PortName()));
     return ExitOk;
@@ -147,7 +149,7 @@ int PowerOn(CliEnvironment &env, const std::string &action, const std::string &w
 }
 
 struct TxPowerOptions {
-    std::string iso15693, iso14443;   // "full", "half" or empty (unchanged)
+    std::string iso15693, iso14443;  // "full", "half" or empty (unchanged)
 };
 
 int TxPower(CliEnvironment &env, const std::string &action, const TxPowerOptions &opts) {
@@ -186,12 +188,15 @@ int FactoryReset(CliEnvironment &env) {
     if (!env.prompts().CanAnswerQuestions())
         return env.Fail(ExitUsage, StringTable::instance().text("cli.error.needAnswer"));
     switch (app::RunFactoryReset(env.connect(), app::CAP_FACTORY_RESET)) {
-    case app::FactoryResetOutcome::Done:
-    case app::FactoryResetOutcome::Declined: return ExitOk;
-    case app::FactoryResetOutcome::Failed:
-        return env.Fail(ExitReader, StringTable::instance().format("cli.error.rejected", env.PortName()));
-    case app::FactoryResetOutcome::NoConnection: return env.ConnectFailure();
-    case app::FactoryResetOutcome::NotAvailable: break;
+        case app::FactoryResetOutcome::Done:
+        case app::FactoryResetOutcome::Declined:
+            return ExitOk;
+        case app::FactoryResetOutcome::Failed:
+            return env.Fail(ExitReader, StringTable::instance().format("cli.error.rejected", env.PortName()));
+        case app::FactoryResetOutcome::NoConnection:
+            return env.ConnectFailure();
+        case app::FactoryResetOutcome::NotAvailable:
+            break;
     }
     return env.NotAvailable(env.connect().lastModel);
 }
@@ -221,10 +226,12 @@ int Transceive(CliEnvironment &env, const std::string &hex) {
 }  // namespace
 
 void AddReaderCommands(CLI::App &app, CliEnvironment &env) {
-    app.add_subcommand("identify", "Connect and identify the reader")
-        ->callback([&env] { env.exitCode = Identify(env); });
-    app.add_subcommand("report", "Read the reader's configuration as a report")
-        ->callback([&env] { env.exitCode = Report(env); });
+    app.add_subcommand("identify", "Connect and identify the reader")->callback([&env] {
+        env.exitCode = Identify(env);
+    });
+    app.add_subcommand("report", "Read the reader's configuration as a report")->callback([&env] {
+        env.exitCode = Report(env);
+    });
 
     auto *powerOn = app.add_subcommand("power-on", "The mode the reader starts in");
     powerOn->require_subcommand(1);
@@ -249,8 +256,9 @@ void AddReaderCommands(CLI::App &app, CliEnvironment &env) {
     txSet->add_option("--iso14443", txOpts->iso14443, "full or half")->check(CLI::IsMember({"full", "half"}));
     txSet->callback([&env, txOpts] { env.exitCode = TxPower(env, "set", *txOpts); });
 
-    app.add_subcommand("factory-reset", "Restore the factory settings (asks twice)")
-        ->callback([&env] { env.exitCode = FactoryReset(env); });
+    app.add_subcommand("factory-reset", "Restore the factory settings (asks twice)")->callback([&env] {
+        env.exitCode = FactoryReset(env);
+    });
 
     auto hex = std::make_shared<std::string>();
     auto *tr = app.add_subcommand("transceive", "Send one command (hex bytes) and print the answer");

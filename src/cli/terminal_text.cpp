@@ -43,7 +43,7 @@ bool ParseHexBytes(std::string_view text, std::string &bytes) {
     };
     for (char c : text) {
         if (c == ' ' || c == ',' || c == ':' || c == '\t') {
-            if (pending >= 0) return false;   // half a byte before a separator
+            if (pending >= 0) return false;  // half a byte before a separator
             continue;
         }
         const int d = digit(c);

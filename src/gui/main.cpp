@@ -9,8 +9,7 @@
 #include "gui/app/qt_prompts.h"
 #include "gui/app/wait_hook.h"
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     using namespace orvex;
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Qel Applikationen"));
@@ -26,10 +25,9 @@ int main(int argc, char **argv)
     int rc = 1;
     {
         gui::MainWindow window(ctx, prompts);
-        if (!window.viewReady())
-            return 1;   // without its picture the program does not start
+        if (!window.viewReady()) return 1;  // without its picture the program does not start
         window.show();
-        QCoreApplication::processEvents();   // paint the window before the first connect
+        QCoreApplication::processEvents();  // paint the window before the first connect
         QTimer::singleShot(0, &window, [&window] { window.identifyAtStartup(); });
         rc = QApplication::exec();
     }

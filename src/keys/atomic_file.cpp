@@ -22,20 +22,16 @@ std::string describe(const char *what, const std::string &path, int err) {
 // itself would otherwise be turned into a plain file), else path itself.
 std::string resolveTarget(const std::string &path) {
     struct stat st {};
-    if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-        return path;
+    if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
     char buf[PATH_MAX];
-    if (realpath(path.c_str(), buf) != nullptr)
-        return buf;
+    if (realpath(path.c_str(), buf) != nullptr) return buf;
     return path;  // dangling link: replace the link, as a plain write would fail
 }
 
 std::string folderOf(const std::string &path) {
     auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
     return path.substr(0, slash);
 }
 
@@ -47,8 +43,7 @@ int createTemporary(const std::string &folder, const std::string &base, std::str
         temp = folder + "/." + base + "." + std::to_string(getpid()) + "-" +
                std::to_string(counter.fetch_add(1)) + ".tmp";
         int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
+        if (fd >= 0 || errno != EEXIST) return fd;
     }
     errno = EEXIST;
     return -1;
@@ -60,8 +55,7 @@ bool writeAll(int fd, std::string_view content) {
     while (left > 0) {
         ssize_t n = write(fd, p, left);
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             return false;
         }
         p += n;
@@ -93,10 +87,8 @@ bool WriteFileAtomically(const std::string &path, std::string_view content, std:
     struct stat old {};
     if (stat(target.c_str(), &old) == 0 && fchmod(fd, old.st_mode & 07777) != 0)
         return fail("cannot set the permissions of");
-    if (!writeAll(fd, content))
-        return fail("cannot write");
-    if (fsync(fd) != 0)
-        return fail("cannot sync");
+    if (!writeAll(fd, content)) return fail("cannot write");
+    if (fsync(fd) != 0) return fail("cannot sync");
     if (close(fd) != 0) {
         int err = errno;
         unlink(temp.c_str());

@@ -14,8 +14,7 @@ namespace {
 using namespace sequence_sections;
 
 void collect(std::vector<FileMessage> &messages, std::optional<FileMessage> message) {
-    if (message)
-        messages.push_back(std::move(*message));
+    if (message) messages.push_back(std::move(*message));
 }
 
 ConfigFileResult saveWith(const std::string &path, const auto &write) {
@@ -27,8 +26,7 @@ ConfigFileResult saveWith(const std::string &path, const auto &write) {
     }
     write(file);
     result.ok = file.Close();
-    if (!result.ok)
-        result.error = file.errorText();
+    if (!result.ok) result.error = file.errorText();
     return result;
 }
 
@@ -37,8 +35,7 @@ ConfigFileResult saveWith(const std::string &path, const auto &write) {
 void WriteMkr(CIniEx &file, const MkrConfiguration &config, CapabilityFlags flags) {
     WriteAsciiSection(file, kPrefix, config.prefix);
     WriteDataSetToFile(config.set1, file, 1);
-    if (HasCapability(flags, CAP_TWO_DATA_BLOCKS))
-        WriteDataSetToFile(config.set2, file, 2);
+    if (HasCapability(flags, CAP_TWO_DATA_BLOCKS)) WriteDataSetToFile(config.set2, file, 2);
     if (HasCapability(flags, CAP_HID)) {
         WriteHidParametersToFile(config.parameters, file);
         SaveKeyTable(config.keyTable, file);
@@ -57,8 +54,7 @@ std::vector<FileMessage> ReadMkr(const CIniEx &file, CapabilityFlags flags, MkrC
 
     collect(messages, ReadAsciiSection(file, kPrefix, config.prefix));
     config.set1 = ReadDataSetFromFile(file, 1);
-    if (HasCapability(flags, CAP_TWO_DATA_BLOCKS))
-        config.set2 = ReadDataSetFromFile(file, 2);
+    if (HasCapability(flags, CAP_TWO_DATA_BLOCKS)) config.set2 = ReadDataSetFromFile(file, 2);
     if (HasCapability(flags, CAP_HID)) {
         ReadHidParametersFromFile(file, config.parameters);
         LoadKeyTable(file, config.keyTable);

@@ -31,8 +31,8 @@ struct MkrConfiguration {
     OperatingParameters parameters;  // serial form, or HID form with CAP_HID
     KeyTable keyTable;               // with CAP_HID
     CAsciiArray suffix;
-    CAsciiArray removal;             // "Abziehen"
-    CAsciiArray separator;           // "Termix"
+    CAsciiArray removal;    // "Abziehen"
+    CAsciiArray separator;  // "Termix"
 };
 
 // What the keyboard-wedge sheet keeps in an .mkp file.
@@ -41,8 +41,8 @@ struct MkpConfiguration {
     DataFormatRecord data;           // typeCode, selection, representation, charCount
     OperatingParameters parameters;  // the three timing bytes
     CKeyUpDownArray suffix;
-    CKeyUpDownArray separator;       // "Termix"
-    CKeyUpDownArray removal;         // "Ende"
+    CKeyUpDownArray separator;  // "Termix"
+    CKeyUpDownArray removal;    // "Ende"
 };
 
 // Writes the configuration into a file object in the layout's order. Data

@@ -16,9 +16,9 @@ struct FileMessage {
 };
 
 namespace file_messages {
-inline constexpr int kKeyBufferExceeded = 518;   // "Die Buffergröße für eine Keysequenz ist überschritten"
-inline constexpr int kTooManyCommandLines = 531; // "... Maximum der Befehlszeilen überschritten ..."
-inline constexpr int kCannotLoad = 610;          // "Werte konnten nicht geladen werden!"
+inline constexpr int kKeyBufferExceeded = 518;  // "Die Buffergröße für eine Keysequenz ist überschritten"
+inline constexpr int kTooManyCommandLines = 531;  // "... Maximum der Befehlszeilen überschritten ..."
+inline constexpr int kCannotLoad = 610;           // "Werte konnten nicht geladen werden!"
 }  // namespace file_messages
 
 }  // namespace orvex::app

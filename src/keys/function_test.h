@@ -15,7 +15,7 @@ namespace orvex::app {
 // so that record splitting is tested without waiting.
 class OutputRecorder {
 public:
-    using Clock = std::function<std::int64_t()>;   // milliseconds, monotonic
+    using Clock = std::function<std::int64_t()>;  // milliseconds, monotonic
 
     explicit OutputRecorder(Clock nowMs = SteadyMilliseconds());
 
@@ -31,7 +31,7 @@ public:
     // Data arrived since the last settled record was taken.
     bool HasUnreportedRecord() const { return unsettled_; }
 
-    void Clear();   // "Sende" empties both texts
+    void Clear();  // "Sende" empties both texts
 
     const Clock &clock() const { return now_; }
 
@@ -53,7 +53,7 @@ private:
 class FunctionTest {
 public:
     explicit FunctionTest(OutputRecorder::Clock nowMs = OutputRecorder::SteadyMilliseconds());
-    ~FunctionTest();   // CloseReader
+    ~FunctionTest();  // CloseReader
     FunctionTest(const FunctionTest &) = delete;
     FunctionTest &operator=(const FunctionTest &) = delete;
 
@@ -66,16 +66,16 @@ public:
     // texts changed. A tick arriving inside another is dropped.
     bool PollOutput();
 
-    void SendRequest();          // "Sende": the request character; texts emptied
-    void SetRelay(bool on);      // 0x11 on, 0x13 off
-    void SoundBuzzer();          // 0x07
-    void Close();                // CloseReader (output mode 2)
+    void SendRequest();      // "Sende": the request character; texts emptied
+    void SetRelay(bool on);  // 0x11 on, 0x13 off
+    void SoundBuzzer();      // 0x07
+    void Close();            // CloseReader (output mode 2)
 
     int handle() const { return handle_; }
     CapabilityFlags flags() const { return flags_; }
-    int mode() const { return mode_; }                  // parameter byte 0, low 4 bits
+    int mode() const { return mode_; }                      // parameter byte 0, low 4 bits
     unsigned char requestChar() const { return request_; }  // below 0x20 replaced by '?'
-    bool relayShown() const;                            // CAP_SENSOR_OUTPUT
+    bool relayShown() const;                                // CAP_SENSOR_OUTPUT
     OutputRecorder &recorder() { return recorder_; }
 
     static constexpr int PollIntervalMs = 50;

@@ -25,15 +25,13 @@ std::string oneLine(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (char c : text)
-        if (c != '\r' && c != '\n')
-            out.push_back(c);
+        if (c != '\r' && c != '\n') out.push_back(c);
     return out;
 }
 
 std::string folded(std::string_view name) {
     std::string out(name);
-    for (char &c : out)
-        c = foldAscii(c);
+    for (char &c : out) c = foldAscii(c);
     return out;
 }
 
@@ -48,24 +46,19 @@ void CSection::append(std::string key, std::string value, bool isVerbatim) {
 
 int ParseDecimal(std::string_view text) {
     size_t i = 0;
-    while (i < text.size() && (isBlank(text[i]) || text[i] == '\n' || text[i] == '\r' ||
-                               text[i] == '\v' || text[i] == '\f'))
+    while (i < text.size() &&
+           (isBlank(text[i]) || text[i] == '\n' || text[i] == '\r' || text[i] == '\v' || text[i] == '\f'))
         ++i;
     bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     long long v = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
         v = v * 10 + (text[i] - '0');
-        if (v > static_cast<long long>(INT_MAX) + 1)
-            break;
+        if (v > static_cast<long long>(INT_MAX) + 1) break;
     }
-    if (negative)
-        v = -v;
-    if (v > INT_MAX)
-        return INT_MAX;
-    if (v < INT_MIN)
-        return INT_MIN;
+    if (negative) v = -v;
+    if (v > INT_MAX) return INT_MAX;
+    if (v < INT_MIN) return INT_MIN;
     return static_cast<int>(v);
 }
 
@@ -74,8 +67,7 @@ CIniEx::~CIniEx() { Close(); }
 CIniEx::CIniEx(CIniEx &&other) noexcept { *this = std::move(other); }
 
 CIniEx &CIniEx::operator=(CIniEx &&other) noexcept {
-    if (this == &other)
-        return *this;
+    if (this == &other) return *this;
     Close();
     sections_ = std::move(other.sections_);
     currentSection_ = other.currentSection_;
@@ -97,8 +89,7 @@ void CIniEx::reset() {
 }
 
 void CIniEx::setError(std::string text) {
-    if (text.size() > kMaxErrorText)
-        text.resize(kMaxErrorText);
+    if (text.size() > kMaxErrorText) text.resize(kMaxErrorText);
     errorText_ = std::move(text);
 }
 
@@ -140,13 +131,11 @@ bool CIniEx::Open(const std::string &path, bool writable, bool create, bool igno
     for (;;) {
         ssize_t n = read(fd, buf, sizeof buf);
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             setError(path + ": " + std::strerror(errno));
             break;
         }
-        if (n == 0)
-            break;
+        if (n == 0) break;
         text.append(buf, static_cast<size_t>(n));
     }
     close(fd);
@@ -162,15 +151,13 @@ bool CIniEx::ParseText(std::string_view text) {
     size_t pos = 0;
     while (pos < text.size()) {
         size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos)
-            end = text.size();
+        if (end == std::string_view::npos) end = text.size();
         std::string_view line = text.substr(pos, end - pos);
         pos = end + 1;
 
         while (!line.empty() && (line.back() == '\t' || line.back() == '\r' || line.back() == '\n'))
             line.remove_suffix(1);
-        if (line.empty())
-            continue;
+        if (line.empty()) continue;
 
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
             sections_.emplace_back().name = line.substr(1, line.size() - 2);
@@ -185,31 +172,25 @@ bool CIniEx::ParseText(std::string_view text) {
             continue;
         }
         std::string_view key = line.substr(0, eq);
-        while (!key.empty() && isBlank(key.back()))
-            key.remove_suffix(1);
+        while (!key.empty() && isBlank(key.back())) key.remove_suffix(1);
         std::string_view value = line.substr(eq + 1);
-        while (!value.empty() && isBlank(value.front()))
-            value.remove_prefix(1);
+        while (!value.empty() && isBlank(value.front())) value.remove_prefix(1);
         section.append(std::string(key), std::string(value), false);
     }
     return true;
 }
 
 bool CIniEx::sameName(std::string_view a, std::string_view b) const {
-    if (a.size() != b.size())
-        return false;
-    if (!ignoreCase_)
-        return a == b;
+    if (a.size() != b.size()) return false;
+    if (!ignoreCase_) return a == b;
     for (size_t i = 0; i < a.size(); ++i)
-        if (foldAscii(a[i]) != foldAscii(b[i]))
-            return false;
+        if (foldAscii(a[i]) != foldAscii(b[i])) return false;
     return true;
 }
 
 int CIniEx::findSection(std::string_view name) const {
     for (size_t i = 0; i < sections_.size(); ++i)
-        if (sameName(sections_[i].name, name))
-            return static_cast<int>(i);
+        if (sameName(sections_[i].name, name)) return static_cast<int>(i);
     return -1;
 }
 
@@ -219,8 +200,7 @@ int CIniEx::findKey(const CSection &section, std::string_view key) const {
         return it == section.lastEntry.end() ? -1 : static_cast<int>(it->second);
     }
     for (size_t i = section.keys.size(); i-- > 0;)
-        if (sameName(section.keys[i], key))
-            return static_cast<int>(i);
+        if (sameName(section.keys[i], key)) return static_cast<int>(i);
     return -1;
 }
 
@@ -231,14 +211,11 @@ bool CIniEx::HasKey(std::string_view section, std::string_view key) const {
     return s >= 0 && findKey(sections_[s], key) >= 0;
 }
 
-std::string CIniEx::GetString(std::string_view section, std::string_view key,
-                              std::string_view def) const {
+std::string CIniEx::GetString(std::string_view section, std::string_view key, std::string_view def) const {
     int s = findSection(section);
-    if (s < 0)
-        return std::string(def);
+    if (s < 0) return std::string(def);
     int k = findKey(sections_[s], key);
-    if (k < 0)
-        return std::string(def);
+    if (k < 0) return std::string(def);
     return sections_[s].values[k];
 }
 
@@ -284,8 +261,7 @@ std::string CIniEx::Serialize() const {
         const CSection &sec = sections_[i];
         // Every section after the first gets its header, even with an empty
         // name: without it its keys would join the section before on reading.
-        if (i > 0)
-            out += "[" + sec.name + "]\r\n";
+        if (i > 0) out += "[" + sec.name + "]\r\n";
         for (size_t k = 0; k < sec.keys.size(); ++k) {
             out += sec.keys[k];
             if (!sec.verbatim[k]) {
@@ -299,8 +275,7 @@ std::string CIniEx::Serialize() const {
 }
 
 bool CIniEx::Flush() {
-    if (!writeBack_ || !modified_ || path_.empty())
-        return true;
+    if (!writeBack_ || !modified_ || path_.empty()) return true;
     std::string error;
     if (!WriteFileAtomically(path_, Serialize(), error)) {
         setError(error);

@@ -59,8 +59,7 @@ public:
 
     // Value of the last key named key in the first section named section;
     // def when either is missing.
-    std::string GetString(std::string_view section, std::string_view key,
-                          std::string_view def = {}) const;
+    std::string GetString(std::string_view section, std::string_view key, std::string_view def = {}) const;
     // Decimal value (leading blanks and a sign allowed, digits up to the first
     // other character, "abc" is 0, clamped to the int range); def when the
     // key is missing or its value is empty.

@@ -14,22 +14,19 @@ constexpr uint8_t kBreakPrefix = 0xF0;
 }  // namespace
 
 void CAsciiArray::insert(int i, ASCII entry) {
-    if (i < 0 || i > count())
-        return;
+    if (i < 0 || i > count()) return;
     entries_.insert(entries_.begin() + i, std::move(entry));
 }
 
 void CAsciiArray::remove(int i) {
-    if (i < 0 || i >= count())
-        return;
+    if (i < 0 || i >= count()) return;
     entries_.erase(entries_.begin() + i);
 }
 
 std::vector<uint8_t> CAsciiArray::toBlock() const {
     std::vector<uint8_t> block;
     block.reserve(entries_.size() + 1);
-    for (const ASCII &e : entries_)
-        block.push_back(e.code);
+    for (const ASCII &e : entries_) block.push_back(e.code);
     block.push_back(kTerminator);
     return block;
 }
@@ -42,29 +39,25 @@ BlockDecodeReport CAsciiArray::fromBlock(std::span<const uint8_t> block) {
         return report;
     }
     report.terminated = block.back() == kTerminator;
-    for (uint8_t code : block.first(block.size() - 1))
-        entries_.push_back(ASCII{code, codeName(code)});
+    for (uint8_t code : block.first(block.size() - 1)) entries_.push_back(ASCII{code, codeName(code)});
     return report;
 }
 
 void CKeyUpDownArray::remove(int i) {
-    if (i < 0 || i >= count())
-        return;
+    if (i < 0 || i >= count()) return;
     entries_.erase(entries_.begin() + i);
 }
 
 bool CKeyUpDownArray::isExtended(uint8_t vk) { return orvex::app::isExtended(vk); }
 
 int CKeyUpDownArray::cost(const KEYUPDOWN &entry) {
-    if (!entry.down)
-        return 0;
+    if (!entry.down) return 0;
     return isExtended(entry.vk) ? 5 : 3;
 }
 
 int CKeyUpDownArray::byteSize() const {
     int size = 0;
-    for (const KEYUPDOWN &e : entries_)
-        size += cost(e);
+    for (const KEYUPDOWN &e : entries_) size += cost(e);
     return size;
 }
 
@@ -72,12 +65,9 @@ std::vector<uint8_t> CKeyUpDownArray::toBlock() const {
     std::vector<uint8_t> block;
     for (const KEYUPDOWN &e : entries_) {
         std::optional<uint8_t> s2 = toSet2(e.scan);
-        if (!s2)
-            continue;
-        if (isExtended(e.vk))
-            block.push_back(kExtendedPrefix);
-        if (!e.down)
-            block.push_back(kBreakPrefix);
+        if (!s2) continue;
+        if (isExtended(e.vk)) block.push_back(kExtendedPrefix);
+        if (!e.down) block.push_back(kBreakPrefix);
         block.push_back(*s2);
     }
     block.push_back(kTerminator);
@@ -106,8 +96,7 @@ BlockDecodeReport CKeyUpDownArray::fromBlock(std::span<const uint8_t> block) {
             continue;
         }
         uint8_t scan = fromSet2(byte);
-        if (scan == 0xFF)
-            ++report.unknownCodes;
+        if (scan == 0xFF) ++report.unknownCodes;
         uint8_t vk = normaliseVk(HostKeyboardLayout().scanToVk(scan), extended);
         entries_.push_back(KEYUPDOWN{vk, scan, static_cast<uint8_t>(isBreak ? 0 : 1)});
         isBreak = extended = false;

@@ -22,10 +22,10 @@ struct ASCII {
 
 // What a block decoder did with its input, so odd blocks can be reported.
 struct BlockDecodeReport {
-    bool terminated = true;      // the block ended with (character) / held (key) 0xFF
-    size_t ignoredBytes = 0;     // bytes after the terminator that were not decoded
-    size_t unknownCodes = 0;     // set-2 codes missing from the translation table
-    bool danglingPrefix = false; // the block ended after 0xE0 or 0xF0 with no code
+    bool terminated = true;       // the block ended with (character) / held (key) 0xFF
+    size_t ignoredBytes = 0;      // bytes after the terminator that were not decoded
+    size_t unknownCodes = 0;      // set-2 codes missing from the translation table
+    bool danglingPrefix = false;  // the block ended after 0xE0 or 0xF0 with no code
 };
 
 class CAsciiArray {

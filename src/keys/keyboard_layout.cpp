@@ -25,10 +25,10 @@ constexpr std::array<uint8_t, 0x5A> kVkOfScan = {
 // character on two keys is found on the main-block key.
 constexpr LayoutKey kKeys[] = {
     // scan   vk    normal shift altGr
-    {0x01, 0x1B, 0x1B, 0, 0},        // Esc
+    {0x01, 0x1B, 0x1B, 0, 0},  // Esc
     {0x02, 0x31, '1', '!', 0},
-    {0x03, 0x32, '2', '"', 0xB2},    // ²
-    {0x04, 0x33, '3', 0xA7, 0xB3},   // § ³
+    {0x03, 0x32, '2', '"', 0xB2},   // ²
+    {0x04, 0x33, '3', 0xA7, 0xB3},  // § ³
     {0x05, 0x34, '4', '$', 0},
     {0x06, 0x35, '5', '%', 0},
     {0x07, 0x36, '6', '&', 0},
@@ -36,13 +36,13 @@ constexpr LayoutKey kKeys[] = {
     {0x09, 0x38, '8', '(', '['},
     {0x0A, 0x39, '9', ')', ']'},
     {0x0B, 0x30, '0', '=', '}'},
-    {0x0C, 0xDB, 0xDF, '?', '\\'},   // ß
-    {0x0D, 0xDD, 0xB4, '`', 0},      // dead keys ´ and `
-    {0x0E, 0x08, 0x08, 0, 0},        // Backspace
-    {0x0F, 0x09, 0x09, 0, 0},        // Tab
+    {0x0C, 0xDB, 0xDF, '?', '\\'},  // ß
+    {0x0D, 0xDD, 0xB4, '`', 0},     // dead keys ´ and `
+    {0x0E, 0x08, 0x08, 0, 0},       // Backspace
+    {0x0F, 0x09, 0x09, 0, 0},       // Tab
     {0x10, 0x51, 'q', 'Q', '@'},
     {0x11, 0x57, 'w', 'W', 0},
-    {0x12, 0x45, 'e', 'E', 0x80},    // €
+    {0x12, 0x45, 'e', 'E', 0x80},  // €
     {0x13, 0x52, 'r', 'R', 0},
     {0x14, 0x54, 't', 'T', 0},
     {0x15, 0x5A, 'z', 'Z', 0},
@@ -50,9 +50,9 @@ constexpr LayoutKey kKeys[] = {
     {0x17, 0x49, 'i', 'I', 0},
     {0x18, 0x4F, 'o', 'O', 0},
     {0x19, 0x50, 'p', 'P', 0},
-    {0x1A, 0xBA, 0xFC, 0xDC, 0},     // ü Ü
+    {0x1A, 0xBA, 0xFC, 0xDC, 0},  // ü Ü
     {0x1B, 0xBB, '+', '*', '~'},
-    {0x1C, 0x0D, 0x0D, 0, 0},        // Enter
+    {0x1C, 0x0D, 0x0D, 0, 0},  // Enter
     {0x1E, 0x41, 'a', 'A', 0},
     {0x1F, 0x53, 's', 'S', 0},
     {0x20, 0x44, 'd', 'D', 0},
@@ -62,9 +62,9 @@ constexpr LayoutKey kKeys[] = {
     {0x24, 0x4A, 'j', 'J', 0},
     {0x25, 0x4B, 'k', 'K', 0},
     {0x26, 0x4C, 'l', 'L', 0},
-    {0x27, 0xC0, 0xF6, 0xD6, 0},     // ö Ö
-    {0x28, 0xDE, 0xE4, 0xC4, 0},     // ä Ä
-    {0x29, 0xDC, '^', 0xB0, 0},      // dead key ^, °
+    {0x27, 0xC0, 0xF6, 0xD6, 0},  // ö Ö
+    {0x28, 0xDE, 0xE4, 0xC4, 0},  // ä Ä
+    {0x29, 0xDC, '^', 0xB0, 0},   // dead key ^, °
     {0x2B, 0xBF, '#', '\'', 0},
     {0x2C, 0x59, 'y', 'Y', 0},
     {0x2D, 0x58, 'x', 'X', 0},
@@ -72,7 +72,7 @@ constexpr LayoutKey kKeys[] = {
     {0x2F, 0x56, 'v', 'V', 0},
     {0x30, 0x42, 'b', 'B', 0},
     {0x31, 0x4E, 'n', 'N', 0},
-    {0x32, 0x4D, 'm', 'M', 0xB5},    // µ
+    {0x32, 0x4D, 'm', 'M', 0xB5},  // µ
     {0x33, 0xBC, ',', ';', 0},
     {0x34, 0xBE, '.', ':', 0},
     {0x35, 0xBD, '-', '_', 0},
@@ -82,7 +82,7 @@ constexpr LayoutKey kKeys[] = {
     {0x37, 0x6A, '*', 0, 0},
     {0x4A, 0x6D, '-', 0, 0},
     {0x4E, 0x6B, '+', 0, 0},
-    {0x35, 0x6F, '/', 0, 0},         // with the extended prefix
+    {0x35, 0x6F, '/', 0, 0},  // with the extended prefix
     {0x47, 0x67, '7', 0, 0},
     {0x48, 0x68, '8', 0, 0},
     {0x49, 0x69, '9', 0, 0},
@@ -99,45 +99,36 @@ constexpr LayoutKey kKeys[] = {
 constexpr uint8_t kAltGrState = kCtrlBit | kAltBit;
 
 const LayoutKey *keyOfVk(uint8_t vk) {
-    auto it = std::find_if(std::begin(kKeys), std::end(kKeys),
-                           [vk](const LayoutKey &k) { return k.vk == vk; });
+    auto it =
+        std::find_if(std::begin(kKeys), std::end(kKeys), [vk](const LayoutKey &k) { return k.vk == vk; });
     return it == std::end(kKeys) ? nullptr : &*it;
 }
 
 }  // namespace
 
-uint8_t KeyboardLayout::scanToVk(uint8_t scan) const {
-    return scan < kVkOfScan.size() ? kVkOfScan[scan] : 0;
-}
+uint8_t KeyboardLayout::scanToVk(uint8_t scan) const { return scan < kVkOfScan.size() ? kVkOfScan[scan] : 0; }
 
 uint8_t KeyboardLayout::vkToScan(uint8_t vk) const {
-    if (vk == 0)
-        return 0;
+    if (vk == 0) return 0;
     auto it = std::find(kVkOfScan.begin(), kVkOfScan.end(), vk);
-    if (it != kVkOfScan.end())
-        return static_cast<uint8_t>(it - kVkOfScan.begin());
+    if (it != kVkOfScan.end()) return static_cast<uint8_t>(it - kVkOfScan.begin());
     const LayoutKey *key = keyOfVk(vk);
     return key ? key->scan : 0;
 }
 
 uint8_t KeyboardLayout::vkToChar(uint8_t vk) const {
     const LayoutKey *key = keyOfVk(vk);
-    if (!key)
-        return 0;
+    if (!key) return 0;
     uint8_t ch = key->normal;
     return (ch >= 'a' && ch <= 'z') ? static_cast<uint8_t>(ch - 'a' + 'A') : ch;
 }
 
 std::optional<KeyForChar> KeyboardLayout::charToKey(uint8_t ch) const {
-    if (ch == 0)
-        return std::nullopt;
+    if (ch == 0) return std::nullopt;
     for (const LayoutKey &k : kKeys) {
-        if (k.normal == ch)
-            return KeyForChar{k.scan, 0};
-        if (k.shift == ch)
-            return KeyForChar{k.scan, kShiftBit};
-        if (k.altGr == ch)
-            return KeyForChar{k.scan, kAltGrState};
+        if (k.normal == ch) return KeyForChar{k.scan, 0};
+        if (k.shift == ch) return KeyForChar{k.scan, kShiftBit};
+        if (k.altGr == ch) return KeyForChar{k.scan, kAltGrState};
     }
     return std::nullopt;
 }

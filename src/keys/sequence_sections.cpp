@@ -22,8 +22,7 @@ std::string indexed(const char *stem, int i) { return stem + std::to_string(i); 
 
 std::string profileValue(const CIniEx &file, std::string_view section, const std::string &key) {
     std::string value = file.GetString(section, key, "0");
-    if (value.size() > kProfileValueLength)
-        value.resize(kProfileValueLength);
+    if (value.size() > kProfileValueLength) value.resize(kProfileValueLength);
     return value;
 }
 
@@ -35,8 +34,7 @@ struct ScanText {
 ScanText parseScanText(std::string text) {
     size_t e0 = text.find("e0");
     bool extended = e0 != std::string::npos;
-    if (extended)
-        text.erase(e0, 2);
+    if (extended) text.erase(e0, 2);
     return {static_cast<uint8_t>(ParseDecimal(text) & 0xFF), extended};
 }
 
@@ -51,11 +49,11 @@ void WriteAsciiSection(CIniEx &file, std::string_view section, const CAsciiArray
 std::optional<FileMessage> ReadAsciiSection(const CIniEx &file, std::string_view section,
                                             CAsciiArray &sequence) {
     int n = file.GetInt(section, "Count", 0);
-    if (n > CAsciiArray::kMaxEntries)
-        return FileMessage{file_messages::kTooManyCommandLines, {}};
+    if (n > CAsciiArray::kMaxEntries) return FileMessage{file_messages::kTooManyCommandLines, {}};
     CAsciiArray read;
     for (int i = 0; i < n; ++i) {
-        auto code = static_cast<uint8_t>(ParseDecimal(file.GetString(section, indexed("Ascii", i), "0")) & 0xFF);
+        auto code =
+            static_cast<uint8_t>(ParseDecimal(file.GetString(section, indexed("Ascii", i), "0")) & 0xFF);
         read.insert(read.count(), ASCII{code, codeName(code)});
     }
     sequence.assign(read);
@@ -70,8 +68,7 @@ void WriteKeySection(CIniEx &file, std::string_view section, const CKeyUpDownArr
         // Every extended key carries its prefix, so that a navigation key does
         // not come back as the number-pad key with the same scan code.
         std::string scan = std::to_string(e.scan);
-        if (isExtended(e.vk))
-            scan = "e0 " + scan;
+        if (isExtended(e.vk)) scan = "e0 " + scan;
         file.WriteString(section, indexed("CodeSet1_", i), scan);
     }
 }

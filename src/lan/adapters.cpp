@@ -22,7 +22,9 @@ Ipv4 toIpv4(const sockaddr *address) {
 class FileDescriptor {
 public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() { if (fd_ >= 0) ::close(fd_); }
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
     FileDescriptor(const FileDescriptor &) = delete;
     FileDescriptor &operator=(const FileDescriptor &) = delete;
     int get() const { return fd_; }
@@ -82,7 +84,8 @@ public:
         ifaddrs *all = nullptr;
         if (getifaddrs(&all) != 0) return std::nullopt;
         for (ifaddrs *entry = all; entry && !index; entry = entry->ifa_next) {
-            if (entry->ifa_addr && entry->ifa_addr->sa_family == AF_INET && toIpv4(entry->ifa_addr) == localAddress)
+            if (entry->ifa_addr && entry->ifa_addr->sa_family == AF_INET &&
+                toIpv4(entry->ifa_addr) == localAddress)
                 index = static_cast<int>(if_nametoindex(entry->ifa_name));
         }
         freeifaddrs(all);

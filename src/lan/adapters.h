@@ -12,9 +12,9 @@
 namespace orvex::lan {
 
 struct CAdapter {
-    std::string address;   // IPv4 text
-    std::string mask;      // IPv4 text
-    int index = 0;         // interface index
+    std::string address;  // IPv4 text
+    std::string mask;     // IPv4 text
+    int index = 0;        // interface index
 };
 
 class AdapterSource {
@@ -39,7 +39,7 @@ void setAdapterSource(AdapterSource *source);
 // The adapter to bind to for destination: the first adapter with the best
 // interface's index whose network holds the destination, else the first
 // adapter. nullopt when the list is empty.
-std::optional<CAdapter> chooseAdapter(const std::vector<CAdapter> &adapters,
-                                      std::optional<int> bestIndex, const Ipv4 &destination);
+std::optional<CAdapter> chooseAdapter(const std::vector<CAdapter> &adapters, std::optional<int> bestIndex,
+                                      const Ipv4 &destination);
 
 }  // namespace orvex::lan

@@ -28,7 +28,8 @@ std::optional<NetworkRecord> ConfigHandle::readNetworkRecord() {
 }
 
 bool ConfigHandle::writeRecord(int record, ByteView data) {
-    return request(reader_, writeRecordRequest(record, data), writeRecordAnswerType(record), 0, false).has_value();
+    return request(reader_, writeRecordRequest(record, data), writeRecordAnswerType(record), 0, false)
+        .has_value();
 }
 
 std::optional<Bytes> ConfigHandle::identify() {

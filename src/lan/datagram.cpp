@@ -87,7 +87,9 @@ void NetworkRecord::setName(const std::string &name) {
     std::memcpy(bytes_.data() + kNameSecondHalf, padded + 8, 8);
 }
 
-void NetworkRecord::setIpAt(std::size_t at, const Ipv4 &a) { std::copy(a.begin(), a.end(), bytes_.begin() + at); }
+void NetworkRecord::setIpAt(std::size_t at, const Ipv4 &a) {
+    std::copy(a.begin(), a.end(), bytes_.begin() + at);
+}
 
 void NetworkRecord::setWordAt(std::size_t at, int value) {
     bytes_[at] = static_cast<std::uint8_t>(value & 0xFF);

@@ -22,8 +22,8 @@ using Mac = std::array<std::uint8_t, 6>;
 
 inline constexpr std::uint16_t kDatagramPort = 30718;
 inline constexpr std::size_t kHeaderSize = 4;
-inline constexpr std::size_t kRecordSize = 120;       // record 0 and every record read
-inline constexpr std::size_t kMaxDatagram = 513;      // longest datagram taken from the socket
+inline constexpr std::size_t kRecordSize = 120;   // record 0 and every record read
+inline constexpr std::size_t kMaxDatagram = 513;  // longest datagram taken from the socket
 inline constexpr std::size_t kIdentifyMinPayload = 26;
 inline constexpr std::size_t kDeviceTypeMinPayload = 126;
 inline constexpr std::size_t kRecord3Size = 126;
@@ -36,7 +36,7 @@ inline constexpr std::uint8_t kAddressSetup = 0xFC;
 
 // ---- requests -------------------------------------------------------------
 Bytes identifyRequest();
-Bytes readRecordRequest(int record);          // record 0..15
+Bytes readRecordRequest(int record);  // record 0..15
 std::uint8_t readRecordAnswerType(int record);
 Bytes writeRecordRequest(int record, ByteView data);
 std::uint8_t writeRecordAnswerType(int record);
@@ -49,14 +49,14 @@ struct ExtendedSetup {
     int port = 0;
     Ipv4 mask{};
     Ipv4 gateway{};
-    std::string name;   // cut to 16 bytes, NUL-padded
+    std::string name;  // cut to 16 bytes, NUL-padded
 };
 Bytes extendedAddressSetupRequest(const ExtendedSetup &setup);
 
 // ---- answers --------------------------------------------------------------
 struct Answer {
     std::uint8_t type = 0;
-    ByteView payload;   // the datagram after its 4-byte header
+    ByteView payload;  // the datagram after its 4-byte header
 };
 // nullopt for a datagram shorter than the header.
 std::optional<Answer> parseAnswer(ByteView datagram);

@@ -56,7 +56,8 @@ DatagramSocket::~DatagramSocket() { ::close(fd_); }
 
 bool DatagramSocket::send(const Ipv4 &destination, ByteView bytes) {
     sockaddr_in to = socketAddress(destination, kDatagramPort);
-    ssize_t sent = sendto(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL, reinterpret_cast<sockaddr *>(&to), sizeof to);
+    ssize_t sent =
+        sendto(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL, reinterpret_cast<sockaddr *>(&to), sizeof to);
     return sent == static_cast<ssize_t>(bytes.size());
 }
 
@@ -68,11 +69,11 @@ std::optional<Datagram> DatagramSocket::take() {
         ssize_t got = recvfrom(fd_, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr *>(&from), &length);
         if (got < 0) {
             if (errno == EINTR) continue;
-            return std::nullopt;   // nothing pending (or an ICMP error report)
+            return std::nullopt;  // nothing pending (or an ICMP error report)
         }
         if (from.sin_family != AF_INET) continue;
         Ipv4 sender = ipv4FromValue(ntohl(from.sin_addr.s_addr));
-        if (sender == local_) continue;   // our own broadcast
+        if (sender == local_) continue;  // our own broadcast
         return Datagram{sender, Bytes(buffer, buffer + got)};
     }
 }
@@ -84,7 +85,8 @@ std::optional<Datagram> DatagramSocket::receiveUntil(Clock::time_point deadline)
     }
 }
 
-std::optional<Datagram> waitForAnswer(DatagramSocket &socket, const std::function<bool(const Datagram &)> &accept,
+std::optional<Datagram> waitForAnswer(DatagramSocket &socket,
+                                      const std::function<bool(const Datagram &)> &accept,
                                       milliseconds timeout, WaitRule rule) {
     auto deadline = Clock::now() + timeout;
     while (auto datagram = socket.receiveUntil(deadline)) {

@@ -53,12 +53,13 @@ private:
 };
 
 enum class WaitRule {
-    RestartOnAnyDatagram,   // answers: silence of the timeout ends the wait
-    FixedDeadline,          // name resolution: the timeout in total
+    RestartOnAnyDatagram,  // answers: silence of the timeout ends the wait
+    FixedDeadline,         // name resolution: the timeout in total
 };
 
 // Waits for the first datagram accept() takes.
-std::optional<Datagram> waitForAnswer(DatagramSocket &socket, const std::function<bool(const Datagram &)> &accept,
+std::optional<Datagram> waitForAnswer(DatagramSocket &socket,
+                                      const std::function<bool(const Datagram &)> &accept,
                                       milliseconds timeout, WaitRule rule = WaitRule::RestartOnAnyDatagram);
 
 // Blocks in poll() on fds until one is readable or the deadline passes.

@@ -10,7 +10,7 @@
 namespace orvex::lan {
 namespace {
 
-using EntrySet = std::set<std::string>;   // std::string orders bytes as unsigned: byte order
+using EntrySet = std::set<std::string>;  // std::string orders bytes as unsigned: byte order
 
 std::unique_ptr<DatagramSocket> openOn(const CAdapter &adapter) {
     auto local = parseIpv4(adapter.address);
@@ -49,7 +49,7 @@ struct AdapterSearch {
         Clock::time_point until;
         std::optional<bool> maker;
     };
-    std::map<Ipv4, Verification> verifications;   // by reader address
+    std::map<Ipv4, Verification> verifications;  // by reader address
 
     bool pending() const {
         return collecting || std::any_of(verifications.begin(), verifications.end(),
@@ -73,7 +73,8 @@ std::vector<std::string> search(const std::vector<CAdapter> &adapters, milliseco
     auto startVerification = [&](AdapterSearch &run, const Ipv4 &reader) {
         if (run.verifications.count(reader)) return;
         bool sent = run.socket->send(reader, readRecordRequest(2));
-        run.verifications[reader] = {Clock::now() + timeout, sent ? std::nullopt : std::optional<bool>(false)};
+        run.verifications[reader] = {Clock::now() + timeout,
+                                     sent ? std::nullopt : std::optional<bool>(false)};
     };
 
     auto handle = [&](AdapterSearch &run, const Datagram &datagram) {
@@ -107,8 +108,10 @@ std::vector<std::string> search(const std::vector<CAdapter> &adapters, milliseco
             if (run.collecting && now >= run.collectUntil) run.collecting = false;
             for (auto &[reader, verification] : run.verifications) {
                 if (verification.maker) continue;
-                if (now >= verification.until) verification.maker = false;
-                else if (!next || verification.until < *next) next = verification.until;
+                if (now >= verification.until)
+                    verification.maker = false;
+                else if (!next || verification.until < *next)
+                    next = verification.until;
             }
             if (run.collecting && (!next || run.collectUntil < *next)) next = run.collectUntil;
         }
@@ -165,7 +168,8 @@ std::vector<std::string> searchSequential(const std::vector<CAdapter> &adapters,
     return {result.begin(), result.end()};
 }
 
-std::string resolve(std::string_view bracketedName, const std::vector<CAdapter> &adapters, milliseconds timeout) {
+std::string resolve(std::string_view bracketedName, const std::vector<CAdapter> &adapters,
+                    milliseconds timeout) {
     for (const CAdapter &adapter : adapters) {
         auto socket = openOn(adapter);
         if (!socket || !socket->broadcast(readRecordRequest(0))) continue;

@@ -33,7 +33,8 @@ std::vector<std::string> searchSequential(const std::vector<CAdapter> &adapters,
 // ("[name]", with brackets) while it answers from an address other than its
 // configured one. Each adapter is asked for at most timeout in total. Empty
 // when nobody answered.
-std::string resolve(std::string_view bracketedName, const std::vector<CAdapter> &adapters, milliseconds timeout);
+std::string resolve(std::string_view bracketedName, const std::vector<CAdapter> &adapters,
+                    milliseconds timeout);
 
 inline constexpr milliseconds kResolveTimeout{200};
 

@@ -15,7 +15,8 @@ std::optional<Ipv4> parseIpv4(std::string_view text) {
         }
         if (text.empty() || text.front() < '0' || text.front() > '9') return std::nullopt;
         unsigned value = 0;
-        auto [end, ec] = std::from_chars(text.data(), text.data() + std::min<std::size_t>(text.size(), 3), value);
+        auto [end, ec] =
+            std::from_chars(text.data(), text.data() + std::min<std::size_t>(text.size(), 3), value);
         if (ec != std::errc() || value > 255) return std::nullopt;
         address[part] = static_cast<std::uint8_t>(value);
         text.remove_prefix(static_cast<std::size_t>(end - text.data()));

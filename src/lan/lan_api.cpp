@@ -20,7 +20,8 @@ constexpr int kMinTargetSize = 16;
 int searchInto(char *buffer, int size, bool verify) {
     if (!buffer || size < 1) return 0;
     auto adapters = orvex::lan::adapterSource().adapters();
-    return orvex::fillListBuffer(buffer, size, orvex::lan::search(adapters, orvex::lan::kAnswerTimeout, verify));
+    return orvex::fillListBuffer(buffer, size,
+                                 orvex::lan::search(adapters, orvex::lan::kAnswerTimeout, verify));
 }
 
 void copyText(char *buffer, const std::string &text) {
@@ -46,8 +47,10 @@ int Orvex_LanReadSettings(const char *address, char *name, char *ipAddress, char
     int result = orvex::lan::readSettings(address, settings);
     if (result != 0) return result;
     copyText(ipAddress, settings.address);
-    if (name) copyText(name, settings.name);
-    else if (settings.address.empty()) copyText(ipAddress, settings.name);
+    if (name)
+        copyText(name, settings.name);
+    else if (settings.address.empty())
+        copyText(ipAddress, settings.name);
     copyText(netmask, settings.mask);
     copyText(gateway, settings.gateway);
     return 0;
@@ -71,7 +74,8 @@ int Orvex_LanSetAddress(const char *address, const char *target, int port) {
     return orvex::lan::setClientTarget(address, target, port);
 }
 
-int Orvex_LanConfigure(const char *address, const char *newAddress, const char *netmask, const char *gateway) {
+int Orvex_LanConfigure(const char *address, const char *newAddress, const char *netmask,
+                       const char *gateway) {
     if (!address || !newAddress) return kNullPointer;
     return orvex::lan::configure(address, newAddress, netmask ? netmask : "", gateway ? gateway : "");
 }

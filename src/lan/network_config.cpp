@@ -32,17 +32,19 @@ std::optional<int> parsePort(std::string_view digits) {
 struct NewSettings {
     Ipv4 address{};
     std::string name;
-    int port = 0;   // 0 = keep
+    int port = 0;  // 0 = keep
     std::optional<Ipv4> mask;
     Ipv4 gateway{};
 };
 
-std::optional<NewSettings> parseNewSettings(std::string_view text, std::string_view mask, std::string_view gateway) {
+std::optional<NewSettings> parseNewSettings(std::string_view text, std::string_view mask,
+                                            std::string_view gateway) {
     NewSettings out;
     std::string_view portPart;
     if (!text.empty() && text.front() == '[') {
         auto close = text.find(']');
-        out.name = std::string(text.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+        out.name =
+            std::string(text.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
         if (out.name.size() > kNameSize) out.name.resize(kNameSize);
         if (close != std::string_view::npos) {
             auto dash = text.find('-', close);
@@ -127,7 +129,8 @@ int configure(std::string_view address, std::string_view newAddress, std::string
     int hostBits = wanted->mask ? maskHostBits(*wanted->mask) : record->hostBits();
     bool ipChanged = wanted->address != record->address();
     bool otherChanged = (wanted->port != 0 && wanted->port != record->port()) ||
-                        (wanted->mask && hostBits != record->hostBits()) || wanted->gateway != record->gateway() ||
+                        (wanted->mask && hostBits != record->hostBits()) ||
+                        wanted->gateway != record->gateway() ||
                         (!wanted->name.empty() && wanted->name != record->name());
     if (!ipChanged && !otherChanged) {
         handle->restart();

@@ -15,10 +15,10 @@ inline constexpr int kLanFailed = -1;
 bool isReachable(std::string_view address);
 
 struct NetworkSettingsText {
-    std::string name;      // "[name]-port"
-    std::string address;   // "a.b.c.d-port", empty when the address comes by DHCP
-    std::string mask;      // "a.b.c.d"
-    std::string gateway;   // "a.b.c.d"
+    std::string name;     // "[name]-port"
+    std::string address;  // "a.b.c.d-port", empty when the address comes by DHCP
+    std::string mask;     // "a.b.c.d"
+    std::string gateway;  // "a.b.c.d"
 };
 int readSettings(std::string_view address, NetworkSettingsText &settings);
 
@@ -29,7 +29,7 @@ int configure(std::string_view address, std::string_view newAddress, std::string
               std::string_view gateway);
 
 struct ClientTarget {
-    std::string address;   // "a.b.c.d"
+    std::string address;  // "a.b.c.d"
     int port = 0;
 };
 int readClientTarget(std::string_view address, ClientTarget &target);

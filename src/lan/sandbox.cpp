@@ -10,14 +10,16 @@
 namespace orvex::lan {
 namespace {
 
-bool sameFile(const struct stat &a, const struct stat &b) { return a.st_ino == b.st_ino && a.st_dev == b.st_dev; }
+bool sameFile(const struct stat &a, const struct stat &b) {
+    return a.st_ino == b.st_ino && a.st_dev == b.st_dev;
+}
 
 bool isNamedNamespace(const struct stat &self) {
     DIR *named = opendir("/run/netns");
     if (!named) return false;
     bool found = false;
     while (dirent *entry = readdir(named)) {
-        struct stat ns{};
+        struct stat ns {};
         std::string path = std::string("/run/netns/") + entry->d_name;
         if (entry->d_name[0] != '.' && stat(path.c_str(), &ns) == 0 && sameFile(ns, self)) found = true;
     }
@@ -28,7 +30,8 @@ bool isNamedNamespace(const struct stat &self) {
 }  // namespace
 
 bool inSeparateNetworkNamespace() {
-    struct stat self{}, machine{};
+    struct stat self {
+    }, machine{};
     if (stat("/proc/self/ns/net", &self) != 0) return false;
     if (stat("/proc/1/ns/net", &machine) == 0) return !sameFile(self, machine);
     return isNamedNamespace(self);

@@ -116,7 +116,7 @@ bool CTCPSocket::connectToHost() {
         }
         int on = 1;
         setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);   // a frame leaves at once
+        setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);  // a frame leaves at once
         // A reader that stops reading must not hold the worker in send() forever.
         timeval sendTimeout{2, 0};
         setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);

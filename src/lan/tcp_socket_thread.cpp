@@ -48,7 +48,8 @@ void CTCPSocketThread::Stop() {
 
 void CTCPSocketThread::wake() {
     std::uint64_t one = 1;
-    while (write(wakeFd_, &one, sizeof one) < 0 && errno == EINTR) {}
+    while (write(wakeFd_, &one, sizeof one) < 0 && errno == EINTR) {
+    }
 }
 
 void CTCPSocketThread::run() {
@@ -62,7 +63,8 @@ void CTCPSocketThread::run() {
         if (count == 2 && (polled[1].revents & (POLLIN | POLLHUP | POLLERR))) socket_.ReceiveReady();
         if (polled[0].revents & POLLIN) {
             std::uint64_t counter;
-            while (read(wakeFd_, &counter, sizeof counter) < 0 && errno == EINTR) {}
+            while (read(wakeFd_, &counter, sizeof counter) < 0 && errno == EINTR) {
+            }
             for (;;) {
                 std::vector<std::uint8_t> frame;
                 {

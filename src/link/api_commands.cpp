@@ -11,13 +11,11 @@ using orvex::api::status;
 namespace {
 
 // The configuration blocks and their write limits.
-constexpr std::uint8_t kReadDataBlock = 0x89, kReadPrefix = 0x8A, kReadSuffix = 0x8B,
-                       kReadSeparator = 0x8C, kReadRemoval = 0x8D, kReadParameters = 0x8E;
-constexpr std::uint8_t kWriteKey = 0x80, kWriteDataBlock = 0x81, kWritePrefix = 0x82,
-                       kWriteSuffix = 0x83, kWriteSeparator = 0x84, kWriteRemoval = 0x85,
-                       kWriteParameters = 0x86;
-constexpr std::uint8_t kWriteSettings = 0xF9, kReadSettings = 0xFA, kRestart = 0xF6,
-                       kUsbMode = 0xFF;
+constexpr std::uint8_t kReadDataBlock = 0x89, kReadPrefix = 0x8A, kReadSuffix = 0x8B, kReadSeparator = 0x8C,
+                       kReadRemoval = 0x8D, kReadParameters = 0x8E;
+constexpr std::uint8_t kWriteKey = 0x80, kWriteDataBlock = 0x81, kWritePrefix = 0x82, kWriteSuffix = 0x83,
+                       kWriteSeparator = 0x84, kWriteRemoval = 0x85, kWriteParameters = 0x86;
+constexpr std::uint8_t kWriteSettings = 0xF9, kReadSettings = 0xFA, kRestart = 0xF6, kUsbMode = 0xFF;
 constexpr int kDataBlockLimit = 50;
 constexpr int kSequenceLimit = 100;
 constexpr int kMinKeyLength = 6;
@@ -44,8 +42,7 @@ int writeBlock(int handle, std::uint8_t code, const unsigned char *data, int len
 
 extern "C" {
 
-int Orvex_Transceive(int handle, const unsigned char *request, int length, unsigned char *answer,
-                     int size) {
+int Orvex_Transceive(int handle, const unsigned char *request, int length, unsigned char *answer, int size) {
     auto port = portOf(handle);
     if (!port) return -1;
     std::vector<std::uint8_t> reply;
@@ -106,12 +103,24 @@ int Orvex_WriteDataOption(int handle, int value) {
     return port ? status(writeDataOption(*port, value)) : -1;
 }
 
-int Orvex_ReadDataBlock(int handle, unsigned char *b, int n) { return readBlock(handle, kReadDataBlock, b, n); }
-int Orvex_ReadPrefixBlock(int handle, unsigned char *b, int n) { return readBlock(handle, kReadPrefix, b, n); }
-int Orvex_ReadSuffixBlock(int handle, unsigned char *b, int n) { return readBlock(handle, kReadSuffix, b, n); }
-int Orvex_ReadSeparatorBlock(int handle, unsigned char *b, int n) { return readBlock(handle, kReadSeparator, b, n); }
-int Orvex_ReadRemovalBlock(int handle, unsigned char *b, int n) { return readBlock(handle, kReadRemoval, b, n); }
-int Orvex_ReadParameterBlock(int handle, unsigned char *b, int n) { return readBlock(handle, kReadParameters, b, n); }
+int Orvex_ReadDataBlock(int handle, unsigned char *b, int n) {
+    return readBlock(handle, kReadDataBlock, b, n);
+}
+int Orvex_ReadPrefixBlock(int handle, unsigned char *b, int n) {
+    return readBlock(handle, kReadPrefix, b, n);
+}
+int Orvex_ReadSuffixBlock(int handle, unsigned char *b, int n) {
+    return readBlock(handle, kReadSuffix, b, n);
+}
+int Orvex_ReadSeparatorBlock(int handle, unsigned char *b, int n) {
+    return readBlock(handle, kReadSeparator, b, n);
+}
+int Orvex_ReadRemovalBlock(int handle, unsigned char *b, int n) {
+    return readBlock(handle, kReadRemoval, b, n);
+}
+int Orvex_ReadParameterBlock(int handle, unsigned char *b, int n) {
+    return readBlock(handle, kReadParameters, b, n);
+}
 
 int Orvex_WriteKey(int handle, int selector, const unsigned char *key, int length) {
     auto port = portOf(handle);

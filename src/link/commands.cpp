@@ -28,7 +28,7 @@ struct RateCode {
     std::uint8_t code;
 };
 constexpr RateCode kRateCodes[] = {
-    {2400, 0},   {4800, 1},   {9600, 2},   {19200, 3},  {38400, 4},   {57600, 5},
+    {2400, 0},   {4800, 1},   {9600, 2},   {19200, 3},  {38400, 4},    {57600, 5},
     {115200, 6}, {230400, 7}, {460800, 8}, {921600, 9}, {1382400, 10},
 };
 constexpr std::uint8_t kDefaultRateCode = 3;
@@ -74,9 +74,14 @@ std::uint8_t base62Value(std::uint8_t c) {
 bool readVersion(Port &port, std::vector<std::uint8_t> &version) {
     if (!port.command(kVersion, {}, &version)) return false;
     switch (port.variant()) {
-    case FrameVariant::CompactA: adjustCompactA(port, version); break;
-    case FrameVariant::CompactB: adjustCompactB(version); break;
-    default: break;
+        case FrameVariant::CompactA:
+            adjustCompactA(port, version);
+            break;
+        case FrameVariant::CompactB:
+            adjustCompactB(version);
+            break;
+        default:
+            break;
     }
     return true;
 }

@@ -9,9 +9,7 @@ namespace orvex {
 
 namespace {
 
-bool isCompact(FrameVariant v) {
-    return v == FrameVariant::CompactA || v == FrameVariant::CompactB;
-}
+bool isCompact(FrameVariant v) { return v == FrameVariant::CompactA || v == FrameVariant::CompactB; }
 
 // Host command -> the code a compact reader expects.
 struct Translation {
@@ -33,25 +31,27 @@ std::uint8_t dataByte(std::span<const std::uint8_t> request, std::size_t i) {
 }
 
 struct Layout {
-    std::size_t header;      // bytes the wait needs before the length is read
+    std::size_t header;  // bytes the wait needs before the length is read
     std::size_t lengthIndex;
     std::size_t dataStart;
-    std::size_t overhead;    // total length = data length + overhead
+    std::size_t overhead;  // total length = data length + overhead
     std::size_t trailer;
 };
 
 Layout layoutOf(FrameVariant v) {
     switch (v) {
-    case FrameVariant::StxBcc: return {4, 3, 4, 5, 1};
-    case FrameVariant::AddrCrc16: return {4, 2, 3, 5, 2};
-    default: return {3, 2, 3, 3, 0};
+        case FrameVariant::StxBcc:
+            return {4, 3, 4, 5, 1};
+        case FrameVariant::AddrCrc16:
+            return {4, 2, 3, 5, 2};
+        default:
+            return {3, 2, 3, 3, 0};
     }
 }
 
 // Position of the closing 255 of a chain that starts at `pos`, once the
 // trailer after it has arrived too.
-std::optional<std::size_t> chainEnd(std::span<const std::uint8_t> buf, std::size_t pos,
-                                    std::size_t trailer) {
+std::optional<std::size_t> chainEnd(std::span<const std::uint8_t> buf, std::size_t pos, std::size_t trailer) {
     while (buf.size() > pos) {
         if (buf[pos] == kChained) {
             if (buf.size() > pos + trailer) return pos;
@@ -65,10 +65,13 @@ std::optional<std::size_t> chainEnd(std::span<const std::uint8_t> buf, std::size
 // Reader status of an STX frame -> last error.
 int stxStatusError(std::uint8_t status) {
     switch (status) {
-    case 3:
-    case 25: return 23;
-    case 7: return 44;
-    default: return status;
+        case 3:
+        case 25:
+            return 23;
+        case 7:
+            return 44;
+        default:
+            return status;
     }
 }
 
@@ -82,8 +85,7 @@ constexpr CompactReply kCompactErrors[] = {
 
 }  // namespace
 
-std::vector<std::uint8_t> translateRequest(FrameVariant variant,
-                                           std::span<const std::uint8_t> request) {
+std::vector<std::uint8_t> translateRequest(FrameVariant variant, std::span<const std::uint8_t> request) {
     std::vector<std::uint8_t> out(request.begin(), request.end());
     if (!isCompact(variant) || request.empty()) return out;
     const bool a = variant == FrameVariant::CompactA;
@@ -104,8 +106,7 @@ std::vector<std::uint8_t> translateRequest(FrameVariant variant,
     return out;
 }
 
-BuiltFrame buildFrame(FrameVariant variant, std::uint8_t address,
-                      std::span<const std::uint8_t> request) {
+BuiltFrame buildFrame(FrameVariant variant, std::uint8_t address, std::span<const std::uint8_t> request) {
     BuiltFrame f;
     if (request.empty()) {
         f.error = kErrEmptyRequest;
@@ -121,28 +122,28 @@ BuiltFrame buildFrame(FrameVariant variant, std::uint8_t address,
     body.insert(body.begin() + 1, static_cast<std::uint8_t>(dataLength));
     auto &out = f.bytes;
     switch (variant) {
-    case FrameVariant::StxBcc: {
-        out.reserve(body.size() + 3);
-        out.push_back(kStx);
-        out.push_back(address);
-        out.insert(out.end(), body.begin(), body.end());
-        out.push_back(bcc(out.data() + 1, out.size() - 1));
-        break;
-    }
-    case FrameVariant::AddrCrc16: {
-        out.reserve(body.size() + 3);
-        out.push_back(address);
-        out.insert(out.end(), body.begin(), body.end());
-        const std::uint16_t crc = crc16Modbus(out.data(), out.size());
-        out.push_back(static_cast<std::uint8_t>(crc & 0xFF));
-        out.push_back(static_cast<std::uint8_t>(crc >> 8));
-        break;
-    }
-    default:
-        out.reserve(body.size() + 1);
-        out.push_back(kCompactStart);
-        out.insert(out.end(), body.begin(), body.end());
-        break;
+        case FrameVariant::StxBcc: {
+            out.reserve(body.size() + 3);
+            out.push_back(kStx);
+            out.push_back(address);
+            out.insert(out.end(), body.begin(), body.end());
+            out.push_back(bcc(out.data() + 1, out.size() - 1));
+            break;
+        }
+        case FrameVariant::AddrCrc16: {
+            out.reserve(body.size() + 3);
+            out.push_back(address);
+            out.insert(out.end(), body.begin(), body.end());
+            const std::uint16_t crc = crc16Modbus(out.data(), out.size());
+            out.push_back(static_cast<std::uint8_t>(crc & 0xFF));
+            out.push_back(static_cast<std::uint8_t>(crc >> 8));
+            break;
+        }
+        default:
+            out.reserve(body.size() + 1);
+            out.push_back(kCompactStart);
+            out.insert(out.end(), body.begin(), body.end());
+            break;
     }
     return f;
 }

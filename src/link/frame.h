@@ -13,8 +13,8 @@ enum class FrameVariant : std::uint8_t { StxBcc = 0, AddrCrc16 = 1, CompactA = 2
 
 constexpr std::uint8_t kStx = 0x02;
 constexpr std::uint8_t kCompactStart = 0x1E;
-constexpr std::uint8_t kChained = 0xFF;      // length byte of a chained response
-constexpr std::size_t kMaxRequestData = 254; // 255 would read as "chained"
+constexpr std::uint8_t kChained = 0xFF;       // length byte of a chained response
+constexpr std::size_t kMaxRequestData = 254;  // 255 would read as "chained"
 
 // Last-error codes of the frame layer.
 enum FrameError : int {
@@ -36,18 +36,16 @@ struct BuiltFrame {
 
 // request = command byte, then data. Compact variants translate the command
 // first; more than kMaxRequestData data bytes (after translation) fail with 6.
-BuiltFrame buildFrame(FrameVariant variant, std::uint8_t address,
-                      std::span<const std::uint8_t> request);
+BuiltFrame buildFrame(FrameVariant variant, std::uint8_t address, std::span<const std::uint8_t> request);
 
 // The request as the compact variants send it (command and data, no frame).
-std::vector<std::uint8_t> translateRequest(FrameVariant variant,
-                                           std::span<const std::uint8_t> request);
+std::vector<std::uint8_t> translateRequest(FrameVariant variant, std::span<const std::uint8_t> request);
 
 // Where an answer stands in the receive buffer.
 struct FrameScan {
-    std::size_t skip = 0;         // leading bytes that cannot start a frame
-    bool header = false;          // header complete (after skip)
-    std::size_t length = 0;       // whole frame present: its length (after skip)
+    std::size_t skip = 0;    // leading bytes that cannot start a frame
+    bool header = false;     // header complete (after skip)
+    std::size_t length = 0;  // whole frame present: its length (after skip)
 };
 
 FrameScan scanFrame(FrameVariant variant, std::span<const std::uint8_t> buffer);

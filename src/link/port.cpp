@@ -74,7 +74,8 @@ std::size_t Port::waitForFrame() {
     for (;;) {
         if (pollMs > 0) pollTransport(lock);
         const FrameScan scan = scanFrame(variant_, receive_);
-        if (scan.skip) receive_.erase(receive_.begin(), receive_.begin() + static_cast<std::ptrdiff_t>(scan.skip));
+        if (scan.skip)
+            receive_.erase(receive_.begin(), receive_.begin() + static_cast<std::ptrdiff_t>(scan.skip));
         if (scan.header && !header) {
             header = true;
             // A fresh full timeout for the body, from the header's arrival.
@@ -128,8 +129,7 @@ bool Port::command(std::span<const std::uint8_t> request, std::vector<std::uint8
     return parsed.ok;
 }
 
-bool Port::command(std::uint8_t code, std::span<const std::uint8_t> data,
-                   std::vector<std::uint8_t> *answer) {
+bool Port::command(std::uint8_t code, std::span<const std::uint8_t> data, std::vector<std::uint8_t> *answer) {
     std::vector<std::uint8_t> request;
     request.reserve(data.size() + 1);
     request.push_back(code);

@@ -52,8 +52,7 @@ public:
     // One command: request = command byte, then data. On success `answer`
     // (may be null) holds the answer data. False with the last error set.
     bool command(std::span<const std::uint8_t> request, std::vector<std::uint8_t> *answer);
-    bool command(std::uint8_t code, std::span<const std::uint8_t> data,
-                 std::vector<std::uint8_t> *answer);
+    bool command(std::uint8_t code, std::span<const std::uint8_t> data, std::vector<std::uint8_t> *answer);
 
     // Unframed traffic.
     void writeRaw(std::span<const std::uint8_t> data);

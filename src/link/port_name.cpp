@@ -38,8 +38,7 @@ void cutBusAddress(PortName &p) {
 bool looksLikeLan(const std::string &name) {
     if (startsWith(name, "[")) return true;
     const auto firstDot = name.find('.');
-    return firstDot != std::string::npos && firstDot != 0 &&
-           std::count(name.begin(), name.end(), '.') >= 3;
+    return firstDot != std::string::npos && firstDot != 0 && std::count(name.begin(), name.end(), '.') >= 3;
 }
 
 // "COMn" / "\\.\COMn" (any case, n from 1, trailing text ignored) is the
@@ -83,8 +82,7 @@ PortName parsePortName(const std::string &text) {
     } else if (p.name.find("HID") != std::string::npos) {
         p.portClass = PortClass::Hid;
     } else if (p.name.find("BT") != std::string::npos) {
-        p.portClass = p.name.find("BTW") != std::string::npos ? PortClass::RejectedDongle
-                                                               : PortClass::Dongle;
+        p.portClass = p.name.find("BTW") != std::string::npos ? PortClass::RejectedDongle : PortClass::Dongle;
     } else {
         classifySerial(p);
     }

@@ -8,10 +8,10 @@ namespace orvex {
 enum class PortClass { Lan, Hid, Dongle, RejectedDongle, SystemSerial, Ftdi };
 
 struct PortName {
-    std::string name;     // without the bus address suffix
+    std::string name;  // without the bus address suffix
     int busAddress = 1;
     PortClass portClass = PortClass::SystemSerial;
-    std::string device;   // SystemSerial: tty path; Ftdi: USB serial number
+    std::string device;  // SystemSerial: tty path; Ftdi: USB serial number
 };
 
 PortName parsePortName(const std::string &text);

@@ -56,7 +56,8 @@ void SdkApp::remove(int handle) {
     std::vector<Entry> gone;
     {
         std::lock_guard lock(listMutex_);
-        auto it = std::find_if(ports_.begin(), ports_.end(), [&](const Entry &e) { return e.handle == handle; });
+        auto it =
+            std::find_if(ports_.begin(), ports_.end(), [&](const Entry &e) { return e.handle == handle; });
         if (it == ports_.end()) return;
         gone.push_back(std::move(*it));
         ports_.erase(it);
@@ -97,35 +98,35 @@ std::shared_ptr<Port> SdkApp::createPort(const PortName &name, int baud, int &re
     auto port = std::make_shared<Port>(name.name, name.busAddress);
     result = kOpenFailed;
     switch (name.portClass) {
-    case PortClass::Lan:
-        port->attach(lan::openDataLink(name.name, *port));
-        ids = &lanIds_;
-        break;
-    case PortClass::Hid: {
-        bool refused = false;
-        port->attach(openHidTransport(name.name, *port, refused));
-        if (refused) result = kOpenHidRefused;
-        ids = &hidIds_;
-        break;
-    }
-    case PortClass::RejectedDongle:
-        return nullptr;
-    case PortClass::Dongle:
-        port->attach(openDongleTransport(name.name, *port));
-        ids = &dongleIds_;
-        break;
-    case PortClass::SystemSerial:
-    case PortClass::Ftdi: {
-        trace("Init and Create... ");
-        const LineSettings line = lineSettingsFromBaudArgument(baud);
-        if (name.portClass == PortClass::SystemSerial)
-            port->attach(TtyTransport::open(name.device, line, *port));
-        else
-            port->attach(openFtdiTransport(name.device, line, *port));
-        trace(port->transport() ? "done\n" : "Error\n");
-        ids = &serialIds_;
-        break;
-    }
+        case PortClass::Lan:
+            port->attach(lan::openDataLink(name.name, *port));
+            ids = &lanIds_;
+            break;
+        case PortClass::Hid: {
+            bool refused = false;
+            port->attach(openHidTransport(name.name, *port, refused));
+            if (refused) result = kOpenHidRefused;
+            ids = &hidIds_;
+            break;
+        }
+        case PortClass::RejectedDongle:
+            return nullptr;
+        case PortClass::Dongle:
+            port->attach(openDongleTransport(name.name, *port));
+            ids = &dongleIds_;
+            break;
+        case PortClass::SystemSerial:
+        case PortClass::Ftdi: {
+            trace("Init and Create... ");
+            const LineSettings line = lineSettingsFromBaudArgument(baud);
+            if (name.portClass == PortClass::SystemSerial)
+                port->attach(TtyTransport::open(name.device, line, *port));
+            else
+                port->attach(openFtdiTransport(name.device, line, *port));
+            trace(port->transport() ? "done\n" : "Error\n");
+            ids = &serialIds_;
+            break;
+        }
     }
     if (!port->transport()) return nullptr;
     return port;

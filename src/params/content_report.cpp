@@ -12,24 +12,21 @@ constexpr std::size_t kLabelWidth = 18;
 constexpr const char *kRule = "-------------------------------------------------\r\n ";  // 49 hyphens
 
 // Byte i of a block, 0 where the block is shorter.
-std::uint8_t At(std::span<const std::uint8_t> bytes, std::size_t i) { return i < bytes.size() ? bytes[i] : 0; }
+std::uint8_t At(std::span<const std::uint8_t> bytes, std::size_t i) {
+    return i < bytes.size() ? bytes[i] : 0;
+}
 
 // "%d " for each of bytes[first..first+3] up to the first 0xFF.
-std::string BlockNumbers(std::span<const std::uint8_t> bytes, std::size_t first)
-{
+std::string BlockNumbers(std::span<const std::uint8_t> bytes, std::size_t first) {
     std::string out;
     for (std::size_t i = first; i < first + 4 && i < bytes.size() && bytes[i] != 0xFF; ++i)
         out += std::to_string(bytes[i]) + " ";
     return out;
 }
 
-std::string Line(int id, std::initializer_list<FormatArg> args)
-{
-    return FormatText(ReportLabel(id), args);
-}
+std::string Line(int id, std::initializer_list<FormatArg> args) { return FormatText(ReportLabel(id), args); }
 
-std::string TypeName(int typeCode)
-{
+std::string TypeName(int typeCode) {
     auto &strings = StringTable::instance();
     const std::string name = "report.type." + std::to_string(typeCode);
     return strings.has(name) ? strings.text(name) : strings.text("report.type.unknown");
@@ -37,54 +34,50 @@ std::string TypeName(int typeCode)
 
 }  // namespace
 
-std::string ReportLabelOf(const std::string &text)
-{
+std::string ReportLabelOf(const std::string &text) {
     const std::size_t colon = text.find(':');
     std::string head = colon == std::string::npos ? text : text.substr(0, colon);
     const std::string tail = colon == std::string::npos ? std::string() : text.substr(colon + 1);
     const std::size_t length = Utf8Length(head);
-    if (length < kLabelWidth)
-        head.append(kLabelWidth - length, ' ');
+    if (length < kLabelWidth) head.append(kLabelWidth - length, ' ');
     return head + ":" + (tail.empty() ? " " : tail);
 }
 
 std::string ReportLabel(int id) { return ReportLabelOf(StringTable::instance().text(id)); }
 
-std::string HexDump(std::span<const std::uint8_t> bytes)
-{
+std::string HexDump(std::span<const std::uint8_t> bytes) {
     std::string out;
     for (std::uint8_t b : bytes) {
-        if (b == 0xFF)
-            break;
+        if (b == 0xFF) break;
         out += FormatText("%02X ", {b});
     }
     return out + "\r\n";
 }
 
-std::string RepresentationText(int code, bool serialReport)
-{
+std::string RepresentationText(int code, bool serialReport) {
     auto &strings = StringTable::instance();
     switch (code) {
-    case 0: return strings.text(541);
-    case 1: return strings.text(542);
-    case 2: return strings.text(564);
-    case 3:
-        if (serialReport) return strings.text(580);
-        break;
-    case 4: return strings.text(560);
+        case 0:
+            return strings.text(541);
+        case 1:
+            return strings.text(542);
+        case 2:
+            return strings.text(564);
+        case 3:
+            if (serialReport) return strings.text(580);
+            break;
+        case 4:
+            return strings.text(560);
     }
     return strings.format(561, code);
 }
 
-std::string DataSetReport(std::span<const std::uint8_t> q)
-{
+std::string DataSetReport(std::span<const std::uint8_t> q) {
     auto &strings = StringTable::instance();
     const int t = At(q, 1) & 0x1F;
     std::string out = ReportLabel(538) + TypeName(t);
-    if (At(q, 1) & 0x80)
-        out += " " + strings.text(557);
-    if (At(q, 1) & 0x40)
-        out += " " + strings.text(558);
+    if (At(q, 1) & 0x80) out += " " + strings.text(557);
+    if (At(q, 1) & 0x40) out += " " + strings.text(558);
     out += "\r\n ";
     if (t == 1 || t == 3 || t == 5) {
         out += ReportLabel(539) + BlockNumbers(q, 2) + "\r\n ";
@@ -104,10 +97,8 @@ std::string DataSetReport(std::span<const std::uint8_t> q)
     return out;
 }
 
-std::string SerialReport(std::span<const std::uint8_t> d, std::span<const std::uint8_t> p)
-{
-    if (d.size() < 11)
-        return StringTable::instance().text(546);
+std::string SerialReport(std::span<const std::uint8_t> d, std::span<const std::uint8_t> p) {
+    if (d.size() < 11) return StringTable::instance().text(546);
     std::string out = DataSetReport(d);
     if (d.size() >= 40) {
         out += kRule;
@@ -124,15 +115,15 @@ std::string SerialReport(std::span<const std::uint8_t> d, std::span<const std::u
     return out;
 }
 
-std::string WedgeReport(std::span<const std::uint8_t> b)
-{
+std::string WedgeReport(std::span<const std::uint8_t> b) {
     auto &strings = StringTable::instance();
-    if (b.size() <= 10)
-        return strings.text(546);
+    if (b.size() <= 10) return strings.text(546);
     std::string out = Line(537, {b[0] * 0.5}) + " ";
     const int type = b[1] & 0x7F;
     out += ReportLabel(538) +
-           strings.text(type == 0 ? "report.wedgeType.uid" : type == 1 ? "report.wedgeType.blocks" : "report.wedgeType.unknown") +
+           strings.text(type == 0   ? "report.wedgeType.uid"
+                        : type == 1 ? "report.wedgeType.blocks"
+                                    : "report.wedgeType.unknown") +
            " ";
     out += ReportLabel(539) + BlockNumbers(b, 2) + "\r\n" + " ";
     out += ReportLabel(540) + RepresentationText(b[7], false) + " ";
@@ -142,30 +133,26 @@ std::string WedgeReport(std::span<const std::uint8_t> b)
     return out;
 }
 
-std::string BuildContentReport(const ReaderContent &c, CapabilityFlags flags)
-{
+std::string BuildContentReport(const ReaderContent &c, CapabilityFlags flags) {
     std::string out = " " + ReportLabel(500);
-    if (!c.prefix)
-        return out;
+    if (!c.prefix) return out;
     out += HexDump(*c.prefix);
     const std::pair<int, const std::optional<std::vector<std::uint8_t>> *> sequences[] = {
         {501, &c.suffix}, {502, &c.removal}, {554, &c.separator}};
     for (const auto &[label, block] : sequences) {
         out += " " + ReportLabel(label);
-        if (!*block)
-            return out;
+        if (!*block) return out;
         out += HexDump(**block);
     }
     out += " -------------------------------------------------\r\n ";
-    if (!c.dataFormat)
-        return out;
-    if (HasCapability(flags, CAP_PS2))
-        return out + WedgeReport(*c.dataFormat);
-    if (!c.parameters)
-        return out;
+    if (!c.dataFormat) return out;
+    if (HasCapability(flags, CAP_PS2)) return out + WedgeReport(*c.dataFormat);
+    if (!c.parameters) return out;
     return out + SerialReport(*c.dataFormat, *c.parameters);
 }
 
-std::string ReadErrorText(int lastError) { return StringTable::instance().format("report.readError", lastError); }
+std::string ReadErrorText(int lastError) {
+    return StringTable::instance().format("report.readError", lastError);
+}
 
 }  // namespace orvex::app

@@ -35,7 +35,8 @@ std::string DataSetReport(std::span<const std::uint8_t> image);
 // The data format and operating parameters of a serial reader. A data-format
 // block under 11 bytes gives message 546 only. A parameter block shorter than
 // 4 bytes is reported with the missing bytes as 0, as the sheets read it.
-std::string SerialReport(std::span<const std::uint8_t> dataBlock, std::span<const std::uint8_t> parameterBlock);
+std::string SerialReport(std::span<const std::uint8_t> dataBlock,
+                         std::span<const std::uint8_t> parameterBlock);
 
 // The 11-byte block of a keyboard-wedge reader; shorter gives message 546.
 std::string WedgeReport(std::span<const std::uint8_t> block);

@@ -19,15 +19,12 @@ constexpr std::array<std::pair<std::uint8_t, std::uint8_t>, 3> kRotationWireBits
     {kLeftAlign, 0x20},
 }};
 
-std::vector<std::uint8_t> Padded(std::vector<std::uint8_t> entries)
-{
-    while (entries.size() < kSelectionLength)
-        entries.push_back(kNoSelection);
+std::vector<std::uint8_t> Padded(std::vector<std::uint8_t> entries) {
+    while (entries.size() < kSelectionLength) entries.push_back(kNoSelection);
     return entries;
 }
 
-std::optional<std::uint8_t> HexDigit(char32_t c)
-{
+std::optional<std::uint8_t> HexDigit(char32_t c) {
     if (c >= '0' && c <= '9') return static_cast<std::uint8_t>(c - '0');
     if (c >= 'A' && c <= 'F') return static_cast<std::uint8_t>(c - 'A' + 10);
     if (c >= 'a' && c <= 'f') return static_cast<std::uint8_t>(c - 'a' + 10);
@@ -35,57 +32,50 @@ std::optional<std::uint8_t> HexDigit(char32_t c)
 }
 
 // The key's digits as nibbles; nullopt when one is not hexadecimal.
-std::optional<std::vector<std::uint8_t>> HexNibbles(const std::string &key)
-{
+std::optional<std::vector<std::uint8_t>> HexNibbles(const std::string &key) {
     std::vector<std::uint8_t> nibbles;
     std::size_t pos = 0;
     while (pos < key.size()) {
         const auto cp = NextUtf8CodePoint(key, pos);
         const auto digit = cp ? HexDigit(*cp) : std::nullopt;
-        if (!digit)
-            return std::nullopt;
+        if (!digit) return std::nullopt;
         nibbles.push_back(*digit);
     }
     return nibbles;
 }
 
-bool IsIsoUidOrBlocks(const DataFormatRecord &r)
-{
+bool IsIsoUidOrBlocks(const DataFormatRecord &r) {
     return r.typeCode == kIso15693Uid || r.typeCode == kIso15693Blocks;
 }
 
 }  // namespace
 
-std::uint8_t SelectionEntry(const DataFormatRecord &record, std::size_t index)
-{
+std::uint8_t SelectionEntry(const DataFormatRecord &record, std::size_t index) {
     return index < record.selection.size() ? record.selection[index] : kNoSelection;
 }
 
-std::vector<std::uint8_t> BlockSelection(std::span<const std::uint8_t> blocks)
-{
+std::vector<std::uint8_t> BlockSelection(std::span<const std::uint8_t> blocks) {
     return Padded({blocks.begin(), blocks.end()});
 }
 
-std::vector<std::uint8_t> SequenceSelection(std::uint16_t startBlock, std::uint8_t length)
-{
-    return Padded({static_cast<std::uint8_t>(startBlock & 0xFF), static_cast<std::uint8_t>(startBlock >> 8), length});
+std::vector<std::uint8_t> SequenceSelection(std::uint16_t startBlock, std::uint8_t length) {
+    return Padded(
+        {static_cast<std::uint8_t>(startBlock & 0xFF), static_cast<std::uint8_t>(startBlock >> 8), length});
 }
 
-std::vector<std::uint8_t> ApplicationSelection(std::uint32_t applicationId, std::uint8_t fileId)
-{
-    return Padded({static_cast<std::uint8_t>(applicationId & 0xFF), static_cast<std::uint8_t>((applicationId >> 8) & 0xFF),
+std::vector<std::uint8_t> ApplicationSelection(std::uint32_t applicationId, std::uint8_t fileId) {
+    return Padded({static_cast<std::uint8_t>(applicationId & 0xFF),
+                   static_cast<std::uint8_t>((applicationId >> 8) & 0xFF),
                    static_cast<std::uint8_t>((applicationId >> 16) & 0xFF), fileId});
 }
 
-DataFormatImage EncodeDataFormat(const DataFormatRecord &r)
-{
+DataFormatImage EncodeDataFormat(const DataFormatRecord &r) {
     DataFormatImage image{};
     std::uint8_t typeByte = r.typeCode & 0x1F;
     for (const auto &[bit, wire] : kRotationWireBits)
         if (r.rotation & bit) typeByte |= wire;
     image[1] = typeByte;
-    for (std::size_t i = 0; i < 4; ++i)
-        image[2 + i] = SelectionEntry(r, i);
+    for (std::size_t i = 0; i < 4; ++i) image[2 + i] = SelectionEntry(r, i);
     image[6] = 0xFF;
     image[7] = r.representation;
     image[8] = r.charCount;
@@ -98,8 +88,7 @@ DataFormatImage EncodeDataFormat(const DataFormatRecord &r)
 }
 
 std::vector<std::uint8_t> BuildDataFormatBlock(const DataFormatRecord &set1, const DataFormatRecord &set2,
-                                               CapabilityFlags flags)
-{
+                                               CapabilityFlags flags) {
     const DataFormatImage image1 = EncodeDataFormat(set1);
     if (!HasCapability(flags, CAP_TWO_DATA_BLOCKS)) {
         const std::size_t length = HasCapability(flags, CAP_USED_BYTES) ? 13 : 12;
@@ -114,11 +103,11 @@ std::vector<std::uint8_t> BuildDataFormatBlock(const DataFormatRecord &set1, con
     return block;
 }
 
-ParseResult ParseDataFormat(std::span<const std::uint8_t> q, DataFormatRecord &r)
-{
-    if (q.size() < kMinimumImage)
-        return ParseResult::TooShort;
-    const auto byteOr = [&](std::size_t at, std::uint8_t fallback) { return at < q.size() ? q[at] : fallback; };
+ParseResult ParseDataFormat(std::span<const std::uint8_t> q, DataFormatRecord &r) {
+    if (q.size() < kMinimumImage) return ParseResult::TooShort;
+    const auto byteOr = [&](std::size_t at, std::uint8_t fallback) {
+        return at < q.size() ? q[at] : fallback;
+    };
     r.typeCode = q[1] & 0x1F;
     r.rotation = 0;
     for (const auto &[bit, wire] : kRotationWireBits)
@@ -135,24 +124,19 @@ ParseResult ParseDataFormat(std::span<const std::uint8_t> q, DataFormatRecord &r
     return q.size() >= 16 ? ParseResult::Complete : ParseResult::Partial;
 }
 
-int ParseDataFormatBlock(std::span<const std::uint8_t> block, DataFormatRecord &set1, DataFormatRecord &set2)
-{
-    if (ParseDataFormat(block, set1) == ParseResult::TooShort)
-        return 0;
-    if (block.size() < kTwoDataSetsBlockSize)
-        return 1;
+int ParseDataFormatBlock(std::span<const std::uint8_t> block, DataFormatRecord &set1,
+                         DataFormatRecord &set2) {
+    if (ParseDataFormat(block, set1) == ParseResult::TooShort) return 0;
+    if (block.size() < kTwoDataSetsBlockSize) return 1;
     ParseDataFormat(block.subspan(kSecondDataSetOffset), set2);
     return 2;
 }
 
-TransponderKeyData BuildTransponderKeyData(const DataFormatRecord &r)
-{
+TransponderKeyData BuildTransponderKeyData(const DataFormatRecord &r) {
     TransponderKeyData result;
-    if (r.keyActive != 1)
-        return result;
+    if (r.keyActive != 1) return result;
     if (r.typeCode == kMifareBlocks || r.typeCode == kMifareSequence) {
-        if (Utf8Length(r.mifareKey) != kKeyCommandMifareLength)
-            return result;
+        if (Utf8Length(r.mifareKey) != kKeyCommandMifareLength) return result;
         const auto nibbles = HexNibbles(r.mifareKey);
         if (!nibbles) {
             result.status = TransponderKeyData::Status::NotHex;
@@ -163,8 +147,7 @@ TransponderKeyData BuildTransponderKeyData(const DataFormatRecord &r)
             result.data.push_back(static_cast<std::uint8_t>((*nibbles)[i] << 4 | (*nibbles)[i + 1]));
         result.status = TransponderKeyData::Status::Send;
     } else if (r.typeCode == kDesfireUid || r.typeCode == kDesfireFile) {
-        if (r.desfireKey.empty())
-            return result;
+        if (r.desfireKey.empty()) return result;
         const auto nibbles = HexNibbles(r.desfireKey);
         if (!nibbles) {
             result.status = TransponderKeyData::Status::NotHex;
@@ -177,18 +160,16 @@ TransponderKeyData BuildTransponderKeyData(const DataFormatRecord &r)
         result.data[0] = static_cast<std::uint8_t>((r.desfireKeyNumber & 0x0F) * 16 + keyType);
         // Digits beyond 32 have no byte to go to.
         for (std::size_t i = 0; i < std::min(nibbles->size(), 2 * kDesfireKeyBytes); ++i)
-            result.data[1 + i / 2] |= static_cast<std::uint8_t>(i % 2 == 0 ? (*nibbles)[i] << 4 : (*nibbles)[i]);
+            result.data[1 + i / 2] |=
+                static_cast<std::uint8_t>(i % 2 == 0 ? (*nibbles)[i] << 4 : (*nibbles)[i]);
         result.status = TransponderKeyData::Status::Send;
     }
     return result;
 }
 
-std::optional<std::uint8_t> IsoOptionToWrite(const DataFormatRecord &set1, const DataFormatRecord &set2)
-{
-    if (IsIsoUidOrBlocks(set1))
-        return set1.isoRequestFlags;
-    if (IsIsoUidOrBlocks(set2))
-        return set2.isoRequestFlags;
+std::optional<std::uint8_t> IsoOptionToWrite(const DataFormatRecord &set1, const DataFormatRecord &set2) {
+    if (IsIsoUidOrBlocks(set1)) return set1.isoRequestFlags;
+    if (IsIsoUidOrBlocks(set2)) return set2.isoRequestFlags;
     return std::nullopt;
 }
 

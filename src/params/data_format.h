@@ -62,11 +62,11 @@ struct DataFormatRecord {
     std::uint8_t typeIdBefore = 0;   // Windows-1252 character, 0 = none
     std::uint8_t typeIdAfter = 0;
     std::uint8_t keyActive = 0;
-    std::uint8_t mifareKeyType = 0;  // 0 "Key A", 1 "Key B"
-    std::string mifareKey;           // 12 hexadecimal digits or empty
-    std::uint8_t desfireMode = 0;    // 0 open, 1 authenticated, 2 MAC, 3 encrypted
-    std::uint8_t desfireKeyType = 1; // 2 3DES, 3 AES (below 2: 3DES, above 3: AES)
-    std::string desfireKey;          // up to 32 hexadecimal digits
+    std::uint8_t mifareKeyType = 0;   // 0 "Key A", 1 "Key B"
+    std::string mifareKey;            // 12 hexadecimal digits or empty
+    std::uint8_t desfireMode = 0;     // 0 open, 1 authenticated, 2 MAC, 3 encrypted
+    std::uint8_t desfireKeyType = 1;  // 2 3DES, 3 AES (below 2: 3DES, above 3: AES)
+    std::string desfireKey;           // up to 32 hexadecimal digits
     std::uint8_t desfireKeyNumber = 0;
     std::uint8_t isoRequestFlags = 3;  // bit 1 high data rate, bit 0 two subcarriers
 

@@ -25,7 +25,8 @@ constexpr IntKey kLeadingKeys[] = {
     {"Data", "Darstellung", "Darstellung2", &DataFormatRecord::representation, 1},
     {"Data", "ZeichenAnzahl", "ZeichenAnzahl2", &DataFormatRecord::charCount, 10},
 };
-constexpr IntKey kUsedBytesTo = {"Data", "GueltigeBytes", "GueltigeBytes2", &DataFormatRecord::usedBytesTo, 5};
+constexpr IntKey kUsedBytesTo = {"Data", "GueltigeBytes", "GueltigeBytes2", &DataFormatRecord::usedBytesTo,
+                                 5};
 constexpr IntKey kMiddleKeys[] = {
     {"Data", "GueltigeBytesAb", "GueltigeBytesAb2", &DataFormatRecord::usedBytesFrom, 1},
     {"Data", "KennungLinks1", "KennungLinks2", &DataFormatRecord::typeIdBefore, 0},
@@ -34,7 +35,8 @@ constexpr IntKey kMiddleKeys[] = {
 };
 constexpr const char *kRegisters1[] = {"Register1", "Register2", "Register3", "Register4"};
 constexpr const char *kRegisters2[] = {"Register21", "Register22", "Register23", "Register24"};
-constexpr IntKey kMifareActive = {"Mifare", "PasswortAktiv", "PasswortAktiv2", &DataFormatRecord::keyActive, 0};
+constexpr IntKey kMifareActive = {"Mifare", "PasswortAktiv", "PasswortAktiv2", &DataFormatRecord::keyActive,
+                                  0};
 constexpr IntKey kMifareType = {"Mifare", "KeyType", "KeyType2", &DataFormatRecord::mifareKeyType, 0};
 constexpr IntKey kDesfireNumber = {"Desfire", "KeyNr", "KeyNr2", &DataFormatRecord::desfireKeyNumber, 0};
 constexpr IntKey kTrailingKeys[] = {
@@ -47,70 +49,57 @@ const char *Name(const IntKey &key, int set) { return set == 2 ? key.name2 : key
 
 std::uint8_t LowByte(int value) { return static_cast<std::uint8_t>(value & 0xFF); }
 
-void Read(const CIniEx &file, int set, const IntKey &key, DataFormatRecord &r, int fallback)
-{
+void Read(const CIniEx &file, int set, const IntKey &key, DataFormatRecord &r, int fallback) {
     r.*key.field = LowByte(file.GetInt(key.section, Name(key, set), fallback));
 }
 
-void Write(CIniEx &file, int set, const IntKey &key, const DataFormatRecord &r)
-{
+void Write(CIniEx &file, int set, const IntKey &key, const DataFormatRecord &r) {
     file.WriteInt(key.section, Name(key, set), r.*key.field);
 }
 
-std::string ReadText(const CIniEx &file, const char *section, const std::string &key)
-{
+std::string ReadText(const CIniEx &file, const char *section, const std::string &key) {
     return Cp1252ToUtf8(file.GetString(section, key, ""));
 }
 
 }  // namespace
 
-DataFormatRecord ReadDataSetFromFile(const CIniEx &file, int set)
-{
+DataFormatRecord ReadDataSetFromFile(const CIniEx &file, int set) {
     DataFormatRecord r;
     const std::string suffix = set == 2 ? "2" : "";
-    for (const IntKey &key : kLeadingKeys)
-        Read(file, set, key, r, key.fallback);
+    for (const IntKey &key : kLeadingKeys) Read(file, set, key, r, key.fallback);
     // Clamping works on the value as stored, before it is cut to a byte.
     const int toDefault = r.representation == kDecimal ? 5 : 6;
     const int limit = r.typeCode < kDesfireUid ? 16 : 250;
     r.usedBytesTo = static_cast<std::uint8_t>(
         std::clamp(file.GetInt("Data", Name(kUsedBytesTo, set), toDefault), 1, limit));
-    for (const IntKey &key : kMiddleKeys)
-        Read(file, set, key, r, key.fallback);
-    r.usedBytesFrom = static_cast<std::uint8_t>(
-        std::clamp(file.GetInt("Data", Name(kMiddleKeys[0], set), 1), 1, limit));
+    for (const IntKey &key : kMiddleKeys) Read(file, set, key, r, key.fallback);
+    r.usedBytesFrom =
+        static_cast<std::uint8_t>(std::clamp(file.GetInt("Data", Name(kMiddleKeys[0], set), 1), 1, limit));
     const auto &registers = set == 2 ? kRegisters2 : kRegisters1;
     r.selection.clear();
-    for (const char *name : registers)
-        r.selection.push_back(LowByte(file.GetInt("Data", name, 255)));
+    for (const char *name : registers) r.selection.push_back(LowByte(file.GetInt("Data", name, 255)));
     Read(file, set, kMifareActive, r, kMifareActive.fallback);
     Read(file, set, kMifareType, r, kMifareType.fallback);
     r.mifareKey = ReadText(file, "Mifare", "Passwort" + suffix);
     Read(file, set, kDesfireNumber, r, kDesfireNumber.fallback);
     r.desfireKey = ReadText(file, "Desfire", "Key" + suffix);
-    for (const IntKey &key : kTrailingKeys)
-        Read(file, set, key, r, key.fallback);
+    for (const IntKey &key : kTrailingKeys) Read(file, set, key, r, key.fallback);
     return r;
 }
 
-void WriteDataSetToFile(const DataFormatRecord &r, CIniEx &file, int set)
-{
+void WriteDataSetToFile(const DataFormatRecord &r, CIniEx &file, int set) {
     const std::string suffix = set == 2 ? "2" : "";
-    for (const IntKey &key : kLeadingKeys)
-        Write(file, set, key, r);
+    for (const IntKey &key : kLeadingKeys) Write(file, set, key, r);
     Write(file, set, kUsedBytesTo, r);
-    for (const IntKey &key : kMiddleKeys)
-        Write(file, set, key, r);
+    for (const IntKey &key : kMiddleKeys) Write(file, set, key, r);
     const auto &registers = set == 2 ? kRegisters2 : kRegisters1;
-    for (std::size_t i = 0; i < 4; ++i)
-        file.WriteInt("Data", registers[i], SelectionEntry(r, i));
+    for (std::size_t i = 0; i < 4; ++i) file.WriteInt("Data", registers[i], SelectionEntry(r, i));
     Write(file, set, kMifareActive, r);
     Write(file, set, kMifareType, r);
     file.WriteString("Mifare", "Passwort" + suffix, Utf8ToCp1252(r.mifareKey));
     Write(file, set, kDesfireNumber, r);
     file.WriteString("Desfire", "Key" + suffix, Utf8ToCp1252(r.desfireKey));
-    for (const IntKey &key : kTrailingKeys)
-        Write(file, set, key, r);
+    for (const IntKey &key : kTrailingKeys) Write(file, set, key, r);
 }
 
 }  // namespace orvex::app

@@ -55,7 +55,8 @@ KeyTable HostKeyTable(const KeyboardLayout &layout = HostKeyboardLayout());
 // Unequal character pairs at the keys of the map. When debugTexts is given,
 // one text per difference: "N%03d(%c %c) ", "S…" or "A…" (slot, scan code,
 // the two characters).
-int CountLayoutDifferences(const KeyTable &a, const KeyTable &b, std::vector<std::string> *debugTexts = nullptr);
+int CountLayoutDifferences(const KeyTable &a, const KeyTable &b,
+                           std::vector<std::string> *debugTexts = nullptr);
 
 // Modifier byte * 256 + HID usage of the first key (ascending scan code;
 // normal, then shift, then AltGr) that types ch; 0 when none does (a key

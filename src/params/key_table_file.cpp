@@ -17,26 +17,23 @@ constexpr SlotKey kSlotKeys[] = {
     {&KeyEntry::altGr, "AltGr"},
 };
 
-std::string KeyName(std::size_t scan, const char *suffix)
-{
+std::string KeyName(std::size_t scan, const char *suffix) {
     return FormatText("ScanCode%03d", {scan}) + suffix;
 }
 
 }  // namespace
 
-void SaveKeyTable(const KeyTable &table, CIniEx &file)
-{
+void SaveKeyTable(const KeyTable &table, CIniEx &file) {
     for (std::size_t scan = 0; scan < table.keys.size(); ++scan)
         for (const SlotKey &slot : kSlotKeys) {
             const std::uint8_t ch = table.keys[scan].*slot.field;
-            file.WriteString(kSection, KeyName(scan, slot.suffix), ch ? std::string(1, static_cast<char>(ch)) : "");
+            file.WriteString(kSection, KeyName(scan, slot.suffix),
+                             ch ? std::string(1, static_cast<char>(ch)) : "");
         }
 }
 
-bool LoadKeyTable(const CIniEx &file, KeyTable &table)
-{
-    if (!file.HasSection(kSection))
-        return false;
+bool LoadKeyTable(const CIniEx &file, KeyTable &table) {
+    if (!file.HasSection(kSection)) return false;
     for (std::size_t scan = 0; scan < table.keys.size(); ++scan)
         for (const SlotKey &slot : kSlotKeys) {
             const std::string text = file.GetString(kSection, KeyName(scan, slot.suffix), "");

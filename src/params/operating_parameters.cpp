@@ -16,22 +16,19 @@ constexpr FramingChoice kFramings[] = {
 std::uint8_t ToByte(long value) { return static_cast<std::uint8_t>(std::clamp<long>(value, 0, 255)); }
 
 // Half away from zero; NaN and infinities land on the nearest end.
-long Nearest(double x)
-{
+long Nearest(double x) {
     if (std::isnan(x)) return 0;
     return std::lround(std::clamp(x, -1e6, 1e6));
 }
 
 }  // namespace
 
-ParameterBlock EncodeParameterBlock(const OperatingParameters &p)
-{
+ParameterBlock EncodeParameterBlock(const OperatingParameters &p) {
     return {p.modeByte, ToByte(p.cycleTimeMs / 100), static_cast<std::uint8_t>(p.requestChar),
             ToByte(p.timeoutMs / 100)};
 }
 
-std::size_t ApplyParameterBlock(std::span<const std::uint8_t> block, OperatingParameters &p)
-{
+std::size_t ApplyParameterBlock(std::span<const std::uint8_t> block, OperatingParameters &p) {
     ParameterBlock b{};
     const std::size_t present = std::min(block.size(), b.size());
     std::copy_n(block.begin(), present, b.begin());
@@ -44,40 +41,31 @@ std::size_t ApplyParameterBlock(std::span<const std::uint8_t> block, OperatingPa
 
 int BaudRateOf(int baudValue) { return baudValue - baudValue % 100; }
 
-int FramingCodeOf(int baudValue)
-{
+int FramingCodeOf(int baudValue) {
     const int code = baudValue % 100;
     return code >= 0 && code < 4 ? code : 0;
 }
 
-int ComposeBaudValue(int baudRate, int framingCode)
-{
+int ComposeBaudValue(int baudRate, int framingCode) {
     return BaudRateOf(baudRate) + (framingCode >= 0 && framingCode < 4 ? framingCode : 0);
 }
 
-FramingChoice FramingChoiceOf(int framingCode)
-{
+FramingChoice FramingChoiceOf(int framingCode) {
     return kFramings[framingCode >= 0 && framingCode < 4 ? framingCode : 0];
 }
 
-int FramingCodeFromChoice(int parityIndex, int stopBitsIndex, int currentCode)
-{
-    if (parityIndex == 1 || parityIndex == 2)
-        return parityIndex;
-    if (stopBitsIndex == 1)
-        return 3;
-    if (parityIndex == 0)
-        return 0;
+int FramingCodeFromChoice(int parityIndex, int stopBitsIndex, int currentCode) {
+    if (parityIndex == 1 || parityIndex == 2) return parityIndex;
+    if (stopBitsIndex == 1) return 3;
+    if (parityIndex == 0) return 0;
     const int current = currentCode >= 0 && currentCode < 4 ? currentCode : 0;
     return stopBitsIndex != 0 ? current : 0;
 }
 
-std::string_view BaudChoiceOf(int baudValue)
-{
+std::string_view BaudChoiceOf(int baudValue) {
     const int rate = BaudRateOf(baudValue);
     for (std::string_view choice : kBaudChoices)
-        if (choice == std::to_string(rate))
-            return choice;
+        if (choice == std::to_string(rate)) return choice;
     return "19200";
 }
 
@@ -85,14 +73,14 @@ std::uint8_t WedgeDelayToByte(double delayMs) { return ToByte(Nearest(delayMs * 
 
 double WedgeDelayFromByte(std::uint8_t byte) { return byte * 0.5; }
 
-std::uint8_t WedgeFrequencyToByte(int kHz)
-{
-    if (kHz <= 0)
-        return 255;  // slowest clock the byte can ask for
+std::uint8_t WedgeFrequencyToByte(int kHz) {
+    if (kHz <= 0) return 255;  // slowest clock the byte can ask for
     return ToByte(Nearest(1000.0 / (8.0 * kHz) - 8.0));
 }
 
-int WedgeFrequencyFromByte(std::uint8_t byte) { return static_cast<int>(Nearest(1000.0 / (8.0 * byte + 64.0))); }
+int WedgeFrequencyFromByte(std::uint8_t byte) {
+    return static_cast<int>(Nearest(1000.0 / (8.0 * byte + 64.0)));
+}
 
 std::uint8_t WedgeTimeoutToByte(int timeoutMs) { return ToByte((timeoutMs - 30) / 30); }
 

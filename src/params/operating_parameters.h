@@ -14,17 +14,17 @@ namespace orvex::app {
 
 struct OperatingParameters {
     // Keyboard-wedge timing; defaults 5.0 ms, 10 kHz, 180 ms.
-    std::uint8_t wedgeDelayByte = 10;      // in 0.5 ms
-    std::uint8_t wedgeFrequencyByte = 5;   // clock frequency code
-    std::uint8_t wedgeTimeoutByte = 5;     // timeout code
-    std::uint8_t modeByte = 0;             // bits 0-3 mode 0-3, bit 4 sensor output
+    std::uint8_t wedgeDelayByte = 10;     // in 0.5 ms
+    std::uint8_t wedgeFrequencyByte = 5;  // clock frequency code
+    std::uint8_t wedgeTimeoutByte = 5;    // timeout code
+    std::uint8_t modeByte = 0;            // bits 0-3 mode 0-3, bit 4 sensor output
     int cycleTimeMs = 1000;
-    int baudValue = 19200;                 // baud rate + framing code 0-3
+    int baudValue = 19200;  // baud rate + framing code 0-3
     int timeoutMs = 500;
-    char requestChar = '?';                // Windows-1252 byte
-    std::int8_t powerOnIndex = -1;         // radio 0-2, -1 none selected
-    std::uint8_t dtrMode = 0;              // 1: reader mode only while DTR
-    std::string remoteIp;                  // TCP client target, empty = off
+    char requestChar = '?';         // Windows-1252 byte
+    std::int8_t powerOnIndex = -1;  // radio 0-2, -1 none selected
+    std::uint8_t dtrMode = 0;       // 1: reader mode only while DTR
+    std::string remoteIp;           // TCP client target, empty = off
     int remotePort = 0;
 
     bool operator==(const OperatingParameters &) const = default;
@@ -65,16 +65,16 @@ int FramingCodeFromChoice(int parityIndex, int stopBitsIndex, int currentCode);
 // The "Setzen:" baud combo entry a baud value selects ("19200" for rates not
 // in the list).
 std::string_view BaudChoiceOf(int baudValue);
-inline constexpr std::array<std::string_view, 7> kBaudChoices = {"2400", "4800", "9600", "19200",
-                                                                  "38400", "57600", "115200"};
+inline constexpr std::array<std::string_view, 7> kBaudChoices = {"2400",  "4800",  "9600",  "19200",
+                                                                 "38400", "57600", "115200"};
 
 // Keyboard-wedge timing, page value <-> byte; nearest rounds half away from
 // zero. Out-of-range page values give the nearest byte 0-255.
-std::uint8_t WedgeDelayToByte(double delayMs);     // nearest(delay * 2)
-double WedgeDelayFromByte(std::uint8_t byte);      // byte * 0.5
-std::uint8_t WedgeFrequencyToByte(int kHz);        // nearest(1000 / (8 f) - 8)
-int WedgeFrequencyFromByte(std::uint8_t byte);     // nearest(1000 / (8 byte + 64))
-std::uint8_t WedgeTimeoutToByte(int timeoutMs);    // (timeout - 30) / 30, truncated
-int WedgeTimeoutFromByte(std::uint8_t byte);       // (byte + 1) * 30
+std::uint8_t WedgeDelayToByte(double delayMs);   // nearest(delay * 2)
+double WedgeDelayFromByte(std::uint8_t byte);    // byte * 0.5
+std::uint8_t WedgeFrequencyToByte(int kHz);      // nearest(1000 / (8 f) - 8)
+int WedgeFrequencyFromByte(std::uint8_t byte);   // nearest(1000 / (8 byte + 64))
+std::uint8_t WedgeTimeoutToByte(int timeoutMs);  // (timeout - 30) / 30, truncated
+int WedgeTimeoutFromByte(std::uint8_t byte);     // (byte + 1) * 30
 
 }  // namespace orvex::app

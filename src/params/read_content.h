@@ -11,11 +11,11 @@
 namespace orvex::app {
 
 struct ReadContentState {
-    int handle = 0;                 // 0: ReadContent connects by itself
+    int handle = 0;  // 0: ReadContent connects by itself
     int baud = 19200;
-    CapabilityFlags flags = 0;      // from the caller or the own connect
-    std::string text;               // the report (UTF-8, CR LF line ends)
-    bool complete = false;          // every block was read
+    CapabilityFlags flags = 0;  // from the caller or the own connect
+    std::string text;           // the report (UTF-8, CR LF line ends)
+    bool complete = false;      // every block was read
 };
 
 // Runs the reads and builds the report. False only when no connection could

@@ -23,7 +23,7 @@ bool WriteDtrMode(int port, bool on);
 // Power-on radio: index 0 "Programmiermodus", 1 "Lesermodus", 2 "Lesermodus
 // ohne Ausgabe" <-> values 0, 1, 3. A value with bit 1 set shows index 2.
 int PowerOnIndexFromValue(int value);
-int PowerOnValueFromIndex(int index);   // -1 for an index outside 0-2
+int PowerOnValueFromIndex(int index);  // -1 for an index outside 0-2
 
 // CReaderConfig: the power-on mode dialog.
 class CReaderConfig {

@@ -21,7 +21,7 @@ using WedgeBlock = std::array<std::uint8_t, kWedgeBlockSize>;
 WedgeBlock BuildWedgeBlock(const DataFormatRecord &record, const OperatingParameters &parameters);
 
 struct WedgeBlockContent {
-    DataFormatRecord record;            // typeCode, selection, representation, charCount
+    DataFormatRecord record;  // typeCode, selection, representation, charCount
     std::uint8_t delayByte = 0;
     std::uint8_t frequencyByte = 0;
     std::uint8_t timeoutByte = 0;

@@ -9,12 +9,11 @@
 namespace orvex {
 
 // FTDI-based reader by its USB serial number.
-std::unique_ptr<Transport> openFtdiTransport(const std::string &serialNumber,
-                                             const LineSettings &settings, ByteSink &sink);
+std::unique_ptr<Transport> openFtdiTransport(const std::string &serialNumber, const LineSettings &settings,
+                                             ByteSink &sink);
 // USB HID reader by its list name ("<serial> HID"), including the open
 // report; `openReportRefused` tells a refused report from a missing device.
-std::unique_ptr<Transport> openHidTransport(const std::string &name, ByteSink &sink,
-                                            bool &openReportRefused);
+std::unique_ptr<Transport> openHidTransport(const std::string &name, ByteSink &sink, bool &openReportRefused);
 // The maker's Bluetooth dongle by its list name ("<serial> BT").
 std::unique_ptr<Transport> openDongleTransport(const std::string &name, ByteSink &sink);
 

@@ -70,9 +70,8 @@ std::vector<std::string> SerialPortEntries(std::vector<SerialPortInfo> ports) {
     std::vector<std::string> entries;
     entries.reserve(ports.size());
     for (const auto &p : ports) entries.push_back(SerialPortEntry(p));
-    std::stable_sort(entries.begin(), entries.end(), [](const std::string &a, const std::string &b) {
-        return SortKey(a) < SortKey(b);
-    });
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const std::string &a, const std::string &b) { return SortKey(a) < SortKey(b); });
     return entries;
 }
 

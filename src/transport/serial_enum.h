@@ -9,10 +9,10 @@ namespace orvex {
 
 // What the system tells of one serial port.
 struct SerialPortInfo {
-    std::string path;          // "/dev/ttyACM0"
-    std::string description;   // the port's description (USB: usually the product text)
-    std::string product;       // USB product string, empty otherwise
-    int vendorId = -1;         // USB identifiers, -1 when not a USB port
+    std::string path;         // "/dev/ttyACM0"
+    std::string description;  // the port's description (USB: usually the product text)
+    std::string product;      // USB product string, empty otherwise
+    int vendorId = -1;        // USB identifiers, -1 when not a USB port
     int productId = -1;
 };
 

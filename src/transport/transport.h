@@ -50,7 +50,10 @@ public:
     virtual bool alive() const = 0;
 
     // Reconfigures the host side of the line. False where not possible.
-    virtual bool setLine(const LineSettings &settings) { (void)settings; return false; }
+    virtual bool setLine(const LineSettings &settings) {
+        (void)settings;
+        return false;
+    }
 
     // Stops any thread and releases the device. Idempotent.
     virtual void close() = 0;

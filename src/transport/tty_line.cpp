@@ -10,7 +10,10 @@
 namespace orvex {
 
 namespace {
-struct Format { Parity parity; StopBits stopBits; };
+struct Format {
+    Parity parity;
+    StopBits stopBits;
+};
 constexpr Format kModes[] = {
     {Parity::None, StopBits::One},
     {Parity::Even, StopBits::One},

@@ -11,8 +11,8 @@
 
 namespace orvex {
 
-std::unique_ptr<TtyTransport> TtyTransport::open(const std::string &device,
-                                                 const LineSettings &settings, ByteSink &sink) {
+std::unique_ptr<TtyTransport> TtyTransport::open(const std::string &device, const LineSettings &settings,
+                                                 ByteSink &sink) {
     if (settings.rate <= 0) return nullptr;
     int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return nullptr;

@@ -21,8 +21,8 @@ public:
 
     // Opens and configures the device and starts its reader thread.
     // nullptr when the device cannot be opened.
-    static std::unique_ptr<TtyTransport> open(const std::string &device,
-                                              const LineSettings &settings, ByteSink &sink);
+    static std::unique_ptr<TtyTransport> open(const std::string &device, const LineSettings &settings,
+                                              ByteSink &sink);
     ~TtyTransport() override;
 
     TransportKind kind() const override { return TransportKind::SystemSerial; }
@@ -47,7 +47,7 @@ private:
     ByteSink &sink_;
     std::atomic<bool> alive_{true};
     std::atomic<bool> stopping_{false};
-    mutable std::mutex mutex_;        // transmit queue and requested line
+    mutable std::mutex mutex_;  // transmit queue and requested line
     std::vector<std::uint8_t> transmit_;
     LineSettings requested_;
     std::thread thread_;

@@ -15,25 +15,21 @@ class ScriptedPrompts : public QtPrompts {
 public:
     using QtPrompts::QtPrompts;
 
-    void showMessage(const std::string &text, app::MessageIcon icon) override
-    {
+    void showMessage(const std::string &text, app::MessageIcon icon) override {
         messages.push_back(text);
         icons.push_back(icon);
     }
-    bool askYesNoWith(app::MessageIcon icon, const std::string &text, bool defaultYes) override
-    {
+    bool askYesNoWith(app::MessageIcon icon, const std::string &text, bool defaultYes) override {
         questions.push_back(text);
         icons.push_back(icon);
         defaults.push_back(defaultYes);
-        if (answers.empty())
-            return false;
+        if (answers.empty()) return false;
         const bool answer = answers.front();
         answers.pop_front();
         return answer;
     }
 
-    void beginBusy() override
-    {
+    void beginBusy() override {
         ++busyEntered;
         QtPrompts::beginBusy();
     }

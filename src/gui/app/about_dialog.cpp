@@ -24,12 +24,9 @@ namespace {
 
 // The maker's contact block: names and addresses, the same in every language.
 const char *const kMakerLines[] = {
-    "Qel Applikationen GmbH",
-    "RFID-Systeme",
-    "Am Lesegerät 12",
-    "D-12345 Musterstadt",
-    "Tel.: +49 (0) 1234 5678-0",
-    "Fax: +49 (0) 1234 5678-99",
+    "Qel Applikationen GmbH",    "RFID-Systeme",
+    "Am Lesegerät 12",           "D-12345 Musterstadt",
+    "Tel.: +49 (0) 1234 5678-0", "Fax: +49 (0) 1234 5678-99",
 };
 const char *const kWebAddress = "https://www.qel-applikationen.example";
 const char *const kMailAddress = "mailto:info@qel-applikationen.example";
@@ -41,12 +38,11 @@ const QColor kUpdateGrey(128, 128, 128);
 
 }  // namespace
 
-AboutDialog::AboutDialog(QWidget *parent, ConnectContext &ctx) : QDialog(parent), ctx_(ctx)
-{
+AboutDialog::AboutDialog(QWidget *parent, ConnectContext &ctx) : QDialog(parent), ctx_(ctx) {
     picture_ = new QLabel(this);
     const qreal ratio = devicePixelRatioF();
-    picture_->setPixmap(QPixmap::fromImage(renderArtwork(QStringLiteral("logo.svg"),
-                                                         QSize(kPictureSize, kPictureSize), ratio)));
+    picture_->setPixmap(QPixmap::fromImage(
+        renderArtwork(QStringLiteral("logo.svg"), QSize(kPictureSize, kPictureSize), ratio)));
     program_ = new QLabel(this);
     sdk_ = new QLabel(this);
     programUpdate_ = new LinkLabel(this);
@@ -60,8 +56,7 @@ AboutDialog::AboutDialog(QWidget *parent, ConnectContext &ctx) : QDialog(parent)
 
     auto *maker = new QVBoxLayout;
     maker->setSpacing(1);
-    for (const char *line : kMakerLines)
-        maker->addWidget(new QLabel(QString::fromUtf8(line), this));
+    for (const char *line : kMakerLines) maker->addWidget(new QLabel(QString::fromUtf8(line), this));
     web_ = new LinkLabel(this);
     mail_ = new LinkLabel(this);
     web_->setText(QString::fromUtf8(kWebAddress));
@@ -104,14 +99,12 @@ AboutDialog::AboutDialog(QWidget *parent, ConnectContext &ctx) : QDialog(parent)
     retranslate();
 }
 
-QString AboutDialog::programLine() const
-{
+QString AboutDialog::programLine() const {
     return uiText("about.program") + QLatin1Char(' ') + QString::fromStdString(ProductVersionString()) +
            QStringLiteral(" (") + QString::fromStdString(ProgramBuildDate()) + QLatin1Char(')');
 }
 
-void AboutDialog::retranslate()
-{
+void AboutDialog::retranslate() {
     setWindowTitle(uiText("about.title"));
     program_->setText(programLine());
     sdk_->setText(QStringLiteral("SDK Version %1").arg(Orvex_GetSdkVersion() / 100.0, 0, 'f', 2));
@@ -121,20 +114,14 @@ void AboutDialog::retranslate()
     ok_->setText(uiText("button.ok"));
 }
 
-void AboutDialog::changeEvent(QEvent *event)
-{
-    if (event->type() == QEvent::LanguageChange)
-        retranslate();
+void AboutDialog::changeEvent(QEvent *event) {
+    if (event->type() == QEvent::LanguageChange) retranslate();
     QDialog::changeEvent(event);
 }
 
-void AboutDialog::openLink(const QString &target)
-{
-    DesktopOpen(target.toStdString());
-}
+void AboutDialog::openLink(const QString &target) { DesktopOpen(target.toStdString()); }
 
-void AboutDialog::done(int result)
-{
+void AboutDialog::done(int result) {
     ctx_.settings.Set(settings::VersionUpdate, autoCheck_->isChecked() ? 1 : 0);
     QDialog::done(result);
 }

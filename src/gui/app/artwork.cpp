@@ -11,8 +11,7 @@ namespace orvex::gui {
 
 namespace {
 
-QString resourcePath(const QString &name)
-{
+QString resourcePath(const QString &name) {
     static const bool loaded = (initArtworkResources(), true);
     (void)loaded;
     return QStringLiteral(":/artwork/") + name;
@@ -23,15 +22,12 @@ QString resourcePath(const QString &name)
 class SvgIconEngine : public QIconEngine {
 public:
     explicit SvgIconEngine(QString name) : name_(std::move(name)) {}
-    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State) override
-    {
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State) override {
         QSvgRenderer renderer(resourcePath(name_));
-        if (mode == QIcon::Disabled)
-            painter->setOpacity(0.35);
+        if (mode == QIcon::Disabled) painter->setOpacity(0.35);
         renderer.render(painter, rect);
     }
-    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
-    {
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override {
         QPixmap pm(size);
         pm.fill(Qt::transparent);
         QPainter painter(&pm);
@@ -46,17 +42,14 @@ private:
 
 }  // namespace
 
-QSize artworkSize(const QString &name)
-{
+QSize artworkSize(const QString &name) {
     QSvgRenderer renderer(resourcePath(name));
     return renderer.isValid() ? renderer.defaultSize() : QSize();
 }
 
-QImage renderArtwork(const QString &name, QSize size, qreal devicePixelRatio)
-{
+QImage renderArtwork(const QString &name, QSize size, qreal devicePixelRatio) {
     QSvgRenderer renderer(resourcePath(name));
-    if (!renderer.isValid() || size.isEmpty())
-        return {};
+    if (!renderer.isValid() || size.isEmpty()) return {};
     QImage image(size * devicePixelRatio, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);

@@ -14,22 +14,17 @@ namespace orvex::gui {
 class CursorSuspend {
 public:
     explicit CursorSuspend(QWidget *mainWindow = nullptr)
-        : active_(QApplication::overrideCursor() != nullptr), mainWindow_(mainWindow)
-    {
-        if (!active_)
-            return;
+        : active_(QApplication::overrideCursor() != nullptr), mainWindow_(mainWindow) {
+        if (!active_) return;
         QApplication::setOverrideCursor(Qt::ArrowCursor);
         if (mainWindow_ && !mainWindow_->isEnabled()) {
             reenabled_ = true;
             mainWindow_->setEnabled(true);
         }
     }
-    ~CursorSuspend()
-    {
-        if (!active_)
-            return;
-        if (reenabled_ && mainWindow_)
-            mainWindow_->setEnabled(false);
+    ~CursorSuspend() {
+        if (!active_) return;
+        if (reenabled_ && mainWindow_) mainWindow_->setEnabled(false);
         QApplication::restoreOverrideCursor();
     }
     CursorSuspend(const CursorSuspend &) = delete;

@@ -2,8 +2,7 @@
 
 namespace orvex::gui {
 
-DialogRegistry &DialogRegistry::instance()
-{
+DialogRegistry &DialogRegistry::instance() {
     static DialogRegistry registry;
     return registry;
 }

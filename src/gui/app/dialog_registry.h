@@ -20,8 +20,8 @@ namespace orvex::gui {
 struct DialogRegistry {
     // "&Konfigurieren": runs the sheet modally; the sheet may replace or close
     // the handle, the caller closes what is left in it.
-    std::function<void(QWidget *parent, app::ConnectContext &ctx, app::SheetKind kind, int &handle,
-                       int baud, app::CapabilityFlags flags)>
+    std::function<void(QWidget *parent, app::ConnectContext &ctx, app::SheetKind kind, int &handle, int baud,
+                       app::CapabilityFlags flags)>
         configurationSheet;
     // "IP-Adresse": the LAN settings dialog; a new address text on OK.
     std::function<std::optional<std::string>(QWidget *parent, const std::string &sdkPortName)>

@@ -7,10 +7,9 @@ namespace orvex::gui {
 namespace {
 constexpr int kNotAnInteger = 61712;
 constexpr int kIntegerOutOfRange = 61714;
-}
+}  // namespace
 
-std::optional<int> readIntField(QLineEdit *edit, int min, int max, app::Prompts &prompts)
-{
+std::optional<int> readIntField(QLineEdit *edit, int min, int max, app::Prompts &prompts) {
     bool ok = false;
     const long long value = edit->text().trimmed().toLongLong(&ok);
     const app::StringTable &st = app::StringTable::instance();
@@ -19,8 +18,7 @@ std::optional<int> readIntField(QLineEdit *edit, int min, int max, app::Prompts 
         failure = st.text(kNotAnInteger);
     else if (value < min || value > max)
         failure = st.format(kIntegerOutOfRange, min, max);
-    if (failure.empty())
-        return int(value);
+    if (failure.empty()) return int(value);
     prompts.showMessage(failure, app::MessageIcon::Warning);
     edit->setFocus();
     edit->selectAll();

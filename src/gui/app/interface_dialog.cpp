@@ -35,7 +35,7 @@ using namespace app;
 namespace {
 
 constexpr int kRefreshDelayMs = 1000;
-constexpr int kRefreshRepeats = 4;     // an arrival is followed by five refreshes
+constexpr int kRefreshRepeats = 4;  // an arrival is followed by five refreshes
 constexpr int kModeSwitchWaitMs = 1000;
 constexpr int kDriverPageWaitMs = 2000;
 
@@ -45,8 +45,7 @@ const char *const kParityNames[] = {"param.parity.0", "param.parity.1", "param.p
 
 InterfaceDialog::InterfaceDialog(QWidget *parent, SettingsStore &store, const DeviceListProviders &devices,
                                  Prompts &prompts)
-    : QDialog(parent), store_(store), devices_(devices), prompts_(prompts)
-{
+    : QDialog(parent), store_(store), devices_(devices), prompts_(prompts) {
     settings_ = LoadPortSettings(store_, devices_);
     buildWidgets();
     retranslate();
@@ -61,8 +60,7 @@ InterfaceDialog::InterfaceDialog(QWidget *parent, SettingsStore &store, const De
     startDialog();
 }
 
-void InterfaceDialog::buildWidgets()
-{
+void InterfaceDialog::buildWidgets() {
     group_ = new QGroupBox(this);
     list_ = new QListWidget(group_);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -83,11 +81,9 @@ void InterfaceDialog::buildWidgets()
     timeoutLabel_ = new QLabel(group_);
     addressLabel_ = new QLabel(group_);
     baud_ = new QComboBox(group_);
-    for (int rate : BaudRates)
-        baud_->addItem(QString::number(rate));
+    for (int rate : BaudRates) baud_->addItem(QString::number(rate));
     parity_ = new QComboBox(group_);
-    for (int i = 0; i < 3; ++i)
-        parity_->addItem(QString());
+    for (int i = 0; i < 3; ++i) parity_->addItem(QString());
     stopBits_ = new QComboBox(group_);
     stopBits_->addItems({QStringLiteral("1"), QStringLiteral("2")});
     timeout_ = new QLineEdit(group_);
@@ -141,8 +137,7 @@ void InterfaceDialog::buildWidgets()
     connect(virtualCom_, &QRadioButton::clicked, this, &InterfaceDialog::onVirtualCom);
 }
 
-void InterfaceDialog::retranslate()
-{
+void InterfaceDialog::retranslate() {
     setWindowTitle(uiText("interface.title"));
     group_->setTitle(uiText("interface.group"));
     ethernet_->setText(uiText("interface.ethernet"));
@@ -154,21 +149,17 @@ void InterfaceDialog::retranslate()
     stopLabel_->setText(uiText("interface.stopBits"));
     timeoutLabel_->setText(uiText("interface.timeout"));
     addressLabel_->setText(uiText("interface.address"));
-    for (int i = 0; i < 3; ++i)
-        parity_->setItemText(i, uiText(kParityNames[i]));
+    for (int i = 0; i < 3; ++i) parity_->setItemText(i, uiText(kParityNames[i]));
     ok_->setText(uiText("button.ok"));
     cancel_->setText(uiText(507));
 }
 
-void InterfaceDialog::changeEvent(QEvent *event)
-{
-    if (event->type() == QEvent::LanguageChange)
-        retranslate();
+void InterfaceDialog::changeEvent(QEvent *event) {
+    if (event->type() == QEvent::LanguageChange) retranslate();
     QDialog::changeEvent(event);
 }
 
-void InterfaceDialog::startDialog()
-{
+void InterfaceDialog::startDialog() {
     const LineCombos combos = LineCombosFromBaudValue(settings_.baudValue);
     baud_->setCurrentIndex(baud_->findText(QString::number(combos.rate)));
     parity_->setCurrentIndex(combos.parity);
@@ -182,11 +173,9 @@ void InterfaceDialog::startDialog()
     {
         const QSignalBlocker quiet(list_);
         list_->clear();
-        for (const std::string &text : texts_)
-            list_->addItem(QString::fromStdString(text));
+        for (const std::string &text : texts_) list_->addItem(QString::fromStdString(text));
         const auto index = InitialSelection(texts_, settings_.name);
-        if (index)
-            list_->setCurrentRow(int(*index));
+        if (index) list_->setCurrentRow(int(*index));
     }
     applyKind();
     updateUsbRadios();
@@ -196,22 +185,19 @@ void InterfaceDialog::startDialog()
     postRefresh();
 }
 
-void InterfaceDialog::postRefresh()
-{
-    QMetaObject::invokeMethod(this, [this] { refresh(OwnRefreshRequest); }, Qt::QueuedConnection);
+void InterfaceDialog::postRefresh() {
+    QMetaObject::invokeMethod(
+        this, [this] { refresh(OwnRefreshRequest); }, Qt::QueuedConnection);
 }
 
-void InterfaceDialog::rebuildList()
-{
+void InterfaceDialog::rebuildList() {
     const QSignalBlocker quiet(list_);
     list_->clear();
-    for (const std::string &text : texts_)
-        list_->addItem(QString::fromStdString(text));
+    for (const std::string &text : texts_) list_->addItem(QString::fromStdString(text));
     selectByPortName();
 }
 
-void InterfaceDialog::selectByPortName()
-{
+void InterfaceDialog::selectByPortName() {
     const auto index = SelectByPrefix(texts_, settings_.name);
     if (index)
         list_->setCurrentRow(int(*index));
@@ -219,17 +205,15 @@ void InterfaceDialog::selectByPortName()
         list_->clearSelection();
 }
 
-void InterfaceDialog::applyKind()
-{
+void InterfaceDialog::applyKind() {
     settings_.kind = PortKindOf(settings_.name, settings_.ethernet);
     const bool serial = settings_.kind == PortKind::Serial;
-    for (QWidget *w : {static_cast<QWidget *>(baud_), static_cast<QWidget *>(parity_),
-                       static_cast<QWidget *>(stopBits_)})
+    for (QWidget *w :
+         {static_cast<QWidget *>(baud_), static_cast<QWidget *>(parity_), static_cast<QWidget *>(stopBits_)})
         w->setEnabled(serial);
 }
 
-void InterfaceDialog::updateUsbRadios()
-{
+void InterfaceDialog::updateUsbRadios() {
     const UsbModeRadios radios = UsbModeRadiosFor(settings_.name);
     hidMode_->setEnabled(radios.hidEnabled);
     hidMode_->setChecked(radios.hidChecked);
@@ -237,26 +221,20 @@ void InterfaceDialog::updateUsbRadios()
     virtualCom_->setChecked(radios.vcomChecked);
 }
 
-bool InterfaceDialog::driverCheck()
-{
+bool InterfaceDialog::driverCheck() {
     const std::string question = DriverCheckQuestion(Orvex_GetUsbDriverState());
-    if (question.empty())
-        return false;
-    if (prompts_.askYesNo(question, true))
-        openDriverPage();
+    if (question.empty()) return false;
+    if (prompts_.askYesNo(question, true)) openDriverPage();
     return true;
 }
 
-void InterfaceDialog::openDriverPage()
-{
+void InterfaceDialog::openDriverPage() {
     DesktopOpen(DriverDownloadPage());
     pause(kDriverPageWaitMs);
 }
 
-void InterfaceDialog::refresh(int code)
-{
-    if (refreshing_)
-        return;
+void InterfaceDialog::refresh(int code) {
+    if (refreshing_) return;
     refreshing_ = true;
     for (int pass = 0; pass < 2; ++pass) {
         DeviceLists fresh = EnumerateDevices(devices_, settings_.ethernet);
@@ -267,11 +245,9 @@ void InterfaceDialog::refresh(int code)
             texts_ = InterfaceListTexts(lists_);
             rebuildList();
         }
-        if (driverChecked_)
-            break;
+        if (driverChecked_) break;
         driverChecked_ = true;
-        if (!driverCheck())
-            break;   // a shown driver message is followed by a second pass
+        if (!driverCheck()) break;  // a shown driver message is followed by a second pass
     }
     updateUsbRadios();
 
@@ -287,8 +263,7 @@ void InterfaceDialog::refresh(int code)
     refreshing_ = false;
 }
 
-void InterfaceDialog::onSelectionChanged()
-{
+void InterfaceDialog::onSelectionChanged() {
     const QList<QListWidgetItem *> selected = list_->selectedItems();
     if (selected.isEmpty()) {
         const UsbModeRadios none = UsbModeRadiosFor("");
@@ -303,31 +278,26 @@ void InterfaceDialog::onSelectionChanged()
     updateUsbRadios();
 }
 
-void InterfaceDialog::onEthernetClicked()
-{
+void InterfaceDialog::onEthernetClicked() {
     settings_.ethernet = ethernet_->isChecked();
     postRefresh();
     ipSearch_->setVisible(settings_.ethernet);
 }
 
-void InterfaceDialog::onIpSearch()
-{
+void InterfaceDialog::onIpSearch() {
     const auto &search = DialogRegistry::instance().ipAddressSearch;
-    if (!settings_.ethernet || !search)
-        return;
+    if (!settings_.ethernet || !search) return;
     const std::optional<std::string> address = search(this);
     if (address) {
         std::string chosen = *address;
         const auto bracket = chosen.find(']');
-        if (bracket != std::string::npos && bracket > 0)
-            chosen.resize(bracket + 1);
+        if (bracket != std::string::npos && bracket > 0) chosen.resize(bracket + 1);
         settings_.name = std::string(LanPrefix) + chosen;
     }
     postRefresh();
 }
 
-void InterfaceDialog::onHidMode()
-{
+void InterfaceDialog::onHidMode() {
     {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         QListWidgetItem *item = list_->currentItem();
@@ -344,8 +314,7 @@ void InterfaceDialog::onHidMode()
     updateUsbRadios();
 }
 
-void InterfaceDialog::onVirtualCom()
-{
+void InterfaceDialog::onVirtualCom() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QListWidgetItem *item = list_->currentItem();
     if (item && item->isSelected()) {
@@ -359,8 +328,7 @@ void InterfaceDialog::onVirtualCom()
                 QApplication::restoreOverrideCursor();
                 const bool yes = prompts_.askYesNo(VirtualComDriverQuestion(), true);
                 QApplication::setOverrideCursor(Qt::WaitCursor);
-                if (yes)
-                    openDriverPage();
+                if (yes) openDriverPage();
             }
         }
     }
@@ -368,22 +336,18 @@ void InterfaceDialog::onVirtualCom()
     updateUsbRadios();
 }
 
-void InterfaceDialog::pause(int milliseconds)
-{
+void InterfaceDialog::pause(int milliseconds) {
     // The reader restarts meanwhile; keep painting, take no input.
     QEventLoop loop;
     QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
-void InterfaceDialog::accept()
-{
+void InterfaceDialog::accept() {
     const std::optional<int> timeout = readIntField(timeout_, TimeoutMin, TimeoutMax, prompts_);
-    if (!timeout)
-        return;
+    if (!timeout) return;
     const std::optional<int> address = readIntField(address_, AddressMin, AddressMax, prompts_);
-    if (!address)
-        return;
+    if (!address) return;
 
     PortSettings result = settings_;
     const QList<QListWidgetItem *> selected = list_->selectedItems();
@@ -391,7 +355,7 @@ void InterfaceDialog::accept()
         result.name = selected.first()->text().toStdString();
         result.kind = PortKindOf(result.name, result.ethernet);
     } else {
-        result.name.clear();   // nothing chosen: "Name" stays as stored
+        result.name.clear();  // nothing chosen: "Name" stays as stored
     }
     if (baud_->currentIndex() >= 0) {
         // The line combos count even when disabled.
@@ -404,8 +368,7 @@ void InterfaceDialog::accept()
     result.timeoutMs = *timeout;
     result.address = *address;
     result.ethernet = ethernet_->isChecked();
-    if (!StorePortSettings(store_, result))
-        return;
+    if (!StorePortSettings(store_, result)) return;
     settings_ = result;
     QDialog::accept();
 }

@@ -23,25 +23,20 @@ constexpr Indicator kIndicators[] = {
 
 }  // namespace
 
-bool lockKeyOn(LockKey key, const QString &ledsRoot)
-{
+bool lockKeyOn(LockKey key, const QString &ledsRoot) {
     const char *suffix = nullptr;
     for (const Indicator &i : kIndicators)
-        if (i.key == key)
-            suffix = i.ledSuffix;
+        if (i.key == key) suffix = i.ledSuffix;
     const QDir dir(ledsRoot);
     for (const QString &led : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (!led.endsWith(QLatin1String(suffix)))
-            continue;
+        if (!led.endsWith(QLatin1String(suffix))) continue;
         QFile brightness(dir.filePath(led + QStringLiteral("/brightness")));
-        if (brightness.open(QIODevice::ReadOnly) && brightness.readAll().trimmed().toInt() > 0)
-            return true;
+        if (brightness.open(QIODevice::ReadOnly) && brightness.readAll().trimmed().toInt() > 0) return true;
     }
     return false;
 }
 
-LockIndicators::LockIndicators(QObject *parent) : QObject(parent)
-{
+LockIndicators::LockIndicators(QObject *parent) : QObject(parent) {
     for (std::size_t i = 0; i < labels_.size(); ++i) {
         labels_[i] = new QLabel(QString::fromLatin1(kIndicators[i].text));
         labels_[i]->setAlignment(Qt::AlignCenter);
@@ -51,16 +46,13 @@ LockIndicators::LockIndicators(QObject *parent) : QObject(parent)
     refresh();
 }
 
-void LockIndicators::refresh()
-{
-    for (std::size_t i = 0; i < labels_.size(); ++i)
-        labels_[i]->setEnabled(lockKeyOn(kIndicators[i].key));
+void LockIndicators::refresh() {
+    for (std::size_t i = 0; i < labels_.size(); ++i) labels_[i]->setEnabled(lockKeyOn(kIndicators[i].key));
 }
 
 void LockIndicators::retranslate() { refresh(); }
 
-bool LockIndicators::eventFilter(QObject *watched, QEvent *event)
-{
+bool LockIndicators::eventFilter(QObject *watched, QEvent *event) {
     const QEvent::Type type = event->type();
     // The LED follows the key press a moment later: look after the event.
     if (type == QEvent::KeyRelease || type == QEvent::ApplicationActivate)

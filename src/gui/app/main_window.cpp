@@ -64,8 +64,7 @@ constexpr int kToolBar[] = {CmdConfigure, CmdReadContent, 0, CmdInterface, 0, Cm
 
 }  // namespace
 
-MainWindow::MainWindow(ConnectContext &ctx, QtPrompts &prompts) : ctx_(ctx), prompts_(prompts)
-{
+MainWindow::MainWindow(ConnectContext &ctx, QtPrompts &prompts) : ctx_(ctx), prompts_(prompts) {
     prompts_.setMainWindow(this);
     resize(kInitialSize);
     createActions();
@@ -88,14 +87,12 @@ MainWindow::MainWindow(ConnectContext &ctx, QtPrompts &prompts) : ctx_(ctx), pro
         };
 
     retranslate();
-    if (IsEnglishSetting(settings.Get(settings::Language)))
-        switchToEnglish();
+    if (IsEnglishSetting(settings.Get(settings::Language))) switchToEnglish();
     setWindowTitle(uiText(kProgramTitle));
     updateCommandStates();
 }
 
-MainWindow::~MainWindow()
-{
+MainWindow::~MainWindow() {
     ctx_.setTitle = nullptr;
     ctx_.interfaceDialog = nullptr;
     ctx_.bluetoothDeviceDialog = nullptr;
@@ -104,23 +101,20 @@ MainWindow::~MainWindow()
 
 bool MainWindow::viewReady() const { return view_ && view_->hasPicture(); }
 
-QAction *MainWindow::action(int command) const
-{
+QAction *MainWindow::action(int command) const {
     const auto it = actions_.find(command);
     return it == actions_.end() ? nullptr : it->second;
 }
 
-void MainWindow::createActions()
-{
+void MainWindow::createActions() {
     for (const CommandInfo &info : kCommands) {
         auto *act = new QAction(this);
-        if (info.picture)
-            act->setIcon(artworkIcon(QString::fromLatin1(info.picture)));
-        act->setIconVisibleInMenu(false);   // pictures belong to the toolbar
+        if (info.picture) act->setIcon(artworkIcon(QString::fromLatin1(info.picture)));
+        act->setIconVisibleInMenu(false);  // pictures belong to the toolbar
         const int id = info.id;
         connect(act, &QAction::triggered, this, [this, id] { runCommand(id); });
         actions_[id] = act;
-        addAction(act);   // shortcuts work without the menu open
+        addAction(act);  // shortcuts work without the menu open
     }
     action(CmdLanguageGerman)->setCheckable(true);
     action(CmdLanguageEnglish)->setCheckable(true);
@@ -128,8 +122,7 @@ void MainWindow::createActions()
     action(CmdHelp)->setShortcutContext(Qt::ApplicationShortcut);
 }
 
-void MainWindow::createMenus()
-{
+void MainWindow::createMenus() {
     QMenuBar *bar = menuBar();
     // The menu bar would show an action's picture instead of its text: its
     // top-level commands get text-only twins.
@@ -158,8 +151,7 @@ void MainWindow::createMenus()
         connect(menu, &QMenu::aboutToShow, this, &MainWindow::updateCommandStates);
 }
 
-void MainWindow::createToolBar()
-{
+void MainWindow::createToolBar() {
     toolBar_ = addToolBar(QString());
     toolBar_->setObjectName(QStringLiteral("mainToolBar"));
     toolBar_->setAllowedAreas(Qt::AllToolBarAreas);
@@ -176,16 +168,13 @@ void MainWindow::createToolBar()
     }
 }
 
-void MainWindow::createStatusBar()
-{
+void MainWindow::createStatusBar() {
     QStatusBar *bar = statusBar();
     indicators_ = new LockIndicators(this);
-    for (QLabel *label : indicators_->labels())
-        bar->addPermanentWidget(label);
+    for (QLabel *label : indicators_->labels()) bar->addPermanentWidget(label);
 }
 
-void MainWindow::retranslate()
-{
+void MainWindow::retranslate() {
     for (const CommandInfo &info : kCommands) {
         QAction *act = action(info.id);
         if (info.menuText)
@@ -202,15 +191,12 @@ void MainWindow::retranslate()
     indicators_->retranslate();
 }
 
-void MainWindow::changeEvent(QEvent *event)
-{
-    if (event->type() == QEvent::LanguageChange)
-        retranslate();
+void MainWindow::changeEvent(QEvent *event) {
+    if (event->type() == QEvent::LanguageChange) retranslate();
     QMainWindow::changeEvent(event);
 }
 
-void MainWindow::broadcastLanguageChange()
-{
+void MainWindow::broadcastLanguageChange() {
     // Every open window rebuilds its texts; the event travels on to the children.
     for (QWidget *window : QApplication::topLevelWidgets()) {
         QEvent change(QEvent::LanguageChange);
@@ -218,10 +204,8 @@ void MainWindow::broadcastLanguageChange()
     }
 }
 
-void MainWindow::switchToEnglish()
-{
-    if (language_ == 1)
-        return;
+void MainWindow::switchToEnglish() {
+    if (language_ == 1) return;
     if (!StringTable::instance().loadEnglish()) {
         prompts_.showMessage(StringTable::instance().text(kLanguageFileMissing), MessageIcon::Warning);
         return;
@@ -231,26 +215,21 @@ void MainWindow::switchToEnglish()
     updateCommandStates();
 }
 
-void MainWindow::switchToGerman()
-{
-    if (language_ == 0)
-        return;
+void MainWindow::switchToGerman() {
+    if (language_ == 0) return;
     StringTable::instance().useGerman();
     language_ = 0;
     broadcastLanguageChange();
     updateCommandStates();
 }
 
-void MainWindow::updateCommandStates()
-{
-    for (const auto &[id, act] : actions_)
-        act->setEnabled(MenuCommandEnabled(id, frame_.flags));
+void MainWindow::updateCommandStates() {
+    for (const auto &[id, act] : actions_) act->setEnabled(MenuCommandEnabled(id, frame_.flags));
     action(CmdLanguageGerman)->setChecked(language_ == 0);
     action(CmdLanguageEnglish)->setChecked(language_ == 1);
 }
 
-void MainWindow::closeEvent(QCloseEvent *event)
-{
+void MainWindow::closeEvent(QCloseEvent *event) {
     SettingsStore &settings = ctx_.settings;
     settings.Set(settings::Language, language_);
     const QPoint topLeft = windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)
@@ -262,60 +241,74 @@ void MainWindow::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-void MainWindow::runCommand(int command)
-{
-    if (!MenuCommandEnabled(command, frame_.flags))
-        return;
+void MainWindow::runCommand(int command) {
+    if (!MenuCommandEnabled(command, frame_.flags)) return;
     statusBar()->clearMessage();
     switch (command) {
-    case CmdConfigure: configure(); break;
-    case CmdReadContent: readContent(); break;
-    case CmdInterface: selectInterface(); break;
-    case CmdIpAddress: ipAddress(); break;
-    case CmdStartMode: startMode(); break;
-    case CmdTxPower: txPower(); break;
-    case CmdFactoryReset: factoryReset(); break;
-    case CmdLanguageGerman: switchToGerman(); break;
-    case CmdLanguageEnglish: switchToEnglish(); break;
-    case CmdExit: close(); break;
-    case CmdAbout: about(); break;
-    case CmdHelp: manual(); break;
-    default: break;
+        case CmdConfigure:
+            configure();
+            break;
+        case CmdReadContent:
+            readContent();
+            break;
+        case CmdInterface:
+            selectInterface();
+            break;
+        case CmdIpAddress:
+            ipAddress();
+            break;
+        case CmdStartMode:
+            startMode();
+            break;
+        case CmdTxPower:
+            txPower();
+            break;
+        case CmdFactoryReset:
+            factoryReset();
+            break;
+        case CmdLanguageGerman:
+            switchToGerman();
+            break;
+        case CmdLanguageEnglish:
+            switchToEnglish();
+            break;
+        case CmdExit:
+            close();
+            break;
+        case CmdAbout:
+            about();
+            break;
+        case CmdHelp:
+            manual();
+            break;
+        default:
+            break;
     }
     updateCommandStates();
 }
 
-bool MainWindow::runInterfaceDialog()
-{
+bool MainWindow::runInterfaceDialog() {
     CursorSuspend arrow(this);
     InterfaceDialog dialog(this, ctx_.settings, ctx_.devices, prompts_);
     return dialog.exec() == QDialog::Accepted;
 }
 
-void MainWindow::reportMissingWindow()
-{
-    statusBar()->showMessage(uiText("status.windowNotAvailable"));
-}
+void MainWindow::reportMissingWindow() { statusBar()->showMessage(uiText("status.windowNotAvailable")); }
 
-void MainWindow::identifyAtStartup()
-{
+void MainWindow::identifyAtStartup() {
     RunStartupIdentification(ctx_, frame_);
     updateCommandStates();
 }
 
-void MainWindow::configure()
-{
+void MainWindow::configure() {
     int handle = ConnectWithStoredSettings(ctx_, frame_);
     const auto &sheet = DialogRegistry::instance().configurationSheet;
-    if (sheet)
-        sheet(this, ctx_, ConfigurationSheetFor(frame_.flags), handle, frame_.baud, frame_.flags);
+    if (sheet) sheet(this, ctx_, ConfigurationSheetFor(frame_.flags), handle, frame_.baud, frame_.flags);
     CloseReader(handle);
-    if (!sheet)
-        reportMissingWindow();
+    if (!sheet) reportMissingWindow();
 }
 
-void MainWindow::readContent()
-{
+void MainWindow::readContent() {
     const int handle = ConnectWithStoredSettings(ctx_, frame_);
     ReadContentDialog dialog(this, ctx_, handle, frame_.baud, frame_.flags);
     dialog.exec();
@@ -324,20 +317,19 @@ void MainWindow::readContent()
 
 void MainWindow::selectInterface() { RunInterfaceCommand(ctx_, frame_); }
 
-void MainWindow::ipAddress()
-{
+void MainWindow::ipAddress() {
     const auto &lanDialog = DialogRegistry::instance().lanConfigDialog;
-    RunIpAddressCommand(ctx_, frame_, [this, &lanDialog](const std::string &sdkName) -> std::optional<std::string> {
-        if (!lanDialog) {
-            reportMissingWindow();
-            return std::nullopt;
-        }
-        return lanDialog(this, sdkName);
-    });
+    RunIpAddressCommand(ctx_, frame_,
+                        [this, &lanDialog](const std::string &sdkName) -> std::optional<std::string> {
+                            if (!lanDialog) {
+                                reportMissingWindow();
+                                return std::nullopt;
+                            }
+                            return lanDialog(this, sdkName);
+                        });
 }
 
-void MainWindow::startMode()
-{
+void MainWindow::startMode() {
     const auto &bluetoothDialog = DialogRegistry::instance().bluetoothConfigDialog;
     RunStartModeCommand(
         ctx_, frame_.flags,
@@ -353,8 +345,7 @@ void MainWindow::startMode()
         });
 }
 
-void MainWindow::txPower()
-{
+void MainWindow::txPower() {
     RunTxPowerCommand(ctx_, frame_.flags, [this](int &handle) {
         TransmitPowerDialog dialog(this, handle, prompts_);
         dialog.exec();
@@ -363,30 +354,27 @@ void MainWindow::txPower()
 
 void MainWindow::factoryReset() { RunFactoryReset(ctx_, frame_.flags); }
 
-void MainWindow::about()
-{
+void MainWindow::about() {
     AboutDialog dialog(this, ctx_);
     dialog.exec();
 }
 
-void MainWindow::manual()
-{
+void MainWindow::manual() {
     const auto pdf = FindManual();
-    if (!pdf)
-        return;
+    if (!pdf) return;
     // The opener reports from its own thread; the message is shown on ours.
     QPointer<MainWindow> self(this);
     const int result = DesktopOpen(*pdf, ProgramDirectory(), [self](int finished) {
-        if (finished >= 32 || !QCoreApplication::instance())
-            return;
-        QMetaObject::invokeMethod(QCoreApplication::instance(), [self, finished] {
-            if (self)
-                self->prompts_.showMessage(DesktopOpenFailureText(finished), MessageIcon::Error);
-        }, Qt::QueuedConnection);
+        if (finished >= 32 || !QCoreApplication::instance()) return;
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, finished] {
+                if (self) self->prompts_.showMessage(DesktopOpenFailureText(finished), MessageIcon::Error);
+            },
+            Qt::QueuedConnection);
     });
     const std::string text = DesktopOpenFailureText(result);
-    if (!text.empty())
-        prompts_.showMessage(text, MessageIcon::Error);
+    if (!text.empty()) prompts_.showMessage(text, MessageIcon::Error);
 }
 
 }  // namespace orvex::gui

@@ -8,13 +8,9 @@
 
 namespace orvex::gui {
 
-inline QString uiText(int id)
-{
-    return QString::fromStdString(app::StringTable::instance().text(id));
-}
+inline QString uiText(int id) { return QString::fromStdString(app::StringTable::instance().text(id)); }
 
-inline QString uiText(const char *name)
-{
+inline QString uiText(const char *name) {
     return QString::fromStdString(app::StringTable::instance().text(std::string_view(name)));
 }
 
@@ -23,8 +19,7 @@ inline QString promptStatus(int id) { return uiText(id).section(QLatin1Char('\n'
 inline QString promptTooltip(int id) { return uiText(id).section(QLatin1Char('\n'), 1); }
 
 // Message texts keep their CR LF line ends in the table; a message box wants LF.
-inline QString messageText(const std::string &text)
-{
+inline QString messageText(const std::string &text) {
     return QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 

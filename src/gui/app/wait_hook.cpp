@@ -11,13 +11,10 @@ namespace {
 
 bool g_inside = false;
 
-void processPaintEvents(void *)
-{
-    if (g_inside)
-        return;
+void processPaintEvents(void *) {
+    if (g_inside) return;
     g_inside = true;
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
-                                    QEventLoop::ExcludeSocketNotifiers);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
     g_inside = false;
 }
 

@@ -19,20 +19,17 @@
 
 namespace orvex::gui {
 
-QFont courierFont(const QFont &dialogFont)
-{
+QFont courierFont(const QFont &dialogFont) {
     QFont font = dialogFont;
     font.setFamilies({QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"),
                       QStringLiteral("DejaVu Sans Mono")});
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
-    if (!QFontInfo(font).fixedPitch())
-        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (!QFontInfo(font).fixedPitch()) font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     return font;
 }
 
-void openFunctionTest(QWidget *parent, app::ConnectContext &ctx, app::CapabilityFlags flags)
-{
+void openFunctionTest(QWidget *parent, app::ConnectContext &ctx, app::CapabilityFlags flags) {
     if (flags & app::CAP_HID) {
         FunctionTestHidDialog dialog(parent);
         dialog.exec();
@@ -42,8 +39,7 @@ void openFunctionTest(QWidget *parent, app::ConnectContext &ctx, app::Capability
     dialog.exec();
 }
 
-FunctionTestDialog::FunctionTestDialog(QWidget *parent, app::ConnectContext &ctx) : QDialog(parent)
-{
+FunctionTestDialog::FunctionTestDialog(QWidget *parent, app::ConnectContext &ctx) : QDialog(parent) {
     auto readOnly = [this] {
         auto *box = new QLineEdit(this);
         box->setReadOnly(true);
@@ -117,8 +113,7 @@ FunctionTestDialog::FunctionTestDialog(QWidget *parent, app::ConnectContext &ctx
         app::BusyScope busy(ctx.prompts);
         started_ = test_.Start(ctx);
     }
-    if (!started_)
-        return;
+    if (!started_) return;
     mode_->setText(QString::number(test_.mode()));
     request_->setText(QStringLiteral("%1 ").arg(test_.requestChar(), 2, 16, QLatin1Char('0')).toUpper());
     counter_->setText(QStringLiteral("0"));
@@ -130,15 +125,12 @@ FunctionTestDialog::FunctionTestDialog(QWidget *parent, app::ConnectContext &ctx
     timer_->start();
 }
 
-FunctionTestDialog::~FunctionTestDialog()
-{
-    if (timer_)
-        timer_->stop();
+FunctionTestDialog::~FunctionTestDialog() {
+    if (timer_) timer_->stop();
     test_.Close();
 }
 
-int FunctionTestDialog::exec()
-{
+int FunctionTestDialog::exec() {
     if (!started_) {
         setResult(Rejected);
         return Rejected;
@@ -146,8 +138,7 @@ int FunctionTestDialog::exec()
     return QDialog::exec();
 }
 
-void FunctionTestDialog::showEvent(QShowEvent *event)
-{
+void FunctionTestDialog::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);
     if (!minimumTaken_) {
         // May grow, never shrink below its first size.
@@ -156,25 +147,20 @@ void FunctionTestDialog::showEvent(QShowEvent *event)
     }
 }
 
-void FunctionTestDialog::poll()
-{
+void FunctionTestDialog::poll() {
     // A tick inside another command's wait would re-enter the reader link.
-    if (insideReaderWait())
-        return;
-    if (test_.PollOutput())
-        showTexts();
+    if (insideReaderWait()) return;
+    if (test_.PollOutput()) showTexts();
 }
 
-void FunctionTestDialog::showTexts()
-{
+void FunctionTestDialog::showTexts() {
     const app::OutputRecorder &rec = test_.recorder();
     ascii_->setText(QString::fromStdString(rec.ascii()));
     hex_->setText(QString::fromStdString(rec.hex()));
     counter_->setText(QString::number(rec.counter()));
 }
 
-void FunctionTestDialog::retranslate()
-{
+void FunctionTestDialog::retranslate() {
     setWindowTitle(uiText("functionTest.title"));
     send_->setText(uiText("functionTest.send"));
     requestLabel_->setText(uiText("functionTest.request"));
@@ -188,10 +174,8 @@ void FunctionTestDialog::retranslate()
     close_->setText(uiText(503));
 }
 
-void FunctionTestDialog::changeEvent(QEvent *event)
-{
-    if (event->type() == QEvent::LanguageChange)
-        retranslate();
+void FunctionTestDialog::changeEvent(QEvent *event) {
+    if (event->type() == QEvent::LanguageChange) retranslate();
     QDialog::changeEvent(event);
 }
 

@@ -12,8 +12,7 @@
 
 namespace orvex::gui {
 
-FunctionTestHidDialog::FunctionTestHidDialog(QWidget *parent) : QDialog(parent)
-{
+FunctionTestHidDialog::FunctionTestHidDialog(QWidget *parent) : QDialog(parent) {
     label_ = new QLabel(this);
     box_ = new QPlainTextEdit(this);
     box_->setFont(courierFont(font()));
@@ -38,14 +37,12 @@ FunctionTestHidDialog::FunctionTestHidDialog(QWidget *parent) : QDialog(parent)
     box_->setFocus();
 }
 
-void FunctionTestHidDialog::clearText()
-{
+void FunctionTestHidDialog::clearText() {
     box_->clear();
     box_->setFocus();
 }
 
-void FunctionTestHidDialog::showEvent(QShowEvent *event)
-{
+void FunctionTestHidDialog::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);
     if (!minimumTaken_) {
         minimumTaken_ = true;
@@ -53,18 +50,15 @@ void FunctionTestHidDialog::showEvent(QShowEvent *event)
     }
 }
 
-void FunctionTestHidDialog::retranslate()
-{
+void FunctionTestHidDialog::retranslate() {
     setWindowTitle(uiText("functionTestHid.title"));
     label_->setText(uiText("functionTestHid.keyboard"));
     clear_->setText(uiText("report.clear"));
     close_->setText(uiText(503));
 }
 
-void FunctionTestHidDialog::changeEvent(QEvent *event)
-{
-    if (event->type() == QEvent::LanguageChange)
-        retranslate();
+void FunctionTestHidDialog::changeEvent(QEvent *event) {
+    if (event->type() == QEvent::LanguageChange) retranslate();
     QDialog::changeEvent(event);
 }
 

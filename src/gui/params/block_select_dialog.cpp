@@ -15,8 +15,7 @@
 namespace orvex::gui {
 
 BlockSelectDialog::BlockSelectDialog(QWidget *parent, const QStringList &absoluteBlocks)
-    : QDialog(parent), result_(absoluteBlocks)
-{
+    : QDialog(parent), result_(absoluteBlocks) {
     absoluteHeader_ = new QLabel(this);
     sectorHeader_ = new QLabel(this);
     blockHeader_ = new QLabel(this);
@@ -52,11 +51,11 @@ BlockSelectDialog::BlockSelectDialog(QWidget *parent, const QStringList &absolut
     retranslate();
 
     for (std::size_t i = 0; i < rows_.size(); ++i)
-        rows_[i].absolute->setText(i < std::size_t(absoluteBlocks.size()) ? absoluteBlocks[int(i)] : QString());
+        rows_[i].absolute->setText(i < std::size_t(absoluteBlocks.size()) ? absoluteBlocks[int(i)]
+                                                                          : QString());
 }
 
-void BlockSelectDialog::retranslate()
-{
+void BlockSelectDialog::retranslate() {
     setWindowTitle(uiText("blockSelect.title"));
     absoluteHeader_->setText(uiText("blockSelect.absolute"));
     sectorHeader_->setText(uiText("blockSelect.sector"));
@@ -65,22 +64,17 @@ void BlockSelectDialog::retranslate()
     cancel_->setText(uiText(507));
 }
 
-void BlockSelectDialog::changeEvent(QEvent *event)
-{
-    if (event->type() == QEvent::LanguageChange)
-        retranslate();
+void BlockSelectDialog::changeEvent(QEvent *event) {
+    if (event->type() == QEvent::LanguageChange) retranslate();
     QDialog::changeEvent(event);
 }
 
-void BlockSelectDialog::write(QLineEdit *edit, const std::string &text)
-{
+void BlockSelectDialog::write(QLineEdit *edit, const std::string &text) {
     edit->setText(QString::fromStdString(text));
 }
 
-void BlockSelectDialog::absoluteChanged(Row &row)
-{
-    if (guard_)
-        return;
+void BlockSelectDialog::absoluteChanged(Row &row) {
+    if (guard_) return;
     const app::SectorBlock converted = app::AbsoluteToSectorBlock(row.absolute->text().toStdString());
     if (QString::fromStdString(converted.block) != row.block->text() ||
         QString::fromStdString(converted.sector) != row.sector->text()) {
@@ -91,10 +85,8 @@ void BlockSelectDialog::absoluteChanged(Row &row)
     }
 }
 
-void BlockSelectDialog::sectorBlockChanged(Row &row)
-{
-    if (guard_)
-        return;
+void BlockSelectDialog::sectorBlockChanged(Row &row) {
+    if (guard_) return;
     const std::string absolute =
         app::SectorBlockToAbsolute(row.sector->text().toStdString(), row.block->text().toStdString());
     if (QString::fromStdString(absolute) != row.absolute->text()) {
@@ -104,11 +96,9 @@ void BlockSelectDialog::sectorBlockChanged(Row &row)
     }
 }
 
-void BlockSelectDialog::accept()
-{
+void BlockSelectDialog::accept() {
     result_.clear();
-    for (const Row &row : rows_)
-        result_ << row.absolute->text();
+    for (const Row &row : rows_) result_ << row.absolute->text();
     QDialog::accept();
 }
 

@@ -18,8 +18,7 @@ const char *const kModeNames[] = {"param.powerOn.0", "param.powerOn.1", "param.p
 
 PowerOnModeDialog::PowerOnModeDialog(QWidget *parent, int handle, bool silentReaderModeOffered,
                                      app::Prompts &prompts)
-    : QDialog(parent), model_(handle, silentReaderModeOffered, prompts)
-{
+    : QDialog(parent), model_(handle, silentReaderModeOffered, prompts) {
     group_ = new QGroupBox(this);
     auto *groupLayout = new QVBoxLayout(group_);
     auto *exclusive = new QButtonGroup(this);
@@ -51,35 +50,27 @@ PowerOnModeDialog::PowerOnModeDialog(QWidget *parent, int handle, bool silentRea
         radios_[std::size_t(model_.selectedIndex())]->setChecked(true);
 }
 
-int PowerOnModeDialog::checkedIndex() const
-{
+int PowerOnModeDialog::checkedIndex() const {
     for (std::size_t i = 0; i < radios_.size(); ++i)
-        if (radios_[i]->isChecked())
-            return int(i);
+        if (radios_[i]->isChecked()) return int(i);
     return -1;
 }
 
-void PowerOnModeDialog::retranslate()
-{
+void PowerOnModeDialog::retranslate() {
     setWindowTitle(uiText("param.powerOn"));
-    
-    for (std::size_t i = 0; i < radios_.size(); ++i)
-        radios_[i]->setText(uiText(kModeNames[i]));
+
+    for (std::size_t i = 0; i < radios_.size(); ++i) radios_[i]->setText(uiText(kModeNames[i]));
     set_->setText(uiText("button.set"));
     close_->setText(uiText("button.schliessen"));
 }
 
-void PowerOnModeDialog::changeEvent(QEvent *event)
-{
-    if (event->type() == QEvent::LanguageChange)
-        retranslate();
+void PowerOnModeDialog::changeEvent(QEvent *event) {
+    if (event->type() == QEvent::LanguageChange) retranslate();
     QDialog::changeEvent(event);
 }
 
-void PowerOnModeDialog::set()
-{
-    if (model_.Set(checkedIndex()))
-        accept();
+void PowerOnModeDialog::set() {
+    if (model_.Set(checkedIndex())) accept();
 }
 
 }  // namespace orvex::gui

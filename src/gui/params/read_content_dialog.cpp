@@ -14,8 +14,7 @@ namespace orvex::gui {
 
 ReadContentDialog::ReadContentDialog(QWidget *parent, app::ConnectContext &ctx, int handle, int baud,
                                      app::CapabilityFlags flags)
-    : QDialog(parent), ctx_(ctx)
-{
+    : QDialog(parent), ctx_(ctx) {
     state_.handle = handle;
     state_.baud = baud;
     state_.flags = flags;
@@ -49,43 +48,36 @@ ReadContentDialog::ReadContentDialog(QWidget *parent, app::ConnectContext &ctx, 
     retranslate();
 }
 
-void ReadContentDialog::retranslate()
-{
+void ReadContentDialog::retranslate() {
     setWindowTitle(uiText("report.title"));
     read_->setText(uiText("report.read"));
     clear_->setText(uiText("report.clear"));
     close_->setText(uiText(503));
 }
 
-void ReadContentDialog::changeEvent(QEvent *event)
-{
-    if (event->type() == QEvent::LanguageChange)
-        retranslate();
+void ReadContentDialog::changeEvent(QEvent *event) {
+    if (event->type() == QEvent::LanguageChange) retranslate();
     QDialog::changeEvent(event);
 }
 
-void ReadContentDialog::showEvent(QShowEvent *event)
-{
+void ReadContentDialog::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);
-    if (!firstShow_)
-        return;
+    if (!firstShow_) return;
     firstShow_ = false;
     // Read once the window is on screen, so the report grows visibly.
     QTimer::singleShot(0, this, [this] {
-        if (!readContent())
-            reject();
+        if (!readContent()) reject();
     });
 }
 
-void ReadContentDialog::showText(const std::string &text)
-{
+void ReadContentDialog::showText(const std::string &text) {
     report_->setPlainText(messageText(text));
     report_->repaint();
 }
 
-bool ReadContentDialog::readContent()
-{
-    const bool connected = app::ReadContent(ctx_, state_, [this](const std::string &text) { showText(text); });
+bool ReadContentDialog::readContent() {
+    const bool connected =
+        app::ReadContent(ctx_, state_, [this](const std::string &text) { showText(text); });
     showText(state_.text);
     return connected;
 }

@@ -12,8 +12,7 @@
 namespace orvex::gui {
 
 TransmitPowerDialog::TransmitPowerDialog(QWidget *parent, int handle, app::Prompts &prompts)
-    : QDialog(parent), model_(handle, prompts)
-{
+    : QDialog(parent), model_(handle, prompts) {
     auto makeGroup = [this](QGroupBox *&group, QRadioButton *&full, QRadioButton *&half) {
         group = new QGroupBox(this);
         full = new QRadioButton(group);
@@ -46,44 +45,35 @@ TransmitPowerDialog::TransmitPowerDialog(QWidget *parent, int handle, app::Promp
     choose(model_.power());
 }
 
-void TransmitPowerDialog::choose(const app::TxPower &power)
-{
+void TransmitPowerDialog::choose(const app::TxPower &power) {
     (power.iso15693Half ? half15693_ : full15693_)->setChecked(true);
     (power.iso14443Half ? half14443_ : full14443_)->setChecked(true);
 }
 
-app::TxPower TransmitPowerDialog::chosen() const
-{
+app::TxPower TransmitPowerDialog::chosen() const {
     app::TxPower power;
     power.iso15693Half = half15693_->isChecked();
     power.iso14443Half = half14443_->isChecked();
     return power;
 }
 
-void TransmitPowerDialog::retranslate()
-{
+void TransmitPowerDialog::retranslate() {
     setWindowTitle(uiText("txPower.title"));
     iso15693_->setTitle(uiText("txPower.iso15693"));
     iso14443_->setTitle(uiText("txPower.iso14443"));
-    for (QRadioButton *full : {full15693_, full14443_})
-        full->setText(uiText("txPower.full"));
-    for (QRadioButton *half : {half15693_, half14443_})
-        half->setText(uiText("txPower.half"));
+    for (QRadioButton *full : {full15693_, full14443_}) full->setText(uiText("txPower.full"));
+    for (QRadioButton *half : {half15693_, half14443_}) half->setText(uiText("txPower.half"));
     set_->setText(uiText("button.set"));
     close_->setText(uiText("button.schliessen"));
 }
 
-void TransmitPowerDialog::changeEvent(QEvent *event)
-{
-    if (event->type() == QEvent::LanguageChange)
-        retranslate();
+void TransmitPowerDialog::changeEvent(QEvent *event) {
+    if (event->type() == QEvent::LanguageChange) retranslate();
     QDialog::changeEvent(event);
 }
 
-void TransmitPowerDialog::set()
-{
-    if (model_.Set(chosen()))
-        accept();
+void TransmitPowerDialog::set() {
+    if (model_.Set(chosen())) accept();
 }
 
 }  // namespace orvex::gui

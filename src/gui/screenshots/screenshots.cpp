@@ -42,13 +42,11 @@ namespace {
 class QuietPrompts : public gui::QtPrompts {
 public:
     using QtPrompts::QtPrompts;
-    void showMessage(const std::string &text, app::MessageIcon icon) override
-    {
+    void showMessage(const std::string &text, app::MessageIcon icon) override {
         last = text;
         lastIcon = icon;
     }
-    bool askYesNoWith(app::MessageIcon, const std::string &text, bool defaultYes) override
-    {
+    bool askYesNoWith(app::MessageIcon, const std::string &text, bool defaultYes) override {
         last = text;
         return defaultYes;
     }
@@ -59,18 +57,17 @@ public:
 // orvex-readersim on a pseudo-terminal, emitting a transponder number.
 class Simulator {
 public:
-    Simulator()
-    {
+    Simulator() {
         QString program = qEnvironmentVariable("ORVEX_READERSIM");
         if (program.isEmpty())
             program = QCoreApplication::applicationDirPath() + QStringLiteral("/../../orvex-readersim");
-        process_.start(program, {QStringLiteral("--version-answer"), QStringLiteral("164U"), QStringLiteral("--emit"),
-                                 QStringLiteral("E0040100A1B2C3D4\\r\\n"), QStringLiteral("--every"), QStringLiteral("300")});
+        process_.start(program, {QStringLiteral("--version-answer"), QStringLiteral("164U"),
+                                 QStringLiteral("--emit"), QStringLiteral("E0040100A1B2C3D4\\r\\n"),
+                                 QStringLiteral("--every"), QStringLiteral("300")});
         if (process_.waitForStarted(5000) && process_.waitForReadyRead(5000))
             port_ = QString::fromUtf8(process_.readLine()).trimmed().toStdString();
     }
-    ~Simulator()
-    {
+    ~Simulator() {
         process_.terminate();
         process_.waitForFinished(3000);
     }
@@ -84,20 +81,18 @@ private:
 QString g_folder;
 QString g_suffix;
 
-void save(QWidget *w, const char *name)
-{
+void save(QWidget *w, const char *name) {
     w->show();
-    for (int i = 0; i < 5; ++i)
-        QCoreApplication::processEvents();
-    const QString file = QDir(g_folder).filePath(QStringLiteral("%1_%2.png").arg(QLatin1String(name), g_suffix));
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    const QString file =
+        QDir(g_folder).filePath(QStringLiteral("%1_%2.png").arg(QLatin1String(name), g_suffix));
     if (!w->grab().save(file))
         std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
     else
         std::printf("%s\n", qPrintable(file));
 }
 
-app::DeviceListProviders sampleDevices()
-{
+app::DeviceListProviders sampleDevices() {
     app::DeviceListProviders d;
     d.comPorts = [] {
         return std::vector<std::string>{"/dev/ttyS0", "/dev/ttyUSB0 [Qel Virtual COM Port]", "/dev/ttyACM0"};
@@ -106,8 +101,7 @@ app::DeviceListProviders sampleDevices()
     return d;
 }
 
-void renderAll(app::ConnectContext &ctx, QuietPrompts &prompts, gui::MainWindow &frame)
-{
+void renderAll(app::ConnectContext &ctx, QuietPrompts &prompts, gui::MainWindow &frame) {
     const std::string port = ctx.settings.Get(app::settings::PortName);
     frame.identifyAtStartup();
     std::printf("title: %s\n", qPrintable(frame.windowTitle()));
@@ -116,8 +110,7 @@ void renderAll(app::ConnectContext &ctx, QuietPrompts &prompts, gui::MainWindow 
         // The settings menu, opened under the menu bar.
         QMenu *settings = nullptr;
         for (QAction *a : frame.menuBar()->actions())
-            if (a->menu() && a->menu()->actions().size() == 5)
-                settings = a->menu();
+            if (a->menu() && a->menu()->actions().size() == 5) settings = a->menu();
         if (settings) {
             settings->popup(frame.mapToGlobal(QPoint(160, 20)));
             save(settings, "main_menu_settings");
@@ -140,8 +133,7 @@ void renderAll(app::ConnectContext &ctx, QuietPrompts &prompts, gui::MainWindow 
     {
         gui::ReadContentDialog dialog(&frame, ctx, 0, 19200, 0);
         dialog.show();
-        for (int i = 0; i < 200 && dialog.reportText().isEmpty(); ++i)
-            QTest::qWait(20);
+        for (int i = 0; i < 200 && dialog.reportText().isEmpty(); ++i) QTest::qWait(20);
         save(&dialog, "read_content");
     }
     {
@@ -155,14 +147,14 @@ void renderAll(app::ConnectContext &ctx, QuietPrompts &prompts, gui::MainWindow 
         save(&dialog, "transmit_power");
     }
     {
-        gui::BlockSelectDialog dialog(&frame, {QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("128"), QString()});
+        gui::BlockSelectDialog dialog(
+            &frame, {QStringLiteral("4"), QStringLiteral("5"), QStringLiteral("128"), QString()});
         save(&dialog, "block_select");
     }
     {
         gui::FunctionTestDialog dialog(&frame, ctx);
         dialog.show();
-        for (int i = 0; i < 200 && dialog.counterBox()->text().toInt() < 2; ++i)
-            QTest::qWait(20);
+        for (int i = 0; i < 200 && dialog.counterBox()->text().toInt() < 2; ++i) QTest::qWait(20);
         save(&dialog, "function_test");
     }
     {
@@ -171,11 +163,14 @@ void renderAll(app::ConnectContext &ctx, QuietPrompts &prompts, gui::MainWindow 
         save(&dialog, "function_test_hid");
     }
     {
-        QMessageBox box(QMessageBox::Warning, QString::fromStdString(app::StringTable::instance().text(57344)),
+        QMessageBox box(QMessageBox::Warning,
+                        QString::fromStdString(app::StringTable::instance().text(57344)),
                         QString::fromStdString(app::StringTable::instance().text(10139)),
                         QMessageBox::Yes | QMessageBox::No, &frame);
-        box.button(QMessageBox::Yes)->setText(QString::fromStdString(app::StringTable::instance().text("layout.yes")));
-        box.button(QMessageBox::No)->setText(QString::fromStdString(app::StringTable::instance().text("layout.no")));
+        box.button(QMessageBox::Yes)
+            ->setText(QString::fromStdString(app::StringTable::instance().text("layout.yes")));
+        box.button(QMessageBox::No)
+            ->setText(QString::fromStdString(app::StringTable::instance().text("layout.no")));
         box.setDefaultButton(QMessageBox::No);
         save(&box, "factory_reset_question");
     }
@@ -183,8 +178,7 @@ void renderAll(app::ConnectContext &ctx, QuietPrompts &prompts, gui::MainWindow 
 
 }  // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QApplication application(argc, argv);
     if (argc < 2) {
         std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);

@@ -11,18 +11,21 @@ namespace orvex::app {
 namespace {
 
 bool HexValue(char c, int &v) {
-    if (c >= '0' && c <= '9') v = c - '0';
-    else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
-    else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
-    else return false;
+    if (c >= '0' && c <= '9')
+        v = c - '0';
+    else if (c >= 'A' && c <= 'F')
+        v = c - 'A' + 10;
+    else if (c >= 'a' && c <= 'f')
+        v = c - 'a' + 10;
+    else
+        return false;
     return true;
 }
 
 bool SameIgnoringCase(const std::string &a, const std::string &b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
+        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }
@@ -41,9 +44,7 @@ void CharSequencePage::SetInput(const std::string &text, int listPosition) {
     inputSelected_ = false;
 }
 
-void CharSequencePage::SelectItem(int item) {
-    selected_ = item >= 0 && item < seq_.count() ? item : -1;
-}
+void CharSequencePage::SelectItem(int item) { selected_ = item >= 0 && item < seq_.count() ? item : -1; }
 
 std::optional<PageMessage> CharSequencePage::InsertCharacter() {
     const int p = selected_;

@@ -42,7 +42,7 @@ public:
     std::optional<PageMessage> InsertCharacter();
     // "Zeichen Löschen": 528 without a selected item.
     std::optional<PageMessage> DeleteCharacter();
-    void ClearPage();                        // "Seite Löschen"
+    void ClearPage();  // "Seite Löschen"
     void MoveUp();
     void MoveDown();
 

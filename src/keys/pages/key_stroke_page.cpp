@@ -30,7 +30,7 @@ RecordResult KeyStrokePage::RecordPress(const KeyEvent &key, bool captureFocused
     if (key.scan > kMaxScan || !captureFocused) return RecordResult::Ignored;
     uint8_t vk = key.vk;
     if (vk == kVkAlt && key.extended && key.controlDown) vk = kVkAltGr;
-    if (LastIsPress(vk)) return RecordResult::Ignored;   // key repeat
+    if (LastIsPress(vk)) return RecordResult::Ignored;  // key repeat
     std::string name = keyName(vk, true);
     if (name.empty()) return RecordResult::Ignored;
 

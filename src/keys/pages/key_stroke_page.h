@@ -25,8 +25,8 @@ struct KeyEvent {
 enum class RecordResult { Recorded, Ignored, Overflow };
 
 struct KeyListItem {
-    std::string text;   // UTF-8
-    int entry = 0;      // index in the sequence
+    std::string text;  // UTF-8
+    int entry = 0;     // index in the sequence
 };
 
 class KeyStrokePage {
@@ -51,7 +51,7 @@ public:
     RecordResult AddKey(uint8_t vk, uint8_t scan);
     // "Zeichen Löschen": the selected item with its partner; 528 without selection.
     std::optional<PageMessage> DeleteKey();
-    void ClearKeys();   // "Seite Löschen"
+    void ClearKeys();  // "Seite Löschen"
 
     // The dialog manager turns Enter in the capture box into the command of
     // a button: the page records Enter instead. True when it did so (the

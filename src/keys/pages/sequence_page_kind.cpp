@@ -22,9 +22,7 @@ constexpr std::array<KindTexts, 4> kKinds{{
 const KindTexts &Of(SequenceKind k) { return kKinds[static_cast<std::size_t>(k)]; }
 }  // namespace
 
-std::string SequencePageTitle(SequenceKind kind) {
-    return PageText(Of(kind).titleName, Of(kind).title);
-}
+std::string SequencePageTitle(SequenceKind kind) { return PageText(Of(kind).titleName, Of(kind).title); }
 
 std::string SequenceColumnCaption(SequenceKind kind, bool keyStrokes) {
     const char *german = keyStrokes ? Of(kind).keyColumn : Of(kind).charColumn;

@@ -22,8 +22,7 @@ constexpr const char *kMkpFilter = "Lumi (*.mkp)";
 constexpr const char *kMkpOpenFilter = "Lumo (*.mkp)";
 }  // namespace
 
-Ps2Sheet::Ps2Sheet(ConnectContext &ctx, int handle, CapabilityFlags caps)
-    : SheetBase(ctx, handle, caps) {}
+Ps2Sheet::Ps2Sheet(ConnectContext &ctx, int handle, CapabilityFlags caps) : SheetBase(ctx, handle, caps) {}
 
 std::vector<SheetPageInfo> Ps2Sheet::Pages() const {
     return {{sheet_pages::kParameters, Text("param.page")},

@@ -32,7 +32,6 @@ std::string ReadDeviceName(int handle) {
     return name;
 }
 
-
 }  // namespace
 
 SerialSheet::SerialSheet(ConnectContext &ctx, int handle, int baudRate, CapabilityFlags caps)
@@ -47,8 +46,7 @@ SerialSheet::SerialSheet(ConnectContext &ctx, int handle, int baudRate, Capabili
     // The first transfer of page 2 already drops the family data set 1 uses.
     data2.Refresh();
     data2.ResetSnapshot();
-    for (CharSequencePage *page : {&prefix, &suffix, &removal, &separator})
-        page->hidFunctionTest = hid();
+    for (CharSequencePage *page : {&prefix, &suffix, &removal, &separator}) page->hidFunctionTest = hid();
     const std::string storedPort = ctx.settings.Get(settings::PortName);
     serialParams.SetStoredPortIsUsb(storedPort.rfind(UsbPrefix, 0) == 0);
 }
@@ -125,9 +123,9 @@ void SerialSheet::ReadConfiguration() {
     auto readSet = [&](std::span<const std::uint8_t> bytes, DataFormatRecord &r) {
         if (ParseDataFormat(bytes, r) == ParseResult::TooShort) return false;
         if (r.typeCode == kIso15693Uid || r.typeCode == kIso15693Blocks) {
-                int flags = 0;
-                r.isoRequestFlags =
-                    static_cast<std::uint8_t>(Orvex_ReadDataOption(portHandle, &flags) == 0 ? flags : 3);
+            int flags = 0;
+            r.isoRequestFlags =
+                static_cast<std::uint8_t>(Orvex_ReadDataOption(portHandle, &flags) == 0 ? flags : 3);
         }
         return true;
     };
@@ -137,8 +135,7 @@ void SerialSheet::ReadConfiguration() {
         if (readSet(bytes, r1)) {
             data1.LoadFromRecord(r1);
             DataFormatRecord r2;
-            if (bytes.size() >= kTwoDataSetsBlockSize &&
-                readSet(bytes.subspan(kSecondDataSetOffset), r2))
+            if (bytes.size() >= kTwoDataSetsBlockSize && readSet(bytes.subspan(kSecondDataSetOffset), r2))
                 data2.LoadFromRecord(r2);
             data1.ResetSnapshot();
             data2.ResetSnapshot();
@@ -150,8 +147,7 @@ void SerialSheet::ReadConfiguration() {
     ReadSequence(removal, Orvex_ReadRemovalBlock);
     ReadSequence(separator, Orvex_ReadSeparatorBlock);
 
-    if (hid() && hidLink_ && !hidLink_->LoadFromReader(portHandle, keyTable))
-        ShowText(kMsgNoConnection);
+    if (hid() && hidLink_ && !hidLink_->LoadFromReader(portHandle, keyTable)) ShowText(kMsgNoConnection);
 
     title_ += " <" + deviceName_ + ">";
     CloseReader(portHandle);
@@ -211,8 +207,10 @@ ProgramOutcome SerialSheet::Program() {
     }
 
     OperatingParameters params;
-    if (hid()) hidParams.StoreToParameters(params);
-    else serialParams.StoreToParameters(params);
+    if (hid())
+        hidParams.StoreToParameters(params);
+    else
+        serialParams.StoreToParameters(params);
     char portName[80] = {};
     Orvex_GetPortName(portHandle, portName, sizeof portName);
     CloseReader(portHandle);
@@ -229,8 +227,10 @@ void SerialSheet::StoreRecords(DataFormatRecord &r1, DataFormatRecord &r2,
                                OperatingParameters &params) const {
     data1.StoreToRecord(r1);
     if (twoDataSets()) data2.StoreToRecord(r2);
-    if (hid()) hidParams.StoreToParameters(params);
-    else serialParams.StoreToParameters(params);
+    if (hid())
+        hidParams.StoreToParameters(params);
+    else
+        serialParams.StoreToParameters(params);
 }
 
 ReaderContent SerialSheet::ProgramImage() const {
@@ -308,8 +308,10 @@ bool SerialSheet::ProgramSteps(int &baud) {
     if (powerOnMode && ReadPowerOnMode(portHandle) == 0 &&
         ctx_.prompts.askYesNo(Text(kMsgBackToReaderMode))) {
         if (!WritePowerOnMode(portHandle, 1)) return false;
-        if (hid()) hidParams.values().powerOnIndex = 1;
-        else serialParams.values().powerOnIndex = 1;
+        if (hid())
+            hidParams.values().powerOnIndex = 1;
+        else
+            serialParams.values().powerOnIndex = 1;
     }
     return true;
 }
@@ -329,17 +331,15 @@ void SerialSheet::ClearModifiedAndSnapshots() {
 
 bool SerialSheet::LoadMkr() {
     if (AnyModified() && ctx_.prompts.askYesNo(Text(kMsgSaveFirst)) && !SaveMkr()) return false;
-    auto path = ctx_.prompts.chooseOpenFile(Text(504), kMkrFilter,
-                                            ctx_.settings.Get(settings::MkrFilePath));
+    auto path = ctx_.prompts.chooseOpenFile(Text(504), kMkrFilter, ctx_.settings.Get(settings::MkrFilePath));
     if (!path) return false;
     return LoadMkrFile(*path);
 }
 
 bool SerialSheet::LoadMkrFile(const std::string &path) {
-    for (CharSequencePage *page : {&prefix, &suffix, &removal, &separator})
-        page->SetSequence(CAsciiArray{});
+    for (CharSequencePage *page : {&prefix, &suffix, &removal, &separator}) page->SetSequence(CAsciiArray{});
     MkrConfiguration config;
-    config.keyTable = keyTable;   // a file without "HID_KEYS" keeps the table
+    config.keyTable = keyTable;  // a file without "HID_KEYS" keeps the table
     const ConfigFileResult result = app::LoadMkrFile(path, caps_, config);
     if (!result.ok) {
         ShowFileMessages(result.messages);
@@ -371,8 +371,8 @@ bool SerialSheet::SaveMkr() {
         ShowText(kMsgDataPageError);
         return false;
     }
-    auto path = ctx_.prompts.chooseSaveFile(Text(506), kMkrFilter,
-                                            ctx_.settings.Get(settings::MkrFilePath), {});
+    auto path =
+        ctx_.prompts.chooseSaveFile(Text(506), kMkrFilter, ctx_.settings.Get(settings::MkrFilePath), {});
     if (!path) return false;
     return SaveMkrFile(*path);
 }

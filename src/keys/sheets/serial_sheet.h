@@ -19,7 +19,7 @@ namespace orvex::app {
 
 // One tab of a sheet: a stable id and the title shown.
 struct SheetPageInfo {
-    std::string id;      // "parameters", "prefix", "data1", "data2", "suffix", "removal", "separator"
+    std::string id;  // "parameters", "prefix", "data1", "data2", "suffix", "removal", "separator"
     std::string title;
 };
 

@@ -6,7 +6,7 @@
 namespace orvex::app {
 
 namespace {
-constexpr int kSheetCaption = 508;   // "Programmierung eingeben"
+constexpr int kSheetCaption = 508;  // "Programmierung eingeben"
 }
 
 std::string FolderOf(const std::string &path) {
@@ -15,7 +15,10 @@ std::string FolderOf(const std::string &path) {
 }
 
 SheetBase::SheetBase(ConnectContext &ctx, int handle, CapabilityFlags caps)
-    : portHandle(handle), ctx_(ctx), caps_(caps), title_(Text(kSheetCaption)),
+    : portHandle(handle),
+      ctx_(ctx),
+      caps_(caps),
+      title_(Text(kSheetCaption)),
       lastPath_(ctx.settings.Get(settings::LastPath)) {}
 
 void SheetBase::ShowText(int id, MessageIcon icon) { ctx_.prompts.showMessage(Text(id), icon); }

@@ -25,11 +25,11 @@ struct SheetWrite {
 };
 
 enum class ProgramOutcome {
-    Done,           // message 509
-    Failed,         // message 510 (a write failed)
-    Stopped,        // a page refused a value; its message was shown
-    WrongModel,     // message 141, nothing written
-    NoConnection,   // the connect routine's message (serial sheet: then 522)
+    Done,          // message 509
+    Failed,        // message 510 (a write failed)
+    Stopped,       // a page refused a value; its message was shown
+    WrongModel,    // message 141, nothing written
+    NoConnection,  // the connect routine's message (serial sheet: then 522)
 };
 
 // Page names used when a sheet reports a refused value.

@@ -19,7 +19,7 @@ struct DataPagePs2Values {
     std::string charCount = "10";
     int representation = 0;
     std::array<std::string, 4> blocks{};
-    int selection = 0;   // 0 UID, 1 blocks
+    int selection = 0;  // 0 UID, 1 blocks
 };
 
 class DataPagePs2 {

@@ -9,17 +9,15 @@ namespace orvex::app {
 
 namespace {
 
-constexpr std::array<Family, 4> kFamilies{Family::Iso15693, Family::Mifare, Family::ICode1,
-                                          Family::Desfire};
-constexpr std::array<const char *, 4> kFamilyControls{"famIso", "famMifare", "famIcode1",
-                                                      "famDesfire"};
+constexpr std::array<Family, 4> kFamilies{Family::Iso15693, Family::Mifare, Family::ICode1, Family::Desfire};
+constexpr std::array<const char *, 4> kFamilyControls{"famIso", "famMifare", "famIcode1", "famDesfire"};
 
 // typeCode by family (rows) and selection index (columns).
 constexpr int kTypeCodes[4][3] = {
-    {0, 1, 8},   // ISO 15693
-    {2, 3, 9},   // MIFARE
-    {4, 5, 5},   // I-Code1
-    {6, 7, 7},   // DESFire
+    {0, 1, 8},  // ISO 15693
+    {2, 3, 9},  // MIFARE
+    {4, 5, 5},  // I-Code1
+    {6, 7, 7},  // DESFire
 };
 
 struct TypeMeaning {
@@ -28,7 +26,7 @@ struct TypeMeaning {
 };
 // Family and selection by typeCode 0-9; other codes read as ISO 15693 UID.
 constexpr TypeMeaning kTypeMeanings[10] = {
-    {Family::Iso15693, 0}, {Family::Iso15693, 1}, {Family::Mifare, 0}, {Family::Mifare, 1},
+    {Family::Iso15693, 0}, {Family::Iso15693, 1}, {Family::Mifare, 0},  {Family::Mifare, 1},
     {Family::ICode1, 0},   {Family::ICode1, 1},   {Family::Desfire, 0}, {Family::Desfire, 1},
     {Family::Iso15693, 2}, {Family::Mifare, 2},
 };
@@ -69,10 +67,14 @@ unsigned long LeadingHex(const std::string &text) {
     unsigned long v = 0;
     for (char c : text) {
         int d;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else break;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else if (c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else
+            break;
         v = (v << 4 | static_cast<unsigned long>(d)) & 0xFFFFFFFFUL;
     }
     return v;
@@ -87,8 +89,7 @@ unsigned char FirstCharByte(const std::string &utf8) {
 
 }  // namespace
 
-DataPageSerialSwitches DataPageSerialSwitches::FromCapabilities(CapabilityFlags caps,
-                                                                unsigned versionDigit,
+DataPageSerialSwitches DataPageSerialSwitches::FromCapabilities(CapabilityFlags caps, unsigned versionDigit,
                                                                 bool firstDataSet) {
     DataPageSerialSwitches s;
     s.isFirstDataSet = firstDataSet;
@@ -110,11 +111,16 @@ DataPageSerialSwitches DataPageSerialSwitches::FromCapabilities(CapabilityFlags 
 
 bool FamilyOffered(const DataPageSerialSwitches &s, Family f) {
     switch (f) {
-    case Family::Iso15693: return true;
-    case Family::Mifare: return s.mifare;
-    case Family::ICode1: return s.icode1;
-    case Family::Desfire: return s.desfire;
-    case Family::None: return false;
+        case Family::Iso15693:
+            return true;
+        case Family::Mifare:
+            return s.mifare;
+        case Family::ICode1:
+            return s.icode1;
+        case Family::Desfire:
+            return s.desfire;
+        case Family::None:
+            return false;
     }
     return false;
 }
@@ -142,9 +148,7 @@ Family DataPageSerial::family() const {
     return Family::None;
 }
 
-Family DataPageSerial::FirstPageFamily() const {
-    return firstPage_ ? firstPage_->family() : Family::None;
-}
+Family DataPageSerial::FirstPageFamily() const { return firstPage_ ? firstPage_->family() : Family::None; }
 
 int DataPageSerial::MaxCharCount() const {
     if (family() == Family::Desfire) return switches_.longDesfire ? 250 : 64;
@@ -176,8 +180,7 @@ void DataPageSerial::Refresh() {
     if (switches_.isFirstDataSet && family() == Family::None)
         v_.families[Idx(switches_.mifare ? Family::Mifare : Family::Iso15693)] = true;
     Family f = family();
-    bool sequenceOffered =
-        switches_.blockSequence && (f == Family::Iso15693 || f == Family::Mifare);
+    bool sequenceOffered = switches_.blockSequence && (f == Family::Iso15693 || f == Family::Mifare);
     if (v_.selection == 2 && !sequenceOffered) v_.selection = 1;
     if (v_.selection < 0 || v_.selection > 2) v_.selection = 0;
 }
@@ -241,8 +244,7 @@ Validation DataPageSerial::Validate() {
         if (v_.startBlock.empty() || LeadingDecimal(v_.startBlock) > 254)
             return ValidationFailure{608, {}, "startBlock", 0};
         long len = LeadingDecimal(v_.length);
-        if (v_.length.empty() || len < 1 || len > 252)
-            return ValidationFailure{609, {}, "length", 0};
+        if (v_.length.empty() || len < 1 || len > 252) return ValidationFailure{609, {}, "length", 0};
     }
     if (f == Family::Desfire && !uid) {
         if (v_.appId.empty() || Utf8Length(v_.appId) > 6 || FirstNonHex(v_.appId) != 0)
@@ -252,12 +254,10 @@ Validation DataPageSerial::Validate() {
     }
     if (f == Family::Mifare && !uid && v_.keyActive && !v_.mifareKey.empty()) {
         if (Utf8Length(v_.mifareKey) != 12) return ValidationFailure{562, {}, "mifareKey", 0};
-        if (int pos = FirstNonHex(v_.mifareKey))
-            return ValidationFailure{552, {}, "mifareKey", pos};
+        if (int pos = FirstNonHex(v_.mifareKey)) return ValidationFailure{552, {}, "mifareKey", pos};
     }
     if (f == Family::Desfire && v_.keyActive) {
-        if (int pos = FirstNonHex(v_.desfireKey))
-            return ValidationFailure{552, {}, "desfireKey", pos};
+        if (int pos = FirstNonHex(v_.desfireKey)) return ValidationFailure{552, {}, "desfireKey", pos};
     }
     return std::nullopt;
 }
@@ -279,11 +279,9 @@ void DataPageSerial::StoreToRecord(DataFormatRecord &r) const {
     r.mifareKey = v_.mifareKey;
     r.desfireKey = v_.desfireKey;
     r.desfireKeyType = static_cast<std::uint8_t>(v_.desfireKeyType + 2);
-    r.desfireKeyNumber =
-        static_cast<std::uint8_t>(ParseIntegerText(v_.desfireKeyNumber).value_or(0));
+    r.desfireKeyNumber = static_cast<std::uint8_t>(ParseIntegerText(v_.desfireKeyNumber).value_or(0));
     r.desfireMode = static_cast<std::uint8_t>(v_.desfireMode);
-    r.isoRequestFlags =
-        static_cast<std::uint8_t>((v_.highDataRate ? 2 : 0) | (v_.twoSubcarrier ? 1 : 0));
+    r.isoRequestFlags = static_cast<std::uint8_t>((v_.highDataRate ? 2 : 0) | (v_.twoSubcarrier ? 1 : 0));
 
     std::vector<std::uint8_t> sel;
     auto lowByte = [](unsigned long v) { return static_cast<std::uint8_t>(v & 0xFF); };
@@ -333,9 +331,7 @@ void DataPageSerial::LoadFromRecord(const DataFormatRecord &r) {
     int dk = static_cast<int>(r.desfireKeyType) - 2;
     v_.desfireKeyType = dk < 0 ? 0 : (dk > 1 ? 1 : dk);
 
-    auto entry = [&](std::size_t i) -> unsigned {
-        return i < r.selection.size() ? r.selection[i] : 0xFF;
-    };
+    auto entry = [&](std::size_t i) -> unsigned { return i < r.selection.size() ? r.selection[i] : 0xFF; };
     v_.blocks = {};
     v_.appId.clear();
     v_.fileId.clear();
@@ -393,8 +389,7 @@ ViewState DataPageSerial::View() const {
     }
 
     // Selection radios.
-    const bool sequenceOffered =
-        s.blockSequence && (f == Family::Iso15693 || f == Family::Mifare);
+    const bool sequenceOffered = s.blockSequence && (f == Family::Iso15693 || f == Family::Mifare);
     view["selUid"].checked = v_.selection == 0;
     ControlState &single = view["selSingle"];
     single.checked = v_.selection == 1;
@@ -462,14 +457,14 @@ ViewState DataPageSerial::View() const {
     keyBox.shown = groupShown && keyFamily;
     keyBox.enabled = groupEnabled;
     keyBox.checked = v_.keyActive;
-    keyBox.caption = desfire ? PageText("data.desfireKey", "DESFire® Key")
-                             : PageText("data.mifareKey", "MIFARE® Key");
+    keyBox.caption =
+        desfire ? PageText("data.desfireKey", "DESFire® Key") : PageText("data.mifareKey", "MIFARE® Key");
     for (const char *name : {"mifareKeyLabel", "mifareKey", "mifareKeyTypeLabel", "mifareKeyType"}) {
         view[name].shown = groupShown && f == Family::Mifare;
         view[name].enabled = keysEnabled;
     }
-    for (const char *name : {"desfireKeyTypeLabel", "desfireKeyType", "desfireKeyLabel",
-                             "desfireKeyNumber", "desfireKey"}) {
+    for (const char *name :
+         {"desfireKeyTypeLabel", "desfireKeyType", "desfireKeyLabel", "desfireKeyNumber", "desfireKey"}) {
         view[name].shown = groupShown && desfire;
         view[name].enabled = keysEnabled;
     }

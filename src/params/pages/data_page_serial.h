@@ -37,15 +37,15 @@ struct DataPageSerialSwitches {
     bool mifare = false;
     bool icode1 = false;
     bool desfire = false;
-    bool longDesfire = false;      // character count up to 250 with DESFire
-    bool usedBytes = false;        // from-field and "Byteweise drehen"
+    bool longDesfire = false;  // character count up to 250 with DESFire
+    bool usedBytes = false;    // from-field and "Byteweise drehen"
     bool bitReverse = false;
     bool leftAlign = false;
     bool decimalNoZeros = false;
     bool typeIds = false;
     bool asciiNoNul = false;
     bool blockSequence = false;
-    bool isoOptions = false;       // "High Data Rate", "Two Subcarrier"
+    bool isoOptions = false;  // "High Data Rate", "Two Subcarrier"
     bool hidFunctionTest = false;
 
     static DataPageSerialSwitches FromCapabilities(CapabilityFlags caps, unsigned versionDigit,
@@ -56,8 +56,8 @@ struct DataPageSerialSwitches {
 struct DataPageSerialValues {
     int representation = 0;
     std::array<std::string, 4> blocks{};
-    std::array<bool, 4> families{true, false, false, false};   // by Family index
-    int selection = 0;                                          // 0 UID, 1 single, 2 sequence
+    std::array<bool, 4> families{true, false, false, false};  // by Family index
+    int selection = 0;                                        // 0 UID, 1 single, 2 sequence
     std::string charCount = "10";
     std::string usedBytesFrom = "1";
     std::string usedBytesTo = "5";
@@ -67,10 +67,10 @@ struct DataPageSerialValues {
     bool byteReverse = false;
     bool bitReverse = false;
     bool leftAlign = false;
-    std::string typeIdBefore;   // UTF-8, at most one character
+    std::string typeIdBefore;  // UTF-8, at most one character
     std::string typeIdAfter;
     std::string desfireKey;
-    int desfireKeyType = 1;     // combo index: 0 3DES, 1 AES
+    int desfireKeyType = 1;  // combo index: 0 3DES, 1 AES
     std::string desfireKeyNumber = "0";
     int desfireMode = 0;
     std::string appId;

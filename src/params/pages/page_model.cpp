@@ -68,8 +68,8 @@ long LeadingDecimal(const std::string &text) {
     return value;
 }
 
-Validation CheckIntegerField(const std::string &field, const std::string &text, long min,
-                             long max, long *value) {
+Validation CheckIntegerField(const std::string &field, const std::string &text, long min, long max,
+                             long *value) {
     auto v = ParseIntegerText(text);
     if (!v) return ValidationFailure{MsgEnterInteger, {}, field, 0};
     if (*v < min || *v > max)

@@ -14,8 +14,8 @@ struct ControlState {
     bool shown = true;
     bool enabled = true;
     bool checked = false;
-    std::string caption;   // empty: the control keeps its own text
-    int maxLength = 0;     // edits: characters the user may type, 0 = no limit
+    std::string caption;  // empty: the control keeps its own text
+    int maxLength = 0;    // edits: characters the user may type, 0 = no limit
 };
 
 // Controls by their stable name (the names are listed in each page's header).
@@ -38,10 +38,10 @@ struct ValidationFailure {
 using Validation = std::optional<ValidationFailure>;
 
 // Standard data-exchange messages.
-inline constexpr int MsgEnterInteger = 61712;        // "Geben Sie eine ganze Zahl ein."
-inline constexpr int MsgEnterNumber = 61713;         // "Geben Sie eine Zahl ein."
-inline constexpr int MsgIntegerBetween = 61714;      // "... ganze Zahl zwischen %1 und %2 ein."
-inline constexpr int MsgNumberBetween = 61715;       // "... Zahl zwischen %1 und %2 ein."
+inline constexpr int MsgEnterInteger = 61712;    // "Geben Sie eine ganze Zahl ein."
+inline constexpr int MsgEnterNumber = 61713;     // "Geben Sie eine Zahl ein."
+inline constexpr int MsgIntegerBetween = 61714;  // "... ganze Zahl zwischen %1 und %2 ein."
+inline constexpr int MsgNumberBetween = 61715;   // "... Zahl zwischen %1 und %2 ein."
 
 // Reads an integer edit the way the dialog data exchange does: optional
 // blanks, optional sign, digits, trailing blanks; nothing else.
@@ -52,7 +52,7 @@ std::optional<double> ParseNumberText(const std::string &text);
 long LeadingDecimal(const std::string &text);
 
 // Checks of one integer edit: parse (61712), then the range (61714).
-Validation CheckIntegerField(const std::string &field, const std::string &text, long min,
-                             long max, long *value = nullptr);
+Validation CheckIntegerField(const std::string &field, const std::string &text, long min, long max,
+                             long *value = nullptr);
 
 }  // namespace orvex::app

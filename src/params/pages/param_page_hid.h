@@ -18,7 +18,7 @@
 namespace orvex::app {
 
 struct ParamPageHidValues {
-    int modeIndex = 0;   // 0, 1, 2 <-> mode 0, 2, 3
+    int modeIndex = 0;  // 0, 1, 2 <-> mode 0, 2, 3
     bool sensor = false;
     std::string cycleTime = "1000";
     std::string timeout = "500";

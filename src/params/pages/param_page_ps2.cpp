@@ -19,8 +19,7 @@ Validation ParamPagePs2::Validate() const {
     if (auto e = CheckIntegerField("timeout", v_.timeout, 30, 3840)) return e;
     auto delay = ParseNumberText(v_.delay);
     if (!delay) return ValidationFailure{MsgEnterNumber, {}, "delay", 0};
-    if (*delay < 0 || *delay > 63.5)
-        return ValidationFailure{MsgNumberBetween, {"0", "63.5"}, "delay", 0};
+    if (*delay < 0 || *delay > 63.5) return ValidationFailure{MsgNumberBetween, {"0", "63.5"}, "delay", 0};
     return std::nullopt;
 }
 
@@ -28,8 +27,7 @@ void ParamPagePs2::StoreToWedgeBytes(OperatingParameters &p) const {
     p.wedgeDelayByte = WedgeDelayToByte(ParseNumberText(v_.delay).value_or(0));
     p.wedgeFrequencyByte =
         WedgeFrequencyToByte(static_cast<int>(ParseIntegerText(v_.frequency).value_or(10)));
-    p.wedgeTimeoutByte =
-        WedgeTimeoutToByte(static_cast<int>(ParseIntegerText(v_.timeout).value_or(180)));
+    p.wedgeTimeoutByte = WedgeTimeoutToByte(static_cast<int>(ParseIntegerText(v_.timeout).value_or(180)));
 }
 
 void ParamPagePs2::LoadFromWedgeBytes(const OperatingParameters &p) {

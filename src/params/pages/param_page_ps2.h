@@ -15,9 +15,9 @@
 namespace orvex::app {
 
 struct ParamPagePs2Values {
-    std::string delay = "5.0";    // ms, one decimal
-    std::string frequency = "10"; // kHz
-    std::string timeout = "180";  // ms
+    std::string delay = "5.0";     // ms, one decimal
+    std::string frequency = "10";  // kHz
+    std::string timeout = "180";   // ms
 };
 
 class ParamPagePs2 {

@@ -27,14 +27,12 @@ bool ParamPageSerial::tcpClientOffered() const {
 Validation ParamPageSerial::Validate() const {
     if (auto e = CheckIntegerField("cycleTime", v_.cycleTime, 100, 12700)) return e;
     if (auto e = CheckIntegerField("timeout", v_.timeout, 100, 12700)) return e;
-    if (!ParseIntegerText(v_.remotePort))
-        return ValidationFailure{MsgEnterInteger, {}, "remotePort", 0};
+    if (!ParseIntegerText(v_.remotePort)) return ValidationFailure{MsgEnterInteger, {}, "remotePort", 0};
     return std::nullopt;
 }
 
 int ParamPageSerial::SelectedBaudValue() const {
-    int base = v_.baudSet.empty() ? BaudRateOf(baudValue_)
-                                  : static_cast<int>(LeadingDecimal(v_.baudSet));
+    int base = v_.baudSet.empty() ? BaudRateOf(baudValue_) : static_cast<int>(LeadingDecimal(v_.baudSet));
     return base + FramingCodeFromChoice(v_.parity, v_.stopBits, FramingCodeOf(baudValue_));
 }
 
@@ -103,11 +101,10 @@ void ParamPageSerial::ShowCurrentBaud(int baudValue) { baudValue_ = baudValue; }
 
 bool ParamPageSerial::IsModified() const {
     const auto &a = v_, &b = snapshot_;
-    return a.mode != b.mode || a.sensor != b.sensor || a.cycleTime != b.cycleTime ||
-           a.timeout != b.timeout || a.requestChar != b.requestChar ||
-           a.powerOnIndex != b.powerOnIndex || a.dtr != b.dtr || a.baudSet != b.baudSet ||
-           a.parity != b.parity || a.stopBits != b.stopBits || a.tcpClient != b.tcpClient ||
-           a.remoteIp != b.remoteIp || a.remotePort != b.remotePort ||
+    return a.mode != b.mode || a.sensor != b.sensor || a.cycleTime != b.cycleTime || a.timeout != b.timeout ||
+           a.requestChar != b.requestChar || a.powerOnIndex != b.powerOnIndex || a.dtr != b.dtr ||
+           a.baudSet != b.baudSet || a.parity != b.parity || a.stopBits != b.stopBits ||
+           a.tcpClient != b.tcpClient || a.remoteIp != b.remoteIp || a.remotePort != b.remotePort ||
            baudValue_ != snapshotBaud_;
 }
 
@@ -135,27 +132,25 @@ ViewState ParamPageSerial::View() const {
     view["dtr"].checked = v_.dtr;
 
     const bool tcpShown = tcpClientOffered();
-    for (const char *name : {"tcpGroup", "tcpClient", "remoteIpLabel", "remoteIp",
-                             "remotePortLabel", "remotePort"})
+    for (const char *name :
+         {"tcpGroup", "tcpClient", "remoteIpLabel", "remoteIp", "remotePortLabel", "remotePort"})
         view[name].shown = tcpShown;
     view["tcpClient"].checked = v_.tcpClient;
     for (const char *name : {"remoteIpLabel", "remoteIp", "remotePortLabel", "remotePort"})
         view[name].enabled = v_.tcpClient;
 
     const bool line = HasCapability(caps_, CAP_PLAIN_SERIAL);
-    for (const char *name : {"interfaceGroup", "baudLabel", "parityLabel", "stopBitsLabel",
-                             "currentLabel", "setLabel", "currentBaud", "currentParity",
-                             "currentStopBits", "baudSet", "paritySet", "stopBitsSet"})
+    for (const char *name :
+         {"interfaceGroup", "baudLabel", "parityLabel", "stopBitsLabel", "currentLabel", "setLabel",
+          "currentBaud", "currentParity", "currentStopBits", "baudSet", "paritySet", "stopBitsSet"})
         view[name].shown = line;
     for (const char *name : {"baudSet", "paritySet", "stopBitsSet"}) view[name].enabled = !usbPort_;
     const FramingChoice f = FramingChoiceOf(FramingCodeOf(baudValue_));
     view["currentBaud"].caption = std::to_string(BaudRateOf(baudValue_));
-    view["currentParity"].caption =
-        PageText("param.parity." + std::to_string(f.parityIndex),
-                 kParityTexts[static_cast<std::size_t>(f.parityIndex)]);
-    view["currentStopBits"].caption =
-        PageText("param.stopBits." + std::to_string(f.stopBitsIndex),
-                 kStopBitsTexts[static_cast<std::size_t>(f.stopBitsIndex)]);
+    view["currentParity"].caption = PageText("param.parity." + std::to_string(f.parityIndex),
+                                             kParityTexts[static_cast<std::size_t>(f.parityIndex)]);
+    view["currentStopBits"].caption = PageText("param.stopBits." + std::to_string(f.stopBitsIndex),
+                                               kStopBitsTexts[static_cast<std::size_t>(f.stopBitsIndex)]);
     view["functionTest"];
     view["readContent"];
     return view;

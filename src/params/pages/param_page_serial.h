@@ -24,12 +24,12 @@ struct ParamPageSerialValues {
     bool sensor = false;
     std::string cycleTime = "1000";
     std::string timeout = "500";
-    std::string requestChar = "?";   // UTF-8, at most one character
-    int powerOnIndex = -1;           // -1: no radio selected
+    std::string requestChar = "?";  // UTF-8, at most one character
+    int powerOnIndex = -1;          // -1: no radio selected
     bool dtr = false;
-    std::string baudSet;             // "Setzen:" baud combo text, empty = none
-    int parity = 0;                  // combo index, -1 = none
-    int stopBits = 0;                // combo index, -1 = none
+    std::string baudSet;  // "Setzen:" baud combo text, empty = none
+    int parity = 0;       // combo index, -1 = none
+    int stopBits = 0;     // combo index, -1 = none
     bool tcpClient = false;
     std::string remoteIp;
     std::string remotePort = "0";
@@ -54,8 +54,7 @@ public:
     void StoreToParameters(OperatingParameters &p) const;
     // Values from the reader; on a validation failure the page falls back to
     // its defaults and returns false (failure tells why).
-    bool LoadFromParameters(const OperatingParameters &p, bool dtrSupported,
-                            Validation *failure = nullptr);
+    bool LoadFromParameters(const OperatingParameters &p, bool dtrSupported, Validation *failure = nullptr);
     // Values from a configuration file: no validation.
     void LoadFromFileParameters(const OperatingParameters &p);
     void ShowCurrentBaud(int baudValue);

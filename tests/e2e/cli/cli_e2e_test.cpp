@@ -120,13 +120,13 @@ TEST_F(CliE2E, ExitCodesAndMessagesNameThePort) {
         std::string inStderr;
     } cases[] = {
         {{"--port", missing, "identify"}, 1, missing},
-        {{"--port", port(), "identify"}, 1, port()},                 // unsupported type
-        {{"--port", port(), "identify"}, 1, "nicht unterstützt"},    // message 523
+        {{"--port", port(), "identify"}, 1, port()},               // unsupported type
+        {{"--port", port(), "identify"}, 1, "nicht unterstützt"},  // message 523
         {{"--port", missing, "--lang", "en", "report"}, 1, "--port"},
         {{"frobnicate"}, 2, ""},
         {{"--port", port(), "power-on", "set", "fast"}, 2, ""},
         {{"--address", "300", "--port", port(), "identify"}, 2, "--address"},
-        {{"--port", port(), "factory-reset"}, 2, "--yes"},           // stdin is no terminal
+        {{"--port", port(), "factory-reset"}, 2, "--yes"},  // stdin is no terminal
         {{"--port", port(), "transceive", "F"}, 2, "F"},
     };
     for (const auto &c : cases) {
@@ -162,7 +162,7 @@ TEST_F(CliE2E, ReaderSettingCommands) {
             EXPECT_EQ(r.out, expected + (expected.back() == '\n' ? "" : "\n"));
         }
     }
-    EXPECT_EQ(sim_->state().prefix, (orvex::sim::Bytes{0x41, 0xFF}));   // "--no" sent nothing
+    EXPECT_EQ(sim_->state().prefix, (orvex::sim::Bytes{0x41, 0xFF}));  // "--no" sent nothing
     const CtlRun reset = Ctl({"--port", port(), "--yes", "factory-reset"});
     EXPECT_EQ(reset.code, 0) << reset.err;
     EXPECT_NE(sim_->state().prefix, (orvex::sim::Bytes{0x41, 0xFF}));

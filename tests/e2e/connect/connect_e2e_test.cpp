@@ -90,11 +90,11 @@ TEST_F(ConnectE2E, RefusedReadersShowTheirMessageAndKeepTheFlags) {
         int dropEvery;
         int result, message, titleText;
     } cases[] = {
-        {"1211", 0, ConnectProgrammer, 549, 523},    // low digit 1: a pure programmer
+        {"1211", 0, ConnectProgrammer, 549, 523},  // low digit 1: a pure programmer
         {"4511", 0, ConnectProgrammer, 549, 523},
-        {"1174", 0, ConnectUnsupported, 523, 523},   // "Larch"
+        {"1174", 0, ConnectUnsupported, 523, 523},  // "Larch"
         {"2A44", 0, ConnectUnsupported, 523, 523},
-        {"1245", 3, ConnectNoAnswer, 522, 522},      // the version request after the open gets no answer
+        {"1245", 3, ConnectNoAnswer, 522, 522},  // the version request after the open gets no answer
     };
     const auto &strings = StringTable::instance();
     for (const auto &c : cases) {

@@ -74,7 +74,7 @@ TEST_F(ReaderCommandsE2E, PowerOnModeGetAndSet) {
     auto c = ConnectForCommand(*ctx_);
     CReaderConfig dialog(c.handle, false, prompts_);
     const int seen = sim_->commandsSeen();
-    EXPECT_FALSE(dialog.Set(-1));   // no choice: nothing is sent
+    EXPECT_FALSE(dialog.Set(-1));  // no choice: nothing is sent
     EXPECT_EQ(sim_->commandsSeen(), seen);
     EXPECT_TRUE(dialog.Set(2));
     EXPECT_EQ(sim_->state().powerOn, 3);
@@ -146,7 +146,7 @@ TEST_F(ReaderCommandsE2E, ReportOfKeyboardWedgeReader) {
     ASSERT_TRUE(ReadContent(*ctx_, state));
     EXPECT_TRUE(state.complete);
     EXPECT_NE(state.text.find("Sendefrequenz     : 13 kHz\r\n"), std::string::npos) << state.text;
-    EXPECT_EQ(state.text.find("Zykluszeit"), std::string::npos);   // no parameter block
+    EXPECT_EQ(state.text.find("Zykluszeit"), std::string::npos);  // no parameter block
 }
 
 TEST_F(ReaderCommandsE2E, ReportWithoutReaderEndsTheDialog) {

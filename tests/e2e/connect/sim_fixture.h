@@ -22,7 +22,7 @@ class ScriptedPrompts : public Prompts {
 public:
     std::vector<std::string> messages;
     std::vector<std::string> questions;
-    std::deque<bool> answers;   // No when empty
+    std::deque<bool> answers;  // No when empty
 
     void showMessage(const std::string &text, MessageIcon) override { messages.push_back(text); }
     bool askYesNo(const std::string &text, bool) override {
@@ -51,7 +51,7 @@ protected:
         std::filesystem::remove_all(dir_);
         store_ = std::make_unique<SettingsStore>((dir_ / "settings.ini").string());
         ctx_ = std::make_unique<ConnectContext>(*store_, prompts_);
-        ctx_->devices = {};   // no enumeration: the stored port is used as it is
+        ctx_->devices = {};  // no enumeration: the stored port is used as it is
     }
     void TearDown() override {
         sim_.reset();

@@ -27,8 +27,7 @@ namespace {
 // orvex-readersim on a pseudo-terminal; its first output line is the path.
 class SimulatedReader {
 public:
-    explicit SimulatedReader(const QStringList &args)
-    {
+    explicit SimulatedReader(const QStringList &args) {
         process_.setProgram(QStringLiteral(ORVEX_BINARY_DIR "/orvex-readersim"));
         process_.setArguments(args);
         process_.setProcessChannelMode(QProcess::SeparateChannels);
@@ -36,11 +35,9 @@ public:
         if (process_.waitForStarted(5000) && process_.waitForReadyRead(5000))
             port_ = QString::fromUtf8(process_.readLine()).trimmed();
     }
-    ~SimulatedReader()
-    {
+    ~SimulatedReader() {
         process_.terminate();
-        if (!process_.waitForFinished(3000))
-            process_.kill();
+        if (!process_.waitForFinished(3000)) process_.kill();
     }
     QString port() const { return port_; }
 
@@ -56,8 +53,7 @@ class GuiReaderTest : public QObject {
 
     QTemporaryDir dir_;
 
-    std::unique_ptr<app::SettingsStore> storeFor(const SimulatedReader &reader)
-    {
+    std::unique_ptr<app::SettingsStore> storeFor(const SimulatedReader &reader) {
         const QString path = dir_.filePath(QStringLiteral("settings.ini"));
         QFile::remove(path);
         auto store = std::make_unique<app::SettingsStore>(path.toStdString());
@@ -67,8 +63,7 @@ class GuiReaderTest : public QObject {
     }
 
 private slots:
-    void startupIdentificationSetsTitle()
-    {
+    void startupIdentificationSetsTitle() {
         SimulatedReader reader({QStringLiteral("--version-answer"), QStringLiteral("1245")});
         QVERIFY(!reader.port().isEmpty());
         auto store = storeFor(reader);
@@ -78,7 +73,8 @@ private slots:
         frame.show();
         frame.identifyAtStartup();
         const QString expectedEnd = QStringLiteral("<Alder-4 %1:1  FW V1.05>").arg(reader.port());
-        QVERIFY2(frame.windowTitle().startsWith(QStringLiteral("Orvex ReaderSetup V")), qPrintable(frame.windowTitle()));
+        QVERIFY2(frame.windowTitle().startsWith(QStringLiteral("Orvex ReaderSetup V")),
+                 qPrintable(frame.windowTitle()));
         QVERIFY2(frame.windowTitle().endsWith(expectedEnd), qPrintable(frame.windowTitle()));
         QCOMPARE(frame.frame().flags, app::CapabilityFlags(0x11));
         QVERIFY(prompts.messages.empty());
@@ -86,8 +82,7 @@ private slots:
         QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
 
-    void readConfigurationShowsReport()
-    {
+    void readConfigurationShowsReport() {
         SimulatedReader reader({});
         QVERIFY(!reader.port().isEmpty());
         auto store = storeFor(reader);
@@ -100,8 +95,7 @@ private slots:
         auto *watch = new QTimer(&frame);
         connect(watch, &QTimer::timeout, &frame, [&] {
             auto *dialog = qobject_cast<gui::ReadContentDialog *>(QApplication::activeModalWidget());
-            if (!dialog || dialog->reportText().isEmpty())
-                return;
+            if (!dialog || dialog->reportText().isEmpty()) return;
             seen = true;
             report = dialog->reportText();
             dialog->reject();
@@ -114,10 +108,9 @@ private slots:
         QVERIFY2(frame.windowTitle().contains(QStringLiteral("Alder-4")), qPrintable(frame.windowTitle()));
     }
 
-    void functionTestCountsTwoRecords()
-    {
-        SimulatedReader reader({QStringLiteral("--emit"), QStringLiteral("1234\\r"), QStringLiteral("--every"),
-                                QStringLiteral("250")});
+    void functionTestCountsTwoRecords() {
+        SimulatedReader reader({QStringLiteral("--emit"), QStringLiteral("1234\\r"),
+                                QStringLiteral("--every"), QStringLiteral("250")});
         QVERIFY(!reader.port().isEmpty());
         auto store = storeFor(reader);
         ScriptedPrompts prompts;
@@ -129,11 +122,10 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(dialog.counterBox()->text().toInt() >= 2, 5000);
         QTRY_COMPARE(dialog.hexBox()->text(), QStringLiteral("31 32 33 34 0D "));
         QCOMPARE(dialog.asciiBox()->text(), QStringLiteral("1   2   3   4   \r   "));
-        QVERIFY(!dialog.relayButton()->isVisibleTo(&dialog));   // type 0x124 has no sensor output
+        QVERIFY(!dialog.relayButton()->isVisibleTo(&dialog));  // type 0x124 has no sensor output
     }
 
-    void factoryResetAsksTwice()
-    {
+    void factoryResetAsksTwice() {
         SimulatedReader reader({QStringLiteral("--version-answer"), QStringLiteral("4151")});
         QVERIFY(!reader.port().isEmpty());
         auto store = storeFor(reader);

@@ -36,7 +36,8 @@ CtlRun ctl(const std::vector<std::string> &args) {
     std::string command = "XDG_CONFIG_HOME=" + quote((dir / "config").string()) + " " +
                           quote(std::string(ORVEX_BINARY_DIR) + "/orvexctl");
     for (const auto &arg : args) command += " " + quote(arg);
-    command += " </dev/null >" + quote((dir / "ctl.out").string()) + " 2>" + quote((dir / "ctl.err").string());
+    command +=
+        " </dev/null >" + quote((dir / "ctl.out").string()) + " 2>" + quote((dir / "ctl.err").string());
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(dir / "ctl.out"), slurp(dir / "ctl.err")};
 }
@@ -81,7 +82,7 @@ TEST(LanCli, SearchShowSetAndReaderCommandsOverTcp) {
 
     r = ctl({"lan", "set", "192.168.1.31", "--ip", "0.0.0.0"});
     EXPECT_EQ(r.code, 2);
-    EXPECT_NE(r.err.find("IP Adresse"), std::string::npos) << r.err;   // 10128
+    EXPECT_NE(r.err.find("IP Adresse"), std::string::npos) << r.err;  // 10128
     r = ctl({"lan", "show", "192.168.1.99"});
     EXPECT_EQ(r.code, 1);
 }

@@ -17,7 +17,8 @@ std::ostream &operator<<(std::ostream &out, const Settings &s) {
 }
 
 Settings read(const char *address) {
-    char name[ORVEX_LAN_TEXT_SIZE], ip[ORVEX_LAN_TEXT_SIZE], mask[ORVEX_LAN_TEXT_SIZE], gateway[ORVEX_LAN_TEXT_SIZE];
+    char name[ORVEX_LAN_TEXT_SIZE], ip[ORVEX_LAN_TEXT_SIZE], mask[ORVEX_LAN_TEXT_SIZE],
+        gateway[ORVEX_LAN_TEXT_SIZE];
     if (Orvex_LanReadSettings(address, name, ip, mask, gateway) != 0) return {"failed", "", "", ""};
     return {name, ip, mask, gateway};
 }
@@ -35,7 +36,8 @@ std::vector<std::string> changesSeenBy(const char *address) {
 
 TEST(LanConfigure, UnchangedSettingsSendOnlyTheRestart) {
     ORVEX_LAN_LAB("--reader", "192.168.1.30/24");
-    EXPECT_EQ(read("192.168.1.30"), (Settings{"[ORVEXLAN]-10001", "192.168.1.30-10001", "255.255.255.0", "0.0.0.0"}));
+    EXPECT_EQ(read("192.168.1.30"),
+              (Settings{"[ORVEXLAN]-10001", "192.168.1.30-10001", "255.255.255.0", "0.0.0.0"}));
     EXPECT_EQ(Orvex_LanConfigure("192.168.1.30-10001", "192.168.1.30-10001", "255.255.255.0", "0.0.0.0"), 0);
     EXPECT_EQ(changesSeenBy("192.168.1.30"), std::vector<std::string>{"03"});
 }
@@ -45,7 +47,8 @@ TEST(LanConfigure, ModuleWithoutQelGetsPlainSetupThenRecordWrite) {
     EXPECT_EQ(Orvex_LanConfigure("192.168.1.40", "192.168.1.41-10001", "255.255.0.0", "192.168.1.1"), 0);
     EXPECT_EQ(changesSeenBy("192.168.1.41"), (std::vector<std::string>{"FC IP-SETUP", "FD", "03"}));
     // 255.255.0.0 went out as 16 host bits and reads back as the same mask.
-    EXPECT_EQ(read("192.168.1.41"), (Settings{"[ORVEXLAN]-10001", "192.168.1.41-10001", "255.255.0.0", "192.168.1.1"}));
+    EXPECT_EQ(read("192.168.1.41"),
+              (Settings{"[ORVEXLAN]-10001", "192.168.1.41-10001", "255.255.0.0", "192.168.1.1"}));
     EXPECT_EQ(Orvex_LanCheck("192.168.1.40"), 0);
 }
 

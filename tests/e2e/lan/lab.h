@@ -34,16 +34,19 @@ inline int runThisTestInLab(std::vector<std::string> labArgs) {
     const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
     char exe[PATH_MAX] = {};
     if (readlink("/proc/self/exe", exe, sizeof exe - 1) <= 0) return -1;
-    std::vector<std::string> args = {ORVEX_SOURCE_DIR "/tools/netns-lab", "--sim", ORVEX_BINARY_DIR "/orvex-readersim"};
+    std::vector<std::string> args = {ORVEX_SOURCE_DIR "/tools/netns-lab", "--sim",
+                                     ORVEX_BINARY_DIR "/orvex-readersim"};
     args.insert(args.end(), labArgs.begin(), labArgs.end());
-    args.insert(args.end(), {"--", exe, std::string("--gtest_filter=") + info->test_suite_name() + "." + info->name()});
+    args.insert(args.end(),
+                {"--", exe, std::string("--gtest_filter=") + info->test_suite_name() + "." + info->name()});
     std::vector<char *> argv;
     for (auto &a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
     pid_t pid;
     if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -57,13 +60,13 @@ inline std::vector<std::string> readerRequests(int n) {
 
 }  // namespace orvex::test
 
-#define ORVEX_LAN_LAB(...)                                                                  \
-    do {                                                                                    \
-        if (!::orvex::test::insideLanLab()) {                                               \
-            if (geteuid() != 0) GTEST_SKIP() << "network namespaces need root";             \
-            const int labStatus = ::orvex::test::runThisTestInLab({__VA_ARGS__});             \
-            if (labStatus == 77) GTEST_SKIP() << "network namespaces cannot be made here";   \
-            ASSERT_EQ(labStatus, 0) << "inside the lab";                                    \
-            return;                                                                         \
-        }                                                                                   \
+#define ORVEX_LAN_LAB(...)                                                                 \
+    do {                                                                                   \
+        if (!::orvex::test::insideLanLab()) {                                              \
+            if (geteuid() != 0) GTEST_SKIP() << "network namespaces need root";            \
+            const int labStatus = ::orvex::test::runThisTestInLab({__VA_ARGS__});          \
+            if (labStatus == 77) GTEST_SKIP() << "network namespaces cannot be made here"; \
+            ASSERT_EQ(labStatus, 0) << "inside the lab";                                   \
+            return;                                                                        \
+        }                                                                                  \
     } while (0)

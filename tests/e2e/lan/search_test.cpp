@@ -13,7 +13,8 @@ std::vector<std::string> listOf(int (*search)(char *, int)) {
     char buffer[2500];
     int used = search(buffer, sizeof buffer);
     std::vector<std::string> entries;
-    for (int at = 0; at < used - 1; at += static_cast<int>(entries.back().size()) + 1) entries.emplace_back(buffer + at);
+    for (int at = 0; at < used - 1; at += static_cast<int>(entries.back().size()) + 1)
+        entries.emplace_back(buffer + at);
     return entries;
 }
 
@@ -21,7 +22,8 @@ class SilentPrompts : public orvex::app::Prompts {
 public:
     void showMessage(const std::string &, orvex::app::MessageIcon) override {}
     bool askYesNo(const std::string &, bool) override { return false; }
-    std::optional<std::string> chooseOpenFile(const std::string &, const std::string &, const std::string &) override {
+    std::optional<std::string> chooseOpenFile(const std::string &, const std::string &,
+                                              const std::string &) override {
         return std::nullopt;
     }
     std::optional<std::string> chooseSaveFile(const std::string &, const std::string &, const std::string &,
@@ -31,8 +33,8 @@ public:
 };
 
 TEST(LanSearch, ByteOrderBracketFormsAndForeignDevices) {
-    ORVEX_LAN_LAB("--reader", "192.168.1.30/24",                                   //
-                  "--reader", "192.168.1.4/24,--lan-port=4001",                    //
+    ORVEX_LAN_LAB("--reader", "192.168.1.30/24",                 //
+                  "--reader", "192.168.1.4/24,--lan-port=4001",  //
                   "--reader", "192.168.1.77/24,--lan-config-ip=10.0.0.9,--lan-name=SN123456ABCDEFGH",
                   "--reader", "192.168.1.50/24,--lan-foreign");
 
@@ -54,15 +56,16 @@ TEST(LanSearch, ByteOrderBracketFormsAndForeignDevices) {
     SilentPrompts prompts;
     orvex::app::CIPAddrSuche dialog(orvex::app::SystemLanFunctions(), prompts);
     ASSERT_TRUE(dialog.Refresh());
-    std::vector<orvex::app::LanListItem> expected = {
-        {"192.168.1.30-10001", 1}, {"192.168.1.4-4001", 1}, {"[SN123456ABCDEFGH]192.168.1.77-10001", 1},
-        {"192.168.1.50-10001", 2}};
+    std::vector<orvex::app::LanListItem> expected = {{"192.168.1.30-10001", 1},
+                                                     {"192.168.1.4-4001", 1},
+                                                     {"[SN123456ABCDEFGH]192.168.1.77-10001", 1},
+                                                     {"192.168.1.50-10001", 2}};
     EXPECT_EQ(dialog.items(), expected);
 }
 
 TEST(LanSearch, EveryAdapterAndNameResolution) {
-    ORVEX_LAN_LAB("--adapter", "192.168.1.1/24", "--adapter", "10.5.0.1/16",   //
-                  "--reader", "a1:192.168.1.30/24",                             //
+    ORVEX_LAN_LAB("--adapter", "192.168.1.1/24", "--adapter", "10.5.0.1/16",  //
+                  "--reader", "a1:192.168.1.30/24",                           //
                   "--reader", "a2:10.5.3.3/16,--lan-config-ip=0.0.0.0,--lan-name=DHCPREADER");
 
     EXPECT_EQ(listOf(Orvex_LanSearchAll),

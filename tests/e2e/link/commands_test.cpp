@@ -40,7 +40,8 @@ Bytes asChain(const Bytes &block) {
     for (std::size_t at = 0; at < block.size(); at += sim::kChainLink) {
         const std::size_t n = std::min(sim::kChainLink, block.size() - at);
         chain.push_back(static_cast<std::uint8_t>(n));
-        chain.insert(chain.end(), block.begin() + static_cast<long>(at), block.begin() + static_cast<long>(at + n));
+        chain.insert(chain.end(), block.begin() + static_cast<long>(at),
+                     block.begin() + static_cast<long>(at + n));
     }
     return chain;
 }

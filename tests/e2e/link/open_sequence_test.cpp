@@ -20,11 +20,9 @@ TEST(OpenSequence, IdentifiesEachFrameVariant) {
         const char *model;
     };
     const Case cases[] = {
-        {0, "1245", "1245", "Alder-4"},
-        {1, "1845", "1845", "Birch-4"},
+        {0, "1245", "1245", "Alder-4"},        {1, "1845", "1845", "Birch-4"},
         {2, "1245", "1245", "Alder-4"},  // placeholder, then the full version via "FV"
-        {2, "1715", "1715", "Alder-1 (S002)"},
-        {2, "1717", "1717", "Alder-1 (S002)"},
+        {2, "1715", "1715", "Alder-1 (S002)"}, {2, "1717", "1717", "Alder-1 (S002)"},
         {3, "1245", "1175", "Larch"},
     };
     for (const auto &c : cases) {

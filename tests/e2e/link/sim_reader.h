@@ -28,7 +28,8 @@ struct OpenPort {
 };
 
 // Raw output needs the reader's time to arrive; give it up to two seconds.
-template <class Pred> bool eventually(Pred pred) {
+template <class Pred>
+bool eventually(Pred pred) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     while (!pred()) {
         if (std::chrono::steady_clock::now() > until) return false;

@@ -86,7 +86,7 @@ inline std::unique_ptr<sim::PtyReader> StartReader(const std::string &version, i
 // Settings, prompts and the connect context of one test.
 struct Bench {
     Bench() : settings(dir.file("settings.ini")), ctx(settings, prompts) {
-        ctx.devices = DeviceListProviders{};   // nothing beyond the stored port is looked up
+        ctx.devices = DeviceListProviders{};  // nothing beyond the stored port is looked up
     }
 
     // The stored interface becomes the simulated reader.

@@ -121,7 +121,7 @@ TEST(Ps2SheetE2E, ConfigurationSurvivesFileAndFreshReader) {
         sheet->prefix.RecordRelease({0x41, 0x1E});
         sheet->prefix.RecordRelease({0x10, 0x2A});
         sheet->suffix.AddKey(KeyStrokePage::kVkTab, KeyStrokePage::kScanTab);
-        sheet->separator.RecordPress({0x12, 0x38, true, true}, true);   // Alt Gr
+        sheet->separator.RecordPress({0x12, 0x38, true, true}, true);  // Alt Gr
         sheet->separator.RecordRelease({0x12, 0x38, true});
         sheet->data.ClickSelection(1);
         sheet->data.values().blocks = {"3", "", "12", ""};
@@ -215,7 +215,7 @@ TEST(SerialSheetE2E, FailedWriteLeavesEarlierBlocks) {
 
 TEST(SerialSheetE2E, TransponderKeysAndIsoOption) {
     Bench b;
-    auto r = StartReader("164U");   // MIFARE and DESFire, two data sets
+    auto r = StartReader("164U");  // MIFARE and DESFire, two data sets
     r->modifyState([](sim::ReaderState &s) { s.option = 0; });
     b.Attach(*r);
     auto sheet = OpenSerial(b);
@@ -229,7 +229,7 @@ TEST(SerialSheetE2E, TransponderKeysAndIsoOption) {
     auto &d2 = sheet->data2;
     d2.ClickFamily(Family::Desfire, true);
     d2.values().keyActive = true;
-    d2.values().desfireKeyType = 1;      // AES
+    d2.values().desfireKeyType = 1;  // AES
     d2.values().desfireKeyNumber = "2";
     d2.values().desfireKey = "ABC";
     ASSERT_EQ(sheet->Program(), ProgramOutcome::Done) << b.prompts.messages.back();
@@ -302,7 +302,7 @@ TEST(SerialSheetE2E, ProgrammingModeQuestion) {
     for (bool yes : {false, true}) {
         SCOPED_TRACE(yes);
         Bench b;
-        auto r = StartReader("1645");   // has the power-on mode
+        auto r = StartReader("1645");  // has the power-on mode
         b.Attach(*r);
         auto sheet = OpenSerial(b);
         sheet->serialParams.values().powerOnIndex = 0;
@@ -371,8 +371,8 @@ TEST(SerialSheetE2E, LoadAsksToSaveModifiedValuesFirst) {
     b.Attach(*r);
     auto sheet = OpenSerial(b);
     Type(sheet->prefix, {"A"});
-    b.prompts.answers.push_back(true);          // 516: save first
-    b.prompts.files.push_back(std::nullopt);    // ... but cancel the save
+    b.prompts.answers.push_back(true);        // 516: save first
+    b.prompts.files.push_back(std::nullopt);  // ... but cancel the save
     EXPECT_FALSE(sheet->LoadMkr());
     ASSERT_EQ(b.prompts.questions.size(), 1u);
     EXPECT_EQ(b.prompts.questions[0], Text(516));

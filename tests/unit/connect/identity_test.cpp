@@ -58,9 +58,9 @@ TEST(CapabilityFlags, FromAnswerAndPort) {
 }
 
 TEST(CapabilityFlags, SupportedTypes) {
-    for (unsigned code : {0x122u, 0x123u, 0x124u, 0x125u, 0x134u, 0x135u, 0x144u, 0x145u, 0x154u,
-                          0x155u, 0x164u, 0x165u, 0x184u, 0x185u, 0x194u, 0x195u, 0x404u, 0x405u,
-                          0x414u, 0x415u, 0x434u, 0x435u, 0x454u, 0x455u})
+    for (unsigned code :
+         {0x122u, 0x123u, 0x124u, 0x125u, 0x134u, 0x135u, 0x144u, 0x145u, 0x154u, 0x155u, 0x164u, 0x165u,
+          0x184u, 0x185u, 0x194u, 0x195u, 0x404u, 0x405u, 0x414u, 0x415u, 0x434u, 0x435u, 0x454u, 0x455u})
         EXPECT_TRUE(IsSupportedType(code)) << std::hex << code;
     for (unsigned code : {0x117u, 0x121u, 0x2A4u, 0x451u, 0x12Au, 0x000u})
         EXPECT_FALSE(IsSupportedType(code)) << std::hex << code;
@@ -96,12 +96,17 @@ TEST(MenuCommands, EnabledByFlagsAndSheetKind) {
         CapabilityFlags flags;
         bool enabled;
     } cases[] = {
-        {CmdConfigure, 0, true},          {CmdInterface, 0, true},
-        {CmdIpAddress, 0, false},         {CmdIpAddress, CAP_LAN, true},
-        {CmdStartMode, 0x11, false},      {CmdStartMode, CAP_BLUETOOTH, true},
+        {CmdConfigure, 0, true},
+        {CmdInterface, 0, true},
+        {CmdIpAddress, 0, false},
+        {CmdIpAddress, CAP_LAN, true},
+        {CmdStartMode, 0x11, false},
+        {CmdStartMode, CAP_BLUETOOTH, true},
         {CmdStartMode, CAP_POWER_ON_MODE, true},
-        {CmdTxPower, CAP_TX_POWER, true}, {CmdTxPower, CAP_EXTENDED, true},
-        {CmdTxPower, 0x7f1f0, false},     {CmdFactoryReset, 0x27f1b0, false},
+        {CmdTxPower, CAP_TX_POWER, true},
+        {CmdTxPower, CAP_EXTENDED, true},
+        {CmdTxPower, 0x7f1f0, false},
+        {CmdFactoryReset, 0x27f1b0, false},
         {CmdFactoryReset, 0x6ff1b0, true},
     };
     for (const auto &c : cases)

@@ -109,14 +109,15 @@ TEST(LineCombos, BaudValueRoundTrip) {
     struct Case {
         int stored;
         LineCombos shown;
-    } cases[] = {{9602, {9600, 2, 0}}, {19203, {19200, 0, 1}}, {115250, {115200, 0, 0}}, {9601, {9600, 1, 0}}};
+    } cases[] = {
+        {9602, {9600, 2, 0}}, {19203, {19200, 0, 1}}, {115250, {115200, 0, 0}}, {9601, {9600, 1, 0}}};
     for (const auto &c : cases) {
         const auto shown = LineCombosFromBaudValue(c.stored);
         EXPECT_EQ(shown.rate, c.shown.rate) << c.stored;
         EXPECT_EQ(shown.parity, c.shown.parity) << c.stored;
         EXPECT_EQ(shown.stopBits, c.shown.stopBits) << c.stored;
     }
-    EXPECT_EQ(BaudValueFromLineCombos({9600, 1, 1}), 9601);    // parity wins over two stop bits
+    EXPECT_EQ(BaudValueFromLineCombos({9600, 1, 1}), 9601);  // parity wins over two stop bits
     EXPECT_EQ(BaudValueFromLineCombos({9600, 0, 1}), 9603);
     EXPECT_EQ(BaudValueFromLineCombos({57600, 2, 0}), 57602);
 }
@@ -126,7 +127,8 @@ TEST(InterfaceDialog, UsbModeRadios) {
     EXPECT_TRUE(hid.hidEnabled && hid.hidChecked && hid.vcomEnabled && !hid.vcomChecked);
     const auto vcom = UsbModeRadiosFor("/dev/ttyACM0 [Qel Virtual COM]");
     EXPECT_TRUE(vcom.hidEnabled && !vcom.hidChecked && vcom.vcomEnabled && vcom.vcomChecked);
-    for (const char *other : {"USB: 6416-0001 HID", "USB: 6405-0001", "/dev/ttyACM0 [Brix Virtual COM]", ""}) {
+    for (const char *other :
+         {"USB: 6416-0001 HID", "USB: 6405-0001", "/dev/ttyACM0 [Brix Virtual COM]", ""}) {
         const auto r = UsbModeRadiosFor(other);
         EXPECT_FALSE(r.hidEnabled || r.hidChecked || r.vcomEnabled || r.vcomChecked) << other;
     }

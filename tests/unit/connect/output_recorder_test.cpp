@@ -42,7 +42,7 @@ TEST(OutputRecorder, PausesSplitRecords) {
         t.now += 500;
         Add(r, "1");
         t.now += c.gapMs;
-        r.Add(nullptr, 0);   // a poll without data changes nothing
+        r.Add(nullptr, 0);  // a poll without data changes nothing
         Add(r, "2");
         EXPECT_EQ(r.counter(), c.records) << c.gapMs;
         EXPECT_EQ(r.hex(), c.hex) << c.gapMs;
@@ -62,7 +62,7 @@ TEST(OutputRecorder, SettledRecordReportedOnce) {
     OutputRecorder r(t.clock());
     t.now += 200;
     Add(r, "\x80");
-    EXPECT_EQ(r.ascii(), "\xE2\x82\xAC   ");   // Windows-1252 euro sign
+    EXPECT_EQ(r.ascii(), "\xE2\x82\xAC   ");  // Windows-1252 euro sign
     EXPECT_FALSE(r.TakeSettledRecord());
     t.now += 70;
     EXPECT_FALSE(r.TakeSettledRecord());

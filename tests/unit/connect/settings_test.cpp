@@ -46,23 +46,23 @@ TEST_F(SettingsStoreTest, EmptyStoreGivesEveryDefault) {
         IntSetting s;
         int expected;
     } ints[] = {
-        {settings::PortBaudrate, 19200}, {settings::PortTimeoutConnect, 500},
+        {settings::PortBaudrate, 19200},    {settings::PortTimeoutConnect, 500},
         {settings::PortTimeoutDialog, 300}, {settings::PortAddress, 1},
-        {settings::PortEthernet, 0},     {settings::Language, 0},
-        {settings::ShowLayoutError, 1},  {settings::WindowLeft, 0},
-        {settings::WindowTop, 0},        {settings::VersionUpdate, 1},
+        {settings::PortEthernet, 0},        {settings::Language, 0},
+        {settings::ShowLayoutError, 1},     {settings::WindowLeft, 0},
+        {settings::WindowTop, 0},           {settings::VersionUpdate, 1},
     };
     for (const auto &c : ints) EXPECT_EQ(store.Get(c.s), c.expected) << c.s.section << "/" << c.s.key;
     for (const auto &s : {settings::PortName, settings::LastPath, settings::MkrFilePath,
                           settings::BluetoothLastAddress, settings::BluetoothLastName})
         EXPECT_EQ(store.Get(s), "") << s.section << "/" << s.key;
-    EXPECT_FALSE(std::filesystem::exists(store.path()));   // reading creates nothing
+    EXPECT_FALSE(std::filesystem::exists(store.path()));  // reading creates nothing
 }
 
 TEST_F(SettingsStoreTest, WritesPersistPerSection) {
     {
         SettingsStore store;
-        EXPECT_EQ(store.PortNameOrDefault(), "COM1");   // stored on first use
+        EXPECT_EQ(store.PortNameOrDefault(), "COM1");  // stored on first use
         ASSERT_TRUE(store.Set(settings::PortBaudrate, 2400));
         ASSERT_TRUE(store.Set(settings::BluetoothLastName, "Reader 7"));
         ASSERT_TRUE(store.Set(settings::PortBaudrate, 9602));
@@ -81,7 +81,7 @@ TEST_F(SettingsStoreTest, OverridesHoldForOneObjectOnly) {
     store.Override("Port", "Baudrate", "4800");
     EXPECT_EQ(store.Get(settings::PortName), "/dev/pts/9");
     EXPECT_EQ(store.Get(settings::PortBaudrate), 4800);
-    store.Set(settings::PortBaudrate, 2400);   // e.g. the baud hunt
+    store.Set(settings::PortBaudrate, 2400);  // e.g. the baud hunt
     EXPECT_EQ(store.Get(settings::PortBaudrate), 2400);
 
     SettingsStore other;

@@ -43,15 +43,13 @@ class GuiTest : public QObject {
     std::string storePath() const { return dir_.filePath(QStringLiteral("settings.ini")).toStdString(); }
 
 private slots:
-    void init()
-    {
+    void init() {
         QFile::remove(QString::fromStdString(storePath()));
         qunsetenv("ORVEX_ENGLISH_STRINGS");
         app::StringTable::instance().useGerman();
     }
 
-    void menuEnablingFollowsFlags_data()
-    {
+    void menuEnablingFollowsFlags_data() {
         QTest::addColumn<quint32>("flags");
         QTest::addColumn<bool>("ip");
         QTest::addColumn<bool>("startMode");
@@ -65,8 +63,7 @@ private slots:
         QTest::newRow("extended") << quint32(app::CAP_EXTENDED) << false << false << true << false;
         QTest::newRow("type 0x434") << quint32(0x6ff1b0) << false << true << true << true;
     }
-    void menuEnablingFollowsFlags()
-    {
+    void menuEnablingFollowsFlags() {
         QFETCH(quint32, flags);
         app::SettingsStore store(storePath());
         ScriptedPrompts prompts;
@@ -87,15 +84,13 @@ private slots:
             QVERIFY(frame.action(always)->isEnabled());
     }
 
-    void menuOrderAndToolbar()
-    {
+    void menuOrderAndToolbar() {
         app::SettingsStore store(storePath());
         ScriptedPrompts prompts;
         app::ConnectContext ctx(store, prompts);
         gui::MainWindow frame(ctx, prompts);
         QStringList top;
-        for (QAction *a : frame.menuBar()->actions())
-            top << a->text();
+        for (QAction *a : frame.menuBar()->actions()) top << a->text();
         QCOMPARE(top, (QStringList{"&Konfigurieren", "Konfiguration &lesen", "Einstellungen", "Sprachen",
                                    "&Beenden", "&?"}));
         QCOMPARE(frame.action(app::CmdConfigure)->statusTip(), QStringLiteral("Programmierdialog"));
@@ -103,14 +98,13 @@ private slots:
         QCOMPARE(frame.windowTitle(), QStringLiteral("Orvex ReaderSetup"));
     }
 
-    void languageSwitchAndBack()
-    {
+    void languageSwitchAndBack() {
         qputenv("ORVEX_ENGLISH_STRINGS", ORVEX_SOURCE_DIR "/resources/OrvexReaderSetupEng.ini");
         app::SettingsStore store(storePath());
         ScriptedPrompts prompts;
         app::ConnectContext ctx(store, prompts);
         gui::MainWindow frame(ctx, prompts);
-        gui::BlockSelectDialog open(&frame, {});   // an open window follows the switch too
+        gui::BlockSelectDialog open(&frame, {});  // an open window follows the switch too
         open.show();
 
         frame.runCommand(app::CmdLanguageEnglish);
@@ -143,8 +137,7 @@ private slots:
         QCOMPARE(store.Get(app::settings::Language), 0);
     }
 
-    void startsEnglishFromSettingsAndStoresPlacement()
-    {
+    void startsEnglishFromSettingsAndStoresPlacement() {
         qputenv("ORVEX_ENGLISH_STRINGS", ORVEX_SOURCE_DIR "/resources/OrvexReaderSetupEng.ini");
         app::SettingsStore store(storePath());
         store.Set(app::settings::Language, 1);
@@ -165,8 +158,7 @@ private slots:
         QCOMPARE(app::StringTable::instance().language(), app::Language::German);
     }
 
-    void busyStateRestoredAfterFailedConnect()
-    {
+    void busyStateRestoredAfterFailedConnect() {
         app::SettingsStore store(storePath());
         store.Set(app::settings::PortName, "/dev/orvex-no-such-port");
         ScriptedPrompts prompts;
@@ -177,7 +169,7 @@ private slots:
         int asked = 0;
         ctx.interfaceDialog = [&] {
             ++asked;
-            return false;   // the person cancels
+            return false;  // the person cancels
         };
         frame.runCommand(app::CmdReadContent);
         QCOMPARE(asked, 1);
@@ -188,8 +180,7 @@ private slots:
         QCOMPARE(frame.frame().flags, app::CapabilityFlags(0));
     }
 
-    void configureWithoutSheetSaysSoInTheStatusBar()
-    {
+    void configureWithoutSheetSaysSoInTheStatusBar() {
         app::SettingsStore store(storePath());
         store.Set(app::settings::PortName, "/dev/orvex-no-such-port");
         ScriptedPrompts prompts;
@@ -206,8 +197,7 @@ private slots:
         QVERIFY(frame.isEnabled());
     }
 
-    void interfaceDialogLoadsAndStoresLineSettings()
-    {
+    void interfaceDialogLoadsAndStoresLineSettings() {
         app::SettingsStore store(storePath());
         store.Set(app::settings::PortName, "/dev/ttyS1");
         store.Set(app::settings::PortBaudrate, 9602);
@@ -224,8 +214,8 @@ private slots:
         QCOMPARE(dialog.portList()->currentItem()->text(), QStringLiteral("/dev/ttyS1"));
         QVERIFY(baud->isEnabled());
 
-        parity->setCurrentIndex(1);   // "gerade"
-        stop->setCurrentIndex(1);     // "2": parity wins
+        parity->setCurrentIndex(1);  // "gerade"
+        stop->setCurrentIndex(1);    // "2": parity wins
         auto edits = dialog.findChildren<QLineEdit *>();
         QLineEdit *timeout = edits[0];
         timeout->setText(QStringLiteral("5"));
@@ -244,8 +234,7 @@ private slots:
         QCOMPARE(store.Get(app::settings::PortTimeoutDialog), 400);
     }
 
-    void interfaceDialogRefreshesFiveTimesAfterArrival()
-    {
+    void interfaceDialogRefreshesFiveTimesAfterArrival() {
         app::SettingsStore store(storePath());
         ScriptedPrompts prompts;
         int enumerations = 0;
@@ -269,67 +258,69 @@ private slots:
         QCOMPARE(enumerations - before, 6);
     }
 
-    void aboutBoxStoresTheAutomaticCheckHoweverClosed()
-    {
+    void aboutBoxStoresTheAutomaticCheckHoweverClosed() {
         app::SettingsStore store(storePath());
         ScriptedPrompts prompts;
         app::ConnectContext ctx(store, prompts);
         gui::AboutDialog about(nullptr, ctx);
-        QVERIFY(about.autoCheckBox()->isChecked());   // "Update" defaults to 1
+        QVERIFY(about.autoCheckBox()->isChecked());  // "Update" defaults to 1
         QVERIFY(about.programLine().startsWith(QStringLiteral("Orvex ReaderSetup V ")));
         QVERIFY(!about.readerUpdateLine()->clickable());
         about.autoCheckBox()->setChecked(false);
-        about.reject();   // Escape
+        about.reject();  // Escape
         QCOMPARE(store.Get(app::settings::VersionUpdate), 0);
     }
 
-    void powerOnDialogWithoutReadableModeSendsNothing()
-    {
+    void powerOnDialogWithoutReadableModeSendsNothing() {
         ScriptedPrompts prompts;
         gui::PowerOnModeDialog dialog(nullptr, 0, false, prompts);
         QCOMPARE(prompts.messages, std::vector<std::string>{app::StringTable::instance().text(519)});
         QCOMPARE(dialog.checkedIndex(), -1);
         QVERIFY(!dialog.radio(2)->isEnabled());
-        dialog.findChildren<QPushButton *>().first()->click();   // "Setzen" with no mode chosen
-        QCOMPARE(dialog.result(), int(QDialog::Rejected));   // not ended with OK
+        dialog.findChildren<QPushButton *>().first()->click();  // "Setzen" with no mode chosen
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));      // not ended with OK
         QCOMPARE(prompts.messages.size(), std::size_t(1));
     }
 
-    void blockSelectionConverts_data()
-    {
+    void blockSelectionConverts_data() {
         QTest::addColumn<QString>("absolute");
         QTest::addColumn<QString>("sector");
         QTest::addColumn<QString>("block");
-        QTest::newRow("3") << "3" << "0" << "3";
-        QTest::newRow("128") << "128" << "32" << "0";
-        QTest::newRow("255") << "255" << "39" << "15";
-        QTest::newRow("256") << "256" << "" << "";
+        QTest::newRow("3") << "3"
+                           << "0"
+                           << "3";
+        QTest::newRow("128") << "128"
+                             << "32"
+                             << "0";
+        QTest::newRow("255") << "255"
+                             << "39"
+                             << "15";
+        QTest::newRow("256") << "256"
+                             << ""
+                             << "";
     }
-    void blockSelectionConverts()
-    {
+    void blockSelectionConverts() {
         QFETCH(QString, absolute);
         QFETCH(QString, sector);
         QFETCH(QString, block);
         gui::BlockSelectDialog dialog(nullptr, {absolute, QString(), QString(), QString()});
         QCOMPARE(dialog.sectorEdit(0)->text(), sector);
         QCOMPARE(dialog.blockEdit(0)->text(), block);
-        QCOMPARE(dialog.absoluteEdit(0)->text(), absolute);   // the guard keeps the typed text
+        QCOMPARE(dialog.absoluteEdit(0)->text(), absolute);  // the guard keeps the typed text
     }
 
-    void blockSelectionBackwardsAndOk()
-    {
+    void blockSelectionBackwardsAndOk() {
         gui::BlockSelectDialog dialog(nullptr, {"7", "", "", ""});
         dialog.sectorEdit(1)->setText(QStringLiteral("33"));
         dialog.blockEdit(1)->setText(QStringLiteral("2"));
         QCOMPARE(dialog.absoluteEdit(1)->text(), QStringLiteral("146"));
-        dialog.blockEdit(1)->setText(QStringLiteral("15"));   // trailer block: no absolute number
+        dialog.blockEdit(1)->setText(QStringLiteral("15"));  // trailer block: no absolute number
         QCOMPARE(dialog.absoluteEdit(1)->text(), QString());
         dialog.accept();
         QCOMPARE(dialog.absoluteBlocks(), (QStringList{"7", "", "", ""}));
     }
 
-    void viewKeepsItsFittedSize()
-    {
+    void viewKeepsItsFittedSize() {
         app::SettingsStore store(storePath());
         ScriptedPrompts prompts;
         app::ConnectContext ctx(store, prompts);
@@ -349,19 +340,21 @@ private slots:
         frame.close();
     }
 
-    void desktopOpenerResults()
-    {
+    void desktopOpenerResults() {
         QCOMPARE(app::DesktopOpen("x", {}, {}, "/nonexistent/opener"), app::OpenNoHandler);
         int finished = -100;
         std::mutex m;
         std::condition_variable cv;
         auto wait = [&](const std::string &opener) {
             finished = -100;
-            const int started = app::DesktopOpen("x", {}, [&](int r) {
-                std::lock_guard lock(m);
-                finished = r;
-                cv.notify_all();
-            }, opener);
+            const int started = app::DesktopOpen(
+                "x", {},
+                [&](int r) {
+                    std::lock_guard lock(m);
+                    finished = r;
+                    cv.notify_all();
+                },
+                opener);
             std::unique_lock lock(m);
             cv.wait_for(lock, std::chrono::seconds(10), [&] { return finished != -100; });
             return std::pair(started, finished);
@@ -373,8 +366,7 @@ private slots:
         QVERIFY(app::DesktopOpenFailureText(app::OpenSucceeded).empty());
     }
 
-    void manualIsTheFirstPdf()
-    {
+    void manualIsTheFirstPdf() {
         QTemporaryDir folder;
         QVERIFY(!app::FirstPdfIn(folder.path().toStdString()));
         std::ofstream(folder.filePath("readme.txt").toStdString()) << "x";

@@ -9,15 +9,13 @@ namespace {
 
 CAsciiArray chars(std::initializer_list<uint8_t> codes) {
     CAsciiArray a;
-    for (uint8_t c : codes)
-        a.insert(a.count(), ASCII{c, codeName(c)});
+    for (uint8_t c : codes) a.insert(a.count(), ASCII{c, codeName(c)});
     return a;
 }
 
 CKeyUpDownArray strokes(std::initializer_list<KEYUPDOWN> entries) {
     CKeyUpDownArray a;
-    for (const KEYUPDOWN &e : entries)
-        a.append(e);
+    for (const KEYUPDOWN &e : entries) a.append(e);
     return a;
 }
 
@@ -25,8 +23,7 @@ std::vector<std::string> sectionNames(const std::string &file) {
     CIniEx ini;
     ini.Open(file, false, false, true);
     std::vector<std::string> names;
-    for (size_t i = 1; i < ini.sections().size(); ++i)
-        names.push_back(ini.sections()[i].name);
+    for (size_t i = 1; i < ini.sections().size(); ++i) names.push_back(ini.sections()[i].name);
     return names;
 }
 
@@ -70,7 +67,8 @@ TEST_F(ConfigFiles, MkrSectionOrderPerReaderKind) {
         EXPECT_EQ(sectionNames(file), c.sections);
         const std::string bytes = TempFolder::read(file);
         EXPECT_EQ(bytes.rfind("[Prefix]\r\nCount=1\r\nAscii0=2\r\n[Data]\r\n", 0), 0u);
-        EXPECT_NE(bytes.find("[Abziehen]\r\nCount=3\r\nAscii0=143\r\nAscii1=140\r\nAscii2=228\r\n"), std::string::npos);
+        EXPECT_NE(bytes.find("[Abziehen]\r\nCount=3\r\nAscii0=143\r\nAscii1=140\r\nAscii2=228\r\n"),
+                  std::string::npos);
         EXPECT_EQ(bytes.find('\n'), bytes.find("\r\n") + 1);  // CR LF line ends only
         EXPECT_EQ(bytes.find("\n\n"), std::string::npos);
     }
@@ -88,9 +86,12 @@ TEST_F(ConfigFiles, MkrRoundTripKeepsForeignContent) {
     ASSERT_TRUE(SaveMkrFile(file, saved, flags).ok);
 
     const std::string bytes = TempFolder::read(file);
-    EXPECT_EQ(bytes.rfind("; written by hand\r\n[Vendor]\r\nSerial=0815\r\n[suffix]\r\nCOUNT=2\r\nAscii0=13\r\nAscii1=10\r\n"
-                          "Ascii2=3\r\nAscii3=4\r\n[Data]\r\nUnknownKey=keep\r\n", 0),
-              0u);
+    EXPECT_EQ(
+        bytes.rfind("; written by "
+                    "hand\r\n[Vendor]\r\nSerial=0815\r\n[suffix]\r\nCOUNT=2\r\nAscii0=13\r\nAscii1=10\r\n"
+                    "Ascii2=3\r\nAscii3=4\r\n[Data]\r\nUnknownKey=keep\r\n",
+                    0),
+        0u);
 
     MkrConfiguration loaded;
     ConfigFileResult r = LoadMkrFile(file, flags, loaded);

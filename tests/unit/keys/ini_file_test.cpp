@@ -21,28 +21,31 @@ CIniEx parsed(std::string_view text) {
 
 TEST(IniParse, LookupRules) {
     CIniEx ini;
-    ini.ParseText("top=0\r\n"
-                  "[Data]\r\n"
-                  "Darstellung  =   2 \r\n"
-                  "count=1\n"
-                  "COUNT=7\n"
-                  "\n\r\n"
-                  "; a comment = with equals\r\n"
-                  "lonely line\r\n"
-                  "Tabbed=x\t\t\r\n"
-                  "[data]\r\n"
-                  "Extra=1\r\n"
-                  "[Mifare]\r"
-                  "Passwort=\r\n");
-    struct Case { const char *section, *key, *expect; } cases[] = {
+    ini.ParseText(
+        "top=0\r\n"
+        "[Data]\r\n"
+        "Darstellung  =   2 \r\n"
+        "count=1\n"
+        "COUNT=7\n"
+        "\n\r\n"
+        "; a comment = with equals\r\n"
+        "lonely line\r\n"
+        "Tabbed=x\t\t\r\n"
+        "[data]\r\n"
+        "Extra=1\r\n"
+        "[Mifare]\r"
+        "Passwort=\r\n");
+    struct Case {
+        const char *section, *key, *expect;
+    } cases[] = {
         {"", "top", "0"},
-        {"Data", "Darstellung", "2 "},      // blanks around "=" go, the value's trailing ones stay
-        {"DATA", "darstellung", "2 "},      // names are matched without regard to case
-        {"Data", "Count", "7"},             // the last of duplicate keys
-        {"Data", "Tabbed", "x"},            // trailing tabs are cut
-        {"Data", "lonely line", ""},        // a line without "=" is a key with an empty value
-        {"Data", "Extra", "dflt"},          // lookups use the first of two same-named sections
-        {"Mifare", "Passwort", ""},         // present but empty: not the default
+        {"Data", "Darstellung", "2 "},  // blanks around "=" go, the value's trailing ones stay
+        {"DATA", "darstellung", "2 "},  // names are matched without regard to case
+        {"Data", "Count", "7"},         // the last of duplicate keys
+        {"Data", "Tabbed", "x"},        // trailing tabs are cut
+        {"Data", "lonely line", ""},    // a line without "=" is a key with an empty value
+        {"Data", "Extra", "dflt"},      // lookups use the first of two same-named sections
+        {"Mifare", "Passwort", ""},     // present but empty: not the default
         {"Missing", "Key", "dflt"},
     };
     for (const Case &c : cases)
@@ -122,7 +125,8 @@ TEST_F(IniFile, RoundTripKeepsUnknownContent) {
         ASSERT_TRUE(ini.ok());
         ini.WriteInt("Prefix", "Ascii0", 3);
     }
-    EXPECT_EQ(TempFolder::read(file), "[Prefix]\r\nCount=1\r\nAscii0=3\r\n;note\r\n[Vendor]\r\nfoo=\xE4\xF6\r\n");
+    EXPECT_EQ(TempFolder::read(file),
+              "[Prefix]\r\nCount=1\r\nAscii0=3\r\n;note\r\n[Vendor]\r\nfoo=\xE4\xF6\r\n");
 }
 
 TEST_F(IniFile, OpenModes) {
@@ -178,11 +182,10 @@ TEST_F(IniFile, FailedRewriteLeavesOldFileIntact) {
 
     CIniEx ini;
     ASSERT_TRUE(ini.Open(file, true, false, true));
-    for (int i = 0; i < 200; ++i)
-        ini.WriteInt("HID_KEYS", "ScanCode" + std::to_string(i), i);
+    for (int i = 0; i < 200; ++i) ini.WriteInt("HID_KEYS", "ScanCode" + std::to_string(i), i);
 
     signal(SIGXFSZ, SIG_IGN);
-    rlimit old {};
+    rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);
     rlimit small = old;
     small.rlim_cur = 64;

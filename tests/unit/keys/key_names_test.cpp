@@ -5,13 +5,14 @@
 using namespace orvex::app;
 
 TEST(KeyNames, CodeNames) {
-    struct Case { uint8_t code; std::string name; } cases[] = {
-        {0x00, "NUL"}, {0x0D, "CR (Enter)"}, {0x20, "SP"}, {0x41, "A"}, {0x7F, "DEL"},
-        {0x80, "F1"}, {0x8B, "F12"}, {0x8C, "Shift+"}, {0x8F, "Wait 100"}, {0x90, "\x90"},
-        {0xFF, "\xFF"},
+    struct Case {
+        uint8_t code;
+        std::string name;
+    } cases[] = {
+        {0x00, "NUL"}, {0x0D, "CR (Enter)"}, {0x20, "SP"},       {0x41, "A"},    {0x7F, "DEL"},  {0x80, "F1"},
+        {0x8B, "F12"}, {0x8C, "Shift+"},     {0x8F, "Wait 100"}, {0x90, "\x90"}, {0xFF, "\xFF"},
     };
-    for (const Case &c : cases)
-        EXPECT_EQ(codeName(c.code), c.name) << int(c.code);
+    for (const Case &c : cases) EXPECT_EQ(codeName(c.code), c.name) << int(c.code);
 }
 
 TEST(KeyNames, InputList) {
@@ -25,14 +26,17 @@ TEST(KeyNames, InputList) {
 }
 
 TEST(KeyNames, KeyNames) {
-    struct Case { uint8_t vk; bool down; std::string name; } cases[] = {
-        {0x10, true, "Shift"}, {0x10, false, "Shift - "}, {0x41, false, "A"},
-        {0x89, false, "Alt Gr - "}, {0x89, true, "Alt Gr"}, {0x0D, false, "CR - "},
-        {0x26, true, "Up"}, {0x68, true, "NUMPAD8"}, {0xBB, true, "PLUS"}, {0x6B, true, "ADD"},
-        {0x14, true, ""}, {0xDB, true, "\xDF"}, {0x5A, true, "Z"}, {0x2E, false, "Delete"},
+    struct Case {
+        uint8_t vk;
+        bool down;
+        std::string name;
+    } cases[] = {
+        {0x10, true, "Shift"},  {0x10, false, "Shift - "}, {0x41, false, "A"}, {0x89, false, "Alt Gr - "},
+        {0x89, true, "Alt Gr"}, {0x0D, false, "CR - "},    {0x26, true, "Up"}, {0x68, true, "NUMPAD8"},
+        {0xBB, true, "PLUS"},   {0x6B, true, "ADD"},       {0x14, true, ""},   {0xDB, true, "\xDF"},
+        {0x5A, true, "Z"},      {0x2E, false, "Delete"},
     };
-    for (const Case &c : cases)
-        EXPECT_EQ(keyName(c.vk, c.down), c.name) << std::hex << int(c.vk);
+    for (const Case &c : cases) EXPECT_EQ(keyName(c.vk, c.down), c.name) << std::hex << int(c.vk);
 }
 
 TEST(KeyNames, ScanCodeTranslation) {

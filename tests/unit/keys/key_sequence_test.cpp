@@ -9,8 +9,7 @@ namespace {
 
 CKeyUpDownArray keys(std::initializer_list<KEYUPDOWN> entries) {
     CKeyUpDownArray a;
-    for (const KEYUPDOWN &e : entries)
-        a.append(e);
+    for (const KEYUPDOWN &e : entries) a.append(e);
     return a;
 }
 
@@ -50,11 +49,12 @@ TEST(KeySequence, ByteSizeAndBlocks) {
         Bytes block;
     } cases[] = {
         {{}, 0, {0xFF}},
-        {keys({{0x10, 0x2A, 1}, {0x41, 0x1E, 1}, {0x41, 0x1E, 0}, {0x10, 0x2A, 0}}), 6,
+        {keys({{0x10, 0x2A, 1}, {0x41, 0x1E, 1}, {0x41, 0x1E, 0}, {0x10, 0x2A, 0}}),
+         6,
          {0x12, 0x1C, 0xF0, 0x1C, 0xF0, 0x12, 0xFF}},
         {keys({{0x89, 0x38, 1}, {0x89, 0x38, 0}}), 5, {0xE0, 0x11, 0xE0, 0xF0, 0x11, 0xFF}},
         {keys({{0x6F, 0x35, 1}, {0x6F, 0x35, 0}}), 5, {0xE0, 0x4A, 0xE0, 0xF0, 0x4A, 0xFF}},
-        {keys({{0x10, 0x36, 1}}), 3, {0x00, 0xFF}},  // right Shift has no set-2 code here
+        {keys({{0x10, 0x36, 1}}), 3, {0x00, 0xFF}},                   // right Shift has no set-2 code here
         {keys({{0x41, 0xFF, 1}, {0x41, 0x1E, 1}}), 6, {0x1C, 0xFF}},  // unknown scan left out
     };
     for (const Case &c : cases) {
@@ -79,8 +79,7 @@ TEST(KeySequence, Limits) {
     EXPECT_EQ(a.toBlock().size(), 29u);  // 10 makes, 9 breaks, 0xFF
 
     CKeyUpDownArray ext;
-    for (int i = 0; i < 6; ++i)
-        ext.append({0x26, 0x48, 1});
+    for (int i = 0; i < 6; ++i) ext.append({0x26, 0x48, 1});
     EXPECT_EQ(ext.byteSize(), 30);
     EXPECT_FALSE(ext.fits({0x26, 0x48, 1}));
 }

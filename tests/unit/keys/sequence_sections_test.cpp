@@ -14,8 +14,7 @@ CIniEx parsed(std::string_view text) {
 
 std::string asciiSection(int count, int keys) {
     std::string s = "[Prefix]\r\ncount=" + std::to_string(count) + "\r\n";
-    for (int i = 0; i < keys; ++i)
-        s += "ASCII" + std::to_string(i) + " = " + std::to_string(65 + i) + "\r\n";
+    for (int i = 0; i < keys; ++i) s += "ASCII" + std::to_string(i) + " = " + std::to_string(65 + i) + "\r\n";
     return s;
 }
 
@@ -42,9 +41,10 @@ TEST(AsciiSection, Read) {
     EXPECT_EQ(message->id, 531);
     EXPECT_EQ(seq.count(), 15);  // unchanged
 
-    EXPECT_FALSE(ReadAsciiSection(parsed("[Prefix]\r\nCount=3\r\nAscii0=300\r\nAscii2=65\r\n"), "Prefix", seq));
+    EXPECT_FALSE(
+        ReadAsciiSection(parsed("[Prefix]\r\nCount=3\r\nAscii0=300\r\nAscii2=65\r\n"), "Prefix", seq));
     ASSERT_EQ(seq.count(), 3);
-    EXPECT_EQ(seq.at(0).code, 44);  // 300 mod 256
+    EXPECT_EQ(seq.at(0).code, 44);     // 300 mod 256
     EXPECT_EQ(seq.at(1).text, "NUL");  // missing key
     EXPECT_EQ(seq.at(2).text, "A");
 

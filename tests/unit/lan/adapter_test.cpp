@@ -24,8 +24,8 @@ TEST(LanAdapters, ChoosesTheBestInterfaceOnTheReadersNetwork) {
     } cases[] = {
         {3, "192.168.1.20", "192.168.1.5"},
         {2, "10.1.2.3", "10.0.0.5"},
-        {3, "172.16.0.1", "10.0.0.5"},       // best interface, but not the reader's network: the first
-        {std::nullopt, "192.168.1.20", "10.0.0.5"},   // no route known: the first
+        {3, "172.16.0.1", "10.0.0.5"},  // best interface, but not the reader's network: the first
+        {std::nullopt, "192.168.1.20", "10.0.0.5"},  // no route known: the first
     };
     for (const Case &c : cases) {
         host.best = c.best;
@@ -48,13 +48,13 @@ TEST(LanAdapters, FirstAndNextWalkTheList) {
     FakeHost host;
     host.list = {{"10.0.0.5", "255.0.0.0", 2}, {"192.168.1.5", "255.255.255.0", 3}};
     CTCPSocket socket(host);
-    EXPECT_FALSE(socket.FirstAdapter());   // not loaded yet
+    EXPECT_FALSE(socket.FirstAdapter());  // not loaded yet
     ASSERT_TRUE(socket.LoadAdapters());
-    EXPECT_TRUE(socket.NextAdapter());     // empty local address: the first
+    EXPECT_TRUE(socket.NextAdapter());  // empty local address: the first
     EXPECT_EQ(socket.localAddress(), "10.0.0.5");
     EXPECT_TRUE(socket.NextAdapter());
     EXPECT_EQ(socket.localAddress(), "192.168.1.5");
-    EXPECT_FALSE(socket.NextAdapter());    // the last one
+    EXPECT_FALSE(socket.NextAdapter());  // the last one
 }
 
 TEST(LanAdapters, SystemListHasNoLoopbackAndNoZeroAddress) {

@@ -16,7 +16,7 @@ TEST(LanAddress, PortSuffix) {
         {"192.168.0.7", "192.168.0.7", 10001},
         {"192.168.0.7-4001", "192.168.0.7", 4001},
         {"[READER01]-10002", "[READER01]", 10002},
-        {"[A-B]1.2.3.4-5", "[A-B]1.2.3.4", 5},   // the last "-" counts
+        {"[A-B]1.2.3.4-5", "[A-B]1.2.3.4", 5},  // the last "-" counts
     };
     for (const Case &c : cases) {
         auto split = splitPort(c.text);
@@ -41,7 +41,8 @@ TEST(LanAddress, EntryPartsAndBusSuffix) {
 TEST(LanAddress, Ipv4Texts) {
     EXPECT_EQ(parseIpv4("192.168.1.30"), (Ipv4{192, 168, 1, 30}));
     EXPECT_EQ(formatIpv4({10, 0, 0, 9}), "10.0.0.9");
-    for (const char *bad : {"", "1.2.3", "1.2.3.4.5", "256.1.1.1", "1.2.3.4 ", "a.b.c.d", "1..2.3", "1234.1.1.1"})
+    for (const char *bad :
+         {"", "1.2.3", "1.2.3.4.5", "256.1.1.1", "1.2.3.4 ", "a.b.c.d", "1..2.3", "1234.1.1.1"})
         EXPECT_FALSE(parseIpv4(bad)) << bad;
 }
 
@@ -50,8 +51,8 @@ TEST(LanAddress, MaskHostBitsBothWays) {
         Ipv4 mask;
         int hostBits;
     } cases[] = {
-        {{255, 255, 255, 0}, 8}, {{255, 255, 0, 0}, 16}, {{255, 255, 255, 252}, 2},
-        {{255, 255, 255, 255}, 0}, {{0, 0, 0, 0}, 32}, {{128, 0, 0, 0}, 31},
+        {{255, 255, 255, 0}, 8},   {{255, 255, 0, 0}, 16}, {{255, 255, 255, 252}, 2},
+        {{255, 255, 255, 255}, 0}, {{0, 0, 0, 0}, 32},     {{128, 0, 0, 0}, 31},
     };
     for (const Case &c : cases) {
         EXPECT_EQ(maskHostBits(c.mask), c.hostBits) << formatIpv4(c.mask);

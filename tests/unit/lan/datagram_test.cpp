@@ -29,7 +29,8 @@ TEST(LanDatagram, RequestsAreTheModulesBytes) {
         {"write record 0", writeRecordRequest(0, Bytes{7, 8}), {0x00, 0x00, 0x00, 0xFD, 7, 8}},
         {"write record 3", writeRecordRequest(3, Bytes{9}), {0x00, 0x01, 0x00, 0xC3, 9}},
         {"restart", restartRequest(), {0x00, 0x00, 0x00, 0x03, 0x58, 0x33}},
-        {"address setup", addressSetupRequest({1, 2, 3, 4, 5, 6}, {10, 0, 0, 9}),
+        {"address setup",
+         addressSetupRequest({1, 2, 3, 4, 5, 6}, {10, 0, 0, 9}),
          {0x00, 0x00, 0x00, 0xFC, 'I', 'P', '-', 'S', 'E', 'T', 'U', 'P', 0, 0, 5, 6, 10, 0, 0, 9}},
     };
     for (const Case &c : cases) EXPECT_EQ(c.built, c.expected) << c.what;
@@ -40,15 +41,20 @@ TEST(LanDatagram, RequestsAreTheModulesBytes) {
 }
 
 TEST(LanDatagram, ExtendedAddressSetupLayout) {
-    ExtendedSetup setup{{0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6}, {192, 168, 1, 40}, 4001, {255, 255, 0, 0},
-                        {192, 168, 1, 1}, "READER01_LONGER_THAN_16"};
+    ExtendedSetup setup{{0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6},
+                        {192, 168, 1, 40},
+                        4001,
+                        {255, 255, 0, 0},
+                        {192, 168, 1, 1},
+                        "READER01_LONGER_THAN_16"};
     Bytes d = extendedAddressSetupRequest(setup);
     ASSERT_EQ(d.size(), 50u);
     EXPECT_EQ(std::string(d.begin() + 4, d.begin() + 14), "IP-SETUPEX");
     EXPECT_EQ(Bytes(d.begin() + 14, d.begin() + 20), Bytes({0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6}));
-    EXPECT_EQ(Bytes(d.begin() + 20, d.begin() + 26), Bytes({192, 168, 1, 40, 0xA1, 0x0F}));   // port low byte first
+    EXPECT_EQ(Bytes(d.begin() + 20, d.begin() + 26),
+              Bytes({192, 168, 1, 40, 0xA1, 0x0F}));  // port low byte first
     EXPECT_EQ(Bytes(d.begin() + 26, d.begin() + 34), Bytes({255, 255, 0, 0, 192, 168, 1, 1}));
-    EXPECT_EQ(std::string(d.begin() + 34, d.end()), "READER01_LONGER_");   // cut to 16
+    EXPECT_EQ(std::string(d.begin() + 34, d.end()), "READER01_LONGER_");  // cut to 16
 
     setup.name = "SHORT";
     d = extendedAddressSetupRequest(setup);
@@ -79,9 +85,10 @@ TEST(LanDatagram, NameWriteSplitsIntoHalvesAndKeepsOtherBytes) {
     record->setPort(4001);
     EXPECT_EQ(record->name(), "READER01ABC");
     EXPECT_EQ(std::string(record->bytes().begin() + 112, record->bytes().begin() + 120), "READER01");
-    EXPECT_EQ(std::string(record->bytes().begin() + 84, record->bytes().begin() + 92), std::string("ABC\0\0\0\0\0", 8));
+    EXPECT_EQ(std::string(record->bytes().begin() + 84, record->bytes().begin() + 92),
+              std::string("ABC\0\0\0\0\0", 8));
     EXPECT_EQ(record->port(), 4001);
-    EXPECT_EQ(record->bytes().size(), raw.size());   // longer records are written back whole
+    EXPECT_EQ(record->bytes().size(), raw.size());  // longer records are written back whole
     for (std::size_t i : {1u, 5u, 7u, 30u, 83u, 92u, 111u, 121u}) EXPECT_EQ(record->bytes()[i], raw[i]) << i;
 }
 
@@ -100,7 +107,7 @@ TEST(LanDatagram, AnswerLayoutsNeedTheirLength) {
     EXPECT_FALSE(isMakerDevice(record2));
     Bytes offByOne(kDeviceTypeMinPayload, 0);
     std::copy_n("Orvex-", 6, offByOne.begin() + 94);
-    EXPECT_FALSE(isMakerDevice(offByOne));   // the text must start at offset 93
+    EXPECT_FALSE(isMakerDevice(offByOne));  // the text must start at offset 93
 
     Bytes identify(kIdentifyMinPayload, 0);
     std::copy_n("QEL", 3, identify.begin() + 11);

@@ -22,7 +22,8 @@ public:
         if (!retries.empty()) retries.pop_front();
         return retry;
     }
-    std::optional<std::string> chooseOpenFile(const std::string &, const std::string &, const std::string &) override {
+    std::optional<std::string> chooseOpenFile(const std::string &, const std::string &,
+                                              const std::string &) override {
         return std::nullopt;
     }
     std::optional<std::string> chooseSaveFile(const std::string &, const std::string &, const std::string &,
@@ -44,15 +45,18 @@ struct FakeLan {
 
     LanFunctions functions() {
         LanFunctions f;
-        f.searchMaker = [this] { ++searches; return maker; };
+        f.searchMaker = [this] {
+            ++searches;
+            return maker;
+        };
         f.searchAll = [this] { return all; };
         f.check = [this](const std::string &) { return answersAtNewAddress; };
         f.readSettings = [this](const std::string &, LanSettingsText &out) {
             if (readResult == 0) out = settings;
             return readResult;
         };
-        f.configure = [this](const std::string &address, const std::string &newAddress, const std::string &mask,
-                             const std::string &gateway) {
+        f.configure = [this](const std::string &address, const std::string &newAddress,
+                             const std::string &mask, const std::string &gateway) {
             configured.push_back(address + " > " + newAddress + " " + mask + " " + gateway);
             return configureResult;
         };
@@ -67,11 +71,12 @@ TEST(LanSearchList, MergesBothSearches) {
                                 {"192.168.1.30-10001", "192.168.1.50-10001", "[reader01]192.168.1.77-10001"});
     std::vector<LanListItem> expected = {
         {"192.168.1.30-10001", LanMakerReader},
-        {"[reader01]192.168.1.77-10001", LanMakerReader},   // the DHCP reader under the unfiltered text
+        {"[reader01]192.168.1.77-10001", LanMakerReader},  // the DHCP reader under the unfiltered text
         {"192.168.1.50-10001", LanOtherDevice},
     };
     EXPECT_EQ(items, expected);
-    EXPECT_EQ(MergeLanSearch({}, {"10.0.0.1-80"}), (std::vector<LanListItem>{{"10.0.0.1-80", LanOtherDevice}}));
+    EXPECT_EQ(MergeLanSearch({}, {"10.0.0.1-80"}),
+              (std::vector<LanListItem>{{"10.0.0.1-80", LanOtherDevice}}));
 }
 
 TEST(LanSearchList, OnlyAMakersReaderCanBeChosen) {
@@ -95,7 +100,8 @@ TEST(LanSearchList, EmptyListAsksToRetry) {
     EXPECT_FALSE(dialog.Refresh());
     EXPECT_EQ(lan.searches, 2);
     ASSERT_EQ(prompts.messages.size(), 2u);
-    EXPECT_EQ(prompts.messages[0], StringTable::instance().text(10129) + "|" + StringTable::instance().text(10131));
+    EXPECT_EQ(prompts.messages[0],
+              StringTable::instance().text(10129) + "|" + StringTable::instance().text(10131));
 }
 
 TEST(LanSearchList, ChangeSearchesAgainAfterOk) {
@@ -120,11 +126,14 @@ TEST(LanConfigDialog, LoadsFixedAndDhcpReaders) {
         std::string ip, name;
         int port;
     } cases[] = {
-        {{"[READER01]-4001", "192.168.1.30-4001", "255.255.255.0", "192.168.1.1"}, LanMode::FixedAddress,
-         "192.168.1.30", "READER01", 4001},
+        {{"[READER01]-4001", "192.168.1.30-4001", "255.255.255.0", "192.168.1.1"},
+         LanMode::FixedAddress,
+         "192.168.1.30",
+         "READER01",
+         4001},
         {{"[READER01]-4002", "", "255.255.0.0", "0.0.0.0"}, LanMode::Dhcp, "", "READER01", 4002},
         {{"PLAINNAME", "", "255.255.0.0", "0.0.0.0"}, LanMode::Dhcp, "", "PLAINNAME", 10001},
-        {{"[ABCDEFGHIJKLMNOP]-1", "", "", ""}, LanMode::Dhcp, "", "ABCDEFGHIJKLMNO", 1},   // 15 characters
+        {{"[ABCDEFGHIJKLMNOP]-1", "", "", ""}, LanMode::Dhcp, "", "ABCDEFGHIJKLMNO", 1},  // 15 characters
     };
     for (const Case &c : cases) {
         FakeLan lan;
@@ -198,7 +207,7 @@ TEST(LanConfigDialog, FailedConfigureReportsAndReloads) {
     dialog.fields().ipAddress = "192.168.1.31";
     EXPECT_EQ(dialog.Ok().kind, LanConfigOutcome::StayOpen);
     EXPECT_EQ(prompts.messages, std::vector<std::string>{StringTable::instance().text(10130)});
-    EXPECT_EQ(dialog.fields().ipAddress, "192.168.1.30");   // loaded again
+    EXPECT_EQ(dialog.fields().ipAddress, "192.168.1.30");  // loaded again
     EXPECT_EQ(dialog.address(), "192.168.1.30-10001");
 }
 
@@ -213,7 +222,13 @@ TEST(LanConfigDialog, GivesUpWaitingAfter25Seconds) {
     dialog.fields().fixedPort = 4001;
     int last = -1, steps = 0;
     auto start = lan.clock;
-    EXPECT_EQ(dialog.Ok([&](int ms) { last = ms; ++steps; }).kind, LanConfigOutcome::Done);
+    EXPECT_EQ(dialog
+                  .Ok([&](int ms) {
+                      last = ms;
+                      ++steps;
+                  })
+                  .kind,
+              LanConfigOutcome::Done);
     EXPECT_EQ(last, 25000);
     EXPECT_EQ(lan.clock - start, std::chrono::milliseconds(25000));
     EXPECT_EQ(dialog.address(), "192.168.1.31-4001");

@@ -46,7 +46,7 @@ public:
         worker_ = std::thread([this, chunks = std::move(chunks)] {
             for (const auto &c : chunks) {
                 std::this_thread::sleep_for(c.delay);
-                if (c.bytes.empty()) {   // an empty chunk hangs the line up
+                if (c.bytes.empty()) {  // an empty chunk hangs the line up
                     alive_ = false;
                     sink_.linkLost();
                     return;

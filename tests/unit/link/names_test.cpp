@@ -67,8 +67,8 @@ TEST(PortName, OnlySystemSerialNamesKeepTheirBaud) {
 TEST(ModelTable, NamesAndFallback) {
     EXPECT_EQ(modelTable().size(), 36u);
     const std::pair<std::uint32_t, const char *> cases[] = {
-        {0x124, "Alder-4"}, {0x184, "Birch-4"},   {0x134, "Birch-4"},   {0x117, "Larch"},
-        {0x455, "Juniper-5"}, {0x435, "Maple HF"}, {0x12A, "Orvex-#12A"}, {0x000, "Orvex-#000"},
+        {0x124, "Alder-4"},    {0x184, "Birch-4"},        {0x134, "Birch-4"},    {0x117, "Larch"},
+        {0x455, "Juniper-5"},  {0x435, "Maple HF"},       {0x12A, "Orvex-#12A"}, {0x000, "Orvex-#000"},
         {0x2AB, "Orvex-#2AB"}, {0x1ABCD, "Orvex-#1ABCD"},
     };
     for (const auto &[code, name] : cases) EXPECT_EQ(modelName(code), name) << code;

@@ -148,17 +148,32 @@ struct VersionCase {
 
 TEST_F(PortFixture, VersionAdjustmentsOfCompactReaders) {
     const VersionCase cases[] = {
-        {"placeholder then FV", FrameVariant::CompactA, {0x04, 0x05, 0x31, 0x35},
-         Bytes{'A', '1', 'B', '2', 'C'}, {'A', '1', 'B', '2', 'C'}},
-        {"placeholder, FV silent", FrameVariant::CompactA, {0x04, 0x05, 0x31, 0x35}, std::nullopt,
+        {"placeholder then FV",
+         FrameVariant::CompactA,
+         {0x04, 0x05, 0x31, 0x35},
+         Bytes{'A', '1', 'B', '2', 'C'},
+         {'A', '1', 'B', '2', 'C'}},
+        {"placeholder, FV silent",
+         FrameVariant::CompactA,
+         {0x04, 0x05, 0x31, 0x35},
+         std::nullopt,
          {'1', '7', '1', '5'}},
-        {"placeholder, FV unprintable", FrameVariant::CompactA, {0x04, 0x05, 0x31, 0x35},
-         Bytes{'A', 0x20, 'B', 'C'}, {'1', '7', '1', '5'}},
-        {"placeholder, FV short", FrameVariant::CompactA, {0x04, 0x05, 0x31, 0x35}, Bytes{'A', 'B', 'C'},
+        {"placeholder, FV unprintable",
+         FrameVariant::CompactA,
+         {0x04, 0x05, 0x31, 0x35},
+         Bytes{'A', 0x20, 'B', 'C'},
+         {'1', '7', '1', '5'}},
+        {"placeholder, FV short",
+         FrameVariant::CompactA,
+         {0x04, 0x05, 0x31, 0x35},
+         Bytes{'A', 'B', 'C'},
          {'1', '7', '1', '5'}},
         {"other 4 bytes", FrameVariant::CompactA, {'9', '9', '9', '7'}, std::nullopt, {'1', '7', '1', '7'}},
         {"other length kept", FrameVariant::CompactA, {'1', '2'}, std::nullopt, {'1', '2'}},
-        {"9 bytes cut", FrameVariant::CompactB, {'x', 'x', 'x', 'x', '9', '9', '9', 'B', 'y'}, std::nullopt,
+        {"9 bytes cut",
+         FrameVariant::CompactB,
+         {'x', 'x', 'x', 'x', '9', '9', '9', 'B', 'y'},
+         std::nullopt,
          {'1', '1', '7', 'B'}},
         {"B other length", FrameVariant::CompactB, {'1', '2', '3', '4'}, std::nullopt, {'1', '2', '3', '4'}},
     };
@@ -195,9 +210,9 @@ TEST(VersionAnswer, TypeCodeAndSubVersion) {
         std::uint8_t sub;
     };
     const Case cases[] = {
-        {{'1', '2', '4', '5'}, true, 0x124, 5},   {{'1', '8', '4', 'A'}, true, 0x184, 10},
-        {{'4', '3', '5', 'z'}, true, 0x435, 61},  {{'1', '2', '4', '-'}, true, 0x124, 255},
-        {{'1', 'G', '4', '5'}, true, 0x1, 5},     {{'1', '2', '4', '5', '6'}, false, 0, 0},
+        {{'1', '2', '4', '5'}, true, 0x124, 5},  {{'1', '8', '4', 'A'}, true, 0x184, 10},
+        {{'4', '3', '5', 'z'}, true, 0x435, 61}, {{'1', '2', '4', '-'}, true, 0x124, 255},
+        {{'1', 'G', '4', '5'}, true, 0x1, 5},    {{'1', '2', '4', '5', '6'}, false, 0, 0},
         {{'1', '2', '4'}, false, 0, 0},
     };
     for (const auto &c : cases) {

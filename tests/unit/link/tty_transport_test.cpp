@@ -30,7 +30,8 @@ struct Collector : ByteSink {
         lost = true;
         changed.notify_all();
     }
-    template <class Pred> bool waitFor(Pred pred) {
+    template <class Pred>
+    bool waitFor(Pred pred) {
         std::unique_lock lock(mutex);
         return changed.wait_for(lock, 5s, pred);
     }

@@ -8,14 +8,14 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-const std::string kSequences = " Prefix            : 02 \r\n"
-                               " Suffix            : 0D 0A \r\n"
-                               " Abziehen          : \r\n"
-                               " Block Trenner     : 2C \r\n"
-                               " -------------------------------------------------\r\n ";
+const std::string kSequences =
+    " Prefix            : 02 \r\n"
+    " Suffix            : 0D 0A \r\n"
+    " Abziehen          : \r\n"
+    " Block Trenner     : 2C \r\n"
+    " -------------------------------------------------\r\n ";
 
-ReaderContent Sequences()
-{
+ReaderContent Sequences() {
     ReaderContent c;
     c.prefix = Bytes{0x02, 0xFF, 0x41};  // the dump stops at FF
     c.suffix = Bytes{0x0D, 0x0A, 0xFF};
@@ -24,17 +24,17 @@ ReaderContent Sequences()
     return c;
 }
 
-TEST(ContentReport, LabelRule)
-{
+TEST(ContentReport, LabelRule) {
     EXPECT_EQ(ReportLabel(500), "Prefix            : ");
     EXPECT_EQ(ReportLabel(606), "App ID            : ");
     EXPECT_EQ(ReportLabel(543), "Zeichenzahl       : %d\r\n");  // already in this form
-    EXPECT_EQ(ReportLabel(539), "Einzelbl\xC3\xB6" "cke      : ");  // padded by characters, not bytes
+    EXPECT_EQ(ReportLabel(539),
+              "Einzelbl\xC3\xB6"
+              "cke      : ");  // padded by characters, not bytes
     EXPECT_EQ(ReportLabelOf("A very long label text: x"), "A very long label text: x");
 }
 
-TEST(ContentReport, SerialReaderWithTwoDataSets)
-{
+TEST(ContentReport, SerialReaderWithTwoDataSets) {
     ReaderContent c = Sequences();
     Bytes block(40, 0);
     // Data set 1: MIFARE single blocks 7 and 9, bytes reversed and left-aligned.
@@ -47,84 +47,92 @@ TEST(ContentReport, SerialReaderWithTwoDataSets)
     c.parameters = Bytes{0x13, 10, 0x1B, 5};
 
     const std::string expected = kSequences +
-        "Datenformat       : Block Mifare gedreht\r\n "
-        "Einzelbl\xC3\xB6" "cke      : 7 9 \r\n "
-        "Darstellung       : Hex (0-9,ABCDEF)\r\n "
-        "Zeichenzahl       : 10\r\n "
-        "Benutzte Bytes    : 1 - 5\r\n "
-        "-------------------------------------------------\r\n "
-        "Datenformat       : File DESFire\r\n "
-        "App ID            : 0012AB\r\n "
-        "File ID           : 05\r\n "
-        "Darstellung       : Unbekannt (5)\r\n "
-        "Zeichenzahl       : 32\r\n "
-        "Benutzte Bytes    : 2 - 16\r\n "
-        "-------------------------------------------------\r\n "
-        "Mode              : 3\r\n "
-        "Sensor            : aktiv\r\n "
-        "Zykluszeit        : 1000 Millisekunden\r\n "
-        "Aufforderung      : ?\r\n "
-        "Timeout           : 500 Millisekunden \r\n ";
+                                 "Datenformat       : Block Mifare gedreht\r\n "
+                                 "Einzelbl\xC3\xB6"
+                                 "cke      : 7 9 \r\n "
+                                 "Darstellung       : Hex (0-9,ABCDEF)\r\n "
+                                 "Zeichenzahl       : 10\r\n "
+                                 "Benutzte Bytes    : 1 - 5\r\n "
+                                 "-------------------------------------------------\r\n "
+                                 "Datenformat       : File DESFire\r\n "
+                                 "App ID            : 0012AB\r\n "
+                                 "File ID           : 05\r\n "
+                                 "Darstellung       : Unbekannt (5)\r\n "
+                                 "Zeichenzahl       : 32\r\n "
+                                 "Benutzte Bytes    : 2 - 16\r\n "
+                                 "-------------------------------------------------\r\n "
+                                 "Mode              : 3\r\n "
+                                 "Sensor            : aktiv\r\n "
+                                 "Zykluszeit        : 1000 Millisekunden\r\n "
+                                 "Aufforderung      : ?\r\n "
+                                 "Timeout           : 500 Millisekunden \r\n ";
     EXPECT_EQ(BuildContentReport(c, CAP_TWO_DATA_BLOCKS), expected);
 }
 
-TEST(ContentReport, KeyboardWedgeReader)
-{
+TEST(ContentReport, KeyboardWedgeReader) {
     ReaderContent c = Sequences();
     c.dataFormat = Bytes{5, 1, 3, 12, 0xFF, 0xFF, 0xFF, 4, 8, 2, 5};
     const std::string expected = kSequences +
-        "Verz\xC3\xB6gerung       : 2.5  Millisekunden \r\n "
-        "Datenformat       : Bloecke \r\n "
-        "Einzelbl\xC3\xB6" "cke      : 3 12 \r\n "
-        "Darstellung       : Hex (0-9,abcdef)\r\n "
-        "Zeichenzahl       : 8\r\n "
-        "Sendefrequenz     : 13 kHz\r\n "
-        "Timeout           : 180 Millisekunden \r\n ";
+                                 "Verz\xC3\xB6gerung       : 2.5  Millisekunden \r\n "
+                                 "Datenformat       : Bloecke \r\n "
+                                 "Einzelbl\xC3\xB6"
+                                 "cke      : 3 12 \r\n "
+                                 "Darstellung       : Hex (0-9,abcdef)\r\n "
+                                 "Zeichenzahl       : 8\r\n "
+                                 "Sendefrequenz     : 13 kHz\r\n "
+                                 "Timeout           : 180 Millisekunden \r\n ";
     EXPECT_EQ(BuildContentReport(c, CAP_PS2), expected);
 
     c.dataFormat = Bytes(10, 0);
     EXPECT_EQ(BuildContentReport(c, CAP_PS2), kSequences + "Parameter l\xC3\xA4nge nicht korrekt\r\n");
 }
 
-TEST(ContentReport, ReportEndsAtTheFirstFailedRead)
-{
+TEST(ContentReport, ReportEndsAtTheFirstFailedRead) {
     ReaderContent c;
     EXPECT_EQ(BuildContentReport(c, 0), " Prefix            : ");
     c = Sequences();
     c.separator.reset();
-    EXPECT_EQ(BuildContentReport(c, 0), kSequences.substr(0, kSequences.find(" Block")) + " Block Trenner     : ");
+    EXPECT_EQ(BuildContentReport(c, 0),
+              kSequences.substr(0, kSequences.find(" Block")) + " Block Trenner     : ");
     c = Sequences();
     c.dataFormat = Bytes(16, 0);
     EXPECT_EQ(BuildContentReport(c, 0), kSequences);  // parameter block missing
     EXPECT_EQ(ReadErrorText(0x0B), "Lesefehler : 0BHex");
 }
 
-TEST(ContentReport, DataSetEdgeCases)
-{
+TEST(ContentReport, DataSetEdgeCases) {
     struct Case {
         const char *name;
         Bytes image;
         std::string expectedPart;
     };
     const Case cases[] = {
-        {"bits reversed, left-aligned not reported", {0, 0x63, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 3, 4, 0, 0, 9},
-         "Block Mifare Bitweise drehen\r\n Einzelbl\xC3\xB6" "cke      : \r\n Darstellung       : Dezimal (ohne Nullen)\r\n"},
-        {"block sequence", {0, 0x09, 0x2C, 0x01, 0x10, 0xFF, 0xFF, 1, 4, 0, 0},
+        {"bits reversed, left-aligned not reported",
+         {0, 0x63, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 3, 4, 0, 0, 9},
+         "Block Mifare Bitweise drehen\r\n Einzelbl\xC3\xB6"
+         "cke      : \r\n Darstellung       : Dezimal (ohne Nullen)\r\n"},
+        {"block sequence",
+         {0, 0x09, 0x2C, 0x01, 0x10, 0xFF, 0xFF, 1, 4, 0, 0},
          "Startblock        : 300\r\n L\xC3\xA4nge             : 16\r\n Darstellung       : Dezimal\r\n"},
-        {"unknown type", {0, 0x1F, 0, 0, 0, 0, 0xFF, 2, 4, 0, 0}, "Datenformat       : Def. unkown\r\n Darstellung       : ASCII\r\n"},
-        {"used bytes from the image", {0, 0x02, 0, 0, 0, 0, 0xFF, 0, 4, 0, 0, 7, 3}, "Benutzte Bytes    : 3 - 7\r\n"},
+        {"unknown type",
+         {0, 0x1F, 0, 0, 0, 0, 0xFF, 2, 4, 0, 0},
+         "Datenformat       : Def. unkown\r\n Darstellung       : ASCII\r\n"},
+        {"used bytes from the image",
+         {0, 0x02, 0, 0, 0, 0, 0xFF, 0, 4, 0, 0, 7, 3},
+         "Benutzte Bytes    : 3 - 7\r\n"},
     };
     for (const auto &c : cases)
-        EXPECT_NE(DataSetReport(c.image).find(c.expectedPart), std::string::npos) << c.name << ": " << DataSetReport(c.image);
+        EXPECT_NE(DataSetReport(c.image).find(c.expectedPart), std::string::npos)
+            << c.name << ": " << DataSetReport(c.image);
 
     // Short parameter block: missing bytes are reported as 0.
     const std::string serial = SerialReport(Bytes(12, 0), Bytes{0x02});
-    EXPECT_NE(serial.find("Mode              : 2\r\n Sensor            : inaktiv\r\n Zykluszeit        : 0 "), std::string::npos);
+    EXPECT_NE(serial.find("Mode              : 2\r\n Sensor            : inaktiv\r\n Zykluszeit        : 0 "),
+              std::string::npos);
     EXPECT_EQ(SerialReport(Bytes(10, 0), Bytes(4, 0)), "Parameter l\xC3\xA4nge nicht korrekt\r\n");
 }
 
-TEST(ContentReport, EnglishLabelsFollowTheSameRule)
-{
+TEST(ContentReport, EnglishLabelsFollowTheSameRule) {
     auto &strings = StringTable::instance();
     ASSERT_TRUE(strings.loadEnglish(std::string(ORVEX_SOURCE_DIR) + "/resources/OrvexReaderSetupEng.ini"));
     ReaderContent c;

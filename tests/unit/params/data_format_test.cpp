@@ -8,14 +8,12 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes Image(const DataFormatRecord &r)
-{
+Bytes Image(const DataFormatRecord &r) {
     const auto image = EncodeDataFormat(r);
     return {image.begin(), image.end()};
 }
 
-TEST(DataFormat, SelectionLayoutsReachWireBytes2To5)
-{
+TEST(DataFormat, SelectionLayoutsReachWireBytes2To5) {
     struct Case {
         const char *name;
         Bytes selection;
@@ -32,12 +30,13 @@ TEST(DataFormat, SelectionLayoutsReachWireBytes2To5)
         DataFormatRecord r;
         r.selection = c.selection;
         const Bytes image = Image(r);
-        EXPECT_EQ(Bytes(image.begin() + 2, image.begin() + 6), Bytes(c.expected.begin(), c.expected.begin() + 4)) << c.name;
+        EXPECT_EQ(Bytes(image.begin() + 2, image.begin() + 6),
+                  Bytes(c.expected.begin(), c.expected.begin() + 4))
+            << c.name;
     }
 }
 
-TEST(DataFormat, ImageLayoutAndRoundTrip)
-{
+TEST(DataFormat, ImageLayoutAndRoundTrip) {
     DataFormatRecord r;
     r.active = 1;
     r.typeCode = kMifareBlocks;
@@ -66,8 +65,7 @@ TEST(DataFormat, ImageLayoutAndRoundTrip)
     }
 }
 
-TEST(DataFormat, ParseLeavesKeysAndRejectsShortReplies)
-{
+TEST(DataFormat, ParseLeavesKeysAndRejectsShortReplies) {
     DataFormatRecord r;
     r.mifareKey = "A0A1A2A3A4A5";
     r.isoRequestFlags = 1;
@@ -79,7 +77,8 @@ TEST(DataFormat, ParseLeavesKeysAndRejectsShortReplies)
     // A 12-byte block of a reader without used-bytes range: the rest defaults.
     r.usedBytesFrom = 9;
     r.typeIdBefore = 'x';
-    EXPECT_EQ(ParseDataFormat(Bytes{0, 0x01, 1, 2, 0xFF, 0xFF, 0xFF, 0, 8, 0, 0, 12}, r), ParseResult::Partial);
+    EXPECT_EQ(ParseDataFormat(Bytes{0, 0x01, 1, 2, 0xFF, 0xFF, 0xFF, 0, 8, 0, 0, 12}, r),
+              ParseResult::Partial);
     EXPECT_EQ(r.active, 1);
     EXPECT_EQ(r.typeCode, kIso15693Blocks);
     EXPECT_EQ(r.usedBytesTo, 12);
@@ -89,8 +88,7 @@ TEST(DataFormat, ParseLeavesKeysAndRejectsShortReplies)
     EXPECT_EQ(r.isoRequestFlags, 1);
 }
 
-TEST(DataFormat, BlockLengthFollowsCapabilities)
-{
+TEST(DataFormat, BlockLengthFollowsCapabilities) {
     DataFormatRecord set1;
     set1.active = 1;
     DataFormatRecord set2;
@@ -124,8 +122,7 @@ TEST(DataFormat, BlockLengthFollowsCapabilities)
     EXPECT_EQ(ParseDataFormatBlock(Bytes(5, 0), read1, read2), 0);
 }
 
-TEST(DataFormat, TransponderKeyData)
-{
+TEST(DataFormat, TransponderKeyData) {
     using Status = TransponderKeyData::Status;
     struct Case {
         const char *name;
@@ -142,9 +139,30 @@ TEST(DataFormat, TransponderKeyData)
     desfireAbc[1] = 0xAB;
     desfireAbc[2] = 0xC0;
     const Case cases[] = {
-        {"MIFARE key A, 12 digits", kMifareBlocks, "a0A1a2A3a4A5", "", 1, 0, Status::Send, {0, 0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5}},
-        {"MIFARE sequence", kMifareSequence, "FFFFFFFFFFFF", "", 1, 0, Status::Send, {0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
-        {"MIFARE key of 11 digits is not sent", kMifareBlocks, "A0A1A2A3A4A", "", 1, 0, Status::NothingToSend, {}},
+        {"MIFARE key A, 12 digits",
+         kMifareBlocks,
+         "a0A1a2A3a4A5",
+         "",
+         1,
+         0,
+         Status::Send,
+         {0, 0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5}},
+        {"MIFARE sequence",
+         kMifareSequence,
+         "FFFFFFFFFFFF",
+         "",
+         1,
+         0,
+         Status::Send,
+         {0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
+        {"MIFARE key of 11 digits is not sent",
+         kMifareBlocks,
+         "A0A1A2A3A4A",
+         "",
+         1,
+         0,
+         Status::NothingToSend,
+         {}},
         {"MIFARE key with a non-hex digit", kMifareBlocks, "A0A1A2A3A4AG", "", 1, 0, Status::NotHex, {}},
         {"MIFARE UID has no key", kMifareUid, "A0A1A2A3A4A5", "", 1, 0, Status::NothingToSend, {}},
         {"DESFire three digits, AES, key 2", kDesfireFile, "", "ABC", 3, 2, Status::Send, desfireAbc},
@@ -169,8 +187,7 @@ TEST(DataFormat, TransponderKeyData)
     }
 }
 
-TEST(DataFormat, IsoOptionByte)
-{
+TEST(DataFormat, IsoOptionByte) {
     DataFormatRecord iso, mifare, defaults, sequence;
     iso.typeCode = kIso15693Blocks;
     iso.isoRequestFlags = 2;
@@ -188,8 +205,7 @@ protected:
     CIniEx file;
 };
 
-TEST_F(DataSetFileTest, RoundTripAndKeyOrder)
-{
+TEST_F(DataSetFileTest, RoundTripAndKeyOrder) {
     DataFormatRecord r;
     r.active = 1;
     r.typeCode = kDesfireFile;
@@ -212,7 +228,8 @@ TEST_F(DataSetFileTest, RoundTripAndKeyOrder)
     EXPECT_EQ(ReadDataSetFromFile(file, 2), r);
 
     EXPECT_EQ(file.Serialize(),
-              "[Data]\r\nTransponderTyp2=7\r\nAktiv2=1\r\nDarstellung2=4\r\nZeichenAnzahl2=200\r\nGueltigeBytes2=200\r\n"
+              "[Data]\r\nTransponderTyp2=7\r\nAktiv2=1\r\nDarstellung2=4\r\nZeichenAnzahl2="
+              "200\r\nGueltigeBytes2=200\r\n"
               "GueltigeBytesAb2=3\r\nKennungLinks2=228\r\nKennungRechts2=0\r\nDrehen2=6\r\nRegister21=171\r\n"
               "Register22=18\r\nRegister23=0\r\nRegister24=5\r\n"
               "[Mifare]\r\nPasswortAktiv2=1\r\nKeyType2=1\r\nPasswort2=A0A1A2A3A4A5\r\n"
@@ -220,8 +237,7 @@ TEST_F(DataSetFileTest, RoundTripAndKeyOrder)
               "[ISO]\r\nRequestFlag2=1\r\n");
 }
 
-TEST_F(DataSetFileTest, DefaultsAndClamping)
-{
+TEST_F(DataSetFileTest, DefaultsAndClamping) {
     DataFormatRecord expected;
     expected.active = 1;
     expected.representation = kDecimal;
@@ -248,12 +264,15 @@ TEST_F(DataSetFileTest, DefaultsAndClamping)
     }
 }
 
-TEST_F(DataSetFileTest, KeyTextsAreWindows1252InTheFile)
-{
+TEST_F(DataSetFileTest, KeyTextsAreWindows1252InTheFile) {
     DataFormatRecord r;
-    r.mifareKey = "\xC3\xA4" "bc";  // "äbc" as typed
+    r.mifareKey =
+        "\xC3\xA4"
+        "bc";  // "äbc" as typed
     WriteDataSetToFile(r, file, 1);
-    EXPECT_EQ(file.GetString("Mifare", "Passwort"), "\xE4" "bc");
+    EXPECT_EQ(file.GetString("Mifare", "Passwort"),
+              "\xE4"
+              "bc");
     EXPECT_EQ(ReadDataSetFromFile(file, 1).mifareKey, r.mifareKey);
 }
 

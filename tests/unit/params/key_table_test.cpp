@@ -10,8 +10,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-TEST(KeyMap, FortyEightDistinctKeys)
-{
+TEST(KeyMap, FortyEightDistinctKeys) {
     std::set<std::uint8_t> usages, scans;
     for (const auto &k : KeyMap()) {
         usages.insert(k.usage);
@@ -19,15 +18,14 @@ TEST(KeyMap, FortyEightDistinctKeys)
     }
     EXPECT_EQ(usages.size(), 48u);
     EXPECT_EQ(scans.size(), 48u);
-    EXPECT_EQ(ScanCodeForUsage(0x04), 0x1E);  // a
-    EXPECT_EQ(ScanCodeForUsage(0x64), 0x56);  // non-US backslash
+    EXPECT_EQ(ScanCodeForUsage(0x04), 0x1E);          // a
+    EXPECT_EQ(ScanCodeForUsage(0x64), 0x56);          // non-US backslash
     EXPECT_EQ(ScanCodeForUsage(0x31), std::nullopt);  // backslash is not used
     EXPECT_EQ(UsageForScanCode(0x15), 0x1C);
     EXPECT_EQ(UsageForScanCode(0x39), 0);  // space bar is not in the map
 }
 
-TEST(KeyTable, ReaderAnswersFillSlots)
-{
+TEST(KeyTable, ReaderAnswersFillSlots) {
     struct Case {
         const char *name;
         std::uint8_t ch;
@@ -56,8 +54,7 @@ TEST(KeyTable, ReaderAnswersFillSlots)
     }
 }
 
-TEST(KeyTable, HostTableAndKeyCodes)
-{
+TEST(KeyTable, HostTableAndKeyCodes) {
     const KeyTable host = HostKeyTable();
     // German layout: z on scan 0x15, @ with AltGr on q, # on the non-US key.
     EXPECT_EQ(host.keys[0x15].normal, 'z');
@@ -76,8 +73,7 @@ TEST(KeyTable, HostTableAndKeyCodes)
     EXPECT_EQ(KeyCodeForChar(outside, '"'), 0);
 }
 
-TEST(KeyTable, DifferencesCountOnlyMappedKeys)
-{
+TEST(KeyTable, DifferencesCountOnlyMappedKeys) {
     KeyTable a, b;
     a.keys[0x39].normal = '!';  // outside the map: not counted
     a.keys[0x15].normal = 'y';
@@ -88,8 +84,7 @@ TEST(KeyTable, DifferencesCountOnlyMappedKeys)
     EXPECT_EQ(debug, (std::vector<std::string>{"N021(y z) ", "S021( Z) "}));
 }
 
-TEST(KeyTable, WritesOnlyWhatDiffersThenEscape)
-{
+TEST(KeyTable, WritesOnlyWhatDiffersThenEscape) {
     const KeyTable host = HostKeyTable();
     using Write = std::array<std::uint8_t, 3>;
     EXPECT_EQ(KeyTableWrites(host, host), (std::vector<Write>{{0x1B, 0x00, 0x29}}));
@@ -102,15 +97,15 @@ TEST(KeyTable, WritesOnlyWhatDiffersThenEscape)
     page.keys[0x39].normal = 0;
     page.keys[0x15] = {'y', 'Y', 0};  // page: US y/z swapped
     page.keys[0x2C] = {'z', 'Z', 0};
-    EXPECT_EQ(KeyTableWrites(reader, page),
-              (std::vector<Write>{{'Y', 0x02, 0x1C}, {'Z', 0x02, 0x1D}, {'y', 0x00, 0x1C}, {'z', 0x00, 0x1D},
-                                  {0x1B, 0x00, 0x29}}));
+    EXPECT_EQ(
+        KeyTableWrites(reader, page),
+        (std::vector<Write>{
+            {'Y', 0x02, 0x1C}, {'Z', 0x02, 0x1D}, {'y', 0x00, 0x1C}, {'z', 0x00, 0x1D}, {0x1B, 0x00, 0x29}}));
     // A character the page holds only outside the map goes out as 00 00.
     EXPECT_EQ(KeyTableWrites(host, reader).front(), (Write{'!', 0x00, 0x00}));
 }
 
-TEST(KeyTableFile, RoundTripAndMissingSection)
-{
+TEST(KeyTableFile, RoundTripAndMissingSection) {
     KeyTable table = HostKeyTable();
     table.keys[0].normal = '=';  // characters the INI syntax uses
     table.keys[1].shift = ';';

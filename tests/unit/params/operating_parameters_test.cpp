@@ -9,8 +9,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-TEST(ParameterBlock, EncodeAndApply)
-{
+TEST(ParameterBlock, EncodeAndApply) {
     OperatingParameters p;
     p.modeByte = 0x13;
     p.cycleTimeMs = 12700;
@@ -33,8 +32,7 @@ TEST(ParameterBlock, EncodeAndApply)
     EXPECT_EQ(back.timeoutMs, 0);
 }
 
-TEST(BaudValue, FramingFromCombosAndBack)
-{
+TEST(BaudValue, FramingFromCombosAndBack) {
     struct Case {
         int parity;  // -1 none selected
         int stopBits;
@@ -42,14 +40,11 @@ TEST(BaudValue, FramingFromCombosAndBack)
         int code;
     };
     const Case cases[] = {
-        {1, 1, 0, 1},   // "gerade" + "2": parity wins
-        {0, 1, 0, 3},   // "keine" + "2"
-        {2, 0, 0, 2},   // "ungerade"
-        {0, 0, 3, 0},
-        {-1, 1, 0, 3},
-        {-1, -1, 2, 2},  // nothing selected keeps the current code
-        {-1, -1, 7, 0},
-        {-1, 0, 2, 0},
+        {1, 1, 0, 1},                                   // "gerade" + "2": parity wins
+        {0, 1, 0, 3},                                   // "keine" + "2"
+        {2, 0, 0, 2},                                   // "ungerade"
+        {0, 0, 3, 0},   {-1, 1, 0, 3}, {-1, -1, 2, 2},  // nothing selected keeps the current code
+        {-1, -1, 7, 0}, {-1, 0, 2, 0},
     };
     for (const auto &c : cases)
         EXPECT_EQ(FramingCodeFromChoice(c.parity, c.stopBits, c.currentCode), c.code)
@@ -63,10 +58,8 @@ TEST(BaudValue, FramingFromCombosAndBack)
         int stopBits;
     };
     const Load loads[] = {
-        {19203, "19200", 0, 1},
-        {115250, "115200", 0, 0},  // code 50 counts as 0
-        {57602, "57600", 2, 0},
-        {14400, "19200", 0, 0},    // a rate not in the list shows 19200
+        {19203, "19200", 0, 1}, {115250, "115200", 0, 0},  // code 50 counts as 0
+        {57602, "57600", 2, 0}, {14400, "19200", 0, 0},    // a rate not in the list shows 19200
         {2401, "2400", 1, 0},
     };
     for (const auto &l : loads) {
@@ -78,14 +71,14 @@ TEST(BaudValue, FramingFromCombosAndBack)
     EXPECT_EQ(BaudRateOf(115250), 115200);
 }
 
-TEST(WedgeTiming, Conversions)
-{
+TEST(WedgeTiming, Conversions) {
     struct Frequency {
         int kHz;
         std::uint8_t byte;
         int back;
     };
-    const Frequency frequencies[] = {{12, 2, 13}, {15, 0, 16}, {16, 0, 16}, {5, 17, 5}, {10, 5, 10}, {0, 255, 0}, {1000, 0, 16}};
+    const Frequency frequencies[] = {{12, 2, 13}, {15, 0, 16}, {16, 0, 16},  {5, 17, 5},
+                                     {10, 5, 10}, {0, 255, 0}, {1000, 0, 16}};
     for (const auto &f : frequencies) {
         EXPECT_EQ(WedgeFrequencyToByte(f.kHz), f.byte) << f.kHz;
         if (f.kHz > 0) {
@@ -96,7 +89,8 @@ TEST(WedgeTiming, Conversions)
         double ms;
         std::uint8_t byte;
     };
-    for (const Delay d : {Delay{2.5, 5}, Delay{63.5, 127}, Delay{5.0, 10}, Delay{0.25, 1}, Delay{-3, 0}, Delay{1e9, 255}}) {
+    for (const Delay d :
+         {Delay{2.5, 5}, Delay{63.5, 127}, Delay{5.0, 10}, Delay{0.25, 1}, Delay{-3, 0}, Delay{1e9, 255}}) {
         EXPECT_EQ(WedgeDelayToByte(d.ms), d.byte) << d.ms;
     }
     EXPECT_EQ(WedgeDelayFromByte(5), 2.5);
@@ -105,14 +99,14 @@ TEST(WedgeTiming, Conversions)
         std::uint8_t byte;
         int back;
     };
-    for (const Timeout t : {Timeout{59, 0, 30}, Timeout{3840, 127, 3840}, Timeout{180, 5, 180}, Timeout{0, 0, 30}}) {
+    for (const Timeout t :
+         {Timeout{59, 0, 30}, Timeout{3840, 127, 3840}, Timeout{180, 5, 180}, Timeout{0, 0, 30}}) {
         EXPECT_EQ(WedgeTimeoutToByte(t.ms), t.byte) << t.ms;
         EXPECT_EQ(WedgeTimeoutFromByte(t.byte), t.back) << t.ms;
     }
 }
 
-TEST(WedgeBlock, BuildAndDecode)
-{
+TEST(WedgeBlock, BuildAndDecode) {
     DataFormatRecord r;
     r.typeCode = 1;
     r.selection = {3, 12, 0xFF, 0xFF, 0xFF};  // block fields 3, empty, 12, empty
@@ -138,8 +132,7 @@ protected:
     CIniEx file;
 };
 
-TEST_F(ParameterFileTest, SerialRoundTripAndOrder)
-{
+TEST_F(ParameterFileTest, SerialRoundTripAndOrder) {
     OperatingParameters p;
     p.modeByte = 0x13;
     p.cycleTimeMs = 2000;
@@ -152,7 +145,8 @@ TEST_F(ParameterFileTest, SerialRoundTripAndOrder)
     p.remotePort = 4001;
     WriteSerialParametersToFile(p, file);
     EXPECT_EQ(file.Serialize(),
-              "[Data]\r\nBetriebsart=19\r\nZykluszeit=2000\r\nBaudrate=57602\r\nAufforderung=!\r\nTimeoutRS232=700\r\n"
+              "[Data]\r\nBetriebsart=19\r\nZykluszeit=2000\r\nBaudrate=57602\r\nAufforderung=!"
+              "\r\nTimeoutRS232=700\r\n"
               "ReaderModus=2\r\nDTRModus=1\r\nRemoteIP=192.168.1.20\r\nRemotePort=4001\r\n");
     OperatingParameters back;
     ReadSerialParametersFromFile(file, back);
@@ -165,8 +159,7 @@ TEST_F(ParameterFileTest, SerialRoundTripAndOrder)
     EXPECT_FALSE(other.HasKey("Data", "ReaderModus"));
 }
 
-TEST_F(ParameterFileTest, SerialDefaultsAndOddValues)
-{
+TEST_F(ParameterFileTest, SerialDefaultsAndOddValues) {
     OperatingParameters p;
     ReadSerialParametersFromFile(file, p);
     OperatingParameters expected;
@@ -191,13 +184,13 @@ TEST_F(ParameterFileTest, SerialDefaultsAndOddValues)
     }
 }
 
-TEST_F(ParameterFileTest, HidForm)
-{
+TEST_F(ParameterFileTest, HidForm) {
     OperatingParameters p;
     p.modeByte = 3;
     p.powerOnIndex = 1;
     WriteHidParametersToFile(p, file);
-    EXPECT_EQ(file.Serialize(), "[Data]\r\nBetriebsart=3\r\nZykluszeit=1000\r\nTimeoutRS232=500\r\nReaderModus=1\r\n");
+    EXPECT_EQ(file.Serialize(),
+              "[Data]\r\nBetriebsart=3\r\nZykluszeit=1000\r\nTimeoutRS232=500\r\nReaderModus=1\r\n");
 
     ASSERT_TRUE(file.ParseText("[Data]\nBetriebsart=2\n"));
     ReadHidParametersFromFile(file, p);
@@ -205,8 +198,7 @@ TEST_F(ParameterFileTest, HidForm)
     EXPECT_EQ(p.modeByte, 2);
 }
 
-TEST_F(ParameterFileTest, WedgeTimingAndDataSet)
-{
+TEST_F(ParameterFileTest, WedgeTimingAndDataSet) {
     OperatingParameters p;
     p.wedgeDelayByte = 0;
     ReadWedgeTimingFromFile(file, p);

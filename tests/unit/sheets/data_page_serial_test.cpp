@@ -7,8 +7,8 @@
 namespace orvex::app {
 namespace {
 
-constexpr CapabilityFlags kAll = CAP_MIFARE | CAP_ICODE1 | CAP_DESFIRE | CAP_EXTENDED |
-                                 CAP_USED_BYTES | CAP_BLOCK_SEQUENCE | CAP_TWO_DATA_BLOCKS;
+constexpr CapabilityFlags kAll = CAP_MIFARE | CAP_ICODE1 | CAP_DESFIRE | CAP_EXTENDED | CAP_USED_BYTES |
+                                 CAP_BLOCK_SEQUENCE | CAP_TWO_DATA_BLOCKS;
 
 DataPageSerial Page(CapabilityFlags caps = kAll, unsigned versionDigit = 30) {
     return DataPageSerial(DataPageSerialSwitches::FromCapabilities(caps, versionDigit, true));
@@ -18,7 +18,7 @@ struct ValidationCase {
     const char *name;
     CapabilityFlags caps;
     std::function<void(DataPageSerial &)> edit;
-    int message;             // 0: valid
+    int message;  // 0: valid
     const char *field;
     int selectPosition;
     std::vector<std::string> args;
@@ -32,51 +32,251 @@ void Select(DataPageSerial &p, Family f, int selection) {
 TEST(DataPageSerialValidation, FirstFailureInOrderWithFocusTarget) {
     const std::vector<ValidationCase> cases = {
         {"defaults are valid", kAll, [](auto &) {}, 0, "", 0, {}},
-        {"char count not a number", kAll, [](auto &p) { p.values().charCount = "1x"; }, 61712, "charCount", 0, {}},
-        {"char count 33 without DESFire", kAll, [](auto &p) { p.values().charCount = "33"; }, 61714, "charCount", 0, {"1", "32"}},
-        {"DESFire long output allows 250", kAll,
-         [](auto &p) { Select(p, Family::Desfire, 0); p.values().charCount = "250"; }, 0, "", 0, {}},
-        {"DESFire long output refuses 251", kAll,
-         [](auto &p) { Select(p, Family::Desfire, 0); p.values().charCount = "251"; }, 61714, "charCount", 0, {"1", "250"}},
-        {"DESFire short output refuses 65", kAll & ~CAP_EXTENDED,
-         [](auto &p) { Select(p, Family::Desfire, 0); p.values().charCount = "65"; }, 61714, "charCount", 0, {"1", "64"}},
-        {"used bytes to 17", kAll, [](auto &p) { p.values().usedBytesTo = "17"; }, 61714, "usedBytesTo", 0, {"1", "16"}},
-        {"used bytes from 0", kAll, [](auto &p) { p.values().usedBytesFrom = "0"; }, 61714, "usedBytesFrom", 0, {"1", "16"}},
-        {"used bytes range not checked when hidden", CAP_TWO_DATA_BLOCKS,
-         [](auto &p) { p.values().usedBytesTo = "99"; }, 0, "", 0, {}},
-        {"single blocks without a block", kAll, [](auto &p) { Select(p, Family::Iso15693, 1); }, 586, "block1", 0, {}},
-        {"ISO block 256", kAll,
-         [](auto &p) { Select(p, Family::Iso15693, 1); p.values().blocks = {"1", "256", "", ""}; }, 551, "block2", 0, {}},
-        {"MIFARE block 255 accepted", kAll,
-         [](auto &p) { Select(p, Family::Mifare, 1); p.values().blocks = {"", "", "255", ""}; }, 0, "", 0, {}},
-        {"I-Code1 block 16", kAll,
-         [](auto &p) { Select(p, Family::ICode1, 1); p.values().blocks = {"", "", "3", "16"}; }, 551, "block4", 0, {}},
-        {"start block 255", kAll,
-         [](auto &p) { Select(p, Family::Mifare, 2); p.values().startBlock = "255"; p.values().length = "16"; }, 608, "startBlock", 0, {}},
-        {"start block empty", kAll,
-         [](auto &p) { Select(p, Family::Iso15693, 2); p.values().length = "16"; }, 608, "startBlock", 0, {}},
-        {"length 0", kAll,
-         [](auto &p) { Select(p, Family::Mifare, 2); p.values().startBlock = "4"; p.values().length = "0"; }, 609, "length", 0, {}},
-        {"length 253", kAll,
-         [](auto &p) { Select(p, Family::Mifare, 2); p.values().startBlock = "4"; p.values().length = "253"; }, 609, "length", 0, {}},
-        {"DESFire file without application", kAll,
-         [](auto &p) { Select(p, Family::Desfire, 1); p.values().fileId = "1"; }, 597, "appId", 0, {}},
-        {"DESFire application not hex", kAll,
-         [](auto &p) { Select(p, Family::Desfire, 1); p.values().appId = "12G"; p.values().fileId = "1"; }, 597, "appId", 0, {}},
-        {"DESFire file ID 32", kAll,
-         [](auto &p) { Select(p, Family::Desfire, 1); p.values().appId = "12AB"; p.values().fileId = "32"; }, 598, "fileId", 0, {}},
-        {"MIFARE key of 11 characters", kAll,
-         [](auto &p) { Select(p, Family::Mifare, 1); p.values().blocks[0] = "4"; p.values().keyActive = true; p.values().mifareKey = "0123456789A"; }, 562, "mifareKey", 0, {}},
-        {"MIFARE key of 11 characters, key off", kAll,
-         [](auto &p) { Select(p, Family::Mifare, 1); p.values().blocks[0] = "4"; p.values().mifareKey = "0123456789A"; }, 0, "", 0, {}},
-        {"MIFARE key with a non-hex eleventh character", kAll,
-         [](auto &p) { Select(p, Family::Mifare, 1); p.values().blocks[0] = "4"; p.values().keyActive = true; p.values().mifareKey = "0123456789ZB"; }, 552, "mifareKey", 11, {}},
-        {"MIFARE key not checked with UID", kAll,
-         [](auto &p) { Select(p, Family::Mifare, 0); p.values().keyActive = true; p.values().mifareKey = "xyz"; }, 0, "", 0, {}},
-        {"DESFire key checked with UID too", kAll,
-         [](auto &p) { Select(p, Family::Desfire, 0); p.values().keyActive = true; p.values().desfireKey = "12x4"; }, 552, "desfireKey", 3, {}},
-        {"earlier check wins", kAll,
-         [](auto &p) { Select(p, Family::Mifare, 2); p.values().charCount = "40"; p.values().startBlock = "999"; }, 61714, "charCount", 0, {"1", "32"}},
+        {"char count not a number",
+         kAll,
+         [](auto &p) { p.values().charCount = "1x"; },
+         61712,
+         "charCount",
+         0,
+         {}},
+        {"char count 33 without DESFire",
+         kAll,
+         [](auto &p) { p.values().charCount = "33"; },
+         61714,
+         "charCount",
+         0,
+         {"1", "32"}},
+        {"DESFire long output allows 250",
+         kAll,
+         [](auto &p) {
+             Select(p, Family::Desfire, 0);
+             p.values().charCount = "250";
+         },
+         0,
+         "",
+         0,
+         {}},
+        {"DESFire long output refuses 251",
+         kAll,
+         [](auto &p) {
+             Select(p, Family::Desfire, 0);
+             p.values().charCount = "251";
+         },
+         61714,
+         "charCount",
+         0,
+         {"1", "250"}},
+        {"DESFire short output refuses 65",
+         kAll & ~CAP_EXTENDED,
+         [](auto &p) {
+             Select(p, Family::Desfire, 0);
+             p.values().charCount = "65";
+         },
+         61714,
+         "charCount",
+         0,
+         {"1", "64"}},
+        {"used bytes to 17",
+         kAll,
+         [](auto &p) { p.values().usedBytesTo = "17"; },
+         61714,
+         "usedBytesTo",
+         0,
+         {"1", "16"}},
+        {"used bytes from 0",
+         kAll,
+         [](auto &p) { p.values().usedBytesFrom = "0"; },
+         61714,
+         "usedBytesFrom",
+         0,
+         {"1", "16"}},
+        {"used bytes range not checked when hidden",
+         CAP_TWO_DATA_BLOCKS,
+         [](auto &p) { p.values().usedBytesTo = "99"; },
+         0,
+         "",
+         0,
+         {}},
+        {"single blocks without a block",
+         kAll,
+         [](auto &p) { Select(p, Family::Iso15693, 1); },
+         586,
+         "block1",
+         0,
+         {}},
+        {"ISO block 256",
+         kAll,
+         [](auto &p) {
+             Select(p, Family::Iso15693, 1);
+             p.values().blocks = {"1", "256", "", ""};
+         },
+         551,
+         "block2",
+         0,
+         {}},
+        {"MIFARE block 255 accepted",
+         kAll,
+         [](auto &p) {
+             Select(p, Family::Mifare, 1);
+             p.values().blocks = {"", "", "255", ""};
+         },
+         0,
+         "",
+         0,
+         {}},
+        {"I-Code1 block 16",
+         kAll,
+         [](auto &p) {
+             Select(p, Family::ICode1, 1);
+             p.values().blocks = {"", "", "3", "16"};
+         },
+         551,
+         "block4",
+         0,
+         {}},
+        {"start block 255",
+         kAll,
+         [](auto &p) {
+             Select(p, Family::Mifare, 2);
+             p.values().startBlock = "255";
+             p.values().length = "16";
+         },
+         608,
+         "startBlock",
+         0,
+         {}},
+        {"start block empty",
+         kAll,
+         [](auto &p) {
+             Select(p, Family::Iso15693, 2);
+             p.values().length = "16";
+         },
+         608,
+         "startBlock",
+         0,
+         {}},
+        {"length 0",
+         kAll,
+         [](auto &p) {
+             Select(p, Family::Mifare, 2);
+             p.values().startBlock = "4";
+             p.values().length = "0";
+         },
+         609,
+         "length",
+         0,
+         {}},
+        {"length 253",
+         kAll,
+         [](auto &p) {
+             Select(p, Family::Mifare, 2);
+             p.values().startBlock = "4";
+             p.values().length = "253";
+         },
+         609,
+         "length",
+         0,
+         {}},
+        {"DESFire file without application",
+         kAll,
+         [](auto &p) {
+             Select(p, Family::Desfire, 1);
+             p.values().fileId = "1";
+         },
+         597,
+         "appId",
+         0,
+         {}},
+        {"DESFire application not hex",
+         kAll,
+         [](auto &p) {
+             Select(p, Family::Desfire, 1);
+             p.values().appId = "12G";
+             p.values().fileId = "1";
+         },
+         597,
+         "appId",
+         0,
+         {}},
+        {"DESFire file ID 32",
+         kAll,
+         [](auto &p) {
+             Select(p, Family::Desfire, 1);
+             p.values().appId = "12AB";
+             p.values().fileId = "32";
+         },
+         598,
+         "fileId",
+         0,
+         {}},
+        {"MIFARE key of 11 characters",
+         kAll,
+         [](auto &p) {
+             Select(p, Family::Mifare, 1);
+             p.values().blocks[0] = "4";
+             p.values().keyActive = true;
+             p.values().mifareKey = "0123456789A";
+         },
+         562,
+         "mifareKey",
+         0,
+         {}},
+        {"MIFARE key of 11 characters, key off",
+         kAll,
+         [](auto &p) {
+             Select(p, Family::Mifare, 1);
+             p.values().blocks[0] = "4";
+             p.values().mifareKey = "0123456789A";
+         },
+         0,
+         "",
+         0,
+         {}},
+        {"MIFARE key with a non-hex eleventh character",
+         kAll,
+         [](auto &p) {
+             Select(p, Family::Mifare, 1);
+             p.values().blocks[0] = "4";
+             p.values().keyActive = true;
+             p.values().mifareKey = "0123456789ZB";
+         },
+         552,
+         "mifareKey",
+         11,
+         {}},
+        {"MIFARE key not checked with UID",
+         kAll,
+         [](auto &p) {
+             Select(p, Family::Mifare, 0);
+             p.values().keyActive = true;
+             p.values().mifareKey = "xyz";
+         },
+         0,
+         "",
+         0,
+         {}},
+        {"DESFire key checked with UID too",
+         kAll,
+         [](auto &p) {
+             Select(p, Family::Desfire, 0);
+             p.values().keyActive = true;
+             p.values().desfireKey = "12x4";
+         },
+         552,
+         "desfireKey",
+         3,
+         {}},
+        {"earlier check wins",
+         kAll,
+         [](auto &p) {
+             Select(p, Family::Mifare, 2);
+             p.values().charCount = "40";
+             p.values().startBlock = "999";
+         },
+         61714,
+         "charCount",
+         0,
+         {"1", "32"}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -112,20 +312,48 @@ struct RecordCase {
 TEST(DataPageSerialRecord, SelectionBytesAndLoadBack) {
     const std::vector<RecordCase> cases = {
         {"ISO blocks 7 and 9 in fields 2 and 4",
-         [](auto &p) { Select(p, Family::Iso15693, 1); p.values().blocks = {"", "7", "", "9"}; }, 1,
+         [](auto &p) {
+             Select(p, Family::Iso15693, 1);
+             p.values().blocks = {"", "7", "", "9"};
+         },
+         1,
          {0x07, 0x09, 0xFF, 0xFF, 0xFF},
-         [](const auto &v) { EXPECT_EQ(v.blocks, (std::array<std::string, 4>{"7", "9", "", ""})); }},
+         [](const auto &v) {
+             EXPECT_EQ(v.blocks, (std::array<std::string, 4>{"7", "9", "", ""}));
+         }},
         {"MIFARE sequence from 300, 16 bytes",
-         [](auto &p) { Select(p, Family::Mifare, 2); p.values().startBlock = "300"; p.values().length = "16"; }, 9,
+         [](auto &p) {
+             Select(p, Family::Mifare, 2);
+             p.values().startBlock = "300";
+             p.values().length = "16";
+         },
+         9,
          {0x2C, 0x01, 0x10, 0xFF, 0xFF},
-         [](const auto &v) { EXPECT_EQ(v.startBlock, "300"); EXPECT_EQ(v.length, "16"); EXPECT_EQ(v.selection, 2); }},
+         [](const auto &v) {
+             EXPECT_EQ(v.startBlock, "300");
+             EXPECT_EQ(v.length, "16");
+             EXPECT_EQ(v.selection, 2);
+         }},
         {"DESFire application 12AB, file 5",
-         [](auto &p) { Select(p, Family::Desfire, 1); p.values().appId = "12AB"; p.values().fileId = "5"; }, 7,
+         [](auto &p) {
+             Select(p, Family::Desfire, 1);
+             p.values().appId = "12AB";
+             p.values().fileId = "5";
+         },
+         7,
          {0xAB, 0x12, 0x00, 0x05, 0xFF},
-         [](const auto &v) { EXPECT_EQ(v.appId, "0012AB"); EXPECT_EQ(v.fileId, "5"); }},
+         [](const auto &v) {
+             EXPECT_EQ(v.appId, "0012AB");
+             EXPECT_EQ(v.fileId, "5");
+         }},
         {"I-Code1 UID",
-         [](auto &p) { Select(p, Family::ICode1, 0); }, 4, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
-         [](const auto &v) { EXPECT_TRUE(v.families[2]); EXPECT_EQ(v.selection, 0); }},
+         [](auto &p) { Select(p, Family::ICode1, 0); },
+         4,
+         {0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
+         [](const auto &v) {
+             EXPECT_TRUE(v.families[2]);
+             EXPECT_EQ(v.selection, 0);
+         }},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -153,7 +381,7 @@ TEST(DataPageSerialRecord, FieldsFollowTheSwitches) {
     in.selection = {4, 0xFF, 0xFF, 0xFF, 0xFF};
     in.usedBytesFrom = 3;
     in.rotation = 7;
-    in.typeIdBefore = 0xE4;   // "ä" in Windows-1252
+    in.typeIdBefore = 0xE4;  // "ä" in Windows-1252
     page.LoadFromRecord(in);
     EXPECT_EQ(page.values().typeIdBefore, "ä");
     DataFormatRecord out;

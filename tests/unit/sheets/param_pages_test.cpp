@@ -14,10 +14,9 @@ TEST(ParamPageSerial, LineSettingFromCombos) {
         int parity, stopBits, current, expected;
     };
     const Case cases[] = {
-        {"19200", 1, 1, 19200, 19201},   // parity wins over two stop bits
-        {"19200", 0, 1, 19200, 19203},
-        {"57600", 2, 0, 19200, 57602},
-        {"", -1, -1, 9602, 9602},        // nothing chosen keeps the current setting
+        {"19200", 1, 1, 19200, 19201},  // parity wins over two stop bits
+        {"19200", 0, 1, 19200, 19203}, {"57600", 2, 0, 19200, 57602},
+        {"", -1, -1, 9602, 9602},  // nothing chosen keeps the current setting
         {"", -1, 0, 9602, 9600},
     };
     for (const Case &c : cases) {
@@ -52,7 +51,7 @@ TEST(ParamPageSerial, LoadSelectsCombosAndFallsBackOnBadValues) {
     EXPECT_EQ(stored.requestChar, '?') << "an empty request character is programmed as ?";
     EXPECT_EQ(stored.modeByte, 0x13);
 
-    p.timeoutMs = 0;   // parameter block byte 3 = 0
+    p.timeoutMs = 0;  // parameter block byte 3 = 0
     Validation why;
     EXPECT_FALSE(page.LoadFromParameters(p, false, &why));
     EXPECT_EQ(why->messageId, 61714);

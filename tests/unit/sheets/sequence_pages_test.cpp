@@ -10,17 +10,12 @@ TEST(CharSequencePage, TypedInputKinds) {
     struct Case {
         const char *typed;
         int code;
-        const char *listText;   // 0: message 529
+        const char *listText;  // 0: message 529
     };
     const Case cases[] = {
-        {"1B", 0x1B, "1B H     ESC"},
-        {"1b", 0x1B, "1B H     ESC"},
-        {"a", 0x61, "61 H     a"},
-        {" ", 0x20, "20 H     SP"},
-        {"nul", 0x00, "00 H     NUL"},
-        {"wait 100", 0x8F, "8F H     Wait 100"},
-        {"ä", 0xE4, "E4 H     ä"},
-        {"G7", -1, nullptr},
+        {"1B", 0x1B, "1B H     ESC"}, {"1b", 0x1B, "1B H     ESC"},  {"a", 0x61, "61 H     a"},
+        {" ", 0x20, "20 H     SP"},   {"nul", 0x00, "00 H     NUL"}, {"wait 100", 0x8F, "8F H     Wait 100"},
+        {"ä", 0xE4, "E4 H     ä"},    {"G7", -1, nullptr},
     };
     for (const Case &c : cases) {
         CharSequencePage page(SequenceKind::Prefix);
@@ -112,8 +107,8 @@ TEST(KeyStrokePage, ShiftAAndKeyRepeat) {
 
 TEST(KeyStrokePage, AltGrDropsTheDriversControl) {
     KeyStrokePage page(SequenceKind::Suffix);
-    page.RecordPress(Key(0x11, 0x1D), true);                    // driver's Control
-    page.RecordPress(Key(0x12, 0x38, true, true), true);        // right Alt
+    page.RecordPress(Key(0x11, 0x1D), true);              // driver's Control
+    page.RecordPress(Key(0x12, 0x38, true, true), true);  // right Alt
     page.RecordRelease(Key(0x11, 0x1D));
     page.RecordRelease(Key(0x12, 0x38, true));
     ASSERT_EQ(page.Count(), 2);
@@ -138,7 +133,7 @@ TEST(KeyStrokePage, OverflowAtThirtyOneBytes) {
 
 TEST(KeyStrokePage, TabButtonFillsToThirtyOne) {
     KeyStrokePage page(SequenceKind::Removal);
-    for (uint8_t d = 0; d < 9; ++d) {   // 9 digits: 27 bytes
+    for (uint8_t d = 0; d < 9; ++d) {  // 9 digits: 27 bytes
         page.RecordPress(Key(0x31 + d, 0x02 + d), true);
         page.RecordRelease(Key(0x31 + d, 0x02 + d));
     }
@@ -155,10 +150,10 @@ TEST(KeyStrokePage, DeleteRemovesThePartner) {
     page.RecordRelease(Key(0x41, 0x1E));
     page.RecordRelease(Key(0x10, 0x2A));
     EXPECT_EQ(page.DeleteKey(), PageMessage{528});
-    page.SelectItem(1);   // "A" press
+    page.SelectItem(1);  // "A" press
     ASSERT_FALSE(page.DeleteKey());
     EXPECT_EQ(page.Count(), 2);
-    page.SelectItem(1);   // "Shift - " release
+    page.SelectItem(1);  // "Shift - " release
     ASSERT_FALSE(page.DeleteKey());
     EXPECT_EQ(page.Count(), 0);
 }

@@ -37,8 +37,10 @@ public:
         ::tcgetattr(fd_, &t);
         ::cfmakeraw(&t);
         ::cfsetspeed(&t, speed);
-        if (twoStopBits) t.c_cflag |= CSTOPB;
-        else t.c_cflag &= ~CSTOPB;
+        if (twoStopBits)
+            t.c_cflag |= CSTOPB;
+        else
+            t.c_cflag &= ~CSTOPB;
         ::tcsetattr(fd_, TCSANOW, &t);
     }
 
@@ -52,7 +54,8 @@ public:
         Bytes out;
         auto deadline = std::chrono::steady_clock::now() + timeout;
         while (out.size() < count) {
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0) break;
             pollfd p{fd_, POLLIN, 0};
             if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
@@ -70,7 +73,8 @@ public:
     // Everything that arrives within `window` (for answers that must not come).
     Bytes quietFor(std::chrono::milliseconds window) { return receive(SIZE_MAX, window); }
 
-    Bytes transceive(const Bytes &request, std::size_t answerLength, std::chrono::milliseconds timeout = 2000ms) {
+    Bytes transceive(const Bytes &request, std::size_t answerLength,
+                     std::chrono::milliseconds timeout = 2000ms) {
         send(request);
         return receive(answerLength, timeout);
     }
@@ -109,9 +113,12 @@ inline Bytes compactFrame(std::uint8_t code, const Bytes &data) {
 // Request or answer frame of a variant: status/command `code`, bus address 1.
 inline Bytes frameOf(int variant, std::uint8_t code, const Bytes &data, std::uint8_t address = 1) {
     switch (variant) {
-    case 0: return stxFrame(address, code, data);
-    case 1: return crcFrame(address, code, data);
-    default: return compactFrame(code, data);
+        case 0:
+            return stxFrame(address, code, data);
+        case 1:
+            return crcFrame(address, code, data);
+        default:
+            return compactFrame(code, data);
     }
 }
 

@@ -143,7 +143,8 @@ TEST(Executable, PrintsThePathAndServesUntilTerminated) {
 }
 
 TEST(Executable, RefusesBadOptions) {
-    EXPECT_THROW(SimProcess(std::string(ORVEX_BINARY_DIR) + "/orvex-readersim", {"--variant", "7"}), std::runtime_error);
+    EXPECT_THROW(SimProcess(std::string(ORVEX_BINARY_DIR) + "/orvex-readersim", {"--variant", "7"}),
+                 std::runtime_error);
 }
 
 }  // namespace

@@ -45,19 +45,35 @@ const Bytes kFactoryParameter = {0x00, 10, '?', 5};
 INSTANTIATE_TEST_SUITE_P(
     Variants, Exchange,
     ::testing::Values(
-        ExchangeCase{"StxVersion", 0, "1245", {0x02, 0x01, 0xF0, 0x00, 0xF1}, stxFrame(1, 0x00, text("1245"))},
+        ExchangeCase{
+            "StxVersion", 0, "1245", {0x02, 0x01, 0xF0, 0x00, 0xF1}, stxFrame(1, 0x00, text("1245"))},
         ExchangeCase{"CrcVersion", 1, "1245", crcFrame(1, 0xF0, {}), crcFrame(1, 0x00, text("1245"))},
         // Variant 2: the marker 04 05 31 35 sends the host for the full version with "FV".
-        ExchangeCase{"CompactAVersionMarker", 2, "1245", {0x1E, 0x0B, 0x00}, compactFrame(0x0B, {0x04, 0x05, 0x31, 0x35})},
-        ExchangeCase{"CompactAFullVersion", 2, "1245", {0x1E, 0x0B, 0x02, 'F', 'V'}, compactFrame(0x0B, text("1245"))},
-        ExchangeCase{"CompactAOldFirmware", 2, "1713", {0x1E, 0x0B, 0x00}, compactFrame(0x0B, {0x04, 0x05, 0x31, '3'})},
-        ExchangeCase{"CompactBVersion", 3, "1172", {0x1E, 0x60, 0x00},
+        ExchangeCase{"CompactAVersionMarker",
+                     2,
+                     "1245",
+                     {0x1E, 0x0B, 0x00},
+                     compactFrame(0x0B, {0x04, 0x05, 0x31, 0x35})},
+        ExchangeCase{
+            "CompactAFullVersion", 2, "1245", {0x1E, 0x0B, 0x02, 'F', 'V'}, compactFrame(0x0B, text("1245"))},
+        ExchangeCase{"CompactAOldFirmware",
+                     2,
+                     "1713",
+                     {0x1E, 0x0B, 0x00},
+                     compactFrame(0x0B, {0x04, 0x05, 0x31, '3'})},
+        ExchangeCase{"CompactBVersion",
+                     3,
+                     "1172",
+                     {0x1E, 0x60, 0x00},
                      compactFrame(0x60, {0x01, 0x00, 0x00, 0x00, '1', '1', '7', '2', 0x00})},
-        ExchangeCase{"StxParameterRead", 0, "1245", stxFrame(1, 0x8E, {}), stxFrame(1, 0x00, kFactoryParameter)},
+        ExchangeCase{"StxParameterRead", 0, "1245", stxFrame(1, 0x8E, {}),
+                     stxFrame(1, 0x00, kFactoryParameter)},
         ExchangeCase{"CrcEmptyPrefix", 1, "1245", crcFrame(1, 0x8A, {}), crcFrame(1, 0x00, {0xFF})},
-        ExchangeCase{"CompactParameterRead", 3, "1245", compactFrame(0x8E, {}), compactFrame(0x8E, kFactoryParameter)},
+        ExchangeCase{"CompactParameterRead", 3, "1245", compactFrame(0x8E, {}),
+                     compactFrame(0x8E, kFactoryParameter)},
         // Translated codes: 0x0E without data reads the device settings (0xFA).
-        ExchangeCase{"CompactASettingsRead", 2, "1245", compactFrame(0x0E, {}), compactFrame(0x0E, {0x01, 0x00})},
+        ExchangeCase{"CompactASettingsRead", 2, "1245", compactFrame(0x0E, {}),
+                     compactFrame(0x0E, {0x01, 0x00})},
         // Power-on mode query: bit 7 marks a valid mode, factory mode 1 (reading).
         ExchangeCase{"StxPowerOnQuery", 0, "1245", stxFrame(1, 0xF4, {}), stxFrame(1, 0x00, {0x81})},
         ExchangeCase{"StxDtrQuery", 0, "1245", stxFrame(1, 0xFE, {}), stxFrame(1, 0x00, {0x00})},
@@ -73,9 +89,16 @@ INSTANTIATE_TEST_SUITE_P(
         ExchangeCase{"StxBadBcc", 0, "1245", {0x02, 0x01, 0xF0, 0x00, 0xF0}, {}},
         ExchangeCase{"CrcBadCrc", 1, "1245", {0x01, 0xF0, 0x00, 0x00, 0x00}, {}},
         // Noise before a frame is skipped.
-        ExchangeCase{"StxAfterNoise", 0, "1245", {0x55, 0x02, 0x13, 0x02, 0x01, 0xF0, 0x00, 0xF1},
+        ExchangeCase{"StxAfterNoise",
+                     0,
+                     "1245",
+                     {0x55, 0x02, 0x13, 0x02, 0x01, 0xF0, 0x00, 0xF1},
                      stxFrame(1, 0x00, text("1245"))},
-        ExchangeCase{"CompactAfterNoise", 3, "1245", {0x00, 0x41, 0x1E, 0x8E, 0x00}, compactFrame(0x8E, kFactoryParameter)}),
+        ExchangeCase{"CompactAfterNoise",
+                     3,
+                     "1245",
+                     {0x00, 0x41, 0x1E, 0x8E, 0x00},
+                     compactFrame(0x8E, kFactoryParameter)}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(ReaderCore, CrcReaderResynchronisesAfterAPause) {
@@ -84,7 +107,8 @@ TEST(ReaderCore, CrcReaderResynchronisesAfterAPause) {
     ReaderCore core(withVariant(1));
     auto t0 = Clock::now();
     EXPECT_TRUE(answer(core, stxFrame(1, 0xF0, {}), t0).empty());
-    EXPECT_EQ(answer(core, crcFrame(1, 0xF0, {}), t0 + std::chrono::milliseconds(300)), crcFrame(1, 0x00, text("1245")));
+    EXPECT_EQ(answer(core, crcFrame(1, 0xF0, {}), t0 + std::chrono::milliseconds(300)),
+              crcFrame(1, 0x00, text("1245")));
 }
 
 TEST(ReaderCore, WritesAreReadBackInEveryVariant) {
@@ -94,7 +118,8 @@ TEST(ReaderCore, WritesAreReadBackInEveryVariant) {
         Bytes prefix = {0x41, 0x42, 0x0D, 0xFF};
         std::uint8_t ok = variant <= 1 ? 0x00 : 0x82;
         EXPECT_EQ(answer(core, frameOf(variant, 0x82, prefix)), frameOf(variant, ok, {}));
-        EXPECT_EQ(answer(core, frameOf(variant, 0x8A, {})), frameOf(variant, variant <= 1 ? 0x00 : 0x8A, prefix));
+        EXPECT_EQ(answer(core, frameOf(variant, 0x8A, {})),
+                  frameOf(variant, variant <= 1 ? 0x00 : 0x8A, prefix));
         EXPECT_EQ(core.state().prefix, prefix);
     }
 }
@@ -164,7 +189,8 @@ TEST(ReaderCore, ForcedStatusReplacesTheStatusAndBlocksFailedWrites) {
         o.status = c.status;
         ReaderCore core(o);
         Bytes prefix = {0x31, 0xFF};
-        EXPECT_EQ(answer(core, frameOf(c.variant, 0x82, prefix)), frameOf(c.variant, static_cast<std::uint8_t>(c.status), {}));
+        EXPECT_EQ(answer(core, frameOf(c.variant, 0x82, prefix)),
+                  frameOf(c.variant, static_cast<std::uint8_t>(c.status), {}));
         EXPECT_EQ(core.state().prefix == prefix, c.writeTakesEffect);
     }
 }
@@ -206,7 +232,6 @@ TEST(ReaderCore, ReadingModeTakesRawRequestRelayAndBuzzerBytes) {
     EXPECT_EQ(answer(core, {'?'}), text("1234\r"));
 }
 
-
 TEST(ReaderCore, FactoryKeyTableTypesLikeTheHostLayout) {
     // Read the whole table as the key-table page does, one query per character; a factory
     // reader on a German host shows no difference.
@@ -215,7 +240,8 @@ TEST(ReaderCore, FactoryKeyTableTypesLikeTheHostLayout) {
     for (unsigned ch = orvex::app::kFirstKeyChar; ch <= orvex::app::kLastKeyChar; ++ch) {
         Bytes frame = answer(core, stxFrame(1, 0x11, {static_cast<std::uint8_t>(ch)}));
         ASSERT_EQ(frame.size(), 9u) << ch;
-        orvex::app::ApplyKeyQueryAnswer(read, static_cast<std::uint8_t>(ch), Bytes(frame.begin() + 4, frame.end() - 1));
+        orvex::app::ApplyKeyQueryAnswer(read, static_cast<std::uint8_t>(ch),
+                                        Bytes(frame.begin() + 4, frame.end() - 1));
     }
     std::vector<std::string> differences;
     EXPECT_EQ(orvex::app::CountLayoutDifferences(read, orvex::app::HostKeyTable(), &differences), 0)

@@ -36,7 +36,9 @@ protected:
         s << in.rdbuf();
         return s.str();
     }
-    static void send(ReaderCore &core, const Bytes &frame) { core.receive(frame.data(), frame.size(), Clock::now()); }
+    static void send(ReaderCore &core, const Bytes &frame) {
+        core.receive(frame.data(), frame.size(), Clock::now());
+    }
 
     fs::path dir_;
     std::string path_;
@@ -98,9 +100,9 @@ TEST(FactoryBlocks, FollowTheReaderType) {
         std::size_t dataLength;
         Bytes deviceSettings;
     };
-    for (const Case &c : {Case{"1245", 12, {0x01, 0x00}}, Case{"1227", 11, {0x01, 0x00}},
-                          Case{"1648", 13, {0x01, 0x00}}, Case{"164U", 16, {0x01, 0x00}},
-                          Case{"4543", 16, {0x01, 0x00}}, Case{"1555", 12, {30}}}) {
+    for (const Case &c :
+         {Case{"1245", 12, {0x01, 0x00}}, Case{"1227", 11, {0x01, 0x00}}, Case{"1648", 13, {0x01, 0x00}},
+          Case{"164U", 16, {0x01, 0x00}}, Case{"4543", 16, {0x01, 0x00}}, Case{"1555", 12, {30}}}) {
         SCOPED_TRACE(c.version);
         ReaderState identity;
         identity.version = c.version;
@@ -147,9 +149,12 @@ TEST(Options, ParseValuesAndRefuseBadOnes) {
     EXPECT_TRUE(ok.options.wireSpeed && ok.options.chained);
     EXPECT_FALSE(ok.options.baud);
 
-    for (auto bad : std::vector<std::vector<std::string>>{
-             {"--variant", "4"}, {"--variant"}, {"--drop-every", "0"}, {"--baud", "fast"}, {"--bogus"},
-             {"--chained=1"}}) {
+    for (auto bad : std::vector<std::vector<std::string>>{{"--variant", "4"},
+                                                          {"--variant"},
+                                                          {"--drop-every", "0"},
+                                                          {"--baud", "fast"},
+                                                          {"--bogus"},
+                                                          {"--chained=1"}}) {
         SCOPED_TRACE(bad[0]);
         EXPECT_NE(parseOptions(bad).error, "");
     }

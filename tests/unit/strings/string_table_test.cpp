@@ -18,21 +18,22 @@ class StringTableTest : public ::testing::Test {
 protected:
     void TearDown() override { StringTable::instance().useGerman(); }
 
-    static std::string writeTemp(const std::string &name, const std::string &content)
-    {
+    static std::string writeTemp(const std::string &name, const std::string &content) {
         const auto path = std::filesystem::temp_directory_path() / name;
         std::ofstream(path, std::ios::binary) << content;
         return path.string();
     }
 };
 
-TEST_F(StringTableTest, GermanIsBuiltInAndExact)
-{
+TEST_F(StringTableTest, GermanIsBuiltInAndExact) {
     auto &table = StringTable::instance();
     EXPECT_EQ(table.language(), Language::German);
     EXPECT_EQ(table.text(509), "Programmierung erfolgreich abgeschlossen");
-    EXPECT_EQ(table.text(510), "Es ist ein Fehler bei der Programmierung aufgetreten.\r\nBitte wiederholen Sie den Vorgang");
-    EXPECT_EQ(table.text(503), "Schlie\xC3\x9F" "en");
+    EXPECT_EQ(table.text(510),
+              "Es ist ein Fehler bei der Programmierung aufgetreten.\r\nBitte wiederholen Sie den Vorgang");
+    EXPECT_EQ(table.text(503),
+              "Schlie\xC3\x9F"
+              "en");
     EXPECT_EQ(table.text(568), " ");
     EXPECT_EQ(table.text("report.readError"), "Lesefehler : %02XHex");
     // Missing entries are visible, never empty.
@@ -40,8 +41,7 @@ TEST_F(StringTableTest, GermanIsBuiltInAndExact)
     EXPECT_EQ(table.text("no.such.entry"), "#no.such.entry");
 }
 
-TEST_F(StringTableTest, EnglishLoadsAndGermanReturns)
-{
+TEST_F(StringTableTest, EnglishLoadsAndGermanReturns) {
     auto &table = StringTable::instance();
     const std::string &german = table.text(509);
     ASSERT_TRUE(table.loadEnglish(kEnglishFile));
@@ -57,18 +57,17 @@ TEST_F(StringTableTest, EnglishLoadsAndGermanReturns)
     EXPECT_EQ(german, "Programmierung erfolgreich abgeschlossen");
 }
 
-TEST_F(StringTableTest, MissingOrEmptyFileKeepsGerman)
-{
+TEST_F(StringTableTest, MissingOrEmptyFileKeepsGerman) {
     auto &table = StringTable::instance();
     EXPECT_FALSE(table.loadEnglish("/nonexistent/OrvexReaderSetupEng.ini"));
     EXPECT_FALSE(table.loadEnglish(writeTemp("orvex_strings_empty.ini", "; nothing\n[Strings]\n")));
     EXPECT_EQ(table.language(), Language::German);
-    EXPECT_EQ(table.text(545),
-              "Die Sprachinformationen konnten nicht geladen werden!\r\nStandardsprache Deutsch wird geladen!");
+    EXPECT_EQ(
+        table.text(545),
+        "Die Sprachinformationen konnten nicht geladen werden!\r\nStandardsprache Deutsch wird geladen!");
 }
 
-TEST_F(StringTableTest, DefaultPathHonoursEnvironmentOverride)
-{
+TEST_F(StringTableTest, DefaultPathHonoursEnvironmentOverride) {
     ::setenv("ORVEX_ENGLISH_STRINGS", "/nonexistent/eng.ini", 1);
     EXPECT_FALSE(StringTable::instance().loadEnglish());
     ::setenv("ORVEX_ENGLISH_STRINGS", kEnglishFile.c_str(), 1);
@@ -78,20 +77,20 @@ TEST_F(StringTableTest, DefaultPathHonoursEnvironmentOverride)
     EXPECT_TRUE(std::filesystem::exists(StringTable::DefaultEnglishPath()));
 }
 
-TEST_F(StringTableTest, TranslationWithOtherPlaceholdersIsDropped)
-{
+TEST_F(StringTableTest, TranslationWithOtherPlaceholdersIsDropped) {
     auto &table = StringTable::instance();
-    ASSERT_TRUE(table.loadEnglish(writeTemp("orvex_strings_bad.ini",
-                                            "[Strings]\r\n588=Baud %s wrong\r\n509=Done\r\n61714=Between %2 and %1\r\n")));
+    ASSERT_TRUE(table.loadEnglish(
+        writeTemp("orvex_strings_bad.ini",
+                  "[Strings]\r\n588=Baud %s wrong\r\n509=Done\r\n61714=Between %2 and %1\r\n")));
     EXPECT_EQ(table.text(509), "Done");
     EXPECT_EQ(table.format(588, 2400),
-              "Achtung!\r\nAuf dieses Ger\xC3\xA4t kann nur mit Baudrate 2400 zugegriffen werden!\r\nEinstellung wurde korrigiert!");
+              "Achtung!\r\nAuf dieses Ger\xC3\xA4t kann nur mit Baudrate 2400 zugegriffen "
+              "werden!\r\nEinstellung wurde korrigiert!");
     EXPECT_EQ(table.format(61714, 10, 2500), "Between 2500 and 10");
 }
 
 // Every German entry has an English translation expecting the same arguments.
-TEST_F(StringTableTest, EnglishFileCoversEveryEntry)
-{
+TEST_F(StringTableTest, EnglishFileCoversEveryEntry) {
     std::ifstream in(kEnglishFile, std::ios::binary);
     ASSERT_TRUE(in);
     const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -109,12 +108,12 @@ TEST_F(StringTableTest, EnglishFileCoversEveryEntry)
     }
 }
 
-TEST(StringFile, ParsesEscapesQuotesAndSections)
-{
+TEST(StringFile, ParsesEscapesQuotesAndSections) {
     StringTable::Table t;
-    const auto n = ParseStringFile("\xEF\xBB\xBF; comment\r\n[Other]\r\n1=x\r\n[Strings]\r\n 7 = a\\r\\nb\\\\\r\n"
-                                   "8=\" padded \"\r\nbad=1\r\n9\r\n[Named]\r\nk.v=q\\\"\\t\n",
-                                   t);
+    const auto n = ParseStringFile(
+        "\xEF\xBB\xBF; comment\r\n[Other]\r\n1=x\r\n[Strings]\r\n 7 = a\\r\\nb\\\\\r\n"
+        "8=\" padded \"\r\nbad=1\r\n9\r\n[Named]\r\nk.v=q\\\"\\t\n",
+        t);
     EXPECT_EQ(n, 3u);
     EXPECT_EQ(t.numbered.at(7), " a\r\nb\\");
     EXPECT_EQ(t.numbered.at(8), " padded ");
@@ -123,8 +122,7 @@ TEST(StringFile, ParsesEscapesQuotesAndSections)
     EXPECT_EQ(EscapeStringValue(" a\r\n"), "\" a\\r\\n\"");
 }
 
-TEST(TextFormat, ConversionsAsTheMessagesUseThem)
-{
+TEST(TextFormat, ConversionsAsTheMessagesUseThem) {
     struct Case {
         std::string format;
         std::string expected;
@@ -142,18 +140,16 @@ TEST(TextFormat, ConversionsAsTheMessagesUseThem)
         {"<%s> <%5s> <%.2s>", "<abc> <   ab> <ab>", {"abc", "ab", "abc"}},
         {"zwischen %1 und %2", "zwischen 10 und 2500", {10, 2500}},
         {"%d%% %I64d %lu", "5% 7 8", {5, 7, 8u}},
-        {"%s and %d", "12 and ", {12}},           // missing argument: nothing
-        {"%d", "42", {"42"}},                     // text for a number
+        {"%s and %d", "12 and ", {12}},  // missing argument: nothing
+        {"%d", "42", {"42"}},            // text for a number
         {"100%", "100%", {}},
         {"%999999999d", std::string(1023, ' ') + "1", {1}},  // width capped
     };
-    for (const auto &c : cases)
-        EXPECT_EQ(FormatText(c.format, c.args), c.expected) << c.format;
+    for (const auto &c : cases) EXPECT_EQ(FormatText(c.format, c.args), c.expected) << c.format;
     std::setlocale(LC_ALL, "C");
 }
 
-TEST(TextFormat, SignatureComparesKindsNotSpelling)
-{
+TEST(TextFormat, SignatureComparesKindsNotSpelling) {
     EXPECT_EQ(FormatSignature("%02X and %d"), FormatSignature("%u or %x"));
     EXPECT_NE(FormatSignature("%d"), FormatSignature("%s"));
     EXPECT_EQ(FormatSignature("%1 und %2"), FormatSignature("%2 and %1"));
