@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "orvex/orvex.h"
-#include "pty_reader.h"
+#include "sim/pty_reader.h"
 #include "link/checksum.h"
 #include "link/commands.h"
 #include "link/port.h"

@@ -11,7 +11,7 @@
 #include <thread>
 #include <unistd.h>
 
-#include "pty_reader.h"
+#include "sim/pty_reader.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // INI text parser: any bytes parse, and what a rewrite produces reads back to
 // the same content (writing a parsed file twice gives the same bytes).
-#include "keys/ini_file.h"
+#include "base/ini_file.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::string_view text(reinterpret_cast<const char *>(data), size);
-    orvex::app::CIniEx ini;
+    orvex::app::IniFile ini;
     ini.ParseText(text);
 
     // Lookups with names taken from the input itself.
@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         }
 
     const std::string once = ini.Serialize();
-    orvex::app::CIniEx again;
+    orvex::app::IniFile again;
     again.ParseText(once);
     if (again.Serialize() != once) std::abort();
 

@@ -14,16 +14,16 @@ using namespace orvex::app;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::span<const uint8_t> block(data, size);
 
-    CKeyUpDownArray keys;
+    KeySequence keys;
     keys.fromBlock(block);
-    CKeyUpDownArray known;
+    KeySequence known;
     for (int i = 0; i < keys.count(); ++i)
         if (keys.at(i).scan < 0x5A) known.append(keys.at(i));
-    CKeyUpDownArray back;
+    KeySequence back;
     if (!back.fromBlock(keys.toBlock()).terminated || !(back == known)) std::abort();
     (void)keys.byteSize();
 
-    CAsciiArray chars;
+    CharSequence chars;
     chars.fromBlock(block);
     std::vector<uint8_t> encoded = chars.toBlock();
     if (size > 1 && !std::equal(encoded.begin(), encoded.end() - 1, block.begin())) std::abort();

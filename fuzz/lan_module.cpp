@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "lan/network_module.h"
+#include "sim/lan/network_module.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     using namespace orvex::sim::lan;

@@ -1,6 +1,6 @@
 // .mkp loader: any file text loads, and the key sequences read come back the
 // same after saving them and loading again.
-#include "keys/config_files.h"
+#include "sheets/config_files.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -9,15 +9,15 @@
 using namespace orvex::app;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    CIniEx file;
+    IniFile file;
     file.ParseText(std::string_view(reinterpret_cast<const char *>(data), size));
 
     MkpConfiguration config;
     ReadMkp(file, config);
 
-    CIniEx saved;
+    IniFile saved;
     WriteMkp(saved, config);
-    CIniEx reloaded;
+    IniFile reloaded;
     reloaded.ParseText(saved.Serialize());
     MkpConfiguration back;
     if (!ReadMkp(reloaded, back).empty()) std::abort();

@@ -1,6 +1,6 @@
 // .mkr loader: any file text loads, and the sequences read come back the same
 // after saving them and loading again. The first byte picks the reader kind.
-#include "keys/config_files.h"
+#include "sheets/config_files.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -12,15 +12,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size == 0) return 0;
     constexpr CapabilityFlags kinds[] = {0, CAP_TWO_DATA_BLOCKS, CAP_HID, CAP_HID | CAP_TWO_DATA_BLOCKS};
     const CapabilityFlags flags = kinds[data[0] % 4];
-    CIniEx file;
+    IniFile file;
     file.ParseText(std::string_view(reinterpret_cast<const char *>(data + 1), size - 1));
 
     MkrConfiguration config;
     ReadMkr(file, flags, config);
 
-    CIniEx saved;
+    IniFile saved;
     WriteMkr(saved, config, flags);
-    CIniEx reloaded;
+    IniFile reloaded;
     reloaded.ParseText(saved.Serialize());
     MkrConfiguration back;
     if (!ReadMkr(reloaded, flags, back).empty()) std::abort();

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "link/checksum.h"
-#include "reader_core.h"
+#include "sim/reader_core.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // used as message formats: parsing any text and formatting any entry with
 // any arguments must stay in bounds.
 #include "app/string_file.h"
-#include "app/text_format.h"
+#include "base/text_format.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "command_set.h"
+#include "sim/command_set.h"
 
 #include <algorithm>
 #include <functional>

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <optional>
 
-#include "frame_codec.h"
-#include "reader_line.h"
-#include "reader_state.h"
+#include "sim/frame_codec.h"
+#include "sim/reader_line.h"
+#include "sim/reader_state.h"
 
 namespace orvex::sim {
 

@@ -1,11 +1,35 @@
-#include "frame_codec.h"
+#include "sim/frame_codec.h"
 
 #include <algorithm>
-
-#include "link/checksum.h"
+#include <array>
 
 namespace orvex::sim {
 namespace {
+
+// CRC-16/MODBUS (reflected 0xA001, initial 0xFFFF), table-driven: the
+// simulator checks frames with its own code, not the host's.
+constexpr std::array<std::uint16_t, 256> kCrcTable = [] {
+    std::array<std::uint16_t, 256> table{};
+    for (unsigned i = 0; i < 256; ++i) {
+        unsigned crc = i;
+        for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) ? (crc >> 1) ^ 0xA001 : crc >> 1;
+        table[i] = static_cast<std::uint16_t>(crc);
+    }
+    return table;
+}();
+
+std::uint8_t bcc(const std::uint8_t *data, std::size_t length) {
+    std::uint8_t x = 0;
+    while (length--) x ^= *data++;
+    return x;
+}
+
+std::uint16_t crc16Modbus(const std::uint8_t *data, std::size_t length) {
+    std::uint16_t crc = 0xFFFF;
+    for (std::size_t i = 0; i < length; ++i)
+        crc = static_cast<std::uint16_t>((crc >> 8) ^ kCrcTable[(crc ^ data[i]) & 0xFF]);
+    return crc;
+}
 
 enum class DataRule {
     Keep,          // data unchanged
@@ -60,9 +84,8 @@ Layout layoutOf(int variant) {
 }
 
 bool checkPasses(int variant, const std::uint8_t *frame, std::size_t total) {
-    if (variant == 0) return orvex::bcc(frame + 1, total - 2) == frame[total - 1];
-    if (variant == 1)
-        return orvex::crc16Modbus(frame, total - 2) == (frame[total - 2] | (frame[total - 1] << 8));
+    if (variant == 0) return bcc(frame + 1, total - 2) == frame[total - 1];
+    if (variant == 1) return crc16Modbus(frame, total - 2) == (frame[total - 2] | (frame[total - 1] << 8));
     return true;
 }
 
@@ -164,9 +187,9 @@ Bytes encodeResponse(int variant, std::uint8_t address, std::uint8_t status, con
     }
     std::uint8_t flip = badCheck ? 0xFF : 0x00;
     if (variant == 0) {
-        frame.push_back(static_cast<std::uint8_t>(orvex::bcc(frame.data() + 1, frame.size() - 1) ^ flip));
+        frame.push_back(static_cast<std::uint8_t>(bcc(frame.data() + 1, frame.size() - 1) ^ flip));
     } else if (variant == 1) {
-        std::uint16_t crc = orvex::crc16Modbus(frame.data(), frame.size()) ^ (flip ? 0xFFFF : 0);
+        std::uint16_t crc = crc16Modbus(frame.data(), frame.size()) ^ (flip ? 0xFFFF : 0);
         frame.push_back(static_cast<std::uint8_t>(crc & 0xFF));
         frame.push_back(static_cast<std::uint8_t>(crc >> 8));
     }

@@ -1,4 +1,4 @@
-#include "ini_file.h"
+#include "sim/ini_file.h"
 
 #include <atomic>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "key_table.h"
+#include "sim/key_table.h"
 
 namespace orvex::sim {
 namespace {

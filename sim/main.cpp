@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "lan/lan_reader.h"
-#include "options.h"
-#include "pty_reader.h"
+#include "sim/lan/lan_reader.h"
+#include "sim/options.h"
+#include "sim/pty_reader.h"
 
 int main(int argc, char **argv) {
     // --lan: a LAN reader (TCP data link, network module) instead of a pseudo-terminal.

@@ -1,4 +1,4 @@
-#include "pty_line.h"
+#include "sim/pty_line.h"
 
 #include <asm/termbits.h>
 #include <sys/ioctl.h>

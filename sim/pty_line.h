@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "reader_line.h"
+#include "sim/reader_line.h"
 
 namespace orvex::sim {
 

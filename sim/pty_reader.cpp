@@ -1,4 +1,4 @@
-#include "pty_reader.h"
+#include "sim/pty_reader.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -12,7 +12,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "pty_line.h"
+#include "sim/pty_line.h"
 
 namespace orvex::sim {
 namespace {

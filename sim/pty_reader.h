@@ -11,8 +11,8 @@
 #include <string>
 #include <thread>
 
-#include "options.h"
-#include "reader_core.h"
+#include "sim/options.h"
+#include "sim/reader_core.h"
 
 namespace orvex::sim {
 

@@ -1,11 +1,11 @@
-#include "reader_core.h"
+#include "sim/reader_core.h"
 
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
-#include "command_set.h"
+#include "sim/command_set.h"
 
 namespace orvex::sim {
 namespace {

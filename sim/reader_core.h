@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "command_set.h"
-#include "frame_codec.h"
-#include "options.h"
-#include "reader_line.h"
-#include "reader_state.h"
+#include "sim/command_set.h"
+#include "sim/frame_codec.h"
+#include "sim/options.h"
+#include "sim/reader_line.h"
+#include "sim/reader_state.h"
 
 namespace orvex::sim {
 

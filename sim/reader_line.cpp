@@ -1,4 +1,4 @@
-#include "reader_line.h"
+#include "sim/reader_line.h"
 
 #include <cstdlib>
 #include <iterator>

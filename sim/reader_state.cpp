@@ -1,10 +1,10 @@
-#include "reader_state.h"
+#include "sim/reader_state.h"
 
 #include <charconv>
 #include <cstdio>
 #include <functional>
 
-#include "ini_file.h"
+#include "sim/ini_file.h"
 
 namespace orvex::sim {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "ini_file.h"
-#include "key_table.h"
+#include "sim/ini_file.h"
+#include "sim/key_table.h"
 
 namespace orvex::sim {
 

@@ -1,4 +1,4 @@
-#include "lan/lan_options.h"
+#include "sim/lan/lan_options.h"
 
 #include <charconv>
 #include <functional>

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "lan/network_module.h"
+#include "sim/lan/network_module.h"
 
 namespace orvex::sim::lan {
 

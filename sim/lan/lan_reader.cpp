@@ -1,4 +1,4 @@
-#include "lan/lan_reader.h"
+#include "sim/lan/lan_reader.h"
 
 #include <arpa/inet.h>
 #include <ifaddrs.h>
@@ -20,9 +20,9 @@
 #include <optional>
 #include <thread>
 
-#include "lan/network_module.h"
-#include "lan/sandbox.h"
-#include "reader_core.h"
+#include "sim/lan/network_module.h"
+#include "netns/namespace_guard.h"
+#include "sim/reader_core.h"
 
 extern char **environ;
 
@@ -298,7 +298,7 @@ int runLanReader(const std::vector<std::string> &args) {
     }
     // The module answers broadcasts and rewrites its interface's address: it
     // belongs in a network namespace of its own, never in the machine's.
-    if (!orvex::lan::inSeparateNetworkNamespace()) {
+    if (!orvex::netns::inSeparateNetworkNamespace()) {
         std::cerr << "orvex-readersim: --lan runs only inside a network namespace (see tools/netns-lab)\n";
         return 1;
     }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "lan/lan_options.h"
+#include "sim/lan/lan_options.h"
 
 namespace orvex::sim::lan {
 

@@ -1,4 +1,4 @@
-#include "lan/network_module.h"
+#include "sim/lan/network_module.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -39,7 +39,7 @@ bool isUsableAddress(const std::string &text) {
 
 }  // namespace
 
-void CLanConfig::Load() {
+void LanConfigModel::Load() {
     LanSettingsText settings;
     if (!lan_.readSettings || lan_.readSettings(address_, settings) != 0) return;
 
@@ -71,13 +71,13 @@ void CLanConfig::Load() {
     fields_ = f;
 }
 
-LanConfigView CLanConfig::view() const {
+LanConfigView LanConfigModel::view() const {
     bool dhcp = fields_.mode == LanMode::Dhcp;
     bool fixed = fields_.mode == LanMode::FixedAddress;
     return {dhcp, dhcp, fixed, fixed};
 }
 
-std::string CLanConfig::NewAddressText() const {
+std::string LanConfigModel::NewAddressText() const {
     const bool dhcp = fields_.mode == LanMode::Dhcp;
     const int port = dhcp ? fields_.dhcpPort : fields_.fixedPort;
     if (port < 0 || port > kMaxPort) return {};
@@ -86,7 +86,7 @@ std::string CLanConfig::NewAddressText() const {
     return fields_.ipAddress + "-" + std::to_string(port);
 }
 
-LanConfigOutcome CLanConfig::Ok(const std::function<void(int elapsedMs)> &progress) {
+LanConfigOutcome LanConfigModel::Ok(const std::function<void(int elapsedMs)> &progress) {
     const auto &table = StringTable::instance();
     const bool dhcp = fields_.mode == LanMode::Dhcp;
     const int port = dhcp ? fields_.dhcpPort : fields_.fixedPort;

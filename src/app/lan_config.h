@@ -39,12 +39,12 @@ struct LanConfigOutcome {
     LanConfigControl focus = LanConfigControl::None;  // where a rejected input is
 };
 
-class CLanConfig {
+class LanConfigModel {
 public:
     static constexpr std::size_t kMaxDhcpName = 15;
     static constexpr int kProgressRangeMs = 25000;
 
-    CLanConfig(std::string address, LanFunctions lan, Prompts &prompts)
+    LanConfigModel(std::string address, LanFunctions lan, Prompts &prompts)
         : address_(std::move(address)), lan_(std::move(lan)), prompts_(prompts) {}
 
     // Reads the reader's settings into the fields; a failed read leaves them

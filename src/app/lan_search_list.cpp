@@ -47,7 +47,7 @@ std::vector<LanListItem> MergeLanSearch(const std::vector<std::string> &makerRea
     return items;
 }
 
-bool CIPAddrSuche::Refresh() {
+bool LanSearchModel::Refresh() {
     for (;;) {
         {
             BusyScope busy(prompts_);
@@ -61,14 +61,14 @@ bool CIPAddrSuche::Refresh() {
     }
 }
 
-bool CIPAddrSuche::Change(std::size_t selected,
+bool LanSearchModel::Change(std::size_t selected,
                           const std::function<bool(const std::string &address)> &lanConfigDialog) {
     if (!CanChange(selected) || !lanConfigDialog(items_[selected].text)) return true;
     if (lan_.sleep) lan_.sleep(kSettleAfterChange);
     return Refresh();
 }
 
-std::optional<std::string> CIPAddrSuche::Close(std::optional<std::size_t> selected) const {
+std::optional<std::string> LanSearchModel::Close(std::optional<std::size_t> selected) const {
     if (!CanChange(selected) || items_[*selected].value != LanMakerReader) return std::nullopt;
     return items_[*selected].text;
 }

@@ -28,9 +28,9 @@ std::vector<LanListItem> MergeLanSearch(const std::vector<std::string> &makerRea
                                         const std::vector<std::string> &allDevices);
 
 // The search dialog without its window.
-class CIPAddrSuche {
+class LanSearchModel {
 public:
-    CIPAddrSuche(LanFunctions lan, Prompts &prompts) : lan_(std::move(lan)), prompts_(prompts) {}
+    LanSearchModel(LanFunctions lan, Prompts &prompts) : lan_(std::move(lan)), prompts_(prompts) {}
 
     // Searches both ways and rebuilds the list. When nothing answers the
     // person is asked to retry (10131, caption 10129); false when they cancel

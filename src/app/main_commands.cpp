@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "app/capabilities.h"
+#include "base/capabilities.h"
 #include "app/settings_store.h"
 #include "app/string_table.h"
 #include "orvex/orvex.h"

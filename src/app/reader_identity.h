@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/capabilities.h"
+#include "base/capabilities.h"
 
 namespace orvex::app {
 

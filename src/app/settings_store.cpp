@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "keys/ini_file.h"
+#include "base/ini_file.h"
 
 namespace orvex::app {
 
@@ -33,11 +33,11 @@ void SettingsStore::Override(std::string_view section, std::string_view key, std
 
 int SettingsStore::ReadInt(std::string_view section, std::string_view key, int defaultValue) const {
     if (const auto *v = overrideFor(section, key)) {
-        CIniEx ini;
+        IniFile ini;
         ini.ParseText("[s]\nk=" + *v + "\n");
         return ini.GetInt("s", "k", defaultValue);
     }
-    CIniEx ini;
+    IniFile ini;
     if (!ini.Open(path_, false, false, true)) return defaultValue;
     return ini.GetInt(section, key, defaultValue);
 }
@@ -45,7 +45,7 @@ int SettingsStore::ReadInt(std::string_view section, std::string_view key, int d
 std::string SettingsStore::ReadText(std::string_view section, std::string_view key,
                                     std::string_view defaultValue) const {
     if (const auto *v = overrideFor(section, key)) return *v;
-    CIniEx ini;
+    IniFile ini;
     if (!ini.Open(path_, false, false, true)) return std::string(defaultValue);
     if (!ini.HasKey(section, key)) return std::string(defaultValue);
     return ini.GetString(section, key, defaultValue);
@@ -63,7 +63,7 @@ bool SettingsStore::WriteText(std::string_view section, std::string_view key, st
     std::error_code ec;
     const auto folder = std::filesystem::path(path_).parent_path();
     if (!folder.empty()) std::filesystem::create_directories(folder, ec);
-    CIniEx ini;
+    IniFile ini;
     if (!ini.Open(path_, true, true, true)) return false;
     ini.WriteString(section, key, value);
     return ini.Close();

@@ -5,7 +5,7 @@
 // valid for the whole run, also across language switches.
 #pragma once
 
-#include "app/text_format.h"
+#include "base/text_format.h"
 
 #include <map>
 #include <memory>

@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <iostream>
 
+#include "orvex/orvex.h"
 #include "app/interface_settings.h"
 #include "app/string_table.h"
 #include "cli/command_group.h"
 #include "cli/terminal_text.h"
-#include "link/trace.h"
 
 namespace orvex::cli {
 
@@ -56,7 +56,7 @@ int CliEnvironment::Prepare(bool applyOverrides) {
     } else {
         strings.useGerman();
     }
-    if (options.verbose) orvex::setTraceEcho(true);
+    if (options.verbose) Orvex_SetTraceEcho(1);
 
     if (options.address && (*options.address < app::AddressMin || *options.address > app::AddressMax))
         return Fail(ExitUsage, "--address: " + strings.format(kMsgRange, app::AddressMin, app::AddressMax));

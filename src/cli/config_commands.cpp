@@ -12,12 +12,12 @@
 #include "app/string_table.h"
 #include "cli/cli_env.h"
 #include "cli/command_group.h"
-#include "keys/ini_file.h"
-#include "keys/sheets/ps2_sheet.h"
-#include "keys/sheets/serial_sheet.h"
+#include "base/ini_file.h"
+#include "sheets/ps2_sheet.h"
+#include "sheets/serial_sheet.h"
 #include "orvex/orvex.h"
 #include "params/content_report.h"
-#include "params/pages/page_text.h"
+#include "params/page_text.h"
 
 namespace orvex::cli {
 
@@ -288,7 +288,7 @@ constexpr CapabilityFlags kShowEverything =
 
 int Show(CliEnvironment &env, const std::string &file) {
     if (int rc = env.Prepare(false)) return rc;
-    app::CIniEx probe;
+    app::IniFile probe;
     if (!probe.Open(file, false, false, true)) return env.Fail(ExitUsage, app::Text(610) + " (" + file + ")");
     RecordedContext rec(env);
     app::ReaderContent content;

@@ -44,7 +44,7 @@ int Search(CliEnvironment &env, bool all) {
 
 int Show(CliEnvironment &env, const std::string &address) {
     if (int rc = env.Prepare()) return rc;
-    app::CLanConfig dialog(address, app::SystemLanFunctions(), env.prompts());
+    app::LanConfigModel dialog(address, app::SystemLanFunctions(), env.prompts());
     dialog.Load();
     const auto &f = dialog.fields();
     if (f.mode == app::LanMode::NotLoaded)
@@ -80,11 +80,11 @@ struct SetOptions {
 
 int Set(CliEnvironment &env, const std::string &address, const SetOptions &set) {
     if (int rc = env.Prepare()) return rc;
-    if (set.dhcp.size() > app::CLanConfig::kMaxDhcpName)
+    if (set.dhcp.size() > app::LanConfigModel::kMaxDhcpName)
         return env.Fail(
             ExitUsage,
-            "--dhcp: " + Strings().format(61714, 1, static_cast<int>(app::CLanConfig::kMaxDhcpName)));
-    app::CLanConfig dialog(address, app::SystemLanFunctions(), env.prompts());
+            "--dhcp: " + Strings().format(61714, 1, static_cast<int>(app::LanConfigModel::kMaxDhcpName)));
+    app::LanConfigModel dialog(address, app::SystemLanFunctions(), env.prompts());
     dialog.Load();
     auto &f = dialog.fields();
     if (!set.dhcp.empty()) {
@@ -106,7 +106,7 @@ int Set(CliEnvironment &env, const std::string &address, const SetOptions &set) 
         if (!terminal || elapsedMs / 1000 == shown) return;
         shown = elapsedMs / 1000;
         std::cerr << '\r'
-                  << Strings().format("cli.lan.waiting", shown, app::CLanConfig::kProgressRangeMs / 1000)
+                  << Strings().format("cli.lan.waiting", shown, app::LanConfigModel::kProgressRangeMs / 1000)
                   << std::flush;
     });
     if (terminal && shown >= 0) std::cerr << '\n';

@@ -13,7 +13,7 @@
 #include "cli/cli_env.h"
 #include "cli/command_group.h"
 #include "cli/terminal_text.h"
-#include "keys/function_test.h"
+#include "sheets/function_test.h"
 
 namespace orvex::cli {
 

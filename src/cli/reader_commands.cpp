@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <iostream>
 
-#include "app/capabilities.h"
-#include "app/cp1252.h"
+#include "base/capabilities.h"
+#include "base/cp1252.h"
 #include "app/main_commands.h"
 #include "app/string_table.h"
 #include "cli/cli_env.h"
@@ -15,7 +15,7 @@
 #include "cli/terminal_text.h"
 #include "orvex/orvex.h"
 #include "params/read_content.h"
-#include "params/reader_dialogs.h"
+#include "params/reader_option_models.h"
 
 namespace orvex::cli {
 
@@ -126,7 +126,7 @@ int PowerOn(CliEnvironment &env, const std::string &action, const std::string &w
     if (!link.has(app::CAP_POWER_ON_MODE) || link.has(app::CAP_BLUETOOTH))
         return env.NotAvailable(env.connect().lastModel);
 
-    app::CReaderConfig dialog(link.handle(), link.has(app::CAP_SILENT_READER_MODE), env.prompts());
+    app::PowerOnModel dialog(link.handle(), link.has(app::CAP_SILENT_READER_MODE), env.prompts());
     const auto &s = StringTable::instance();
     if (action == "get") {
         if (!dialog.Show()) return CommandFailed(env, link);
@@ -158,7 +158,7 @@ int TxPower(CliEnvironment &env, const std::string &action, const TxPowerOptions
     if (link.handle() == 0) return env.ConnectFailure();
     if (!link.has(app::CAP_TX_POWER_MENU_MASK)) return env.NotAvailable(env.connect().lastModel);
 
-    app::CSendeLeistungDlg dialog(link.handle(), env.prompts());
+    app::TxPowerModel dialog(link.handle(), env.prompts());
     const bool read = dialog.Show();
     const auto &s = StringTable::instance();
     if (action == "get") {

@@ -1,6 +1,6 @@
 #include "keys/key_names.h"
 
-#include "keys/keyboard_layout.h"
+#include "base/keyboard_layout.h"
 
 #include <algorithm>
 #include <array>

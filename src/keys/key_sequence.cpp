@@ -1,7 +1,7 @@
 #include "keys/key_sequence.h"
 
 #include "keys/key_names.h"
-#include "keys/keyboard_layout.h"
+#include "base/keyboard_layout.h"
 
 namespace orvex::app {
 
@@ -13,25 +13,25 @@ constexpr uint8_t kBreakPrefix = 0xF0;
 
 }  // namespace
 
-void CAsciiArray::insert(int i, ASCII entry) {
+void CharSequence::insert(int i, SequenceChar entry) {
     if (i < 0 || i > count()) return;
     entries_.insert(entries_.begin() + i, std::move(entry));
 }
 
-void CAsciiArray::remove(int i) {
+void CharSequence::remove(int i) {
     if (i < 0 || i >= count()) return;
     entries_.erase(entries_.begin() + i);
 }
 
-std::vector<uint8_t> CAsciiArray::toBlock() const {
+std::vector<uint8_t> CharSequence::toBlock() const {
     std::vector<uint8_t> block;
     block.reserve(entries_.size() + 1);
-    for (const ASCII &e : entries_) block.push_back(e.code);
+    for (const SequenceChar &e : entries_) block.push_back(e.code);
     block.push_back(kTerminator);
     return block;
 }
 
-BlockDecodeReport CAsciiArray::fromBlock(std::span<const uint8_t> block) {
+BlockDecodeReport CharSequence::fromBlock(std::span<const uint8_t> block) {
     BlockDecodeReport report;
     entries_.clear();
     if (block.empty()) {
@@ -39,31 +39,31 @@ BlockDecodeReport CAsciiArray::fromBlock(std::span<const uint8_t> block) {
         return report;
     }
     report.terminated = block.back() == kTerminator;
-    for (uint8_t code : block.first(block.size() - 1)) entries_.push_back(ASCII{code, codeName(code)});
+    for (uint8_t code : block.first(block.size() - 1)) entries_.push_back(SequenceChar{code, codeName(code)});
     return report;
 }
 
-void CKeyUpDownArray::remove(int i) {
+void KeySequence::remove(int i) {
     if (i < 0 || i >= count()) return;
     entries_.erase(entries_.begin() + i);
 }
 
-bool CKeyUpDownArray::isExtended(uint8_t vk) { return orvex::app::isExtended(vk); }
+bool KeySequence::isExtended(uint8_t vk) { return orvex::app::isExtended(vk); }
 
-int CKeyUpDownArray::cost(const KEYUPDOWN &entry) {
+int KeySequence::cost(const KeyEvent &entry) {
     if (!entry.down) return 0;
     return isExtended(entry.vk) ? 5 : 3;
 }
 
-int CKeyUpDownArray::byteSize() const {
+int KeySequence::byteSize() const {
     int size = 0;
-    for (const KEYUPDOWN &e : entries_) size += cost(e);
+    for (const KeyEvent &e : entries_) size += cost(e);
     return size;
 }
 
-std::vector<uint8_t> CKeyUpDownArray::toBlock() const {
+std::vector<uint8_t> KeySequence::toBlock() const {
     std::vector<uint8_t> block;
-    for (const KEYUPDOWN &e : entries_) {
+    for (const KeyEvent &e : entries_) {
         std::optional<uint8_t> s2 = toSet2(e.scan);
         if (!s2) continue;
         if (isExtended(e.vk)) block.push_back(kExtendedPrefix);
@@ -74,7 +74,7 @@ std::vector<uint8_t> CKeyUpDownArray::toBlock() const {
     return block;
 }
 
-BlockDecodeReport CKeyUpDownArray::fromBlock(std::span<const uint8_t> block) {
+BlockDecodeReport KeySequence::fromBlock(std::span<const uint8_t> block) {
     BlockDecodeReport report;
     report.terminated = false;
     entries_.clear();
@@ -98,7 +98,7 @@ BlockDecodeReport CKeyUpDownArray::fromBlock(std::span<const uint8_t> block) {
         uint8_t scan = fromSet2(byte);
         if (scan == 0xFF) ++report.unknownCodes;
         uint8_t vk = normaliseVk(HostKeyboardLayout().scanToVk(scan), extended);
-        entries_.push_back(KEYUPDOWN{vk, scan, static_cast<uint8_t>(isBreak ? 0 : 1)});
+        entries_.push_back(KeyEvent{vk, scan, static_cast<uint8_t>(isBreak ? 0 : 1)});
         isBreak = extended = false;
     }
     report.danglingPrefix = isBreak || extended;

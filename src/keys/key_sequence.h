@@ -13,11 +13,11 @@
 namespace orvex::app {
 
 // One entry of a character sequence: the byte the reader emits and its text.
-struct ASCII {
+struct SequenceChar {
     uint8_t code = 0;
     std::string text;  // Windows-1252 bytes, see key_names.h
 
-    bool operator==(const ASCII &) const = default;
+    bool operator==(const SequenceChar &) const = default;
 };
 
 // What a block decoder did with its input, so odd blocks can be reported.
@@ -28,18 +28,18 @@ struct BlockDecodeReport {
     bool danglingPrefix = false;  // the block ended after 0xE0 or 0xF0 with no code
 };
 
-class CAsciiArray {
+class CharSequence {
 public:
     // The sequence pages and the file loader keep at most this many entries.
     static constexpr int kMaxEntries = 15;
 
     int count() const { return static_cast<int>(entries_.size()); }
-    const ASCII &at(int i) const { return entries_.at(static_cast<size_t>(i)); }
+    const SequenceChar &at(int i) const { return entries_.at(static_cast<size_t>(i)); }
     // Inserts before position i; i equal to count() appends. Out of range: ignored.
-    void insert(int i, ASCII entry);
+    void insert(int i, SequenceChar entry);
     void remove(int i);  // out of range: ignored
     void clear() { entries_.clear(); }
-    void assign(const CAsciiArray &other) { entries_ = other.entries_; }
+    void assign(const CharSequence &other) { entries_ = other.entries_; }
 
     // The codes in order and one 0xFF.
     std::vector<uint8_t> toBlock() const;
@@ -47,41 +47,41 @@ public:
     // byte is the terminator; the report says whether it was 0xFF.
     BlockDecodeReport fromBlock(std::span<const uint8_t> block);
 
-    bool operator==(const CAsciiArray &) const = default;
+    bool operator==(const CharSequence &) const = default;
 
 private:
-    std::vector<ASCII> entries_;
+    std::vector<SequenceChar> entries_;
 };
 
 // One key press or release. vk: Windows virtual-key code (0x89 = Alt Gr);
 // scan: set-1 make code 0x00-0x59 (0xFF after decoding an unknown code).
-struct KEYUPDOWN {
+struct KeyEvent {
     uint8_t vk = 0;
     uint8_t scan = 0;
     uint8_t down = 0;  // 1 press, 0 release
 
-    bool operator==(const KEYUPDOWN &) const = default;
+    bool operator==(const KeyEvent &) const = default;
 };
 
-class CKeyUpDownArray {
+class KeySequence {
 public:
     // The byte size a sequence may reach; the block adds its 0xFF.
     static constexpr int kMaxBytes = 31;
 
     int count() const { return static_cast<int>(entries_.size()); }
-    const KEYUPDOWN &at(int i) const { return entries_.at(static_cast<size_t>(i)); }
-    void append(KEYUPDOWN entry) { entries_.push_back(entry); }
+    const KeyEvent &at(int i) const { return entries_.at(static_cast<size_t>(i)); }
+    void append(KeyEvent entry) { entries_.push_back(entry); }
     void remove(int i);  // out of range: ignored
     void clear() { entries_.clear(); }
-    void assign(const CKeyUpDownArray &other) { entries_ = other.entries_; }
+    void assign(const KeySequence &other) { entries_ = other.entries_; }
 
     // Bytes a press costs with its release: 5 for an extended key, 3 else;
     // a release costs nothing (it is counted with its press).
-    static int cost(const KEYUPDOWN &entry);
+    static int cost(const KeyEvent &entry);
     // Sum of cost over all entries.
     int byteSize() const;
     // True when entry may be appended without passing kMaxBytes.
-    bool fits(const KEYUPDOWN &entry) const { return byteSize() + cost(entry) <= kMaxBytes; }
+    bool fits(const KeyEvent &entry) const { return byteSize() + cost(entry) <= kMaxBytes; }
 
     static bool isExtended(uint8_t vk);
 
@@ -93,10 +93,10 @@ public:
     // host layout, normalised by the extended prefix.
     BlockDecodeReport fromBlock(std::span<const uint8_t> block);
 
-    bool operator==(const CKeyUpDownArray &) const = default;
+    bool operator==(const KeySequence &) const = default;
 
 private:
-    std::vector<KEYUPDOWN> entries_;
+    std::vector<KeyEvent> entries_;
 };
 
 }  // namespace orvex::app

@@ -1,7 +1,7 @@
 #include "keys/sequence_sections.h"
 
 #include "keys/key_names.h"
-#include "keys/keyboard_layout.h"
+#include "base/keyboard_layout.h"
 
 #include <string>
 
@@ -12,7 +12,7 @@ namespace {
 // The largest number of key-stroke entries a file section may give: every
 // entry puts at least one byte into the reader's 32-byte block, so more
 // cannot be programmed (and releases alone would never reach the byte limit).
-constexpr int kMaxKeyEntries = CKeyUpDownArray::kMaxBytes;
+constexpr int kMaxKeyEntries = KeySequence::kMaxBytes;
 
 // Key-stroke sections were read through a 20-byte buffer: values are cut to
 // 19 characters.
@@ -20,7 +20,7 @@ constexpr size_t kProfileValueLength = 19;
 
 std::string indexed(const char *stem, int i) { return stem + std::to_string(i); }
 
-std::string profileValue(const CIniEx &file, std::string_view section, const std::string &key) {
+std::string profileValue(const IniFile &file, std::string_view section, const std::string &key) {
     std::string value = file.GetString(section, key, "0");
     if (value.size() > kProfileValueLength) value.resize(kProfileValueLength);
     return value;
@@ -40,30 +40,30 @@ ScanText parseScanText(std::string text) {
 
 }  // namespace
 
-void WriteAsciiSection(CIniEx &file, std::string_view section, const CAsciiArray &sequence) {
+void WriteAsciiSection(IniFile &file, std::string_view section, const CharSequence &sequence) {
     file.WriteInt(section, "Count", sequence.count());
     for (int i = 0; i < sequence.count(); ++i)
         file.WriteInt(section, indexed("Ascii", i), sequence.at(i).code);
 }
 
-std::optional<FileMessage> ReadAsciiSection(const CIniEx &file, std::string_view section,
-                                            CAsciiArray &sequence) {
+std::optional<FileMessage> ReadAsciiSection(const IniFile &file, std::string_view section,
+                                            CharSequence &sequence) {
     int n = file.GetInt(section, "Count", 0);
-    if (n > CAsciiArray::kMaxEntries) return FileMessage{file_messages::kTooManyCommandLines, {}};
-    CAsciiArray read;
+    if (n > CharSequence::kMaxEntries) return FileMessage{file_messages::kTooManyCommandLines, {}};
+    CharSequence read;
     for (int i = 0; i < n; ++i) {
         auto code =
             static_cast<uint8_t>(ParseDecimal(file.GetString(section, indexed("Ascii", i), "0")) & 0xFF);
-        read.insert(read.count(), ASCII{code, codeName(code)});
+        read.insert(read.count(), SequenceChar{code, codeName(code)});
     }
     sequence.assign(read);
     return std::nullopt;
 }
 
-void WriteKeySection(CIniEx &file, std::string_view section, const CKeyUpDownArray &sequence) {
+void WriteKeySection(IniFile &file, std::string_view section, const KeySequence &sequence) {
     file.WriteInt(section, "Count", sequence.count());
     for (int i = 0; i < sequence.count(); ++i) {
-        const KEYUPDOWN &e = sequence.at(i);
+        const KeyEvent &e = sequence.at(i);
         file.WriteInt(section, indexed("Keydown", i), e.down ? 1 : 0);
         // Every extended key carries its prefix, so that a navigation key does
         // not come back as the number-pad key with the same scan code.
@@ -73,16 +73,16 @@ void WriteKeySection(CIniEx &file, std::string_view section, const CKeyUpDownArr
     }
 }
 
-std::optional<FileMessage> ReadKeySection(const CIniEx &file, std::string_view section,
-                                          CKeyUpDownArray &sequence) {
+std::optional<FileMessage> ReadKeySection(const IniFile &file, std::string_view section,
+                                          KeySequence &sequence) {
     int n = ParseDecimal(profileValue(file, section, "Count"));
-    CKeyUpDownArray read;
+    KeySequence read;
     std::optional<FileMessage> message;
     for (int i = 0; i < n; ++i) {
         bool down = ParseDecimal(profileValue(file, section, indexed("Keydown", i))) != 0;
         ScanText scan = parseScanText(profileValue(file, section, indexed("CodeSet1_", i)));
         uint8_t vk = normaliseVk(HostKeyboardLayout().scanToVk(scan.scan), scan.extended);
-        KEYUPDOWN entry{vk, scan.scan, static_cast<uint8_t>(down ? 1 : 0)};
+        KeyEvent entry{vk, scan.scan, static_cast<uint8_t>(down ? 1 : 0)};
         if (!read.fits(entry) || read.count() >= kMaxKeyEntries) {
             message = FileMessage{file_messages::kKeyBufferExceeded, {}};
             break;

@@ -4,8 +4,8 @@
 // code, written "e0 %d" for the extended keys).
 #pragma once
 
-#include "keys/file_message.h"
-#include "keys/ini_file.h"
+#include "base/file_message.h"
+#include "base/ini_file.h"
 #include "keys/key_sequence.h"
 
 #include <optional>
@@ -22,20 +22,20 @@ inline constexpr const char *kRemovalMkr = "Abziehen";
 inline constexpr const char *kRemovalMkp = "Ende";
 }  // namespace sequence_sections
 
-void WriteAsciiSection(CIniEx &file, std::string_view section, const CAsciiArray &sequence);
+void WriteAsciiSection(IniFile &file, std::string_view section, const CharSequence &sequence);
 
 // Reads "Count" entries; a missing "Ascii%d" reads as code 0, a value as its
 // low 8 bits. "Count" 16 or more: message 531 and sequence unchanged.
-std::optional<FileMessage> ReadAsciiSection(const CIniEx &file, std::string_view section,
-                                            CAsciiArray &sequence);
+std::optional<FileMessage> ReadAsciiSection(const IniFile &file, std::string_view section,
+                                            CharSequence &sequence);
 
-void WriteKeySection(CIniEx &file, std::string_view section, const CKeyUpDownArray &sequence);
+void WriteKeySection(IniFile &file, std::string_view section, const KeySequence &sequence);
 
 // Reads "Count" entries (missing keys read as "0"); virtual keys come from
 // the host layout. An entry that would take the sequence past 31 bytes, or
 // past 31 entries, stops the reading with message 518; the entries before it
 // become the sequence.
-std::optional<FileMessage> ReadKeySection(const CIniEx &file, std::string_view section,
-                                          CKeyUpDownArray &sequence);
+std::optional<FileMessage> ReadKeySection(const IniFile &file, std::string_view section,
+                                          KeySequence &sequence);
 
 }  // namespace orvex::app

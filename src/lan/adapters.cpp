@@ -51,8 +51,8 @@ int interfaceIndex(int probe, const char *name) {
 
 class SystemAdapterSource final : public AdapterSource {
 public:
-    std::vector<CAdapter> adapters() override {
-        std::vector<CAdapter> list;
+    std::vector<NetworkAdapter> adapters() override {
+        std::vector<NetworkAdapter> list;
         ifaddrs *all = nullptr;
         if (getifaddrs(&all) != 0) return list;
         FileDescriptor probe(socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
@@ -109,11 +109,11 @@ AdapterSource &adapterSource() {
 
 void setAdapterSource(AdapterSource *source) { installed.store(source); }
 
-std::optional<CAdapter> chooseAdapter(const std::vector<CAdapter> &adapters, std::optional<int> bestIndex,
+std::optional<NetworkAdapter> chooseAdapter(const std::vector<NetworkAdapter> &adapters, std::optional<int> bestIndex,
                                       const Ipv4 &destination) {
     if (adapters.empty()) return std::nullopt;
     if (bestIndex) {
-        for (const CAdapter &adapter : adapters) {
+        for (const NetworkAdapter &adapter : adapters) {
             auto address = parseIpv4(adapter.address);
             auto mask = parseIpv4(adapter.mask);
             if (adapter.index != *bestIndex || !address || !mask) continue;

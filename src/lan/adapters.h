@@ -11,7 +11,7 @@
 
 namespace orvex::lan {
 
-struct CAdapter {
+struct NetworkAdapter {
     std::string address;  // IPv4 text
     std::string mask;     // IPv4 text
     int index = 0;        // interface index
@@ -21,7 +21,7 @@ class AdapterSource {
 public:
     virtual ~AdapterSource() = default;
     // In the system's order; addresses 0.0.0.0 are left out.
-    virtual std::vector<CAdapter> adapters() = 0;
+    virtual std::vector<NetworkAdapter> adapters() = 0;
     // Index of the interface the routing table picks towards destination.
     virtual std::optional<int> bestInterfaceIndex(const Ipv4 &destination) = 0;
 };
@@ -39,7 +39,7 @@ void setAdapterSource(AdapterSource *source);
 // The adapter to bind to for destination: the first adapter with the best
 // interface's index whose network holds the destination, else the first
 // adapter. nullopt when the list is empty.
-std::optional<CAdapter> chooseAdapter(const std::vector<CAdapter> &adapters, std::optional<int> bestIndex,
+std::optional<NetworkAdapter> chooseAdapter(const std::vector<NetworkAdapter> &adapters, std::optional<int> bestIndex,
                                       const Ipv4 &destination);
 
 }  // namespace orvex::lan

@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <vector>
 
-#include "lan/sandbox.h"
+#include "netns/namespace_guard.h"
 
 namespace orvex::lan {
 namespace {
@@ -39,7 +39,7 @@ bool waitReadable(const int *fds, std::size_t count, Clock::time_point deadline)
 }
 
 std::unique_ptr<DatagramSocket> DatagramSocket::open(const Ipv4 &localAddress) {
-    if (!networkAllowed()) return nullptr;
+    if (!netns::networkAllowed()) return nullptr;
     int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) return nullptr;
     int on = 1;

@@ -12,7 +12,7 @@ namespace {
 
 using EntrySet = std::set<std::string>;  // std::string orders bytes as unsigned: byte order
 
-std::unique_ptr<DatagramSocket> openOn(const CAdapter &adapter) {
+std::unique_ptr<DatagramSocket> openOn(const NetworkAdapter &adapter) {
     auto local = parseIpv4(adapter.address);
     return local ? DatagramSocket::open(*local) : nullptr;
 }
@@ -59,9 +59,9 @@ struct AdapterSearch {
 
 }  // namespace
 
-std::vector<std::string> search(const std::vector<CAdapter> &adapters, milliseconds timeout, bool verify) {
+std::vector<std::string> search(const std::vector<NetworkAdapter> &adapters, milliseconds timeout, bool verify) {
     std::vector<AdapterSearch> runs;
-    for (const CAdapter &adapter : adapters) {
+    for (const NetworkAdapter &adapter : adapters) {
         AdapterSearch run;
         run.socket = openOn(adapter);
         if (!run.socket) continue;
@@ -137,10 +137,10 @@ std::vector<std::string> search(const std::vector<CAdapter> &adapters, milliseco
     return {result.begin(), result.end()};
 }
 
-std::vector<std::string> searchSequential(const std::vector<CAdapter> &adapters, milliseconds timeout,
+std::vector<std::string> searchSequential(const std::vector<NetworkAdapter> &adapters, milliseconds timeout,
                                           bool verify) {
     EntrySet result;
-    for (const CAdapter &adapter : adapters) {
+    for (const NetworkAdapter &adapter : adapters) {
         auto socket = openOn(adapter);
         if (!socket) continue;
         EntrySet entries;
@@ -168,9 +168,9 @@ std::vector<std::string> searchSequential(const std::vector<CAdapter> &adapters,
     return {result.begin(), result.end()};
 }
 
-std::string resolve(std::string_view bracketedName, const std::vector<CAdapter> &adapters,
+std::string resolve(std::string_view bracketedName, const std::vector<NetworkAdapter> &adapters,
                     milliseconds timeout) {
-    for (const CAdapter &adapter : adapters) {
+    for (const NetworkAdapter &adapter : adapters) {
         auto socket = openOn(adapter);
         if (!socket || !socket->broadcast(readRecordRequest(0))) continue;
         std::string found;
@@ -189,12 +189,12 @@ std::string resolve(std::string_view bracketedName, const std::vector<CAdapter> 
     return {};
 }
 
-std::unique_ptr<ConfigHandle> check(std::string_view address, const std::vector<CAdapter> &adapters) {
+std::unique_ptr<ConfigHandle> check(std::string_view address, const std::vector<NetworkAdapter> &adapters) {
     std::string text(address);
     if (text.find('[') != std::string::npos) text = resolve(bracketPrefix(text), adapters, kResolveTimeout);
     auto reader = parseIpv4(withoutPort(text));
     if (!reader) return nullptr;
-    for (const CAdapter &adapter : adapters) {
+    for (const NetworkAdapter &adapter : adapters) {
         auto socket = openOn(adapter);
         if (!socket || !socket->broadcast(readRecordRequest(0))) continue;
         auto answer = waitForAnswer(

@@ -21,25 +21,25 @@ namespace orvex::lan {
 // All adapters are asked at once and each entry is verified as soon as it
 // arrives, so a search lasts about one timeout however many adapters and
 // readers there are.
-std::vector<std::string> search(const std::vector<CAdapter> &adapters, milliseconds timeout, bool verify);
+std::vector<std::string> search(const std::vector<NetworkAdapter> &adapters, milliseconds timeout, bool verify);
 
 // The same result by the plain algorithm: one adapter after the other, and
 // each adapter's entries verified one after the other once its collection
 // ended. Kept as the reference the concurrent search is measured against.
-std::vector<std::string> searchSequential(const std::vector<CAdapter> &adapters, milliseconds timeout,
+std::vector<std::string> searchSequential(const std::vector<NetworkAdapter> &adapters, milliseconds timeout,
                                           bool verify);
 
 // "a.b.c.d-port" of the reader whose module reports name as its name
 // ("[name]", with brackets) while it answers from an address other than its
 // configured one. Each adapter is asked for at most timeout in total. Empty
 // when nobody answered.
-std::string resolve(std::string_view bracketedName, const std::vector<CAdapter> &adapters,
+std::string resolve(std::string_view bracketedName, const std::vector<NetworkAdapter> &adapters,
                     milliseconds timeout);
 
 inline constexpr milliseconds kResolveTimeout{200};
 
 // Finds the reader of an address text on the first adapter where its module
 // answers; nullptr when it answers nowhere.
-std::unique_ptr<ConfigHandle> check(std::string_view address, const std::vector<CAdapter> &adapters);
+std::unique_ptr<ConfigHandle> check(std::string_view address, const std::vector<NetworkAdapter> &adapters);
 
 }  // namespace orvex::lan

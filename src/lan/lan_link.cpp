@@ -21,7 +21,7 @@ public:
     void close() override { thread_.Stop(); }
 
 private:
-    CTCPSocketThread thread_;
+    TcpSocketThread thread_;
 };
 
 }  // namespace

@@ -13,7 +13,7 @@
 
 #include "lan/address_text.h"
 #include "lan/discovery.h"
-#include "lan/sandbox.h"
+#include "netns/namespace_guard.h"
 
 namespace orvex::lan {
 namespace {
@@ -58,18 +58,18 @@ bool connectWithin(int fd, const sockaddr_in &to, std::chrono::milliseconds time
 
 }  // namespace
 
-bool CTCPSocket::LoadAdapters() {
+bool TcpSocket::LoadAdapters() {
     adapters_ = source_.adapters();
     return !adapters_.empty();
 }
 
-bool CTCPSocket::FirstAdapter() {
+bool TcpSocket::FirstAdapter() {
     if (adapters_.empty()) return false;
     localAddress_ = adapters_.front().address;
     return true;
 }
 
-bool CTCPSocket::NextAdapter() {
+bool TcpSocket::NextAdapter() {
     if (localAddress_.empty()) return FirstAdapter();
     for (std::size_t i = 0; i < adapters_.size(); ++i) {
         if (adapters_[i].address != localAddress_) continue;
@@ -80,7 +80,7 @@ bool CTCPSocket::NextAdapter() {
     return false;
 }
 
-void CTCPSocket::ChooseAdapterFor(const std::string &destination) {
+void TcpSocket::ChooseAdapterFor(const std::string &destination) {
     if (adapters_.empty()) LoadAdapters();
     auto address = parseIpv4(destination);
     std::optional<int> best = address ? source_.bestInterfaceIndex(*address) : std::nullopt;
@@ -88,7 +88,7 @@ void CTCPSocket::ChooseAdapterFor(const std::string &destination) {
     localAddress_ = chosen ? chosen->address : std::string();
 }
 
-bool CTCPSocket::ConnectTcp(const std::string &address) {
+bool TcpSocket::ConnectTcp(const std::string &address) {
     Close();
     std::string text = address;
     if (text.find('[') != std::string::npos) {
@@ -103,9 +103,9 @@ bool CTCPSocket::ConnectTcp(const std::string &address) {
     return connectToHost();
 }
 
-bool CTCPSocket::connectToHost() {
+bool TcpSocket::connectToHost() {
     auto destination = parseIpv4(host_);
-    if (!destination || !networkAllowed()) return false;
+    if (!destination || !netns::networkAllowed()) return false;
     auto local = parseIpv4(localAddress_);
     for (int retry = 0;; ++retry) {
         for (int attempt = 0;; ++attempt) {
@@ -136,14 +136,14 @@ bool CTCPSocket::connectToHost() {
     }
 }
 
-bool CTCPSocket::EnsureConnected() {
+bool TcpSocket::EnsureConnected() {
     if (connected_) return true;
     if (host_.empty()) return false;
     Close();
     return connectToHost();
 }
 
-bool CTCPSocket::SendAll(const std::uint8_t *data, std::size_t length) {
+bool TcpSocket::SendAll(const std::uint8_t *data, std::size_t length) {
     if (!EnsureConnected()) return false;
     while (length > 0) {
         ssize_t sent = send(fd_, data, length, MSG_NOSIGNAL);
@@ -158,7 +158,7 @@ bool CTCPSocket::SendAll(const std::uint8_t *data, std::size_t length) {
     return true;
 }
 
-void CTCPSocket::ReceiveReady() {
+void TcpSocket::ReceiveReady() {
     if (fd_ < 0) return;
     std::uint8_t buffer[kReceiveChunk];
     ssize_t got = recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
@@ -169,7 +169,7 @@ void CTCPSocket::ReceiveReady() {
     }
 }
 
-void CTCPSocket::Close() {
+void TcpSocket::Close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     connected_ = false;

@@ -14,16 +14,16 @@
 
 namespace orvex::lan {
 
-class CTCPSocket {
+class TcpSocket {
 public:
-    explicit CTCPSocket(AdapterSource &adapters = adapterSource()) : source_(adapters) {}
-    ~CTCPSocket() { Close(); }
-    CTCPSocket(const CTCPSocket &) = delete;
-    CTCPSocket &operator=(const CTCPSocket &) = delete;
+    explicit TcpSocket(AdapterSource &adapters = adapterSource()) : source_(adapters) {}
+    ~TcpSocket() { Close(); }
+    TcpSocket(const TcpSocket &) = delete;
+    TcpSocket &operator=(const TcpSocket &) = delete;
 
     // The adapter list; true when at least one adapter was found.
     bool LoadAdapters();
-    const std::vector<CAdapter> &adapters() const { return adapters_; }
+    const std::vector<NetworkAdapter> &adapters() const { return adapters_; }
     bool FirstAdapter();
     bool NextAdapter();
     // Sets the local address for a destination (IPv4 text); loads the list
@@ -56,7 +56,7 @@ private:
     bool connectToHost();
 
     AdapterSource &source_;
-    std::vector<CAdapter> adapters_;
+    std::vector<NetworkAdapter> adapters_;
     std::string localAddress_;
     std::string host_;
     int port_ = 10001;

@@ -8,15 +8,15 @@
 
 namespace orvex::lan {
 
-CTCPSocketThread::CTCPSocketThread(AdapterSource &adapters)
+TcpSocketThread::TcpSocketThread(AdapterSource &adapters)
     : socket_(adapters), wakeFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
-CTCPSocketThread::~CTCPSocketThread() {
+TcpSocketThread::~TcpSocketThread() {
     Stop();
     if (wakeFd_ >= 0) ::close(wakeFd_);
 }
 
-bool CTCPSocketThread::Start(const std::string &address) {
+bool TcpSocketThread::Start(const std::string &address) {
     if (wakeFd_ < 0 || running_.load()) return false;
     // The first connect runs here, before the worker exists, so the caller
     // learns its outcome directly; from then on only the worker touches the socket.
@@ -27,7 +27,7 @@ bool CTCPSocketThread::Start(const std::string &address) {
     return true;
 }
 
-bool CTCPSocketThread::Send(const std::uint8_t *data, std::size_t length) {
+bool TcpSocketThread::Send(const std::uint8_t *data, std::size_t length) {
     {
         std::lock_guard lock(queueMutex_);
         queue_.emplace_back(data, data + length);
@@ -36,7 +36,7 @@ bool CTCPSocketThread::Send(const std::uint8_t *data, std::size_t length) {
     return true;
 }
 
-void CTCPSocketThread::Stop() {
+void TcpSocketThread::Stop() {
     if (worker_.joinable()) {
         stop_ = true;
         wake();
@@ -46,13 +46,13 @@ void CTCPSocketThread::Stop() {
     running_ = false;
 }
 
-void CTCPSocketThread::wake() {
+void TcpSocketThread::wake() {
     std::uint64_t one = 1;
     while (write(wakeFd_, &one, sizeof one) < 0 && errno == EINTR) {
     }
 }
 
-void CTCPSocketThread::run() {
+void TcpSocketThread::run() {
     while (!stop_.load()) {
         pollfd polled[2] = {{wakeFd_, POLLIN, 0}, {socket_.fd(), POLLIN, 0}};
         nfds_t count = socket_.fd() >= 0 ? 2 : 1;

@@ -14,12 +14,12 @@
 
 namespace orvex::lan {
 
-class CTCPSocketThread {
+class TcpSocketThread {
 public:
-    explicit CTCPSocketThread(AdapterSource &adapters = adapterSource());
-    ~CTCPSocketThread();
-    CTCPSocketThread(const CTCPSocketThread &) = delete;
-    CTCPSocketThread &operator=(const CTCPSocketThread &) = delete;
+    explicit TcpSocketThread(AdapterSource &adapters = adapterSource());
+    ~TcpSocketThread();
+    TcpSocketThread(const TcpSocketThread &) = delete;
+    TcpSocketThread &operator=(const TcpSocketThread &) = delete;
 
     void SetReceiver(ByteSink *receiver) { socket_.SetReceiver(receiver); }
 
@@ -38,7 +38,7 @@ private:
     void run();
     void wake();
 
-    CTCPSocket socket_;
+    TcpSocket socket_;
     int wakeFd_ = -1;
     std::thread worker_;
     std::mutex queueMutex_;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "link/commands.h"
-#include "link/sdk_app.h"
+#include "link/port_registry.h"
 
 namespace orvex::api {
 

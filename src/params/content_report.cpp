@@ -1,6 +1,6 @@
 #include "params/content_report.h"
 
-#include "app/cp1252.h"
+#include "base/cp1252.h"
 #include "app/string_table.h"
 
 #include <cmath>

@@ -5,7 +5,7 @@
 // space, as the report has always looked.
 #pragma once
 
-#include "app/capabilities.h"
+#include "base/capabilities.h"
 
 #include <cstdint>
 #include <optional>

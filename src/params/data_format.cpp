@@ -1,6 +1,6 @@
 #include "params/data_format.h"
 
-#include "app/cp1252.h"
+#include "base/cp1252.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 // byte of command 0x24. Plain data; the reader exchanges are the sheets'.
 #pragma once
 
-#include "app/capabilities.h"
+#include "base/capabilities.h"
 
 #include <array>
 #include <cstdint>

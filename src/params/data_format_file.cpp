@@ -1,6 +1,6 @@
 #include "params/data_format_file.h"
 
-#include "app/cp1252.h"
+#include "base/cp1252.h"
 
 #include <algorithm>
 #include <string>
@@ -49,21 +49,21 @@ const char *Name(const IntKey &key, int set) { return set == 2 ? key.name2 : key
 
 std::uint8_t LowByte(int value) { return static_cast<std::uint8_t>(value & 0xFF); }
 
-void Read(const CIniEx &file, int set, const IntKey &key, DataFormatRecord &r, int fallback) {
+void Read(const IniFile &file, int set, const IntKey &key, DataFormatRecord &r, int fallback) {
     r.*key.field = LowByte(file.GetInt(key.section, Name(key, set), fallback));
 }
 
-void Write(CIniEx &file, int set, const IntKey &key, const DataFormatRecord &r) {
+void Write(IniFile &file, int set, const IntKey &key, const DataFormatRecord &r) {
     file.WriteInt(key.section, Name(key, set), r.*key.field);
 }
 
-std::string ReadText(const CIniEx &file, const char *section, const std::string &key) {
+std::string ReadText(const IniFile &file, const char *section, const std::string &key) {
     return Cp1252ToUtf8(file.GetString(section, key, ""));
 }
 
 }  // namespace
 
-DataFormatRecord ReadDataSetFromFile(const CIniEx &file, int set) {
+DataFormatRecord ReadDataSetFromFile(const IniFile &file, int set) {
     DataFormatRecord r;
     const std::string suffix = set == 2 ? "2" : "";
     for (const IntKey &key : kLeadingKeys) Read(file, set, key, r, key.fallback);
@@ -87,7 +87,7 @@ DataFormatRecord ReadDataSetFromFile(const CIniEx &file, int set) {
     return r;
 }
 
-void WriteDataSetToFile(const DataFormatRecord &r, CIniEx &file, int set) {
+void WriteDataSetToFile(const DataFormatRecord &r, IniFile &file, int set) {
     const std::string suffix = set == 2 ? "2" : "";
     for (const IntKey &key : kLeadingKeys) Write(file, set, key, r);
     Write(file, set, kUsedBytesTo, r);

@@ -2,7 +2,7 @@
 // "Mifare", "Desfire" and "ISO"; data set 2 uses the names with "2".
 #pragma once
 
-#include "keys/ini_file.h"
+#include "base/ini_file.h"
 #include "params/data_format.h"
 
 namespace orvex::app {
@@ -11,10 +11,10 @@ namespace orvex::app {
 // used-bytes range is clamped to 1-16 for type codes below 6, else 1-250;
 // other integers keep their low 8 bits. The key texts are converted from
 // Windows-1252.
-DataFormatRecord ReadDataSetFromFile(const CIniEx &file, int setNumber);
+DataFormatRecord ReadDataSetFromFile(const IniFile &file, int setNumber);
 
 // Writes every key of the data set in file order, integers in decimal, the
 // key texts as typed (in Windows-1252).
-void WriteDataSetToFile(const DataFormatRecord &record, CIniEx &file, int setNumber);
+void WriteDataSetToFile(const DataFormatRecord &record, IniFile &file, int setNumber);
 
 }  // namespace orvex::app

@@ -1,6 +1,6 @@
 #include "params/key_table.h"
 
-#include "app/text_format.h"
+#include "base/text_format.h"
 
 namespace orvex::app {
 namespace {

@@ -5,7 +5,7 @@
 // the reader's HID commands 0x11 (query) and 0x12 (set).
 #pragma once
 
-#include "keys/keyboard_layout.h"
+#include "base/keyboard_layout.h"
 
 #include <array>
 #include <cstdint>

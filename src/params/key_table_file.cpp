@@ -1,6 +1,6 @@
 #include "params/key_table_file.h"
 
-#include "app/text_format.h"
+#include "base/text_format.h"
 
 namespace orvex::app {
 namespace {
@@ -23,7 +23,7 @@ std::string KeyName(std::size_t scan, const char *suffix) {
 
 }  // namespace
 
-void SaveKeyTable(const KeyTable &table, CIniEx &file) {
+void SaveKeyTable(const KeyTable &table, IniFile &file) {
     for (std::size_t scan = 0; scan < table.keys.size(); ++scan)
         for (const SlotKey &slot : kSlotKeys) {
             const std::uint8_t ch = table.keys[scan].*slot.field;
@@ -32,7 +32,7 @@ void SaveKeyTable(const KeyTable &table, CIniEx &file) {
         }
 }
 
-bool LoadKeyTable(const CIniEx &file, KeyTable &table) {
+bool LoadKeyTable(const IniFile &file, KeyTable &table) {
     if (!file.HasSection(kSection)) return false;
     for (std::size_t scan = 0; scan < table.keys.size(); ++scan)
         for (const SlotKey &slot : kSlotKeys) {

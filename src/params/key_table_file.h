@@ -3,16 +3,16 @@
 // each a one-character text (empty for none).
 #pragma once
 
-#include "keys/ini_file.h"
+#include "base/ini_file.h"
 #include "params/key_table.h"
 
 namespace orvex::app {
 
-void SaveKeyTable(const KeyTable &table, CIniEx &file);
+void SaveKeyTable(const KeyTable &table, IniFile &file);
 
 // False, table unchanged, when the file has no "HID_KEYS" section. Missing
 // keys read as none; a character outside 0x21-0x7E (which no reader key
 // table holds) reads as none too.
-bool LoadKeyTable(const CIniEx &file, KeyTable &table);
+bool LoadKeyTable(const IniFile &file, KeyTable &table);
 
 }  // namespace orvex::app

@@ -24,7 +24,7 @@ char RequestCharFromFile(const std::string &text) {
 
 // Decimal value of the first nine characters, as the wedge keys are read:
 // leading blanks and a sign allowed, digits up to the first other character.
-std::uint8_t WedgeByte(const CIniEx &file, const char *key, const char *fallback) {
+std::uint8_t WedgeByte(const IniFile &file, const char *key, const char *fallback) {
     std::string text = file.GetString(kData, key, fallback).substr(0, kWedgeTextLimit);
     const std::size_t start = text.find_first_not_of(" \t");
     if (start == std::string::npos) return 0;
@@ -35,7 +35,7 @@ std::uint8_t WedgeByte(const CIniEx &file, const char *key, const char *fallback
     return static_cast<std::uint8_t>(std::clamp<long>(value, 0, 255));
 }
 
-void WriteCommon(const OperatingParameters &p, CIniEx &file, bool serial) {
+void WriteCommon(const OperatingParameters &p, IniFile &file, bool serial) {
     file.WriteInt(kData, "Betriebsart", p.modeByte);
     file.WriteInt(kData, "Zykluszeit", p.cycleTimeMs);
     if (serial) {
@@ -49,14 +49,14 @@ void WriteCommon(const OperatingParameters &p, CIniEx &file, bool serial) {
 
 }  // namespace
 
-void WriteSerialParametersToFile(const OperatingParameters &p, CIniEx &file) {
+void WriteSerialParametersToFile(const OperatingParameters &p, IniFile &file) {
     WriteCommon(p, file, true);
     file.WriteInt(kData, "DTRModus", p.dtrMode);
     file.WriteString(kData, "RemoteIP", p.remoteIp);
     file.WriteInt(kData, "RemotePort", p.remotePort);
 }
 
-void ReadSerialParametersFromFile(const CIniEx &file, OperatingParameters &p) {
+void ReadSerialParametersFromFile(const IniFile &file, OperatingParameters &p) {
     p.modeByte = LowByte(file.GetInt(kData, "Betriebsart", 0));
     p.cycleTimeMs = file.GetInt(kData, "Zykluszeit", 1000);
     p.baudValue = file.GetInt(kData, "Baudrate", 19200);
@@ -68,35 +68,35 @@ void ReadSerialParametersFromFile(const CIniEx &file, OperatingParameters &p) {
     p.remotePort = file.GetInt(kData, "RemotePort", 0);
 }
 
-void WriteHidParametersToFile(const OperatingParameters &p, CIniEx &file) { WriteCommon(p, file, false); }
+void WriteHidParametersToFile(const OperatingParameters &p, IniFile &file) { WriteCommon(p, file, false); }
 
-void ReadHidParametersFromFile(const CIniEx &file, OperatingParameters &p) {
+void ReadHidParametersFromFile(const IniFile &file, OperatingParameters &p) {
     p.modeByte = LowByte(file.GetInt(kData, "Betriebsart", 0));
     p.cycleTimeMs = file.GetInt(kData, "Zykluszeit", 1000);
     p.timeoutMs = file.GetInt(kData, "TimeoutRS232", 0);
     p.powerOnIndex = PowerOnIndexFromFile(file.GetInt(kData, "ReaderModus", 1));
 }
 
-void WriteWedgeTimingToFile(const OperatingParameters &p, CIniEx &file) {
+void WriteWedgeTimingToFile(const OperatingParameters &p, IniFile &file) {
     file.WriteString(kData, "Verzoegerung", std::to_string(p.wedgeDelayByte));
     file.WriteString(kData, "Sendefrequenz", std::to_string(p.wedgeFrequencyByte));
     file.WriteString(kData, "Timeout", std::to_string(p.wedgeTimeoutByte));
 }
 
-void ReadWedgeTimingFromFile(const CIniEx &file, OperatingParameters &p) {
+void ReadWedgeTimingFromFile(const IniFile &file, OperatingParameters &p) {
     p.wedgeDelayByte = WedgeByte(file, "Verzoegerung", "10");
     p.wedgeFrequencyByte = WedgeByte(file, "Sendefrequenz", "5");
     p.wedgeTimeoutByte = WedgeByte(file, "Timeout", "5");
 }
 
-void WriteWedgeDataSetToFile(const DataFormatRecord &r, CIniEx &file) {
+void WriteWedgeDataSetToFile(const DataFormatRecord &r, IniFile &file) {
     file.WriteInt(kData, "TransponderTyp", r.typeCode);
     file.WriteInt(kData, "Darstellung", r.representation);
     file.WriteInt(kData, "ZeichenAnzahl", r.charCount);
     for (std::size_t i = 0; i < 4; ++i) file.WriteInt(kData, kRegisters[i], SelectionEntry(r, i));
 }
 
-DataFormatRecord ReadWedgeDataSetFromFile(const CIniEx &file) {
+DataFormatRecord ReadWedgeDataSetFromFile(const IniFile &file) {
     DataFormatRecord r;
     r.typeCode = LowByte(file.GetInt(kData, "TransponderTyp", 0));
     r.representation = LowByte(file.GetInt(kData, "Darstellung", 1));

@@ -4,7 +4,7 @@
 // keyboard-wedge form (.mkp).
 #pragma once
 
-#include "keys/ini_file.h"
+#include "base/ini_file.h"
 #include "params/data_format.h"
 #include "params/operating_parameters.h"
 
@@ -13,27 +13,27 @@ namespace orvex::app {
 // Serial form: "Betriebsart", "Zykluszeit", "Baudrate", "Aufforderung",
 // "TimeoutRS232", "ReaderModus" (only when a power-on radio is selected),
 // "DTRModus", "RemoteIP", "RemotePort".
-void WriteSerialParametersToFile(const OperatingParameters &parameters, CIniEx &file);
+void WriteSerialParametersToFile(const OperatingParameters &parameters, IniFile &file);
 // Reads into parameters; the keyboard-wedge bytes are left as they are. A
 // request text that is empty or starts below 32 reads as "?"; a "ReaderModus"
 // outside 0-2 reads as no selection (-1) so that no power-on value the user
 // never chose can be programmed.
-void ReadSerialParametersFromFile(const CIniEx &file, OperatingParameters &parameters);
+void ReadSerialParametersFromFile(const IniFile &file, OperatingParameters &parameters);
 
 // HID form: "Betriebsart", "Zykluszeit", "TimeoutRS232" (default 0),
 // "ReaderModus".
-void WriteHidParametersToFile(const OperatingParameters &parameters, CIniEx &file);
-void ReadHidParametersFromFile(const CIniEx &file, OperatingParameters &parameters);
+void WriteHidParametersToFile(const OperatingParameters &parameters, IniFile &file);
+void ReadHidParametersFromFile(const IniFile &file, OperatingParameters &parameters);
 
 // Keyboard-wedge timing: "Verzoegerung", "Sendefrequenz", "Timeout" as the
 // decimal text of the bytes (defaults "10", "5", "5"; at most 9 characters
 // are read; values outside 0-255 are clamped).
-void WriteWedgeTimingToFile(const OperatingParameters &parameters, CIniEx &file);
-void ReadWedgeTimingFromFile(const CIniEx &file, OperatingParameters &parameters);
+void WriteWedgeTimingToFile(const OperatingParameters &parameters, IniFile &file);
+void ReadWedgeTimingFromFile(const IniFile &file, OperatingParameters &parameters);
 
 // Keyboard-wedge data set: "TransponderTyp", "Darstellung", "ZeichenAnzahl",
 // "Register1" … "Register4" (defaults 0, 1, 10, 255).
-void WriteWedgeDataSetToFile(const DataFormatRecord &record, CIniEx &file);
-DataFormatRecord ReadWedgeDataSetFromFile(const CIniEx &file);
+void WriteWedgeDataSetToFile(const DataFormatRecord &record, IniFile &file);
+DataFormatRecord ReadWedgeDataSetFromFile(const IniFile &file);
 
 }  // namespace orvex::app

@@ -3,7 +3,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/capabilities.h"
+#include "base/capabilities.h"
 #include "orvex/orvex.h"
 #include "params/content_report.h"
 

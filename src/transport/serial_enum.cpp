@@ -1,4 +1,4 @@
-// Serial port listing for the C API, on libserialport's port enumeration.
+// Serial port listing on libserialport's port enumeration.
 #include "transport/serial_enum.h"
 
 #include <libserialport.h>
@@ -7,8 +7,6 @@
 #include <cctype>
 #include <string_view>
 
-#include "link/list_buffer.h"
-#include "orvex/orvex.h"
 
 namespace orvex {
 
@@ -34,6 +32,8 @@ std::pair<std::string_view, unsigned long> SortKey(std::string_view entry) {
 
 std::string Text(const char *s) { return s ? s : ""; }
 
+}  // namespace
+
 std::vector<SerialPortInfo> SystemSerialPorts() {
     std::vector<SerialPortInfo> found;
     struct sp_port **ports = nullptr;
@@ -56,8 +56,6 @@ std::vector<SerialPortInfo> SystemSerialPorts() {
     return found;
 }
 
-}  // namespace
-
 std::string SerialPortEntry(const SerialPortInfo &port) {
     if (NamesMaker(port.description)) return port.path + " [" + port.description + "]";
     if (NamesMaker(port.product)) return port.path + " [" + port.product + "]";
@@ -76,7 +74,3 @@ std::vector<std::string> SerialPortEntries(std::vector<SerialPortInfo> ports) {
 }
 
 }  // namespace orvex
-
-extern "C" int Orvex_ListComPorts(char *buffer, int size) {
-    return orvex::fillListBuffer(buffer, size, orvex::SerialPortEntries(orvex::SystemSerialPorts()));
-}

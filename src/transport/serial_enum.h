@@ -29,4 +29,7 @@ std::string SerialPortEntry(const SerialPortInfo &port);
 // then by that number; equal keys keep their order.
 std::vector<std::string> SerialPortEntries(std::vector<SerialPortInfo> ports);
 
+// The serial ports the system has now.
+std::vector<SerialPortInfo> SystemSerialPorts();
+
 }  // namespace orvex

@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/gui_support_desktop_open.h"
-#include "app/gui_support_program_files.h"
+#include "app/desktop_open.h"
+#include "app/program_files.h"
 #include "app/settings_store.h"
 #include "gui/app/artwork.h"
 #include "gui/app/link_label.h"

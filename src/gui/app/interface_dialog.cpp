@@ -19,8 +19,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/gui_support_desktop_open.h"
-#include "app/gui_support_usb_mode.h"
+#include "app/desktop_open.h"
+#include "app/usb_mode_switch.h"
 #include "app/reader_identity.h"
 #include "gui/app/device_monitor.h"
 #include "gui/app/dialog_registry.h"

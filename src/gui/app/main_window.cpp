@@ -8,8 +8,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "app/gui_support_desktop_open.h"
-#include "app/gui_support_program_files.h"
+#include "app/desktop_open.h"
+#include "app/program_files.h"
 #include "app/settings_store.h"
 #include "app/string_table.h"
 #include "gui/app/about_dialog.h"

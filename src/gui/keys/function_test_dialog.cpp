@@ -11,7 +11,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/capabilities.h"
+#include "base/capabilities.h"
 #include "app/prompts.h"
 #include "gui/keys/function_test_hid_dialog.h"
 #include "gui/app/ui_text.h"

@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "keys/function_test.h"
+#include "sheets/function_test.h"
 
 class QLabel;
 class QLineEdit;

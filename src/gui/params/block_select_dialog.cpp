@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "gui/app/ui_text.h"
-#include "params/reader_dialogs.h"
+#include "params/reader_option_models.h"
 
 namespace orvex::gui {
 

@@ -1,11 +1,11 @@
 // "Einschaltkonfiguration": the mode the reader starts in after power-on.
-// Reads and writes through liborvexapp's CReaderConfig.
+// Reads and writes through liborvexapp's PowerOnModel.
 #pragma once
 
 #include <QDialog>
 #include <array>
 
-#include "params/reader_dialogs.h"
+#include "params/reader_option_models.h"
 
 class QGroupBox;
 class QPushButton;
@@ -28,7 +28,7 @@ private:
     void retranslate();
     void set();
 
-    app::CReaderConfig model_;
+    app::PowerOnModel model_;
     QGroupBox *group_ = nullptr;
     std::array<QRadioButton *, 3> radios_{};
     QPushButton *set_ = nullptr;

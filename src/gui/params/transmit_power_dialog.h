@@ -1,10 +1,10 @@
 // "Sendeleistung": full or half transmit power for the ISO 15693 and the
-// ISO 14443 (MIFARE) mode, through liborvexapp's CSendeLeistungDlg.
+// ISO 14443 (MIFARE) mode, through liborvexapp's TxPowerModel.
 #pragma once
 
 #include <QDialog>
 
-#include "params/reader_dialogs.h"
+#include "params/reader_option_models.h"
 
 class QGroupBox;
 class QPushButton;
@@ -27,7 +27,7 @@ private:
     void retranslate();
     void set();
 
-    app::CSendeLeistungDlg model_;
+    app::TxPowerModel model_;
     QGroupBox *iso15693_ = nullptr, *iso14443_ = nullptr;
     QRadioButton *full15693_ = nullptr, *half15693_ = nullptr;
     QRadioButton *full14443_ = nullptr, *half14443_ = nullptr;

@@ -18,7 +18,7 @@
 #include <QtTest/QTest>
 #include <cstdio>
 
-#include "app/capabilities.h"
+#include "base/capabilities.h"
 #include "app/connect.h"
 #include "app/settings_store.h"
 #include "app/string_table.h"

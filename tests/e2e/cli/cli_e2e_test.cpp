@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "pty_reader.h"
-#include "reader_state.h"
+#include "sim/pty_reader.h"
+#include "sim/reader_state.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/capabilities.h"
+#include "base/capabilities.h"
 #include "app/connect.h"
 #include "app/settings_store.h"
 #include "app/string_table.h"

@@ -2,7 +2,7 @@
 // addresses inside their namespaces.
 #include <gtest/gtest.h>
 
-#include "lab.h"
+#include "common/lan_lab.h"
 #include "orvex/orvex.h"
 
 namespace {

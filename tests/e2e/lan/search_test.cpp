@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/lan_search_list.h"
-#include "lab.h"
+#include "common/lan_lab.h"
 #include "lan/adapters.h"
 #include "lan/discovery.h"
 #include "orvex/orvex.h"
@@ -54,7 +54,7 @@ TEST(LanSearch, ByteOrderBracketFormsAndForeignDevices) {
     // The search dialog's list: the maker's readers under their unfiltered
     // texts, the foreign device as value 2.
     SilentPrompts prompts;
-    orvex::app::CIPAddrSuche dialog(orvex::app::SystemLanFunctions(), prompts);
+    orvex::app::LanSearchModel dialog(orvex::app::SystemLanFunctions(), prompts);
     ASSERT_TRUE(dialog.Refresh());
     std::vector<orvex::app::LanListItem> expected = {{"192.168.1.30-10001", 1},
                                                      {"192.168.1.4-4001", 1},

@@ -1,7 +1,7 @@
 // The TCP data link through the SDK's open sequence to a simulated reader.
 #include <gtest/gtest.h>
 
-#include "lab.h"
+#include "common/lan_lab.h"
 #include "orvex/orvex.h"
 
 namespace {

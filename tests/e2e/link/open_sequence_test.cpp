@@ -1,7 +1,7 @@
 // Opening and identifying simulated readers through the C API.
 #include <gtest/gtest.h>
 
-#include "link/sdk_app.h"
+#include "link/port_registry.h"
 #include "sim_reader.h"
 #include "transport/tty_transport.h"
 

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "orvex/orvex.h"
-#include "pty_reader.h"
+#include "sim/pty_reader.h"
 
 namespace orvex::test {
 

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "app/string_table.h"
-#include "keys/sheets/ps2_sheet.h"
-#include "keys/sheets/serial_sheet.h"
-#include "sheet_bench.h"
+#include "sheets/ps2_sheet.h"
+#include "sheets/serial_sheet.h"
+#include "common/sheet_bench.h"
 
 namespace orvex::app::test {
 namespace {

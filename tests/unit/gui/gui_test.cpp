@@ -17,10 +17,10 @@
 #include <fstream>
 #include <mutex>
 
-#include "app/capabilities.h"
+#include "base/capabilities.h"
 #include "app/connect.h"
-#include "app/gui_support_desktop_open.h"
-#include "app/gui_support_program_files.h"
+#include "app/desktop_open.h"
+#include "app/program_files.h"
 #include "app/settings_store.h"
 #include "app/string_table.h"
 #include "gui/app/about_dialog.h"

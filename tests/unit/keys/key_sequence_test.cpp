@@ -7,23 +7,23 @@ using Bytes = std::vector<uint8_t>;
 
 namespace {
 
-CKeyUpDownArray keys(std::initializer_list<KEYUPDOWN> entries) {
-    CKeyUpDownArray a;
-    for (const KEYUPDOWN &e : entries) a.append(e);
+KeySequence keys(std::initializer_list<KeyEvent> entries) {
+    KeySequence a;
+    for (const KeyEvent &e : entries) a.append(e);
     return a;
 }
 
 }  // namespace
 
 TEST(CharacterSequence, Blocks) {
-    CAsciiArray a;
+    CharSequence a;
     EXPECT_EQ(a.toBlock(), Bytes{0xFF});
     a.insert(0, {0x42, "B"});
     a.insert(0, {0x41, "A"});
     a.insert(5, {0x43, "C"});  // out of range: ignored
     EXPECT_EQ(a.toBlock(), (Bytes{0x41, 0x42, 0xFF}));
 
-    CAsciiArray back;
+    CharSequence back;
     EXPECT_TRUE(back.fromBlock(Bytes{0x41, 0x42, 0xFF}).terminated);
     EXPECT_EQ(back, a);
 
@@ -44,7 +44,7 @@ TEST(CharacterSequence, Blocks) {
 
 TEST(KeySequence, ByteSizeAndBlocks) {
     struct Case {
-        CKeyUpDownArray seq;
+        KeySequence seq;
         int size;
         Bytes block;
     } cases[] = {
@@ -64,9 +64,9 @@ TEST(KeySequence, ByteSizeAndBlocks) {
 }
 
 TEST(KeySequence, Limits) {
-    CKeyUpDownArray a;
+    KeySequence a;
     for (int i = 0; i < 10; ++i) {
-        KEYUPDOWN press{0x41, 0x1E, 1};
+        KeyEvent press{0x41, 0x1E, 1};
         ASSERT_TRUE(a.fits(press));
         a.append(press);
         a.append({0x41, 0x1E, 0});
@@ -78,21 +78,21 @@ TEST(KeySequence, Limits) {
     EXPECT_EQ(a.byteSize(), 30);
     EXPECT_EQ(a.toBlock().size(), 29u);  // 10 makes, 9 breaks, 0xFF
 
-    CKeyUpDownArray ext;
+    KeySequence ext;
     for (int i = 0; i < 6; ++i) ext.append({0x26, 0x48, 1});
     EXPECT_EQ(ext.byteSize(), 30);
     EXPECT_FALSE(ext.fits({0x26, 0x48, 1}));
 }
 
 TEST(KeySequence, RoundTrip) {
-    CKeyUpDownArray seqs[] = {
+    KeySequence seqs[] = {
         keys({{0x10, 0x2A, 1}, {0x41, 0x1E, 1}, {0x41, 0x1E, 0}, {0x10, 0x2A, 0}}),
         keys({{0x89, 0x38, 1}, {0x51, 0x10, 1}, {0x51, 0x10, 0}, {0x89, 0x38, 0}}),  // @
         keys({{0x26, 0x48, 1}, {0x26, 0x48, 0}, {0x68, 0x48, 1}, {0x68, 0x48, 0}}),  // Up vs number pad 8
         keys({{0x6F, 0x35, 1}, {0xBD, 0x35, 1}, {0x0D, 0x1C, 1}, {0x11, 0x1D, 0}}),
     };
-    for (const CKeyUpDownArray &seq : seqs) {
-        CKeyUpDownArray back;
+    for (const KeySequence &seq : seqs) {
+        KeySequence back;
         BlockDecodeReport r = back.fromBlock(seq.toBlock());
         EXPECT_TRUE(r.terminated);
         EXPECT_EQ(r.unknownCodes, 0u);
@@ -101,7 +101,7 @@ TEST(KeySequence, RoundTrip) {
 }
 
 TEST(KeySequence, OddBlocks) {
-    CKeyUpDownArray a;
+    KeySequence a;
     BlockDecodeReport r = a.fromBlock(Bytes{0x11});
     EXPECT_EQ(a, keys({{0x12, 0x38, 1}}));  // left Alt down
     EXPECT_FALSE(r.terminated);

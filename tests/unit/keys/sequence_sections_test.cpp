@@ -6,8 +6,8 @@ using namespace orvex::app;
 
 namespace {
 
-CIniEx parsed(std::string_view text) {
-    CIniEx ini;
+IniFile parsed(std::string_view text) {
+    IniFile ini;
     ini.ParseText(text);
     return ini;
 }
@@ -21,16 +21,16 @@ std::string asciiSection(int count, int keys) {
 }  // namespace
 
 TEST(AsciiSection, WriteExactBytes) {
-    CAsciiArray seq;
+    CharSequence seq;
     seq.insert(0, {0x02, "STX"});
     seq.insert(1, {0x8F, "Wait 100"});
-    CIniEx ini;
+    IniFile ini;
     WriteAsciiSection(ini, "Prefix", seq);
     EXPECT_EQ(ini.Serialize(), "[Prefix]\r\nCount=2\r\nAscii0=2\r\nAscii1=143\r\n");
 }
 
 TEST(AsciiSection, Read) {
-    CAsciiArray seq;
+    CharSequence seq;
     EXPECT_FALSE(ReadAsciiSection(parsed(asciiSection(15, 15)), "prefix", seq));
     EXPECT_EQ(seq.count(), 15);
     EXPECT_EQ(seq.at(0).code, 0x41);
@@ -55,11 +55,11 @@ TEST(AsciiSection, Read) {
 }
 
 TEST(KeySection, WriteExactBytes) {
-    CKeyUpDownArray seq;
-    for (KEYUPDOWN e : {KEYUPDOWN{0x89, 0x38, 1}, KEYUPDOWN{0x41, 0x1E, 1}, KEYUPDOWN{0x41, 0x1E, 0},
-                        KEYUPDOWN{0x89, 0x38, 0}, KEYUPDOWN{0x26, 0x48, 1}})
+    KeySequence seq;
+    for (KeyEvent e : {KeyEvent{0x89, 0x38, 1}, KeyEvent{0x41, 0x1E, 1}, KeyEvent{0x41, 0x1E, 0},
+                        KeyEvent{0x89, 0x38, 0}, KeyEvent{0x26, 0x48, 1}})
         seq.append(e);
-    CIniEx ini;
+    IniFile ini;
     WriteKeySection(ini, "Ende", seq);
     EXPECT_EQ(ini.Serialize(),
               "[Ende]\r\nCount=5\r\n"
@@ -71,7 +71,7 @@ TEST(KeySection, WriteExactBytes) {
 }
 
 TEST(KeySection, ReadValues) {
-    CKeyUpDownArray seq;
+    KeySequence seq;
     EXPECT_FALSE(ReadKeySection(parsed("[Prefix]\r\nCount=6\r\n"
                                        "Keydown0=1\r\nCodeSet1_0=e0 56\r\n"
                                        "Keydown1=1\r\nCodeSet1_1=72\r\n"
@@ -81,12 +81,12 @@ TEST(KeySection, ReadValues) {
                                        "CodeSet1_5=e0 53\r\n"),
                                 "Prefix", seq));
     ASSERT_EQ(seq.count(), 6);
-    EXPECT_EQ(seq.at(0), (KEYUPDOWN{0x89, 56, 1}));  // Alt Gr
-    EXPECT_EQ(seq.at(1), (KEYUPDOWN{0x68, 72, 1}));  // number pad 8
-    EXPECT_EQ(seq.at(2), (KEYUPDOWN{0x26, 72, 1}));  // Up
-    EXPECT_EQ(seq.at(3), (KEYUPDOWN{0x28, 80, 0}));  // Down: the 0 of 80 stays
-    EXPECT_EQ(seq.at(4), (KEYUPDOWN{0x41, 30, 1}));  // 286 mod 256: the A key
-    EXPECT_EQ(seq.at(5), (KEYUPDOWN{0x6F, 53, 0}));  // missing Keydown reads as release
+    EXPECT_EQ(seq.at(0), (KeyEvent{0x89, 56, 1}));  // Alt Gr
+    EXPECT_EQ(seq.at(1), (KeyEvent{0x68, 72, 1}));  // number pad 8
+    EXPECT_EQ(seq.at(2), (KeyEvent{0x26, 72, 1}));  // Up
+    EXPECT_EQ(seq.at(3), (KeyEvent{0x28, 80, 0}));  // Down: the 0 of 80 stays
+    EXPECT_EQ(seq.at(4), (KeyEvent{0x41, 30, 1}));  // 286 mod 256: the A key
+    EXPECT_EQ(seq.at(5), (KeyEvent{0x6F, 53, 0}));  // missing Keydown reads as release
 }
 
 TEST(KeySection, ByteLimit) {
@@ -94,7 +94,7 @@ TEST(KeySection, ByteLimit) {
     std::string text = "[Suffix]\r\nCount=12\r\n";
     for (int i = 0; i < 12; ++i)
         text += "Keydown" + std::to_string(i) + "=1\r\nCodeSet1_" + std::to_string(i) + "=30\r\n";
-    CKeyUpDownArray seq;
+    KeySequence seq;
     auto message = ReadKeySection(parsed(text), "Suffix", seq);
     ASSERT_TRUE(message);
     EXPECT_EQ(message->id, 518);
@@ -109,14 +109,14 @@ TEST(KeySection, ByteLimit) {
 }
 
 TEST(KeySection, RoundTripThroughFileText) {
-    CKeyUpDownArray seq;
-    for (KEYUPDOWN e : {KEYUPDOWN{0x10, 0x2A, 1}, KEYUPDOWN{0xDB, 0x0C, 1}, KEYUPDOWN{0xDB, 0x0C, 0},
-                        KEYUPDOWN{0x10, 0x2A, 0}, KEYUPDOWN{0x2E, 0x53, 1}, KEYUPDOWN{0x2E, 0x53, 0},
-                        KEYUPDOWN{0x6E, 0x53, 1}, KEYUPDOWN{0x6E, 0x53, 0}})
+    KeySequence seq;
+    for (KeyEvent e : {KeyEvent{0x10, 0x2A, 1}, KeyEvent{0xDB, 0x0C, 1}, KeyEvent{0xDB, 0x0C, 0},
+                        KeyEvent{0x10, 0x2A, 0}, KeyEvent{0x2E, 0x53, 1}, KeyEvent{0x2E, 0x53, 0},
+                        KeyEvent{0x6E, 0x53, 1}, KeyEvent{0x6E, 0x53, 0}})
         seq.append(e);
-    CIniEx ini;
+    IniFile ini;
     WriteKeySection(ini, "Termix", seq);
-    CKeyUpDownArray back;
+    KeySequence back;
     EXPECT_FALSE(ReadKeySection(parsed(ini.Serialize()), "termix", back));
     EXPECT_EQ(back, seq);
 }

@@ -8,9 +8,9 @@ namespace {
 
 class FakeHost : public AdapterSource {
 public:
-    std::vector<CAdapter> list;
+    std::vector<NetworkAdapter> list;
     std::optional<int> best;
-    std::vector<CAdapter> adapters() override { return list; }
+    std::vector<NetworkAdapter> adapters() override { return list; }
     std::optional<int> bestInterfaceIndex(const Ipv4 &) override { return best; }
 };
 
@@ -29,7 +29,7 @@ TEST(LanAdapters, ChoosesTheBestInterfaceOnTheReadersNetwork) {
     };
     for (const Case &c : cases) {
         host.best = c.best;
-        CTCPSocket socket(host);
+        TcpSocket socket(host);
         socket.ChooseAdapterFor(c.reader);
         EXPECT_EQ(socket.localAddress(), c.chosen) << c.reader;
     }
@@ -39,7 +39,7 @@ TEST(LanAdapters, SecondAddressOfOneInterface) {
     FakeHost host;
     host.list = {{"10.0.0.5", "255.0.0.0", 2}, {"192.168.7.5", "255.255.255.0", 2}};
     host.best = 2;
-    CTCPSocket socket(host);
+    TcpSocket socket(host);
     socket.ChooseAdapterFor("192.168.7.9");
     EXPECT_EQ(socket.localAddress(), "192.168.7.5");
 }
@@ -47,7 +47,7 @@ TEST(LanAdapters, SecondAddressOfOneInterface) {
 TEST(LanAdapters, FirstAndNextWalkTheList) {
     FakeHost host;
     host.list = {{"10.0.0.5", "255.0.0.0", 2}, {"192.168.1.5", "255.255.255.0", 3}};
-    CTCPSocket socket(host);
+    TcpSocket socket(host);
     EXPECT_FALSE(socket.FirstAdapter());  // not loaded yet
     ASSERT_TRUE(socket.LoadAdapters());
     EXPECT_TRUE(socket.NextAdapter());  // empty local address: the first
@@ -59,7 +59,7 @@ TEST(LanAdapters, FirstAndNextWalkTheList) {
 
 TEST(LanAdapters, SystemListHasNoLoopbackAndNoZeroAddress) {
     // Reads the interface table only; nothing is sent.
-    for (const CAdapter &adapter : systemAdapters().adapters()) {
+    for (const NetworkAdapter &adapter : systemAdapters().adapters()) {
         EXPECT_NE(adapter.address, "0.0.0.0");
         EXPECT_NE(adapter.address.rfind("127.", 0), 0u) << adapter.address;
         EXPECT_GT(adapter.index, 0);

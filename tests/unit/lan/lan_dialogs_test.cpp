@@ -84,7 +84,7 @@ TEST(LanSearchList, OnlyAMakersReaderCanBeChosen) {
     lan.maker = {"192.168.1.30-10001"};
     lan.all = {"192.168.1.30-10001", "192.168.1.50-10001"};
     ScriptedPrompts prompts;
-    CIPAddrSuche dialog(lan.functions(), prompts);
+    LanSearchModel dialog(lan.functions(), prompts);
     ASSERT_TRUE(dialog.Refresh());
     EXPECT_EQ(dialog.Close(0), "192.168.1.30-10001");
     EXPECT_EQ(dialog.Close(1), std::nullopt);
@@ -96,7 +96,7 @@ TEST(LanSearchList, EmptyListAsksToRetry) {
     FakeLan lan;
     ScriptedPrompts prompts;
     prompts.retries = {true, false};
-    CIPAddrSuche dialog(lan.functions(), prompts);
+    LanSearchModel dialog(lan.functions(), prompts);
     EXPECT_FALSE(dialog.Refresh());
     EXPECT_EQ(lan.searches, 2);
     ASSERT_EQ(prompts.messages.size(), 2u);
@@ -108,7 +108,7 @@ TEST(LanSearchList, ChangeSearchesAgainAfterOk) {
     FakeLan lan;
     lan.maker = lan.all = {"192.168.1.30-10001"};
     ScriptedPrompts prompts;
-    CIPAddrSuche dialog(lan.functions(), prompts);
+    LanSearchModel dialog(lan.functions(), prompts);
     ASSERT_TRUE(dialog.Refresh());
     EXPECT_TRUE(dialog.Change(0, [](const std::string &) { return false; }));
     EXPECT_EQ(lan.searches, 1);
@@ -139,7 +139,7 @@ TEST(LanConfigDialog, LoadsFixedAndDhcpReaders) {
         FakeLan lan;
         lan.settings = c.read;
         ScriptedPrompts prompts;
-        CLanConfig dialog("192.168.1.30-10001", lan.functions(), prompts);
+        LanConfigModel dialog("192.168.1.30-10001", lan.functions(), prompts);
         dialog.Load();
         const auto &f = dialog.fields();
         EXPECT_EQ(f.mode, c.mode) << c.read.name;
@@ -156,7 +156,7 @@ TEST(LanConfigDialog, FailedReadLeavesNothingSelected) {
     FakeLan lan;
     lan.readResult = -1;
     ScriptedPrompts prompts;
-    CLanConfig dialog("192.168.1.30", lan.functions(), prompts);
+    LanConfigModel dialog("192.168.1.30", lan.functions(), prompts);
     dialog.Load();
     EXPECT_EQ(dialog.fields().mode, LanMode::NotLoaded);
     EXPECT_EQ(dialog.fields().fixedPort, 0);
@@ -168,7 +168,7 @@ TEST(LanConfigDialog, SwitchToDhcpSendsTheBracketedName) {
     FakeLan lan;
     lan.settings = {"[OLD]-10001", "192.168.1.30-10001", "255.255.255.0", "192.168.1.1"};
     ScriptedPrompts prompts;
-    CLanConfig dialog("192.168.1.30-10001", lan.functions(), prompts);
+    LanConfigModel dialog("192.168.1.30-10001", lan.functions(), prompts);
     dialog.Load();
     dialog.fields().mode = LanMode::Dhcp;
     dialog.fields().dhcpName = "READER01";
@@ -186,7 +186,7 @@ TEST(LanConfigDialog, RejectsBlankOrZeroFixedAddress) {
         FakeLan lan;
         lan.settings = {"[R]-10001", "192.168.1.30-10001", "255.255.255.0", "0.0.0.0"};
         ScriptedPrompts prompts;
-        CLanConfig dialog("192.168.1.30-10001", lan.functions(), prompts);
+        LanConfigModel dialog("192.168.1.30-10001", lan.functions(), prompts);
         dialog.Load();
         dialog.fields().ipAddress = ip;
         auto outcome = dialog.Ok();
@@ -202,7 +202,7 @@ TEST(LanConfigDialog, FailedConfigureReportsAndReloads) {
     lan.settings = {"[R]-10001", "192.168.1.30-10001", "255.255.255.0", "0.0.0.0"};
     lan.configureResult = -1;
     ScriptedPrompts prompts;
-    CLanConfig dialog("192.168.1.30-10001", lan.functions(), prompts);
+    LanConfigModel dialog("192.168.1.30-10001", lan.functions(), prompts);
     dialog.Load();
     dialog.fields().ipAddress = "192.168.1.31";
     EXPECT_EQ(dialog.Ok().kind, LanConfigOutcome::StayOpen);
@@ -216,7 +216,7 @@ TEST(LanConfigDialog, GivesUpWaitingAfter25Seconds) {
     lan.settings = {"[R]-10001", "192.168.1.30-10001", "255.255.255.0", "0.0.0.0"};
     lan.answersAtNewAddress = false;
     ScriptedPrompts prompts;
-    CLanConfig dialog("192.168.1.30-10001", lan.functions(), prompts);
+    LanConfigModel dialog("192.168.1.30-10001", lan.functions(), prompts);
     dialog.Load();
     dialog.fields().ipAddress = "192.168.1.31";
     dialog.fields().fixedPort = 4001;

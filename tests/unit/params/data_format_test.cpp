@@ -202,7 +202,7 @@ TEST(DataFormat, IsoOptionByte) {
 // The .mkr keys of a data set.
 class DataSetFileTest : public ::testing::Test {
 protected:
-    CIniEx file;
+    IniFile file;
 };
 
 TEST_F(DataSetFileTest, RoundTripAndKeyOrder) {

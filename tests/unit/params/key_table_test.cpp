@@ -110,20 +110,20 @@ TEST(KeyTableFile, RoundTripAndMissingSection) {
     table.keys[0].normal = '=';  // characters the INI syntax uses
     table.keys[1].shift = ';';
     table.keys[2].altGr = '[';
-    CIniEx file;
+    IniFile file;
     SaveKeyTable(table, file);
     EXPECT_EQ(file.GetString("HID_KEYS", "ScanCode030Normal"), "a");
     EXPECT_EQ(file.GetString("HID_KEYS", "ScanCode030AltGr"), "");
     EXPECT_EQ(file.sections().back().keys.size(), 384u);
 
-    CIniEx reread;
+    IniFile reread;
     ASSERT_TRUE(reread.ParseText(file.Serialize()));
     KeyTable back;
     ASSERT_TRUE(LoadKeyTable(reread, back));
     EXPECT_EQ(back, table);
 
     KeyTable unchanged = table;
-    CIniEx other;
+    IniFile other;
     ASSERT_TRUE(other.ParseText("[Data]\nBetriebsart=0\n"));
     EXPECT_FALSE(LoadKeyTable(other, unchanged));
     EXPECT_EQ(unchanged, table);

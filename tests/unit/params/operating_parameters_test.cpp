@@ -129,7 +129,7 @@ TEST(WedgeBlock, BuildAndDecode) {
 
 class ParameterFileTest : public ::testing::Test {
 protected:
-    CIniEx file;
+    IniFile file;
 };
 
 TEST_F(ParameterFileTest, SerialRoundTripAndOrder) {
@@ -153,7 +153,7 @@ TEST_F(ParameterFileTest, SerialRoundTripAndOrder) {
     EXPECT_EQ(back, p);
 
     // No power-on radio selected: the key is not written.
-    CIniEx other;
+    IniFile other;
     p.powerOnIndex = -1;
     WriteSerialParametersToFile(p, other);
     EXPECT_FALSE(other.HasKey("Data", "ReaderModus"));
@@ -212,7 +212,7 @@ TEST_F(ParameterFileTest, WedgeTimingAndDataSet) {
     EXPECT_EQ(p.wedgeFrequencyByte, 1);  // only nine characters are read
     EXPECT_EQ(p.wedgeTimeoutByte, 255);
 
-    CIniEx out;
+    IniFile out;
     WriteWedgeTimingToFile(p, out);
     OperatingParameters back;
     ReadWedgeTimingFromFile(out, back);

@@ -5,8 +5,8 @@
 #include <sys/wait.h>
 
 #include "host_port.h"
-#include "pty_reader.h"
-#include "sim_process.h"
+#include "sim/pty_reader.h"
+#include "sim/sim_process.h"
 
 namespace orvex::sim::test {
 namespace {

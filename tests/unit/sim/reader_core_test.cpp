@@ -4,7 +4,7 @@
 
 #include "host_port.h"
 #include "params/key_table.h"
-#include "reader_core.h"
+#include "sim/reader_core.h"
 
 namespace orvex::sim::test {
 namespace {

@@ -7,8 +7,8 @@
 #include <sstream>
 
 #include "host_port.h"
-#include "options.h"
-#include "reader_core.h"
+#include "sim/options.h"
+#include "sim/reader_core.h"
 
 namespace orvex::sim::test {
 namespace {

@@ -1,0 +1,65 @@
+#include "app/program_files.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+
+#ifndef ORVEX_DATA_DIR
+#define ORVEX_DATA_DIR "/usr/share/orvex-readersetup"
+#endif
+
+namespace orvex::app {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ProgramFile() {
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : exe.string();
+}
+
+bool HasPdfExtension(const fs::path &path) {
+    std::string ext = path.extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    return ext == ".pdf";
+}
+
+}  // namespace
+
+std::string ProgramDirectory() {
+    const std::string exe = ProgramFile();
+    return exe.empty() ? std::string(".") : fs::path(exe).parent_path().string();
+}
+
+std::string ProgramDataDirectory() { return ORVEX_DATA_DIR; }
+
+std::string ProgramBuildDate() {
+    struct stat info {};
+    const std::string exe = ProgramFile();
+    if (exe.empty() || stat(exe.c_str(), &info) != 0) return {};
+    std::tm local{};
+    localtime_r(&info.st_mtime, &local);
+    char text[16];
+    return std::strftime(text, sizeof text, "%Y-%m-%d", &local) ? std::string(text) : std::string();
+}
+
+std::optional<std::string> FirstPdfIn(const std::string &folder) {
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        if (HasPdfExtension(it->path()) && it->is_regular_file(ec)) return it->path().string();
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> FindManual() {
+    if (auto pdf = FirstPdfIn(ProgramDirectory())) return pdf;
+    return FirstPdfIn(ProgramDataDirectory());
+}
+
+}  // namespace orvex::app

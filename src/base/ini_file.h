@@ -1,0 +1,122 @@
+// The INI file object: configuration files (.mkr, .mkp), the per-user settings
+// file and INI text fetched from the network all go through it.
+//
+// The content is held in memory as sections of key/value lines; the file is
+// read once on Open and rewritten (atomically) on Close/Flush when something
+// changed. Bytes are kept as they are (configuration files hold Windows-1252
+// text); lines are written with CR LF on every platform.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace orvex::app {
+
+// The decimal value of a text as values have always been read (atoi): leading
+// blanks, an optional sign, the digits up to the first other character; no
+// digits give 0; values beyond the int range clamp.
+int ParseDecimal(std::string_view text);
+
+// One section of an INI text. keys and values are parallel arrays; a comment
+// line and a line without "=" are kept as one entry whose key is the whole
+// line (verbatim[i] set), so they are written back exactly as read.
+struct IniSection {
+    std::string name;
+    std::vector<std::string> keys;
+    std::vector<std::string> values;
+    std::vector<bool> verbatim;
+    // Letter-case-folded key -> index of its last entry, so lookups in large
+    // sections (the 384 keys of a key table) do not scan.
+    std::unordered_map<std::string, size_t> lastEntry;
+
+    void append(std::string key, std::string value, bool isVerbatim);
+};
+
+class IniFile {
+public:
+    IniFile() = default;
+    virtual ~IniFile();
+    IniFile(const IniFile &) = delete;
+    IniFile &operator=(const IniFile &) = delete;
+    // A move hands over the content and the pending rewrite; the source is
+    // left empty with no file.
+    IniFile(IniFile &&other) noexcept;
+    IniFile &operator=(IniFile &&other) noexcept;
+
+    // Closes any open file first (writing it back when due), then reads and
+    // parses path. writable: Close/Flush rewrite the file when modified.
+    // create: a missing file is no failure; it starts empty and is written on
+    // the first rewrite. False when the file cannot be opened (missing without
+    // create, a directory, no permission). A read error after opening leaves
+    // what was read, sets errorText() and still returns true.
+    bool Open(const std::string &path, bool writable, bool create, bool ignoreCase);
+
+    // Parses INI text held in memory, exactly as Open parses a file; the
+    // text replaces the content held (path and flags stay).
+    bool ParseText(std::string_view text);
+
+    // Value of the last key named key in the first section named section;
+    // def when either is missing.
+    std::string GetString(std::string_view section, std::string_view key, std::string_view def = {}) const;
+    // Decimal value (leading blanks and a sign allowed, digits up to the first
+    // other character, "abc" is 0, clamped to the int range); def when the
+    // key is missing or its value is empty.
+    int GetInt(std::string_view section, std::string_view key, int def) const;
+
+    // Appends the section at the end when missing, the key at the end of the
+    // section when missing, else replaces the value of its last occurrence.
+    void WriteString(std::string_view section, std::string_view key, std::string_view value);
+    void WriteInt(std::string_view section, std::string_view key, int value);
+
+    bool HasSection(std::string_view section) const;
+    bool HasKey(std::string_view section, std::string_view key) const;
+
+    // Writes the content back now when the object is writable and modified.
+    // True when nothing was due or the file was replaced; false (errorText()
+    // set, modified kept) when the rewrite failed; the old file is untouched.
+    bool Flush();
+    // Flush, then drops the content and forgets the path. Returns Flush's result.
+    bool Close();
+
+    // The text a rewrite produces: CR LF line ends, sections and keys in order.
+    std::string Serialize() const;
+
+    const std::vector<IniSection> &sections() const { return sections_; }
+    const std::string &path() const { return path_; }
+    bool ignoreCase() const { return ignoreCase_; }
+    void setIgnoreCase(bool on) { ignoreCase_ = on; }
+    bool writeBack() const { return writeBack_; }
+    bool modified() const { return modified_; }
+    const std::string &errorText() const { return errorText_; }
+
+protected:
+    std::vector<IniSection> sections_{IniSection{}};
+    int currentSection_ = 0;
+    std::string path_;
+    bool ignoreCase_ = true;
+    bool writeBack_ = false;
+    bool modified_ = false;
+    std::string errorText_;
+
+private:
+    bool sameName(std::string_view a, std::string_view b) const;
+    int findSection(std::string_view name) const;
+    int findKey(const IniSection &section, std::string_view key) const;
+    void setError(std::string text);
+    void reset();
+};
+
+// An INI file opened for reading and writing, created when missing, names
+// compared without regard to letter case. ok() tells whether Open succeeded.
+class ProfileFile : public IniFile {
+public:
+    explicit ProfileFile(const std::string &path);
+    bool ok() const { return ok_; }
+
+private:
+    bool ok_ = false;
+};
+
+}  // namespace orvex::app

@@ -1,0 +1,117 @@
+#include "sheets/function_test.h"
+
+#include <chrono>
+#include <cstdio>
+
+#include "base/capabilities.h"
+#include "base/cp1252.h"
+#include "orvex/orvex.h"
+#include "params/reader_option_models.h"
+
+namespace orvex::app {
+
+namespace {
+
+constexpr int kRawBufferSize = 1024;
+constexpr unsigned char kRelayOn = 0x11, kRelayOff = 0x13, kBuzzer = 0x07;
+
+}  // namespace
+
+OutputRecorder::OutputRecorder(Clock nowMs) : now_(std::move(nowMs)), lastData_(now_()) {}
+
+OutputRecorder::Clock OutputRecorder::SteadyMilliseconds() {
+    return [] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    };
+}
+
+bool OutputRecorder::Add(const unsigned char *data, int n) {
+    const std::int64_t now = now_();
+    if (n <= 0) return false;
+    // A pause starts a new record; so does the first data of the session,
+    // which would otherwise be shown under counter 0.
+    if (now - lastData_ > RecordGapMs || counter_ == 0) {
+        ascii_.clear();
+        hex_.clear();
+        ++counter_;
+    }
+    lastData_ = now;
+    unsettled_ = true;
+    for (int i = 0; i < n; ++i) {
+        ascii_ += Cp1252CharToUtf8(data[i]);
+        ascii_ += "   ";
+        char hex[4];
+        std::snprintf(hex, sizeof hex, "%02X ", data[i]);
+        hex_ += hex;
+    }
+    return true;
+}
+
+bool OutputRecorder::TakeSettledRecord() {
+    if (!unsettled_ || now_() - lastData_ <= RecordGapMs) return false;
+    unsettled_ = false;
+    return true;
+}
+
+void OutputRecorder::Clear() {
+    ascii_.clear();
+    hex_.clear();
+}
+
+FunctionTest::FunctionTest(OutputRecorder::Clock nowMs) : recorder_(std::move(nowMs)) {}
+
+FunctionTest::~FunctionTest() { Close(); }
+
+bool FunctionTest::Start(ConnectContext &ctx) {
+    int baud = 19200;
+    {
+        BusyScope busy(ctx.prompts);
+        handle_ = ConnectReader(ctx, baud, flags_, true);
+    }
+    if (handle_ == 0) return false;
+
+    unsigned char block[4] = {};
+    if (Orvex_ReadParameterBlock(handle_, block, sizeof block) < 0) {
+        Close();
+        return false;
+    }
+    const int powerOn = ReadPowerOnMode(handle_);
+    if (Orvex_SetOutputMode(handle_, powerOn <= 0 ? 1 : (powerOn & 0x3)) != 0) {
+        Close();
+        return false;
+    }
+    mode_ = block[0] & 0x0F;
+    request_ = block[2] < 0x20 ? '?' : block[2];
+    recorder_ = OutputRecorder(recorder_.clock());
+    return true;
+}
+
+bool FunctionTest::PollOutput() {
+    if (inPoll_ || handle_ == 0) return false;
+    inPoll_ = true;
+    unsigned char buffer[kRawBufferSize];
+    const int n = Orvex_ReadRaw(handle_, buffer, kRawBufferSize);
+    const bool changed = recorder_.Add(buffer, n);
+    inPoll_ = false;
+    return changed;
+}
+
+void FunctionTest::SendRequest() {
+    Orvex_WriteRaw(handle_, &request_, 1);
+    recorder_.Clear();
+}
+
+void FunctionTest::SetRelay(bool on) {
+    const unsigned char code = on ? kRelayOn : kRelayOff;
+    Orvex_WriteRaw(handle_, &code, 1);
+}
+
+void FunctionTest::SoundBuzzer() { Orvex_WriteRaw(handle_, &kBuzzer, 1); }
+
+void FunctionTest::Close() { CloseReader(handle_); }
+
+bool FunctionTest::relayShown() const { return HasCapability(flags_, CAP_SENSOR_OUTPUT); }
+
+}  // namespace orvex::app

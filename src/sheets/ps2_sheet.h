@@ -1,0 +1,53 @@
+// The configuration sheet of keyboard-wedge readers (CPS2EinstellDlg): key
+// stroke pages, one data page and the timing parameters, the shorter
+// programming sequence and the .mkp files.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "keys/key_stroke_page.h"
+#include "sheets/serial_sheet.h"
+#include "sheets/sheet_base.h"
+#include "params/content_report.h"
+#include "params/data_page_ps2.h"
+#include "params/param_page_ps2.h"
+
+namespace orvex::app {
+
+class Ps2Sheet : public SheetBase {
+public:
+    Ps2Sheet(ConnectContext &ctx, int handle, CapabilityFlags caps);
+
+    std::vector<SheetPageInfo> Pages() const;
+
+    void ReadConfiguration();
+    ProgramOutcome Program();
+
+    // "Laden": open-file chooser, may ask 516 and save first.
+    bool LoadMkp();
+    // "Speichern": validates, then the save-file chooser.
+    bool SaveMkp();
+    // The file steps without choosers and questions.
+    void LoadMkpFile(const std::string &path);
+    bool SaveMkpFile(const std::string &path);
+
+    // The 11-byte block "Programmieren" writes (after validation).
+    std::vector<std::uint8_t> BuildBlock() const;
+    // The blocks "Programmieren" writes, in the form the read-content report
+    // takes (no validation, nothing sent).
+    ReaderContent ProgramImage() const;
+
+    ParamPagePs2 params;
+    KeyStrokePage prefix{SequenceKind::Prefix};
+    DataPagePs2 data;
+    KeyStrokePage suffix{SequenceKind::Suffix};
+    KeyStrokePage removal{SequenceKind::Removal};
+    KeyStrokePage separator{SequenceKind::Separator};
+
+private:
+    void ReadSequence(KeyStrokePage &page, int (*read)(int, unsigned char *, int));
+    bool WriteFileContent(const std::string &path);
+};
+
+}  // namespace orvex::app

@@ -1,0 +1,85 @@
+// The configuration sheet of readers with a character interface
+// (CSeriellEinstellDlg): its pages, reading the reader's configuration when
+// it opens, "Programmieren" in the reader's fixed command order, and the
+// .mkr files of "Laden" and "Speichern".
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "keys/char_sequence_page.h"
+#include "sheets/hid_key_layout.h"
+#include "sheets/sheet_base.h"
+#include "params/content_report.h"
+#include "params/data_page_serial.h"
+#include "params/param_page_hid.h"
+#include "params/param_page_serial.h"
+
+namespace orvex::app {
+
+// One tab of a sheet: a stable id and the title shown.
+struct SheetPageInfo {
+    std::string id;  // "parameters", "prefix", "data1", "data2", "suffix", "removal", "separator"
+    std::string title;
+};
+
+class SerialSheet : public SheetBase {
+public:
+    // handle: the open link of the main frame (0: ReadConfiguration connects
+    // by itself); baudRate: the connection's rate.
+    SerialSheet(ConnectContext &ctx, int handle, int baudRate, CapabilityFlags caps);
+
+    const std::string &deviceName() const { return deviceName_; }
+    unsigned versionDigit() const { return versionDigit_; }
+    int baudRate() const { return baudRate_; }
+    bool hid() const { return HasCapability(caps_, CAP_HID); }
+    bool twoDataSets() const { return HasCapability(caps_, CAP_TWO_DATA_BLOCKS); }
+
+    std::vector<SheetPageInfo> Pages() const;
+
+    // Reads and writes of the keyboard table of USB keyboard readers;
+    // without a link the sheet neither reads nor writes the reader's table.
+    void SetHidKeyTableLink(HidKeyTableLink *link) { hidLink_ = link; }
+
+    void ReadConfiguration();
+    ProgramOutcome Program();
+    // The blocks "Programmieren" writes from the current page values, in the
+    // form the read-content report takes (no validation, nothing sent).
+    ReaderContent ProgramImage() const;
+
+    // "Laden": may ask 516 (and save first), then the open-file chooser.
+    bool LoadMkr();
+    // "Speichern": validates, then the save-file chooser. True when saved.
+    bool SaveMkr();
+    // The file steps without choosers and questions.
+    bool LoadMkrFile(const std::string &path);
+    bool SaveMkrFile(const std::string &path);
+
+    // Pages.
+    ParamPageSerial serialParams;
+    ParamPageHid hidParams;
+    CharSequencePage prefix{SequenceKind::Prefix};
+    DataPageSerial data1;
+    DataPageSerial data2;
+    CharSequencePage suffix{SequenceKind::Suffix};
+    CharSequencePage removal{SequenceKind::Removal};
+    CharSequencePage separator{SequenceKind::Separator};
+    // The keyboard table of the HID parameter page.
+    KeyTable keyTable;
+
+private:
+    bool AnyModified() const;
+    void ClearModifiedAndSnapshots();
+    bool ValidateDataPages();
+    bool ValidateParameterPage();
+    bool ProgramSteps(int &baud);
+    void StoreRecords(DataFormatRecord &r1, DataFormatRecord &r2, OperatingParameters &params) const;
+    void ReadSequence(CharSequencePage &page, int (*read)(int, unsigned char *, int));
+
+    int baudRate_;
+    std::string deviceName_;
+    unsigned versionDigit_ = 0;
+    HidKeyTableLink *hidLink_ = nullptr;
+};
+
+}  // namespace orvex::app

@@ -1,0 +1,53 @@
+#include "sheets/sheet_base.h"
+
+#include "app/settings_store.h"
+#include "app/string_table.h"
+
+namespace orvex::app {
+
+namespace {
+constexpr int kSheetCaption = 508;  // "Programmierung eingeben"
+}
+
+std::string FolderOf(const std::string &path) {
+    auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+SheetBase::SheetBase(ConnectContext &ctx, int handle, CapabilityFlags caps)
+    : portHandle(handle),
+      ctx_(ctx),
+      caps_(caps),
+      title_(Text(kSheetCaption)),
+      lastPath_(ctx.settings.Get(settings::LastPath)) {}
+
+void SheetBase::ShowText(int id, MessageIcon icon) { ctx_.prompts.showMessage(Text(id), icon); }
+
+void SheetBase::ShowFileMessages(const std::vector<FileMessage> &messages) {
+    for (const FileMessage &m : messages) ctx_.prompts.showMessage(Text(m.id), MessageIcon::Warning);
+}
+
+void SheetBase::Refuse(const std::string &page, const ValidationFailure &failure) {
+    lastRefusal_ = std::make_pair(page, failure);
+    ctx_.prompts.showMessage(failure.text(), MessageIcon::Warning);
+    if (onRefused) onRefused(page, failure);
+}
+
+bool SheetBase::Write(const char *what, const std::vector<std::uint8_t> &bytes,
+                      int (*send)(int, const unsigned char *, int)) {
+    bool ok = send(portHandle, bytes.data(), static_cast<int>(bytes.size())) == 0;
+    writes_.push_back({what, bytes, ok});
+    return ok;
+}
+
+void SheetBase::TitleWithPath(const std::string &path) {
+    auto cut = title_.find(" - ");
+    title_ = title_.substr(0, cut) + " - " + path;
+}
+
+void SheetBase::SetLastPath(const std::string &path) {
+    lastPath_ = path;
+    ctx_.settings.Set(settings::LastPath, path);
+}
+
+}  // namespace orvex::app

@@ -1,0 +1,85 @@
+// What both configuration sheets share (CEinstellDlg): the link handle, the
+// capability word, the title, the remembered .mkp path, and how a sheet
+// talks to the person (messages, questions, file choosers, focus on a
+// refused control) and reports what it wrote.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/capabilities.h"
+#include "app/connect.h"
+#include "base/file_message.h"
+#include "params/page_model.h"
+
+namespace orvex::app {
+
+// One block or command the programming sent, in order.
+struct SheetWrite {
+    std::string what;                 // "prefix", "data", "isoOption", "parameters", ...
+    std::vector<std::uint8_t> bytes;  // the data sent
+    bool ok = true;
+};
+
+enum class ProgramOutcome {
+    Done,          // message 509
+    Failed,        // message 510 (a write failed)
+    Stopped,       // a page refused a value; its message was shown
+    WrongModel,    // message 141, nothing written
+    NoConnection,  // the connect routine's message (serial sheet: then 522)
+};
+
+// Page names used when a sheet reports a refused value.
+namespace sheet_pages {
+inline constexpr const char *kParameters = "parameters";
+inline constexpr const char *kData1 = "data1";
+inline constexpr const char *kData2 = "data2";
+inline constexpr const char *kData = "data";
+}  // namespace sheet_pages
+
+class SheetBase {
+public:
+    SheetBase(ConnectContext &ctx, int portHandle, CapabilityFlags caps);
+    virtual ~SheetBase() = default;
+
+    int portHandle = 0;
+    CapabilityFlags capabilities() const { return caps_; }
+    const std::string &title() const { return title_; }
+    const std::string &lastPath() const { return lastPath_; }
+
+    // Called with the page and the control to focus when a page refuses a
+    // value (after its message was shown); the desktop program activates the
+    // page and focuses the control.
+    std::function<void(const std::string &page, const ValidationFailure &)> onRefused;
+    // The refusal of the last operation, if any.
+    const std::optional<std::pair<std::string, ValidationFailure>> &lastRefusal() const {
+        return lastRefusal_;
+    }
+    // Everything the last Program sent.
+    const std::vector<SheetWrite> &writes() const { return writes_; }
+
+protected:
+    void ShowText(int id, MessageIcon icon = MessageIcon::Warning);
+    void Refuse(const std::string &page, const ValidationFailure &failure);
+    void ShowFileMessages(const std::vector<FileMessage> &messages);
+    bool Write(const char *what, const std::vector<std::uint8_t> &bytes,
+               int (*send)(int, const unsigned char *, int));
+    // Title up to its first " - ", then " - " and the path.
+    void TitleWithPath(const std::string &path);
+    void SetLastPath(const std::string &path);
+
+    ConnectContext &ctx_;
+    CapabilityFlags caps_;
+    std::string title_;
+    std::string lastPath_;
+    std::optional<std::pair<std::string, ValidationFailure>> lastRefusal_;
+    std::vector<SheetWrite> writes_;
+};
+
+// The folder part of a path (text before the last "/"), "" without one.
+std::string FolderOf(const std::string &path);
+
+}  // namespace orvex::app

@@ -1,0 +1,11 @@
+// FTDI back end. This build has none: every serial number fails to open,
+// exactly as when no such reader is attached.
+#include "transport/ftdi_transport.h"
+
+namespace orvex {
+
+std::unique_ptr<Transport> openFtdiTransport(const std::string &, const LineSettings &, ByteSink &) {
+    return nullptr;
+}
+
+}  // namespace orvex
