@@ -230,6 +230,17 @@ constexpr NamedText kNamed[] = {
     {"data.wedgeBlockRange", "Blockbereich: 0 - 63"},
     {"data.mifareKey", "MIFARE® Key"},
     {"data.desfireKey", "DESFire® Key"},
+    {"data.family.iso", "ISO15693"},
+    {"data.family.mifare", "MIFARE®"},
+    {"data.family.icode1", "ICode1"},
+    {"data.family.desfire", "DESFire®"},
+    {"data.keyword", "Schlüsselwort:"},
+    {"data.keyType", "Schlüssel Typ:"},
+    {"data.desfireKeyType", "Typ:"},
+    {"data.desfireKeyLabel", "Schlüssel:"},
+    {"data.modeLabel", "Mode:"},
+    {"data.startBlock", "Startblock:"},
+    {"data.lengthBytes", "Länge in Bytes:"},
 
     // Key sequence pages: titles, then the list column of character and of
     // key-stroke sequences.
@@ -245,6 +256,14 @@ constexpr NamedText kNamed[] = {
     {"seq.keyColumn.seq.suffix", "Suffix code"},
     {"seq.keyColumn.seq.separator", "Trenner code"},
     {"seq.keyColumn.seq.removal", "Abziehen code"},
+    // Buttons of the key sequence pages and the overflow dialog.
+    {"seq.input", "HEX oder Zeichen:"},
+    {"seq.deleteChar", "Zeichen Löschen"},
+    {"seq.clearPage", "Seite Löschen"},
+    {"seq.up", "Up"},
+    {"seq.down", "Down"},
+    {"overflow.text", "Die Größe des Datenbuffers ist überschritten"},
+    {"overflow.notAdded", "Zeichen wurde nicht hinzugefügt."},
 
     // Parameter pages.
     {"param.page", "Parameter"},

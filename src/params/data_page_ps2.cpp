@@ -73,7 +73,9 @@ ViewState DataPagePs2::View() const {
         c.maxLength = 2;
     }
     view["infoBox"].caption = PageString(blocks ? 539 : 534);
-    view["info1"].caption = PageString(blocks ? 550 : 535);
+    // The reader's block range; the text of string 550 ("Suchen") says nothing about it.
+    view["info1"].caption =
+        blocks ? PageText("data.wedgeBlockRange", "Blockbereich: 0 - 63") : PageString(535);
     for (int i = 2; i <= 4; ++i) view["info" + std::to_string(i)].caption = "";
     view["readContent"];
     return view;

@@ -77,6 +77,13 @@ constexpr Slot kSlots[] = {
 
 std::span<const KeyMapEntry> KeyMap() { return kKeyMap; }
 
+std::vector<std::uint8_t> DifferingKeys(const KeyTable &a, const KeyTable &b) {
+    std::vector<std::uint8_t> keys;
+    for (const KeyMapEntry &entry : kKeyMap)
+        if (a.keys[entry.scan] != b.keys[entry.scan]) keys.push_back(entry.scan);
+    return keys;
+}
+
 std::optional<std::uint8_t> ScanCodeForUsage(std::uint8_t usage) {
     for (const auto &entry : kKeyMap)
         if (entry.usage == usage) return entry.scan;

@@ -58,6 +58,15 @@ KeyTable HostKeyTable(const KeyboardLayout &layout = HostKeyboardLayout());
 int CountLayoutDifferences(const KeyTable &a, const KeyTable &b,
                            std::vector<std::string> *debugTexts = nullptr);
 
+// Keys of the map (by scan code) whose normal, shift or AltGr character
+// differs between the two tables: the keys the drawn keyboard marks.
+std::vector<std::uint8_t> DifferingKeys(const KeyTable &a, const KeyTable &b);
+// Keys per row of the drawn keyboard, in KeyMap() order.
+inline constexpr std::array<int, 4> kKeyboardRows{13, 13, 11, 11};
+// The layout question after the reader's table was read: asked when the
+// tables differ and the warning is on.
+inline bool AskLayoutQuestion(int differences, bool warningOn) { return differences > 0 && warningOn; }
+
 // Modifier byte * 256 + HID usage of the first key (ascending scan code;
 // normal, then shift, then AltGr) that types ch; 0 when none does (a key
 // outside the map gives just its modifier).

@@ -40,6 +40,7 @@ public:
     // Reads and writes of the keyboard table of USB keyboard readers;
     // without a link the sheet neither reads nor writes the reader's table.
     void SetHidKeyTableLink(HidKeyTableLink *link) { hidLink_ = link; }
+    HidKeyTableLink *hidKeyTableLink() const { return hidLink_; }
 
     void ReadConfiguration();
     ProgramOutcome Program();

@@ -3,6 +3,8 @@
 #include "app/settings_store.h"
 #include "app/string_table.h"
 
+#include <algorithm>
+
 namespace orvex::app {
 
 namespace {
@@ -19,7 +21,15 @@ SheetBase::SheetBase(ConnectContext &ctx, int handle, CapabilityFlags caps)
       ctx_(ctx),
       caps_(caps),
       title_(Text(kSheetCaption)),
-      lastPath_(ctx.settings.Get(settings::LastPath)) {}
+      lastPath_(ctx.settings.Get(settings::LastPath)) {
+    captionLength_ = title_.size();
+}
+
+void SheetBase::RetranslateTitle() {
+    const std::string caption = Text(kSheetCaption);
+    title_ = caption + title_.substr(std::min(captionLength_, title_.size()));
+    captionLength_ = caption.size();
+}
 
 void SheetBase::ShowText(int id, MessageIcon icon) { ctx_.prompts.showMessage(Text(id), icon); }
 

@@ -48,6 +48,9 @@ public:
     int portHandle = 0;
     CapabilityFlags capabilities() const { return caps_; }
     const std::string &title() const { return title_; }
+    // After a language switch: the caption in the new language, the rest of
+    // the title (device name, file path) kept.
+    void RetranslateTitle();
     const std::string &lastPath() const { return lastPath_; }
 
     // Called with the page and the control to focus when a page refuses a
@@ -74,6 +77,7 @@ protected:
     ConnectContext &ctx_;
     CapabilityFlags caps_;
     std::string title_;
+    std::size_t captionLength_ = 0;  // the caption's part of title_
     std::string lastPath_;
     std::optional<std::pair<std::string, ValidationFailure>> lastRefusal_;
     std::vector<SheetWrite> writes_;

@@ -1,5 +1,5 @@
-// Windows that other parts of the desktop program provide (configuration
-// sheets, LAN and Bluetooth dialogs). Each part registers its opener at
+// Windows that other parts of the desktop program provide (LAN and Bluetooth
+// dialogs). Each part registers its opener at
 // start-up; the main frame asks here, so it needs no include of them and a
 // command whose window is not built in says so in the status bar.
 // Register from main.cpp before the main window is created (the main window
@@ -18,11 +18,6 @@
 namespace orvex::gui {
 
 struct DialogRegistry {
-    // "&Konfigurieren": runs the sheet modally; the sheet may replace or close
-    // the handle, the caller closes what is left in it.
-    std::function<void(QWidget *parent, app::ConnectContext &ctx, app::SheetKind kind, int &handle, int baud,
-                       app::CapabilityFlags flags)>
-        configurationSheet;
     // "IP-Adresse": the LAN settings dialog; a new address text on OK.
     std::function<std::optional<std::string>(QWidget *parent, const std::string &sdkPortName)>
         lanConfigDialog;

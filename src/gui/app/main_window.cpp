@@ -23,6 +23,7 @@
 #include "gui/params/power_on_dialog.h"
 #include "gui/params/read_content_dialog.h"
 #include "gui/params/transmit_power_dialog.h"
+#include "gui/sheets/configuration_sheets.h"
 
 namespace orvex::gui {
 
@@ -301,11 +302,11 @@ void MainWindow::identifyAtStartup() {
 }
 
 void MainWindow::configure() {
+    // The sheet opens also without a reader (it then connects by itself, or
+    // edits files); it fits the reader identified last.
     int handle = ConnectWithStoredSettings(ctx_, frame_);
-    const auto &sheet = DialogRegistry::instance().configurationSheet;
-    if (sheet) sheet(this, ctx_, ConfigurationSheetFor(frame_.flags), handle, frame_.baud, frame_.flags);
+    runConfigurationSheet(this, ctx_, ConfigurationSheetFor(frame_.flags), handle, frame_.baud, frame_.flags);
     CloseReader(handle);
-    if (!sheet) reportMissingWindow();
 }
 
 void MainWindow::readContent() {

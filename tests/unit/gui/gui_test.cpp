@@ -24,7 +24,6 @@
 #include "app/settings_store.h"
 #include "app/string_table.h"
 #include "gui/app/about_dialog.h"
-#include "gui/app/dialog_registry.h"
 #include "gui/app/link_label.h"
 #include "gui/params/power_on_dialog.h"
 #include "gui/app/interface_dialog.h"
@@ -178,23 +177,6 @@ private slots:
         QCOMPARE(QApplication::overrideCursor(), nullptr);
         QCOMPARE(prompts.busyDepth(), 0);
         QCOMPARE(frame.frame().flags, app::CapabilityFlags(0));
-    }
-
-    void configureWithoutSheetSaysSoInTheStatusBar() {
-        app::SettingsStore store(storePath());
-        store.Set(app::settings::PortName, "/dev/orvex-no-such-port");
-        ScriptedPrompts prompts;
-        app::ConnectContext ctx(store, prompts);
-        ctx.devices = {};
-        gui::MainWindow frame(ctx, prompts);
-        ctx.interfaceDialog = [] { return false; };
-        if (gui::DialogRegistry::instance().configurationSheet)
-            QSKIP("the configuration sheets are built in");
-        frame.runCommand(app::CmdConfigure);
-        QCOMPARE(frame.statusBar()->currentMessage(),
-                 QString::fromStdString(app::StringTable::instance().text("status.windowNotAvailable")));
-        QVERIFY(prompts.messages.empty());
-        QVERIFY(frame.isEnabled());
     }
 
     void interfaceDialogLoadsAndStoresLineSettings() {

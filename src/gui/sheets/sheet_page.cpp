@@ -1,0 +1,3 @@
+#include "gui/sheets/sheet_page.h"
+
+#include "moc_sheet_page.cpp"
