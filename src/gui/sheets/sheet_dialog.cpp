@@ -44,10 +44,7 @@ SheetDialog::SheetDialog(QWidget *parent, app::ConnectContext &ctx, app::SheetBa
 void SheetDialog::attachSheet() {
     sheet_.onRefused = [this](const std::string &pageId, const app::ValidationFailure &failure) {
         showPage(pageId);
-        if (SheetPage *p = page(pageId)) {
-            p->refresh();
-            focusRefusedControl(p->control(failure.field), failure.selectPosition);
-        }
+        refusal_ = Refusal{pageId, failure.field, failure.selectPosition};
     };
 }
 
@@ -90,6 +87,13 @@ bool SheetDialog::runExclusive(const std::function<void()> &operation) {
     for (QPushButton *b : {save_, load_, program_, cancel_}) b->setEnabled(true);
     busy_ = false;
     refreshPages();
+    if (refusal_) {
+        if (SheetPage *p = page(refusal_->page)) {
+            showPage(refusal_->page);
+            focusRefusedControl(p->control(refusal_->field), refusal_->selectPosition);
+        }
+        refusal_.reset();
+    }
     return true;
 }
 
@@ -153,7 +157,7 @@ void SheetDialog::keyPressEvent(QKeyEvent *event) {
 
 void SheetDialog::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);
-    if (!readDone_) QTimer::singleShot(0, this, [this] { readConfiguration(); });
+    if (!readDone_ && readOnShow_) QTimer::singleShot(0, this, [this] { readConfiguration(); });
 }
 
 void SheetDialog::changeEvent(QEvent *event) {

@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "app/connect.h"
@@ -39,6 +40,8 @@ public:
     app::ProgramOutcome program();
     bool load();
     bool save();
+    // Off: showing the window does not read the reader (files only, tests).
+    void setReadOnShow(bool on) { readOnShow_ = on; }
     // An operation is running: the buttons do nothing meanwhile.
     bool busy() const { return busy_; }
 
@@ -74,6 +77,13 @@ private:
     std::vector<SheetPage *> pages_;
     bool busy_ = false;
     bool readDone_ = false;
+    bool readOnShow_ = true;
+    // The control a page refused, focused once the operation has ended.
+    struct Refusal {
+        std::string page, field;
+        int selectPosition = 0;
+    };
+    std::optional<Refusal> refusal_;
 };
 
 }  // namespace orvex::gui
