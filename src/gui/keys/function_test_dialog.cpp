@@ -155,8 +155,12 @@ void FunctionTestDialog::poll() {
 
 void FunctionTestDialog::showTexts() {
     const app::OutputRecorder &rec = test_.recorder();
+    // Each record is shown from its start: setText leaves the cursor, and so
+    // the view, at the end of a record longer than the box.
     ascii_->setText(QString::fromStdString(rec.ascii()));
+    ascii_->setCursorPosition(0);
     hex_->setText(QString::fromStdString(rec.hex()));
+    hex_->setCursorPosition(0);
     counter_->setText(QString::number(rec.counter()));
 }
 

@@ -122,6 +122,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(dialog.counterBox()->text().toInt() >= 2, 5000);
         QTRY_COMPARE(dialog.hexBox()->text(), QStringLiteral("31 32 33 34 0D "));
         QCOMPARE(dialog.asciiBox()->text(), QStringLiteral("1   2   3   4   \r   "));
+        QCOMPARE(dialog.asciiBox()->cursorPosition(), 0);      // the record is shown from its start
         QVERIFY(!dialog.relayButton()->isVisibleTo(&dialog));  // type 0x124 has no sensor output
     }
 

@@ -30,9 +30,10 @@
 #include "gui/app/main_window.h"
 #include "gui/app/picture_view.h"
 #include "gui/params/block_select_dialog.h"
-#include "common/scripted_prompts.h"
+#include "common/gui_fixture.h"
 
 using namespace orvex;
+using orvex::gui::test::GuiFixture;
 using orvex::gui::test::ScriptedPrompts;
 
 class GuiTest : public QObject {
@@ -64,10 +65,8 @@ private slots:
     }
     void menuEnablingFollowsFlags() {
         QFETCH(quint32, flags);
-        app::SettingsStore store(storePath());
-        ScriptedPrompts prompts;
-        app::ConnectContext ctx(store, prompts);
-        gui::MainWindow frame(ctx, prompts);
+        GuiFixture f;
+        gui::MainWindow frame(f.ctx, f.prompts);
         frame.frame().flags = flags;
         frame.updateCommandStates();
         QFETCH(bool, ip);
@@ -84,10 +83,8 @@ private slots:
     }
 
     void menuOrderAndToolbar() {
-        app::SettingsStore store(storePath());
-        ScriptedPrompts prompts;
-        app::ConnectContext ctx(store, prompts);
-        gui::MainWindow frame(ctx, prompts);
+        GuiFixture f;
+        gui::MainWindow frame(f.ctx, f.prompts);
         QStringList top;
         for (QAction *a : frame.menuBar()->actions()) top << a->text();
         QCOMPARE(top, (QStringList{"&Konfigurieren", "Konfiguration &lesen", "Einstellungen", "Sprachen",
@@ -99,10 +96,8 @@ private slots:
 
     void languageSwitchAndBack() {
         qputenv("ORVEX_ENGLISH_STRINGS", ORVEX_SOURCE_DIR "/resources/OrvexReaderSetupEng.ini");
-        app::SettingsStore store(storePath());
-        ScriptedPrompts prompts;
-        app::ConnectContext ctx(store, prompts);
-        gui::MainWindow frame(ctx, prompts);
+        GuiFixture f;
+        gui::MainWindow frame(f.ctx, f.prompts);
         gui::BlockSelectDialog open(&frame, {});  // an open window follows the switch too
         open.show();
 
@@ -117,7 +112,7 @@ private slots:
         qputenv("ORVEX_ENGLISH_STRINGS", "/nonexistent/OrvexReaderSetupEng.ini");
         frame.runCommand(app::CmdLanguageEnglish);
         QCOMPARE(frame.language(), 1);
-        QVERIFY(prompts.messages.empty());
+        QVERIFY(f.prompts.messages.empty());
 
         frame.runCommand(app::CmdLanguageGerman);
         QCOMPARE(frame.language(), 0);
@@ -127,55 +122,50 @@ private slots:
         // Back to English loads the file anew: now it is missing.
         frame.runCommand(app::CmdLanguageEnglish);
         QCOMPARE(frame.language(), 0);
-        QCOMPARE(prompts.messages.size(), std::size_t(1));
-        QCOMPARE(prompts.messages[0], app::StringTable::instance().text(545));
+        QCOMPARE(f.prompts.messages.size(), std::size_t(1));
+        QCOMPARE(f.prompts.messages[0], app::StringTable::instance().text(545));
         QCOMPARE(frame.action(app::CmdConfigure)->text(), QStringLiteral("&Konfigurieren"));
 
         // The close stores the language that is active.
         frame.close();
-        QCOMPARE(store.Get(app::settings::Language), 0);
+        QCOMPARE(f.settings.Get(app::settings::Language), 0);
     }
 
     void startsEnglishFromSettingsAndStoresPlacement() {
         qputenv("ORVEX_ENGLISH_STRINGS", ORVEX_SOURCE_DIR "/resources/OrvexReaderSetupEng.ini");
-        app::SettingsStore store(storePath());
-        store.Set(app::settings::Language, 1);
-        ScriptedPrompts prompts;
-        app::ConnectContext ctx(store, prompts);
+        GuiFixture f;
+        f.settings.Set(app::settings::Language, 1);
         {
-            gui::MainWindow frame(ctx, prompts);
+            gui::MainWindow frame(f.ctx, f.prompts);
             QCOMPARE(frame.language(), 1);
             frame.show();
             frame.move(40, 30);
             QCoreApplication::processEvents();
             frame.close();
         }
-        QCOMPARE(store.Get(app::settings::Language), 1);
-        QCOMPARE(store.Get(app::settings::WindowLeft), 40);
-        QCOMPARE(store.Get(app::settings::WindowTop), 30);
+        QCOMPARE(f.settings.Get(app::settings::Language), 1);
+        QCOMPARE(f.settings.Get(app::settings::WindowLeft), 40);
+        QCOMPARE(f.settings.Get(app::settings::WindowTop), 30);
         // The close switched back to German.
         QCOMPARE(app::StringTable::instance().language(), app::Language::German);
     }
 
     void busyStateRestoredAfterFailedConnect() {
-        app::SettingsStore store(storePath());
-        store.Set(app::settings::PortName, "/dev/orvex-no-such-port");
-        ScriptedPrompts prompts;
-        app::ConnectContext ctx(store, prompts);
-        ctx.devices = {};
-        gui::MainWindow frame(ctx, prompts);
+        GuiFixture f;
+        f.settings.Set(app::settings::PortName, "/dev/orvex-no-such-port");
+        gui::MainWindow frame(f.ctx, f.prompts);
         frame.show();
         int asked = 0;
-        ctx.interfaceDialog = [&] {
+        f.ctx.interfaceDialog = [&] {
             ++asked;
             return false;  // the person cancels
         };
         frame.runCommand(app::CmdReadContent);
         QCOMPARE(asked, 1);
-        QVERIFY(prompts.busyEntered > 0);
+        QVERIFY(f.prompts.busyEntered > 0);
         QVERIFY(frame.isEnabled());
         QCOMPARE(QApplication::overrideCursor(), nullptr);
-        QCOMPARE(prompts.busyDepth(), 0);
+        QCOMPARE(f.prompts.busyDepth(), 0);
         QCOMPARE(frame.frame().flags, app::CapabilityFlags(0));
     }
 
@@ -241,16 +231,14 @@ private slots:
     }
 
     void aboutBoxStoresTheAutomaticCheckHoweverClosed() {
-        app::SettingsStore store(storePath());
-        ScriptedPrompts prompts;
-        app::ConnectContext ctx(store, prompts);
-        gui::AboutDialog about(nullptr, ctx);
+        GuiFixture f;
+        gui::AboutDialog about(nullptr, f.ctx);
         QVERIFY(about.autoCheckBox()->isChecked());  // "Update" defaults to 1
         QVERIFY(about.programLine().startsWith(QStringLiteral("Orvex ReaderSetup V ")));
         QVERIFY(!about.readerUpdateLine()->clickable());
         about.autoCheckBox()->setChecked(false);
         about.reject();  // Escape
-        QCOMPARE(store.Get(app::settings::VersionUpdate), 0);
+        QCOMPARE(f.settings.Get(app::settings::VersionUpdate), 0);
     }
 
     void powerOnDialogWithoutReadableModeSendsNothing() {
@@ -303,10 +291,8 @@ private slots:
     }
 
     void viewKeepsItsFittedSize() {
-        app::SettingsStore store(storePath());
-        ScriptedPrompts prompts;
-        app::ConnectContext ctx(store, prompts);
-        gui::MainWindow frame(ctx, prompts);
+        GuiFixture f;
+        gui::MainWindow frame(f.ctx, f.prompts);
         QVERIFY(frame.viewReady());
         QCOMPARE(frame.size(), QSize(700, 670));
         frame.show();
