@@ -33,6 +33,16 @@
 #include "gui/params/power_on_dialog.h"
 #include "gui/params/read_content_dialog.h"
 #include "gui/params/transmit_power_dialog.h"
+#include "gui/sheets/configuration_sheets.h"
+#include "gui/sheets/hid_param_page.h"
+#include "gui/sheets/key_capture_box.h"
+#include "gui/sheets/key_stroke_page.h"
+#include "gui/sheets/layout_error_dialog.h"
+#include "gui/sheets/overflow_dialog.h"
+#include "gui/sheets/serial_data_page.h"
+#include "params/key_table.h"
+#include <QCheckBox>
+#include <QTabWidget>
 
 using namespace orvex;
 
@@ -57,11 +67,11 @@ public:
 // orvex-readersim on a pseudo-terminal, emitting a transponder number.
 class Simulator {
 public:
-    Simulator() {
+    explicit Simulator(const QString &version = QStringLiteral("164U")) {
         QString program = qEnvironmentVariable("ORVEX_READERSIM");
         if (program.isEmpty())
             program = QCoreApplication::applicationDirPath() + QStringLiteral("/../../orvex-readersim");
-        process_.start(program, {QStringLiteral("--version-answer"), QStringLiteral("164U"),
+        process_.start(program, {QStringLiteral("--version-answer"), version,
                                  QStringLiteral("--emit"), QStringLiteral("E0040100A1B2C3D4\\r\\n"),
                                  QStringLiteral("--every"), QStringLiteral("300")});
         if (process_.waitForStarted(5000) && process_.waitForReadyRead(5000))
@@ -100,6 +110,87 @@ app::DeviceListProviders sampleDevices() {
     d.usbDevices = [] { return std::vector<std::string>{"6402-0815 HID"}; };
     return d;
 }
+
+// Every page of a sheet, one picture each.
+void savePages(gui::SheetDialog &sheet, const char *name) {
+    sheet.show();
+    for (int i = 0; i < sheet.tabs()->count(); ++i) {
+        sheet.tabs()->setCurrentIndex(i);
+        auto *page = qobject_cast<gui::SheetPage *>(sheet.tabs()->widget(i));
+        const std::string file = std::string(name) + "_" + page->id();
+        save(&sheet, file.c_str());
+    }
+}
+
+void clickButton(gui::SheetPage *page, const char *control) {
+    if (!page) return;
+    if (auto *b = qobject_cast<QAbstractButton *>(page->control(control))) b->click();
+}
+
+void renderSheets(app::ConnectContext &ctx, gui::MainWindow &frame, const std::string &wedgePort) {
+    const std::string port = ctx.settings.Get(app::settings::PortName);
+    {
+        // A serial reader with two data sets, read from the simulator.
+        int baud = 19200;
+        app::CapabilityFlags flags = 0;
+        const int handle = app::ConnectReader(ctx, baud, flags, false);
+        gui::SerialSheetDialog sheet(&frame, ctx, handle, baud, flags);
+        sheet.readConfiguration();
+        gui::SerialDataPage *one = sheet.dataPage(1), *two = sheet.dataPage(2);
+        clickButton(one, "famMifare");
+        clickButton(one, "selSingle");
+        if (auto *block = qobject_cast<QLineEdit *>(one->control("block1"))) block->setText(QStringLiteral("4"));
+        clickButton(one, "keyActive");
+        if (two) {
+            clickButton(two, "famDesfire");
+            clickButton(two, "selSingle");
+            if (auto *app = qobject_cast<QLineEdit *>(two->control("appId"))) app->setText(QStringLiteral("12AB"));
+            if (auto *file = qobject_cast<QLineEdit *>(two->control("fileId"))) file->setText(QStringLiteral("5"));
+        }
+        savePages(sheet, "sheet_serial");
+    }
+    {
+        // A reader in USB keyboard mode whose table types Y and Z swapped.
+        const app::CapabilityFlags hid = app::CAP_HID | app::CAP_MIFARE | app::CAP_POWER_ON_MODE |
+                                         app::CAP_SENSOR_OUTPUT | app::CAP_EXTENDED;
+        gui::SerialSheetDialog sheet(&frame, ctx, 0, 19200, hid);
+        sheet.setReadOnShow(false);
+        app::KeyTable table = app::HostKeyTable();
+        std::swap(table.keys[0x15], table.keys[0x2C]);
+        sheet.sheet().keyTable = table;
+        sheet.sheet().hidParams.values().powerOnIndex = 1;
+        sheet.refreshPages();
+        savePages(sheet, "sheet_hid");
+    }
+    {
+        // A keyboard-wedge reader (type 122) with a captured prefix.
+        ctx.settings.Set(app::settings::PortName, wedgePort);
+        int baud = 19200;
+        app::CapabilityFlags flags = 0;
+        const int handle = app::ConnectReader(ctx, baud, flags, false);
+        gui::Ps2SheetDialog sheet(&frame, ctx, handle, flags);
+        sheet.readConfiguration();
+        app::KeySequence prefix;
+        for (app::KeyEvent e : {app::KeyEvent{0x10, 0x2A, 1}, app::KeyEvent{0x41, 0x1E, 1},
+                                app::KeyEvent{0x41, 0x1E, 0}, app::KeyEvent{0x10, 0x2A, 0},
+                                app::KeyEvent{0x89, 0x38, 1}, app::KeyEvent{0x89, 0x38, 0}})
+            prefix.append(e);
+        sheet.sheet().prefix.SetSequence(prefix);
+        sheet.refreshPages();
+        savePages(sheet, "sheet_wedge");
+        ctx.settings.Set(app::settings::PortName, port);
+    }
+    {
+        gui::OverflowDialog dialog(&frame);
+        save(&dialog, "overflow");
+    }
+    {
+        gui::LayoutErrorDialog dialog(&frame, ctx.settings, 4);
+        save(&dialog, "layout_error");
+    }
+}
+
+std::string g_wedgePort;
 
 void renderAll(app::ConnectContext &ctx, QuietPrompts &prompts, gui::MainWindow &frame) {
     const std::string port = ctx.settings.Get(app::settings::PortName);
@@ -174,6 +265,7 @@ void renderAll(app::ConnectContext &ctx, QuietPrompts &prompts, gui::MainWindow 
         box.setDefaultButton(QMessageBox::No);
         save(&box, "factory_reset_question");
     }
+    renderSheets(ctx, frame, g_wedgePort);
 }
 
 }  // namespace
@@ -199,6 +291,12 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "the reader simulator did not start\n");
         return 1;
     }
+    Simulator wedge(QStringLiteral("1221"));
+    if (wedge.port().empty()) {
+        std::fprintf(stderr, "the keyboard-wedge simulator did not start\n");
+        return 1;
+    }
+    g_wedgePort = wedge.port();
     settings.Set(app::settings::PortName, reader.port());
     gui::MainWindow frame(ctx, prompts);
     frame.show();
