@@ -12,21 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "common/orvexctl_runner.h"
 #include "sim/pty_reader.h"
 #include "sim/reader_state.h"
 
 namespace {
 
-struct CtlRun {
-    int code = -1;
-    std::string out, err;
-};
-
-std::string Quote(const std::string &s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
+using orvex::test::CtlRun;
 
 std::string ReadFile(const std::filesystem::path &p) {
     std::ifstream in(p, std::ios::binary);
@@ -60,16 +52,7 @@ protected:
 
     // Runs orvexctl with stdin from /dev/null (not a terminal).
     CtlRun Ctl(const std::vector<std::string> &args) {
-        std::string cmd = "XDG_CONFIG_HOME=" + Quote((dir_ / "config").string()) + " " +
-                          Quote(std::string(ORVEX_BINARY_DIR) + "/orvexctl");
-        for (const auto &a : args) cmd += " " + Quote(a);
-        cmd += " </dev/null >" + Quote((dir_ / "out").string()) + " 2>" + Quote((dir_ / "err").string());
-        const int status = std::system(cmd.c_str());
-        CtlRun r;
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = ReadFile(dir_ / "out");
-        r.err = ReadFile(dir_ / "err");
-        return r;
+        return orvex::test::RunOrvexctl(dir_ / "config", args);
     }
 
     std::filesystem::path dir_;
