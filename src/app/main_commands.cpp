@@ -1,4 +1,5 @@
 #include "app/main_commands.h"
+#include "base/message_ids.h"
 
 #include <array>
 
@@ -10,11 +11,6 @@
 namespace orvex::app {
 
 namespace {
-
-constexpr int kMsgResetWarning = 10139;
-constexpr int kMsgResetConfirm = 10140;
-constexpr int kMsgResetFailed = 10141;
-constexpr int kMsgResetDone = 10142;
 
 struct MenuRequirement {
     int command;
@@ -89,10 +85,10 @@ FactoryResetOutcome RunFactoryReset(ConnectContext &ctx, CapabilityFlags frameFl
     if (HasCapability(c.flags, CAP_FACTORY_RESET)) {
         const auto &strings = StringTable::instance();
         outcome = FactoryResetOutcome::Declined;
-        if (ctx.prompts.askYesNoWith(MessageIcon::Warning, strings.text(kMsgResetWarning), false) &&
-            ctx.prompts.askYesNoWith(MessageIcon::Warning, strings.text(kMsgResetConfirm), false)) {
+        if (ctx.prompts.askYesNoWith(MessageIcon::Warning, strings.text(msg::kFactoryResetWarning), false) &&
+            ctx.prompts.askYesNoWith(MessageIcon::Warning, strings.text(msg::kFactoryResetConfirm), false)) {
             const bool done = Orvex_FactoryReset(c.handle) == 0;
-            ctx.prompts.showMessage(strings.text(done ? kMsgResetDone : kMsgResetFailed),
+            ctx.prompts.showMessage(strings.text(done ? msg::kFactoryResetDone : msg::kFactoryResetFailed),
                                     done ? MessageIcon::Information : MessageIcon::Error);
             outcome = done ? FactoryResetOutcome::Done : FactoryResetOutcome::Failed;
         }
