@@ -50,30 +50,54 @@ CommandConnection ConnectForCommand(ConnectContext &ctx) {
     return c;
 }
 
-bool RunStartModeCommand(ConnectContext &ctx, CapabilityFlags frameFlags,
-                         const HandleDialog &bluetoothConfigDialog,
-                         const std::function<void(int &, bool)> &powerOnModeDialog) {
-    const bool bluetooth = HasCapability(frameFlags, CAP_BLUETOOTH);
-    if (!bluetooth && !HasCapability(frameFlags, CAP_POWER_ON_MODE)) return false;
+namespace {
+
+// frameFlags empty: no main frame; the flags read on this connection decide.
+CommandOutcome RunStartMode(ConnectContext &ctx, std::optional<CapabilityFlags> frameFlags,
+                            const HandleDialog &bluetoothConfigDialog,
+                            const std::function<void(int &, bool)> &powerOnModeDialog) {
+    auto offered = [](CapabilityFlags flags) { return (flags & (CAP_BLUETOOTH | CAP_POWER_ON_MODE)) != 0; };
+    if (frameFlags && !offered(*frameFlags)) return CommandOutcome::NotAvailable;
     CommandConnection c = ConnectForCommand(ctx);
-    if (c.handle > 0) {
-        if (bluetooth) {
-            if (bluetoothConfigDialog) bluetoothConfigDialog(c.handle);
-        } else if (powerOnModeDialog) {
-            powerOnModeDialog(c.handle, HasCapability(c.flags, CAP_SILENT_READER_MODE));
-        }
-        CloseReader(c.handle);
+    if (c.handle <= 0) return CommandOutcome::NoConnection;
+    const CapabilityFlags decisive = frameFlags.value_or(c.flags);
+    CommandOutcome outcome = CommandOutcome::Ran;
+    if (!offered(decisive)) {
+        outcome = CommandOutcome::NotAvailable;
+    } else if (HasCapability(decisive, CAP_BLUETOOTH)) {
+        if (bluetoothConfigDialog) bluetoothConfigDialog(c.handle);
+    } else if (powerOnModeDialog) {
+        powerOnModeDialog(c.handle, HasCapability(c.flags, CAP_SILENT_READER_MODE));
     }
-    return true;
+    CloseReader(c.handle);
+    return outcome;
 }
 
-bool RunTxPowerCommand(ConnectContext &ctx, CapabilityFlags frameFlags, const HandleDialog &txPowerDialog) {
-    if (!HasCapability(frameFlags, CAP_TX_POWER_MENU_MASK)) return false;
+}  // namespace
+
+CommandOutcome RunStartModeCommand(ConnectContext &ctx, CapabilityFlags frameFlags,
+                                   const HandleDialog &bluetoothConfigDialog,
+                                   const std::function<void(int &, bool)> &powerOnModeDialog) {
+    return RunStartMode(ctx, frameFlags, bluetoothConfigDialog, powerOnModeDialog);
+}
+
+CommandOutcome RunStartModeCommandWithoutFrame(ConnectContext &ctx, const HandleDialog &bluetoothConfigDialog,
+                                               const std::function<void(int &, bool)> &powerOnModeDialog) {
+    return RunStartMode(ctx, std::nullopt, bluetoothConfigDialog, powerOnModeDialog);
+}
+
+CommandOutcome RunTxPowerCommand(ConnectContext &ctx, CapabilityFlags frameFlags,
+                                 const HandleDialog &txPowerDialog) {
+    if (!HasCapability(frameFlags, CAP_TX_POWER_MENU_MASK)) return CommandOutcome::NotAvailable;
     CommandConnection c = ConnectForCommand(ctx);
-    if (c.handle > 0 && HasCapability(c.flags, CAP_TX_POWER_MENU_MASK) && txPowerDialog)
-        txPowerDialog(c.handle);
+    if (c.handle <= 0) return CommandOutcome::NoConnection;
+    CommandOutcome outcome = CommandOutcome::NotAvailable;
+    if (HasCapability(c.flags, CAP_TX_POWER_MENU_MASK)) {
+        if (txPowerDialog) txPowerDialog(c.handle);
+        outcome = CommandOutcome::Ran;
+    }
     CloseReader(c.handle);
-    return true;
+    return outcome;
 }
 
 FactoryResetOutcome RunFactoryReset(ConnectContext &ctx, CapabilityFlags frameFlags) {
