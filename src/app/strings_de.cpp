@@ -393,6 +393,7 @@ constexpr NamedText kNamed[] = {
     {"cli.lan.dhcp", "automatisch (DHCP)"},
     {"cli.lan.otherDevice", "(anderes Gerät)"},
     {"cli.lan.waiting", "Warte auf das Gerät unter der neuen Adresse: %d von %d s"},
+    {"cli.error.lanSetUsage", "lan set: --dhcp NAME oder --ip A.B.C.D angeben."},
     {"cli.error.lanNoAnswer", "LAN-Gerät %s antwortet nicht. Adresse prüfen (orvexctl lan search)."},
 };
 
