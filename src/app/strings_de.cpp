@@ -400,6 +400,8 @@ constexpr NamedText kNamed[] = {
     {"cli.error.badHex", "Ungültige Hex-Bytes: %s (Beispiel: \"F4 80\")."},
     {"cli.error.rejected",
      "Schnittstelle %s: Das Gerät hat den Befehl nicht ausgeführt. Verbindung prüfen und erneut versuchen."},
+    {"cli.error.declined", "Schnittstelle %s: abgebrochen, an den Leser wurde nichts gesendet."},
+    {"cli.error.nothingToSet", "Nichts zu setzen: --iso15693 und/oder --iso14443 angeben."},
     {"cli.error.store", "Die Einstellungen konnten nicht gespeichert werden: %s"},
     {"cli.label.ipAddress", "IP-Adresse"},
     {"cli.label.dhcpName", "DHCP Name"},
@@ -410,6 +412,7 @@ constexpr NamedText kNamed[] = {
     {"cli.lan.dhcp", "automatisch (DHCP)"},
     {"cli.lan.otherDevice", "(anderes Gerät)"},
     {"cli.lan.waiting", "Warte auf das Gerät unter der neuen Adresse: %d von %d s"},
+    {"cli.error.lanSetUsage", "lan set: --dhcp NAME oder --ip A.B.C.D angeben."},
     {"cli.error.lanNoAnswer", "LAN-Gerät %s antwortet nicht. Adresse prüfen (orvexctl lan search)."},
 };
 

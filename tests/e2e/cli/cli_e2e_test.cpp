@@ -12,21 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "common/orvexctl_runner.h"
 #include "sim/pty_reader.h"
 #include "sim/reader_state.h"
 
 namespace {
 
-struct CtlRun {
-    int code = -1;
-    std::string out, err;
-};
-
-std::string Quote(const std::string &s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
+using orvex::test::CtlRun;
 
 std::string ReadFile(const std::filesystem::path &p) {
     std::ifstream in(p, std::ios::binary);
@@ -60,16 +52,7 @@ protected:
 
     // Runs orvexctl with stdin from /dev/null (not a terminal).
     CtlRun Ctl(const std::vector<std::string> &args) {
-        std::string cmd = "XDG_CONFIG_HOME=" + Quote((dir_ / "config").string()) + " " +
-                          Quote(std::string(ORVEX_BINARY_DIR) + "/orvexctl");
-        for (const auto &a : args) cmd += " " + Quote(a);
-        cmd += " </dev/null >" + Quote((dir_ / "out").string()) + " 2>" + Quote((dir_ / "err").string());
-        const int status = std::system(cmd.c_str());
-        CtlRun r;
-        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = ReadFile(dir_ / "out");
-        r.err = ReadFile(dir_ / "err");
-        return r;
+        return orvex::test::RunOrvexctl(dir_ / "config", args);
     }
 
     std::filesystem::path dir_;
@@ -148,8 +131,12 @@ TEST_F(CliE2E, ReaderSettingCommands) {
         {{"--json", "power-on", "get"}, 0, R"({"port":"PORT","power_on":"silent","value":3})"},
         {{"tx-power", "set", "--iso14443", "half"}, 0, "Antennenleistung wurde erfolgreich gesetzt!\n"},
         {{"--json", "tx-power", "get"}, 0, R"({"iso14443":"half","iso15693":"full","port":"PORT"})"},
+        {{"--json", "tx-power", "set", "--iso15693", "full"}, 0,
+         R"({"iso14443":"half","iso15693":"full","port":"PORT"})"},
+        {{"tx-power", "set"}, 2, ""},  // nothing to set
+        {{"--json", "power-on", "set", "reader"}, 0, R"({"port":"PORT","power_on":"reader","value":1})"},
         {{"transceive", "F0"}, 0, "34 33 34 35\n"},
-        {{"--no", "factory-reset"}, 0, ""},
+        {{"--no", "factory-reset"}, 1, ""},  // declined is no success
     };
     for (auto &c : cases) {
         std::vector<std::string> args = {"--port", port()};
@@ -163,8 +150,9 @@ TEST_F(CliE2E, ReaderSettingCommands) {
         }
     }
     EXPECT_EQ(sim_->state().prefix, (orvex::sim::Bytes{0x41, 0xFF}));  // "--no" sent nothing
-    const CtlRun reset = Ctl({"--port", port(), "--yes", "factory-reset"});
+    const CtlRun reset = Ctl({"--port", port(), "--yes", "--json", "factory-reset"});
     EXPECT_EQ(reset.code, 0) << reset.err;
+    EXPECT_EQ(reset.out, R"({"factory_reset":true,"port":")" + port() + "\"}\n");
     EXPECT_NE(sim_->state().prefix, (orvex::sim::Bytes{0x41, 0xFF}));
     EXPECT_EQ(sim_->state().outputMode, 2);
 }

@@ -5,41 +5,17 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "common/lan_lab.h"
+#include "common/orvexctl_runner.h"
 
 namespace {
 
-struct CtlRun {
-    int code = -1;
-    std::string out, err;
-};
-
-std::string quote(const std::string &s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-std::string slurp(const std::filesystem::path &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using orvex::test::CtlRun;
 
 // Runs orvexctl with its settings in the lab's folder.
 CtlRun ctl(const std::vector<std::string> &args) {
-    const std::filesystem::path dir = std::getenv("ORVEX_LAB_DIR");
-    std::string command = "XDG_CONFIG_HOME=" + quote((dir / "config").string()) + " " +
-                          quote(std::string(ORVEX_BINARY_DIR) + "/orvexctl");
-    for (const auto &arg : args) command += " " + quote(arg);
-    command +=
-        " </dev/null >" + quote((dir / "ctl.out").string()) + " 2>" + quote((dir / "ctl.err").string());
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(dir / "ctl.out"), slurp(dir / "ctl.err")};
+    return orvex::test::RunOrvexctl(std::filesystem::path(std::getenv("ORVEX_LAB_DIR")) / "config", args);
 }
 
 TEST(LanCli, SearchShowSetAndReaderCommandsOverTcp) {
