@@ -71,9 +71,9 @@ public:
         QString program = qEnvironmentVariable("ORVEX_READERSIM");
         if (program.isEmpty())
             program = QCoreApplication::applicationDirPath() + QStringLiteral("/../../orvex-readersim");
-        process_.start(program, {QStringLiteral("--version-answer"), version,
-                                 QStringLiteral("--emit"), QStringLiteral("E0040100A1B2C3D4\\r\\n"),
-                                 QStringLiteral("--every"), QStringLiteral("300")});
+        process_.start(program, {QStringLiteral("--version-answer"), version, QStringLiteral("--emit"),
+                                 QStringLiteral("E0040100A1B2C3D4\\r\\n"), QStringLiteral("--every"),
+                                 QStringLiteral("300")});
         if (process_.waitForStarted(5000) && process_.waitForReadyRead(5000))
             port_ = QString::fromUtf8(process_.readLine()).trimmed().toStdString();
     }
@@ -139,13 +139,16 @@ void renderSheets(app::ConnectContext &ctx, gui::MainWindow &frame, const std::s
         gui::SerialDataPage *one = sheet.dataPage(1), *two = sheet.dataPage(2);
         clickButton(one, "famMifare");
         clickButton(one, "selSingle");
-        if (auto *block = qobject_cast<QLineEdit *>(one->control("block1"))) block->setText(QStringLiteral("4"));
+        if (auto *block = qobject_cast<QLineEdit *>(one->control("block1")))
+            block->setText(QStringLiteral("4"));
         clickButton(one, "keyActive");
         if (two) {
             clickButton(two, "famDesfire");
             clickButton(two, "selSingle");
-            if (auto *app = qobject_cast<QLineEdit *>(two->control("appId"))) app->setText(QStringLiteral("12AB"));
-            if (auto *file = qobject_cast<QLineEdit *>(two->control("fileId"))) file->setText(QStringLiteral("5"));
+            if (auto *app = qobject_cast<QLineEdit *>(two->control("appId")))
+                app->setText(QStringLiteral("12AB"));
+            if (auto *file = qobject_cast<QLineEdit *>(two->control("fileId")))
+                file->setText(QStringLiteral("5"));
         }
         savePages(sheet, "sheet_serial");
     }
@@ -171,9 +174,9 @@ void renderSheets(app::ConnectContext &ctx, gui::MainWindow &frame, const std::s
         gui::Ps2SheetDialog sheet(&frame, ctx, handle, flags);
         sheet.readConfiguration();
         app::KeySequence prefix;
-        for (app::KeyEvent e : {app::KeyEvent{0x10, 0x2A, 1}, app::KeyEvent{0x41, 0x1E, 1},
-                                app::KeyEvent{0x41, 0x1E, 0}, app::KeyEvent{0x10, 0x2A, 0},
-                                app::KeyEvent{0x89, 0x38, 1}, app::KeyEvent{0x89, 0x38, 0}})
+        for (app::KeyEvent e :
+             {app::KeyEvent{0x10, 0x2A, 1}, app::KeyEvent{0x41, 0x1E, 1}, app::KeyEvent{0x41, 0x1E, 0},
+              app::KeyEvent{0x10, 0x2A, 0}, app::KeyEvent{0x89, 0x38, 1}, app::KeyEvent{0x89, 0x38, 0}})
             prefix.append(e);
         sheet.sheet().prefix.SetSequence(prefix);
         sheet.refreshPages();
