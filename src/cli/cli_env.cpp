@@ -2,8 +2,11 @@
 
 #include <unistd.h>
 
+#include <nlohmann/json.hpp>
+
 #include <cstdio>
 #include <iostream>
+#include <streambuf>
 
 #include "orvex/orvex.h"
 #include "app/interface_settings.h"
@@ -20,7 +23,46 @@ namespace {
 constexpr int kMsgLanguageMissing = 545;
 constexpr int kMsgRange = 61714;
 
+// Passes every character on and counts them.
+class CountingBuffer : public std::streambuf {
+public:
+    explicit CountingBuffer(std::streambuf *inner) : inner_(inner) {}
+    std::size_t count = 0;
+
+protected:
+    int_type overflow(int_type c) override {
+        if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+        ++count;
+        return inner_->sputc(traits_type::to_char_type(c));
+    }
+    std::streamsize xsputn(const char *s, std::streamsize n) override {
+        count += static_cast<std::size_t>(n);
+        return inner_->sputn(s, n);
+    }
+    int sync() override { return inner_->pubsync(); }
+
+private:
+    std::streambuf *inner_;
+};
+
+CountingBuffer *stdoutCounter = nullptr;
+
 }  // namespace
+
+std::string JsonText(const nlohmann::json &doc) {
+    return doc.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+void WatchStdout() {
+    if (stdoutCounter) return;
+    static CountingBuffer counter(std::cout.rdbuf());
+    stdoutCounter = &counter;
+    std::cout.rdbuf(&counter);
+}
+
+bool StdoutUsed() { return stdoutCounter && stdoutCounter->count > 0; }
+
+void CliEnvironment::PrintJson(const nlohmann::json &doc) { std::cout << JsonText(doc) << std::endl; }
 
 void TerminalPrompts::showMessage(const std::string &text, app::MessageIcon icon) {
     const bool toStdout = icon == app::MessageIcon::Information && !options_.json;
@@ -90,6 +132,7 @@ std::string CliEnvironment::PortName() {
 
 int CliEnvironment::Fail(int code, const std::string &text) {
     std::cerr << TerminalLines(text) << std::endl;
+    if (options.json && stdoutCounter && !StdoutUsed()) PrintJson({{"error", text}, {"code", code}});
     return code;
 }
 
