@@ -102,8 +102,8 @@ TEST(OrvexctlConfig, ProgramListsTheIsoOptionWrite) {
     CtlRun program = RunCli(dir, {"--port", target->slavePath(), "--json", "--no", "program", file});
     ASSERT_EQ(program.code, 0) << program.out << program.err;
     bool listed = false;
-    for (const auto &w : Json(program)["writes"])
-        listed = listed || (w["what"] == "isoOption" && w["bytes"] == "01");
+    const nlohmann::json j = Json(program);
+    for (const auto &w : j["writes"]) listed = listed || (w["what"] == "isoOption" && w["bytes"] == "01");
     EXPECT_TRUE(listed) << program.out;
 }
 
@@ -188,7 +188,8 @@ TEST(OrvexctlConfig, SavingReplacesOwnSectionsAndKeepsFileIdentity) {
 
     ASSERT_EQ(RunCli(dir, {"--port", reader->slavePath(), "read-config", link}).code, 0);
     const std::string text = ReadFile(target);
-    EXPECT_EQ(text.find("TransponderTyp2"), std::string::npos) << text;
+    EXPECT_EQ(text.find("TransponderTyp2=6"), std::string::npos) << text;
+    EXPECT_EQ(text.find("ZeichenAnzahl2=20"), std::string::npos) << text;
     EXPECT_NE(text.find("[Mine]\r\nKeep=1"), std::string::npos) << text;
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(ReadFile(hard), text);
