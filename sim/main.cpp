@@ -7,15 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "sim/command_line.h"
 #include "sim/lan/lan_reader.h"
-#include "sim/options.h"
 #include "sim/pty_reader.h"
 
 int main(int argc, char **argv) {
-    // --lan: a LAN reader (TCP data link, network module) instead of a pseudo-terminal.
-    if (std::vector<std::string> args(argv + 1, argv + argc); orvex::sim::lan::wantsLan(args))
-        return orvex::sim::lan::runLanReader(args);
-    auto parsed = orvex::sim::parseOptions(argc, argv);
+    const auto parsed = orvex::sim::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (parsed.help) {
         std::fputs(orvex::sim::helpText().c_str(), stdout);
         return 0;
@@ -24,6 +21,8 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "orvex-readersim: %s\n(try --help)\n", parsed.error.c_str());
         return 2;
     }
+    // --lan: a LAN reader (TCP data link, network module) instead of a pseudo-terminal.
+    if (parsed.lan.enabled) return orvex::sim::lan::runLanReader(parsed.reader, parsed.lan);
 
     // Block the stop signals before any thread starts, so only sigwait below sees them.
     sigset_t stopSignals;
@@ -33,7 +32,7 @@ int main(int argc, char **argv) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     try {
-        orvex::sim::PtyReader reader(parsed.options);
+        orvex::sim::PtyReader reader(parsed.reader);
         std::printf("%s\n", reader.slavePath().c_str());
         std::fflush(stdout);
         int signal = 0;

@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+namespace CLI {
+class App;
+}
+
 namespace orvex::sim {
 
 struct Options {
@@ -32,18 +36,11 @@ struct Options {
     int everyMs = 0;                 // period of the emitted text (0 = only on request)
 };
 
-struct ParseResult {
-    Options options;
-    bool help = false;  // --help was given
-    std::string error;  // non-empty when the arguments are invalid
-};
+// Adds the reader's options to a command line that fills `options`.
+void addReaderOptions(CLI::App &app, Options &options);
 
-// Parses argv[1..]. Unknown options and bad values give an error text.
-ParseResult parseOptions(const std::vector<std::string> &args);
-ParseResult parseOptions(int argc, const char *const *argv);
-
-// The text printed by --help.
-std::string helpText();
+// What the help text adds after the options: the output modes and odd answers.
+extern const char *const kReaderNotes;
 
 // Decodes C-style escapes (\r \n \t \\ \xHH) of an --emit text.
 std::vector<std::uint8_t> decodeEscapes(const std::string &text);

@@ -1,5 +1,4 @@
-// Options of the simulated LAN reader (orvex-readersim --lan ...). They are
-// taken out of the argument list; the rest are the reader's own options.
+// Options of the simulated LAN reader (orvex-readersim --lan ...).
 #pragma once
 
 #include <optional>
@@ -7,6 +6,10 @@
 #include <vector>
 
 #include "sim/lan/network_module.h"
+
+namespace CLI {
+class App;
+}
 
 namespace orvex::sim::lan {
 
@@ -23,13 +26,7 @@ struct LanOptions {
     std::string requestLog;                 // --lan-log FILE: one line per datagram received
 };
 
-struct LanParse {
-    LanOptions options;
-    std::vector<std::string> rest;  // arguments for the reader itself
-    std::string error;
-};
-
-LanParse parseLanOptions(const std::vector<std::string> &args);
-std::string lanHelpText();
+// Adds the LAN reader's options to a command line that fills `options`.
+void addLanOptions(CLI::App &app, LanOptions &options);
 
 }  // namespace orvex::sim::lan

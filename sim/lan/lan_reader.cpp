@@ -277,39 +277,21 @@ private:
 
 }  // namespace
 
-bool wantsLan(const std::vector<std::string> &args) {
-    return std::find(args.begin(), args.end(), "--lan") != args.end();
-}
-
-int runLanReader(const std::vector<std::string> &args) {
-    LanParse lan = parseLanOptions(args);
-    if (!lan.error.empty()) {
-        std::cerr << "orvex-readersim: " << lan.error << "\n";
-        return 2;
-    }
-    ParseResult reader = parseOptions(lan.rest);
-    if (reader.help) {
-        std::cout << helpText() << lanHelpText();
-        return 0;
-    }
-    if (!reader.error.empty()) {
-        std::cerr << "orvex-readersim: " << reader.error << "\n";
-        return 2;
-    }
+int runLanReader(const Options &reader, const LanOptions &lan) {
     // The module answers broadcasts and rewrites its interface's address: it
     // belongs in a network namespace of its own, never in the machine's.
     if (!orvex::netns::inSeparateNetworkNamespace()) {
         std::cerr << "orvex-readersim: --lan runs only inside a network namespace (see tools/netns-lab)\n";
         return 1;
     }
-    auto address = currentAddress(lan.options.interface);
+    auto address = currentAddress(lan.interface);
     if (!address) {
         std::cerr << "orvex-readersim: no IPv4 interface for the LAN reader\n";
         return 1;
     }
     try {
-        ReaderCore core(reader.options);
-        return LanReader(lan.options, core, *address).run();
+        ReaderCore core(reader);
+        return LanReader(lan, core, *address).run();
     } catch (const std::exception &e) {
         std::cerr << "orvex-readersim: " << e.what() << "\n";
         return 1;

@@ -8,12 +8,11 @@
 #include <vector>
 
 #include "sim/lan/lan_options.h"
+#include "sim/options.h"
 
 namespace orvex::sim::lan {
 
-// orvex-readersim with --lan among its arguments.
-bool wantsLan(const std::vector<std::string> &args);
 // Runs until killed. Returns a process exit code on a start failure.
-int runLanReader(const std::vector<std::string> &args);
+int runLanReader(const Options &reader, const LanOptions &lan);
 
 }  // namespace orvex::sim::lan

@@ -1,4 +1,5 @@
 #include "app/connect.h"
+#include "base/message_ids.h"
 
 #include <algorithm>
 #include <array>
@@ -16,10 +17,6 @@ namespace {
 constexpr int kOpenNoAnswer = -11;
 
 constexpr int kTitleBase = 57344;
-constexpr int kMsgNoConnection = 522;
-constexpr int kMsgUnsupported = 523;
-constexpr int kMsgProgrammer = 549;
-constexpr int kMsgBaudCorrected = 588;
 constexpr int kVersionSize = 4;
 constexpr int kNameSize = 30;
 
@@ -43,7 +40,7 @@ int OpenSerialWithHunt(ConnectContext &ctx, const std::string &sdkName, int time
         handle = Orvex_OpenPort(sdkName.c_str(), rate, timeout);
         if (handle > 0) {
             ctx.settings.Set(settings::PortBaudrate, rate);
-            ctx.prompts.showMessage(StringTable::instance().format(kMsgBaudCorrected, rate),
+            ctx.prompts.showMessage(StringTable::instance().format(msg::kBaudCorrected, rate),
                                     MessageIcon::Warning);
             return handle;
         }
@@ -85,7 +82,7 @@ int ConnectAndIdentifyOnce(ConnectContext &ctx, CapabilityFlags &flags) {
     char answer[kVersionSize] = {};
     if (Orvex_ReadVersion(handle, answer, kVersionSize) != kVersionSize) {
         CloseReader(handle);
-        SetFailureTitle(ctx, kMsgNoConnection);
+        SetFailureTitle(ctx, msg::kNoConnection);
         return ConnectNoAnswer;
     }
     char nameBuffer[kNameSize] = {};
@@ -96,11 +93,11 @@ int ConnectAndIdentifyOnce(ConnectContext &ctx, CapabilityFlags &flags) {
 
     if (Orvex_GetTypeBit2(handle) == 0 && Orvex_GetTypeBit0(handle) != 0) {
         CloseReader(handle);
-        SetFailureTitle(ctx, kMsgUnsupported);
+        SetFailureTitle(ctx, msg::kUnsupportedModel);
         return ConnectProgrammer;
     }
     if (!version || !IsSupportedType(version->typeCode)) {
-        SetFailureTitle(ctx, kMsgUnsupported);
+        SetFailureTitle(ctx, msg::kUnsupportedModel);
         CloseReader(handle);
         return ConnectUnsupported;
     }
@@ -127,9 +124,9 @@ int ConnectReader(ConnectContext &ctx, int &baud, CapabilityFlags &flags, bool s
     }
     if (showMessages) {
         static constexpr std::array<std::pair<int, int>, 3> kMessages = {{
-            {ConnectNoAnswer, kMsgNoConnection},
-            {ConnectUnsupported, kMsgUnsupported},
-            {ConnectProgrammer, kMsgProgrammer},
+            {ConnectNoAnswer, msg::kNoConnection},
+            {ConnectUnsupported, msg::kUnsupportedModel},
+            {ConnectProgrammer, msg::kPureProgrammer},
         }};
         for (const auto &[code, message] : kMessages)
             if (code == result)

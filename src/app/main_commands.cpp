@@ -1,4 +1,5 @@
 #include "app/main_commands.h"
+#include "base/message_ids.h"
 
 #include <array>
 
@@ -10,11 +11,6 @@
 namespace orvex::app {
 
 namespace {
-
-constexpr int kMsgResetWarning = 10139;
-constexpr int kMsgResetConfirm = 10140;
-constexpr int kMsgResetFailed = 10141;
-constexpr int kMsgResetDone = 10142;
 
 struct MenuRequirement {
     int command;
@@ -54,30 +50,54 @@ CommandConnection ConnectForCommand(ConnectContext &ctx) {
     return c;
 }
 
-bool RunStartModeCommand(ConnectContext &ctx, CapabilityFlags frameFlags,
-                         const HandleDialog &bluetoothConfigDialog,
-                         const std::function<void(int &, bool)> &powerOnModeDialog) {
-    const bool bluetooth = HasCapability(frameFlags, CAP_BLUETOOTH);
-    if (!bluetooth && !HasCapability(frameFlags, CAP_POWER_ON_MODE)) return false;
+namespace {
+
+// frameFlags empty: no main frame; the flags read on this connection decide.
+CommandOutcome RunStartMode(ConnectContext &ctx, std::optional<CapabilityFlags> frameFlags,
+                            const HandleDialog &bluetoothConfigDialog,
+                            const std::function<void(int &, bool)> &powerOnModeDialog) {
+    auto offered = [](CapabilityFlags flags) { return (flags & (CAP_BLUETOOTH | CAP_POWER_ON_MODE)) != 0; };
+    if (frameFlags && !offered(*frameFlags)) return CommandOutcome::NotAvailable;
     CommandConnection c = ConnectForCommand(ctx);
-    if (c.handle > 0) {
-        if (bluetooth) {
-            if (bluetoothConfigDialog) bluetoothConfigDialog(c.handle);
-        } else if (powerOnModeDialog) {
-            powerOnModeDialog(c.handle, HasCapability(c.flags, CAP_SILENT_READER_MODE));
-        }
-        CloseReader(c.handle);
+    if (c.handle <= 0) return CommandOutcome::NoConnection;
+    const CapabilityFlags decisive = frameFlags.value_or(c.flags);
+    CommandOutcome outcome = CommandOutcome::Ran;
+    if (!offered(decisive)) {
+        outcome = CommandOutcome::NotAvailable;
+    } else if (HasCapability(decisive, CAP_BLUETOOTH)) {
+        if (bluetoothConfigDialog) bluetoothConfigDialog(c.handle);
+    } else if (powerOnModeDialog) {
+        powerOnModeDialog(c.handle, HasCapability(c.flags, CAP_SILENT_READER_MODE));
     }
-    return true;
+    CloseReader(c.handle);
+    return outcome;
 }
 
-bool RunTxPowerCommand(ConnectContext &ctx, CapabilityFlags frameFlags, const HandleDialog &txPowerDialog) {
-    if (!HasCapability(frameFlags, CAP_TX_POWER_MENU_MASK)) return false;
+}  // namespace
+
+CommandOutcome RunStartModeCommand(ConnectContext &ctx, CapabilityFlags frameFlags,
+                                   const HandleDialog &bluetoothConfigDialog,
+                                   const std::function<void(int &, bool)> &powerOnModeDialog) {
+    return RunStartMode(ctx, frameFlags, bluetoothConfigDialog, powerOnModeDialog);
+}
+
+CommandOutcome RunStartModeCommandWithoutFrame(ConnectContext &ctx, const HandleDialog &bluetoothConfigDialog,
+                                               const std::function<void(int &, bool)> &powerOnModeDialog) {
+    return RunStartMode(ctx, std::nullopt, bluetoothConfigDialog, powerOnModeDialog);
+}
+
+CommandOutcome RunTxPowerCommand(ConnectContext &ctx, CapabilityFlags frameFlags,
+                                 const HandleDialog &txPowerDialog) {
+    if (!HasCapability(frameFlags, CAP_TX_POWER_MENU_MASK)) return CommandOutcome::NotAvailable;
     CommandConnection c = ConnectForCommand(ctx);
-    if (c.handle > 0 && HasCapability(c.flags, CAP_TX_POWER_MENU_MASK) && txPowerDialog)
-        txPowerDialog(c.handle);
+    if (c.handle <= 0) return CommandOutcome::NoConnection;
+    CommandOutcome outcome = CommandOutcome::NotAvailable;
+    if (HasCapability(c.flags, CAP_TX_POWER_MENU_MASK)) {
+        if (txPowerDialog) txPowerDialog(c.handle);
+        outcome = CommandOutcome::Ran;
+    }
     CloseReader(c.handle);
-    return true;
+    return outcome;
 }
 
 FactoryResetOutcome RunFactoryReset(ConnectContext &ctx, CapabilityFlags frameFlags) {
@@ -89,10 +109,10 @@ FactoryResetOutcome RunFactoryReset(ConnectContext &ctx, CapabilityFlags frameFl
     if (HasCapability(c.flags, CAP_FACTORY_RESET)) {
         const auto &strings = StringTable::instance();
         outcome = FactoryResetOutcome::Declined;
-        if (ctx.prompts.askYesNoWith(MessageIcon::Warning, strings.text(kMsgResetWarning), false) &&
-            ctx.prompts.askYesNoWith(MessageIcon::Warning, strings.text(kMsgResetConfirm), false)) {
+        if (ctx.prompts.askYesNoWith(MessageIcon::Warning, strings.text(msg::kFactoryResetWarning), false) &&
+            ctx.prompts.askYesNoWith(MessageIcon::Warning, strings.text(msg::kFactoryResetConfirm), false)) {
             const bool done = Orvex_FactoryReset(c.handle) == 0;
-            ctx.prompts.showMessage(strings.text(done ? kMsgResetDone : kMsgResetFailed),
+            ctx.prompts.showMessage(strings.text(done ? msg::kFactoryResetDone : msg::kFactoryResetFailed),
                                     done ? MessageIcon::Information : MessageIcon::Error);
             outcome = done ? FactoryResetOutcome::Done : FactoryResetOutcome::Failed;
         }

@@ -52,16 +52,28 @@ CommandConnection ConnectForCommand(ConnectContext &ctx);
 
 using HandleDialog = std::function<void(int &handle)>;
 
+// How a settings command that runs a dialog on a connection of its own ended.
+enum class CommandOutcome {
+    NotAvailable,  // the frame's or the freshly read flags lack the capability
+    NoConnection,  // ConnectReader gave no handle (it showed its message)
+    Ran,           // the dialog ran on the connection
+};
+
 // "Startmodus": the Bluetooth standby dialog for a Bluetooth reader, else the
 // power-on mode dialog (with silentReaderModeOffered from the fresh flags).
-// Returns false when the command is not available for frameFlags.
-bool RunStartModeCommand(
+CommandOutcome RunStartModeCommand(
     ConnectContext &ctx, CapabilityFlags frameFlags, const HandleDialog &bluetoothConfigDialog,
+    const std::function<void(int &handle, bool silentReaderModeOffered)> &powerOnModeDialog);
+// The same command without a main frame (orvexctl): the flags read on the
+// command's own connection take the frame's place.
+CommandOutcome RunStartModeCommandWithoutFrame(
+    ConnectContext &ctx, const HandleDialog &bluetoothConfigDialog,
     const std::function<void(int &handle, bool silentReaderModeOffered)> &powerOnModeDialog);
 
 // "Sendeleistung": the dialog opens only when the fresh flags still have
 // CAP_TX_POWER or CAP_EXTENDED.
-bool RunTxPowerCommand(ConnectContext &ctx, CapabilityFlags frameFlags, const HandleDialog &txPowerDialog);
+CommandOutcome RunTxPowerCommand(ConnectContext &ctx, CapabilityFlags frameFlags,
+                                 const HandleDialog &txPowerDialog);
 
 enum class FactoryResetOutcome {
     NotAvailable,  // frame flags or fresh flags lack CAP_FACTORY_RESET

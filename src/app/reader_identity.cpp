@@ -25,25 +25,43 @@ struct TypeCapabilityRow {
 // that add further features.
 const std::vector<TypeCapabilityRow> &TypeCapabilityTable() {
     static const std::vector<TypeCapabilityRow> table = {
-        {{0x122, 0x123, 0x124, 0x125, 0x134, 0x135, 0x154, 0x155}, 0x10, {}},
-        {{0x144, 0x145}, 0x10, {{1, 0x1000}}},
-        {{0x184, 0x185}, 0x1010, {}},
+        {{0x122, 0x123, 0x124, 0x125, 0x134, 0x135, 0x154, 0x155}, CAP_IDENTIFIED, {}},
+        {{0x144, 0x145}, CAP_IDENTIFIED, {{1, CAP_POWER_ON_MODE}}},
+        {{0x184, 0x185}, CAP_IDENTIFIED | CAP_POWER_ON_MODE, {}},
         {{0x164, 0x165},
-         0x30,
-         {{2, 0x100},
-          {3, 0x1000},
-          {7, 0x2000},
-          {8, 0x8000},
-          {9, 0x14000},
-          {14, 0x40},
-          {26, 0x80},
-          {29, 0x20000},
-          {30, 0x40000}}},
-        {{0x194, 0x195}, 0x1f030, {{6, 0x80}}},
-        {{0x404, 0x405}, 0x1f0b0, {}},
-        {{0x414, 0x415}, 0x17f0b0, {{1, 0x400000}}},
-        {{0x434, 0x435}, 0x6ff1b0, {}},
-        {{0x454, 0x455}, 0x27f1b0, {{4, 0x400000}, {10, 0x80000}, {19, 0x800000}}},
+         CAP_IDENTIFIED | CAP_MIFARE,
+         {{2, CAP_SENSOR_OUTPUT},
+          {3, CAP_POWER_ON_MODE},
+          {7, CAP_USED_BYTES},
+          {8, CAP_DECIMAL_NO_ZEROS},
+          {9, CAP_BIT_REVERSE | CAP_TWO_DATA_BLOCKS},
+          {14, CAP_ICODE1},
+          {26, CAP_DESFIRE},
+          {29, CAP_ASCII_NO_NUL},
+          {30, CAP_BLOCK_SEQUENCE}}},
+        {{0x194, 0x195},
+         CAP_IDENTIFIED | CAP_MIFARE | CAP_POWER_ON_MODE | CAP_USED_BYTES | CAP_BIT_REVERSE |
+             CAP_DECIMAL_NO_ZEROS | CAP_TWO_DATA_BLOCKS,
+         {{6, CAP_DESFIRE}}},
+        {{0x404, 0x405},
+         CAP_IDENTIFIED | CAP_MIFARE | CAP_DESFIRE | CAP_POWER_ON_MODE | CAP_USED_BYTES | CAP_BIT_REVERSE |
+             CAP_DECIMAL_NO_ZEROS | CAP_TWO_DATA_BLOCKS,
+         {}},
+        {{0x414, 0x415},
+         CAP_IDENTIFIED | CAP_MIFARE | CAP_DESFIRE | CAP_POWER_ON_MODE | CAP_USED_BYTES | CAP_BIT_REVERSE |
+             CAP_DECIMAL_NO_ZEROS | CAP_TWO_DATA_BLOCKS | CAP_ASCII_NO_NUL | CAP_BLOCK_SEQUENCE |
+             CAP_TX_POWER,
+         {{1, CAP_FACTORY_RESET}}},
+        {{0x434, 0x435},
+         CAP_IDENTIFIED | CAP_MIFARE | CAP_DESFIRE | CAP_SENSOR_OUTPUT | CAP_POWER_ON_MODE | CAP_USED_BYTES |
+             CAP_BIT_REVERSE | CAP_DECIMAL_NO_ZEROS | CAP_TWO_DATA_BLOCKS | CAP_ASCII_NO_NUL |
+             CAP_BLOCK_SEQUENCE | CAP_SILENT_READER_MODE | CAP_EXTENDED | CAP_FACTORY_RESET,
+         {}},
+        {{0x454, 0x455},
+         CAP_IDENTIFIED | CAP_MIFARE | CAP_DESFIRE | CAP_SENSOR_OUTPUT | CAP_POWER_ON_MODE | CAP_USED_BYTES |
+             CAP_BIT_REVERSE | CAP_DECIMAL_NO_ZEROS | CAP_TWO_DATA_BLOCKS | CAP_ASCII_NO_NUL |
+             CAP_BLOCK_SEQUENCE | CAP_EXTENDED,
+         {{4, CAP_FACTORY_RESET}, {10, CAP_SILENT_READER_MODE}, {19, CAP_LEFT_ALIGN}}},
     };
     return table;
 }

@@ -381,6 +381,8 @@ constexpr NamedText kNamed[] = {
     {"cli.error.badHex", "Ungültige Hex-Bytes: %s (Beispiel: \"F4 80\")."},
     {"cli.error.rejected",
      "Schnittstelle %s: Das Gerät hat den Befehl nicht ausgeführt. Verbindung prüfen und erneut versuchen."},
+    {"cli.error.declined", "Schnittstelle %s: abgebrochen, an den Leser wurde nichts gesendet."},
+    {"cli.error.nothingToSet", "Nichts zu setzen: --iso15693 und/oder --iso14443 angeben."},
     {"cli.error.store", "Die Einstellungen konnten nicht gespeichert werden: %s"},
     {"cli.label.ipAddress", "IP-Adresse"},
     {"cli.label.dhcpName", "DHCP Name"},
@@ -399,6 +401,7 @@ constexpr NamedText kNamed[] = {
     {"config.noFile", "Keine Konfigurationsdatei angegeben."},
     {"config.readIncomplete",
      "Die Konfiguration konnte nicht vollständig gelesen werden (%s); die Datei bleibt unverändert."},
+    {"cli.error.lanSetUsage", "lan set: --dhcp NAME oder --ip A.B.C.D angeben."},
     {"cli.error.lanNoAnswer", "LAN-Gerät %s antwortet nicht. Adresse prüfen (orvexctl lan search)."},
 };
 

@@ -1,4 +1,5 @@
 #include "cli/cli_env.h"
+#include "base/message_ids.h"
 
 #include <unistd.h>
 
@@ -19,9 +20,6 @@ namespace orvex::cli {
 using app::StringTable;
 
 namespace {
-
-constexpr int kMsgLanguageMissing = 545;
-constexpr int kMsgRange = 61714;
 
 // Passes every character on and counts them.
 class CountingBuffer : public std::streambuf {
@@ -94,18 +92,21 @@ int CliEnvironment::Prepare(bool applyOverrides) {
     const bool english =
         options.language.empty() ? settings_->Get(app::settings::Language) == 1 : options.language == "en";
     if (english) {
-        if (!strings.loadEnglish()) std::cerr << TerminalLines(strings.text(kMsgLanguageMissing)) << '\n';
+        if (!strings.loadEnglish())
+            std::cerr << TerminalLines(strings.text(app::msg::kLanguageMissing)) << '\n';
     } else {
         strings.useGerman();
     }
     if (options.verbose) Orvex_SetTraceEcho(1);
 
     if (options.address && (*options.address < app::AddressMin || *options.address > app::AddressMax))
-        return Fail(ExitUsage, "--address: " + strings.format(kMsgRange, app::AddressMin, app::AddressMax));
+        return Fail(ExitUsage, "--address: " +
+                                   strings.format(app::msg::kIntegerRange, app::AddressMin, app::AddressMax));
     if (options.timeout && (*options.timeout < app::TimeoutMin || *options.timeout > app::TimeoutMax))
-        return Fail(ExitUsage, "--timeout: " + strings.format(kMsgRange, app::TimeoutMin, app::TimeoutMax));
+        return Fail(ExitUsage, "--timeout: " +
+                                   strings.format(app::msg::kIntegerRange, app::TimeoutMin, app::TimeoutMax));
     if (options.baud && *options.baud <= 0)
-        return Fail(ExitUsage, "--baud: " + strings.format(kMsgRange, 1, 2147483647));
+        return Fail(ExitUsage, "--baud: " + strings.format(app::msg::kIntegerRange, 1, 2147483647));
 
     if (applyOverrides) {
         using namespace app::settings;

@@ -176,7 +176,7 @@ void AddLanCommands(CLI::App &app, CliEnvironment &env) {
     set->add_option("--gateway", setOptions->gateway, "Gateway")->check(CLI::ValidIPV4);
     set->callback([&env, setAddress, setOptions, dhcp, ip] {
         if (dhcp->count() + ip->count() != 1) {
-            env.exitCode = env.Fail(ExitUsage, "lan set: --dhcp NAME or --ip A.B.C.D");
+            env.exitCode = env.Fail(ExitUsage, Strings().text("cli.error.lanSetUsage"));
             return;
         }
         env.exitCode = Set(env, *setAddress, *setOptions);

@@ -30,16 +30,16 @@ struct MonitorOptions {
     int records = 0;     // 0: no limit
 };
 
-void PrintRecord(CliEnvironment &env, const app::OutputRecorder &r) {
+void PrintRecord(CliEnvironment &env, const app::OutputRecord &r) {
     if (env.options.json) {
-        std::cout << nlohmann::json{{"record", r.counter()}, {"ascii", r.ascii()}, {"hex", r.hex()}}.dump()
+        std::cout << nlohmann::json{{"record", r.counter}, {"ascii", r.ascii}, {"hex", r.hex}}.dump()
                   << std::endl;
         return;
     }
     const auto &s = StringTable::instance();
-    std::cout << s.text("cli.label.counter") << " : " << r.counter() << '\n'
-              << s.text("cli.label.ascii") << " : " << VisibleControls(r.ascii()) << '\n'
-              << s.text("cli.label.hex") << " : " << r.hex() << std::endl;
+    std::cout << s.text("cli.label.counter") << " : " << r.counter << '\n'
+              << s.text("cli.label.ascii") << " : " << VisibleControls(r.ascii) << '\n'
+              << s.text("cli.label.hex") << " : " << r.hex << std::endl;
 }
 
 int Monitor(CliEnvironment &env, const MonitorOptions &opts) {
@@ -67,25 +67,19 @@ int Monitor(CliEnvironment &env, const MonitorOptions &opts) {
                      std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(opts.seconds));
     auto next = Clock::now();
     int printed = 0;
-    auto &recorder = test.recorder();
-    while (!gInterrupted && (opts.seconds <= 0 || Clock::now() < end) &&
-           (opts.records <= 0 || printed < opts.records)) {
-        // The dialog's 50 ms timer.
-        next += interval;
+    auto wanted = [&] { return opts.records <= 0 || printed < opts.records; };
+    while (!gInterrupted && (opts.seconds <= 0 || Clock::now() < end) && wanted()) {
+        next += interval;  // the dialog's 50 ms timer
         std::this_thread::sleep_until(next);
-        // A record may have settled while this process was not scheduled;
-        // show it before new output starts the next record over it.
-        for (int pass = 0; pass < 2; ++pass) {
-            if (pass == 1) test.PollOutput();
-            if ((opts.records <= 0 || printed < opts.records) && recorder.TakeSettledRecord()) {
-                PrintRecord(env, recorder);
-                ++printed;
-            }
+        for (const auto &record : test.PollSettledRecords()) {
+            if (!wanted()) break;
+            PrintRecord(env, record);
+            ++printed;
         }
     }
     // A record still arriving when the time ran out is shown as it stands.
-    if (recorder.HasUnreportedRecord() && (opts.records <= 0 || printed < opts.records))
-        PrintRecord(env, recorder);
+    if (wanted())
+        if (auto record = test.TakeUnsettledRecord()) PrintRecord(env, *record);
     test.Close();
     sigaction(SIGINT, &previous, nullptr);
     return ExitOk;
@@ -95,7 +89,9 @@ int Monitor(CliEnvironment &env, const MonitorOptions &opts) {
 
 void AddMonitorCommand(CLI::App &app, CliEnvironment &env) {
     auto opts = std::make_shared<MonitorOptions>();
-    auto *cmd = app.add_subcommand("monitor", "Function test: show what the reader outputs");
+    auto *cmd = app.add_subcommand(
+        "monitor",
+        "Function test: show what the reader outputs (with --json: JSON Lines, one object per record)");
     cmd->add_option("--seconds", opts->seconds, "Stop after this many seconds (default: Ctrl+C)")
         ->check(CLI::NonNegativeNumber);
     cmd->add_option("--records", opts->records, "Stop after this many records")

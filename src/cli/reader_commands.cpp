@@ -35,26 +35,26 @@ std::string HexBytes(const unsigned char *data, int n) {
     return out;
 }
 
-// The connection of a menu command; closed when it goes out of scope.
-class CommandLink {
-public:
-    explicit CommandLink(CliEnvironment &env) : c_(app::ConnectForCommand(env.connect())) {}
-    ~CommandLink() { app::CloseReader(c_.handle); }
-    CommandLink(const CommandLink &) = delete;
-    CommandLink &operator=(const CommandLink &) = delete;
-
-    int handle() const { return c_.handle; }
-    bool has(app::CapabilityFlags bits) const { return (c_.flags & bits) != 0; }
-
-private:
-    app::CommandConnection c_;
-};
-
 // After the dialog's own message: which port, the link's error code, what to do.
-int CommandFailed(CliEnvironment &env, const CommandLink &link) {
+int CommandFailed(CliEnvironment &env, int handle) {
     return env.Fail(ExitReader, StringTable::instance().format("cli.error.commandFailed", env.PortName(),
-                                                               Orvex_GetLastError(link.handle())));
+                                                               Orvex_GetLastError(handle)));
 }
+
+// The exit code of a settings command whose dialog step set `result`.
+int CommandResult(CliEnvironment &env, app::CommandOutcome outcome, int result) {
+    switch (outcome) {
+        case app::CommandOutcome::NoConnection:
+            return env.ConnectFailure();
+        case app::CommandOutcome::NotAvailable:
+            return env.NotAvailable(env.connect().lastModel);
+        case app::CommandOutcome::Ran:
+            break;
+    }
+    return result;
+}
+
+void PrintJson(const nlohmann::json &document) { std::cout << document.dump() << '\n'; }
 
 int Identify(CliEnvironment &env) {
     if (int rc = env.Prepare()) return rc;
@@ -119,33 +119,37 @@ int Report(CliEnvironment &env) {
 
 constexpr const char *kPowerOnWords[] = {"programming", "reader", "silent"};
 
+// action "get", or "set" with one of kPowerOnWords.
 int PowerOn(CliEnvironment &env, const std::string &action, const std::string &word) {
     if (int rc = env.Prepare()) return rc;
-    CommandLink link(env);
-    if (link.handle() == 0) return env.ConnectFailure();
-    if (!link.has(app::CAP_POWER_ON_MODE) || link.has(app::CAP_BLUETOOTH))
-        return env.NotAvailable(env.connect().lastModel);
-
-    app::PowerOnModel dialog(link.handle(), link.has(app::CAP_SILENT_READER_MODE), env.prompts());
     const auto &s = StringTable::instance();
-    if (action == "get") {
-        if (!dialog.Show()) return CommandFailed(env, link);
-        const int index = dialog.selectedIndex();
-        if (env.options.json)
-            std::cout << nlohmann::json{{"port", env.PortName()},
-                                        {"power_on", kPowerOnWords[index]},
-                                        {"value", app::PowerOnValueFromIndex(index)}}
-                             .dump()
-                      << '\n';
-        else
+    int result = ExitOk;
+    auto bluetoothDialog = [&](int &) { result = env.NotAvailable(env.connect().lastModel); };
+    auto powerOnDialog = [&](int &handle, bool silentOffered) {
+        app::PowerOnModel dialog(handle, silentOffered, env.prompts());
+        int index = dialog.Show() ? dialog.selectedIndex() : -1;
+        if (action == "set") {
+            index = 0;
+            while (word != kPowerOnWords[index]) ++index;
+            if (index == 2 && !dialog.silentOptionEnabled()) {
+                result = env.NotAvailable(env.connect().lastModel);
+                return;
+            }
+            if (!dialog.Set(index)) index = -1;
+        }
+        if (index < 0) {
+            result = CommandFailed(env, handle);
+        } else if (env.options.json) {
+            PrintJson({{"port", env.PortName()},
+                       {"power_on", kPowerOnWords[index]},
+                       {"value", app::PowerOnValueFromIndex(index)}});
+        } else if (action == "get") {
             std::cout << s.text("param.powerOn") << ": " << s.text("param.powerOn." + std::to_string(index))
                       << " (" << kPowerOnWords[index] << ")\n";
-        return ExitOk;
-    }
-    int index = 0;
-    while (word != kPowerOnWords[index]) ++index;
-    if (index == 2 && !dialog.silentOptionEnabled()) return env.NotAvailable(env.connect().lastModel);
-    return dialog.Set(index) ? ExitOk : CommandFailed(env, link);
+        }
+    };
+    return CommandResult(
+        env, app::RunStartModeCommandWithoutFrame(env.connect(), bluetoothDialog, powerOnDialog), result);
 }
 
 struct TxPowerOptions {
@@ -153,46 +157,57 @@ struct TxPowerOptions {
 };
 
 int TxPower(CliEnvironment &env, const std::string &action, const TxPowerOptions &opts) {
+    if (action == "set" && opts.iso15693.empty() && opts.iso14443.empty()) {
+        env.Prepare(false);
+        return env.Fail(ExitUsage, StringTable::instance().text("cli.error.nothingToSet"));
+    }
     if (int rc = env.Prepare()) return rc;
-    CommandLink link(env);
-    if (link.handle() == 0) return env.ConnectFailure();
-    if (!link.has(app::CAP_TX_POWER_MENU_MASK)) return env.NotAvailable(env.connect().lastModel);
-
-    app::TxPowerModel dialog(link.handle(), env.prompts());
-    const bool read = dialog.Show();
     const auto &s = StringTable::instance();
-    if (action == "get") {
-        if (!read) return CommandFailed(env, link);
+    int result = ExitOk;
+    auto txPowerDialog = [&](int &handle) {
+        app::TxPowerModel dialog(handle, env.prompts());
+        const bool read = dialog.Show();
+        if (action == "get" && !read) {
+            result = CommandFailed(env, handle);
+            return;
+        }
+        if (action == "set") {
+            app::TxPower power = dialog.power();
+            if (!opts.iso15693.empty()) power.iso15693Half = opts.iso15693 == "half";
+            if (!opts.iso14443.empty()) power.iso14443Half = opts.iso14443 == "half";
+            if (!dialog.Set(power)) {
+                result = CommandFailed(env, handle);
+                return;
+            }
+        }
         const auto &p = dialog.power();
         if (env.options.json) {
-            std::cout << nlohmann::json{{"port", env.PortName()},
-                                        {"iso15693", p.iso15693Half ? "half" : "full"},
-                                        {"iso14443", p.iso14443Half ? "half" : "full"}}
-                             .dump()
-                      << '\n';
-        } else {
+            PrintJson({{"port", env.PortName()},
+                       {"iso15693", p.iso15693Half ? "half" : "full"},
+                       {"iso14443", p.iso14443Half ? "half" : "full"}});
+        } else if (action == "get") {
             auto level = [&](bool half) { return s.text(half ? "txPower.half" : "txPower.full"); };
             std::cout << s.text("txPower.iso15693") << ": " << level(p.iso15693Half) << '\n'
                       << s.text("txPower.iso14443") << ": " << level(p.iso14443Half) << '\n';
         }
-        return ExitOk;
-    }
-    app::TxPower power = dialog.power();
-    if (!opts.iso15693.empty()) power.iso15693Half = opts.iso15693 == "half";
-    if (!opts.iso14443.empty()) power.iso14443Half = opts.iso14443 == "half";
-    return dialog.Set(power) ? ExitOk : CommandFailed(env, link);
+    };
+    // Without a main frame, the command's own identification decides alone.
+    return CommandResult(
+        env, app::RunTxPowerCommand(env.connect(), app::CAP_TX_POWER_MENU_MASK, txPowerDialog), result);
 }
 
 int FactoryReset(CliEnvironment &env) {
     if (int rc = env.Prepare()) return rc;
-    if (!env.prompts().CanAnswerQuestions())
-        return env.Fail(ExitUsage, StringTable::instance().text("cli.error.needAnswer"));
+    const auto &s = StringTable::instance();
+    if (!env.prompts().CanAnswerQuestions()) return env.Fail(ExitUsage, s.text("cli.error.needAnswer"));
     switch (app::RunFactoryReset(env.connect(), app::CAP_FACTORY_RESET)) {
         case app::FactoryResetOutcome::Done:
-        case app::FactoryResetOutcome::Declined:
+            if (env.options.json) PrintJson({{"port", env.PortName()}, {"factory_reset", true}});
             return ExitOk;
+        case app::FactoryResetOutcome::Declined:
+            return env.Fail(ExitReader, s.format("cli.error.declined", env.PortName()));
         case app::FactoryResetOutcome::Failed:
-            return env.Fail(ExitReader, StringTable::instance().format("cli.error.rejected", env.PortName()));
+            return env.Fail(ExitReader, s.format("cli.error.rejected", env.PortName()));
         case app::FactoryResetOutcome::NoConnection:
             return env.ConnectFailure();
         case app::FactoryResetOutcome::NotAvailable:
@@ -208,14 +223,14 @@ int Transceive(CliEnvironment &env, const std::string &hex) {
         return env.Fail(ExitUsage, StringTable::instance().format("cli.error.badHex", hex));
     }
     if (int rc = env.Prepare()) return rc;
-    CommandLink link(env);
-    if (link.handle() == 0) return env.ConnectFailure();
+    app::CommandConnection link = app::ConnectForCommand(env.connect());
+    if (link.handle == 0) return env.ConnectFailure();
     unsigned char answer[kAnswerBufferSize];
-    const int n = Orvex_Transceive(link.handle(), reinterpret_cast<const unsigned char *>(request.data()),
+    const int n = Orvex_Transceive(link.handle, reinterpret_cast<const unsigned char *>(request.data()),
                                    static_cast<int>(request.size()), answer, kAnswerBufferSize);
-    if (n < 0)
-        return env.Fail(ExitReader, StringTable::instance().format("cli.error.commandFailed", env.PortName(),
-                                                                   Orvex_GetLastError(link.handle())));
+    const int result = n < 0 ? CommandFailed(env, link.handle) : ExitOk;
+    app::CloseReader(link.handle);
+    if (n < 0) return result;
     if (env.options.json)
         std::cout << nlohmann::json{{"port", env.PortName()}, {"answer", HexBytes(answer, n)}}.dump() << '\n';
     else

@@ -1,6 +1,5 @@
-// Model of a character sequence page (CEingabeBasisRegisterkarteSeriell and
-// its prefix, suffix, separator and removal pages): the sequence, the input
-// combo box ("HEX oder Zeichen:") and the list, with the commands of the
+// Model of a character sequence page (prefix, suffix, separator and removal):
+// the sequence, the input combo box ("HEX oder Zeichen:") and the list, with the commands of the
 // page's buttons.
 #pragma once
 

@@ -50,6 +50,8 @@ struct ReaderContent {
     std::optional<std::vector<std::uint8_t>> separator;   // 0x8C
     std::optional<std::vector<std::uint8_t>> dataFormat;  // 0x89
     std::optional<std::vector<std::uint8_t>> parameters;  // 0x8E (not read from keyboard-wedge readers)
+
+    bool operator==(const ReaderContent &) const = default;
 };
 
 // The whole report. It ends where the first missing block is; when the

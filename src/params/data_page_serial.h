@@ -1,4 +1,4 @@
-// Model of the data page of serial readers (CDatenRegisterkarteSeriell): one
+// Model of the data page of serial readers: one
 // data set of the output format as the person edits it, the capability
 // switches, validation, conversion to and from a DataFormatRecord and the
 // state of every control.

@@ -1,5 +1,5 @@
-// Model of the parameter group of the page for readers in USB keyboard mode
-// (CParamRegisterkarteHID): mode 0, 2 or 3, sensor output, cycle time,
+// Model of the parameter group of the page for readers in USB keyboard mode:
+// mode 0, 2 or 3, sensor output, cycle time,
 // timeout and power-on mode. The page's keyboard table is kept by the serial
 // sheet (SerialSheet::keyTable).
 //

@@ -1,5 +1,5 @@
-// Model of the parameter page of serial, LAN and Bluetooth readers
-// (CParamRegisterkarteSeriell): operating mode, sensor output, cycle time,
+// Model of the parameter page of serial, LAN and Bluetooth readers:
+// operating mode, sensor output, cycle time,
 // timeout, request character, power-on mode, DTR dependence, line settings
 // and the TCP client target of LAN readers.
 //

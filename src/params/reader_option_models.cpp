@@ -1,4 +1,5 @@
 #include "params/reader_option_models.h"
+#include "base/message_ids.h"
 
 #include <array>
 
@@ -11,12 +12,6 @@ namespace {
 
 constexpr unsigned char kCmdPowerOnMode = 0xF4;
 constexpr unsigned char kCmdDtrMode = 0xFE;
-
-constexpr int kMsgConfigNotRead = 519;
-constexpr int kMsgProgrammingFailed = 510;
-constexpr int kMsgTxPowerNotRead = 10136;
-constexpr int kMsgTxPowerSet = 10137;
-constexpr int kMsgTxPowerNotSet = 10138;
 
 // Radio index -> power-on value.
 constexpr std::array<int, 3> kPowerOnValues = {0, 1, 3};
@@ -77,7 +72,7 @@ bool PowerOnModel::Show() {
     const int value = ReadPowerOnMode(port_);
     if (value < 0) {
         index_ = -1;
-        prompts_.showMessage(StringTable::instance().text(kMsgConfigNotRead), MessageIcon::Warning);
+        prompts_.showMessage(StringTable::instance().text(msg::kConfigNotRead), MessageIcon::Warning);
         return false;
     }
     index_ = PowerOnIndexFromValue(value);
@@ -90,7 +85,7 @@ bool PowerOnModel::Set(int index) {
     if (value < 0) return false;
     index_ = index;
     if (WritePowerOnMode(port_, value)) return true;
-    prompts_.showMessage(StringTable::instance().text(kMsgProgrammingFailed), MessageIcon::Error);
+    prompts_.showMessage(StringTable::instance().text(msg::kProgrammingFailed), MessageIcon::Error);
     return false;
 }
 
@@ -125,17 +120,17 @@ bool TxPowerModel::Show() {
         return true;
     }
     power_ = TxPower{};
-    prompts_.showMessage(StringTable::instance().text(kMsgTxPowerNotRead), MessageIcon::Warning);
+    prompts_.showMessage(StringTable::instance().text(msg::kTxPowerNotRead), MessageIcon::Warning);
     return false;
 }
 
 bool TxPowerModel::Set(const TxPower &power) {
     power_ = power;
     if (!WriteTxPower(port_, power)) {
-        prompts_.showMessage(StringTable::instance().text(kMsgTxPowerNotSet), MessageIcon::Error);
+        prompts_.showMessage(StringTable::instance().text(msg::kTxPowerNotSet), MessageIcon::Error);
         return false;
     }
-    prompts_.showMessage(StringTable::instance().text(kMsgTxPowerSet), MessageIcon::Information);
+    prompts_.showMessage(StringTable::instance().text(msg::kTxPowerSet), MessageIcon::Information);
     return true;
 }
 

@@ -114,4 +114,22 @@ void FunctionTest::Close() { CloseReader(handle_); }
 
 bool FunctionTest::relayShown() const { return HasCapability(flags_, CAP_SENSOR_OUTPUT); }
 
+std::vector<OutputRecord> FunctionTest::PollSettledRecords() {
+    std::vector<OutputRecord> settled;
+    auto take = [&] {
+        if (recorder_.TakeSettledRecord())
+            settled.push_back({recorder_.counter(), recorder_.ascii(), recorder_.hex()});
+    };
+    take();
+    PollOutput();
+    take();
+    return settled;
+}
+
+std::optional<OutputRecord> FunctionTest::TakeUnsettledRecord() {
+    if (!recorder_.HasUnreportedRecord()) return std::nullopt;
+    recorder_.TakeSettledRecord();
+    return OutputRecord{recorder_.counter(), recorder_.ascii(), recorder_.hex()};
+}
+
 }  // namespace orvex::app

@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/connect.h"
 
@@ -49,7 +51,13 @@ private:
     bool unsettled_ = false;
 };
 
-// CFunktionTestDlg without its window.
+// One finished record of the reader's output, as a printer shows it.
+struct OutputRecord {
+    int counter = 0;
+    std::string ascii, hex;
+};
+
+// The function test without its window.
 class FunctionTest {
 public:
     explicit FunctionTest(OutputRecorder::Clock nowMs = OutputRecorder::SteadyMilliseconds());
@@ -65,6 +73,14 @@ public:
     // Timer tick every PollIntervalMs: takes raw output. Returns true when the
     // texts changed. A tick arriving inside another is dropped.
     bool PollOutput();
+
+    // Timer tick for printers that show whole records (orvexctl monitor):
+    // takes raw output and returns the records that settled. A record that
+    // settled while the caller was not scheduled comes out before the output
+    // that starts the next record over it.
+    std::vector<OutputRecord> PollSettledRecords();
+    // The record still arriving, if any (when a run ends).
+    std::optional<OutputRecord> TakeUnsettledRecord();
 
     void SendRequest();      // "Sende": the request character; texts emptied
     void SetRelay(bool on);  // 0x11 on, 0x13 off

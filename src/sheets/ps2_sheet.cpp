@@ -1,4 +1,5 @@
 #include "sheets/ps2_sheet.h"
+#include "base/message_ids.h"
 
 #include <array>
 
@@ -13,11 +14,6 @@
 namespace orvex::app {
 
 namespace {
-constexpr int kMsgDone = 509;
-constexpr int kMsgFailed = 510;
-constexpr int kMsgSaveFirst = 516;
-constexpr int kMsgDataPageError = 517;
-constexpr int kMsgInputError = 532;
 constexpr const char *kMkpFilter = "Lumi (*.mkp)";
 constexpr const char *kMkpOpenFilter = "Lumo (*.mkp)";
 }  // namespace
@@ -113,7 +109,7 @@ ProgramOutcome Ps2Sheet::Program() {
     }
     if (!Write("prefix", prefix.GetSequence().toBlock(), Orvex_WritePrefixBlock)) {
         CloseReader(portHandle);
-        ShowText(kMsgFailed, MessageIcon::Error);
+        ShowText(msg::kProgrammingFailed, MessageIcon::Error);
         return ProgramOutcome::Failed;
     }
     // The separator goes before the removal sequence on this sheet.
@@ -122,7 +118,8 @@ ProgramOutcome Ps2Sheet::Program() {
               Write("separator", separator.GetSequence().toBlock(), Orvex_WriteSeparatorBlock) &&
               Write("removal", removal.GetSequence().toBlock(), Orvex_WriteRemovalBlock);
     CloseReader(portHandle);
-    ShowText(ok ? kMsgDone : kMsgFailed, ok ? MessageIcon::Information : MessageIcon::Error);
+    ShowText(ok ? msg::kProgrammingDone : msg::kProgrammingFailed,
+             ok ? MessageIcon::Information : MessageIcon::Error);
     return ok ? ProgramOutcome::Done : ProgramOutcome::Failed;
 }
 
@@ -147,7 +144,7 @@ bool Ps2Sheet::LoadMkp() {
     bool anyEntries = false;
     for (const KeyStrokePage *page : {&prefix, &suffix, &removal, &separator})
         anyEntries = anyEntries || page->Count() > 0;
-    if (anyEntries && ctx_.prompts.askYesNo(Text(kMsgSaveFirst))) {
+    if (anyEntries && ctx_.prompts.askYesNo(Text(msg::kSaveFirst))) {
         if (auto target = ctx_.prompts.chooseSaveFile(Text(506), kMkpFilter, FolderOf(lastPath_), {}))
             WriteFileContent(*target);
     }
@@ -174,12 +171,12 @@ bool Ps2Sheet::SaveMkp() {
     lastRefusal_.reset();
     if (auto e = data.Validate()) {
         Refuse(sheet_pages::kData, *e);
-        ShowText(kMsgDataPageError);
+        ShowText(msg::kDataPageCountError);
         return false;
     }
     if (auto e = params.Validate()) {
         Refuse(sheet_pages::kParameters, *e);
-        ShowText(kMsgInputError);
+        ShowText(msg::kInputError);
         return false;
     }
     auto path = ctx_.prompts.chooseSaveFile(Text(506), kMkpFilter, FolderOf(lastPath_), {});

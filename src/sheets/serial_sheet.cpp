@@ -1,4 +1,5 @@
 #include "sheets/serial_sheet.h"
+#include "base/message_ids.h"
 
 #include <array>
 
@@ -14,15 +15,6 @@
 namespace orvex::app {
 
 namespace {
-
-constexpr int kMsgDone = 509;
-constexpr int kMsgFailed = 510;
-constexpr int kMsgSaveFirst = 516;
-constexpr int kMsgDataPageError = 517;
-constexpr int kMsgNoConnection = 522;
-constexpr int kMsgWrongModel = 141;
-constexpr int kMsgBackToReaderMode = 587;
-constexpr int kMsgCannotLoad = 610;
 
 constexpr const char *kMkrFilter = "Lumo (*.mkr)";
 
@@ -159,7 +151,7 @@ void SerialSheet::ReadConfiguration() {
 
     if (hid() && hidLink_ && !hidLink_->LoadFromReader(portHandle, keyTable)) {
         ReadFailed("keyTable");
-        ShowText(kMsgNoConnection);
+        ShowText(msg::kNoConnection);
     }
 
     title_ += " <" + deviceName_ + ">";
@@ -195,13 +187,13 @@ ProgramOutcome SerialSheet::Program() {
     CapabilityFlags flags = 0;
     portHandle = ConnectReader(ctx_, baud, flags, true);
     if (portHandle == 0) {
-        ShowText(kMsgNoConnection);
+        ShowText(msg::kNoConnection);
         return ProgramOutcome::NoConnection;
     }
     const std::string current = ReadDeviceName(portHandle);
     if (current != deviceName_) {
         CloseReader(portHandle);
-        ctx_.prompts.showMessage(StringTable::instance().format(kMsgWrongModel, deviceName_, current),
+        ctx_.prompts.showMessage(StringTable::instance().format(msg::kWrongModel, deviceName_, current),
                                  MessageIcon::Warning);
         return ProgramOutcome::WrongModel;
     }
@@ -215,7 +207,7 @@ ProgramOutcome SerialSheet::Program() {
     }
     if (!ProgramSteps(baud)) {
         CloseReader(portHandle);
-        ShowText(kMsgFailed, MessageIcon::Error);
+        ShowText(msg::kProgrammingFailed, MessageIcon::Error);
         return ProgramOutcome::Failed;
     }
 
@@ -232,7 +224,7 @@ ProgramOutcome SerialSheet::Program() {
         std::vector<std::uint8_t> target(params.remoteIp.begin(), params.remoteIp.end());
         writes_.push_back({"tcpClientTarget", target, r == 0});
     }
-    ShowText(kMsgDone, MessageIcon::Information);
+    ShowText(msg::kProgrammingDone, MessageIcon::Information);
     return ProgramOutcome::Done;
 }
 
@@ -325,7 +317,7 @@ bool SerialSheet::ProgramSteps(int &baud) {
     }
 
     if (powerOnMode && ReadPowerOnMode(portHandle) == 0 &&
-        ctx_.prompts.askYesNo(Text(kMsgBackToReaderMode))) {
+        ctx_.prompts.askYesNo(Text(msg::kBackToReaderMode))) {
         if (!WritePowerOnMode(portHandle, 1)) return false;
         if (hid())
             hidParams.values().powerOnIndex = 1;
@@ -349,7 +341,7 @@ void SerialSheet::ClearModifiedAndSnapshots() {
 }
 
 bool SerialSheet::LoadMkr() {
-    if (AnyModified() && ctx_.prompts.askYesNo(Text(kMsgSaveFirst)) && !SaveMkr()) return false;
+    if (AnyModified() && ctx_.prompts.askYesNo(Text(msg::kSaveFirst)) && !SaveMkr()) return false;
     auto path = ctx_.prompts.chooseOpenFile(Text(504), kMkrFilter, ctx_.settings.Get(settings::MkrFilePath));
     if (!path) return false;
     return LoadMkrFile(*path);
@@ -389,7 +381,7 @@ bool SerialSheet::LoadMkrFile(const std::string &path) {
 bool SerialSheet::SaveMkr() {
     lastRefusal_.reset();
     if (!ValidateDataPages()) {
-        ShowText(kMsgDataPageError);
+        ShowText(msg::kDataPageCountError);
         return false;
     }
     auto path =

@@ -1,5 +1,4 @@
-// The configuration sheet of readers with a character interface
-// (CSeriellEinstellDlg): its pages, reading the reader's configuration when
+// The configuration sheet of readers with a character interface: its pages, reading the reader's configuration when
 // it opens, "Programmieren" in the reader's fixed command order, and the
 // .mkr files of "Laden" and "Speichern".
 #pragma once

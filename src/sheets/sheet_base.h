@@ -1,4 +1,4 @@
-// What both configuration sheets share (CEinstellDlg): the link handle, the
+// What both configuration sheets share: the link handle, the
 // capability word, the title, the remembered .mkp path, and how a sheet
 // talks to the person (messages, questions, file choosers, focus on a
 // refused control) and reports what it wrote.

@@ -20,13 +20,10 @@
 #include <QVBoxLayout>
 
 #include "app/desktop_open.h"
-#include "app/usb_mode_switch.h"
-#include "app/reader_identity.h"
 #include "gui/app/device_monitor.h"
 #include "gui/app/dialog_registry.h"
 #include "gui/app/field_check.h"
 #include "gui/app/ui_text.h"
-#include "orvex/orvex.h"
 
 namespace orvex::gui {
 
@@ -34,25 +31,22 @@ using namespace app;
 
 namespace {
 
-constexpr int kRefreshDelayMs = 1000;
-constexpr int kRefreshRepeats = 4;  // an arrival is followed by five refreshes
-constexpr int kModeSwitchWaitMs = 1000;
-constexpr int kDriverPageWaitMs = 2000;
-
 const char *const kParityNames[] = {"param.parity.0", "param.parity.1", "param.parity.2"};
 
 }  // namespace
 
 InterfaceDialog::InterfaceDialog(QWidget *parent, SettingsStore &store, const DeviceListProviders &devices,
                                  Prompts &prompts)
-    : QDialog(parent), store_(store), devices_(devices), prompts_(prompts) {
-    settings_ = LoadPortSettings(store_, devices_);
+    : QDialog(parent),
+      prompts_(prompts),
+      model_(store, devices, prompts,
+             {[this](int ms) { pause(ms); }, [](const std::string &page) { DesktopOpen(page); }}) {
     buildWidgets();
     retranslate();
 
     refreshTimer_ = new QTimer(this);
     refreshTimer_->setSingleShot(true);
-    refreshTimer_->setInterval(kRefreshDelayMs);
+    refreshTimer_->setInterval(InterfaceSelection::RefreshDelayMs);
     connect(refreshTimer_, &QTimer::timeout, this, &InterfaceDialog::postRefresh);
     monitor_ = new DeviceMonitor(this);
     connect(monitor_, &DeviceMonitor::deviceChanged, this, &InterfaceDialog::refresh);
@@ -133,8 +127,8 @@ void InterfaceDialog::buildWidgets() {
     connect(list_, &QListWidget::itemSelectionChanged, this, &InterfaceDialog::onSelectionChanged);
     connect(ethernet_, &QCheckBox::clicked, this, &InterfaceDialog::onEthernetClicked);
     connect(ipSearch_, &QPushButton::clicked, this, &InterfaceDialog::onIpSearch);
-    connect(hidMode_, &QRadioButton::clicked, this, &InterfaceDialog::onHidMode);
-    connect(virtualCom_, &QRadioButton::clicked, this, &InterfaceDialog::onVirtualCom);
+    connect(hidMode_, &QRadioButton::clicked, this, [this] { onUsbMode(true); });
+    connect(virtualCom_, &QRadioButton::clicked, this, [this] { onUsbMode(false); });
 }
 
 void InterfaceDialog::retranslate() {
@@ -160,26 +154,15 @@ void InterfaceDialog::changeEvent(QEvent *event) {
 }
 
 void InterfaceDialog::startDialog() {
-    const LineCombos combos = LineCombosFromBaudValue(settings_.baudValue);
+    const PortSettings &settings = model_.settings();
+    const LineCombos combos = LineCombosFromBaudValue(settings.baudValue);
     baud_->setCurrentIndex(baud_->findText(QString::number(combos.rate)));
     parity_->setCurrentIndex(combos.parity);
     stopBits_->setCurrentIndex(combos.stopBits);
-    timeout_->setText(QString::number(settings_.timeoutMs));
-    address_->setText(QString::number(settings_.address));
-    ethernet_->setChecked(settings_.ethernet);
-
-    lists_ = EnumerateDevices(devices_, settings_.ethernet);
-    texts_ = InterfaceListTexts(lists_);
-    {
-        const QSignalBlocker quiet(list_);
-        list_->clear();
-        for (const std::string &text : texts_) list_->addItem(QString::fromStdString(text));
-        const auto index = InitialSelection(texts_, settings_.name);
-        if (index) list_->setCurrentRow(int(*index));
-    }
-    applyKind();
-    updateUsbRadios();
-    ipSearch_->setVisible(settings_.ethernet);
+    timeout_->setText(QString::number(settings.timeoutMs));
+    address_->setText(QString::number(settings.address));
+    ethernet_->setChecked(settings.ethernet);
+    showList();
     adjustSize();
     setMinimumSize(sizeHint());
     postRefresh();
@@ -190,150 +173,68 @@ void InterfaceDialog::postRefresh() {
         this, [this] { refresh(OwnRefreshRequest); }, Qt::QueuedConnection);
 }
 
-void InterfaceDialog::rebuildList() {
-    const QSignalBlocker quiet(list_);
-    list_->clear();
-    for (const std::string &text : texts_) list_->addItem(QString::fromStdString(text));
-    selectByPortName();
+void InterfaceDialog::showList() {
+    {
+        const QSignalBlocker quiet(list_);
+        list_->clear();
+        for (const std::string &text : model_.texts()) list_->addItem(QString::fromStdString(text));
+        if (const auto index = model_.selection())
+            list_->setCurrentRow(int(*index));
+        else
+            list_->clearSelection();
+    }
+    showSelectionState();
 }
 
-void InterfaceDialog::selectByPortName() {
-    const auto index = SelectByPrefix(texts_, settings_.name);
-    if (index)
-        list_->setCurrentRow(int(*index));
-    else
-        list_->clearSelection();
-}
-
-void InterfaceDialog::applyKind() {
-    settings_.kind = PortKindOf(settings_.name, settings_.ethernet);
-    const bool serial = settings_.kind == PortKind::Serial;
+void InterfaceDialog::showSelectionState() {
+    const bool serial = model_.lineSettingsEnabled();
     for (QWidget *w :
          {static_cast<QWidget *>(baud_), static_cast<QWidget *>(parity_), static_cast<QWidget *>(stopBits_)})
         w->setEnabled(serial);
-}
-
-void InterfaceDialog::updateUsbRadios() {
-    const UsbModeRadios radios = UsbModeRadiosFor(settings_.name);
+    const UsbModeRadios radios = model_.usbRadios();
     hidMode_->setEnabled(radios.hidEnabled);
     hidMode_->setChecked(radios.hidChecked);
     virtualCom_->setEnabled(radios.vcomEnabled);
     virtualCom_->setChecked(radios.vcomChecked);
-}
-
-bool InterfaceDialog::driverCheck() {
-    const std::string question = DriverCheckQuestion(Orvex_GetUsbDriverState());
-    if (question.empty()) return false;
-    if (prompts_.askYesNo(question, true)) openDriverPage();
-    return true;
-}
-
-void InterfaceDialog::openDriverPage() {
-    DesktopOpen(DriverDownloadPage());
-    pause(kDriverPageWaitMs);
+    ipSearch_->setVisible(model_.ipSearchShown());
 }
 
 void InterfaceDialog::refresh(int code) {
-    if (refreshing_) return;
-    refreshing_ = true;
-    for (int pass = 0; pass < 2; ++pass) {
-        DeviceLists fresh = EnumerateDevices(devices_, settings_.ethernet);
-        const bool changed = fresh.com != lists_.com || fresh.usb != lists_.usb || fresh.lan != lists_.lan ||
-                             fresh.bluetooth != lists_.bluetooth;
-        lists_ = std::move(fresh);
-        if (changed) {
-            texts_ = InterfaceListTexts(lists_);
-            rebuildList();
-        }
-        if (driverChecked_) break;
-        driverChecked_ = true;
-        if (!driverCheck()) break;  // a shown driver message is followed by a second pass
-    }
-    updateUsbRadios();
-
-    if (code == DeviceArrival || code == DeviceNodesChanged) {
-        refreshCounter_ = 1;
-        refreshTimer_->start();
-    } else if (code == OwnRefreshRequest && refreshCounter_ >= 1 && refreshCounter_ <= kRefreshRepeats) {
-        ++refreshCounter_;
-        refreshTimer_->start();
-    } else {
-        refreshCounter_ = 0;
-    }
-    refreshing_ = false;
+    if (model_.Refresh(code))
+        showList();
+    else
+        showSelectionState();
+    if (model_.scheduleRefresh()) refreshTimer_->start();
 }
 
 void InterfaceDialog::onSelectionChanged() {
     const QList<QListWidgetItem *> selected = list_->selectedItems();
-    if (selected.isEmpty()) {
-        const UsbModeRadios none = UsbModeRadiosFor("");
-        hidMode_->setEnabled(none.hidEnabled);
-        hidMode_->setChecked(false);
-        virtualCom_->setEnabled(none.vcomEnabled);
-        virtualCom_->setChecked(false);
-        return;
-    }
-    settings_.name = selected.first()->text().toStdString();
-    applyKind();
-    updateUsbRadios();
+    model_.Select(selected.isEmpty() ? std::nullopt
+                                     : std::optional<std::size_t>(list_->row(selected.first())));
+    showSelectionState();
 }
 
 void InterfaceDialog::onEthernetClicked() {
-    settings_.ethernet = ethernet_->isChecked();
+    model_.SetEthernet(ethernet_->isChecked());
     postRefresh();
-    ipSearch_->setVisible(settings_.ethernet);
+    ipSearch_->setVisible(model_.ipSearchShown());
 }
 
 void InterfaceDialog::onIpSearch() {
     const auto &search = DialogRegistry::instance().ipAddressSearch;
-    if (!settings_.ethernet || !search) return;
-    const std::optional<std::string> address = search(this);
-    if (address) {
-        std::string chosen = *address;
-        const auto bracket = chosen.find(']');
-        if (bracket != std::string::npos && bracket > 0) chosen.resize(bracket + 1);
-        settings_.name = std::string(LanPrefix) + chosen;
-    }
+    if (!model_.ipSearchShown() || !search) return;
+    if (const std::optional<std::string> address = search(this)) model_.ChooseLanAddress(*address);
     postRefresh();
 }
 
-void InterfaceDialog::onHidMode() {
-    {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        QListWidgetItem *item = list_->currentItem();
-        if (item && item->isSelected()) {
-            const std::string text = item->text().toStdString();
-            if (IsQelVirtualComPort(text)) {
-                SwitchVirtualComToHid(text);
-                settings_.name.clear();
-                pause(kModeSwitchWaitMs);
-            }
-        }
-        QApplication::restoreOverrideCursor();
-    }
-    updateUsbRadios();
-}
-
-void InterfaceDialog::onVirtualCom() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    QListWidgetItem *item = list_->currentItem();
-    if (item && item->isSelected()) {
-        const std::string text = item->text().toStdString();
-        if (IsSwitchableUsbReader(text)) {
-            if (Orvex_IsVirtualComDriverInstalled() == 1) {
-                SwitchHidToVirtualCom(text);
-                settings_.name.clear();
-                pause(kModeSwitchWaitMs);
-            } else {
-                QApplication::restoreOverrideCursor();
-                const bool yes = prompts_.askYesNo(VirtualComDriverQuestion(), true);
-                QApplication::setOverrideCursor(Qt::WaitCursor);
-                if (yes) openDriverPage();
-            }
-        }
-    }
+void InterfaceDialog::onUsbMode(bool toHid) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);  // the prompts suspend it while asking
+    if (toHid)
+        model_.SwitchToHidMode();
+    else
+        model_.SwitchToVirtualCom();
     QApplication::restoreOverrideCursor();
-    updateUsbRadios();
+    showSelectionState();
 }
 
 void InterfaceDialog::pause(int milliseconds) {
@@ -348,29 +249,13 @@ void InterfaceDialog::accept() {
     if (!timeout) return;
     const std::optional<int> address = readIntField(address_, AddressMin, AddressMax, prompts_);
     if (!address) return;
-
-    PortSettings result = settings_;
-    const QList<QListWidgetItem *> selected = list_->selectedItems();
-    if (!selected.isEmpty()) {
-        result.name = selected.first()->text().toStdString();
-        result.kind = PortKindOf(result.name, result.ethernet);
-    } else {
-        result.name.clear();  // nothing chosen: "Name" stays as stored
-    }
+    std::optional<LineCombos> line;
     if (baud_->currentIndex() >= 0) {
         // The line combos count even when disabled.
-        LineCombos combos;
-        combos.rate = baud_->currentText().toInt();
-        combos.parity = parity_->currentIndex();
-        combos.stopBits = stopBits_->currentIndex();
-        result.baudValue = BaudValueFromLineCombos(combos);
+        line = LineCombos{baud_->currentText().toInt(), parity_->currentIndex(), stopBits_->currentIndex()};
     }
-    result.timeoutMs = *timeout;
-    result.address = *address;
-    result.ethernet = ethernet_->isChecked();
-    if (!StorePortSettings(store_, result)) return;
-    settings_ = result;
-    QDialog::accept();
+    model_.SetEthernet(ethernet_->isChecked());
+    if (model_.Accept(line, *timeout, *address)) QDialog::accept();
 }
 
 }  // namespace orvex::gui

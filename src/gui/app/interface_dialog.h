@@ -1,12 +1,11 @@
-// "Schnittstelle": choosing how the reader is attached. The loader, list
-// texts, line settings and OK logic are liborvexapp's (interface_settings.h);
-// this dialog shows them, keeps the lists current while it is open and runs
-// the USB mode switch and driver check.
+// "Schnittstelle": choosing how the reader is attached. Every rule is the
+// model's (app/interface_selection.h); this dialog shows its state, forwards
+// the user's acts and runs the one-second refresh timer it asks for.
 #pragma once
 
 #include <QDialog>
 
-#include "app/interface_settings.h"
+#include "app/interface_selection.h"
 #include "app/prompts.h"
 
 class QButtonGroup;
@@ -35,14 +34,14 @@ public:
     InterfaceDialog(QWidget *parent, app::SettingsStore &store, const app::DeviceListProviders &devices,
                     app::Prompts &prompts);
 
-    const app::PortSettings &portSettings() const { return settings_; }
+    const app::PortSettings &portSettings() const { return model_.settings(); }
     QListWidget *portList() const { return list_; }
-    int refreshCounter() const { return refreshCounter_; }
+    int refreshCounter() const { return model_.refreshCounter(); }
 
-    // Device-change notification: DeviceArrival, DeviceNodesChanged or
-    // OwnRefreshRequest.
+    // Device-change notification: app::kDeviceArrival, kDeviceNodesChanged or
+    // kOwnRefreshRequest.
     void refresh(int code);
-    static constexpr int OwnRefreshRequest = 24;
+    static constexpr int OwnRefreshRequest = app::kOwnRefreshRequest;
 
     void accept() override;
 
@@ -53,30 +52,17 @@ private:
     void buildWidgets();
     void retranslate();
     void startDialog();
-    void rebuildList();
-    void selectByPortName();
-    void applyKind();
-    void updateUsbRadios();
-    bool driverCheck();
+    void showList();
+    void showSelectionState();
     void postRefresh();
     void onSelectionChanged();
     void onEthernetClicked();
     void onIpSearch();
-    void onHidMode();
-    void onVirtualCom();
+    void onUsbMode(bool toHid);
     void pause(int milliseconds);
-    void openDriverPage();
 
-    app::SettingsStore &store_;
-    app::DeviceListProviders devices_;
     app::Prompts &prompts_;
-    app::PortSettings settings_;
-    app::DeviceLists lists_;
-    std::vector<std::string> texts_;
-
-    bool refreshing_ = false;
-    bool driverChecked_ = false;
-    int refreshCounter_ = 0;
+    app::InterfaceSelection model_;
     QTimer *refreshTimer_ = nullptr;
     DeviceMonitor *monitor_ = nullptr;
 

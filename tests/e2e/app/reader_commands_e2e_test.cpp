@@ -87,7 +87,7 @@ TEST_F(ReaderCommandsE2E, PowerOnModeGetAndSet) {
 TEST_F(ReaderCommandsE2E, TransmitPowerGetAndSet) {
     StartReader(Version("4545"));
     int opened = 0;
-    EXPECT_TRUE(RunTxPowerCommand(*ctx_, CAP_EXTENDED, [&](int &handle) {
+    EXPECT_EQ(RunTxPowerCommand(*ctx_, CAP_EXTENDED, [&](int &handle) {
         ++opened;
         TxPowerModel dialog(handle, prompts_);
         dialog.Show();
@@ -95,7 +95,8 @@ TEST_F(ReaderCommandsE2E, TransmitPowerGetAndSet) {
         EXPECT_EQ(sim_->state().deviceSettings, (orvex::sim::Bytes{0x03, 0x01, 0x80}));
         EXPECT_TRUE(dialog.Show());
         EXPECT_EQ(dialog.power(), (TxPower{true, false}));
-    }));
+    }),
+              CommandOutcome::Ran);
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(prompts_.messages.back(), StringTable::instance().text(10137));
 
@@ -111,7 +112,7 @@ TEST_F(ReaderCommandsE2E, TransmitPowerGetAndSet) {
 TEST_F(ReaderCommandsE2E, TransmitPowerDialogNeedsTheCapability) {
     StartReader(Version("1245"));
     bool opened = false;
-    EXPECT_TRUE(RunTxPowerCommand(*ctx_, CAP_TX_POWER, [&](int &) { opened = true; }));
+    EXPECT_EQ(RunTxPowerCommand(*ctx_, CAP_TX_POWER, [&](int &) { opened = true; }), CommandOutcome::NotAvailable);
     EXPECT_FALSE(opened);
     EXPECT_EQ(sim_->state().outputMode, 2);
 }

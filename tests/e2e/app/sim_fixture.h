@@ -14,33 +14,12 @@
 #include "app/connect.h"
 #include "app/prompts.h"
 #include "app/settings_store.h"
+#include "common/scripted_prompts_app.h"
 #include "sim/pty_reader.h"
 
 namespace orvex::app::testing {
 
-class ScriptedPrompts : public Prompts {
-public:
-    std::vector<std::string> messages;
-    std::vector<std::string> questions;
-    std::deque<bool> answers;  // No when empty
-
-    void showMessage(const std::string &text, MessageIcon) override { messages.push_back(text); }
-    bool askYesNo(const std::string &text, bool) override {
-        questions.push_back(text);
-        if (answers.empty()) return false;
-        const bool a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    std::optional<std::string> chooseOpenFile(const std::string &, const std::string &,
-                                              const std::string &) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> chooseSaveFile(const std::string &, const std::string &, const std::string &,
-                                              const std::string &) override {
-        return std::nullopt;
-    }
-};
+using ScriptedPrompts = test::ScriptedPrompts;
 
 class SimReaderTest : public ::testing::Test {
 protected:

@@ -131,8 +131,12 @@ TEST_F(CliE2E, ReaderSettingCommands) {
         {{"--json", "power-on", "get"}, 0, R"({"port":"PORT","power_on":"silent","value":3})"},
         {{"tx-power", "set", "--iso14443", "half"}, 0, "Antennenleistung wurde erfolgreich gesetzt!\n"},
         {{"--json", "tx-power", "get"}, 0, R"({"iso14443":"half","iso15693":"full","port":"PORT"})"},
+        {{"--json", "tx-power", "set", "--iso15693", "full"}, 0,
+         R"({"iso14443":"half","iso15693":"full","port":"PORT"})"},
+        {{"tx-power", "set"}, 2, ""},  // nothing to set
+        {{"--json", "power-on", "set", "reader"}, 0, R"({"port":"PORT","power_on":"reader","value":1})"},
         {{"transceive", "F0"}, 0, "34 33 34 35\n"},
-        {{"--no", "factory-reset"}, 0, ""},
+        {{"--no", "factory-reset"}, 1, ""},  // declined is no success
     };
     for (auto &c : cases) {
         std::vector<std::string> args = {"--port", port()};
@@ -146,8 +150,9 @@ TEST_F(CliE2E, ReaderSettingCommands) {
         }
     }
     EXPECT_EQ(sim_->state().prefix, (orvex::sim::Bytes{0x41, 0xFF}));  // "--no" sent nothing
-    const CtlRun reset = Ctl({"--port", port(), "--yes", "factory-reset"});
+    const CtlRun reset = Ctl({"--port", port(), "--yes", "--json", "factory-reset"});
     EXPECT_EQ(reset.code, 0) << reset.err;
+    EXPECT_EQ(reset.out, R"({"factory_reset":true,"port":")" + port() + "\"}\n");
     EXPECT_NE(sim_->state().prefix, (orvex::sim::Bytes{0x41, 0xFF}));
     EXPECT_EQ(sim_->state().outputMode, 2);
 }

@@ -3,6 +3,7 @@
 
 #include <deque>
 
+#include "common/scripted_prompts_app.h"
 #include "app/lan_config.h"
 #include "app/lan_search_list.h"
 #include "app/string_table.h"
@@ -10,27 +11,7 @@
 namespace orvex::app {
 namespace {
 
-class ScriptedPrompts : public Prompts {
-public:
-    std::vector<std::string> messages;
-    std::deque<bool> retries;
-    void showMessage(const std::string &text, MessageIcon) override { messages.push_back(text); }
-    bool askYesNo(const std::string &, bool) override { return false; }
-    bool askRetry(const std::string &text, const std::string &caption) override {
-        messages.push_back(caption + "|" + text);
-        bool retry = !retries.empty() && retries.front();
-        if (!retries.empty()) retries.pop_front();
-        return retry;
-    }
-    std::optional<std::string> chooseOpenFile(const std::string &, const std::string &,
-                                              const std::string &) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> chooseSaveFile(const std::string &, const std::string &, const std::string &,
-                                              const std::string &) override {
-        return std::nullopt;
-    }
-};
+using test::ScriptedPrompts;
 
 // A network whose clock only moves when the code sleeps.
 struct FakeLan {

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "host_port.h"
-#include "sim/options.h"
+#include "sim/command_line.h"
 #include "sim/reader_core.h"
 
 namespace orvex::sim::test {
@@ -139,26 +139,37 @@ TEST_F(StateFile, FactoryResetRestoresBlocksButKeepsTheLink) {
 }
 
 TEST(Options, ParseValuesAndRefuseBadOnes) {
-    auto ok = parseOptions({"--variant", "2", "--address=5", "--status", "0x20", "--emit", "12\\r\\x41",
-                            "--every", "50", "--wire-speed", "--chained"});
+    auto ok = parseCommandLine({"--variant", "2", "--address=5", "--status", "0x20", "--emit", "12\\r\\x41",
+                                "--every", "50", "--wire-speed", "--chained"});
     ASSERT_EQ(ok.error, "");
-    EXPECT_EQ(ok.options.variant, 2);
-    EXPECT_EQ(ok.options.address, 5);
-    EXPECT_EQ(ok.options.status, 0x20);
-    EXPECT_EQ(ok.options.emit, (Bytes{'1', '2', '\r', 'A'}));
-    EXPECT_TRUE(ok.options.wireSpeed && ok.options.chained);
-    EXPECT_FALSE(ok.options.baud);
+    EXPECT_EQ(ok.reader.variant, 2);
+    EXPECT_EQ(ok.reader.address, 5);
+    EXPECT_EQ(ok.reader.status, 0x20);
+    EXPECT_EQ(ok.reader.emit, (Bytes{'1', '2', '\r', 'A'}));
+    EXPECT_TRUE(ok.reader.wireSpeed && ok.reader.chained);
+    EXPECT_FALSE(ok.reader.baud);
+    EXPECT_FALSE(ok.lan.enabled);
+
+    auto lan = parseCommandLine({"--lan", "--lan-port=10002", "--lan-config-ip", "0.0.0.0", "--status", "3"});
+    ASSERT_EQ(lan.error, "");
+    EXPECT_TRUE(lan.lan.enabled);
+    EXPECT_EQ(lan.lan.port, 10002);
+    EXPECT_EQ(lan.reader.status, 3);
 
     for (auto bad : std::vector<std::vector<std::string>>{{"--variant", "4"},
                                                           {"--variant"},
                                                           {"--drop-every", "0"},
                                                           {"--baud", "fast"},
                                                           {"--bogus"},
-                                                          {"--chained=1"}}) {
+                                                          {"--chained=1"},
+                                                          {"--lan-port", "10002"},  // without --lan
+                                                          {"--lan", "--lan-config-ip", "1.2.3"},
+                                                          {"--lan", "--lan-name", "seventeen-letters"}}) {
         SCOPED_TRACE(bad[0]);
-        EXPECT_NE(parseOptions(bad).error, "");
+        EXPECT_NE(parseCommandLine(bad).error, "");
     }
-    EXPECT_TRUE(parseOptions({"--help"}).help);
+    EXPECT_TRUE(parseCommandLine({"--help"}).help);
+    EXPECT_NE(helpText().find("--lan-drop-after"), std::string::npos);
 }
 
 }  // namespace

@@ -1,0 +1,48 @@
+#include "sim/command_line.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+
+namespace orvex::sim {
+namespace {
+
+std::unique_ptr<CLI::App> MakeParser(CommandLine &line) {
+    auto app = std::make_unique<CLI::App>(
+        "Simulates one Orvex reader on a new pseudo-terminal. Prints the terminal's path\n"
+        "as the first line, then runs until killed (SIGTERM, SIGINT). With --lan it is a\n"
+        "LAN reader instead, inside a network namespace of its own (tools/netns-lab).",
+        "orvex-readersim");
+    app->set_help_flag();  // help is reported, not printed by the parser
+    app->add_flag("-h,--help", line.help, "show this text");
+    app->allow_extras(false);
+    app->get_formatter()->column_width(30);
+    // --flag=value is refused: every flag is a switch.
+    app->option_defaults()->disable_flag_override();
+    addReaderOptions(*app, line.reader);
+    lan::addLanOptions(*app, line.lan);
+    app->footer(kReaderNotes);
+    return app;
+}
+
+}  // namespace
+
+CommandLine parseCommandLine(const std::vector<std::string> &args) {
+    CommandLine line;
+    auto app = MakeParser(line);
+    // CLI11 takes the arguments in reverse order.
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        app->parse(reversed);
+    } catch (const CLI::ParseError &e) {
+        if (!line.help) line.error = e.what();
+    }
+    return line;
+}
+
+std::string helpText() {
+    CommandLine line;
+    return MakeParser(line)->help();
+}
+
+}  // namespace orvex::sim

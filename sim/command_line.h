@@ -1,0 +1,27 @@
+// orvex-readersim's command line: the reader's options and, with --lan, the
+// LAN reader's, parsed by one CLI11 parser.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "sim/lan/lan_options.h"
+#include "sim/options.h"
+
+namespace orvex::sim {
+
+struct CommandLine {
+    Options reader;
+    lan::LanOptions lan;
+    bool help = false;  // --help was given
+    std::string error;  // non-empty when the arguments are invalid
+};
+
+// Parses the arguments after the program name. Unknown options and bad
+// values give an error text.
+CommandLine parseCommandLine(const std::vector<std::string> &args);
+
+// The text printed by --help.
+std::string helpText();
+
+}  // namespace orvex::sim
