@@ -20,9 +20,13 @@ using update::UpdateState;
 const app::StringTable &Strings() { return app::StringTable::instance(); }
 
 // A value the version file does not give is null.
-nlohmann::json OrNull(const std::string &value) { return value.empty() ? nlohmann::json() : nlohmann::json(value); }
+nlohmann::json OrNull(const std::string &value) {
+    return value.empty() ? nlohmann::json() : nlohmann::json(value);
+}
 
-std::string OrUnknown(const std::string &value) { return value.empty() ? Strings().text("cli.update.unknown") : value; }
+std::string OrUnknown(const std::string &value) {
+    return value.empty() ? Strings().text("cli.update.unknown") : value;
+}
 
 int Unreachable(CliEnvironment &env, const update::UpdateSource &source, const std::string &error) {
     return env.Fail(ExitReader, Strings().format("cli.error.updateUnreachable", source.url(), error));
@@ -31,12 +35,14 @@ int Unreachable(CliEnvironment &env, const update::UpdateSource &source, const s
 void PrintProgram(const update::ProgramStatus &p) {
     const auto &s = Strings();
     std::cout << s.text("cli.update.program") << '\n'
-              << "  " << s.text("cli.update.current") << ": " << p.current << " (" << OrUnknown(p.currentBuild)
-              << ")\n"
+              << "  " << s.text("cli.update.current") << ": " << p.current << " ("
+              << OrUnknown(p.currentBuild) << ")\n"
               << "  " << s.text("cli.update.newest") << ": " << OrUnknown(p.newest.version) << " ("
               << OrUnknown(p.newest.build) << ")\n"
-              << "  " << s.text(p.state == UpdateState::Newer ? "cli.update.newer" : "cli.update.upToDate") << '\n';
-    if (!p.newest.installer.empty()) std::cout << "  " << s.text("cli.update.installer") << ": " << p.newest.installer << '\n';
+              << "  " << s.text(p.state == UpdateState::Newer ? "cli.update.newer" : "cli.update.upToDate")
+              << '\n';
+    if (!p.newest.installer.empty())
+        std::cout << "  " << s.text("cli.update.installer") << ": " << p.newest.installer << '\n';
 }
 
 void PrintDevice(const update::DeviceStatus &d, const std::string &model) {
@@ -49,7 +55,8 @@ void PrintDevice(const update::DeviceStatus &d, const std::string &model) {
     }
     std::cout << "  " << s.text("cli.update.section") << ": " << d.section << '\n'
               << "  " << s.text("cli.update.newest") << ": " << OrUnknown(d.newest.version) << '\n'
-              << "  " << s.text(d.state == UpdateState::Newer ? "cli.update.newer" : "cli.update.upToDate") << '\n';
+              << "  " << s.text(d.state == UpdateState::Newer ? "cli.update.newer" : "cli.update.upToDate")
+              << '\n';
 }
 
 int Check(CliEnvironment &env) {
@@ -77,7 +84,8 @@ int Check(CliEnvironment &env) {
     std::optional<update::DeviceStatus> device;
     if (reader) {
         device = checks.DeviceNow(env.connect().identity, kUntilEnded);
-        if (device->state == UpdateState::NoConnection) return Unreachable(env, checks.device(), device->error);
+        if (device->state == UpdateState::NoConnection)
+            return Unreachable(env, checks.device(), device->error);
     }
 
     if (env.options.json) {

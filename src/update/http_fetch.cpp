@@ -95,8 +95,9 @@ FetchResult Run(const std::string &url, const FetchOptions &options, Transfer &t
     curl_easy_cleanup(curl);
 
     if (rc == CURLE_OK) {
-        result.outcome = result.httpStatus >= 200 && result.httpStatus < 300 ? FetchResult::Outcome::Ok
-                                                                               : FetchResult::Outcome::HttpError;
+        result.outcome = result.httpStatus >= 200 && result.httpStatus < 300
+                             ? FetchResult::Outcome::Ok
+                             : FetchResult::Outcome::HttpError;
         if (result.outcome == FetchResult::Outcome::HttpError)
             result.error = "HTTP status " + std::to_string(result.httpStatus);
     } else if (transfer.tooLarge || rc == CURLE_FILESIZE_EXCEEDED) {
@@ -150,7 +151,8 @@ FetchResult DownloadFile(const std::string &url, const std::string &path, const 
     };
     FetchResult result = Run(url, options, transfer);
     const bool closed = ::close(fd) == 0;
-    if (result.outcome == FetchResult::Outcome::Ok && closed && std::rename(partial.c_str(), path.c_str()) == 0)
+    if (result.outcome == FetchResult::Outcome::Ok && closed &&
+        std::rename(partial.c_str(), path.c_str()) == 0)
         return result;
     std::remove(partial.c_str());
     if (result.outcome == FetchResult::Outcome::Ok) {

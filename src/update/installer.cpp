@@ -117,12 +117,15 @@ InstallerStartResult StartInstaller(const std::string &path, const std::string &
 }
 
 InstallerDownload::InstallerDownload(std::string installerUrl, std::string versionFileUrl, std::string folder,
-                                     FetchOptions options, std::function<void(InstallerDownloadResult)> done) {
-    worker_ = std::thread([this, installerUrl = std::move(installerUrl), versionFileUrl = std::move(versionFileUrl),
-                           folder = std::move(folder), options = std::move(options), done = std::move(done)] {
-        InstallerDownloadResult result = DownloadInstaller(installerUrl, versionFileUrl, folder, options, &stop_);
-        if (!stop_ && done) done(std::move(result));
-    });
+                                     FetchOptions options,
+                                     std::function<void(InstallerDownloadResult)> done) {
+    worker_ =
+        std::thread([this, installerUrl = std::move(installerUrl), versionFileUrl = std::move(versionFileUrl),
+                     folder = std::move(folder), options = std::move(options), done = std::move(done)] {
+            InstallerDownloadResult result =
+                DownloadInstaller(installerUrl, versionFileUrl, folder, options, &stop_);
+            if (!stop_ && done) done(std::move(result));
+        });
 }
 
 InstallerDownload::~InstallerDownload() {

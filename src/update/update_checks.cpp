@@ -19,7 +19,8 @@ ProgramStatus UpdateChecks::ProgramNow(std::chrono::milliseconds wait) const {
     return EvaluateProgram(program_->Result(wait), ProgramVersion(), ProgramBuild());
 }
 
-DeviceStatus UpdateChecks::DeviceNow(const app::DeviceIdentity &identity, std::chrono::milliseconds wait) const {
+DeviceStatus UpdateChecks::DeviceNow(const app::DeviceIdentity &identity,
+                                     std::chrono::milliseconds wait) const {
     return EvaluateDevice(device_->Result(wait), identity);
 }
 

@@ -11,7 +11,8 @@ UpdateSource::UpdateSource(std::string url, FetchOptions options)
     };
 }
 
-UpdateSource::UpdateSource(std::string url, Fetcher fetcher) : url_(std::move(url)), fetcher_(std::move(fetcher)) {}
+UpdateSource::UpdateSource(std::string url, Fetcher fetcher)
+    : url_(std::move(url)), fetcher_(std::move(fetcher)) {}
 
 UpdateSource::~UpdateSource() {
     stop_ = true;

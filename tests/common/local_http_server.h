@@ -38,7 +38,8 @@ public:
         addr.sin_family = AF_INET;
         addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t len = sizeof addr;
-        if (::bind(listener_, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0 || ::listen(listener_, 8) != 0 ||
+        if (::bind(listener_, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0 ||
+            ::listen(listener_, 8) != 0 ||
             ::getsockname(listener_, reinterpret_cast<sockaddr *>(&addr), &len) != 0)
             throw std::runtime_error("cannot listen on 127.0.0.1");
         port_ = ntohs(addr.sin_port);
@@ -80,8 +81,8 @@ private:
         X509_gmtime_adj(X509_getm_notAfter(cert), 3600);
         X509_set_pubkey(cert, key);
         X509_NAME *name = X509_get_subject_name(cert);
-        X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char *>("127.0.0.1"),
-                                   -1, -1, 0);
+        X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC,
+                                   reinterpret_cast<const unsigned char *>("127.0.0.1"), -1, -1, 0);
         X509_set_issuer_name(cert, name);
         X509V3_CTX v3;
         X509V3_set_ctx_nodb(&v3);
@@ -94,7 +95,8 @@ private:
             X509_EXTENSION_free(ext);
         }
         X509_sign(cert, key, EVP_sha256());
-        caFile_ = folder + "/update-test-ca-" + std::to_string(::getpid()) + "-" + std::to_string(port_) + ".pem";
+        caFile_ =
+            folder + "/update-test-ca-" + std::to_string(::getpid()) + "-" + std::to_string(port_) + ".pem";
         FILE *out = std::fopen(caFile_.c_str(), "w");
         PEM_write_X509(out, cert);
         std::fclose(out);
@@ -153,8 +155,9 @@ private:
             ++requests_;
             if (auto it = replies_.find(path); it != replies_.end()) reply = it->second;
         }
-        const std::string head = "HTTP/1.0 " + std::to_string(reply.status) + " X\r\nContent-Length: " +
-                                 std::to_string(reply.body.size()) + "\r\nConnection: close\r\n\r\n";
+        const std::string head = "HTTP/1.0 " + std::to_string(reply.status) +
+                                 " X\r\nContent-Length: " + std::to_string(reply.body.size()) +
+                                 "\r\nConnection: close\r\n\r\n";
         writeAll(head.data(), head.size());
         const std::size_t send = reply.cutAfter ? reply.cutAfter : reply.body.size();
         writeAll(reply.body.data(), send);

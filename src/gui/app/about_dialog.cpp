@@ -120,7 +120,10 @@ AboutDialog::AboutDialog(QWidget *parent, ConnectContext &ctx, update::UpdateChe
         connect(line, &LinkLabel::clicked, this, [this, line] { startUpdate(line); });
     if (updates_) {
         // Called from a fetch worker: only a queued call reaches the box.
-        auto arrived = [this] { QMetaObject::invokeMethod(this, [this] { refreshUpdateLines(); }, Qt::QueuedConnection); };
+        auto arrived = [this] {
+            QMetaObject::invokeMethod(
+                this, [this] { refreshUpdateLines(); }, Qt::QueuedConnection);
+        };
         programListener_ = updates_->program().Start(arrived);
         deviceListener_ = updates_->device().Start(arrived);
     }
@@ -200,7 +203,8 @@ void AboutDialog::refreshUpdateLines() {
                      QString::fromStdString(deviceStatus_.newest.version),
                  kUpdateDarkRed, true);
     else
-        ShowLine(readerUpdate_, name + QStringLiteral(" V") + current + QLatin1Char(' ') + uiText(kTextUpToDate),
+        ShowLine(readerUpdate_,
+                 name + QStringLiteral(" V") + current + QLatin1Char(' ') + uiText(kTextUpToDate),
                  kUpdateGrey, false);
 }
 
@@ -220,7 +224,8 @@ void AboutDialog::startUpdate(LinkLabel *line) {
         installer, source.url(), update::InstallerFolder(), source.options(),
         [this](update::InstallerDownloadResult result) {
             QMetaObject::invokeMethod(
-                this, [this, result = std::move(result)] { installerDownloaded(result); }, Qt::QueuedConnection);
+                this, [this, result = std::move(result)] { installerDownloaded(result); },
+                Qt::QueuedConnection);
         });
 }
 

@@ -322,7 +322,8 @@ void MainWindow::setUpdateChecks(update::UpdateChecks *checks) {
 
 void MainWindow::postCommand(int command) {
     // Also called from fetch workers: the command runs on this window's thread.
-    QMetaObject::invokeMethod(this, [this, command] { runCommand(command); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, command] { runCommand(command); }, Qt::QueuedConnection);
 }
 
 void MainWindow::programUpdateFound() {

@@ -40,12 +40,12 @@ TEST_F(UpdateCheckCli, ProgramVersionsAsJson) {
         bool newer;
         nlohmann::json newest, build, installer;
     } cases[] = {
-        {"[OrvexReaderSetup]\nVersion=2.10\nBuild=2026-03-01\nInstaller=" + server_.BaseUrl() + "/i.deb\n", true,
-         "2.10", "2026-03-01", server_.BaseUrl() + "/i.deb"},
+        {"[OrvexReaderSetup]\nVersion=2.10\nBuild=2026-03-01\nInstaller=" + server_.BaseUrl() + "/i.deb\n",
+         true, "2.10", "2026-03-01", server_.BaseUrl() + "/i.deb"},
         {"[OrvexReaderSetup]\nVersion=0.9\nBuild=2999-01-01\n", false, "0.9", "2999-01-01", nullptr},
         {"[Other]\nVersion=9.0\n", false, nullptr, nullptr, nullptr},
-        {"[OrvexReaderSetup]\nVersion=2.\xff\xfe\nBuild=\x80\n", true, "2.\xef\xbf\xbd\xef\xbf\xbd", "\xef\xbf\xbd",
-         nullptr},
+        {"[OrvexReaderSetup]\nVersion=2.\xff\xfe\nBuild=\x80\n", true, "2.\xef\xbf\xbd\xef\xbf\xbd",
+         "\xef\xbf\xbd", nullptr},
     };
     for (const Case &c : cases) {
         server_.Set(kProgramPath, {200, c.file, 0});
@@ -71,8 +71,11 @@ TEST_F(UpdateCheckCli, ReaderFirmwareWithPort) {
     const CtlRun r = Ctl(server_.BaseUrl(), {"--port", reader.slavePath(), "--json", "update", "check"});
     ASSERT_EQ(r.code, 0) << r.err;
     const auto device = nlohmann::json::parse(r.out).at("device");
-    EXPECT_EQ(device, (nlohmann::json{{"type_code", "124"}, {"section", "Alder"}, {"current", "1.07"},
-                                      {"newest", "1.09"}, {"newer", true}}));
+    EXPECT_EQ(device, (nlohmann::json{{"type_code", "124"},
+                                      {"section", "Alder"},
+                                      {"current", "1.07"},
+                                      {"newest", "1.09"},
+                                      {"newer", true}}));
 
     server_.Set(kDevicePath, {200, "[Alias]\n164=Birch\n", 0});
     const CtlRun text = Ctl(server_.BaseUrl(), {"--port", reader.slavePath(), "update", "check"});

@@ -27,8 +27,10 @@ using orvex::test::LocalHttpServer;
 const std::string kProgramPath = "/rfid/software/RFIDVersionsHF.txt";
 const std::string kDevicePath = "/rfid/software/RFIDDeviceVersions.txt";
 
-std::string ProgramFile(const std::string &version, const std::string &build, const std::string &installer = {}) {
-    return "[OrvexReaderSetup]\r\nVersion=" + version + "\r\nBuild=" + build + "\r\nInstaller=" + installer + "\r\n";
+std::string ProgramFile(const std::string &version, const std::string &build,
+                        const std::string &installer = {}) {
+    return "[OrvexReaderSetup]\r\nVersion=" + version + "\r\nBuild=" + build + "\r\nInstaller=" + installer +
+           "\r\n";
 }
 
 TEST(UpdateFetch, VersionFilesOverHttpAndHttps) {
@@ -43,7 +45,8 @@ TEST(UpdateFetch, VersionFilesOverHttpAndHttps) {
         checks.program().Start();
         checks.device().Start();
 
-        const auto program = EvaluateProgram(checks.program().Result(std::chrono::hours(1)), "2.9", "2027-01-01");
+        const auto program =
+            EvaluateProgram(checks.program().Result(std::chrono::hours(1)), "2.9", "2027-01-01");
         EXPECT_EQ(program.state, UpdateState::Newer) << server.BaseUrl() << " " << program.error;
         EXPECT_EQ(program.newest.version, "2.10");
         const auto device = checks.DeviceNow({"Alder-4", "124", "1.07"}, std::chrono::hours(1));
@@ -173,7 +176,8 @@ TEST(UpdateInstaller, RefusedOrFailedDownloadsLeaveNothing) {
     };
     const int before = server.requests();
     for (const Case &c : cases) {
-        const auto result = DownloadInstaller(c.url, versionUrl, dir.path().string(), FetchOptions{}, nullptr, c.limit);
+        const auto result =
+            DownloadInstaller(c.url, versionUrl, dir.path().string(), FetchOptions{}, nullptr, c.limit);
         EXPECT_FALSE(result.ok) << c.what;
         EXPECT_FALSE(result.message.empty()) << c.what;
         EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << c.what;

@@ -82,7 +82,8 @@ TEST(UpdateVersion, ProgramStatesFromFetch) {
 }
 
 TEST(UpdateVersion, OddBytesInTheFile) {
-    const char raw[] = "[OrvexReaderSetup]\r\nVersion=3.\xff\x00x\r\nBuild=\x80\x81\r\n[Alias]\r\n\x00\x01=\r\n";
+    const char raw[] =
+        "[OrvexReaderSetup]\r\nVersion=3.\xff\x00x\r\nBuild=\x80\x81\r\n[Alias]\r\n\x00\x01=\r\n";
     const std::string body(raw, sizeof raw - 1);
     const VersionFile file(body);
     EXPECT_EQ(ParseVersion(file.Product(kProgramSection).version), (VersionNumber{3, 0}));
