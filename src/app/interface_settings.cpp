@@ -182,12 +182,14 @@ int BaudValueFromLineCombos(const LineCombos &c) {
 bool StorePortSettings(SettingsStore &store, const PortSettings &ps) {
     if (ps.timeoutMs < TimeoutMin || ps.timeoutMs > TimeoutMax) return false;
     if (ps.address < AddressMin || ps.address > AddressMax) return false;
-    if (!ps.name.empty()) store.Set(settings::PortName, ps.name);
-    store.Set(settings::PortBaudrate, ps.baudValue);
-    store.Set(settings::PortTimeoutDialog, ps.timeoutMs);
-    store.Set(settings::PortAddress, ps.address);
-    store.Set(settings::PortEthernet, ps.ethernet ? 1 : 0);
-    return true;
+    // A store that cannot be written (a directory or FIFO in its place, no
+    // permission) must not pass for stored settings.
+    bool ok = ps.name.empty() || store.Set(settings::PortName, ps.name);
+    ok = ok && store.Set(settings::PortBaudrate, ps.baudValue);
+    ok = ok && store.Set(settings::PortTimeoutDialog, ps.timeoutMs);
+    ok = ok && store.Set(settings::PortAddress, ps.address);
+    ok = ok && store.Set(settings::PortEthernet, ps.ethernet ? 1 : 0);
+    return ok;
 }
 
 bool IsSwitchableUsbReader(std::string_view name) {

@@ -83,7 +83,7 @@ inline constexpr int AddressMin = 1, AddressMax = 255;
 
 // The dialog's OK: stores "Name" (when given), "Baudrate", "Timeout",
 // "Adresse" and "EthernetAktiv". False with nothing stored when the timeout
-// or address is out of range.
+// or address is out of range; false also when the store cannot be written.
 bool StorePortSettings(SettingsStore &store, const PortSettings &settings);
 
 // USB mode radios of the dialog for a port name.

@@ -1,9 +1,13 @@
 #include "app/settings_store.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
+#include "base/atomic_file.h"
 #include "base/ini_file.h"
 
 namespace orvex::app {
@@ -31,24 +35,45 @@ void SettingsStore::Override(std::string_view section, std::string_view key, std
     overrides_[{std::string(section), std::string(key)}] = std::move(value);
 }
 
+// Every Get and Set used to parse the whole file again, so a large file made
+// each command pay its parsing once per setting.
+const IniFile *SettingsStore::Loaded() const {
+    struct stat st {};
+    if (stat(path_.c_str(), &st) != 0) {
+        cache_.reset();
+        return nullptr;
+    }
+    const FileStamp stamp{
+        static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
+        static_cast<unsigned long long>(st.st_size), static_cast<long long>(st.st_mtim.tv_sec),
+        static_cast<long long>(st.st_mtim.tv_nsec)};
+    if (cache_ && stamp == stamp_) return cache_.get();
+    auto ini = std::make_shared<IniFile>();
+    if (!ini->Open(path_, false, false, true)) {
+        cache_.reset();
+        return nullptr;
+    }
+    cache_ = std::move(ini);
+    stamp_ = stamp;
+    return cache_.get();
+}
+
 int SettingsStore::ReadInt(std::string_view section, std::string_view key, int defaultValue) const {
     if (const auto *v = overrideFor(section, key)) {
         IniFile ini;
         ini.ParseText("[s]\nk=" + *v + "\n");
         return ini.GetInt("s", "k", defaultValue);
     }
-    IniFile ini;
-    if (!ini.Open(path_, false, false, true)) return defaultValue;
-    return ini.GetInt(section, key, defaultValue);
+    const IniFile *ini = Loaded();
+    return ini ? ini->GetInt(section, key, defaultValue) : defaultValue;
 }
 
 std::string SettingsStore::ReadText(std::string_view section, std::string_view key,
                                     std::string_view defaultValue) const {
     if (const auto *v = overrideFor(section, key)) return *v;
-    IniFile ini;
-    if (!ini.Open(path_, false, false, true)) return std::string(defaultValue);
-    if (!ini.HasKey(section, key)) return std::string(defaultValue);
-    return ini.GetString(section, key, defaultValue);
+    const IniFile *ini = Loaded();
+    if (!ini || !ini->HasKey(section, key)) return std::string(defaultValue);
+    return ini->GetString(section, key, defaultValue);
 }
 
 bool SettingsStore::WriteInt(std::string_view section, std::string_view key, int value) {
@@ -63,10 +88,30 @@ bool SettingsStore::WriteText(std::string_view section, std::string_view key, st
     std::error_code ec;
     const auto folder = std::filesystem::path(path_).parent_path();
     if (!folder.empty()) std::filesystem::create_directories(folder, ec);
-    IniFile ini;
-    if (!ini.Open(path_, true, true, true)) return false;
-    ini.WriteString(section, key, value);
-    return ini.Close();
+    if (!Loaded()) {
+        // Only a missing file starts empty; anything else in its place
+        // (a directory, a FIFO, no permission) is a failure.
+        IniFile probe;
+        if (!probe.Open(path_, true, true, true)) return false;
+        cache_ = std::make_shared<IniFile>();
+    }
+    if (cache_->HasKey(section, key) && cache_->GetString(section, key) == value) return true;
+    cache_->WriteString(section, key, value);
+    std::string error;
+    if (!WriteFileAtomically(path_, cache_->Serialize(), error)) {
+        cache_.reset();
+        return false;
+    }
+    // The content held is the file just written: keep it under its new stamp.
+    auto written = std::move(cache_);
+    struct stat st {};
+    if (stat(path_.c_str(), &st) == 0) {
+        stamp_ = {static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
+                  static_cast<unsigned long long>(st.st_size), static_cast<long long>(st.st_mtim.tv_sec),
+                  static_cast<long long>(st.st_mtim.tv_nsec)};
+        cache_ = std::move(written);
+    }
+    return true;
 }
 
 std::string SettingsStore::PortNameOrDefault() {

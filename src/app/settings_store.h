@@ -5,6 +5,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <string_view>
@@ -46,6 +47,8 @@ inline constexpr TextSetting BluetoothLastName{"Bluetooth", "LastDevName", ""};
 inline constexpr const char *DefaultPortName = "COM1";
 }  // namespace settings
 
+class IniFile;
+
 class SettingsStore {
 public:
     // The store at path; the default is the per-user file above.
@@ -77,8 +80,20 @@ public:
 
 private:
     const std::string *overrideFor(std::string_view section, std::string_view key) const;
+    // The parsed file, read again only when it changed on disk (another
+    // program may write it); null when it cannot be read.
+    const IniFile *Loaded() const;
+
+    // Identity and change time of the file the cache was parsed from.
+    struct FileStamp {
+        unsigned long long device = 0, inode = 0, size = 0;
+        long long seconds = 0, nanoseconds = 0;
+        bool operator==(const FileStamp &) const = default;
+    };
 
     std::string path_;
+    mutable std::shared_ptr<IniFile> cache_;
+    mutable FileStamp stamp_;
     std::map<std::pair<std::string, std::string>, std::string> overrides_;
 };
 

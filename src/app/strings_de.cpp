@@ -384,7 +384,7 @@ constexpr NamedText kNamed[] = {
      "Anschluss und Schnittstelle prüfen (orvexctl interfaces) oder mit --port eine andere wählen."},
     {"cli.error.noAnswer",
      "Schnittstelle %s: Das Gerät antwortet nicht. Kabel und Schnittstelle prüfen oder mit --port eine "
-     "andere wählen."},
+     "andere wählen. Ein Gerät, das langsamer als 300 ms antwortet, wird beim Öffnen nicht erkannt."},
     {"cli.error.unsupported",
      "Schnittstelle %s: Dieser Gerätetyp kann mit diesem Programm nicht konfiguriert werden. Ein "
      "unterstütztes Gerät anschließen."},
@@ -411,6 +411,14 @@ constexpr NamedText kNamed[] = {
     {"cli.lan.dhcp", "automatisch (DHCP)"},
     {"cli.lan.otherDevice", "(anderes Gerät)"},
     {"cli.lan.waiting", "Warte auf das Gerät unter der neuen Adresse: %d von %d s"},
+    {"cli.config.saved", "Konfiguration gespeichert"},
+    {"cli.config.field", "Feld"},
+    {"config.needMkp", "Dieses Gerät ist ein Tastaturgerät: Konfigurationsdatei *.mkp angeben."},
+    {"config.needMkr", "Dieses Gerät hat eine Zeichenschnittstelle: Konfigurationsdatei *.mkr angeben."},
+    {"config.notConfiguration", "keine Konfigurationsdatei (Abschnitte fehlen)"},
+    {"config.noFile", "Keine Konfigurationsdatei angegeben."},
+    {"config.readIncomplete",
+     "Die Konfiguration konnte nicht vollständig gelesen werden (%s); die Datei bleibt unverändert."},
     {"cli.error.lanSetUsage", "lan set: --dhcp NAME oder --ip A.B.C.D angeben."},
     {"cli.error.lanNoAnswer", "LAN-Gerät %s antwortet nicht. Adresse prüfen (orvexctl lan search)."},
 };

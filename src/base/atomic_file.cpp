@@ -64,10 +64,28 @@ bool writeAll(int fd, std::string_view content) {
     return true;
 }
 
+// A file with several hard links is rewritten in place: a rename would give
+// this name a new file and leave the other names on the old content.
+bool rewriteInPlace(const std::string &target, std::string_view content, std::string &error) {
+    int fd = open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) {
+        error = describe("cannot open", target, errno);
+        return false;
+    }
+    const bool ok = writeAll(fd, content) && fsync(fd) == 0;
+    int err = errno;
+    if (close(fd) != 0 && ok) err = errno;
+    if (!ok) error = describe("cannot write", target, err);
+    return ok;
+}
+
 }  // namespace
 
 bool WriteFileAtomically(const std::string &path, std::string_view content, std::string &error) {
     const std::string target = resolveTarget(path);
+    struct stat old {};
+    const bool exists = stat(target.c_str(), &old) == 0;
+    if (exists && S_ISREG(old.st_mode) && old.st_nlink > 1) return rewriteInPlace(target, content, error);
     const std::string folder = folderOf(target);
     std::string base = target.substr(target.rfind('/') == std::string::npos ? 0 : target.rfind('/') + 1);
     std::string temp;
@@ -84,9 +102,11 @@ bool WriteFileAtomically(const std::string &path, std::string_view content, std:
         return false;
     };
 
-    struct stat old {};
-    if (stat(target.c_str(), &old) == 0 && fchmod(fd, old.st_mode & 07777) != 0)
-        return fail("cannot set the permissions of");
+    // The replacement keeps the old file's mode, and its owner where this
+    // process may give it (as root); otherwise the file becomes the writer's.
+    if (exists && fchmod(fd, old.st_mode & 07777) != 0) return fail("cannot set the permissions of");
+    if (exists && geteuid() == 0 && fchown(fd, old.st_uid, old.st_gid) != 0)
+        return fail("cannot set the owner of");
     if (!writeAll(fd, content)) return fail("cannot write");
     if (fsync(fd) != 0) return fail("cannot sync");
     if (close(fd) != 0) {

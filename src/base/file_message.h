@@ -11,6 +11,7 @@ namespace orvex::app {
 struct FileMessage {
     int id = 0;
     std::vector<std::string> args;
+    std::string key;  // "Section/Key" of the value the message is about, when one
 
     bool operator==(const FileMessage &) const = default;
 };
@@ -19,6 +20,7 @@ namespace file_messages {
 inline constexpr int kKeyBufferExceeded = 518;  // "Die Buffergröße für eine Keysequenz ist überschritten"
 inline constexpr int kTooManyCommandLines = 531;  // "... Maximum der Befehlszeilen überschritten ..."
 inline constexpr int kCannotLoad = 610;           // "Werte konnten nicht geladen werden!"
+inline constexpr int kOutOfRange = 61714;         // "Geben Sie eine ganze Zahl zwischen %1 und %2 ein."
 }  // namespace file_messages
 
 }  // namespace orvex::app

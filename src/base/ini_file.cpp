@@ -38,10 +38,28 @@ std::string folded(std::string_view name) {
 }  // namespace
 
 void IniSection::append(std::string key, std::string value, bool isVerbatim) {
-    lastEntry[folded(key)] = keys.size();
+    if (indexed) lastEntry[folded(key)] = keys.size();
     keys.push_back(std::move(key));
     values.push_back(std::move(value));
     verbatim.push_back(isVerbatim);
+}
+
+void IniSection::clear() {
+    keys.clear();
+    values.clear();
+    verbatim.clear();
+    lastEntry.clear();
+    indexed = false;
+}
+
+int IniSection::lastIndexOf(const std::string &foldedKey) const {
+    if (!indexed) {
+        lastEntry.reserve(keys.size());
+        for (size_t i = 0; i < keys.size(); ++i) lastEntry[folded(keys[i])] = i;
+        indexed = true;
+    }
+    auto it = lastEntry.find(foldedKey);
+    return it == lastEntry.end() ? -1 : static_cast<int>(it->second);
 }
 
 int ParseDecimal(std::string_view text) {
@@ -195,16 +213,21 @@ int IniFile::findSection(std::string_view name) const {
 }
 
 int IniFile::findKey(const IniSection &section, std::string_view key) const {
-    if (ignoreCase_) {
-        auto it = section.lastEntry.find(folded(key));
-        return it == section.lastEntry.end() ? -1 : static_cast<int>(it->second);
-    }
+    if (ignoreCase_) return section.lastIndexOf(folded(key));
     for (size_t i = section.keys.size(); i-- > 0;)
         if (sameName(section.keys[i], key)) return static_cast<int>(i);
     return -1;
 }
 
 bool IniFile::HasSection(std::string_view section) const { return findSection(section) >= 0; }
+
+void IniFile::ClearSection(std::string_view section) {
+    for (IniSection &sec : sections_) {
+        if (sec.name.empty() || !sameName(sec.name, section) || sec.keys.empty()) continue;
+        sec.clear();
+        modified_ = true;
+    }
+}
 
 bool IniFile::HasKey(std::string_view section, std::string_view key) const {
     int s = findSection(section);

@@ -28,10 +28,15 @@ struct IniSection {
     std::vector<std::string> values;
     std::vector<bool> verbatim;
     // Letter-case-folded key -> index of its last entry, so lookups in large
-    // sections (the 384 keys of a key table) do not scan.
-    std::unordered_map<std::string, size_t> lastEntry;
+    // sections (the 384 keys of a key table) do not scan. Built on the first
+    // lookup: parsing a large file must not pay for sections nobody asks.
+    mutable std::unordered_map<std::string, size_t> lastEntry;
+    mutable bool indexed = false;
 
     void append(std::string key, std::string value, bool isVerbatim);
+    void clear();
+    // Index of the last entry whose folded key is foldedKey, or -1.
+    int lastIndexOf(const std::string &foldedKey) const;
 };
 
 class IniFile {
@@ -71,6 +76,9 @@ public:
     void WriteInt(std::string_view section, std::string_view key, int value);
 
     bool HasSection(std::string_view section) const;
+    // Removes every key of every section with that name; the headers stay
+    // where they are, so rewriting the section keeps the file's order.
+    void ClearSection(std::string_view section);
     bool HasKey(std::string_view section, std::string_view key) const;
 
     // Writes the content back now when the object is writable and modified.

@@ -3,8 +3,11 @@
 
 #include <unistd.h>
 
+#include <nlohmann/json.hpp>
+
 #include <cstdio>
 #include <iostream>
+#include <streambuf>
 
 #include "orvex/orvex.h"
 #include "app/interface_settings.h"
@@ -15,6 +18,49 @@
 namespace orvex::cli {
 
 using app::StringTable;
+
+namespace {
+
+// Passes every character on and counts them.
+class CountingBuffer : public std::streambuf {
+public:
+    explicit CountingBuffer(std::streambuf *inner) : inner_(inner) {}
+    std::size_t count = 0;
+
+protected:
+    int_type overflow(int_type c) override {
+        if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+        ++count;
+        return inner_->sputc(traits_type::to_char_type(c));
+    }
+    std::streamsize xsputn(const char *s, std::streamsize n) override {
+        count += static_cast<std::size_t>(n);
+        return inner_->sputn(s, n);
+    }
+    int sync() override { return inner_->pubsync(); }
+
+private:
+    std::streambuf *inner_;
+};
+
+CountingBuffer *stdoutCounter = nullptr;
+
+}  // namespace
+
+std::string JsonText(const nlohmann::json &doc) {
+    return doc.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+void WatchStdout() {
+    if (stdoutCounter) return;
+    static CountingBuffer counter(std::cout.rdbuf());
+    stdoutCounter = &counter;
+    std::cout.rdbuf(&counter);
+}
+
+bool StdoutUsed() { return stdoutCounter && stdoutCounter->count > 0; }
+
+void CliEnvironment::PrintJson(const nlohmann::json &doc) { std::cout << JsonText(doc) << std::endl; }
 
 void TerminalPrompts::showMessage(const std::string &text, app::MessageIcon icon) {
     const bool toStdout = icon == app::MessageIcon::Information && !options_.json;
@@ -46,18 +92,19 @@ int CliEnvironment::Prepare(bool applyOverrides) {
     const bool english =
         options.language.empty() ? settings_->Get(app::settings::Language) == 1 : options.language == "en";
     if (english) {
-        if (!strings.loadEnglish()) std::cerr << TerminalLines(strings.text(app::msg::kLanguageMissing)) << '\n';
+        if (!strings.loadEnglish())
+            std::cerr << TerminalLines(strings.text(app::msg::kLanguageMissing)) << '\n';
     } else {
         strings.useGerman();
     }
     if (options.verbose) Orvex_SetTraceEcho(1);
 
     if (options.address && (*options.address < app::AddressMin || *options.address > app::AddressMax))
-        return Fail(ExitUsage,
-                    "--address: " + strings.format(app::msg::kIntegerRange, app::AddressMin, app::AddressMax));
+        return Fail(ExitUsage, "--address: " +
+                                   strings.format(app::msg::kIntegerRange, app::AddressMin, app::AddressMax));
     if (options.timeout && (*options.timeout < app::TimeoutMin || *options.timeout > app::TimeoutMax))
-        return Fail(ExitUsage,
-                    "--timeout: " + strings.format(app::msg::kIntegerRange, app::TimeoutMin, app::TimeoutMax));
+        return Fail(ExitUsage, "--timeout: " +
+                                   strings.format(app::msg::kIntegerRange, app::TimeoutMin, app::TimeoutMax));
     if (options.baud && *options.baud <= 0)
         return Fail(ExitUsage, "--baud: " + strings.format(app::msg::kIntegerRange, 1, 2147483647));
 
@@ -86,6 +133,7 @@ std::string CliEnvironment::PortName() {
 
 int CliEnvironment::Fail(int code, const std::string &text) {
     std::cerr << TerminalLines(text) << std::endl;
+    if (options.json && stdoutCounter && !StdoutUsed()) PrintJson({{"error", text}, {"code", code}});
     return code;
 }
 

@@ -2,6 +2,8 @@
 // with the one-run overrides, the terminal prompts and the connect context.
 #pragma once
 
+#include <nlohmann/json_fwd.hpp>
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -49,9 +51,22 @@ private:
     const GlobalOptions &options_;
 };
 
+// JSON text that never throws: bytes that are no UTF-8 (file and port names
+// are bytes) are replaced, so a document can always be printed, also after a
+// command has changed the reader or a file.
+std::string JsonText(const nlohmann::json &doc);
+
+// Counts what reaches std::cout from here on, so that a --json run that
+// printed nothing can still print its one document at the end.
+void WatchStdout();
+bool StdoutUsed();
+
 class CliEnvironment {
 public:
     GlobalOptions options;
+
+    // One JSON document on a line of stdout.
+    void PrintJson(const nlohmann::json &doc);
 
     // Applies language, tracing and (unless storing) the port overrides.
     // ExitOk, or ExitUsage after printing why.
@@ -64,7 +79,8 @@ public:
     // The stored port name as the next connect will use it.
     std::string PortName();
 
-    // Prints text (a line) to stderr and returns code.
+    // Prints text (a line) to stderr and returns code. With --json, when the
+    // run has printed nothing to stdout yet, also {"error": text, "code": code}.
     int Fail(int code, const std::string &text);
     // The failure of the last connect, naming the port and what to do.
     int ConnectFailure();

@@ -18,7 +18,8 @@ int ListInterfaces(CliEnvironment &env) {
     const bool ethernet = env.settings().Get(app::settings::PortEthernet) != 0;
     const auto texts = app::InterfaceListTexts(app::EnumerateDevices(env.connect().devices, ethernet));
     if (env.options.json) {
-        std::cout << nlohmann::json(texts).dump() << '\n';
+        std::cout << nlohmann::json(texts).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
+                  << '\n';
     } else {
         for (const auto &t : texts) std::cout << t << '\n';
     }
@@ -48,14 +49,14 @@ int StoreInterface(CliEnvironment &env, const UseOptions &use) {
         ps.baudValue = app::BaudValueFromLineCombos(combos);
     }
     if (!app::StorePortSettings(store, ps))
-        return env.Fail(ExitUsage, app::StringTable::instance().format("cli.error.store", store.path()));
+        return env.Fail(ExitReader, app::StringTable::instance().format("cli.error.store", store.path()));
     if (env.options.json) {
         std::cout << nlohmann::json{{"port", ps.name},
                                     {"baud", ps.baudValue},
                                     {"timeout", ps.timeoutMs},
                                     {"address", ps.address},
                                     {"ethernet", ps.ethernet}}
-                         .dump()
+                         .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
                   << '\n';
     }
     return ExitOk;

@@ -30,7 +30,7 @@ int Search(CliEnvironment &env, bool all) {
         auto list = nlohmann::json::array();
         for (const auto &item : items)
             list.push_back({{"address", item.text}, {"maker", item.value == app::LanMakerReader}});
-        std::cout << list.dump() << '\n';
+        std::cout << list.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
     } else {
         for (const auto &item : items)
             std::cout << item.text
@@ -58,7 +58,7 @@ int Show(CliEnvironment &env, const std::string &address) {
                                     {"port", port},
                                     {"mask", f.mask},
                                     {"gateway", f.gateway}}
-                         .dump()
+                         .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
                   << '\n';
         return ExitOk;
     }
@@ -118,7 +118,9 @@ int Set(CliEnvironment &env, const std::string &address, const SetOptions &set) 
     if (store.Get(app::settings::PortName) == "LAN: " + address)
         store.Set(app::settings::PortName, "LAN: " + dialog.address());
     if (env.options.json)
-        std::cout << nlohmann::json{{"address", dialog.address()}}.dump() << '\n';
+        std::cout << nlohmann::json{{"address", dialog.address()}}.dump(
+                         -1, ' ', false, nlohmann::json::error_handler_t::replace)
+                  << '\n';
     else
         std::cout << dialog.address() << '\n';
     return ExitOk;
@@ -139,7 +141,9 @@ int Client(CliEnvironment &env, const std::string &address, const ClientOptions 
     if (Orvex_LanReadAddress(address.c_str(), target, sizeof target, &port) != 0)
         return env.Fail(ExitReader, Strings().format("cli.error.lanNoAnswer", address));
     if (env.options.json)
-        std::cout << nlohmann::json{{"server", target}, {"port", port}}.dump() << '\n';
+        std::cout << nlohmann::json{{"server", target}, {"port", port}}.dump(
+                         -1, ' ', false, nlohmann::json::error_handler_t::replace)
+                  << '\n';
     else
         std::cout << Strings().text("cli.label.tcpClient") << ": " << target << "-" << port << '\n';
     return ExitOk;

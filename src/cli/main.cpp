@@ -1,5 +1,6 @@
 // orvexctl: configures Orvex RFID readers from the command line.
 #include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
 
 #include <iostream>
 
@@ -18,9 +19,13 @@ int main(int argc, char **argv) {
                    "Port name as stored, with its kind prefix (e.g. /dev/ttyUSB0, \"USB: 6401-123 HID\")");
     app.add_option("--baud", o.baud, "Baud rate (the last two digits select the framing)");
     app.add_option("--address", o.address, "Device (bus) address, 1-255");
-    app.add_option("--timeout", o.timeout, "Answer timeout in ms, 10-300000");
+    app.add_option("--timeout", o.timeout,
+                   "Answer timeout in ms, 10-300000 (identifying the reader when the port opens waits at "
+                   "most 300 ms per try)");
     app.add_option("--lang", o.language, "Language of the texts")->check(CLI::IsMember({"de", "en"}));
-    app.add_flag("--json", o.json, "Machine-readable output");
+    app.add_flag("--json", o.json,
+                 "Machine-readable output: one JSON document per run, failures included "
+                 "({\"error\": ..., \"code\": ...}); monitor prints JSON Lines, one object per record");
     app.add_flag("-v,--verbose", o.verbose, "Frames and traces to stderr");
     auto *yes = app.add_flag("--yes", o.yes, "Answer every question with yes");
     app.add_flag("--no", o.no, "Answer every question with no")->excludes(yes);
@@ -30,6 +35,7 @@ int main(int argc, char **argv) {
     AddMonitorCommand(app, env);
     for (const auto *group : CommandGroup::All()) group->add(app, env);
 
+    WatchStdout();
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp &e) {
@@ -38,7 +44,15 @@ int main(int argc, char **argv) {
         return app.exit(e);
     } catch (const CLI::ParseError &e) {
         app.exit(e);
+        if (o.json) env.PrintJson({{"error", e.what()}, {"code", static_cast<int>(ExitUsage)}});
         return ExitUsage;
+    } catch (const nlohmann::json::exception &e) {
+        // A document that could not be built must not abort the run after
+        // the command has done its work.
+        env.exitCode = env.Fail(ExitReader, e.what());
     }
+    // Every --json run prints one document, also a command that has nothing
+    // to report but its success.
+    if (o.json && !StdoutUsed()) env.PrintJson({{"code", env.exitCode}, {"ok", env.exitCode == ExitOk}});
     return env.exitCode;
 }

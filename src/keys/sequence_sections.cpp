@@ -30,12 +30,14 @@ std::string profileValue(const IniFile &file, std::string_view section, const st
 struct ScanText {
     uint8_t scan;
     bool extended;
+    bool inRange;  // a set-1 code fits a byte
 };
 ScanText parseScanText(std::string text) {
     size_t e0 = text.find("e0");
     bool extended = e0 != std::string::npos;
     if (extended) text.erase(e0, 2);
-    return {static_cast<uint8_t>(ParseDecimal(text) & 0xFF), extended};
+    const int value = ParseDecimal(text);
+    return {static_cast<uint8_t>(value & 0xFF), extended, value >= 0 && value <= 255};
 }
 
 }  // namespace
@@ -49,11 +51,17 @@ void WriteAsciiSection(IniFile &file, std::string_view section, const CharSequen
 std::optional<FileMessage> ReadAsciiSection(const IniFile &file, std::string_view section,
                                             CharSequence &sequence) {
     int n = file.GetInt(section, "Count", 0);
-    if (n > CharSequence::kMaxEntries) return FileMessage{file_messages::kTooManyCommandLines, {}};
+    if (n > CharSequence::kMaxEntries)
+        return FileMessage{file_messages::kTooManyCommandLines, {}, std::string(section)};
     CharSequence read;
     for (int i = 0; i < n; ++i) {
-        auto code =
-            static_cast<uint8_t>(ParseDecimal(file.GetString(section, indexed("Ascii", i), "0")) & 0xFF);
+        const std::string key = indexed("Ascii", i);
+        const int value = ParseDecimal(file.GetString(section, key, "0"));
+        // A code outside a byte would be cut to another character (999 to E7,
+        // -1 to the block's FF terminator inside the sequence).
+        if (value < 0 || value > 255)
+            return FileMessage{file_messages::kOutOfRange, {"0", "255"}, std::string(section) + "/" + key};
+        const auto code = static_cast<uint8_t>(value);
         read.insert(read.count(), SequenceChar{code, codeName(code)});
     }
     sequence.assign(read);
@@ -81,10 +89,16 @@ std::optional<FileMessage> ReadKeySection(const IniFile &file, std::string_view 
     for (int i = 0; i < n; ++i) {
         bool down = ParseDecimal(profileValue(file, section, indexed("Keydown", i))) != 0;
         ScanText scan = parseScanText(profileValue(file, section, indexed("CodeSet1_", i)));
+        if (!scan.inRange) {
+            message = FileMessage{file_messages::kOutOfRange,
+                                  {"0", "255"},
+                                  std::string(section) + "/" + indexed("CodeSet1_", i)};
+            break;
+        }
         uint8_t vk = normaliseVk(HostKeyboardLayout().scanToVk(scan.scan), scan.extended);
         KeyEvent entry{vk, scan.scan, static_cast<uint8_t>(down ? 1 : 0)};
         if (!read.fits(entry) || read.count() >= kMaxKeyEntries) {
-            message = FileMessage{file_messages::kKeyBufferExceeded, {}};
+            message = FileMessage{file_messages::kKeyBufferExceeded, {}, std::string(section)};
             break;
         }
         read.append(entry);

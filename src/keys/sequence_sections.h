@@ -24,8 +24,9 @@ inline constexpr const char *kRemovalMkp = "Ende";
 
 void WriteAsciiSection(IniFile &file, std::string_view section, const CharSequence &sequence);
 
-// Reads "Count" entries; a missing "Ascii%d" reads as code 0, a value as its
-// low 8 bits. "Count" 16 or more: message 531 and sequence unchanged.
+// Reads "Count" entries; a missing "Ascii%d" reads as code 0. "Count" 16 or
+// more: message 531; a code outside 0-255: message 61714 naming the key; the
+// sequence is unchanged in both cases.
 std::optional<FileMessage> ReadAsciiSection(const IniFile &file, std::string_view section,
                                             CharSequence &sequence);
 
@@ -33,8 +34,8 @@ void WriteKeySection(IniFile &file, std::string_view section, const KeySequence 
 
 // Reads "Count" entries (missing keys read as "0"); virtual keys come from
 // the host layout. An entry that would take the sequence past 31 bytes, or
-// past 31 entries, stops the reading with message 518; the entries before it
-// become the sequence.
+// past 31 entries, stops the reading with message 518 (a scan code outside
+// 0-255 with 61714); the entries before it become the sequence.
 std::optional<FileMessage> ReadKeySection(const IniFile &file, std::string_view section,
                                           KeySequence &sequence);
 

@@ -222,11 +222,18 @@ ParsedResponse parseResponse(FrameVariant variant, std::uint8_t lastCommand,
             return r;
         }
     }
-    // Strip header and trailer; a chain also loses its closing 255.
-    const bool chained = frame[l.lengthIndex] == kChained;
-    const std::size_t end = n - l.trailer - (chained ? 1 : 0);
-    r.data.assign(frame.begin() + static_cast<std::ptrdiff_t>(l.dataStart),
-                  frame.begin() + static_cast<std::ptrdiff_t>(end));
+    // Strip header and trailer. A chain's link length bytes and its closing
+    // 255 are framing, like the length byte of a plain frame: the caller gets
+    // the links' bytes joined.
+    if (frame[l.lengthIndex] == kChained) {
+        const std::size_t end = n - l.trailer - 1;
+        for (std::size_t pos = l.dataStart; pos < end; pos += frame[pos] + 1u)
+            r.data.insert(r.data.end(), frame.begin() + static_cast<std::ptrdiff_t>(pos + 1),
+                          frame.begin() + static_cast<std::ptrdiff_t>(pos + 1 + frame[pos]));
+    } else {
+        r.data.assign(frame.begin() + static_cast<std::ptrdiff_t>(l.dataStart),
+                      frame.begin() + static_cast<std::ptrdiff_t>(n - l.trailer));
+    }
     r.ok = true;
     return r;
 }

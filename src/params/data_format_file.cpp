@@ -87,6 +87,33 @@ DataFormatRecord ReadDataSetFromFile(const IniFile &file, int set) {
     return r;
 }
 
+std::optional<FileMessage> CheckFileRange(const IniFile &file, const char *section, const std::string &key,
+                                          int min, int max) {
+    if (!file.HasKey(section, key)) return std::nullopt;
+    const std::string text = file.GetString(section, key, "");
+    if (text.empty()) return std::nullopt;  // read as the default
+    const int value = ParseDecimal(text);
+    if (value >= min && value <= max) return std::nullopt;
+    return FileMessage{file_messages::kOutOfRange,
+                       {std::to_string(min), std::to_string(max)},
+                       std::string(section) + "/" + key};
+}
+
+std::vector<FileMessage> CheckDataSetFileRanges(const IniFile &file, int set) {
+    std::vector<FileMessage> out;
+    auto check = [&](const char *section, const std::string &key) {
+        if (auto m = CheckFileRange(file, section, key, 0, 255)) out.push_back(std::move(*m));
+    };
+    for (const IntKey &key : kLeadingKeys) check(key.section, Name(key, set));
+    check(kUsedBytesTo.section, Name(kUsedBytesTo, set));
+    for (const IntKey &key : kMiddleKeys) check(key.section, Name(key, set));
+    for (const char *name : set == 2 ? kRegisters2 : kRegisters1) check("Data", name);
+    for (const IntKey *key : {&kMifareActive, &kMifareType, &kDesfireNumber})
+        check(key->section, Name(*key, set));
+    for (const IntKey &key : kTrailingKeys) check(key.section, Name(key, set));
+    return out;
+}
+
 void WriteDataSetToFile(const DataFormatRecord &r, IniFile &file, int set) {
     const std::string suffix = set == 2 ? "2" : "";
     for (const IntKey &key : kLeadingKeys) Write(file, set, key, r);

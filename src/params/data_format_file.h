@@ -2,6 +2,11 @@
 // "Mifare", "Desfire" and "ISO"; data set 2 uses the names with "2".
 #pragma once
 
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/file_message.h"
 #include "base/ini_file.h"
 #include "params/data_format.h"
 
@@ -16,5 +21,15 @@ DataFormatRecord ReadDataSetFromFile(const IniFile &file, int setNumber);
 // Writes every key of the data set in file order, integers in decimal, the
 // key texts as typed (in Windows-1252).
 void WriteDataSetToFile(const DataFormatRecord &record, IniFile &file, int setNumber);
+
+// Message 61714 naming section/key when the key is present and its decimal
+// value lies outside min..max; nothing when it is missing or in range.
+std::optional<FileMessage> CheckFileRange(const IniFile &file, const char *section, const std::string &key,
+                                          int min, int max);
+
+// The values of data set setNumber that would not fit their field: every
+// byte-sized key outside 0-255. Reading would cut such a value to its low
+// byte and write another setting than the file holds.
+std::vector<FileMessage> CheckDataSetFileRanges(const IniFile &file, int setNumber);
 
 }  // namespace orvex::app

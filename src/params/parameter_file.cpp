@@ -1,5 +1,7 @@
 #include "params/parameter_file.h"
 
+#include "params/data_format_file.h"
+
 #include <algorithm>
 #include <charconv>
 #include <string>
@@ -66,6 +68,24 @@ void ReadSerialParametersFromFile(const IniFile &file, OperatingParameters &p) {
     p.dtrMode = LowByte(file.GetInt(kData, "DTRModus", 0));
     p.remoteIp = file.GetString(kData, "RemoteIP", "");
     p.remotePort = file.GetInt(kData, "RemotePort", 0);
+}
+
+std::vector<FileMessage> CheckParameterFileRanges(const IniFile &file, bool serial) {
+    struct Range {
+        const char *key;
+        int min, max;
+        bool serialOnly;
+    };
+    static constexpr Range kRanges[] = {
+        {"Betriebsart", 0, 255, false}, {"Zykluszeit", 0, 25500, false}, {"TimeoutRS232", 0, 25500, false},
+        {"DTRModus", 0, 1, true},       {"RemotePort", 0, 65535, true},
+    };
+    std::vector<FileMessage> out;
+    for (const Range &r : kRanges) {
+        if (r.serialOnly && !serial) continue;
+        if (auto m = CheckFileRange(file, kData, r.key, r.min, r.max)) out.push_back(std::move(*m));
+    }
+    return out;
 }
 
 void WriteHidParametersToFile(const OperatingParameters &p, IniFile &file) { WriteCommon(p, file, false); }

@@ -4,6 +4,10 @@
 // keyboard-wedge form (.mkp).
 #pragma once
 
+#include <vector>
+
+#include "base/file_message.h"
+
 #include "base/ini_file.h"
 #include "params/data_format.h"
 #include "params/operating_parameters.h"
@@ -24,6 +28,11 @@ void ReadSerialParametersFromFile(const IniFile &file, OperatingParameters &para
 // "ReaderModus".
 void WriteHidParametersToFile(const OperatingParameters &parameters, IniFile &file);
 void ReadHidParametersFromFile(const IniFile &file, OperatingParameters &parameters);
+
+// Parameter values outside what the reader's parameter block can hold
+// (mode byte 0-255, cycle time and timeout 0-25500 ms, DTR 0-1, TCP port
+// 0-65535): message 61714 for each, naming the key.
+std::vector<FileMessage> CheckParameterFileRanges(const IniFile &file, bool serial);
 
 // Keyboard-wedge timing: "Verzoegerung", "Sendefrequenz", "Timeout" as the
 // decimal text of the bytes (defaults "10", "5", "5"; at most 9 characters

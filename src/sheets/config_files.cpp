@@ -5,7 +5,9 @@
 #include "params/key_table_file.h"
 #include "params/parameter_file.h"
 
+#include <cctype>
 #include <optional>
+#include <string_view>
 
 namespace orvex::app {
 
@@ -17,13 +19,41 @@ void collect(std::vector<FileMessage> &messages, std::optional<FileMessage> mess
     if (message) messages.push_back(std::move(*message));
 }
 
-ConfigFileResult saveWith(const std::string &path, const auto &write) {
+// The sections each kind's save writes in full; the rest of a file is not ours.
+constexpr const char *kOwnedMkr[] = {kPrefix,    "Data",  "Mifare",    "Desfire", "ISO",
+                                     "HID_KEYS", kSuffix, kRemovalMkr, kSeparator};
+constexpr const char *kOwnedMkp[] = {kPrefix, "Data", kSuffix, kSeparator, kRemovalMkp};
+
+bool startsWithFolded(const std::string &text, std::string_view stem) {
+    if (text.size() < stem.size()) return false;
+    for (std::size_t i = 0; i < stem.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[i])) !=
+            std::tolower(static_cast<unsigned char>(stem[i])))
+            return false;
+    return true;
+}
+
+// Whether a key starting with stem is in any section of that name.
+bool anyKeyWithStem(const IniFile &file, std::string_view section, std::string_view stem) {
+    for (const IniSection &sec : file.sections()) {
+        if (sec.name.size() != section.size() || !startsWithFolded(sec.name, section)) continue;
+        for (const std::string &key : sec.keys)
+            if (startsWithFolded(key, stem)) return true;
+    }
+    return false;
+}
+
+template <std::size_t N>
+ConfigFileResult saveWith(const std::string &path, const char *const (&owned)[N], const auto &write) {
     ConfigFileResult result;
     ProfileFile file(path);
     if (!file.ok()) {
         result.error = file.errorText();
         return result;
     }
+    // What an older save left (a second data set, longer sequences) must not
+    // survive beside the values written now.
+    for (const char *section : owned) file.ClearSection(section);
     write(file);
     result.ok = file.Close();
     if (!result.ok) result.error = file.errorText();
@@ -48,7 +78,13 @@ void WriteMkr(IniFile &file, const MkrConfiguration &config, CapabilityFlags fla
 }
 
 std::vector<FileMessage> ReadMkr(const IniFile &file, CapabilityFlags flags, MkrConfiguration &config) {
-    std::vector<FileMessage> messages;
+    std::vector<FileMessage> messages = CheckDataSetFileRanges(file, 1);
+    if (HasCapability(flags, CAP_TWO_DATA_BLOCKS)) {
+        auto more = CheckDataSetFileRanges(file, 2);
+        messages.insert(messages.end(), more.begin(), more.end());
+    }
+    auto params = CheckParameterFileRanges(file, !HasCapability(flags, CAP_HID));
+    messages.insert(messages.end(), params.begin(), params.end());
     for (CharSequence *sequence : {&config.prefix, &config.suffix, &config.removal, &config.separator})
         sequence->clear();
 
@@ -78,6 +114,9 @@ void WriteMkp(IniFile &file, const MkpConfiguration &config) {
 
 std::vector<FileMessage> ReadMkp(const IniFile &file, MkpConfiguration &config) {
     std::vector<FileMessage> messages;
+    for (const char *key : {"TransponderTyp", "Darstellung", "ZeichenAnzahl", "Register1", "Register2",
+                            "Register3", "Register4"})
+        collect(messages, CheckFileRange(file, "Data", key, 0, 255));
     collect(messages, ReadKeySection(file, kPrefix, config.prefix));
     config.data = ReadWedgeDataSetFromFile(file);
     ReadWedgeTimingFromFile(file, config.parameters);
@@ -87,12 +126,29 @@ std::vector<FileMessage> ReadMkp(const IniFile &file, MkpConfiguration &config) 
     return messages;
 }
 
+ConfigFileKind KindOfContent(const IniFile &file) {
+    const bool data = file.HasKey("Data", "TransponderTyp");
+    const bool common =
+        data && file.HasSection(kPrefix) && file.HasSection(kSuffix) && file.HasSection(kSeparator);
+    if (!common) return ConfigFileKind::None;
+    bool mkr = file.HasSection(kRemovalMkr) || file.HasKey("Data", "Betriebsart");
+    bool mkp = file.HasSection(kRemovalMkp) || file.HasKey("Data", "Verzoegerung");
+    for (const char *section : {kPrefix, kSuffix, kSeparator, kRemovalMkr, kRemovalMkp}) {
+        mkr = mkr || anyKeyWithStem(file, section, "Ascii");
+        mkp = mkp || anyKeyWithStem(file, section, "Keydown") || anyKeyWithStem(file, section, "CodeSet1_");
+    }
+    if (mkr == mkp) return ConfigFileKind::None;  // neither, or parts of both
+    if (mkr && !file.HasSection(kRemovalMkr)) return ConfigFileKind::None;
+    if (mkp && !file.HasSection(kRemovalMkp)) return ConfigFileKind::None;
+    return mkr ? ConfigFileKind::Mkr : ConfigFileKind::Mkp;
+}
+
 ConfigFileResult LoadMkrFile(const std::string &path, CapabilityFlags flags, MkrConfiguration &config) {
     ConfigFileResult result;
     IniFile file;
     if (!file.Open(path, false, false, true)) {
         result.error = file.errorText();
-        result.messages.push_back({file_messages::kCannotLoad, {}});
+        result.messages.push_back({file_messages::kCannotLoad, {}, {}});
         return result;
     }
     result.messages = ReadMkr(file, flags, config);
@@ -102,7 +158,7 @@ ConfigFileResult LoadMkrFile(const std::string &path, CapabilityFlags flags, Mkr
 }
 
 ConfigFileResult SaveMkrFile(const std::string &path, const MkrConfiguration &config, CapabilityFlags flags) {
-    return saveWith(path, [&](IniFile &file) { WriteMkr(file, config, flags); });
+    return saveWith(path, kOwnedMkr, [&](IniFile &file) { WriteMkr(file, config, flags); });
 }
 
 ConfigFileResult LoadMkpFile(const std::string &path, MkpConfiguration &config) {
@@ -115,7 +171,7 @@ ConfigFileResult LoadMkpFile(const std::string &path, MkpConfiguration &config) 
 }
 
 ConfigFileResult SaveMkpFile(const std::string &path, const MkpConfiguration &config) {
-    return saveWith(path, [&](IniFile &file) { WriteMkp(file, config); });
+    return saveWith(path, kOwnedMkp, [&](IniFile &file) { WriteMkp(file, config); });
 }
 
 }  // namespace orvex::app

@@ -5,9 +5,9 @@
 //         operating parameters ("Data"; with CAP_HID the HID form and the key
 //         table "HID_KEYS"), "Suffix", "Abziehen", "Termix"
 //   .mkp  "Prefix", "Data" (data set and timing), "Suffix", "Termix", "Ende"
-// Saving updates an existing file: sections and keys this program does not
-// write stay as they are. Nothing here asks or shows anything; messages come
-// back as values.
+// Saving replaces the sections the kind's layout owns (each is emptied and
+// written anew); sections this program does not write stay as they are. Nothing here asks or shows anything;
+// messages come back as values.
 #pragma once
 
 #include "base/capabilities.h"
@@ -63,6 +63,14 @@ void WriteMkp(IniFile &file, const MkpConfiguration &config);
 // and missing sequences as empty ones.
 std::vector<FileMessage> ReadMkp(const IniFile &file, MkpConfiguration &config);
 
+enum class ConfigFileKind { None, Mkr, Mkp };
+
+// What a file holds, judged by its content, not its name: a configuration
+// has "Data" with "TransponderTyp" and the four sequence sections of its kind
+// ("Abziehen" and "Ascii%d" entries for .mkr, "Ende" and key-stroke entries
+// for .mkp). None for an empty or foreign file and for one that mixes both.
+ConfigFileKind KindOfContent(const IniFile &file);
+
 struct ConfigFileResult {
     bool ok = false;                    // loaded / saved
     std::vector<FileMessage> messages;  // to show, in order
@@ -71,7 +79,8 @@ struct ConfigFileResult {
 
 // Loads an .mkr file into config. When the file cannot be read: message 610
 // and config untouched. Otherwise the sequences are replaced (see ReadMkr)
-// and ok is true even when a section gave a message.
+// and ok is true; a caller that must not act on partial values treats any
+// message as a failed load.
 ConfigFileResult LoadMkrFile(const std::string &path, CapabilityFlags flags, MkrConfiguration &config);
 
 // Saves into path, creating it or updating the file there. The file is

@@ -29,10 +29,13 @@ std::vector<SheetPageInfo> Ps2Sheet::Pages() const {
             {"separator", separator.title()}};
 }
 
-void Ps2Sheet::ReadSequence(KeyStrokePage &page, int (*read)(int, unsigned char *, int)) {
+void Ps2Sheet::ReadSequence(const char *what, KeyStrokePage &page, int (*read)(int, unsigned char *, int)) {
     std::array<unsigned char, 255> buf{};
     int n = read(portHandle, buf.data(), static_cast<int>(buf.size()));
-    if (n < 0) return;
+    if (n < 0) {
+        ReadFailed(what);
+        return;
+    }
     KeySequence seq;
     seq.fromBlock(std::span<const std::uint8_t>(buf.data(), static_cast<std::size_t>(n)));
     page.SetSequence(seq);
@@ -40,6 +43,7 @@ void Ps2Sheet::ReadSequence(KeyStrokePage &page, int (*read)(int, unsigned char 
 
 void Ps2Sheet::ReadConfiguration() {
     BusyScope busy(ctx_.prompts);
+    failedReads_.clear();
     if (portHandle == 0) {
         int baud = 19200;
         CapabilityFlags flags = caps_;
@@ -53,11 +57,13 @@ void Ps2Sheet::ReadConfiguration() {
         Validation refused;
         if (!data.LoadFromBlock(bytes, &refused) && refused) Refuse(sheet_pages::kData, *refused);
         params.LoadFromWedgeBlock(bytes);
+    } else {
+        ReadFailed("data");
     }
-    ReadSequence(prefix, Orvex_ReadPrefixBlock);
-    ReadSequence(suffix, Orvex_ReadSuffixBlock);
-    ReadSequence(removal, Orvex_ReadRemovalBlock);
-    ReadSequence(separator, Orvex_ReadSeparatorBlock);
+    ReadSequence("prefix", prefix, Orvex_ReadPrefixBlock);
+    ReadSequence("suffix", suffix, Orvex_ReadSuffixBlock);
+    ReadSequence("removal", removal, Orvex_ReadRemovalBlock);
+    ReadSequence("separator", separator, Orvex_ReadSeparatorBlock);
     CloseReader(portHandle);
 }
 
@@ -146,7 +152,7 @@ bool Ps2Sheet::LoadMkp() {
     return true;
 }
 
-void Ps2Sheet::LoadMkpFile(const std::string &path) {
+bool Ps2Sheet::LoadMkpFile(const std::string &path) {
     // A missing file or key reads as the defaults (empty sequences).
     MkpConfiguration config;
     const ConfigFileResult result = app::LoadMkpFile(path, config);
@@ -158,6 +164,7 @@ void Ps2Sheet::LoadMkpFile(const std::string &path) {
     removal.SetSequence(config.removal);
     ShowFileMessages(result.messages);
     TitleWithPath(path);
+    return result.messages.empty();
 }
 
 bool Ps2Sheet::SaveMkp() {

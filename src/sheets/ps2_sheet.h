@@ -28,8 +28,10 @@ public:
     bool LoadMkp();
     // "Speichern": validates, then the save-file chooser.
     bool SaveMkp();
-    // The file steps without choosers and questions.
-    void LoadMkpFile(const std::string &path);
+    // The file steps without choosers and questions. A missing file reads as
+    // the defaults; false when a section gave a message (the values then
+    // are not what the file holds).
+    bool LoadMkpFile(const std::string &path);
     bool SaveMkpFile(const std::string &path);
 
     // The 11-byte block "Programmieren" writes (after validation).
@@ -46,7 +48,7 @@ public:
     KeyStrokePage separator{SequenceKind::Separator};
 
 private:
-    void ReadSequence(KeyStrokePage &page, int (*read)(int, unsigned char *, int));
+    void ReadSequence(const char *what, KeyStrokePage &page, int (*read)(int, unsigned char *, int));
     bool WriteFileContent(const std::string &path);
 };
 

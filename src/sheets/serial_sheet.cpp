@@ -55,10 +55,14 @@ std::vector<SheetPageInfo> SerialSheet::Pages() const {
     return pages;
 }
 
-void SerialSheet::ReadSequence(CharSequencePage &page, int (*read)(int, unsigned char *, int)) {
+void SerialSheet::ReadSequence(const char *what, CharSequencePage &page,
+                               int (*read)(int, unsigned char *, int)) {
     std::array<unsigned char, 255> buf{};
     int n = read(portHandle, buf.data(), static_cast<int>(buf.size()));
-    if (n < 0) return;
+    if (n < 0) {
+        ReadFailed(what);
+        return;
+    }
     CharSequence seq;
     seq.fromBlock(std::span<const std::uint8_t>(buf.data(), static_cast<std::size_t>(n)));
     page.SetSequence(seq);
@@ -67,6 +71,7 @@ void SerialSheet::ReadSequence(CharSequencePage &page, int (*read)(int, unsigned
 
 void SerialSheet::ReadConfiguration() {
     BusyScope busy(ctx_.prompts);
+    failedReads_.clear();
     if (portHandle == 0) {
         baudRate_ = 19200;
         CapabilityFlags flags = caps_;
@@ -106,6 +111,8 @@ void SerialSheet::ReadConfiguration() {
                 Refuse(sheet_pages::kParameters, *refused);
             serialParams.ResetSnapshot();
         }
+    } else {
+        ReadFailed("parameters");
     }
 
     // Data format: one or two data sets.
@@ -121,10 +128,12 @@ void SerialSheet::ReadConfiguration() {
         }
         return true;
     };
+    bool dataRead = false;
     if (n > 0) {
         std::span<const std::uint8_t> bytes(block.data(), static_cast<std::size_t>(n));
         DataFormatRecord r1;
         if (readSet(bytes, r1)) {
+            dataRead = true;
             data1.LoadFromRecord(r1);
             DataFormatRecord r2;
             if (bytes.size() >= kTwoDataSetsBlockSize && readSet(bytes.subspan(kSecondDataSetOffset), r2))
@@ -133,13 +142,17 @@ void SerialSheet::ReadConfiguration() {
             data2.ResetSnapshot();
         }
     }
+    if (!dataRead) ReadFailed("data");
 
-    ReadSequence(prefix, Orvex_ReadPrefixBlock);
-    ReadSequence(suffix, Orvex_ReadSuffixBlock);
-    ReadSequence(removal, Orvex_ReadRemovalBlock);
-    ReadSequence(separator, Orvex_ReadSeparatorBlock);
+    ReadSequence("prefix", prefix, Orvex_ReadPrefixBlock);
+    ReadSequence("suffix", suffix, Orvex_ReadSuffixBlock);
+    ReadSequence("removal", removal, Orvex_ReadRemovalBlock);
+    ReadSequence("separator", separator, Orvex_ReadSeparatorBlock);
 
-    if (hid() && hidLink_ && !hidLink_->LoadFromReader(portHandle, keyTable)) ShowText(msg::kNoConnection);
+    if (hid() && hidLink_ && !hidLink_->LoadFromReader(portHandle, keyTable)) {
+        ReadFailed("keyTable");
+        ShowText(msg::kNoConnection);
+    }
 
     title_ += " <" + deviceName_ + ">";
     CloseReader(portHandle);
@@ -249,7 +262,13 @@ bool SerialSheet::ProgramSteps(int &baud) {
     OperatingParameters params;
     StoreRecords(r1, r2, params);
     if (!Write("data", BuildDataFormatBlock(r1, r2, caps_), Orvex_WriteDataBlock)) return false;
-    WriteIsoOption(portHandle, r1, r2);
+    // A reader that kept its old option would read other transponders than
+    // the file says: the option write counts like the blocks.
+    std::uint8_t isoFlags = 0;
+    if (auto ok = WriteIsoOption(portHandle, r1, r2, isoFlags)) {
+        writes_.push_back({"isoOption", {isoFlags}, *ok});
+        if (!*ok) return false;
+    }
 
     auto paramBlock = EncodeParameterBlock(params);
     if (!Write("parameters", std::vector<std::uint8_t>(paramBlock.begin(), paramBlock.end()),
@@ -333,7 +352,9 @@ bool SerialSheet::LoadMkrFile(const std::string &path) {
     MkrConfiguration config;
     config.keyTable = keyTable;  // a file without "HID_KEYS" keeps the table
     const ConfigFileResult result = app::LoadMkrFile(path, caps_, config);
-    if (!result.ok) {
+    // A section that gave a message would leave a page with other values than
+    // the file holds: such a load is a failed load.
+    if (!result.ok || !result.messages.empty()) {
         ShowFileMessages(result.messages);
         return false;
     }

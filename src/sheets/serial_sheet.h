@@ -50,7 +50,9 @@ public:
     bool LoadMkr();
     // "Speichern": validates, then the save-file chooser. True when saved.
     bool SaveMkr();
-    // The file steps without choosers and questions.
+    // The file steps without choosers and questions. A load fails (false,
+    // messages shown, the sequence pages emptied) when the file cannot be
+    // read or any of its values gave a message.
     bool LoadMkrFile(const std::string &path);
     bool SaveMkrFile(const std::string &path);
 
@@ -73,7 +75,7 @@ private:
     bool ValidateParameterPage();
     bool ProgramSteps(int &baud);
     void StoreRecords(DataFormatRecord &r1, DataFormatRecord &r2, OperatingParameters &params) const;
-    void ReadSequence(CharSequencePage &page, int (*read)(int, unsigned char *, int));
+    void ReadSequence(const char *what, CharSequencePage &page, int (*read)(int, unsigned char *, int));
 
     int baudRate_;
     std::string deviceName_;

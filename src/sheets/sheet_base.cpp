@@ -23,9 +23,16 @@ SheetBase::SheetBase(ConnectContext &ctx, int handle, CapabilityFlags caps)
 
 void SheetBase::ShowText(int id, MessageIcon icon) { ctx_.prompts.showMessage(Text(id), icon); }
 
-void SheetBase::ShowFileMessages(const std::vector<FileMessage> &messages) {
-    for (const FileMessage &m : messages) ctx_.prompts.showMessage(Text(m.id), MessageIcon::Warning);
+std::string FileMessageText(const FileMessage &message) {
+    const std::string text = ValidationFailure{message.id, message.args, message.key, 0}.text();
+    return message.key.empty() ? text : message.key + ": " + text;
 }
+
+void SheetBase::ShowFileMessages(const std::vector<FileMessage> &messages) {
+    for (const FileMessage &m : messages) ctx_.prompts.showMessage(FileMessageText(m), MessageIcon::Warning);
+}
+
+void SheetBase::ReadFailed(const char *what) { failedReads_.push_back(what); }
 
 void SheetBase::Refuse(const std::string &page, const ValidationFailure &failure) {
     lastRefusal_ = std::make_pair(page, failure);

@@ -60,11 +60,15 @@ public:
     }
     // Everything the last Program sent.
     const std::vector<SheetWrite> &writes() const { return writes_; }
+    // The blocks ReadConfiguration could not read ("parameters", "data",
+    // "prefix", ...); the pages of those keep what they held.
+    const std::vector<std::string> &failedReads() const { return failedReads_; }
 
 protected:
     void ShowText(int id, MessageIcon icon = MessageIcon::Warning);
     void Refuse(const std::string &page, const ValidationFailure &failure);
     void ShowFileMessages(const std::vector<FileMessage> &messages);
+    void ReadFailed(const char *what);
     bool Write(const char *what, const std::vector<std::uint8_t> &bytes,
                int (*send)(int, const unsigned char *, int));
     // Title up to its first " - ", then " - " and the path.
@@ -77,7 +81,11 @@ protected:
     std::string lastPath_;
     std::optional<std::pair<std::string, ValidationFailure>> lastRefusal_;
     std::vector<SheetWrite> writes_;
+    std::vector<std::string> failedReads_;
 };
+
+// A file message as shown: "Section/Key: " before the text when it names a key.
+std::string FileMessageText(const FileMessage &message);
 
 // The folder part of a path (text before the last "/"), "" without one.
 std::string FolderOf(const std::string &path);

@@ -19,8 +19,12 @@ bool WriteTransponderKeys(int port, const DataFormatRecord &record) {
     return Orvex_WriteKey(port, key.data[0], key.data.data() + 1, static_cast<int>(key.data.size() - 1)) == 0;
 }
 
-void WriteIsoOption(int port, const DataFormatRecord &record1, const DataFormatRecord &record2) {
-    if (auto flags = IsoOptionToWrite(record1, record2)) Orvex_WriteDataOption(port, *flags);
+std::optional<bool> WriteIsoOption(int port, const DataFormatRecord &record1, const DataFormatRecord &record2,
+                                   std::uint8_t &flags) {
+    const auto option = IsoOptionToWrite(record1, record2);
+    if (!option) return std::nullopt;
+    flags = *option;
+    return Orvex_WriteDataOption(port, *option) == 0;
 }
 
 }  // namespace orvex::app

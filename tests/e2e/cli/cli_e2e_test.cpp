@@ -183,3 +183,22 @@ TEST_F(CliE2E, MonitorPrintsRecords) {
     EXPECT_EQ(n, 2);
     EXPECT_EQ(sim_->state().outputMode, 2);
 }
+
+// Every --json run prints one document, failures included.
+TEST_F(CliE2E, JsonFailuresAreOneDocument) {
+    CtlRun r = Ctl({"--json", "--port", (dir_ / "nonexist").string(), "identify"});
+    EXPECT_EQ(r.code, 1);
+    nlohmann::json j = nlohmann::json::parse(r.out, nullptr, false);
+    ASSERT_TRUE(j.is_object()) << r.out;
+    EXPECT_EQ(j["code"], 1);
+    EXPECT_FALSE(j["error"].get<std::string>().empty());
+}
+
+// A settings file that cannot be written fails "use", naming it.
+TEST_F(CliE2E, UseFailsWhenTheSettingsFileCannotBeWritten) {
+    const auto settings = dir_ / "config" / "Qel Applikationen" / "OrvexReaderSetup.ini";
+    std::filesystem::create_directories(settings);
+    CtlRun r = Ctl({"use", "--port", "/dev/ttyS7"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("OrvexReaderSetup.ini"), std::string::npos) << r.err;
+}

@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "common/orvexctl_runner.h"
@@ -82,6 +84,127 @@ TEST(OrvexctlConfig, ReadConfigShowAndProgram) {
     EXPECT_EQ(j["refused"]["message_id"], 61714);
     EXPECT_TRUE(j["writes"].empty());
     EXPECT_EQ(Blocks(untouched->state()), Blocks(before));
+}
+
+// A saved configuration of a plain serial reader, for the cases below.
+std::string SavedMkr(const TempDir &dir, const std::string &name) {
+    auto source = StartReader("194A");
+    const std::string file = dir.file(name);
+    EXPECT_EQ(RunCli(dir, {"--port", source->slavePath(), "read-config", file}).code, 0);
+    return file;
+}
+
+TEST(OrvexctlConfig, ProgramListsTheIsoOptionWrite) {
+    TempDir dir;
+    const std::string file = SavedMkr(dir, "iso.mkr");
+    SetKey(file, "RequestFlag=3", "RequestFlag=1");
+    auto target = StartReader("194A");
+    CtlRun program = RunCli(dir, {"--port", target->slavePath(), "--json", "--no", "program", file});
+    ASSERT_EQ(program.code, 0) << program.out << program.err;
+    bool listed = false;
+    const nlohmann::json j = Json(program);
+    for (const auto &w : j["writes"]) listed = listed || (w["what"] == "isoOption" && w["bytes"] == "01");
+    EXPECT_TRUE(listed) << program.out;
+}
+
+// Files that must not reach the reader: each is refused before any write.
+TEST(OrvexctlConfig, UnusableFilesAreRefusedBeforeAnyWrite) {
+    TempDir dir;
+    const std::string good = SavedMkr(dir, "good.mkr");
+    const std::string goodText = ReadFile(good);
+    struct Case {
+        const char *what;
+        std::string text;
+    };
+    auto edited = [&](const std::string &from, const std::string &to) {
+        std::string t = goodText;
+        const auto at = t.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        return at == std::string::npos ? t : t.replace(at, from.size(), to);
+    };
+    const Case cases[] = {
+        {"empty", ""},
+        {"junk", "hello\r\nworld\r\n"},
+        {"keyboard-wedge content",
+         "[Prefix]\r\nCount=0\r\n[Data]\r\nTransponderTyp=0\r\nVerzoegerung=10\r\n[Suffix]\r\nCount=0\r\n"
+         "[Termix]\r\nCount=0\r\n[Ende]\r\nCount=0\r\n"},
+        {"prefix count 31", edited("[Prefix]\r\nCount=0", "[Prefix]\r\nCount=31")},
+        {"representation -1", edited("Darstellung=", "Darstellung=-1\r\nX=")},
+        {"register 256", edited("Register1=", "Register1=256\r\nX=")},
+        {"mode byte -1", edited("Betriebsart=", "Betriebsart=-1\r\nX=")},
+        {"request flag 256", edited("RequestFlag=3", "RequestFlag=256")},
+        {"prefix code 999", edited("[Prefix]\r\nCount=0", "[Prefix]\r\nCount=1\r\nAscii0=999")},
+        {"prefix code -1", edited("[Prefix]\r\nCount=0", "[Prefix]\r\nCount=1\r\nAscii0=-1")},
+    };
+    auto target = StartReader("194A");
+    const sim::ReaderState before = target->state();
+    for (const Case &c : cases) {
+        const std::string file = dir.file("bad.mkr");
+        std::ofstream(file, std::ios::binary) << c.text;
+        CtlRun program = RunCli(dir, {"--port", target->slavePath(), "--json", "--no", "program", file});
+        EXPECT_EQ(program.code, 2) << c.what << "\n" << program.out << program.err;
+        nlohmann::json j = nlohmann::json::parse(program.out, nullptr, false);
+        EXPECT_TRUE(j.is_object() && j["writes"].empty()) << c.what << "\n" << program.out;
+        EXPECT_EQ(Blocks(target->state()), Blocks(before)) << c.what;
+    }
+    for (const char *text : {"", "hello\r\n"}) {
+        const std::string file = dir.file("bad.mkr");
+        std::ofstream(file, std::ios::binary) << text;
+        CtlRun show = RunCli(dir, {"show", file});
+        EXPECT_EQ(show.code, 2) << text;
+        EXPECT_TRUE(show.out.empty()) << show.out;
+    }
+}
+
+TEST(OrvexctlConfig, ReadConfigSavesOnlyACompleteRead) {
+    TempDir dir;
+    const std::string file = SavedMkr(dir, "good.mkr");
+    const std::string before = ReadFile(file);
+    auto flaky = StartReader("194A", 2);
+    CtlRun read = RunCli(dir, {"--port", flaky->slavePath(), "--json", "read-config", file});
+    if (read.code == 0) GTEST_SKIP() << "every read got through";
+    EXPECT_EQ(read.code, 1) << read.out << read.err;
+    nlohmann::json j = nlohmann::json::parse(read.out, nullptr, false);
+    if (j.is_object() && j.contains("saved")) {
+        EXPECT_EQ(j["saved"], false);
+        EXPECT_FALSE(j["failed_reads"].empty()) << read.out;
+    }
+    EXPECT_EQ(ReadFile(file), before);
+
+    EXPECT_EQ(RunCli(dir, {"--port", flaky->slavePath(), "read-config", ""}).code, 2);
+}
+
+TEST(OrvexctlConfig, SavingReplacesOwnSectionsAndKeepsFileIdentity) {
+    TempDir dir;
+    auto reader = StartReader("194A");
+    const std::string target = dir.file("target.mkr");
+    std::ofstream(target, std::ios::binary)
+        << "[Data]\r\nTransponderTyp2=6\r\nZeichenAnzahl2=20\r\n[Mine]\r\nKeep=1\r\n";
+    ASSERT_EQ(chmod(target.c_str(), 0640), 0);
+    const std::string link = dir.file("link.mkr");
+    std::filesystem::create_symlink(target, link);
+    const std::string hard = dir.file("hard.mkr");
+    std::filesystem::create_hard_link(target, hard);
+
+    ASSERT_EQ(RunCli(dir, {"--port", reader->slavePath(), "read-config", link}).code, 0);
+    const std::string text = ReadFile(target);
+    EXPECT_EQ(text.find("TransponderTyp2=6"), std::string::npos) << text;
+    EXPECT_EQ(text.find("ZeichenAnzahl2=20"), std::string::npos) << text;
+    EXPECT_NE(text.find("[Mine]\r\nKeep=1"), std::string::npos) << text;
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadFile(hard), text);
+    struct stat st {};
+    ASSERT_EQ(stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(RunCli(dir, {"show", link}).code, 0);
+}
+
+TEST(OrvexctlConfig, JsonFromNamesThatAreNotUtf8) {
+    TempDir dir;
+    const std::string file = SavedMkr(dir, "bad\xff.mkr");
+    CtlRun show = RunCli(dir, {"--json", "show", file});
+    EXPECT_EQ(show.code, 0) << show.err;
+    EXPECT_TRUE(nlohmann::json::parse(show.out, nullptr, false).is_object()) << show.out;
 }
 
 }  // namespace

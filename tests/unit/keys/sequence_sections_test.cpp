@@ -41,10 +41,18 @@ TEST(AsciiSection, Read) {
     EXPECT_EQ(message->id, 531);
     EXPECT_EQ(seq.count(), 15);  // unchanged
 
+    // A code outside a byte is refused, not cut to another character.
+    for (const char *code : {"300", "-1"}) {
+        message = ReadAsciiSection(parsed(std::string("[Prefix]\r\nCount=1\r\nAscii0=") + code + "\r\n"),
+                                   "Prefix", seq);
+        ASSERT_TRUE(message) << code;
+        EXPECT_EQ(*message, (FileMessage{61714, {"0", "255"}, "Prefix/Ascii0"}));
+        EXPECT_EQ(seq.count(), 15);
+    }
     EXPECT_FALSE(
-        ReadAsciiSection(parsed("[Prefix]\r\nCount=3\r\nAscii0=300\r\nAscii2=65\r\n"), "Prefix", seq));
+        ReadAsciiSection(parsed("[Prefix]\r\nCount=3\r\nAscii0=255\r\nAscii2=65\r\n"), "Prefix", seq));
     ASSERT_EQ(seq.count(), 3);
-    EXPECT_EQ(seq.at(0).code, 44);     // 300 mod 256
+    EXPECT_EQ(seq.at(0).code, 255);
     EXPECT_EQ(seq.at(1).text, "NUL");  // missing key
     EXPECT_EQ(seq.at(2).text, "A");
 
@@ -57,7 +65,7 @@ TEST(AsciiSection, Read) {
 TEST(KeySection, WriteExactBytes) {
     KeySequence seq;
     for (KeyEvent e : {KeyEvent{0x89, 0x38, 1}, KeyEvent{0x41, 0x1E, 1}, KeyEvent{0x41, 0x1E, 0},
-                        KeyEvent{0x89, 0x38, 0}, KeyEvent{0x26, 0x48, 1}})
+                       KeyEvent{0x89, 0x38, 0}, KeyEvent{0x26, 0x48, 1}})
         seq.append(e);
     IniFile ini;
     WriteKeySection(ini, "Ende", seq);
@@ -77,7 +85,7 @@ TEST(KeySection, ReadValues) {
                                        "Keydown1=1\r\nCodeSet1_1=72\r\n"
                                        "Keydown2=1\r\nCodeSet1_2=e0 72\r\n"
                                        "Keydown3=0\r\nCodeSet1_3=e0 80\r\n"
-                                       "Keydown4=7\r\nCodeSet1_4=286\r\n"
+                                       "Keydown4=7\r\nCodeSet1_4=30\r\n"
                                        "CodeSet1_5=e0 53\r\n"),
                                 "Prefix", seq));
     ASSERT_EQ(seq.count(), 6);
@@ -85,8 +93,17 @@ TEST(KeySection, ReadValues) {
     EXPECT_EQ(seq.at(1), (KeyEvent{0x68, 72, 1}));  // number pad 8
     EXPECT_EQ(seq.at(2), (KeyEvent{0x26, 72, 1}));  // Up
     EXPECT_EQ(seq.at(3), (KeyEvent{0x28, 80, 0}));  // Down: the 0 of 80 stays
-    EXPECT_EQ(seq.at(4), (KeyEvent{0x41, 30, 1}));  // 286 mod 256: the A key
+    EXPECT_EQ(seq.at(4), (KeyEvent{0x41, 30, 1}));  // any non-zero Keydown is a press
     EXPECT_EQ(seq.at(5), (KeyEvent{0x6F, 53, 0}));  // missing Keydown reads as release
+
+    // A scan code outside a byte stops the reading with 61714.
+    auto message = ReadKeySection(parsed("[Prefix]\r\nCount=2\r\nKeydown0=1\r\nCodeSet1_0=30\r\n"
+                                         "Keydown1=1\r\nCodeSet1_1=286\r\n"),
+                                  "Prefix", seq);
+    ASSERT_TRUE(message);
+    EXPECT_EQ(message->id, 61714);
+    EXPECT_EQ(message->key, "Prefix/CodeSet1_1");
+    EXPECT_EQ(seq.count(), 1);
 }
 
 TEST(KeySection, ByteLimit) {
@@ -110,9 +127,9 @@ TEST(KeySection, ByteLimit) {
 
 TEST(KeySection, RoundTripThroughFileText) {
     KeySequence seq;
-    for (KeyEvent e : {KeyEvent{0x10, 0x2A, 1}, KeyEvent{0xDB, 0x0C, 1}, KeyEvent{0xDB, 0x0C, 0},
-                        KeyEvent{0x10, 0x2A, 0}, KeyEvent{0x2E, 0x53, 1}, KeyEvent{0x2E, 0x53, 0},
-                        KeyEvent{0x6E, 0x53, 1}, KeyEvent{0x6E, 0x53, 0}})
+    for (KeyEvent e :
+         {KeyEvent{0x10, 0x2A, 1}, KeyEvent{0xDB, 0x0C, 1}, KeyEvent{0xDB, 0x0C, 0}, KeyEvent{0x10, 0x2A, 0},
+          KeyEvent{0x2E, 0x53, 1}, KeyEvent{0x2E, 0x53, 0}, KeyEvent{0x6E, 0x53, 1}, KeyEvent{0x6E, 0x53, 0}})
         seq.append(e);
     IniFile ini;
     WriteKeySection(ini, "Termix", seq);

@@ -74,7 +74,7 @@ TEST_F(ConfigFiles, MkrSectionOrderPerReaderKind) {
     }
 }
 
-TEST_F(ConfigFiles, MkrRoundTripKeepsForeignContent) {
+TEST_F(ConfigFiles, MkrSaveReplacesOwnSectionsAndKeepsForeignOnes) {
     const std::string file = dir.file("keep.mkr");
     TempFolder::write(file,
                       "; written by hand\r\n"
@@ -86,12 +86,16 @@ TEST_F(ConfigFiles, MkrRoundTripKeepsForeignContent) {
     ASSERT_TRUE(SaveMkrFile(file, saved, flags).ok);
 
     const std::string bytes = TempFolder::read(file);
+    // Foreign sections stay; the sections a save owns are replaced in place,
+    // so stale entries (Ascii2, Ascii3, a key of an older program) are gone.
     EXPECT_EQ(
-        bytes.rfind("; written by "
-                    "hand\r\n[Vendor]\r\nSerial=0815\r\n[suffix]\r\nCOUNT=2\r\nAscii0=13\r\nAscii1=10\r\n"
-                    "Ascii2=3\r\nAscii3=4\r\n[Data]\r\nUnknownKey=keep\r\n",
+        bytes.rfind("; written by hand\r\n[Vendor]\r\nSerial=0815\r\n[suffix]\r\nCount=2\r\nAscii0=13\r\n"
+                    "Ascii1=10\r\n[Data]\r\n",
                     0),
-        0u);
+        0u)
+        << bytes;
+    EXPECT_EQ(bytes.find("Ascii2=3"), std::string::npos);
+    EXPECT_EQ(bytes.find("UnknownKey"), std::string::npos);
 
     MkrConfiguration loaded;
     ConfigFileResult r = LoadMkrFile(file, flags, loaded);
@@ -115,7 +119,7 @@ TEST_F(ConfigFiles, MkrLoadMessagesAndFailures) {
     MkrConfiguration config = sampleMkr();
     ConfigFileResult r = LoadMkrFile(file, 0, config);
     EXPECT_TRUE(r.ok);
-    EXPECT_EQ(r.messages, (std::vector<FileMessage>{{531, {}}, {531, {}}}));
+    EXPECT_EQ(r.messages, (std::vector<FileMessage>{{531, {}, "Prefix"}, {531, {}, "Termix"}}));
     EXPECT_EQ(config.prefix.count(), 0);  // emptied before reading
     EXPECT_EQ(config.suffix, chars({'A'}));
     EXPECT_EQ(config.removal.count(), 0);
@@ -123,7 +127,7 @@ TEST_F(ConfigFiles, MkrLoadMessagesAndFailures) {
     MkrConfiguration untouched = sampleMkr();
     r = LoadMkrFile(dir.file("missing.mkr"), 0, untouched);
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.messages, (std::vector<FileMessage>{{610, {}}}));
+    EXPECT_EQ(r.messages, (std::vector<FileMessage>{{610, {}, {}}}));
     EXPECT_FALSE(r.error.empty());
     EXPECT_EQ(untouched.prefix, sampleMkr().prefix);  // a failed load loses nothing
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "host_port.h"
+#include "link/frame.h"
+#include "sim/frame_codec.h"
 #include "params/key_table.h"
 #include "sim/reader_core.h"
 
@@ -141,6 +143,20 @@ TEST(ReaderCore, ChainedAnswersSplitLongBlocksIntoLinks) {
     EXPECT_EQ(answer(core, stxFrame(1, 0x8A, {})), chain);
     // Answers that are not block reads keep the plain format.
     EXPECT_EQ(answer(core, stxFrame(1, 0xF0, {})), stxFrame(1, 0x00, text("1245")));
+}
+
+// What the host's frame code takes from a chained answer is the block the
+// reader holds, without the link lengths, in every variant.
+TEST(ReaderCore, ChainedAnswersReadBackAsTheBlock) {
+    const Bytes blocks[] = {{0x51, 0xFF}, Bytes(20, 0x33), {0xFF}};
+    for (int variant = 0; variant <= 3; ++variant) {
+        for (const Bytes &block : blocks) {
+            const Bytes frame = encodeResponse(variant, 1, variant <= 1 ? 0x00 : 0x8A, block, true, false);
+            const auto parsed = orvex::parseResponse(static_cast<orvex::FrameVariant>(variant), 0x8A, frame);
+            EXPECT_TRUE(parsed.ok) << variant;
+            EXPECT_EQ(parsed.data, block) << variant;
+        }
+    }
 }
 
 TEST(ReaderCore, BaudChangeTakesEffectAfterTheAnswer) {

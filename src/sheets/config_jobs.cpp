@@ -1,0 +1,304 @@
+#include "sheets/config_jobs.h"
+
+#include <memory>
+
+#include "app/string_table.h"
+#include "base/ini_file.h"
+#include "orvex/orvex.h"
+#include "sheets/ps2_sheet.h"
+#include "sheets/serial_sheet.h"
+
+namespace orvex::app {
+
+namespace {
+
+constexpr int kMsgCannotLoad = 610;
+
+// Passes everything on and keeps what was shown and asked for the result.
+class RecordingPrompts : public Prompts {
+public:
+    RecordingPrompts(Prompts &inner, ConfigJobResult &result) : inner_(inner), result_(result) {}
+
+    void showMessage(const std::string &text, MessageIcon icon) override {
+        result_.messages.push_back(text);
+        inner_.showMessage(text, icon);
+    }
+    bool askYesNo(const std::string &text, bool defaultYes) override {
+        const bool yes = inner_.askYesNo(text, defaultYes);
+        result_.questions.push_back({text, yes});
+        return yes;
+    }
+    std::optional<std::string> chooseOpenFile(const std::string &, const std::string &,
+                                              const std::string &) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> chooseSaveFile(const std::string &, const std::string &, const std::string &,
+                                              const std::string &) override {
+        return std::nullopt;
+    }
+    void beginBusy() override { inner_.beginBusy(); }
+    void endBusy() override { inner_.endBusy(); }
+
+private:
+    Prompts &inner_;
+    ConfigJobResult &result_;
+};
+
+// The caller's connect context with the recorded prompts.
+struct JobContext {
+    JobContext(ConnectContext &base, ConfigJobResult &result)
+        : prompts(base.prompts, result), ctx(base.settings, prompts) {
+        ctx.devices = base.devices;
+        ctx.bluetoothDeviceDialog = base.bluetoothDeviceDialog;
+        ctx.interfaceDialog = base.interfaceDialog;
+    }
+    RecordingPrompts prompts;
+    ConnectContext ctx;
+};
+
+struct Link {
+    int handle = 0;
+    int baud = 19200;
+    CapabilityFlags flags = 0;
+};
+
+Link Connect(JobContext &job, ConfigJobResult &result) {
+    Link link;
+    link.handle = ConnectReader(job.ctx, link.baud, link.flags, true);
+    result.connectResult = job.ctx.lastResult;
+    if (link.handle == 0) result.status = JobStatus::NoConnection;
+    return link;
+}
+
+ConfigFileKind ReaderKind(CapabilityFlags flags) {
+    return HasCapability(flags, CAP_PS2) ? ConfigFileKind::Mkp : ConfigFileKind::Mkr;
+}
+
+std::string Lower(std::string s) {
+    for (char &c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+bool HasExtension(const std::string &path, const char *extension) {
+    const auto dot = path.rfind('.');
+    const auto slash = path.rfind('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return false;
+    return Lower(path.substr(dot)) == extension;
+}
+
+std::string NeedKind(ConfigFileKind readerKind) {
+    return readerKind == ConfigFileKind::Mkp ? Text("config.needMkp") : Text("config.needMkr");
+}
+
+ConfigJobResult Refused(ConfigJobResult result, std::string error) {
+    result.status = JobStatus::Refused;
+    result.error = std::move(error);
+    return result;
+}
+
+std::string CannotLoad(const std::string &path, const std::string &why) {
+    return Text(kMsgCannotLoad) + " (" + path + (why.empty() ? "" : ": " + why) + ")";
+}
+
+// The file's kind from its content; an error text when it is no configuration.
+ConfigFileKind KindOfFile(const std::string &path, std::string &error) {
+    IniFile file;
+    if (!file.Open(path, false, false, true)) {
+        error = CannotLoad(path, file.errorText().empty() ? std::string() : file.errorText());
+        return ConfigFileKind::None;
+    }
+    const ConfigFileKind kind = KindOfContent(file);
+    if (kind == ConfigFileKind::None) error = CannotLoad(path, Text("config.notConfiguration"));
+    return kind;
+}
+
+std::string JoinNames(const std::vector<std::string> &names) {
+    std::string out;
+    for (const auto &n : names) out += (out.empty() ? "" : ", ") + n;
+    return out;
+}
+
+const char *OutcomeName(ProgramOutcome o) {
+    switch (o) {
+        case ProgramOutcome::Done:
+            return "done";
+        case ProgramOutcome::Failed:
+            return "failed";
+        case ProgramOutcome::Stopped:
+            return "refused";
+        case ProgramOutcome::WrongModel:
+            return "wrong_model";
+        case ProgramOutcome::NoConnection:
+            return "no_connection";
+    }
+    return "failed";
+}
+
+JobStatus StatusOf(ProgramOutcome o) {
+    switch (o) {
+        case ProgramOutcome::Done:
+            return JobStatus::Ok;
+        case ProgramOutcome::Stopped:
+            return JobStatus::Refused;
+        case ProgramOutcome::NoConnection:
+            return JobStatus::NoConnection;
+        default:
+            return JobStatus::Failed;
+    }
+}
+
+// Capabilities under which an .mkr file shows unchanged: every family and option.
+constexpr CapabilityFlags kShowEverything =
+    CAP_MIFARE | CAP_ICODE1 | CAP_DESFIRE | CAP_USED_BYTES | CAP_BIT_REVERSE | CAP_DECIMAL_NO_ZEROS |
+    CAP_ASCII_NO_NUL | CAP_BLOCK_SEQUENCE | CAP_EXTENDED | CAP_LEFT_ALIGN | CAP_PLAIN_SERIAL;
+
+}  // namespace
+
+const char *KindName(ConfigFileKind kind) {
+    switch (kind) {
+        case ConfigFileKind::Mkr:
+            return "mkr";
+        case ConfigFileKind::Mkp:
+            return "mkp";
+        default:
+            return "";
+    }
+}
+
+ConfigJobResult ReadConfigurationJob(ConnectContext &base, const std::string &path) {
+    ConfigJobResult result;
+    result.file = path;
+    if (path.empty()) return Refused(std::move(result), Text("config.noFile"));
+    JobContext job(base, result);
+    Link link = Connect(job, result);
+    if (link.handle == 0) return result;
+    result.kind = ReaderKind(link.flags);
+    // The name tells the kind of a file still to be written.
+    const char *other = result.kind == ConfigFileKind::Mkp ? ".mkr" : ".mkp";
+    if (HasExtension(path, other)) {
+        CloseReader(link.handle);
+        return Refused(std::move(result), NeedKind(result.kind));
+    }
+
+    std::unique_ptr<SheetBase> sheet;
+    if (result.kind == ConfigFileKind::Mkp) {
+        char name[30] = {};
+        if (Orvex_GetDeviceName(link.handle, name, sizeof name) > 0) result.model = name;
+        auto ps2 = std::make_unique<Ps2Sheet>(job.ctx, link.handle, link.flags);
+        ps2->ReadConfiguration();
+        result.failedReads = ps2->failedReads();
+        if (result.failedReads.empty()) result.saved = ps2->SaveMkpFile(path);
+        result.blocks = ps2->ProgramImage();
+        sheet = std::move(ps2);
+    } else {
+        auto serial = std::make_unique<SerialSheet>(job.ctx, link.handle, link.baud, link.flags);
+        result.model = serial->deviceName();
+        serial->ReadConfiguration();
+        result.failedReads = serial->failedReads();
+        if (result.failedReads.empty()) result.saved = serial->SaveMkrFile(path);
+        result.blocks = serial->ProgramImage();
+        sheet = std::move(serial);
+    }
+    result.refusal = sheet->lastRefusal();
+    if (!result.failedReads.empty()) {
+        // The pages of unread blocks hold defaults: saving them would put a
+        // configuration into the file that the reader does not have.
+        result.error = StringTable::instance().format("config.readIncomplete", JoinNames(result.failedReads));
+        result.status = JobStatus::Failed;
+    } else {
+        result.status = result.saved     ? JobStatus::Ok
+                        : result.refusal ? JobStatus::Refused
+                                         : JobStatus::Failed;
+    }
+    return result;
+}
+
+ConfigJobResult ProgramFileJob(ConnectContext &base, const std::string &path) {
+    ConfigJobResult result;
+    result.file = path;
+    result.outcome = "not_loaded";
+    if (path.empty()) return Refused(std::move(result), Text("config.noFile"));
+    std::string error;
+    const ConfigFileKind fileKind = KindOfFile(path, error);
+    if (fileKind == ConfigFileKind::None) return Refused(std::move(result), error);
+
+    JobContext job(base, result);
+    Link link = Connect(job, result);
+    if (link.handle == 0) {
+        result.outcome = "no_connection";
+        return result;
+    }
+    result.kind = ReaderKind(link.flags);
+    if (fileKind != result.kind) {
+        CloseReader(link.handle);
+        return Refused(std::move(result), NeedKind(result.kind));
+    }
+
+    std::unique_ptr<SheetBase> sheet;
+    bool loaded = false;
+    ProgramOutcome outcome = ProgramOutcome::Failed;
+    if (result.kind == ConfigFileKind::Mkp) {
+        auto ps2 = std::make_unique<Ps2Sheet>(job.ctx, link.handle, link.flags);
+        ps2->ReadConfiguration();
+        loaded = ps2->LoadMkpFile(path);
+        if (loaded) outcome = ps2->Program();
+        sheet = std::move(ps2);
+    } else {
+        auto serial = std::make_unique<SerialSheet>(job.ctx, link.handle, link.baud, link.flags);
+        result.model = serial->deviceName();
+        serial->ReadConfiguration();
+        loaded = serial->LoadMkrFile(path);
+        if (loaded) outcome = serial->Program();
+        sheet = std::move(serial);
+    }
+    result.writes = sheet->writes();
+    result.refusal = sheet->lastRefusal();
+    if (!loaded) {
+        // The sheet closed nothing after its own read: the link is closed there.
+        result.status = JobStatus::Refused;
+        if (result.messages.empty()) result.error = CannotLoad(path, {});
+        return result;
+    }
+    result.outcome = OutcomeName(outcome);
+    result.status = StatusOf(outcome);
+    if (outcome == ProgramOutcome::NoConnection) result.connectResult = job.ctx.lastResult;
+    return result;
+}
+
+ConfigJobResult ShowFileJob(ConnectContext &base, const std::string &path) {
+    ConfigJobResult result;
+    result.file = path;
+    if (path.empty()) return Refused(std::move(result), Text("config.noFile"));
+    std::string error;
+    result.kind = KindOfFile(path, error);
+    if (result.kind == ConfigFileKind::None) return Refused(std::move(result), error);
+
+    JobContext job(base, result);
+    CapabilityFlags flags;
+    bool loaded;
+    if (result.kind == ConfigFileKind::Mkp) {
+        flags = CAP_PS2;
+        Ps2Sheet sheet(job.ctx, 0, flags);
+        loaded = sheet.LoadMkpFile(path);
+        result.blocks = sheet.ProgramImage();
+    } else {
+        IniFile file;
+        file.Open(path, false, false, true);
+        flags = kShowEverything;
+        if (file.HasKey("Data", "TransponderTyp2")) flags |= CAP_TWO_DATA_BLOCKS;
+        if (file.HasSection("HID_KEYS")) flags |= CAP_HID;
+        SerialSheet sheet(job.ctx, 0, 19200, flags);
+        loaded = sheet.LoadMkrFile(path);
+        result.blocks = sheet.ProgramImage();
+    }
+    if (!loaded) {
+        result.status = JobStatus::Refused;
+        if (result.messages.empty()) result.error = CannotLoad(path, {});
+        return result;
+    }
+    result.report = BuildContentReport(result.blocks, flags);
+    result.status = JobStatus::Ok;
+    return result;
+}
+
+}  // namespace orvex::app
