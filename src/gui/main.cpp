@@ -12,6 +12,7 @@
 #include "gui/app/main_window.h"
 #include "gui/app/qt_prompts.h"
 #include "gui/app/wait_hook.h"
+#include "update/update_checks.h"
 
 namespace {
 
@@ -56,10 +57,14 @@ int main(int argc, char **argv) {
     gui::QtPrompts prompts;
     app::ConnectContext ctx(settings, prompts);
     gui::installReaderWaitHook();
+    // The reader's version file is fetched in the background from the start.
+    const auto updates = update::UpdateChecks::ForSettings(settings);
+    updates->device().Start();
 
     int rc = 1;
     {
         gui::MainWindow window(ctx, prompts);
+        window.setUpdateChecks(updates.get());
         if (!window.viewReady()) return 1;  // without its picture the program does not start
         window.show();
         QCoreApplication::processEvents();  // paint the window before the first connect
