@@ -19,6 +19,7 @@ std::unique_ptr<CLI::App> MakeParser(CommandLine &line) {
     app->get_formatter()->column_width(30);
     // --flag=value is refused: every flag is a switch.
     app->option_defaults()->disable_flag_override();
+    app->add_flag("--version", line.version, "show the simulator's version");
     addReaderOptions(*app, line.reader);
     lan::addLanOptions(*app, line.lan);
     app->footer(kReaderNotes);
@@ -35,7 +36,7 @@ CommandLine parseCommandLine(const std::vector<std::string> &args) {
     try {
         app->parse(reversed);
     } catch (const CLI::ParseError &e) {
-        if (!line.help) line.error = e.what();
+        if (!line.help && !line.version) line.error = e.what();
     }
     return line;
 }
@@ -43,6 +44,14 @@ CommandLine parseCommandLine(const std::vector<std::string> &args) {
 std::string helpText() {
     CommandLine line;
     return MakeParser(line)->help();
+}
+
+std::string versionText() {
+#ifdef ORVEX_VERSION
+    return "orvex-readersim " ORVEX_VERSION "\nCopyright (C) 2026 Qel Applikationen GmbH";
+#else
+    return "orvex-readersim";
+#endif
 }
 
 }  // namespace orvex::sim

@@ -13,8 +13,9 @@ namespace orvex::sim {
 struct CommandLine {
     Options reader;
     lan::LanOptions lan;
-    bool help = false;  // --help was given
-    std::string error;  // non-empty when the arguments are invalid
+    bool help = false;     // --help was given
+    bool version = false;  // --version was given
+    std::string error;     // non-empty when the arguments are invalid
 };
 
 // Parses the arguments after the program name. Unknown options and bad
@@ -23,5 +24,7 @@ CommandLine parseCommandLine(const std::vector<std::string> &args);
 
 // The text printed by --help.
 std::string helpText();
+// The text printed by --version (no line end after the last line).
+std::string versionText();
 
 }  // namespace orvex::sim

@@ -17,6 +17,10 @@ int main(int argc, char **argv) {
         std::fputs(orvex::sim::helpText().c_str(), stdout);
         return 0;
     }
+    if (parsed.version) {
+        std::puts(orvex::sim::versionText().c_str());
+        return 0;
+    }
     if (!parsed.error.empty()) {
         std::fprintf(stderr, "orvex-readersim: %s\n(try --help)\n", parsed.error.c_str());
         return 2;

@@ -11,6 +11,9 @@
 #ifndef ORVEX_DATA_DIR
 #define ORVEX_DATA_DIR "/usr/share/orvex-readersetup"
 #endif
+#ifndef ORVEX_SOURCE_RESOURCES
+#define ORVEX_SOURCE_RESOURCES ""
+#endif
 
 namespace orvex::app {
 
@@ -37,7 +40,22 @@ std::string ProgramDirectory() {
     return exe.empty() ? std::string(".") : fs::path(exe).parent_path().string();
 }
 
-std::string ProgramDataDirectory() { return ORVEX_DATA_DIR; }
+std::string DataDirectoryFor(const std::string &programFile) {
+    std::error_code ec;
+    const fs::path folder = fs::path(programFile).parent_path();
+    // Looked up beside the program rather than at the configured prefix, so
+    // that a package built from any build folder finds its own data.
+    if (folder.filename() == "bin") {
+        const fs::path installed = folder.parent_path() / "share" / "orvex-readersetup";
+        if (fs::is_directory(installed, ec)) return installed.string();
+    } else if (const fs::path source = ORVEX_SOURCE_RESOURCES;
+               !source.empty() && fs::is_directory(source, ec)) {
+        return source.string();
+    }
+    return ORVEX_DATA_DIR;
+}
+
+std::string ProgramDataDirectory() { return DataDirectoryFor(ProgramFile()); }
 
 std::string ProgramBuildDate() {
     struct stat info {};

@@ -1,6 +1,6 @@
-// Files of the running program: its folder, its build date (the program
-// file's last-write date) and the manual (the first PDF file beside the
-// program or in its data folder).
+// Files of the running program: its folder, its data folder (string tables,
+// manual), its build date (the program file's last-write date) and the manual
+// (the first PDF file beside the program or in its data folder).
 #pragma once
 
 #include <optional>
@@ -10,8 +10,15 @@ namespace orvex::app {
 
 // Folder of the running program file (/proc/self/exe).
 std::string ProgramDirectory();
-// Installed data folder of the program (string tables, manual).
+// Data folder of the running program (string tables, manual); see
+// DataDirectoryFor.
 std::string ProgramDataDirectory();
+// Data folder of the program file programFile: an installed program
+// (PREFIX/bin/NAME) uses PREFIX/share/orvex-readersetup when that folder is
+// there, and never the source tree; a program run from its build folder uses
+// the source tree's resources; otherwise the folder of the configured
+// installation prefix.
+std::string DataDirectoryFor(const std::string &programFile);
 
 // "%Y-%m-%d" of the program file's modification time; empty when unknown.
 std::string ProgramBuildDate();

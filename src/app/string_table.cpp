@@ -1,5 +1,6 @@
 #include "app/string_table.h"
 
+#include "app/program_files.h"
 #include "app/string_file.h"
 #include "app/strings_de.h"
 
@@ -7,13 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-
-#ifndef ORVEX_DATA_DIR
-#define ORVEX_DATA_DIR "/usr/share/orvex-readersetup"
-#endif
-#ifndef ORVEX_SOURCE_RESOURCES
-#define ORVEX_SOURCE_RESOURCES ""
-#endif
 
 namespace orvex::app {
 namespace {
@@ -82,11 +76,7 @@ bool StringTable::has(std::string_view name) const { return lookup(german_, name
 std::string StringTable::DefaultEnglishPath() {
     if (const char *overridden = std::getenv("ORVEX_ENGLISH_STRINGS"); overridden && *overridden)
         return overridden;
-    const std::filesystem::path installed = std::filesystem::path(ORVEX_DATA_DIR) / kEnglishFileName;
-    std::error_code ec;
-    if (std::filesystem::exists(installed, ec) || std::string_view(ORVEX_SOURCE_RESOURCES).empty())
-        return installed.string();
-    return (std::filesystem::path(ORVEX_SOURCE_RESOURCES) / kEnglishFileName).string();
+    return (std::filesystem::path(ProgramDataDirectory()) / kEnglishFileName).string();
 }
 
 bool StringTable::loadEnglish(const std::string &path) {

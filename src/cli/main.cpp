@@ -4,8 +4,23 @@
 
 #include <iostream>
 
+#include "app/version_text.h"
 #include "cli/cli_env.h"
 #include "cli/command_group.h"
+
+namespace {
+
+// --help-all: every command with its options, down to the commands of the
+// command groups ("power-on set"), as the manual page shows them.
+std::string HelpOfEveryCommand(const CLI::App &app) {
+    std::string text = app.help("", CLI::AppFormatMode::All);
+    for (const CLI::App *group : app.get_subcommands({}))
+        for (const CLI::App *command : group->get_subcommands({}))
+            text += "\n" + command->help("orvexctl " + group->get_name());
+    return text;
+}
+
+}  // namespace
 
 int main(int argc, char **argv) {
     using namespace orvex::cli;
@@ -14,6 +29,9 @@ int main(int argc, char **argv) {
 
     CLI::App app{"orvexctl - configure Orvex RFID readers", "orvexctl"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", orvex::app::VersionText("orvexctl"), "Print the version and exit");
+    // Every subcommand's help in one text; the manual page is made from it.
+    app.set_help_all_flag("--help-all", "Print the help of every command and exit");
     app.fallthrough();
     app.add_option("--port", o.port,
                    "Port name as stored, with its kind prefix (e.g. /dev/ttyUSB0, \"USB: 6401-123 HID\")");
@@ -38,9 +56,10 @@ int main(int argc, char **argv) {
     WatchStdout();
     try {
         app.parse(argc, argv);
-    } catch (const CLI::CallForHelp &e) {
-        return app.exit(e);
-    } catch (const CLI::CallForAllHelp &e) {
+    } catch (const CLI::CallForAllHelp &) {
+        std::cout << HelpOfEveryCommand(app);
+        return ExitOk;
+    } catch (const CLI::Success &e) {  // --help, --version
         return app.exit(e);
     } catch (const CLI::ParseError &e) {
         app.exit(e);

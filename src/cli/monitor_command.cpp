@@ -32,8 +32,7 @@ struct MonitorOptions {
 
 void PrintRecord(CliEnvironment &env, const app::OutputRecord &r) {
     if (env.options.json) {
-        std::cout << nlohmann::json{{"record", r.counter}, {"ascii", r.ascii}, {"hex", r.hex}}.dump()
-                  << std::endl;
+        std::cout << JsonText({{"record", r.counter}, {"ascii", r.ascii}, {"hex", r.hex}}) << std::endl;
         return;
     }
     const auto &s = StringTable::instance();

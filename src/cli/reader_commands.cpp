@@ -54,7 +54,7 @@ int CommandResult(CliEnvironment &env, app::CommandOutcome outcome, int result) 
     return result;
 }
 
-void PrintJson(const nlohmann::json &document) { std::cout << document.dump() << '\n'; }
+void PrintJson(const nlohmann::json &document) { std::cout << JsonText(document) << '\n'; }
 
 int Identify(CliEnvironment &env) {
     if (int rc = env.Prepare()) return rc;
@@ -71,12 +71,13 @@ int Identify(CliEnvironment &env) {
     const unsigned digit = version ? version->digitValue : app::VersionDigitValue(reader->versionAnswer[3]);
     const std::string typeCode = reader->versionAnswer.substr(0, 3);
     if (env.options.json) {
-        std::cout << nlohmann::json{{"port", env.PortName()}, {"version_answer", reader->versionAnswer},
-                                    {"type_code", typeCode},  {"model", reader->modelName},
-                                    {"version_digit", digit}, {"capabilities", flags},
-                                    {"title", ctx.title}}
-                         .dump()
-                  << '\n';
+        PrintJson({{"port", env.PortName()},
+                   {"version_answer", reader->versionAnswer},
+                   {"type_code", typeCode},
+                   {"model", reader->modelName},
+                   {"version_digit", digit},
+                   {"capabilities", flags},
+                   {"title", ctx.title}});
         return ExitOk;
     }
     const auto &s = StringTable::instance();
@@ -104,11 +105,7 @@ int Report(CliEnvironment &env) {
     app::ReadContentState state;
     if (!app::ReadContent(env.connect(), state)) return env.ConnectFailure();
     if (env.options.json)
-        std::cout << nlohmann::json{{"port", env.PortName()},
-                                    {"complete", state.complete},
-                                    {"report", state.text}}
-                         .dump()
-                  << '\n';
+        PrintJson({{"port", env.PortName()}, {"complete", state.complete}, {"report", state.text}});
     else
         std::cout << state.text << (state.text.empty() || state.text.back() == '\n' ? "" : "\n")
                   << std::flush;
@@ -232,7 +229,7 @@ int Transceive(CliEnvironment &env, const std::string &hex) {
     app::CloseReader(link.handle);
     if (n < 0) return result;
     if (env.options.json)
-        std::cout << nlohmann::json{{"port", env.PortName()}, {"answer", HexBytes(answer, n)}}.dump() << '\n';
+        PrintJson({{"port", env.PortName()}, {"answer", HexBytes(answer, n)}});
     else
         std::cout << HexBytes(answer, n) << '\n';
     return ExitOk;

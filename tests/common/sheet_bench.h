@@ -18,57 +18,13 @@
 #include "app/connect.h"
 #include "app/prompts.h"
 #include "app/settings_store.h"
+#include "common/scripted_prompts_app.h"
+#include "common/temp_folder.h"
 #include "sim/pty_reader.h"
 
 namespace orvex::app::test {
 
-class ScriptedPrompts : public Prompts {
-public:
-    void showMessage(const std::string &text, MessageIcon) override { messages.push_back(text); }
-    bool askYesNo(const std::string &text, bool) override {
-        questions.push_back(text);
-        if (answers.empty()) return false;
-        bool a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    std::optional<std::string> chooseOpenFile(const std::string &, const std::string &,
-                                              const std::string &folder) override {
-        folders.push_back(folder);
-        return Next();
-    }
-    std::optional<std::string> chooseSaveFile(const std::string &, const std::string &,
-                                              const std::string &folder, const std::string &) override {
-        folders.push_back(folder);
-        return Next();
-    }
-
-    std::vector<std::string> messages, questions, folders;
-    std::deque<bool> answers;
-    std::deque<std::optional<std::string>> files;
-
-private:
-    std::optional<std::string> Next() {
-        if (files.empty()) return std::nullopt;
-        auto f = files.front();
-        files.pop_front();
-        return f;
-    }
-};
-
-class TempDir {
-public:
-    TempDir() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "orvex-sheets-XXXXXX").string();
-        path_ = mkdtemp(tmpl.data());
-    }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    std::string file(const std::string &name) const { return (path_ / name).string(); }
-    const std::filesystem::path &path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
+using TempDir = ::TempFolder;
 
 inline std::string ReadFile(const std::string &path) {
     std::ifstream in(path, std::ios::binary);

@@ -15,6 +15,7 @@
 #include "gui/app/link_label.h"
 #include "gui/app/ui_text.h"
 #include "orvex/orvex.h"
+#include "update/update_url.h"
 
 namespace orvex::gui {
 
@@ -35,10 +36,27 @@ const char *const kCopyright = "Copyright \u00a9 2026 Qel Applikationen GmbH";
 constexpr int kPictureSize = 64;
 const QColor kLinkBlue(0, 0, 255);
 const QColor kUpdateGrey(128, 128, 128);
+const QColor kUpdateRed(255, 0, 0);
+const QColor kUpdateDarkRed(192, 0, 0);
+
+constexpr int kTextProgramTitle = 57344;
+constexpr int kTextNewVersion = 600;
+constexpr int kTextUpToDate = 601;
+constexpr int kTextNoConnection = 602;
+constexpr int kTextNoFile = 603;
+constexpr int kTextUpdateStarting = 604;
+
+void ShowLine(LinkLabel *line, const QString &text, const QColor &color, bool offersUpdate) {
+    line->setText(text);
+    line->setTextColor(color);
+    line->setHoverCursor(offersUpdate ? std::optional(Qt::PointingHandCursor) : std::nullopt);
+    line->setClickable(offersUpdate);
+}
 
 }  // namespace
 
-AboutDialog::AboutDialog(QWidget *parent, ConnectContext &ctx) : QDialog(parent), ctx_(ctx) {
+AboutDialog::AboutDialog(QWidget *parent, ConnectContext &ctx, update::UpdateChecks *updates)
+    : QDialog(parent), ctx_(ctx), updates_(updates) {
     picture_ = new QLabel(this);
     const qreal ratio = devicePixelRatioF();
     picture_->setPixmap(QPixmap::fromImage(
@@ -97,11 +115,31 @@ AboutDialog::AboutDialog(QWidget *parent, ConnectContext &ctx) : QDialog(parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     retranslate();
+
+    for (LinkLabel *line : {programUpdate_, readerUpdate_})
+        connect(line, &LinkLabel::clicked, this, [this, line] { startUpdate(line); });
+    if (updates_) {
+        // Called from a fetch worker: only a queued call reaches the box.
+        auto arrived = [this] {
+            QMetaObject::invokeMethod(
+                this, [this] { refreshUpdateLines(); }, Qt::QueuedConnection);
+        };
+        programListener_ = updates_->program().Start(arrived);
+        deviceListener_ = updates_->device().Start(arrived);
+    }
+}
+
+AboutDialog::~AboutDialog() {
+    if (updates_) {
+        updates_->program().RemoveListener(programListener_);
+        updates_->device().RemoveListener(deviceListener_);
+    }
+    download_.reset();  // stops a running download; its partial file goes
 }
 
 QString AboutDialog::programLine() const {
-    return uiText("about.program") + QLatin1Char(' ') + QString::fromStdString(ProductVersionString()) +
-           QStringLiteral(" (") + QString::fromStdString(ProgramBuildDate()) + QLatin1Char(')');
+    return uiText("about.program") + QLatin1Char(' ') + QString::fromStdString(update::ProgramVersion()) +
+           QStringLiteral(" (") + QString::fromStdString(update::ProgramBuild()) + QLatin1Char(')');
 }
 
 void AboutDialog::retranslate() {
@@ -110,6 +148,7 @@ void AboutDialog::retranslate() {
     sdk_->setText(QStringLiteral("SDK Version %1").arg(Orvex_GetSdkVersion() / 100.0, 0, 'f', 2));
     programUpdate_->setText(uiText("about.programUpdate"));
     readerUpdate_->setText(uiText("about.readerUpdate"));
+    if (updatesArrived_) refreshUpdateLines();
     autoCheck_->setText(uiText("about.autoCheck"));
     ok_->setText(uiText("button.ok"));
 }
@@ -120,6 +159,93 @@ void AboutDialog::changeEvent(QEvent *event) {
 }
 
 void AboutDialog::openLink(const QString &target) { DesktopOpen(target.toStdString()); }
+
+void AboutDialog::refreshUpdateLines() {
+    if (!updates_ || download_) return;
+    updatesArrived_ = true;
+    // Called when a fetch has ended: nothing to wait for.
+    constexpr std::chrono::milliseconds kNoWait{0};
+    programStatus_ = updates_->ProgramNow(kNoWait);
+    const QString title = uiText(kTextProgramTitle);
+    switch (programStatus_.state) {
+        case update::UpdateState::Pending:
+            break;
+        case update::UpdateState::NoConnection:
+            ShowLine(programUpdate_, uiText(kTextNoConnection), kUpdateRed, false);
+            break;
+        case update::UpdateState::NoEntry:
+            ShowLine(programUpdate_, uiText(kTextNoFile), kUpdateRed, false);
+            break;
+        case update::UpdateState::Newer:
+            ShowLine(programUpdate_,
+                     uiText(kTextNewVersion) + title + QStringLiteral(" => V ") +
+                         QString::fromStdString(programStatus_.newest.version) + QStringLiteral(" (") +
+                         QString::fromStdString(programStatus_.newest.build) + QLatin1Char(')'),
+                     kUpdateDarkRed, true);
+            break;
+        case update::UpdateState::Current:
+            ShowLine(programUpdate_, title + uiText(kTextUpToDate), kUpdateGrey, false);
+            break;
+    }
+
+    const DeviceIdentity &reader = ctx_.identity;
+    if (reader.modelName.empty()) {
+        ShowLine(readerUpdate_, QString(), kUpdateGrey, false);
+        return;
+    }
+    deviceStatus_ = updates_->DeviceNow(reader, kNoWait);
+    const QString name = QString::fromStdString(reader.modelName);
+    const QString current = QString::fromStdString(reader.versionText);
+    if (deviceStatus_.state == update::UpdateState::Pending) return;
+    if (deviceStatus_.state == update::UpdateState::Newer)
+        ShowLine(readerUpdate_,
+                 QStringLiteral("Update ") + name + QStringLiteral(" V") + current + QStringLiteral(" => V") +
+                     QString::fromStdString(deviceStatus_.newest.version),
+                 kUpdateDarkRed, true);
+    else
+        ShowLine(readerUpdate_,
+                 name + QStringLiteral(" V") + current + QLatin1Char(' ') + uiText(kTextUpToDate),
+                 kUpdateGrey, false);
+}
+
+void AboutDialog::startUpdate(LinkLabel *line) {
+    if (!updates_ || download_ || !line->clickable()) return;
+    const bool program = line == programUpdate_;
+    const update::UpdateSource &source = program ? updates_->program() : updates_->device();
+    const std::string installer = program ? programStatus_.newest.installer : deviceStatus_.newest.installer;
+    textBeforeDownload_ = line->text();
+    downloadLine_ = line;
+    line->setText(uiText(kTextUpdateStarting));
+    line->repaint();
+    setCursor(Qt::BusyCursor);
+    // The download runs beside the event loop: the box stays responsive, and
+    // closing it stops the download.
+    download_ = std::make_unique<update::InstallerDownload>(
+        installer, source.url(), update::InstallerFolder(), source.options(),
+        [this](update::InstallerDownloadResult result) {
+            QMetaObject::invokeMethod(
+                this, [this, result = std::move(result)] { installerDownloaded(result); },
+                Qt::QueuedConnection);
+        });
+}
+
+void AboutDialog::installerDownloaded(const update::InstallerDownloadResult &result) {
+    download_.reset();
+    unsetCursor();
+    std::string failure = result.message;
+    if (result.ok) {
+        const auto start = update::StartInstaller(result.path);
+        if (start.started) {
+            downloadLine_->setText(textBeforeDownload_);
+            emit exitRequested();
+            accept();
+            return;
+        }
+        failure = start.message;
+    }
+    downloadLine_->setText(textBeforeDownload_);
+    ctx_.prompts.showMessage(failure, MessageIcon::Error);
+}
 
 void AboutDialog::done(int result) {
     ctx_.settings.Set(settings::VersionUpdate, autoCheck_->isChecked() ? 1 : 0);

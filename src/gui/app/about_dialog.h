@@ -2,11 +2,18 @@
 // contact lines with clickable web and mail addresses, the two update lines
 // and the switch for the automatic update check ("Version"/"Update"), which
 // is stored however the box is closed.
+//
+// With update checks, the box fetches the version files (once per run) and
+// fills the update lines when they arrive; a line that offers an update
+// downloads the installer in the background and starts it.
 #pragma once
 
 #include <QDialog>
+#include <memory>
 
 #include "app/connect.h"
+#include "update/installer.h"
+#include "update/update_checks.h"
 
 class QCheckBox;
 class QLabel;
@@ -19,7 +26,8 @@ class LinkLabel;
 class AboutDialog : public QDialog {
     Q_OBJECT
 public:
-    AboutDialog(QWidget *parent, app::ConnectContext &ctx);
+    AboutDialog(QWidget *parent, app::ConnectContext &ctx, update::UpdateChecks *updates = nullptr);
+    ~AboutDialog() override;
 
     QCheckBox *autoCheckBox() const { return autoCheck_; }
     LinkLabel *programUpdateLine() const { return programUpdate_; }
@@ -28,12 +36,23 @@ public:
 
     void done(int result) override;
 
+    // Fills both update lines from what the version files say now.
+    void refreshUpdateLines();
+    // Downloads and starts the installer a line offers (a click on it).
+    void startUpdate(LinkLabel *line);
+    bool downloading() const { return download_ != nullptr; }
+
+signals:
+    // An installer was started: the program ends so that it can be replaced.
+    void exitRequested();
+
 protected:
     void changeEvent(QEvent *event) override;
 
 private:
     void retranslate();
     void openLink(const QString &target);
+    void installerDownloaded(const update::InstallerDownloadResult &result);
 
     app::ConnectContext &ctx_;
     QLabel *picture_ = nullptr;
@@ -45,6 +64,16 @@ private:
     LinkLabel *web_ = nullptr;
     LinkLabel *mail_ = nullptr;
     QPushButton *ok_ = nullptr;
+
+    update::UpdateChecks *updates_ = nullptr;
+    int programListener_ = 0;
+    int deviceListener_ = 0;
+    bool updatesArrived_ = false;
+    update::ProgramStatus programStatus_;
+    update::DeviceStatus deviceStatus_;
+    std::unique_ptr<update::InstallerDownload> download_;
+    LinkLabel *downloadLine_ = nullptr;
+    QString textBeforeDownload_;
 };
 
 }  // namespace orvex::gui

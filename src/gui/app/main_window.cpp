@@ -94,6 +94,7 @@ MainWindow::MainWindow(ConnectContext &ctx, QtPrompts &prompts) : ctx_(ctx), pro
 }
 
 MainWindow::~MainWindow() {
+    setUpdateChecks(nullptr);
     ctx_.setTitle = nullptr;
     ctx_.interfaceDialog = nullptr;
     ctx_.bluetoothDeviceDialog = nullptr;
@@ -282,6 +283,12 @@ void MainWindow::runCommand(int command) {
         case CmdHelp:
             manual();
             break;
+        case CmdProgramUpdateFound:
+            programUpdateFound();
+            break;
+        case CmdDeviceUpdateFound:
+            deviceUpdateFound();
+            break;
         default:
             break;
     }
@@ -299,6 +306,40 @@ void MainWindow::reportMissingWindow() { statusBar()->showMessage(uiText("status
 void MainWindow::identifyAtStartup() {
     RunStartupIdentification(ctx_, frame_);
     updateCommandStates();
+    if (updates_ && ctx_.settings.Get(settings::VersionUpdate) != 0)
+        programUpdateListener_ = updates_->program().Start([this] { postCommand(CmdProgramUpdateFound); });
+}
+
+void MainWindow::setUpdateChecks(update::UpdateChecks *checks) {
+    if (updates_) {
+        updates_->program().RemoveListener(programUpdateListener_);
+        updates_->device().RemoveListener(deviceUpdateListener_);
+        programUpdateListener_ = deviceUpdateListener_ = 0;
+    }
+    updates_ = checks;
+    ctx_.deviceUpdateNotice = nullptr;
+    if (updates_) ctx_.deviceUpdateNotice = [this] { postCommand(CmdDeviceUpdateFound); };
+}
+
+void MainWindow::postCommand(int command) {
+    // Also called from fetch workers: the command runs on this window's thread.
+    QMetaObject::invokeMethod(
+        this, [this, command] { runCommand(command); }, Qt::QueuedConnection);
+}
+
+void MainWindow::programUpdateFound() {
+    if (updates_ && updates_->ProgramNow().state == update::UpdateState::Newer) about();
+}
+
+void MainWindow::deviceUpdateFound() {
+    if (!updates_ || ctx_.identity.modelName.empty()) return;
+    const auto status = updates_->DeviceNow(ctx_.identity);
+    if (status.state == update::UpdateState::Pending && deviceUpdateListener_ == 0) {
+        // The reader's file is still on its way: ask again once it is here.
+        deviceUpdateListener_ = updates_->device().Start([this] { postCommand(CmdDeviceUpdateFound); });
+        return;
+    }
+    if (status.state == update::UpdateState::Newer) about();
 }
 
 void MainWindow::configure() {
@@ -356,8 +397,12 @@ void MainWindow::txPower() {
 void MainWindow::factoryReset() { RunFactoryReset(ctx_, frame_.flags); }
 
 void MainWindow::about() {
-    AboutDialog dialog(this, ctx_);
+    if (aboutOpen_) return;  // an update notice while the box is open
+    aboutOpen_ = true;
+    AboutDialog dialog(this, ctx_, updates_);
+    connect(&dialog, &AboutDialog::exitRequested, this, [this] { postCommand(CmdExit); });
     dialog.exec();
+    aboutOpen_ = false;
 }
 
 void MainWindow::manual() {

@@ -10,6 +10,7 @@
 #include "app/connect.h"
 #include "app/main_commands.h"
 #include "gui/app/qt_prompts.h"
+#include "update/update_checks.h"
 
 class QMenu;
 class QToolBar;
@@ -34,8 +35,13 @@ public:
     int language() const { return language_; }
     QAction *action(int command) const;
 
-    // Start-up identification (after the window is shown).
+    // Start-up identification (after the window is shown); then, when
+    // "Version"/"Update" is on, the program update check.
     void identifyAtStartup();
+
+    // The update checks of this run (they outlive the window): the About box
+    // shows them, and a newer version found opens it (commands 1034, 1035).
+    void setUpdateChecks(update::UpdateChecks *checks);
 
     // Language switch; switching to the current language does nothing.
     void switchToEnglish();
@@ -70,6 +76,9 @@ private:
     void factoryReset();
     void about();
     void manual();
+    void postCommand(int command);
+    void programUpdateFound();
+    void deviceUpdateFound();
 
     app::ConnectContext &ctx_;
     QtPrompts &prompts_;
@@ -83,6 +92,11 @@ private:
     QToolBar *toolBar_ = nullptr;
     PictureView *view_ = nullptr;
     LockIndicators *indicators_ = nullptr;
+
+    update::UpdateChecks *updates_ = nullptr;
+    int programUpdateListener_ = 0;
+    int deviceUpdateListener_ = 0;
+    bool aboutOpen_ = false;
 };
 
 }  // namespace orvex::gui

@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
 #include <condition_variable>
 #include <fstream>
 #include <mutex>
@@ -24,6 +25,7 @@
 #include "app/settings_store.h"
 #include "app/string_table.h"
 #include "gui/app/about_dialog.h"
+#include "update/update_checks.h"
 #include "gui/app/link_label.h"
 #include "gui/params/power_on_dialog.h"
 #include "gui/app/interface_dialog.h"
@@ -239,6 +241,71 @@ private slots:
         about.autoCheckBox()->setChecked(false);
         about.reject();  // Escape
         QCOMPARE(f.settings.Get(app::settings::VersionUpdate), 0);
+    }
+
+    // The About box's update lines from the version files; the fetches are
+    // stand-ins (no network), one of them held until the test releases it.
+    void aboutBoxUpdateLinesFollowTheVersionFiles() {
+        using update::FetchResult;
+        app::SettingsStore store(storePath());
+        ScriptedPrompts prompts;
+        app::ConnectContext ctx(store, prompts);
+        ctx.identity = app::MakeDeviceIdentity("124u", "Alder-4");
+
+        std::mutex mutex;
+        std::condition_variable released;
+        bool release = false;
+        auto held = [&](std::string body) {
+            return [&, body](const std::string &, const std::atomic<bool> &stop) {
+                std::unique_lock lock(mutex);
+                released.wait(lock, [&] { return release || stop.load(); });
+                FetchResult r;
+                r.outcome = FetchResult::Outcome::Ok;
+                r.body = body;
+                return r;
+            };
+        };
+        update::UpdateChecks checks(
+            std::make_unique<update::UpdateSource>(
+                "http://127.0.0.1:1/p", held("[OrvexReaderSetup]\nVersion=9.1\nBuild=2026-03-01\n")),
+            std::make_unique<update::UpdateSource>("http://127.0.0.1:1/d",
+                                                   held("[Alias]\n124=Alder\n[Alder]\nVersion=1.60\n")));
+        gui::AboutDialog about(nullptr, ctx, &checks);
+        about.show();
+        // While the files are on their way the box stays responsive and keeps its texts.
+        QTest::qWait(100);
+        QCOMPARE(about.programUpdateLine()->text(),
+                 QString::fromStdString(app::StringTable::instance().text("about.programUpdate")));
+        QVERIFY(!about.programUpdateLine()->clickable());
+        {
+            std::lock_guard lock(mutex);
+            release = true;
+        }
+        released.notify_all();
+        QTRY_VERIFY(about.programUpdateLine()->clickable());
+        QCOMPARE(about.programUpdateLine()->text(),
+                 QStringLiteral("Neue Version:Orvex ReaderSetup => V 9.1 (2026-03-01)"));
+        QCOMPARE(about.programUpdateLine()->textColor(), QColor(192, 0, 0));
+        QTRY_COMPARE(about.readerUpdateLine()->text(), QStringLiteral("Update Alder-4 V1.56 => V1.60"));
+        QVERIFY(about.readerUpdateLine()->clickable());
+        about.reject();
+    }
+
+    void aboutBoxWithoutConnection() {
+        using update::FetchResult;
+        app::SettingsStore store(storePath());
+        ScriptedPrompts prompts;
+        app::ConnectContext ctx(store, prompts);
+        auto failed = [](const std::string &, const std::atomic<bool> &) { return FetchResult{}; };
+        update::UpdateChecks checks(std::make_unique<update::UpdateSource>("http://127.0.0.1:1/p", failed),
+                                    std::make_unique<update::UpdateSource>("http://127.0.0.1:1/d", failed));
+        gui::AboutDialog about(nullptr, ctx, &checks);
+        QTRY_COMPARE(about.programUpdateLine()->text(),
+                     QString::fromStdString(app::StringTable::instance().text(602)));
+        QCOMPARE(about.programUpdateLine()->textColor(), QColor(255, 0, 0));
+        QVERIFY(!about.programUpdateLine()->clickable());
+        QCOMPARE(about.readerUpdateLine()->text(), QString());  // no reader identified in this run
+        about.reject();
     }
 
     void powerOnDialogWithoutReadableModeSendsNothing() {

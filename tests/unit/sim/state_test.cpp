@@ -170,6 +170,11 @@ TEST(Options, ParseValuesAndRefuseBadOnes) {
     }
     EXPECT_TRUE(parseCommandLine({"--help"}).help);
     EXPECT_NE(helpText().find("--lan-drop-after"), std::string::npos);
+    const auto version = parseCommandLine({"--version"});
+    EXPECT_TRUE(version.version);
+    EXPECT_EQ(version.error, "");
+    EXPECT_TRUE(versionText().starts_with("orvex-readersim ")) << versionText();  // with its version
+    EXPECT_NE(parseCommandLine({"--version=1"}).error, "");                       // a switch, like every flag
 }
 
 }  // namespace

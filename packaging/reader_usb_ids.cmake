@@ -1,0 +1,20 @@
+# The readers' USB identifiers (resources/reader_usb_ids.txt) as CMake lists,
+# for the files generated from them.
+#   ORVEX_USB_IDS        vendor:product:node entries ("16d0:0e2a:tty")
+#   ORVEX_USB_MODALIASES AppStream modalias patterns ("usb:v16D0p0E2A*")
+
+set(ORVEX_USB_ID_TABLE ${PROJECT_SOURCE_DIR}/resources/reader_usb_ids.txt)
+set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${ORVEX_USB_ID_TABLE})
+file(STRINGS ${ORVEX_USB_ID_TABLE} lines REGEX "^[^#]")
+set(ORVEX_USB_IDS)
+set(ORVEX_USB_MODALIASES)
+foreach(line IN LISTS lines)
+  if(NOT line MATCHES "^([0-9a-f][0-9a-f][0-9a-f][0-9a-f]) +([0-9a-f][0-9a-f][0-9a-f][0-9a-f]) +(tty|hidraw)( |$)")
+    message(FATAL_ERROR "reader_usb_ids.txt: not 'vendor product tty|hidraw what': ${line}")
+  endif()
+  list(APPEND ORVEX_USB_IDS "${CMAKE_MATCH_1}:${CMAKE_MATCH_2}:${CMAKE_MATCH_3}")
+  string(TOUPPER "${CMAKE_MATCH_1}" vendor)
+  string(TOUPPER "${CMAKE_MATCH_2}" product)
+  list(APPEND ORVEX_USB_MODALIASES "usb:v${vendor}p${product}*")
+endforeach()
+list(REMOVE_DUPLICATES ORVEX_USB_MODALIASES)

@@ -1,0 +1,188 @@
+// The update check against servers on 127.0.0.1: version files over HTTP and
+// HTTPS (certificate trusted only here), size caps, a server that never
+// answers, and the installer download and start.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+
+#include "common/local_http_server.h"
+#include "common/temp_folder.h"
+#include "update/installer.h"
+#include "update/update_checks.h"
+#include "update/update_url.h"
+
+namespace {
+
+using namespace orvex::update;
+using orvex::test::HttpReply;
+using orvex::test::LocalHttpServer;
+
+const std::string kProgramPath = "/rfid/software/RFIDVersionsHF.txt";
+const std::string kDevicePath = "/rfid/software/RFIDDeviceVersions.txt";
+
+std::string ProgramFile(const std::string &version, const std::string &build,
+                        const std::string &installer = {}) {
+    return "[OrvexReaderSetup]\r\nVersion=" + version + "\r\nBuild=" + build + "\r\nInstaller=" + installer +
+           "\r\n";
+}
+
+TEST(UpdateFetch, VersionFilesOverHttpAndHttps) {
+    TempFolder dir;
+    for (bool tls : {false, true}) {
+        LocalHttpServer server(tls, dir.path().string());
+        server.Set(kProgramPath, {200, ProgramFile("2.10", "2026-03-01")});
+        server.Set(kDevicePath, {200, "[Alias]\r\n124=Alder\r\n[Alder]\r\nVersion=1.09\r\n"});
+        FetchOptions options;
+        options.caFile = server.caFile();
+        UpdateChecks checks(server.BaseUrl(), options);
+        checks.program().Start();
+        checks.device().Start();
+
+        const auto program =
+            EvaluateProgram(checks.program().Result(std::chrono::hours(1)), "2.9", "2027-01-01");
+        EXPECT_EQ(program.state, UpdateState::Newer) << server.BaseUrl() << " " << program.error;
+        EXPECT_EQ(program.newest.version, "2.10");
+        const auto device = checks.DeviceNow({"Alder-4", "124", "1.07"}, std::chrono::hours(1));
+        EXPECT_EQ(device.state, UpdateState::Newer);
+        const auto unknownType = checks.DeviceNow({"Birch-2", "164", "1.07"}, std::chrono::hours(1));
+        EXPECT_EQ(unknownType.state, UpdateState::NoEntry);
+    }
+}
+
+TEST(UpdateFetch, CertificateVerificationStaysOn) {
+    TempFolder dir;
+    LocalHttpServer server(true, dir.path().string());
+    server.Set(kProgramPath, {200, ProgramFile("2.10", "2026-03-01")});
+    // Without the test's certificate the server is not trusted.
+    const FetchResult result = FetchText(server.BaseUrl() + kProgramPath, FetchOptions{});
+    EXPECT_EQ(result.outcome, FetchResult::Outcome::Failed);
+    EXPECT_TRUE(result.body.empty());
+}
+
+TEST(UpdateFetch, FailuresLeaveNoPartialText) {
+    LocalHttpServer server;
+    const std::string big(kVersionFileLimit + 1, 'x');
+    const std::string whole = ProgramFile("2.10", "2026-03-01");
+    struct Case {
+        const char *what;
+        HttpReply reply;
+        FetchResult::Outcome outcome;
+    } cases[] = {
+        {"too large", {200, big, 0}, FetchResult::Outcome::Failed},
+        {"cut off", {200, whole, whole.size() / 2}, FetchResult::Outcome::Failed},
+        {"missing", {404, "<html>gone</html>", 0}, FetchResult::Outcome::HttpError},
+    };
+    for (const Case &c : cases) {
+        server.Set("/f", c.reply);
+        const FetchResult result = FetchText(server.BaseUrl() + "/f", FetchOptions{});
+        EXPECT_EQ(result.outcome, c.outcome) << c.what;
+        EXPECT_TRUE(result.body.empty()) << c.what;
+    }
+}
+
+TEST(UpdateFetch, SilentServerBoundsLookupsAndStops) {
+    orvex::test::SilentServer silent;
+    auto checks = std::make_unique<UpdateChecks>(silent.BaseUrl());
+    checks->program().Start();
+    // The lookup gives up after its bound instead of waiting for the transfer.
+    const auto status = checks->ProgramNow();
+    EXPECT_EQ(status.state, UpdateState::Pending);
+    EXPECT_FALSE(checks->program().Done());
+    checks.reset();  // stops the hanging transfer and joins the worker
+}
+
+TEST(UpdateFetch, BuiltInServerIsNeverContacted) {
+    // The default name is reserved: refused before any name lookup.
+    const FetchResult result = FetchText(VersionFileUrl(BuiltInBaseUrl(), kProgramFileName), FetchOptions{});
+    EXPECT_EQ(result.outcome, FetchResult::Outcome::Failed);
+    EXPECT_NE(result.error.find("resolve"), std::string::npos);
+}
+
+// Waits (poll, no spinning) until a started installer writes a line to the FIFO.
+std::string ReadFifo(const std::string &fifo) {
+    const int fd = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    std::string text;
+    pollfd p{fd, POLLIN, 0};
+    while (text.find('\n') == std::string::npos && ::poll(&p, 1, 20000) > 0) {
+        char buffer[256];
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0)
+            text.append(buffer, static_cast<std::size_t>(n));
+        else if (n == 0 || errno != EAGAIN)
+            break;
+    }
+    ::close(fd);
+    return text;
+}
+
+TEST(UpdateInstaller, DownloadAndStartAProgram) {
+    TempFolder dir;
+    const std::string fifo = dir.file("started");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    LocalHttpServer server;
+    server.Set("/setup/orvex-setup.run", {200, "#!/bin/sh\necho \"started $0\" > " + fifo + "\n"});
+    const std::string versionUrl = server.BaseUrl() + kProgramPath;
+
+    const auto download = DownloadInstaller(server.BaseUrl() + "/setup/orvex-setup.run", versionUrl,
+                                            dir.path().string(), FetchOptions{});
+    ASSERT_TRUE(download.ok) << download.message;
+    EXPECT_EQ(download.path, dir.file("orvex-setup.run"));
+    const auto start = StartInstaller(download.path);
+    ASSERT_TRUE(start.started) << start.message;
+    EXPECT_EQ(ReadFifo(fifo), "started " + download.path + "\n");
+}
+
+TEST(UpdateInstaller, OtherFilesGoToTheOpener) {
+    TempFolder dir;
+    const std::string opener = dir.file("opener");
+    const std::string fifo = dir.file("opened");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    TempFolder::write(opener, "#!/bin/sh\necho \"opened $1\" > " + fifo + "\n");
+    ::chmod(opener.c_str(), 0700);
+    TempFolder::write(dir.file("orvex.deb"), "!<arch>\n");
+    const auto start = StartInstaller(dir.file("orvex.deb"), opener);
+    ASSERT_TRUE(start.started) << start.message;
+    EXPECT_EQ(ReadFifo(fifo), "opened " + dir.file("orvex.deb") + "\n");
+
+    const auto missing = StartInstaller(dir.file("gone.deb"), opener);
+    EXPECT_FALSE(missing.started);
+    EXPECT_EQ(missing.message, "The File\n\"" + dir.file("gone.deb") + "\"\ndoes not exist!");
+}
+
+TEST(UpdateInstaller, RefusedOrFailedDownloadsLeaveNothing) {
+    TempFolder dir;
+    LocalHttpServer server;
+    const std::string body(100000, 'i');
+    server.Set("/cut.run", {200, body, 70000});
+    server.Set("/big.run", {200, body, 0});
+    const std::string versionUrl = server.BaseUrl() + kProgramPath;
+    struct Case {
+        const char *what;
+        std::string url;
+        std::size_t limit;
+    } cases[] = {
+        {"cut off", server.BaseUrl() + "/cut.run", kInstallerLimit},
+        {"over the cap", server.BaseUrl() + "/big.run", 65536},
+        {"missing", server.BaseUrl() + "/none.run", kInstallerLimit},
+        {"other host", "http://localhost:1/x.run", kInstallerLimit},
+        {"not https", "http://updates.qel.com/x.run", kInstallerLimit},
+    };
+    const int before = server.requests();
+    for (const Case &c : cases) {
+        const auto result =
+            DownloadInstaller(c.url, versionUrl, dir.path().string(), FetchOptions{}, nullptr, c.limit);
+        EXPECT_FALSE(result.ok) << c.what;
+        EXPECT_FALSE(result.message.empty()) << c.what;
+        EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << c.what;
+    }
+    EXPECT_EQ(server.requests() - before, 3);  // refused addresses are never fetched
+}
+
+}  // namespace
