@@ -100,7 +100,7 @@ std::size_t Port::waitForFrame() {
 }
 
 bool Port::command(std::span<const std::uint8_t> request, std::vector<std::uint8_t> *answer) {
-    lastError_ = kErrNone;
+    lastError_ = ORVEX_ERR_NONE;
     const BuiltFrame frame = buildFrame(variant_, busAddress(), request);
     if (frame.error) {
         lastError_ = frame.error;
@@ -111,7 +111,7 @@ bool Port::command(std::span<const std::uint8_t> request, std::vector<std::uint8
 
     const std::size_t length = waitForFrame();
     if (!length) {
-        lastError_ = kErrTimeout;
+        lastError_ = ORVEX_ERR_TIMEOUT;
         return false;
     }
     // Take exactly the frame; anything the reader sent after it stays
