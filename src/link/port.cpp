@@ -107,7 +107,8 @@ bool Port::command(std::span<const std::uint8_t> request, std::vector<std::uint8
         return false;
     }
     clearReceive();
-    transport_->send(frame.bytes.data(), frame.bytes.size());
+    transport_->sendRequest(frame.bytes.data(), frame.bytes.size(),
+                            Clock::now() + std::chrono::milliseconds(timeoutMs_));
 
     const std::size_t length = waitForFrame();
     if (!length) {

@@ -2,6 +2,7 @@
 // Each backend makes its link look like a serial line to the port above it.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 
@@ -37,6 +38,14 @@ public:
 
     // Queues bytes for sending. False when they could not be queued (dropped).
     virtual bool send(const std::uint8_t *data, std::size_t length) = 0;
+    // The same for a request frame whose caller waits for the answer until
+    // `until`; a transport whose link can close between requests may send it
+    // once more meanwhile (LAN).
+    virtual bool sendRequest(const std::uint8_t *data, std::size_t length,
+                             std::chrono::steady_clock::time_point until) {
+        (void)until;
+        return send(data, length);
+    }
 
     // Thread-less transports fetch pending input here (up to maxBytes) and
     // hand it to the sink; threaded transports do nothing.
