@@ -64,6 +64,17 @@ std::size_t Port::waitForFrame() {
     auto nextHook = Clock::now() + kWaitHookPeriod;
     bool header = false;
 
+    // This thread reads the answer itself where the transport allows it; the
+    // transport's thread gets the input back (outside the port mutex, which
+    // its deliveries take) whichever way the wait ends.
+    const bool direct = pollMs == 0 && transport_->beginDirectRead();
+    struct EndDirect {
+        Transport *transport;
+        ~EndDirect() {
+            if (transport) transport->endDirectRead();
+        }
+    } endDirect{direct ? transport_.get() : nullptr};
+
     std::unique_lock lock(mutex_);
     waiting_ = true;
     headerSeen_ = false;
@@ -88,7 +99,13 @@ std::size_t Port::waitForFrame() {
         auto wakeAt = deadline + std::chrono::milliseconds(1);
         if (hook) wakeAt = std::min(wakeAt, nextHook);
         if (pollMs > 0) wakeAt = std::min(wakeAt, now + std::chrono::milliseconds(pollMs));
-        arrived_.wait_until(lock, wakeAt);
+        if (direct) {
+            lock.unlock();
+            transport_->readDirect(wakeAt);
+            lock.lock();
+        } else {
+            arrived_.wait_until(lock, wakeAt);
+        }
 
         if (hook && Clock::now() >= nextHook) {
             lock.unlock();

@@ -55,6 +55,17 @@ public:
     // push their input from their own thread.
     virtual int pollIntervalMs() const { return 0; }
 
+    // A caller that waits for an answer may read the device on its own
+    // thread instead of being woken by the transport's thread once the bytes
+    // are in: one thread switch less per answer. Between beginDirectRead()
+    // (true when the transport offers it) and endDirectRead() the transport's
+    // thread leaves the input alone; readDirect() sleeps until input arrives,
+    // hands it to the sink and returns, or returns at `until`, or when the
+    // device went away (then the sink has heard linkLost()).
+    virtual bool beginDirectRead() { return false; }
+    virtual void readDirect(std::chrono::steady_clock::time_point until) { (void)until; }
+    virtual void endDirectRead() {}
+
     // False once the device went away (hang-up, unplug, peer closed for good).
     virtual bool alive() const = 0;
 

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -10,6 +11,19 @@
 #include "transport/tty_line.h"
 
 namespace orvex {
+
+namespace {
+
+constexpr std::size_t kReadChunk = 4096;
+
+bool watchFd(int epollFd, int op, int fd, std::uint32_t events) {
+    epoll_event e{};
+    e.events = events;
+    e.data.fd = fd;
+    return epoll_ctl(epollFd, op, fd, &e) == 0;
+}
+
+}  // namespace
 
 std::unique_ptr<TtyTransport> TtyTransport::open(const std::string &device, const LineSettings &settings,
                                                  ByteSink &sink) {
@@ -26,18 +40,21 @@ std::unique_ptr<TtyTransport> TtyTransport::open(const std::string &device, cons
     // port does; a wrong rate shows up as a reader that does not answer.
     (void)applyLineSettings(fd, settings);
     prepareLine(fd);
-    int wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (wakeFd < 0) {
-        ::close(fd);
+    const int wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    const int epollFd = epoll_create1(EPOLL_CLOEXEC);
+    if (wakeFd < 0 || epollFd < 0 || !watchFd(epollFd, EPOLL_CTL_ADD, wakeFd, EPOLLIN) ||
+        !watchFd(epollFd, EPOLL_CTL_ADD, fd, EPOLLIN)) {
+        for (int open : {fd, wakeFd, epollFd})
+            if (open >= 0) ::close(open);
         return nullptr;
     }
-    std::unique_ptr<TtyTransport> t(new TtyTransport(fd, wakeFd, sink, settings));
+    std::unique_ptr<TtyTransport> t(new TtyTransport(fd, wakeFd, epollFd, sink, settings));
     t->thread_ = std::thread(&TtyTransport::run, t.get());
     return t;
 }
 
-TtyTransport::TtyTransport(int fd, int wakeFd, ByteSink &sink, const LineSettings &settings)
-    : fd_(fd), wakeFd_(wakeFd), sink_(sink), requested_(settings) {
+TtyTransport::TtyTransport(int fd, int wakeFd, int epollFd, ByteSink &sink, const LineSettings &settings)
+    : fd_(fd), wakeFd_(wakeFd), epollFd_(epollFd), sink_(sink), requested_(settings) {
     transmit_.reserve(kTransmitCapacity);
 }
 
@@ -50,6 +67,7 @@ void TtyTransport::close() {
         if (thread_.joinable()) thread_.join();
         ::close(fd_);
         ::close(wakeFd_);
+        ::close(epollFd_);
         alive_ = false;
     });
 }
@@ -94,37 +112,105 @@ void TtyTransport::wake() {
 }
 
 void TtyTransport::run() {
-    bool wantWrite = false;
-    while (!stopping_) {
-        pollfd fds[2] = {{fd_, static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0},
-                         {wakeFd_, POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) {
+    bool output = false;
+    while (!stopping_ && !lost_) {
+        epoll_event events[2];
+        const int count = epoll_wait(epollFd_, events, 2, -1);
+        if (count < 0) {
             if (errno == EINTR) continue;
             break;
         }
-        if (fds[1].revents & POLLIN) {
-            std::uint64_t count;
-            (void)!::read(wakeFd_, &count, sizeof count);
-            if (stopping_) break;
+        std::uint32_t device = 0;
+        for (int i = 0; i < count; ++i) {
+            if (events[i].data.fd == fd_) {
+                device = events[i].events;
+            } else {
+                std::uint64_t wakes;
+                (void)!::read(wakeFd_, &wakes, sizeof wakes);
+            }
         }
-        bool gone = (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
-        // Drain what arrived before a hang-up so the last answer is not lost.
-        if ((fds[0].revents & (POLLIN | POLLHUP)) && !readAvailable()) gone = true;
-        if (!gone) {
-            wantWrite = writePending();
-            if (!alive_) gone = true;
+        if (stopping_) break;
+        bool gone = false;
+        {
+            std::lock_guard lock(readMutex_);
+            // An event from before a caller took the input over is the caller's.
+            if (device && !direct_) {
+                gone = (device & (EPOLLHUP | EPOLLERR)) != 0;
+                // Drain what arrived before a hang-up so the last answer is not lost.
+                if ((device & (EPOLLIN | EPOLLHUP)) && !readAvailable()) gone = true;
+            }
+            if (!gone) {
+                const bool pending = writePending();
+                if (!alive_) {
+                    gone = true;
+                } else if (pending != output) {
+                    output = pending;
+                    watch(output);
+                }
+            }
         }
         if (gone) {
-            alive_ = false;
-            sink_.linkLost();
+            lost();
             return;
         }
     }
 }
 
+void TtyTransport::watch(bool output) {
+    if (!direct_) watchFd(epollFd_, EPOLL_CTL_MOD, fd_, output ? EPOLLIN | EPOLLOUT : EPOLLIN);
+}
+
+void TtyTransport::lost() {
+    if (lost_.exchange(true)) return;
+    alive_ = false;
+    sink_.linkLost();
+}
+
+bool TtyTransport::beginDirectRead() {
+    // Waits for a delivery the thread may be in the middle of.
+    std::lock_guard lock(readMutex_);
+    if (lost_ || stopping_) return false;
+    {
+        // Bytes still queued need the thread to write them out: it does the
+        // whole exchange then.
+        std::lock_guard queue(mutex_);
+        if (!transmit_.empty()) return false;
+    }
+    // Out of the thread's set, so the answer wakes this caller only.
+    if (epoll_ctl(epollFd_, EPOLL_CTL_DEL, fd_, nullptr) != 0) return false;
+    direct_ = true;
+    return true;
+}
+
+void TtyTransport::readDirect(std::chrono::steady_clock::time_point until) {
+    const auto left = until - std::chrono::steady_clock::now();
+    if (left <= left.zero()) return;
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+    const timespec timeout{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
+    pollfd polled{fd_, POLLIN, 0};
+    if (::ppoll(&polled, 1, &timeout, nullptr) <= 0) return;
+    // One read: the caller looks at what came and asks again if the frame is
+    // not complete. A hang-up shows once the bytes before it are read.
+    std::uint8_t buffer[kReadChunk];
+    const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+    if (n > 0)
+        sink_.receiveBytes(buffer, static_cast<std::size_t>(n));
+    else if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
+        lost();
+}
+
+void TtyTransport::endDirectRead() {
+    std::lock_guard lock(readMutex_);
+    if (!direct_) return;
+    direct_ = false;
+    // Level-triggered: input that arrived after the caller's last read (or a
+    // hang-up) wakes the thread at once.
+    watchFd(epollFd_, EPOLL_CTL_ADD, fd_, EPOLLIN);
+}
+
 // False when the device reports end of file or an error (hung up, unplugged).
 bool TtyTransport::readAvailable() {
-    std::uint8_t buffer[4096];
+    std::uint8_t buffer[kReadChunk];
     for (;;) {
         ssize_t n = ::read(fd_, buffer, sizeof buffer);
         if (n > 0) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -27,6 +28,9 @@ public:
 
     TransportKind kind() const override { return TransportKind::SystemSerial; }
     bool send(const std::uint8_t *data, std::size_t length) override;
+    bool beginDirectRead() override;
+    void readDirect(std::chrono::steady_clock::time_point until) override;
+    void endDirectRead() override;
     bool alive() const override { return alive_.load(); }
     bool setLine(const LineSettings &settings) override;
     void close() override;
@@ -36,20 +40,32 @@ public:
     LineSettings requestedLine() const;
 
 private:
-    TtyTransport(int fd, int wakeFd, ByteSink &sink, const LineSettings &settings);
+    TtyTransport(int fd, int wakeFd, int epollFd, ByteSink &sink, const LineSettings &settings);
     void run();
     bool readAvailable();
     bool writePending();
     void wake();
+    void lost();
+    // The thread's interest in the device: input while it reads it, output
+    // while bytes wait. Under readMutex_.
+    void watch(bool output);
 
     const int fd_;
     const int wakeFd_;
+    const int epollFd_;  // the thread sleeps here, on the device and wakeFd_
     ByteSink &sink_;
     std::atomic<bool> alive_{true};
     std::atomic<bool> stopping_{false};
+    std::atomic<bool> lost_{false};
     mutable std::mutex mutex_;  // transmit queue and requested line
     std::vector<std::uint8_t> transmit_;
     LineSettings requested_;
+    // Who reads the device: the thread, or (direct_) a waiting caller, during
+    // which the device is out of the thread's epoll set. The thread reads and
+    // delivers under readMutex_, so a caller that takes over finds every byte
+    // the thread read already in the sink.
+    std::mutex readMutex_;
+    bool direct_ = false;
     std::thread thread_;
     std::once_flag closed_;
 };
