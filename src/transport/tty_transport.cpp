@@ -190,12 +190,13 @@ void TtyTransport::readDirect(std::chrono::steady_clock::time_point until) {
     pollfd polled{fd_, POLLIN, 0};
     if (::ppoll(&polled, 1, &timeout, nullptr) <= 0) return;
     // One read: the caller looks at what came and asks again if the frame is
-    // not complete. A hang-up shows once the bytes before it are read.
+    // not complete. A hang-up counts once the bytes before it are read.
+    const bool hungUp = (polled.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
     std::uint8_t buffer[kReadChunk];
     const ssize_t n = ::read(fd_, buffer, sizeof buffer);
     if (n > 0)
         sink_.receiveBytes(buffer, static_cast<std::size_t>(n));
-    else if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
+    else if (hungUp || n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
         lost();
 }
 
