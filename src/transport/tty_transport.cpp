@@ -133,19 +133,25 @@ void TtyTransport::run() {
         bool gone = false;
         {
             std::lock_guard lock(readMutex_);
-            // An event from before a caller took the input over is the caller's.
-            if (device && !direct_) {
-                gone = (device & (EPOLLHUP | EPOLLERR)) != 0;
-                // Drain what arrived before a hang-up so the last answer is not lost.
-                if ((device & (EPOLLIN | EPOLLHUP)) && !readAvailable()) gone = true;
+            if (direct_) {
+                // A caller reads the device; an event from before it took
+                // over is its own.
+                continue;
             }
+            // The caller is done: the input (and what came meanwhile, which
+            // wakes this thread at once) is ours again.
+            if (!watching_)
+                watching_ = watchFd(epollFd_, EPOLL_CTL_ADD, fd_, output ? EPOLLIN | EPOLLOUT : EPOLLIN);
+            gone = (device & (EPOLLHUP | EPOLLERR)) != 0;
+            // Drain what arrived before a hang-up so the last answer is not lost.
+            if ((device & (EPOLLIN | EPOLLHUP)) && !readAvailable()) gone = true;
             if (!gone) {
                 const bool pending = writePending();
                 if (!alive_) {
                     gone = true;
                 } else if (pending != output) {
                     output = pending;
-                    watch(output);
+                    watchFd(epollFd_, EPOLL_CTL_MOD, fd_, output ? EPOLLIN | EPOLLOUT : EPOLLIN);
                 }
             }
         }
@@ -154,10 +160,6 @@ void TtyTransport::run() {
             return;
         }
     }
-}
-
-void TtyTransport::watch(bool output) {
-    if (!direct_) watchFd(epollFd_, EPOLL_CTL_MOD, fd_, output ? EPOLLIN | EPOLLOUT : EPOLLIN);
 }
 
 void TtyTransport::lost() {
@@ -177,7 +179,10 @@ bool TtyTransport::beginDirectRead() {
         if (!transmit_.empty()) return false;
     }
     // Out of the thread's set, so the answer wakes this caller only.
-    if (epoll_ctl(epollFd_, EPOLL_CTL_DEL, fd_, nullptr) != 0) return false;
+    if (watching_) {
+        if (epoll_ctl(epollFd_, EPOLL_CTL_DEL, fd_, nullptr) != 0) return false;
+        watching_ = false;
+    }
     direct_ = true;
     return true;
 }
@@ -201,12 +206,13 @@ void TtyTransport::readDirect(std::chrono::steady_clock::time_point until) {
 }
 
 void TtyTransport::endDirectRead() {
-    std::lock_guard lock(readMutex_);
-    if (!direct_) return;
-    direct_ = false;
-    // Level-triggered: input that arrived after the caller's last read (or a
-    // hang-up) wakes the thread at once.
-    watchFd(epollFd_, EPOLL_CTL_ADD, fd_, EPOLLIN);
+    {
+        std::lock_guard lock(readMutex_);
+        direct_ = false;
+    }
+    // The thread puts the device back into its set itself, off this
+    // caller's way.
+    wake();
 }
 
 // False when the device reports end of file or an error (hung up, unplugged).

@@ -46,9 +46,6 @@ private:
     bool writePending();
     void wake();
     void lost();
-    // The thread's interest in the device: input while it reads it, output
-    // while bytes wait. Under readMutex_.
-    void watch(bool output);
 
     const int fd_;
     const int wakeFd_;
@@ -60,12 +57,14 @@ private:
     mutable std::mutex mutex_;  // transmit queue and requested line
     std::vector<std::uint8_t> transmit_;
     LineSettings requested_;
-    // Who reads the device: the thread, or (direct_) a waiting caller, during
-    // which the device is out of the thread's epoll set. The thread reads and
-    // delivers under readMutex_, so a caller that takes over finds every byte
-    // the thread read already in the sink.
+    // Who reads the device: the thread, or (direct_) a waiting caller. The
+    // thread reads and delivers under readMutex_, so a caller that takes over
+    // finds every byte the thread read already in the sink. The caller takes
+    // the device out of the thread's epoll set (an answer then wakes nobody
+    // else); the thread puts it back after the caller's wake-up.
     std::mutex readMutex_;
     bool direct_ = false;
+    bool watching_ = true;  // the device is in the thread's epoll set
     std::thread thread_;
     std::once_flag closed_;
 };
