@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -15,13 +14,7 @@ namespace orvex {
 namespace {
 
 constexpr std::size_t kReadChunk = 4096;
-
-bool watchFd(int epollFd, int op, int fd, std::uint32_t events) {
-    epoll_event e{};
-    e.events = events;
-    e.data.fd = fd;
-    return epoll_ctl(epollFd, op, fd, &e) == 0;
-}
+using Clock = std::chrono::steady_clock;
 
 }  // namespace
 
@@ -40,21 +33,18 @@ std::unique_ptr<TtyTransport> TtyTransport::open(const std::string &device, cons
     // port does; a wrong rate shows up as a reader that does not answer.
     (void)applyLineSettings(fd, settings);
     prepareLine(fd);
-    const int wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    const int epollFd = epoll_create1(EPOLL_CLOEXEC);
-    if (wakeFd < 0 || epollFd < 0 || !watchFd(epollFd, EPOLL_CTL_ADD, wakeFd, EPOLLIN) ||
-        !watchFd(epollFd, EPOLL_CTL_ADD, fd, EPOLLIN)) {
-        for (int open : {fd, wakeFd, epollFd})
-            if (open >= 0) ::close(open);
+    int wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (wakeFd < 0) {
+        ::close(fd);
         return nullptr;
     }
-    std::unique_ptr<TtyTransport> t(new TtyTransport(fd, wakeFd, epollFd, sink, settings));
+    std::unique_ptr<TtyTransport> t(new TtyTransport(fd, wakeFd, sink, settings));
     t->thread_ = std::thread(&TtyTransport::run, t.get());
     return t;
 }
 
-TtyTransport::TtyTransport(int fd, int wakeFd, int epollFd, ByteSink &sink, const LineSettings &settings)
-    : fd_(fd), wakeFd_(wakeFd), epollFd_(epollFd), sink_(sink), requested_(settings) {
+TtyTransport::TtyTransport(int fd, int wakeFd, ByteSink &sink, const LineSettings &settings)
+    : fd_(fd), wakeFd_(wakeFd), sink_(sink), requested_(settings) {
     transmit_.reserve(kTransmitCapacity);
 }
 
@@ -67,7 +57,6 @@ void TtyTransport::close() {
         if (thread_.joinable()) thread_.join();
         ::close(fd_);
         ::close(wakeFd_);
-        ::close(epollFd_);
         alive_ = false;
     });
 }
@@ -112,48 +101,50 @@ void TtyTransport::wake() {
 }
 
 void TtyTransport::run() {
-    bool output = false;
+    bool wantWrite = false;
     while (!stopping_ && !lost_) {
-        epoll_event events[2];
-        const int count = epoll_wait(epollFd_, events, 2, -1);
-        if (count < 0) {
+        int timeoutMs = -1;
+        bool watch;
+        {
+            std::lock_guard lock(readMutex_);
+            const auto now = Clock::now();
+            if (direct_) {
+                stance_ = Stance::AsideUntilWoken;
+            } else if (now < lastDirect_ + kStandAside) {
+                stance_ = Stance::AsideForAWhile;
+                timeoutMs = static_cast<int>(
+                    std::chrono::ceil<std::chrono::milliseconds>(lastDirect_ + kStandAside - now).count());
+            } else {
+                stance_ = Stance::Watching;
+            }
+            watch = stance_ == Stance::Watching;
+        }
+        const short events = static_cast<short>((watch ? POLLIN : 0) | (wantWrite ? POLLOUT : 0));
+        pollfd fds[2] = {{events ? fd_ : -1, events, 0}, {wakeFd_, POLLIN, 0}};
+        if (::poll(fds, 2, timeoutMs) < 0) {
             if (errno == EINTR) continue;
             break;
         }
-        std::uint32_t device = 0;
-        for (int i = 0; i < count; ++i) {
-            if (events[i].data.fd == fd_) {
-                device = events[i].events;
-            } else {
-                std::uint64_t wakes;
-                (void)!::read(wakeFd_, &wakes, sizeof wakes);
-            }
+        if (fds[1].revents & POLLIN) {
+            std::uint64_t wakes;
+            (void)!::read(wakeFd_, &wakes, sizeof wakes);
         }
         if (stopping_) break;
-        bool gone = false;
+        const short device = fds[0].revents;
+        bool gone = (device & (POLLHUP | POLLERR | POLLNVAL)) != 0;
         {
             std::lock_guard lock(readMutex_);
-            if (direct_) {
-                // A caller reads the device; an event from before it took
-                // over is its own.
+            if (device && direct_) {
+                // A caller took over meanwhile; the input (and a hang-up) is its.
+                if (gone) wantWrite = false;
                 continue;
             }
-            // The caller is done: the input (and what came meanwhile, which
-            // wakes this thread at once) is ours again.
-            if (!watching_)
-                watching_ = watchFd(epollFd_, EPOLL_CTL_ADD, fd_, output ? EPOLLIN | EPOLLOUT : EPOLLIN);
-            gone = (device & (EPOLLHUP | EPOLLERR)) != 0;
             // Drain what arrived before a hang-up so the last answer is not lost.
-            if ((device & (EPOLLIN | EPOLLHUP)) && !readAvailable()) gone = true;
-            if (!gone) {
-                const bool pending = writePending();
-                if (!alive_) {
-                    gone = true;
-                } else if (pending != output) {
-                    output = pending;
-                    watchFd(epollFd_, EPOLL_CTL_MOD, fd_, output ? EPOLLIN | EPOLLOUT : EPOLLIN);
-                }
-            }
+            if ((device & (POLLIN | POLLHUP)) && !readAvailable()) gone = true;
+        }
+        if (!gone) {
+            wantWrite = writePending();
+            if (!alive_) gone = true;
         }
         if (gone) {
             lost();
@@ -169,21 +160,23 @@ void TtyTransport::lost() {
 }
 
 bool TtyTransport::beginDirectRead() {
-    // Waits for a delivery the thread may be in the middle of.
-    std::lock_guard lock(readMutex_);
-    if (lost_ || stopping_) return false;
+    bool wakeThread;
     {
-        // Bytes still queued need the thread to write them out: it does the
-        // whole exchange then.
-        std::lock_guard queue(mutex_);
-        if (!transmit_.empty()) return false;
+        // Waits for a delivery the thread may be in the middle of.
+        std::lock_guard lock(readMutex_);
+        if (lost_ || stopping_) return false;
+        {
+            // Bytes still queued need the thread to write them out: it does
+            // the whole exchange then.
+            std::lock_guard queue(mutex_);
+            if (!transmit_.empty()) return false;
+        }
+        direct_ = true;
+        wakeThread = stance_ == Stance::Watching;
     }
-    // Out of the thread's set, so the answer wakes this caller only.
-    if (watching_) {
-        if (epoll_ctl(epollFd_, EPOLL_CTL_DEL, fd_, nullptr) != 0) return false;
-        watching_ = false;
-    }
-    direct_ = true;
+    // A thread that watches the device moves aside before the answer comes,
+    // so the answer wakes this caller only.
+    if (wakeThread) wake();
     return true;
 }
 
@@ -206,13 +199,21 @@ void TtyTransport::readDirect(std::chrono::steady_clock::time_point until) {
 }
 
 void TtyTransport::endDirectRead() {
+    bool wakeThread;
     {
         std::lock_guard lock(readMutex_);
         direct_ = false;
+        lastDirect_ = Clock::now();
+        wakeThread = stance_ == Stance::AsideUntilWoken;
     }
-    // The thread puts the device back into its set itself, off this
-    // caller's way.
-    wake();
+    if (wakeThread) wake();
+}
+
+void TtyTransport::poll(std::size_t maxBytes) {
+    (void)maxBytes;
+    // While the thread stands aside, whoever asks fetches what waits.
+    std::lock_guard lock(readMutex_);
+    if (!direct_ && stance_ != Stance::Watching && !lost_ && !readAvailable()) lost();
 }
 
 // False when the device reports end of file or an error (hung up, unplugged).

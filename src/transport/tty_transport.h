@@ -31,6 +31,12 @@ public:
     bool beginDirectRead() override;
     void readDirect(std::chrono::steady_clock::time_point until) override;
     void endDirectRead() override;
+    void poll(std::size_t maxBytes) override;
+
+    // After a caller read the device itself, the thread leaves the input to
+    // callers this long before it watches it again: commands come in bursts,
+    // and a thread that keeps out of the way costs them nothing.
+    static constexpr std::chrono::milliseconds kStandAside{50};
     bool alive() const override { return alive_.load(); }
     bool setLine(const LineSettings &settings) override;
     void close() override;
@@ -40,7 +46,7 @@ public:
     LineSettings requestedLine() const;
 
 private:
-    TtyTransport(int fd, int wakeFd, int epollFd, ByteSink &sink, const LineSettings &settings);
+    TtyTransport(int fd, int wakeFd, ByteSink &sink, const LineSettings &settings);
     void run();
     bool readAvailable();
     bool writePending();
@@ -49,7 +55,6 @@ private:
 
     const int fd_;
     const int wakeFd_;
-    const int epollFd_;  // the thread sleeps here, on the device and wakeFd_
     ByteSink &sink_;
     std::atomic<bool> alive_{true};
     std::atomic<bool> stopping_{false};
@@ -59,12 +64,14 @@ private:
     LineSettings requested_;
     // Who reads the device: the thread, or (direct_) a waiting caller. The
     // thread reads and delivers under readMutex_, so a caller that takes over
-    // finds every byte the thread read already in the sink. The caller takes
-    // the device out of the thread's epoll set (an answer then wakes nobody
-    // else); the thread puts it back after the caller's wake-up.
+    // finds every byte the thread read already in the sink.
     std::mutex readMutex_;
     bool direct_ = false;
-    bool watching_ = true;  // the device is in the thread's epoll set
+    std::chrono::steady_clock::time_point lastDirect_;  // end of the last direct read
+    // How the thread sleeps: with the device in its poll set; without it
+    // until kStandAside after lastDirect_; without it until woken.
+    enum class Stance { Watching, AsideForAWhile, AsideUntilWoken };
+    Stance stance_ = Stance::Watching;
     std::thread thread_;
     std::once_flag closed_;
 };
