@@ -26,7 +26,8 @@ void Port::receiveBytes(const std::uint8_t *data, std::size_t length) {
     {
         std::lock_guard lock(mutex_);
         receive_.insert(receive_.end(), data, data + length);
-        if (!waiting_) return;
+        // A caller that reads itself looks at the bytes the moment this returns.
+        if (!waiting_ || waiterReads_) return;
         const FrameScan scan = scanFrame(variant_, receive_);
         if (scan.header && !headerSeen_) {
             headerSeen_ = true;
@@ -60,8 +61,9 @@ std::size_t Port::waitForFrame() {
     const auto timeout = std::chrono::milliseconds(timeoutMs_);
     const int pollMs = transport_->pollIntervalMs();
     const bool hook = waitHookInstalled();
-    auto deadline = Clock::now() + timeout;
-    auto nextHook = Clock::now() + kWaitHookPeriod;
+    const auto start = Clock::now();
+    auto deadline = start + timeout;
+    auto nextHook = start + kWaitHookPeriod;
     bool header = false;
 
     // This thread reads the answer itself where the transport allows it; the
@@ -77,11 +79,12 @@ std::size_t Port::waitForFrame() {
 
     std::unique_lock lock(mutex_);
     waiting_ = true;
+    waiterReads_ = direct;
     headerSeen_ = false;
     struct Done {
-        bool &flag;
-        ~Done() { flag = false; }
-    } done{waiting_};
+        Port &port;
+        ~Done() { port.waiting_ = port.waiterReads_ = false; }
+    } done{*this};
     for (;;) {
         if (pollMs > 0) pollTransport(lock);
         const FrameScan scan = scanFrame(variant_, receive_);
