@@ -14,13 +14,13 @@ enum { BAUD = 19200, TIMEOUT_MS = 500 };
 
 static const char *openFailure(int result) {
     switch (result) {
-        case -1:
+        case ORVEX_OPEN_FAILED:
             return "the port cannot be opened";
-        case -2:
+        case ORVEX_OPEN_NEGATIVE_TIMEOUT:
             return "invalid timeout";
-        case -11:
+        case ORVEX_OPEN_NO_VERSION:
             return "no reader answered (no valid version answer)";
-        case -13:
+        case ORVEX_OPEN_HID_REFUSED:
             return "the HID reader refused the connection";
         default:
             return "unknown error";

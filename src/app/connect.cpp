@@ -13,9 +13,6 @@ namespace orvex::app {
 
 namespace {
 
-// Open result when the port opened but no reader answered the version request.
-constexpr int kOpenNoAnswer = -11;
-
 constexpr int kTitleBase = 57344;
 constexpr int kVersionSize = 4;
 constexpr int kNameSize = 30;
@@ -35,7 +32,7 @@ void SetFailureTitle(ConnectContext &ctx, int message) {
 int OpenSerialWithHunt(ConnectContext &ctx, const std::string &sdkName, int timeout) {
     const int start = ctx.settings.Get(settings::PortBaudrate);
     int handle = Orvex_OpenPort(sdkName.c_str(), start, timeout);
-    if (handle != kOpenNoAnswer) return handle;
+    if (handle != ORVEX_OPEN_NO_VERSION) return handle;
     for (int rate : BaudHuntOrder(start)) {
         handle = Orvex_OpenPort(sdkName.c_str(), rate, timeout);
         if (handle > 0) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/string_table.h"
+#include "orvex/orvex.h"
 
 namespace orvex::app {
 namespace {
@@ -41,7 +42,7 @@ bool isUsableAddress(const std::string &text) {
 
 void LanConfigModel::Load() {
     LanSettingsText settings;
-    if (!lan_.readSettings || lan_.readSettings(address_, settings) != 0) return;
+    if (!lan_.readSettings || lan_.readSettings(address_, settings) != ORVEX_OK) return;
 
     LanConfigFields f = fields_;
     int port = kDefaultPort;
@@ -102,8 +103,9 @@ LanConfigOutcome LanConfigModel::Ok(const std::function<void(int elapsedMs)> &pr
 
     BusyScope busy(prompts_);
     if (progress) progress(0);
-    int result = lan_.configure ? lan_.configure(address_, newAddress, fields_.mask, fields_.gateway) : -1;
-    if (result != 0) {
+    int result = lan_.configure ? lan_.configure(address_, newAddress, fields_.mask, fields_.gateway)
+                                : ORVEX_LAN_FAILED;
+    if (result != ORVEX_OK) {
         prompts_.showMessage(table.text(kTextConfigureFailed), MessageIcon::Error);
         Load();
         return {LanConfigOutcome::StayOpen, LanConfigControl::None};

@@ -28,7 +28,7 @@ LanFunctions SystemLanFunctions() {
         char name[ORVEX_LAN_TEXT_SIZE] = {}, ip[ORVEX_LAN_TEXT_SIZE] = {}, mask[ORVEX_LAN_TEXT_SIZE] = {},
              gateway[ORVEX_LAN_TEXT_SIZE] = {};
         int result = Orvex_LanReadSettings(address.c_str(), name, ip, mask, gateway);
-        if (result == 0) out = {name, ip, mask, gateway};
+        if (result == ORVEX_OK) out = {name, ip, mask, gateway};
         return result;
     };
     f.configure = [](const std::string &address, const std::string &newAddress, const std::string &mask,

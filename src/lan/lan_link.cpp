@@ -15,6 +15,10 @@ public:
 
     TransportKind kind() const override { return TransportKind::Lan; }
     bool send(const std::uint8_t *data, std::size_t length) override { return thread_.Send(data, length); }
+    bool sendRequest(const std::uint8_t *data, std::size_t length,
+                     std::chrono::steady_clock::time_point until) override {
+        return thread_.SendRequest(data, length, until);
+    }
     // The reader closing the link is not the end of the port: the next
     // request connects again.
     bool alive() const override { return thread_.running(); }

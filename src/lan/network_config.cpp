@@ -103,28 +103,28 @@ bool isReachable(std::string_view address) { return openHandle(address) != nullp
 
 int readSettings(std::string_view address, NetworkSettingsText &settings) {
     auto handle = openHandle(address);
-    if (!handle) return kLanFailed;
+    if (!handle) return ORVEX_LAN_FAILED;
     auto record = handle->readNetworkRecord();
-    if (!record) return kLanFailed;
+    if (!record) return ORVEX_LAN_FAILED;
     std::string port = "-" + std::to_string(record->port());
     settings.address = isZero(record->address()) ? std::string() : formatIpv4(record->address()) + port;
     settings.name = "[" + record->name() + "]" + port;
     settings.mask = formatIpv4(maskFromHostBits(record->hostBits()));
     settings.gateway = formatIpv4(record->gateway());
-    return 0;
+    return ORVEX_OK;
 }
 
 int configure(std::string_view address, std::string_view newAddress, std::string_view mask,
               std::string_view gateway) {
     auto wanted = parseNewSettings(newAddress, mask, gateway);
-    if (!wanted) return kLanFailed;
+    if (!wanted) return ORVEX_LAN_FAILED;
     auto handle = openHandle(address);
-    if (!handle) return kLanFailed;
+    if (!handle) return ORVEX_LAN_FAILED;
 
     auto record = handle->readNetworkRecord();
     if (!record) {
         handle->restart();
-        return kLanFailed;
+        return ORVEX_LAN_FAILED;
     }
     int hostBits = wanted->mask ? maskHostBits(*wanted->mask) : record->hostBits();
     bool ipChanged = wanted->address != record->address();
@@ -134,7 +134,7 @@ int configure(std::string_view address, std::string_view newAddress, std::string
                         (!wanted->name.empty() && wanted->name != record->name());
     if (!ipChanged && !otherChanged) {
         handle->restart();
-        return 0;
+        return ORVEX_OK;
     }
 
     if (auto identify = handle->identify()) {
@@ -155,9 +155,9 @@ int configure(std::string_view address, std::string_view newAddress, std::string
         handle.reset();
         std::string newText(newAddress);
         waitUntilReachable(newText);
-        if (!otherChanged) return 0;
+        if (!otherChanged) return ORVEX_OK;
         handle = reopen(newText);
-        if (!handle) return kLanFailed;
+        if (!handle) return ORVEX_LAN_FAILED;
     } else {
         // Without the identify answer no setup datagram can be addressed; the
         // record write then carries the new address as well.
@@ -173,34 +173,34 @@ int configure(std::string_view address, std::string_view newAddress, std::string
         if (auto record3 = handle->readRecord(3))
             if (auto named = record3WithName(*record3, wanted->name)) handle->writeRecord(3, *named);
     }
-    int result = writeWithRetries(*handle, record->bytes()) ? 0 : kLanFailed;
+    int result = writeWithRetries(*handle, record->bytes()) ? ORVEX_OK : ORVEX_LAN_FAILED;
     handle->restart();
     return result;
 }
 
 int readClientTarget(std::string_view address, ClientTarget &target) {
     auto handle = openHandle(address);
-    if (!handle) return kLanFailed;
+    if (!handle) return ORVEX_LAN_FAILED;
     auto record = handle->readNetworkRecord();
-    if (!record) return kLanFailed;
+    if (!record) return ORVEX_LAN_FAILED;
     target.address = formatIpv4(record->targetAddress());
     target.port = record->targetPort();
-    return 0;
+    return ORVEX_OK;
 }
 
 int setClientTarget(std::string_view address, std::string_view target, int port) {
     std::optional<Ipv4> targetAddress = target.empty() ? Ipv4{} : parseIpv4(target);
-    if (!targetAddress || port < 0 || port > 65535) return kLanFailed;
+    if (!targetAddress || port < 0 || port > 65535) return ORVEX_LAN_FAILED;
     auto handle = openHandle(address);
-    if (!handle) return kLanFailed;
+    if (!handle) return ORVEX_LAN_FAILED;
     auto record = handle->readNetworkRecord();
-    if (!record) return kLanFailed;
-    if (record->targetAddress() == *targetAddress && record->targetPort() == port) return 0;
+    if (!record) return ORVEX_LAN_FAILED;
+    if (record->targetAddress() == *targetAddress && record->targetPort() == port) return ORVEX_OK;
     record->setTargetAddress(*targetAddress);
     record->setTargetPort(port);
-    if (!writeWithRetries(*handle, record->bytes())) return kLanFailed;
+    if (!writeWithRetries(*handle, record->bytes())) return ORVEX_LAN_FAILED;
     handle->restart();
-    return 0;
+    return ORVEX_OK;
 }
 
 }  // namespace orvex::lan

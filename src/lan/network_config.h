@@ -1,16 +1,16 @@
 // The network settings of a LAN reader through its module's datagrams:
 // reading them as texts, changing address, mask, gateway, port and name, and
 // the target of the reader's own TCP client. Each operation finds the reader
-// anew on the host's adapters and lets go of it at the end.
+// anew on the host's adapters and lets go of it at the end. Results: ORVEX_OK
+// or ORVEX_LAN_FAILED.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-namespace orvex::lan {
+#include "orvex/orvex.h"
 
-// Result codes of the operations (0 = done).
-inline constexpr int kLanFailed = -1;
+namespace orvex::lan {
 
 bool isReachable(std::string_view address);
 

@@ -137,6 +137,7 @@ bool TcpSocket::connectToHost() {
 }
 
 bool TcpSocket::EnsureConnected() {
+    if (connected_ && peerClosed()) Close();
     if (connected_) return true;
     if (host_.empty()) return false;
     Close();
@@ -158,15 +159,27 @@ bool TcpSocket::SendAll(const std::uint8_t *data, std::size_t length) {
     return true;
 }
 
-void TcpSocket::ReceiveReady() {
-    if (fd_ < 0) return;
+bool TcpSocket::peerClosed() {
+    for (;;) {
+        pollfd polled{fd_, POLLIN | POLLRDHUP, 0};
+        if (poll(&polled, 1, 0) <= 0) return false;
+        if (!(polled.revents & (POLLRDHUP | POLLHUP | POLLERR))) return false;
+        // Bytes ahead of the end still belong to the receiver.
+        if (ReceiveReady() != Received::Bytes) return true;
+    }
+}
+
+TcpSocket::Received TcpSocket::ReceiveReady() {
+    if (fd_ < 0) return Received::Closed;
     std::uint8_t buffer[kReceiveChunk];
     ssize_t got = recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
     if (got > 0) {
         if (receiver_) receiver_->receiveBytes(buffer, static_cast<std::size_t>(got));
-    } else if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
-        Close();
+        return Received::Bytes;
     }
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return Received::Nothing;
+    Close();
+    return Received::Closed;
 }
 
 void TcpSocket::Close() {

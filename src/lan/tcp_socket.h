@@ -34,13 +34,16 @@ public:
     // Resolves "[name]" texts, takes the port after the last "-" (10001
     // without one), binds to the chosen adapter and connects.
     bool ConnectTcp(const std::string &address);
-    // Connected, or connected again to the last host.
+    // Connected, or connected again to the last host. A link the reader has
+    // closed counts as closed even before its end has been read, so nothing
+    // is written into it.
     bool EnsureConnected();
     // Every byte or false; a failed send closes the link.
     bool SendAll(const std::uint8_t *data, std::size_t length);
     // Reads what arrived (up to 513 bytes) into the receiver; the reader
     // closing the link or an error closes the socket.
-    void ReceiveReady();
+    enum class Received { Nothing, Bytes, Closed };
+    Received ReceiveReady();
     void Close();
 
     void SetReceiver(ByteSink *receiver) { receiver_ = receiver; }
@@ -54,6 +57,9 @@ public:
 
 private:
     bool connectToHost();
+    // True when the reader has closed its end or reset the link; what it sent
+    // before that has gone to the receiver.
+    bool peerClosed();
 
     AdapterSource &source_;
     std::vector<NetworkAdapter> adapters_;

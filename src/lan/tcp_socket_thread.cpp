@@ -28,12 +28,22 @@ bool TcpSocketThread::Start(const std::string &address) {
 }
 
 bool TcpSocketThread::Send(const std::uint8_t *data, std::size_t length) {
+    queue({std::vector<std::uint8_t>(data, data + length), false, {}});
+    return true;
+}
+
+bool TcpSocketThread::SendRequest(const std::uint8_t *data, std::size_t length,
+                                  std::chrono::steady_clock::time_point until) {
+    queue({std::vector<std::uint8_t>(data, data + length), true, until});
+    return true;
+}
+
+void TcpSocketThread::queue(Outgoing outgoing) {
     {
         std::lock_guard lock(queueMutex_);
-        queue_.emplace_back(data, data + length);
+        queue_.push_back(std::move(outgoing));
     }
     wake();
-    return true;
 }
 
 void TcpSocketThread::Stop() {
@@ -60,24 +70,50 @@ void TcpSocketThread::run() {
             if (errno == EINTR) continue;
             break;
         }
-        if (count == 2 && (polled[1].revents & (POLLIN | POLLHUP | POLLERR))) socket_.ReceiveReady();
+        // What the old connection still says comes before anything new goes out.
+        if (count == 2 && (polled[1].revents & (POLLIN | POLLHUP | POLLERR)))
+            received(socket_.ReceiveReady());
         if (polled[0].revents & POLLIN) {
             std::uint64_t counter;
             while (read(wakeFd_, &counter, sizeof counter) < 0 && errno == EINTR) {
             }
             for (;;) {
-                std::vector<std::uint8_t> frame;
+                Outgoing next;
                 {
                     std::lock_guard lock(queueMutex_);
                     if (queue_.empty() || stop_.load()) break;
-                    frame = std::move(queue_.front());
+                    next = std::move(queue_.front());
                     queue_.pop_front();
                 }
-                socket_.SendAll(frame.data(), frame.size());
+                send(next);
             }
         }
     }
     socket_.Close();
+}
+
+void TcpSocketThread::send(Outgoing &outgoing) {
+    mayRepeat_ = outgoing.request;
+    // Without a link the frame is dropped; the caller's wait times out.
+    if (socket_.EnsureConnected() && !socket_.SendAll(outgoing.bytes.data(), outgoing.bytes.size()) &&
+        mayRepeat_) {
+        // The link broke under the write: once more on a new connection.
+        mayRepeat_ = false;
+        socket_.SendAll(outgoing.bytes.data(), outgoing.bytes.size());
+    }
+    unanswered_ = std::move(outgoing);
+}
+
+void TcpSocketThread::received(TcpSocket::Received what) {
+    if (what == TcpSocket::Received::Bytes) {
+        mayRepeat_ = false;
+    } else if (what == TcpSocket::Received::Closed && mayRepeat_ &&
+               std::chrono::steady_clock::now() < unanswered_.until) {
+        // The reader closed the link before answering: its close and the
+        // request crossed, and the request went nowhere.
+        mayRepeat_ = false;
+        socket_.SendAll(unanswered_.bytes.data(), unanswered_.bytes.size());
+    }
 }
 
 }  // namespace orvex::lan

@@ -22,18 +22,18 @@ constexpr int kMinKeyLength = 6;
 
 int readBlock(int handle, std::uint8_t code, void *buffer, int size) {
     auto port = portOf(handle);
-    if (!port) return -1;
+    if (!port) return ORVEX_FAILED;
     std::vector<std::uint8_t> answer;
-    if (!port->command(code, {}, &answer)) return -1;
+    if (!port->command(code, {}, &answer)) return ORVEX_FAILED;
     return api::copyAnswer(*port, answer, buffer, size);
 }
 
 int writeBlock(int handle, std::uint8_t code, const unsigned char *data, int length, int limit) {
     auto port = portOf(handle);
-    if (!port) return -1;
+    if (!port) return ORVEX_FAILED;
     if (length > limit) {
         port->setLastError(ORVEX_ERR_LENGTH);
-        return -1;
+        return ORVEX_FAILED;
     }
     return status(port->command(code, bytes(data, length), nullptr));
 }
@@ -44,9 +44,9 @@ extern "C" {
 
 int Orvex_Transceive(int handle, const unsigned char *request, int length, unsigned char *answer, int size) {
     auto port = portOf(handle);
-    if (!port) return -1;
+    if (!port) return ORVEX_FAILED;
     std::vector<std::uint8_t> reply;
-    if (!port->command(bytes(request, length), &reply)) return -1;
+    if (!port->command(bytes(request, length), &reply)) return ORVEX_FAILED;
     return api::copyAnswer(*port, reply, answer, size);
 }
 
@@ -56,51 +56,51 @@ int Orvex_ReadDeviceSettings(int handle, unsigned char *buffer, int size) {
 
 int Orvex_WriteDeviceSettings(int handle, const unsigned char *data, int length) {
     auto port = portOf(handle);
-    if (!port) return -1;
+    if (!port) return ORVEX_FAILED;
     return status(port->command(kWriteSettings, bytes(data, length), nullptr));
 }
 
 int Orvex_SetBaudRate(int handle, int baud, int mode) {
     auto port = portOf(handle);
-    return port ? status(setBaudRate(*port, baud, mode)) : -1;
+    return port ? status(setBaudRate(*port, baud, mode)) : ORVEX_FAILED;
 }
 
 int Orvex_SetOutputMode(int handle, int mode) {
     auto port = portOf(handle);
-    return port ? status(setOutputMode(*port, mode)) : -1;
+    return port ? status(setOutputMode(*port, mode)) : ORVEX_FAILED;
 }
 
 int Orvex_Restart(int handle, int a, int b) {
     auto port = portOf(handle);
-    if (!port) return -1;
+    if (!port) return ORVEX_FAILED;
     const std::uint8_t data[] = {static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(b)};
     return status(port->command(kRestart, data, nullptr));
 }
 
 int Orvex_FactoryReset(int handle) {
     auto port = portOf(handle);
-    return port ? status(factoryReset(*port)) : -1;
+    return port ? status(factoryReset(*port)) : ORVEX_FAILED;
 }
 
 int Orvex_SetUsbMode(int handle, int mode) {
     auto port = portOf(handle);
-    if (!port) return -1;
+    if (!port) return ORVEX_FAILED;
     const std::uint8_t m = static_cast<std::uint8_t>(mode);
     return status(port->command(kUsbMode, std::span(&m, 1), nullptr));
 }
 
 int Orvex_ReadDataOption(int handle, int *value) {
     auto port = portOf(handle);
-    if (!port) return -1;
+    if (!port) return ORVEX_FAILED;
     int v = 0;
-    if (!readDataOption(*port, v)) return -1;
+    if (!readDataOption(*port, v)) return ORVEX_FAILED;
     if (value) *value = v;
-    return 0;
+    return ORVEX_OK;
 }
 
 int Orvex_WriteDataOption(int handle, int value) {
     auto port = portOf(handle);
-    return port ? status(writeDataOption(*port, value)) : -1;
+    return port ? status(writeDataOption(*port, value)) : ORVEX_FAILED;
 }
 
 int Orvex_ReadDataBlock(int handle, unsigned char *b, int n) {
@@ -124,10 +124,10 @@ int Orvex_ReadParameterBlock(int handle, unsigned char *b, int n) {
 
 int Orvex_WriteKey(int handle, int selector, const unsigned char *key, int length) {
     auto port = portOf(handle);
-    if (!port) return -1;
+    if (!port) return ORVEX_FAILED;
     if (length < kMinKeyLength || !key) {
         port->setLastError(ORVEX_ERR_LENGTH);
-        return -1;
+        return ORVEX_FAILED;
     }
     std::vector<std::uint8_t> data{static_cast<std::uint8_t>(selector)};
     data.insert(data.end(), key, key + length);

@@ -13,10 +13,6 @@
 
 namespace {
 
-constexpr int kNullPointer = -18;
-constexpr int kBufferTooSmall = -5;
-constexpr int kMinTargetSize = 16;
-
 int searchInto(char *buffer, int size, bool verify) {
     if (!buffer || size < 1) return 0;
     auto adapters = orvex::lan::adapterSource().adapters();
@@ -42,10 +38,10 @@ int Orvex_LanSearch(char *buffer, int size) { return searchInto(buffer, size, tr
 int Orvex_LanCheck(const char *address) { return address && orvex::lan::isReachable(address) ? 1 : 0; }
 
 int Orvex_LanReadSettings(const char *address, char *name, char *ipAddress, char *netmask, char *gateway) {
-    if (!address) return orvex::lan::kLanFailed;
+    if (!address) return ORVEX_LAN_FAILED;
     orvex::lan::NetworkSettingsText settings;
     int result = orvex::lan::readSettings(address, settings);
-    if (result != 0) return result;
+    if (result != ORVEX_OK) return result;
     copyText(ipAddress, settings.address);
     if (name)
         copyText(name, settings.name);
@@ -53,30 +49,30 @@ int Orvex_LanReadSettings(const char *address, char *name, char *ipAddress, char
         copyText(ipAddress, settings.name);
     copyText(netmask, settings.mask);
     copyText(gateway, settings.gateway);
-    return 0;
+    return ORVEX_OK;
 }
 
 int Orvex_LanReadAddress(const char *address, char *target, int size, int *port) {
-    if (!address || !target || !port) return kNullPointer;
-    if (size < kMinTargetSize) return kBufferTooSmall;
+    if (!address || !target || !port) return ORVEX_LAN_NULL_POINTER;
+    if (size < ORVEX_LAN_ADDRESS_SIZE) return ORVEX_LAN_BUFFER_TOO_SMALL;
     orvex::lan::ClientTarget read;
     int result = orvex::lan::readClientTarget(address, read);
-    if (result != 0) return result;
+    if (result != ORVEX_OK) return result;
     std::size_t length = std::min<std::size_t>(read.address.size(), static_cast<std::size_t>(size) - 1);
     std::memcpy(target, read.address.data(), length);
     target[length] = '\0';
     *port = read.port;
-    return 0;
+    return ORVEX_OK;
 }
 
 int Orvex_LanSetAddress(const char *address, const char *target, int port) {
-    if (!address || !target) return kNullPointer;
+    if (!address || !target) return ORVEX_LAN_NULL_POINTER;
     return orvex::lan::setClientTarget(address, target, port);
 }
 
 int Orvex_LanConfigure(const char *address, const char *newAddress, const char *netmask,
                        const char *gateway) {
-    if (!address || !newAddress) return kNullPointer;
+    if (!address || !newAddress) return ORVEX_LAN_NULL_POINTER;
     return orvex::lan::configure(address, newAddress, netmask ? netmask : "", gateway ? gateway : "");
 }
 

@@ -25,9 +25,9 @@ int Orvex_GetLastError(int handle) {
 
 int Orvex_ReadVersion(int handle, char *buffer, int size) {
     auto port = portOf(handle);
-    if (!port) return -1;
+    if (!port) return ORVEX_FAILED;
     std::vector<std::uint8_t> version;
-    if (!readVersion(*port, version)) return -1;
+    if (!readVersion(*port, version)) return ORVEX_FAILED;
     return api::copyAnswer(*port, version, buffer, size);
 }
 
@@ -43,11 +43,11 @@ int Orvex_GetDeviceName(int handle, char *buffer, int size) {
 
 int Orvex_GetPortName(int handle, char *buffer, int size) {
     auto port = portOf(handle);
-    if (!port) return -1;
+    if (!port) return ORVEX_FAILED;
     const std::string &name = port->name();
     if (!buffer || size <= static_cast<int>(name.size())) {
         port->setLastError(ORVEX_ERR_BUFFER_TOO_SMALL);
-        return -1;
+        return ORVEX_FAILED;
     }
     std::memcpy(buffer, name.c_str(), name.size() + 1);
     return static_cast<int>(name.size());
@@ -55,17 +55,17 @@ int Orvex_GetPortName(int handle, char *buffer, int size) {
 
 int Orvex_GetTypeBit0(int handle) {
     auto port = portOf(handle);
-    return port ? static_cast<int>(port->typeCode() & 1) : -1;
+    return port ? static_cast<int>(port->typeCode() & 1) : ORVEX_FAILED;
 }
 
 int Orvex_GetTypeBit2(int handle) {
     auto port = portOf(handle);
-    return port ? static_cast<int>((port->typeCode() >> 2) & 1) : -1;
+    return port ? static_cast<int>((port->typeCode() >> 2) & 1) : ORVEX_FAILED;
 }
 
 int Orvex_IsUsbPort(int handle) {
     auto port = portOf(handle);
-    if (!port) return -1;
+    if (!port) return ORVEX_FAILED;
     const TransportKind kind = port->transport()->kind();
     return kind == TransportKind::Hid || kind == TransportKind::Ftdi ? 1 : 0;
 }

@@ -12,14 +12,14 @@ extern "C" {
 
 int Orvex_WriteRaw(int handle, const unsigned char *data, int length) {
     auto port = portOf(handle);
-    if (!port) return -1;
+    if (!port) return ORVEX_FAILED;
     port->writeRaw(bytes(data, length));
-    return 0;
+    return ORVEX_OK;
 }
 
 int Orvex_ReadRaw(int handle, unsigned char *buffer, int size) {
     auto port = portOf(handle);
-    if (!port) return -1;
+    if (!port) return ORVEX_FAILED;
     if (!buffer || size <= 0) return 0;
     return static_cast<int>(port->readRaw(buffer, static_cast<std::size_t>(size)));
 }

@@ -14,8 +14,8 @@ int Orvex_GetUsbDriverState(void) { return 0; }
 
 int Orvex_IsVirtualComDriverInstalled(void) { return 1; }
 
-int Orvex_HidTransceive(int, const unsigned char *, int, unsigned char *, int) { return -1; }
+int Orvex_HidTransceive(int, const unsigned char *, int, unsigned char *, int) { return ORVEX_FAILED; }
 
-int Orvex_HidWrite(int, const unsigned char *, int) { return -1; }
+int Orvex_HidWrite(int, const unsigned char *, int) { return ORVEX_FAILED; }
 
 }  // extern "C"

@@ -107,17 +107,17 @@ std::uint8_t rateCode(int baud) {
 bool setBaudRate(Port &port, int baud, int mode) {
     Transport *t = port.transport();
     if (mode < 0 || mode > 3) {
-        port.setLastError(kErrMode);
+        port.setLastError(ORVEX_ERR_MODE);
         return false;
     }
     const LineSettings line = lineSettingsFromMode(baud, mode);
     if (t->kind() == TransportKind::Dongle) {
-        port.setLastError(kErrNone);
+        port.setLastError(ORVEX_ERR_NONE);
         t->setLine(line);
         return true;
     }
     if (t->kind() != TransportKind::SystemSerial) {
-        port.setLastError(kErrBaudNotPossible);
+        port.setLastError(ORVEX_ERR_BAUD_NOT_POSSIBLE);
         return false;
     }
     const std::uint8_t setting = static_cast<std::uint8_t>(rateCode(baud) + 16 * mode);
@@ -129,11 +129,11 @@ bool setBaudRate(Port &port, int baud, int mode) {
 
 bool setOutputMode(Port &port, int mode) {
     if ((mode & 0x7F) > 3) {
-        port.setLastError(kErrMode);
+        port.setLastError(ORVEX_ERR_MODE);
         return false;
     }
     if (port.variant() == FrameVariant::CompactA || port.variant() == FrameVariant::CompactB) {
-        port.setLastError(kErrNone);
+        port.setLastError(ORVEX_ERR_NONE);
         return true;
     }
     const std::uint8_t m = static_cast<std::uint8_t>(mode);
@@ -152,7 +152,7 @@ bool readDataOption(Port &port, int &value) {
     std::vector<std::uint8_t> answer;
     if (!port.command(kDataOption, {}, &answer)) return false;
     if (answer.empty()) {
-        port.setLastError(kErrEmptyOption);
+        port.setLastError(ORVEX_ERR_REPLY_A4);
         return false;
     }
     value = answer[0];
@@ -164,7 +164,7 @@ bool writeDataOption(Port &port, int value) {
     std::vector<std::uint8_t> answer;
     if (!port.command(kDataOption, std::span(&v, 1), &answer)) return false;
     if (answer.empty()) {
-        port.setLastError(kErrEmptyOption);
+        port.setLastError(ORVEX_ERR_REPLY_A4);
         return false;
     }
     return true;

@@ -8,16 +8,9 @@
 #include <vector>
 
 #include "link/port.h"
+#include "orvex/orvex.h"
 
 namespace orvex {
-
-// Last-error codes of the command layer.
-enum CommandError : int {
-    kErrBufferTooSmall = 5,
-    kErrMode = 13,
-    kErrBaudNotPossible = 14,
-    kErrEmptyOption = 20,
-};
 
 // Command 0xF0 with the adjustments compact readers need.
 bool readVersion(Port &port, std::vector<std::uint8_t> &version);

@@ -67,9 +67,9 @@ int stxStatusError(std::uint8_t status) {
     switch (status) {
         case 3:
         case 25:
-            return 23;
+            return ORVEX_ERR_REPLY_CC;
         case 7:
-            return 44;
+            return ORVEX_ERR_STATUS_7;
         default:
             return status;
     }
@@ -80,7 +80,8 @@ struct CompactReply {
     int error;
 };
 constexpr CompactReply kCompactErrors[] = {
-    {0xA0, 24}, {0xA4, 20}, {0x88, 17}, {0xCC, 23}, {0xC4, 21}, {0xC5, 21},
+    {0xA0, ORVEX_ERR_REPLY_A0}, {0xA4, ORVEX_ERR_REPLY_A4}, {0x88, ORVEX_ERR_REPLY_88},
+    {0xCC, ORVEX_ERR_REPLY_CC}, {0xC4, ORVEX_ERR_REPLY_C4}, {0xC5, ORVEX_ERR_REPLY_C4},
 };
 
 }  // namespace
@@ -109,13 +110,13 @@ std::vector<std::uint8_t> translateRequest(FrameVariant variant, std::span<const
 BuiltFrame buildFrame(FrameVariant variant, std::uint8_t address, std::span<const std::uint8_t> request) {
     BuiltFrame f;
     if (request.empty()) {
-        f.error = kErrEmptyRequest;
+        f.error = ORVEX_ERR_EMPTY_REQUEST;
         return f;
     }
     std::vector<std::uint8_t> body = translateRequest(variant, request);
     const std::size_t dataLength = body.size() - 1;
     if (dataLength > kMaxRequestData) {
-        f.error = kErrLength;
+        f.error = ORVEX_ERR_LENGTH;
         return f;
     }
     f.lastCommand = body[0];
@@ -172,26 +173,26 @@ ParsedResponse parseResponse(FrameVariant variant, std::uint8_t lastCommand,
                              std::span<const std::uint8_t> frame) {
     ParsedResponse r;
     if (frame.empty()) {
-        r.error = kErrEmptyResponse;
+        r.error = ORVEX_ERR_EMPTY_RESPONSE;
         return r;
     }
     const Layout l = layoutOf(variant);
     // Anything scanFrame would not call complete cannot be a valid frame.
     const FrameScan scan = scanFrame(variant, frame);
     if (scan.skip != 0 || scan.length != frame.size()) {
-        r.error = isCompact(variant) ? kErrWrongReply : kErrCheck;
+        r.error = isCompact(variant) ? ORVEX_ERR_WRONG_REPLY : ORVEX_ERR_CHECK;
         return r;
     }
     const std::size_t n = frame.size();
     if (variant == FrameVariant::AddrCrc16) {
         const std::uint16_t crc = crc16Modbus(frame.data(), n - 2);
         if (crc != (frame[n - 1] << 8 | frame[n - 2])) {
-            r.error = kErrCheck;
+            r.error = ORVEX_ERR_CHECK;
             return r;
         }
     } else if (variant == FrameVariant::StxBcc) {
         if (bcc(frame.data() + 1, n - 2) != frame[n - 1]) {
-            r.error = kErrCheck;
+            r.error = ORVEX_ERR_CHECK;
             return r;
         }
     }
@@ -204,7 +205,7 @@ ParsedResponse parseResponse(FrameVariant variant, std::uint8_t lastCommand,
     } else if (variant == FrameVariant::StxBcc) {
         const std::uint8_t status = frame[2];
         if (status == 0x20) {
-            r.error = kErrStatus20;
+            r.error = ORVEX_ERR_STATUS_20;
         } else if (status != 0) {
             r.error = stxStatusError(status);
             return r;
@@ -218,7 +219,7 @@ ParsedResponse parseResponse(FrameVariant variant, std::uint8_t lastCommand,
             }
         }
         if (code != lastCommand) {
-            r.error = kErrWrongReply;
+            r.error = ORVEX_ERR_WRONG_REPLY;
             return r;
         }
     }

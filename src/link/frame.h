@@ -7,6 +7,8 @@
 #include <span>
 #include <vector>
 
+#include "orvex/orvex.h"
+
 namespace orvex {
 
 enum class FrameVariant : std::uint8_t { StxBcc = 0, AddrCrc16 = 1, CompactA = 2, CompactB = 3 };
@@ -16,26 +18,15 @@ constexpr std::uint8_t kCompactStart = 0x1E;
 constexpr std::uint8_t kChained = 0xFF;       // length byte of a chained response
 constexpr std::size_t kMaxRequestData = 254;  // 255 would read as "chained"
 
-// Last-error codes of the frame layer.
-enum FrameError : int {
-    kErrNone = 0,
-    kErrTimeout = 4,
-    kErrLength = 6,
-    kErrEmptyRequest = 8,
-    kErrCheck = 10,
-    kErrEmptyResponse = 12,
-    kErrWrongReply = 16,
-    kErrStatus20 = 32,
-};
-
 struct BuiltFrame {
     std::vector<std::uint8_t> bytes;  // empty with error set when it cannot be built
     std::uint8_t lastCommand = 0;     // command byte after translation
-    int error = kErrNone;
+    int error = ORVEX_ERR_NONE;
 };
 
 // request = command byte, then data. Compact variants translate the command
-// first; more than kMaxRequestData data bytes (after translation) fail with 6.
+// first; more than kMaxRequestData data bytes (after translation) fail with
+// ORVEX_ERR_LENGTH.
 BuiltFrame buildFrame(FrameVariant variant, std::uint8_t address, std::span<const std::uint8_t> request);
 
 // The request as the compact variants send it (command and data, no frame).
@@ -52,7 +43,7 @@ FrameScan scanFrame(FrameVariant variant, std::span<const std::uint8_t> buffer);
 
 struct ParsedResponse {
     bool ok = false;
-    int error = kErrNone;  // may be 32 with ok set
+    int error = ORVEX_ERR_NONE;  // may be ORVEX_ERR_STATUS_20 with ok set
     std::vector<std::uint8_t> data;
 };
 

@@ -26,7 +26,8 @@ void Port::receiveBytes(const std::uint8_t *data, std::size_t length) {
     {
         std::lock_guard lock(mutex_);
         receive_.insert(receive_.end(), data, data + length);
-        if (!waiting_) return;
+        // A caller that reads itself looks at the bytes the moment this returns.
+        if (!waiting_ || waiterReads_) return;
         const FrameScan scan = scanFrame(variant_, receive_);
         if (scan.header && !headerSeen_) {
             headerSeen_ = true;
@@ -60,17 +61,30 @@ std::size_t Port::waitForFrame() {
     const auto timeout = std::chrono::milliseconds(timeoutMs_);
     const int pollMs = transport_->pollIntervalMs();
     const bool hook = waitHookInstalled();
-    auto deadline = Clock::now() + timeout;
-    auto nextHook = Clock::now() + kWaitHookPeriod;
+    const auto start = Clock::now();
+    auto deadline = start + timeout;
+    auto nextHook = start + kWaitHookPeriod;
     bool header = false;
+
+    // This thread reads the answer itself where the transport allows it; the
+    // transport's thread gets the input back (outside the port mutex, which
+    // its deliveries take) whichever way the wait ends.
+    const bool direct = pollMs == 0 && transport_->beginDirectRead();
+    struct EndDirect {
+        Transport *transport;
+        ~EndDirect() {
+            if (transport) transport->endDirectRead();
+        }
+    } endDirect{direct ? transport_.get() : nullptr};
 
     std::unique_lock lock(mutex_);
     waiting_ = true;
+    waiterReads_ = direct;
     headerSeen_ = false;
     struct Done {
-        bool &flag;
-        ~Done() { flag = false; }
-    } done{waiting_};
+        Port &port;
+        ~Done() { port.waiting_ = port.waiterReads_ = false; }
+    } done{*this};
     for (;;) {
         if (pollMs > 0) pollTransport(lock);
         const FrameScan scan = scanFrame(variant_, receive_);
@@ -88,7 +102,13 @@ std::size_t Port::waitForFrame() {
         auto wakeAt = deadline + std::chrono::milliseconds(1);
         if (hook) wakeAt = std::min(wakeAt, nextHook);
         if (pollMs > 0) wakeAt = std::min(wakeAt, now + std::chrono::milliseconds(pollMs));
-        arrived_.wait_until(lock, wakeAt);
+        if (direct) {
+            lock.unlock();
+            transport_->readDirect(wakeAt);
+            lock.lock();
+        } else {
+            arrived_.wait_until(lock, wakeAt);
+        }
 
         if (hook && Clock::now() >= nextHook) {
             lock.unlock();
@@ -100,18 +120,19 @@ std::size_t Port::waitForFrame() {
 }
 
 bool Port::command(std::span<const std::uint8_t> request, std::vector<std::uint8_t> *answer) {
-    lastError_ = kErrNone;
+    lastError_ = ORVEX_ERR_NONE;
     const BuiltFrame frame = buildFrame(variant_, busAddress(), request);
     if (frame.error) {
         lastError_ = frame.error;
         return false;
     }
     clearReceive();
-    transport_->send(frame.bytes.data(), frame.bytes.size());
+    transport_->sendRequest(frame.bytes.data(), frame.bytes.size(),
+                            Clock::now() + std::chrono::milliseconds(timeoutMs_));
 
     const std::size_t length = waitForFrame();
     if (!length) {
-        lastError_ = kErrTimeout;
+        lastError_ = ORVEX_ERR_TIMEOUT;
         return false;
     }
     // Take exactly the frame; anything the reader sent after it stays

@@ -86,6 +86,7 @@ private:
     // While a command waits, the transport thread judges the buffer itself and
     // wakes the caller once per frame instead of once per byte.
     bool waiting_ = false;
+    bool waiterReads_ = false;  // the waiting caller reads the transport itself
     bool headerSeen_ = false;
     std::chrono::steady_clock::time_point headerAt_;
 };

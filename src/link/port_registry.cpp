@@ -5,6 +5,7 @@
 #include "lan/lan_link.h"
 #include "link/commands.h"
 #include "link/trace.h"
+#include "orvex/orvex.h"
 #include "transport/dongle_transport.h"
 #include "transport/ftdi_transport.h"
 #include "transport/hid_transport.h"
@@ -98,7 +99,7 @@ bool SdkApp::closePort(int handle) {
 
 std::shared_ptr<Port> SdkApp::createPort(const PortName &name, int baud, int &result, IdSet *&ids) {
     auto port = std::make_shared<Port>(name.name, name.busAddress);
-    result = kOpenFailed;
+    result = ORVEX_OPEN_FAILED;
     switch (name.portClass) {
         case PortClass::Lan:
             port->attach(lan::openDataLink(name.name, *port));
@@ -107,7 +108,7 @@ std::shared_ptr<Port> SdkApp::createPort(const PortName &name, int baud, int &re
         case PortClass::Hid: {
             bool refused = false;
             port->attach(openHidTransport(name.name, *port, refused));
-            if (refused) result = kOpenHidRefused;
+            if (refused) result = ORVEX_OPEN_HID_REFUSED;
             ids = &hidIds_;
             break;
         }
@@ -135,8 +136,8 @@ std::shared_ptr<Port> SdkApp::createPort(const PortName &name, int baud, int &re
 }
 
 int SdkApp::openOnce(const PortName &name, int baud, int timeoutMs, bool firstAttempt) {
-    if (timeoutMs < 0) return kOpenNegativeTimeout;
-    int result = kOpenFailed;
+    if (timeoutMs < 0) return ORVEX_OPEN_NEGATIVE_TIMEOUT;
+    int result = ORVEX_OPEN_FAILED;
     IdSet *ids = nullptr;
     std::shared_ptr<Port> port = createPort(name, baud, result, ids);
     if (!port) return result;
@@ -176,7 +177,7 @@ int SdkApp::openOnce(const PortName &name, int baud, int timeoutMs, bool firstAt
     if (!identity) {
         port->setIdentity(0, 0);
         remove(handle);
-        return kOpenNoVersion;
+        return ORVEX_OPEN_NO_VERSION;
     }
     port->setIdentity(identity->typeCode, identity->subVersion);
     port->setTimeoutMs(timeoutMs);
@@ -185,7 +186,7 @@ int SdkApp::openOnce(const PortName &name, int baud, int timeoutMs, bool firstAt
 
 int SdkApp::openPort(const char *name, int baud, int timeoutMs) {
     trace("Orvex_OpenPort(%s,%d,%d)", name ? name : "(null)", baud, timeoutMs);
-    if (!name) return kOpenFailed;
+    if (!name) return ORVEX_OPEN_FAILED;
     if (!keepsBaudArgument(name)) baud = kLinkBaud;
     const PortName parsed = parsePortName(name);
 

@@ -25,14 +25,6 @@ private:
     std::set<int> used_;
 };
 
-// Open results besides a handle.
-enum OpenResult : int {
-    kOpenFailed = -1,
-    kOpenNegativeTimeout = -2,
-    kOpenNoVersion = -11,
-    kOpenHidRefused = -13,
-};
-
 class SdkApp {
 public:
     static SdkApp &instance();

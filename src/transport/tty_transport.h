@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -27,6 +28,15 @@ public:
 
     TransportKind kind() const override { return TransportKind::SystemSerial; }
     bool send(const std::uint8_t *data, std::size_t length) override;
+    bool beginDirectRead() override;
+    void readDirect(std::chrono::steady_clock::time_point until) override;
+    void endDirectRead() override;
+    void poll(std::size_t maxBytes) override;
+
+    // After a caller read the device itself, the thread leaves the input to
+    // callers this long before it watches it again: commands come in bursts,
+    // and a thread that keeps out of the way costs them nothing.
+    static constexpr std::chrono::milliseconds kStandAside{50};
     bool alive() const override { return alive_.load(); }
     bool setLine(const LineSettings &settings) override;
     void close() override;
@@ -41,15 +51,27 @@ private:
     bool readAvailable();
     bool writePending();
     void wake();
+    void lost();
 
     const int fd_;
     const int wakeFd_;
     ByteSink &sink_;
     std::atomic<bool> alive_{true};
     std::atomic<bool> stopping_{false};
+    std::atomic<bool> lost_{false};
     mutable std::mutex mutex_;  // transmit queue and requested line
     std::vector<std::uint8_t> transmit_;
     LineSettings requested_;
+    // Who reads the device: the thread, or (direct_) a waiting caller. The
+    // thread reads and delivers under readMutex_, so a caller that takes over
+    // finds every byte the thread read already in the sink.
+    std::mutex readMutex_;
+    bool direct_ = false;
+    std::chrono::steady_clock::time_point lastDirect_;  // end of the last direct read
+    // How the thread sleeps: with the device in its poll set; without it
+    // until kStandAside after lastDirect_; without it until woken.
+    enum class Stance { Watching, AsideForAWhile, AsideUntilWoken };
+    Stance stance_ = Stance::Watching;
     std::thread thread_;
     std::once_flag closed_;
 };

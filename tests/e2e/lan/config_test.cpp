@@ -19,7 +19,7 @@ std::ostream &operator<<(std::ostream &out, const Settings &s) {
 Settings read(const char *address) {
     char name[ORVEX_LAN_TEXT_SIZE], ip[ORVEX_LAN_TEXT_SIZE], mask[ORVEX_LAN_TEXT_SIZE],
         gateway[ORVEX_LAN_TEXT_SIZE];
-    if (Orvex_LanReadSettings(address, name, ip, mask, gateway) != 0) return {"failed", "", "", ""};
+    if (Orvex_LanReadSettings(address, name, ip, mask, gateway) != ORVEX_OK) return {"failed", "", "", ""};
     return {name, ip, mask, gateway};
 }
 
@@ -38,13 +38,15 @@ TEST(LanConfigure, UnchangedSettingsSendOnlyTheRestart) {
     ORVEX_LAN_LAB("--reader", "192.168.1.30/24");
     EXPECT_EQ(read("192.168.1.30"),
               (Settings{"[ORVEXLAN]-10001", "192.168.1.30-10001", "255.255.255.0", "0.0.0.0"}));
-    EXPECT_EQ(Orvex_LanConfigure("192.168.1.30-10001", "192.168.1.30-10001", "255.255.255.0", "0.0.0.0"), 0);
+    EXPECT_EQ(Orvex_LanConfigure("192.168.1.30-10001", "192.168.1.30-10001", "255.255.255.0", "0.0.0.0"),
+              ORVEX_OK);
     EXPECT_EQ(changesSeenBy("192.168.1.30"), std::vector<std::string>{"03"});
 }
 
 TEST(LanConfigure, ModuleWithoutQelGetsPlainSetupThenRecordWrite) {
     ORVEX_LAN_LAB("--reader", "192.168.1.40/24,--lan-no-qel");
-    EXPECT_EQ(Orvex_LanConfigure("192.168.1.40", "192.168.1.41-10001", "255.255.0.0", "192.168.1.1"), 0);
+    EXPECT_EQ(Orvex_LanConfigure("192.168.1.40", "192.168.1.41-10001", "255.255.0.0", "192.168.1.1"),
+              ORVEX_OK);
     EXPECT_EQ(changesSeenBy("192.168.1.41"), (std::vector<std::string>{"FC IP-SETUP", "FD", "03"}));
     // 255.255.0.0 went out as 16 host bits and reads back as the same mask.
     EXPECT_EQ(read("192.168.1.41"),
@@ -54,13 +56,13 @@ TEST(LanConfigure, ModuleWithoutQelGetsPlainSetupThenRecordWrite) {
 
 TEST(LanConfigure, ExtendedSetupMovesToDhcpNameAndPort) {
     ORVEX_LAN_LAB("--reader", "192.168.1.30/24");
-    EXPECT_EQ(Orvex_LanConfigure("192.168.1.30", "[READER01]-4001", "255.255.255.0", ""), 0);
+    EXPECT_EQ(Orvex_LanConfigure("192.168.1.30", "[READER01]-4001", "255.255.255.0", ""), ORVEX_OK);
     EXPECT_EQ(changesSeenBy("[READER01]"), std::vector<std::string>{"FC IP-SETUPEX"});
     EXPECT_EQ(read("[READER01]"), (Settings{"[READER01]-4001", "", "255.255.255.0", "0.0.0.0"}));
 
     // Without a name buffer the name goes where the (empty) address would.
     char ip[ORVEX_LAN_TEXT_SIZE];
-    ASSERT_EQ(Orvex_LanReadSettings("[READER01]-4001", nullptr, ip, nullptr, nullptr), 0);
+    ASSERT_EQ(Orvex_LanReadSettings("[READER01]-4001", nullptr, ip, nullptr, nullptr), ORVEX_OK);
     EXPECT_STREQ(ip, "[READER01]-4001");
 
     // The data link follows the port: "[name]" resolves to the answering address.
@@ -73,19 +75,21 @@ TEST(LanConfigure, ClientTargetAndFailures) {
     ORVEX_LAN_LAB("--reader", "192.168.1.30/24");
     char target[16];
     int port = -1;
-    ASSERT_EQ(Orvex_LanReadAddress("192.168.1.30", target, sizeof target, &port), 0);
+    ASSERT_EQ(Orvex_LanReadAddress("192.168.1.30", target, sizeof target, &port), ORVEX_OK);
     EXPECT_STREQ(target, "0.0.0.0");
     EXPECT_EQ(port, 0);
-    EXPECT_EQ(Orvex_LanSetAddress("192.168.1.30", "192.168.1.5", 5000), 0);
-    ASSERT_EQ(Orvex_LanReadAddress("192.168.1.30-10001", target, sizeof target, &port), 0);
+    EXPECT_EQ(Orvex_LanSetAddress("192.168.1.30", "192.168.1.5", 5000), ORVEX_OK);
+    ASSERT_EQ(Orvex_LanReadAddress("192.168.1.30-10001", target, sizeof target, &port), ORVEX_OK);
     EXPECT_STREQ(target, "192.168.1.5");
     EXPECT_EQ(port, 5000);
 
-    EXPECT_EQ(Orvex_LanReadAddress("192.168.1.30", target, 15, &port), -5);
-    EXPECT_EQ(Orvex_LanReadAddress("192.168.1.30", nullptr, 16, &port), -18);
-    EXPECT_EQ(Orvex_LanReadAddress("192.168.1.99", target, sizeof target, &port), -1);
+    EXPECT_EQ(Orvex_LanReadAddress("192.168.1.30", target, ORVEX_LAN_ADDRESS_SIZE - 1, &port),
+              ORVEX_LAN_BUFFER_TOO_SMALL);
+    EXPECT_EQ(Orvex_LanReadAddress("192.168.1.30", nullptr, ORVEX_LAN_ADDRESS_SIZE, &port),
+              ORVEX_LAN_NULL_POINTER);
+    EXPECT_EQ(Orvex_LanReadAddress("192.168.1.99", target, sizeof target, &port), ORVEX_LAN_FAILED);
     EXPECT_EQ(read("192.168.1.99").name, "failed");
-    EXPECT_EQ(Orvex_LanConfigure("192.168.1.99", "192.168.1.98", "", ""), -1);
+    EXPECT_EQ(Orvex_LanConfigure("192.168.1.99", "192.168.1.98", "", ""), ORVEX_LAN_FAILED);
 }
 
 }  // namespace

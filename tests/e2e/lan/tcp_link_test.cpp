@@ -24,8 +24,8 @@ TEST(LanDataLink, OpenIdentifyAndReconnectAfterTheReaderClosed) {
 
 TEST(LanDataLink, RefusedAndUnknownAddresses) {
     ORVEX_LAN_LAB("--reader", "192.168.1.30/24");
-    EXPECT_EQ(Orvex_OpenPort("192.168.1.30-4999", 19200, 500), -1);  // nothing listens there
-    EXPECT_EQ(Orvex_OpenPort("[NOBODY]", 19200, 500), -1);
+    EXPECT_EQ(Orvex_OpenPort("192.168.1.30-4999", 19200, 500), ORVEX_OPEN_FAILED);  // nothing listens there
+    EXPECT_EQ(Orvex_OpenPort("[NOBODY]", 19200, 500), ORVEX_OPEN_FAILED);
     int first = Orvex_OpenPort("192.168.1.30", 19200, 500);
     int second = Orvex_OpenPort("192.168.1.30", 19200, 500);
     EXPECT_EQ(first, 20001);

@@ -63,17 +63,17 @@ TEST(Commands, WritesReachTheReaderWithinTheirLimits) {
 
     const int seen = reader.commandsSeen();
     const Bytes tooLong(101, 0x42);
-    EXPECT_EQ(Orvex_WriteSuffixBlock(port.handle, tooLong.data(), 101), -1);
-    EXPECT_EQ(Orvex_GetLastError(port.handle), 6);
-    EXPECT_EQ(Orvex_WriteDataBlock(port.handle, tooLong.data(), 51), -1);
-    EXPECT_EQ(Orvex_GetLastError(port.handle), 6);
-    EXPECT_EQ(Orvex_WriteKey(port.handle, 1, tooLong.data(), 5), -1);
-    EXPECT_EQ(Orvex_GetLastError(port.handle), 6);
+    EXPECT_EQ(Orvex_WriteSuffixBlock(port.handle, tooLong.data(), 101), ORVEX_FAILED);
+    EXPECT_EQ(Orvex_GetLastError(port.handle), ORVEX_ERR_LENGTH);
+    EXPECT_EQ(Orvex_WriteDataBlock(port.handle, tooLong.data(), 51), ORVEX_FAILED);
+    EXPECT_EQ(Orvex_GetLastError(port.handle), ORVEX_ERR_LENGTH);
+    EXPECT_EQ(Orvex_WriteKey(port.handle, 1, tooLong.data(), 5), ORVEX_FAILED);
+    EXPECT_EQ(Orvex_GetLastError(port.handle), ORVEX_ERR_LENGTH);
     const Bytes overlong(256, 0x8E);
-    EXPECT_EQ(Orvex_Transceive(port.handle, overlong.data(), 256, nullptr, 0), -1);
-    EXPECT_EQ(Orvex_GetLastError(port.handle), 6);
-    EXPECT_EQ(Orvex_SetOutputMode(port.handle, 4), -1);
-    EXPECT_EQ(Orvex_GetLastError(port.handle), 13);
+    EXPECT_EQ(Orvex_Transceive(port.handle, overlong.data(), 256, nullptr, 0), ORVEX_FAILED);
+    EXPECT_EQ(Orvex_GetLastError(port.handle), ORVEX_ERR_LENGTH);
+    EXPECT_EQ(Orvex_SetOutputMode(port.handle, 4), ORVEX_FAILED);
+    EXPECT_EQ(Orvex_GetLastError(port.handle), ORVEX_ERR_MODE);
     EXPECT_EQ(reader.commandsSeen(), seen);
 
     const Bytes key = {1, 2, 3, 4, 5, 6};
@@ -91,8 +91,8 @@ TEST(Commands, WritesReachTheReaderWithinTheirLimits) {
     // Generic exchange and a buffer too small for the answer.
     const unsigned char request[] = {0x8E};
     unsigned char answer[2];
-    EXPECT_EQ(Orvex_Transceive(port.handle, request, 1, answer, sizeof answer), -1);
-    EXPECT_EQ(Orvex_GetLastError(port.handle), 5);
+    EXPECT_EQ(Orvex_Transceive(port.handle, request, 1, answer, sizeof answer), ORVEX_FAILED);
+    EXPECT_EQ(Orvex_GetLastError(port.handle), ORVEX_ERR_BUFFER_TOO_SMALL);
 }
 
 TEST(Commands, ReaderStatusReachesTheLastError) {
@@ -101,21 +101,23 @@ TEST(Commands, ReaderStatusReachesTheLastError) {
         int status;
         int lastError;
     };
-    const Case cases[] = {{0, 0x20, 32}, {0, 7, 44}, {0, 25, 23}, {1, 9, 9}, {2, 0xA4, 20}, {3, 0xCC, 23}};
+    const Case cases[] = {{0, 0x20, ORVEX_ERR_STATUS_20}, {0, 7, ORVEX_ERR_STATUS_7},
+                          {0, 25, ORVEX_ERR_REPLY_CC},    {1, 9, 9},
+                          {2, 0xA4, ORVEX_ERR_REPLY_A4},  {3, 0xCC, ORVEX_ERR_REPLY_CC}};
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << "variant " << c.variant << " status " << c.status);
         sim::Options o = readerOptions(c.variant);
         o.status = c.status;
         sim::PtyReader reader(o);
         OpenPort port(reader.slavePath());
-        if (c.lastError == 32) {
+        if (c.lastError == ORVEX_ERR_STATUS_20) {
             // The answer still counts: the port opens and the data arrives.
             ASSERT_GT(port.handle, 0);
             unsigned char block[64];
             EXPECT_GE(Orvex_ReadParameterBlock(port.handle, block, sizeof block), 0);
-            EXPECT_EQ(Orvex_GetLastError(port.handle), 32);
+            EXPECT_EQ(Orvex_GetLastError(port.handle), ORVEX_ERR_STATUS_20);
         } else {
-            EXPECT_EQ(port.handle, -11);  // not even the version is accepted
+            EXPECT_EQ(port.handle, ORVEX_OPEN_NO_VERSION);  // not even the version is accepted
         }
     }
 }
@@ -133,8 +135,8 @@ TEST(Commands, BaudChangeMovesBothEnds) {
     // and they no longer understand each other.
     ASSERT_EQ(Orvex_SetBaudRate(port.handle, 14400, 0), 0);
     EXPECT_EQ(reader.state().baud, 19200);
-    EXPECT_EQ(Orvex_ReadVersion(port.handle, version, sizeof version), -1);
-    EXPECT_EQ(Orvex_GetLastError(port.handle), 4);
+    EXPECT_EQ(Orvex_ReadVersion(port.handle, version, sizeof version), ORVEX_FAILED);
+    EXPECT_EQ(Orvex_GetLastError(port.handle), ORVEX_ERR_TIMEOUT);
 }
 
 TEST(Commands, HangUpMidAnswerInvalidatesTheHandle) {
@@ -145,11 +147,11 @@ TEST(Commands, HangUpMidAnswerInvalidatesTheHandle) {
     ASSERT_GT(port.handle, 0);
     const auto start = std::chrono::steady_clock::now();
     unsigned char block[64];
-    EXPECT_EQ(Orvex_ReadParameterBlock(port.handle, block, sizeof block), -1);
+    EXPECT_EQ(Orvex_ReadParameterBlock(port.handle, block, sizeof block), ORVEX_FAILED);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5000ms);
-    EXPECT_EQ(Orvex_GetLastError(port.handle), 3);
-    EXPECT_EQ(Orvex_ReadRaw(port.handle, block, sizeof block), -1);
-    EXPECT_EQ(Orvex_ClosePort(port.handle), -1);
+    EXPECT_EQ(Orvex_GetLastError(port.handle), ORVEX_ERR_INVALID_HANDLE);
+    EXPECT_EQ(Orvex_ReadRaw(port.handle, block, sizeof block), ORVEX_FAILED);
+    EXPECT_EQ(Orvex_ClosePort(port.handle), ORVEX_FAILED);
 }
 
 TEST(RawIo, ReaderOutputAndHostBytes) {

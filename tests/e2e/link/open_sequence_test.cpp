@@ -37,7 +37,7 @@ TEST(OpenSequence, IdentifiesEachFrameVariant) {
         char model[32];
         EXPECT_EQ(Orvex_GetDeviceName(port.handle, model, sizeof model), static_cast<int>(strlen(c.model)));
         EXPECT_STREQ(model, c.model);
-        EXPECT_EQ(Orvex_GetLastError(port.handle), 0);
+        EXPECT_EQ(Orvex_GetLastError(port.handle), ORVEX_ERR_NONE);
         EXPECT_EQ(Orvex_IsUsbPort(port.handle), 0);
     }
 }
@@ -63,7 +63,7 @@ TEST(OpenSequence, SecondPortTriesEveryVariantWithTheTimeoutCapped) {
     EXPECT_EQ(SdkApp::instance().find(port.handle)->variant(), FrameVariant::CompactB);
 }
 
-TEST(OpenSequence, NoValidAnswerGivesMinus11) {
+TEST(OpenSequence, NoValidAnswerGivesNoVersion) {
     struct Case {
         const char *what;
         sim::Options options;
@@ -86,17 +86,17 @@ TEST(OpenSequence, NoValidAnswerGivesMinus11) {
     for (const auto &c : cases) {
         sim::PtyReader reader(c.options);
         OpenPort port(reader.slavePath(), 19200, 100);
-        EXPECT_EQ(port.handle, -11) << c.what;
+        EXPECT_EQ(port.handle, ORVEX_OPEN_NO_VERSION) << c.what;
     }
 }
 
 TEST(OpenSequence, FailuresBeforeIdentifying) {
-    EXPECT_EQ(Orvex_OpenPort("/dev/pts/0", 19200, -1), -2);
-    EXPECT_EQ(Orvex_OpenPort("/dev/no-such-tty", 19200, 100), -1);
-    EXPECT_EQ(Orvex_OpenPort("FT4711X", 19200, 100), -1);  // no FTDI device
-    EXPECT_EQ(Orvex_OpenPort("0815 HID", 19200, 100), -1);
-    EXPECT_EQ(Orvex_OpenPort("4711 BTW", 19200, 100), -1);
-    EXPECT_EQ(Orvex_OpenPort(nullptr, 19200, 100), -1);
+    EXPECT_EQ(Orvex_OpenPort("/dev/pts/0", 19200, -1), ORVEX_OPEN_NEGATIVE_TIMEOUT);
+    EXPECT_EQ(Orvex_OpenPort("/dev/no-such-tty", 19200, 100), ORVEX_OPEN_FAILED);
+    EXPECT_EQ(Orvex_OpenPort("FT4711X", 19200, 100), ORVEX_OPEN_FAILED);  // no FTDI device
+    EXPECT_EQ(Orvex_OpenPort("0815 HID", 19200, 100), ORVEX_OPEN_FAILED);
+    EXPECT_EQ(Orvex_OpenPort("4711 BTW", 19200, 100), ORVEX_OPEN_FAILED);
+    EXPECT_EQ(Orvex_OpenPort(nullptr, 19200, 100), ORVEX_OPEN_FAILED);
 }
 
 TEST(OpenSequence, BusAddressSuffixAndGarbageBeforeStx) {
@@ -109,8 +109,9 @@ TEST(OpenSequence, BusAddressSuffixAndGarbageBeforeStx) {
     char name[64];
     EXPECT_EQ(Orvex_GetPortName(port.handle, name, sizeof name), static_cast<int>(reader.slavePath().size()));
     EXPECT_EQ(name, reader.slavePath());
-    EXPECT_EQ(Orvex_GetPortName(port.handle, name, static_cast<int>(reader.slavePath().size())), -1);
-    EXPECT_EQ(Orvex_GetLastError(port.handle), 5);
+    EXPECT_EQ(Orvex_GetPortName(port.handle, name, static_cast<int>(reader.slavePath().size())),
+              ORVEX_FAILED);
+    EXPECT_EQ(Orvex_GetLastError(port.handle), ORVEX_ERR_BUFFER_TOO_SMALL);
 }
 
 TEST(OpenSequence, BaudArgumentSetsRateAndFraming) {
@@ -134,9 +135,9 @@ TEST(OpenSequence, HandlesAreSmallestFreeAndInvalidAfterClose) {
     ASSERT_GT(first, 0);
     EXPECT_EQ(second, first + 1);
     EXPECT_EQ(Orvex_ClosePort(first), 0);
-    EXPECT_EQ(Orvex_GetLastError(first), 3);
-    EXPECT_EQ(Orvex_ClosePort(first), -1);
-    EXPECT_EQ(Orvex_GetTypeBit0(first), -1);
+    EXPECT_EQ(Orvex_GetLastError(first), ORVEX_ERR_INVALID_HANDLE);
+    EXPECT_EQ(Orvex_ClosePort(first), ORVEX_FAILED);
+    EXPECT_EQ(Orvex_GetTypeBit0(first), ORVEX_FAILED);
     char name[16];
     EXPECT_EQ(Orvex_GetDeviceName(first, name, sizeof name), 10);
     EXPECT_STREQ(name, "Orvex-#000");

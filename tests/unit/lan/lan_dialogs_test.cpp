@@ -7,6 +7,7 @@
 #include "app/lan_config.h"
 #include "app/lan_search_list.h"
 #include "app/string_table.h"
+#include "orvex/orvex.h"
 
 namespace orvex::app {
 namespace {
@@ -135,7 +136,7 @@ TEST(LanConfigDialog, LoadsFixedAndDhcpReaders) {
 
 TEST(LanConfigDialog, FailedReadLeavesNothingSelected) {
     FakeLan lan;
-    lan.readResult = -1;
+    lan.readResult = ORVEX_LAN_FAILED;
     ScriptedPrompts prompts;
     LanConfigModel dialog("192.168.1.30", lan.functions(), prompts);
     dialog.Load();
@@ -181,7 +182,7 @@ TEST(LanConfigDialog, RejectsBlankOrZeroFixedAddress) {
 TEST(LanConfigDialog, FailedConfigureReportsAndReloads) {
     FakeLan lan;
     lan.settings = {"[R]-10001", "192.168.1.30-10001", "255.255.255.0", "0.0.0.0"};
-    lan.configureResult = -1;
+    lan.configureResult = ORVEX_LAN_FAILED;
     ScriptedPrompts prompts;
     LanConfigModel dialog("192.168.1.30-10001", lan.functions(), prompts);
     dialog.Load();

@@ -5,6 +5,7 @@
 
 #include "link/checksum.h"
 #include "link/frame.h"
+#include "orvex/orvex.h"
 
 namespace orvex {
 namespace {
@@ -70,24 +71,24 @@ TEST(BuildFrame, ExactBytes) {
     };
     for (const auto &c : cases) {
         const BuiltFrame f = buildFrame(c.variant, c.address, c.request);
-        EXPECT_EQ(f.error, 0) << c.what;
+        EXPECT_EQ(f.error, ORVEX_ERR_NONE) << c.what;
         EXPECT_EQ(f.bytes, c.frame) << c.what;
         EXPECT_EQ(f.lastCommand, c.lastCommand) << c.what;
     }
 }
 
 TEST(BuildFrame, RefusesEmptyAndOverlongRequests) {
-    EXPECT_EQ(buildFrame(V0, 1, {}).error, kErrEmptyRequest);
+    EXPECT_EQ(buildFrame(V0, 1, {}).error, ORVEX_ERR_EMPTY_REQUEST);
     Bytes longest(255, 0x11);  // command + 254 data bytes
-    EXPECT_EQ(buildFrame(V0, 1, longest).error, 0);
+    EXPECT_EQ(buildFrame(V0, 1, longest).error, ORVEX_ERR_NONE);
     EXPECT_EQ(buildFrame(V0, 1, longest).bytes[3], 254);
     longest.push_back(0);
-    EXPECT_EQ(buildFrame(V0, 1, longest).error, kErrLength);
+    EXPECT_EQ(buildFrame(V0, 1, longest).error, ORVEX_ERR_LENGTH);
     // The compact selector byte counts too.
     Bytes block(255, 0x00);  // 254 data bytes
     block[0] = 0x20;
-    EXPECT_EQ(buildFrame(V1, 1, block).error, 0);
-    EXPECT_EQ(buildFrame(V2, 1, block).error, kErrLength);
+    EXPECT_EQ(buildFrame(V1, 1, block).error, ORVEX_ERR_NONE);
+    EXPECT_EQ(buildFrame(V2, 1, block).error, ORVEX_ERR_LENGTH);
 }
 
 struct ResponseCase {
@@ -103,43 +104,62 @@ struct ResponseCase {
 TEST(ParseResponse, StatusChecksAndStripping) {
     const Bytes version = {'1', '2', '4', '5'};
     const ResponseCase cases[] = {
-        {"STX ok", V0, 0xF0, withBcc({0x02, 0x01, 0x00, 0x04, '1', '2', '4', '5'}), true, 0, version},
-        {"STX status 0x20 accepted", V0, 0xF0, withBcc({0x02, 0x01, 0x20, 0x01, 0x07}), true, 32, {0x07}},
-        {"STX status 3", V0, 0xF0, withBcc({0x02, 0x01, 0x03, 0x00}), false, 23, {}},
-        {"STX status 25", V0, 0xF0, withBcc({0x02, 0x01, 25, 0x00}), false, 23, {}},
-        {"STX status 7", V0, 0xF0, withBcc({0x02, 0x01, 0x07, 0x00}), false, 44, {}},
+        {"STX ok", V0, 0xF0, withBcc({0x02, 0x01, 0x00, 0x04, '1', '2', '4', '5'}), true, ORVEX_ERR_NONE,
+         version},
+        {"STX 0x20 accepted",
+         V0,
+         0xF0,
+         withBcc({0x02, 0x01, 0x20, 0x01, 0x07}),
+         true,
+         ORVEX_ERR_STATUS_20,
+         {0x07}},
+        {"STX status 3", V0, 0xF0, withBcc({0x02, 0x01, 0x03, 0x00}), false, ORVEX_ERR_REPLY_CC, {}},
+        {"STX status 25", V0, 0xF0, withBcc({0x02, 0x01, 25, 0x00}), false, ORVEX_ERR_REPLY_CC, {}},
+        {"STX status 7", V0, 0xF0, withBcc({0x02, 0x01, 0x07, 0x00}), false, ORVEX_ERR_STATUS_7, {}},
         {"STX other status", V0, 0xF0, withBcc({0x02, 0x01, 0x05, 0x00}), false, 5, {}},
-        {"STX bad BCC", V0, 0xF0, {0x02, 0x01, 0x00, 0x01, 0x07, 0x00}, false, 10, {}},
-        {"CRC ok", V1, 0xF0, withCrc({0x01, 0x00, 0x04, '1', '2', '4', '5'}), true, 0, version},
+        {"STX bad BCC", V0, 0xF0, {0x02, 0x01, 0x00, 0x01, 0x07, 0x00}, false, ORVEX_ERR_CHECK, {}},
+        {"CRC ok", V1, 0xF0, withCrc({0x01, 0x00, 0x04, '1', '2', '4', '5'}), true, ORVEX_ERR_NONE, version},
         {"CRC status", V1, 0xF0, withCrc({0x01, 0x09, 0x00}), false, 9, {}},
-        {"CRC bad", V1, 0xF0, {0x01, 0x00, 0x00, 0x12, 0x34}, false, 10, {}},
-        {"compact ok", V2, 0x0B, {0x1E, 0x0B, 0x04, '1', '2', '4', '5'}, true, 0, version},
-        {"compact host code is not the reply", V2, 0x0B, {0x1E, 0xF0, 0x00}, false, 16, {}},
-        {"compact A0", V2, 0x0B, {0x1E, 0xA0, 0x00}, false, 24, {}},
-        {"compact A4", V3, 0x60, {0x1E, 0xA4, 0x00}, false, 20, {}},
-        {"compact 88", V3, 0x60, {0x1E, 0x88, 0x00}, false, 17, {}},
-        {"compact CC", V2, 0x0B, {0x1E, 0xCC, 0x00}, false, 23, {}},
-        {"compact C4", V2, 0x0B, {0x1E, 0xC4, 0x00}, false, 21, {}},
-        {"compact C5", V2, 0x0B, {0x1E, 0xC5, 0x00}, false, 21, {}},
+        {"CRC bad", V1, 0xF0, {0x01, 0x00, 0x00, 0x12, 0x34}, false, ORVEX_ERR_CHECK, {}},
+        {"compact ok", V2, 0x0B, {0x1E, 0x0B, 0x04, '1', '2', '4', '5'}, true, ORVEX_ERR_NONE, version},
+        {"compact host code as reply", V2, 0x0B, {0x1E, 0xF0, 0x00}, false, ORVEX_ERR_WRONG_REPLY, {}},
+        {"compact A0", V2, 0x0B, {0x1E, 0xA0, 0x00}, false, ORVEX_ERR_REPLY_A0, {}},
+        {"compact A4", V3, 0x60, {0x1E, 0xA4, 0x00}, false, ORVEX_ERR_REPLY_A4, {}},
+        {"compact 88", V3, 0x60, {0x1E, 0x88, 0x00}, false, ORVEX_ERR_REPLY_88, {}},
+        {"compact CC", V2, 0x0B, {0x1E, 0xCC, 0x00}, false, ORVEX_ERR_REPLY_CC, {}},
+        {"compact C4", V2, 0x0B, {0x1E, 0xC4, 0x00}, false, ORVEX_ERR_REPLY_C4, {}},
+        {"compact C5", V2, 0x0B, {0x1E, 0xC5, 0x00}, false, ORVEX_ERR_REPLY_C4, {}},
         {"STX chained",
          V0,
          0x89,
          withBcc({0x02, 0x01, 0x00, 0xFF, 0x02, 0xAA, 0xBB, 0x01, 0xCC, 0xFF}),
          true,
-         0,
+         ORVEX_ERR_NONE,
          {0xAA, 0xBB, 0xCC}},
-        {"CRC chained", V1, 0x89, withCrc({0x01, 0x00, 0xFF, 0x01, 0xAA, 0xFF}), true, 0, {0xAA}},
+        {"CRC chained",
+         V1,
+         0x89,
+         withCrc({0x01, 0x00, 0xFF, 0x01, 0xAA, 0xFF}),
+         true,
+         ORVEX_ERR_NONE,
+         {0xAA}},
         // A prefix block 51 FF in one link: the link length is no data byte.
         {"STX chained prefix",
          V0,
          0x8A,
          withBcc({0x02, 0x01, 0x00, 0xFF, 0x02, 0x51, 0xFF, 0xFF}),
          true,
-         0,
+         ORVEX_ERR_NONE,
          {0x51, 0xFF}},
-        {"compact chained", V2, 0x89, {0x1E, 0x89, 0xFF, 0x01, 0xAA, 0x00, 0xFF}, true, 0, {0xAA}},
-        {"empty", V0, 0xF0, {}, false, 12, {}},
-        {"truncated", V0, 0xF0, {0x02, 0x01, 0x00, 0x04, '1'}, false, 10, {}},
+        {"compact chained",
+         V2,
+         0x89,
+         {0x1E, 0x89, 0xFF, 0x01, 0xAA, 0x00, 0xFF},
+         true,
+         ORVEX_ERR_NONE,
+         {0xAA}},
+        {"empty", V0, 0xF0, {}, false, ORVEX_ERR_EMPTY_RESPONSE, {}},
+        {"truncated", V0, 0xF0, {0x02, 0x01, 0x00, 0x04, '1'}, false, ORVEX_ERR_CHECK, {}},
     };
     for (const auto &c : cases) {
         const ParsedResponse r = parseResponse(c.variant, c.lastCommand, c.frame);
@@ -170,7 +190,7 @@ TEST(ScanFrame, SynchronisesOnStartByteExceptInCrcVariant) {
     s = scanFrame(V1, crc);
     EXPECT_EQ(s.skip, 0u);
     ASSERT_NE(s.length, 0u);
-    EXPECT_EQ(parseResponse(V1, 0xF0, std::span(crc).first(s.length)).error, kErrCheck);
+    EXPECT_EQ(parseResponse(V1, 0xF0, std::span(crc).first(s.length)).error, ORVEX_ERR_CHECK);
 }
 
 TEST(ScanFrame, HeaderAndCompletion) {

@@ -72,7 +72,7 @@ TEST_F(PortFixture, BodyLaterThanTheTimeoutFails) {
     port.setTimeoutMs(80);
     use([&](const Bytes &) { return std::vector<Chunk>{{10ms, head}, {200ms, body}}; });
     EXPECT_FALSE(port.command(0x89, {}, nullptr));
-    EXPECT_EQ(port.lastError(), 4);
+    EXPECT_EQ(port.lastError(), ORVEX_ERR_TIMEOUT);
 }
 
 TEST_F(PortFixture, ChainedAnswerWaitsForClosingByteAndTrailer) {
@@ -96,7 +96,7 @@ TEST_F(PortFixture, HangUpMidAnswerEndsTheWaitAtOnce) {
     use([](const Bytes &) { return std::vector<Chunk>{{5ms, {0x02, 0x01}}, {5ms, {}}}; });
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(port.command(0xF0, {}, nullptr));
-    EXPECT_EQ(port.lastError(), 4);
+    EXPECT_EQ(port.lastError(), ORVEX_ERR_TIMEOUT);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
     EXPECT_FALSE(port.alive());
 }
@@ -105,12 +105,12 @@ TEST_F(PortFixture, StatusAndErrorsReachTheLastError) {
     use(test::answerWith(stxAnswer({0x05}, 0x20)));
     std::vector<std::uint8_t> answer;
     EXPECT_TRUE(port.command(0x24, {}, &answer));
-    EXPECT_EQ(port.lastError(), 32);
+    EXPECT_EQ(port.lastError(), ORVEX_ERR_STATUS_20);
     EXPECT_EQ(answer, Bytes{0x05});
 
     Bytes overlong(256, 0);
     EXPECT_FALSE(port.command(overlong, nullptr));
-    EXPECT_EQ(port.lastError(), 6);
+    EXPECT_EQ(port.lastError(), ORVEX_ERR_LENGTH);
     EXPECT_EQ(fake->sentRequests().size(), 1u);
 }
 
@@ -254,7 +254,7 @@ TEST_F(PortFixture, BaudChangeSendsRateCodeThenReconfiguresTheHost) {
 TEST_F(PortFixture, BaudChangeRefusedOffSystemSerialPorts) {
     use(test::answerWith(stxAnswer({})), TransportKind::Lan);
     EXPECT_FALSE(setBaudRate(port, 9600, 0));
-    EXPECT_EQ(port.lastError(), 14);
+    EXPECT_EQ(port.lastError(), ORVEX_ERR_BAUD_NOT_POSSIBLE);
     EXPECT_TRUE(fake->sentRequests().empty());
     EXPECT_TRUE(fake->lineChanges().empty());
 }
@@ -263,7 +263,7 @@ TEST_F(PortFixture, FailedBaudChangeKeepsTheHostLine) {
     port.setTimeoutMs(30);
     use(nullptr);
     EXPECT_FALSE(setBaudRate(port, 9600, 0));
-    EXPECT_EQ(port.lastError(), 4);
+    EXPECT_EQ(port.lastError(), ORVEX_ERR_TIMEOUT);
     EXPECT_TRUE(fake->lineChanges().empty());
 }
 
@@ -272,7 +272,7 @@ TEST_F(PortFixture, OutputModeChecksItsArgument) {
     EXPECT_TRUE(setOutputMode(port, 0x83));
     EXPECT_EQ(fake->sentRequests().back(), (Bytes{0x02, 0x01, 0xF4, 0x01, 0x83, 0x01 ^ 0xF4 ^ 0x01 ^ 0x83}));
     EXPECT_FALSE(setOutputMode(port, 4));
-    EXPECT_EQ(port.lastError(), 13);
+    EXPECT_EQ(port.lastError(), ORVEX_ERR_MODE);
     EXPECT_EQ(fake->sentRequests().size(), 1u);
     port.setVariant(FrameVariant::CompactB);
     EXPECT_TRUE(setOutputMode(port, 2));
@@ -290,9 +290,9 @@ TEST_F(PortFixture, DataOptionNeedsAnAnswerByte) {
     use(test::answerWith(stxAnswer({})));
     int value = -1;
     EXPECT_FALSE(readDataOption(port, value));
-    EXPECT_EQ(port.lastError(), 20);
+    EXPECT_EQ(port.lastError(), ORVEX_ERR_REPLY_A4);
     EXPECT_FALSE(writeDataOption(port, 3));
-    EXPECT_EQ(port.lastError(), 20);
+    EXPECT_EQ(port.lastError(), ORVEX_ERR_REPLY_A4);
     EXPECT_EQ(fake->sentRequests().back(), (Bytes{0x02, 0x01, 0x24, 0x01, 0x03, 0x01 ^ 0x24 ^ 0x01 ^ 0x03}));
 }
 

@@ -1,9 +1,11 @@
 // The tty transport on a real pseudo-terminal pair.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <fcntl.h>
 #include <mutex>
+#include <thread>
 #include <poll.h>
 #include <unistd.h>
 
@@ -18,11 +20,13 @@ struct Collector : ByteSink {
     std::mutex mutex;
     std::condition_variable changed;
     std::vector<std::uint8_t> bytes;
+    std::vector<std::thread::id> deliveredBy;  // one entry per delivered byte
     bool lost = false;
 
     void receiveBytes(const std::uint8_t *d, std::size_t n) override {
         std::lock_guard lock(mutex);
         bytes.insert(bytes.end(), d, d + n);
+        deliveredBy.insert(deliveredBy.end(), n, std::this_thread::get_id());
         changed.notify_all();
     }
     void linkLost() override {
@@ -31,9 +35,9 @@ struct Collector : ByteSink {
         changed.notify_all();
     }
     template <class Pred>
-    bool waitFor(Pred pred) {
+    bool waitFor(Pred pred, std::chrono::seconds patience = 5s) {
         std::unique_lock lock(mutex);
-        return changed.wait_for(lock, 5s, pred);
+        return changed.wait_for(lock, patience, pred);
     }
 };
 
@@ -105,6 +109,54 @@ TEST_F(Pty, HangUpMarksTheTransportDead) {
     const std::uint8_t one = 0x00;
     t->send(&one, 1);  // harmless after the hang-up
     t->close();
+}
+
+TEST_F(Pty, WaitingCallerReadsItselfAndTheThreadTakesOverAfter) {
+    Collector sink;
+    auto t = TtyTransport::open(slave, {19200, Parity::None, StopBits::One}, sink);
+    ASSERT_TRUE(t);
+    const auto caller = std::this_thread::get_id();
+    const auto until = std::chrono::steady_clock::now() + 5s;
+    const auto readUntil = [&](auto done) {
+        while (!sink.waitFor([&] { return done(); }, 0s) && std::chrono::steady_clock::now() < until)
+            t->readDirect(until);
+    };
+
+    // While the caller reads, the bytes reach the sink on its own thread.
+    ASSERT_TRUE(t->beginDirectRead());
+    const std::uint8_t answer[] = {0x02, 0x01, 0x00};
+    ASSERT_EQ(::write(master, answer, 3), 3);
+    readUntil([&] { return sink.bytes.size() == 3; });
+    t->endDirectRead();
+    // For a while the thread keeps out of the way: who asks fetches input,
+    // as a raw read does.
+    const std::uint8_t late = 0x07;
+    ASSERT_EQ(::write(master, &late, 1), 1);
+    while (!sink.waitFor([&] { return sink.bytes.size() == 4; }, 0s) &&
+           std::chrono::steady_clock::now() < until) {
+        t->poll(1);
+        std::this_thread::sleep_for(1ms);
+    }
+    // Then the thread takes the input back: output with nobody asking arrives.
+    ASSERT_EQ(::write(master, &late, 1), 1);
+    ASSERT_TRUE(sink.waitFor([&] { return sink.bytes.size() == 5; }));
+    {
+        std::lock_guard lock(sink.mutex);
+        EXPECT_EQ(sink.bytes, (std::vector<std::uint8_t>{0x02, 0x01, 0x00, 0x07, 0x07}));
+        // (The fourth byte may have been the thread's already on a slow machine.)
+        EXPECT_EQ(std::count(sink.deliveredBy.begin(), sink.deliveredBy.begin() + 3, caller), 3);
+        EXPECT_NE(sink.deliveredBy.back(), caller);
+    }
+
+    // A hang-up while the caller reads ends its wait.
+    ASSERT_TRUE(t->beginDirectRead());
+    ::close(master);
+    master = -1;
+    readUntil([&] { return sink.lost; });
+    t->endDirectRead();
+    EXPECT_TRUE(sink.waitFor([&] { return sink.lost; }));
+    EXPECT_FALSE(t->alive());
+    EXPECT_FALSE(t->beginDirectRead());
 }
 
 TEST(TtyTransport, MissingDeviceFailsToOpen) {
