@@ -21,7 +21,6 @@
 
 #include "app/desktop_open.h"
 #include "gui/app/device_monitor.h"
-#include "gui/app/dialog_registry.h"
 #include "gui/app/field_check.h"
 #include "gui/app/ui_text.h"
 
@@ -220,11 +219,10 @@ void InterfaceDialog::onEthernetClicked() {
     ipSearch_->setVisible(model_.ipSearchShown());
 }
 
+// The IP address search window is not part of this version yet: "IP ?" only
+// refreshes the list, which searches the LAN while Ethernet is on.
 void InterfaceDialog::onIpSearch() {
-    const auto &search = DialogRegistry::instance().ipAddressSearch;
-    if (!model_.ipSearchShown() || !search) return;
-    if (const std::optional<std::string> address = search(this)) model_.ChooseLanAddress(*address);
-    postRefresh();
+    if (model_.ipSearchShown()) postRefresh();
 }
 
 void InterfaceDialog::onUsbMode(bool toHid) {

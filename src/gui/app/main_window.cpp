@@ -15,7 +15,6 @@
 #include "gui/app/about_dialog.h"
 #include "gui/app/artwork.h"
 #include "gui/app/cursor_suspend.h"
-#include "gui/app/dialog_registry.h"
 #include "gui/app/interface_dialog.h"
 #include "gui/app/lock_indicators.h"
 #include "gui/app/picture_view.h"
@@ -81,11 +80,6 @@ MainWindow::MainWindow(ConnectContext &ctx, QtPrompts &prompts) : ctx_(ctx), pro
 
     ctx_.setTitle = [this](const std::string &title) { setWindowTitle(QString::fromStdString(title)); };
     ctx_.interfaceDialog = [this] { return runInterfaceDialog(); };
-    if (auto &deviceDialog = DialogRegistry::instance().bluetoothDeviceDialog)
-        ctx_.bluetoothDeviceDialog = [this, deviceDialog](int handle) {
-            CursorSuspend arrow(this);
-            return deviceDialog(this, handle);
-        };
 
     retranslate();
     if (IsEnglishSetting(settings.Get(settings::Language))) switchToEnglish();
@@ -359,28 +353,18 @@ void MainWindow::readContent() {
 
 void MainWindow::selectInterface() { RunInterfaceCommand(ctx_, frame_); }
 
+// The LAN settings window is not part of this version yet.
 void MainWindow::ipAddress() {
-    const auto &lanDialog = DialogRegistry::instance().lanConfigDialog;
-    RunIpAddressCommand(ctx_, frame_,
-                        [this, &lanDialog](const std::string &sdkName) -> std::optional<std::string> {
-                            if (!lanDialog) {
-                                reportMissingWindow();
-                                return std::nullopt;
-                            }
-                            return lanDialog(this, sdkName);
-                        });
+    RunIpAddressCommand(ctx_, frame_, [this](const std::string &) -> std::optional<std::string> {
+        reportMissingWindow();
+        return std::nullopt;
+    });
 }
 
+// The Bluetooth standby window is not part of this version yet.
 void MainWindow::startMode() {
-    const auto &bluetoothDialog = DialogRegistry::instance().bluetoothConfigDialog;
     RunStartModeCommand(
-        ctx_, frame_.flags,
-        [this, &bluetoothDialog](int &handle) {
-            if (bluetoothDialog)
-                bluetoothDialog(this, handle);
-            else
-                reportMissingWindow();
-        },
+        ctx_, frame_.flags, [this](int &) { reportMissingWindow(); },
         [this](int &handle, bool silentOffered) {
             PowerOnModeDialog dialog(this, handle, silentOffered, prompts_);
             dialog.exec();
