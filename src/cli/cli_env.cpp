@@ -53,9 +53,10 @@ std::string JsonText(const nlohmann::json &doc) {
 
 void WatchStdout() {
     if (stdoutCounter) return;
-    static CountingBuffer counter(std::cout.rdbuf());
-    stdoutCounter = &counter;
-    std::cout.rdbuf(&counter);
+    // Never destroyed: std::cout is flushed at exit after every static of
+    // this program is gone, and must still find its buffer then.
+    stdoutCounter = new CountingBuffer(std::cout.rdbuf());
+    std::cout.rdbuf(stdoutCounter);
 }
 
 bool StdoutUsed() { return stdoutCounter && stdoutCounter->count > 0; }
