@@ -30,14 +30,10 @@ std::vector<SheetPageInfo> Ps2Sheet::Pages() const {
 }
 
 void Ps2Sheet::ReadSequence(const char *what, KeyStrokePage &page, int (*read)(int, unsigned char *, int)) {
-    std::array<unsigned char, 255> buf{};
-    int n = read(portHandle, buf.data(), static_cast<int>(buf.size()));
-    if (n < 0) {
-        ReadFailed(what);
-        return;
-    }
+    const auto block = ReadBlock(what, read);
+    if (!block) return;
     KeySequence seq;
-    seq.fromBlock(std::span<const std::uint8_t>(buf.data(), static_cast<std::size_t>(n)));
+    seq.fromBlock(*block);
     page.SetSequence(seq);
 }
 

@@ -57,14 +57,10 @@ std::vector<SheetPageInfo> SerialSheet::Pages() const {
 
 void SerialSheet::ReadSequence(const char *what, CharSequencePage &page,
                                int (*read)(int, unsigned char *, int)) {
-    std::array<unsigned char, 255> buf{};
-    int n = read(portHandle, buf.data(), static_cast<int>(buf.size()));
-    if (n < 0) {
-        ReadFailed(what);
-        return;
-    }
+    const auto block = ReadBlock(what, read);
+    if (!block) return;
     CharSequence seq;
-    seq.fromBlock(std::span<const std::uint8_t>(buf.data(), static_cast<std::size_t>(n)));
+    seq.fromBlock(*block);
     page.SetSequence(seq);
     page.SetModified(false);
 }

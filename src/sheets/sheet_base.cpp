@@ -44,6 +44,18 @@ void SheetBase::ShowFileMessages(const std::vector<FileMessage> &messages) {
 
 void SheetBase::ReadFailed(const char *what) { failedReads_.push_back(what); }
 
+std::optional<std::vector<std::uint8_t>> SheetBase::ReadBlock(const char *what,
+                                                              int (*read)(int, unsigned char *, int)) {
+    std::vector<std::uint8_t> block(255);
+    const int n = read(portHandle, block.data(), static_cast<int>(block.size()));
+    if (n < 0) {
+        ReadFailed(what);
+        return std::nullopt;
+    }
+    block.resize(static_cast<std::size_t>(n));
+    return block;
+}
+
 void SheetBase::Refuse(const std::string &page, const ValidationFailure &failure) {
     lastRefusal_ = std::make_pair(page, failure);
     ctx_.prompts.showMessage(failure.text(), MessageIcon::Warning);

@@ -72,6 +72,10 @@ protected:
     void Refuse(const std::string &page, const ValidationFailure &failure);
     void ShowFileMessages(const std::vector<FileMessage> &messages);
     void ReadFailed(const char *what);
+    // One block read of up to 255 bytes; nullopt (and `what` recorded as a
+    // failed read) when the reader gave no valid answer.
+    std::optional<std::vector<std::uint8_t>> ReadBlock(const char *what,
+                                                       int (*read)(int, unsigned char *, int));
     bool Write(const char *what, const std::vector<std::uint8_t> &bytes,
                int (*send)(int, const unsigned char *, int));
     // Title up to its first " - ", then " - " and the path.
