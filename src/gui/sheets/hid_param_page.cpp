@@ -69,14 +69,8 @@ void askLayoutTakeover(QWidget *parent, app::SettingsStore &settings, app::KeyTa
 }
 
 QLineEdit *HidParamPage::edit(const std::string &name, std::string app::ParamPageHidValues::*member) {
-    auto *e = new QLineEdit(this);
-    e->setObjectName(QString::fromStdString(name));
+    auto *e = boundEdit(name, model_, member);
     e->setMaximumWidth(70);
-    binding_.add(name, e);
-    edits_.emplace_back(e, member);
-    connect(e, &QLineEdit::textChanged, this, [this, member](const QString &t) {
-        if (!refreshing_) model_.values().*member = t.toStdString();
-    });
     return e;
 }
 
@@ -208,7 +202,7 @@ KeyCapButton *HidParamPage::key(std::uint8_t scan) const {
 void HidParamPage::refresh() {
     RefreshScope scope(refreshing_);
     const app::ParamPageHidValues &v = model_.values();
-    for (auto &[e, member] : edits_) setEditText(e, v.*member);
+    refreshEdits();
     binding_.apply(model_.View());
     const auto differing = app::DifferingKeys(table_, app::HostKeyTable());
     for (KeyCapButton *k : keys_)

@@ -75,7 +75,6 @@ private:
     QLabel *cycleLabel_ = nullptr, *timeoutLabel_ = nullptr;
     QPushButton *host_ = nullptr, *load_ = nullptr, *functionTest_ = nullptr, *readContent_ = nullptr;
     std::vector<KeyCapButton *> keys_;
-    std::vector<std::pair<QLineEdit *, std::string app::ParamPageHidValues::*>> edits_;
 };
 
 // After a reader's table was read into table: asks the layout question when

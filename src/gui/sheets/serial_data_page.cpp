@@ -28,14 +28,7 @@ constexpr std::array<const char *, 3> kSelectionNames{"selUid", "selSingle", "se
 }  // namespace
 
 QLineEdit *SerialDataPage::edit(const std::string &name, std::string DataPageSerialValues::*member) {
-    auto *e = new QLineEdit(this);
-    e->setObjectName(QString::fromStdString(name));
-    binding_.add(name, e);
-    edits_.emplace_back(e, member);
-    connect(e, &QLineEdit::textChanged, this, [this, member](const QString &text) {
-        if (!refreshing_) model_.values().*member = text.toStdString();
-    });
-    return e;
+    return boundEdit(name, model_, member);
 }
 
 QCheckBox *SerialDataPage::check(const std::string &name, bool DataPageSerialValues::*member) {
@@ -288,7 +281,7 @@ void SerialDataPage::refresh() {
     RefreshScope scope(refreshing_);
     model_.Refresh();
     const DataPageSerialValues &v = model_.values();
-    for (auto &[e, member] : edits_) setEditText(e, v.*member);
+    refreshEdits();
     for (int i = 0; i < 4; ++i) setEditText(blocks_[std::size_t(i)], v.blocks[std::size_t(i)]);
     for (auto &[c, member] : checks_) c->setChecked(v.*member);
     for (auto &[c, member] : combos_) c->setCurrentIndex(v.*member);

@@ -60,7 +60,6 @@ private:
     QCheckBox *highDataRate_ = nullptr, *twoSubcarrier_ = nullptr;
     QComboBox *mifareKeyType_ = nullptr, *desfireKeyType_ = nullptr, *desfireMode_ = nullptr;
     QPushButton *blockSelect_ = nullptr, *functionTest_ = nullptr, *readContent_ = nullptr;
-    std::vector<std::pair<QLineEdit *, std::string app::DataPageSerialValues::*>> edits_;
     std::vector<std::pair<QCheckBox *, bool app::DataPageSerialValues::*>> checks_;
     std::vector<std::pair<QComboBox *, int app::DataPageSerialValues::*>> combos_;
 };

@@ -23,14 +23,7 @@ const QStringList kBaudRates{"2400", "4800", "9600", "19200", "38400", "57600", 
 }
 
 QLineEdit *SerialParamPage::edit(const std::string &name, std::string ParamPageSerialValues::*member) {
-    auto *e = new QLineEdit(this);
-    e->setObjectName(QString::fromStdString(name));
-    binding_.add(name, e);
-    edits_.emplace_back(e, member);
-    connect(e, &QLineEdit::textChanged, this, [this, member](const QString &text) {
-        if (!refreshing_) model_.values().*member = text.toStdString();
-    });
-    return e;
+    return boundEdit(name, model_, member);
 }
 
 QLabel *SerialParamPage::label(const std::string &name) {
@@ -182,7 +175,7 @@ SerialParamPage::SerialParamPage(app::ParamPageSerial &model, app::ConnectContex
 void SerialParamPage::refresh() {
     RefreshScope scope(refreshing_);
     const ParamPageSerialValues &v = model_.values();
-    for (auto &[e, member] : edits_) setEditText(e, v.*member);
+    refreshEdits();
     const int baudIndex = baud_->findText(fromUtf8(v.baudSet));
     baud_->setCurrentIndex(baudIndex);
     parity_->setCurrentIndex(v.parity);

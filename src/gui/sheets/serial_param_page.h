@@ -44,7 +44,6 @@ private:
            *currentLabel_ = nullptr, *setLabel_ = nullptr, *ipLabel_ = nullptr, *portLabel_ = nullptr;
     QComboBox *baud_ = nullptr, *parity_ = nullptr, *stopBits_ = nullptr;
     QPushButton *functionTest_ = nullptr, *readContent_ = nullptr;
-    std::vector<std::pair<QLineEdit *, std::string app::ParamPageSerialValues::*>> edits_;
 };
 
 }  // namespace orvex::gui

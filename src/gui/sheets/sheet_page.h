@@ -3,8 +3,11 @@
 // copies the model's values and view state back onto the widgets.
 #pragma once
 
+#include <QLineEdit>
 #include <QWidget>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "gui/sheets/view_binding.h"
 
@@ -28,12 +31,30 @@ public:
     QWidget *control(const std::string &name) const { return binding_.control(name); }
 
 protected:
+    // A line edit bound to a text member of the page model's values: every
+    // edit goes into the model at once, refreshEdits() copies the model back.
+    template <typename Model, typename Values>
+    QLineEdit *boundEdit(const std::string &name, Model &model, std::string Values::*member) {
+        auto *e = new QLineEdit(this);
+        e->setObjectName(QString::fromStdString(name));
+        binding_.add(name, e);
+        connect(e, &QLineEdit::textChanged, this, [this, &model, member](const QString &text) {
+            if (!refreshing_) model.values().*member = text.toStdString();
+        });
+        editRefreshers_.push_back([e, &model, member] { setEditText(e, model.values().*member); });
+        return e;
+    }
+    void refreshEdits() {
+        for (const auto &refresh : editRefreshers_) refresh();
+    }
+
     // True while refresh() writes into the widgets: their change signals are
     // not the person's edits.
     bool refreshing_ = false;
     ViewBinding binding_;
 
 private:
+    std::vector<std::function<void()>> editRefreshers_;
     std::string id_;
 };
 
