@@ -35,35 +35,35 @@ void SettingsStore::Override(std::string_view section, std::string_view key, std
     overrides_[{std::string(section), std::string(key)}] = std::move(value);
 }
 
-// Every Get and Set used to parse the whole file again, so a large file made
-// each command pay its parsing once per setting.
-const IniFile *SettingsStore::Loaded() const {
+std::optional<SettingsStore::FileStamp> SettingsStore::StampOf(const std::string &path) {
     struct stat st {};
-    if (stat(path_.c_str(), &st) != 0) {
+    if (stat(path.c_str(), &st) != 0) return std::nullopt;
+    return FileStamp{static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
+                     static_cast<unsigned long long>(st.st_size), static_cast<long long>(st.st_mtim.tv_sec),
+                     static_cast<long long>(st.st_mtim.tv_nsec)};
+}
+
+// The parsed file is kept while its stamp stays the same (another program
+// may change it meanwhile), so a large file is not parsed once per setting.
+const IniFile *SettingsStore::Loaded() const {
+    const auto stamp = StampOf(path_);
+    if (!stamp) {
         cache_.reset();
         return nullptr;
     }
-    const FileStamp stamp{
-        static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
-        static_cast<unsigned long long>(st.st_size), static_cast<long long>(st.st_mtim.tv_sec),
-        static_cast<long long>(st.st_mtim.tv_nsec)};
-    if (cache_ && stamp == stamp_) return cache_.get();
+    if (cache_ && *stamp == stamp_) return cache_.get();
     auto ini = std::make_shared<IniFile>();
     if (!ini->Open(path_, false, false, true)) {
         cache_.reset();
         return nullptr;
     }
     cache_ = std::move(ini);
-    stamp_ = stamp;
+    stamp_ = *stamp;
     return cache_.get();
 }
 
 int SettingsStore::ReadInt(std::string_view section, std::string_view key, int defaultValue) const {
-    if (const auto *v = overrideFor(section, key)) {
-        IniFile ini;
-        ini.ParseText("[s]\nk=" + *v + "\n");
-        return ini.GetInt("s", "k", defaultValue);
-    }
+    if (const auto *v = overrideFor(section, key)) return v->empty() ? defaultValue : ParseDecimal(*v);
     const IniFile *ini = Loaded();
     return ini ? ini->GetInt(section, key, defaultValue) : defaultValue;
 }
@@ -103,14 +103,10 @@ bool SettingsStore::WriteText(std::string_view section, std::string_view key, st
         return false;
     }
     // The content held is the file just written: keep it under its new stamp.
-    auto written = std::move(cache_);
-    struct stat st {};
-    if (stat(path_.c_str(), &st) == 0) {
-        stamp_ = {static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
-                  static_cast<unsigned long long>(st.st_size), static_cast<long long>(st.st_mtim.tv_sec),
-                  static_cast<long long>(st.st_mtim.tv_nsec)};
-        cache_ = std::move(written);
-    }
+    if (const auto stamp = StampOf(path_))
+        stamp_ = *stamp;
+    else
+        cache_.reset();
     return true;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -90,6 +91,7 @@ private:
         long long seconds = 0, nanoseconds = 0;
         bool operator==(const FileStamp &) const = default;
     };
+    static std::optional<FileStamp> StampOf(const std::string &path);
 
     std::string path_;
     mutable std::shared_ptr<IniFile> cache_;
