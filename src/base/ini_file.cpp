@@ -116,7 +116,7 @@ bool IniFile::Open(const std::string &path, bool writable, bool create, bool ign
     errorText_.clear();
     ignoreCase_ = ignoreCase;
 
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         if (errno != ENOENT || !create) {
             setError(path + ": " + std::strerror(errno));
@@ -133,13 +133,13 @@ bool IniFile::Open(const std::string &path, bool writable, bool create, bool ign
         // Directories, FIFOs and devices are no configuration files (a FIFO
         // would block the reading forever).
         int err = S_ISDIR(st.st_mode) ? EISDIR : (errno ? errno : EINVAL);
-        close(fd);
+        ::close(fd);
         setError(path + ": " + std::strerror(err));
         return false;
     }
     if (writable && access(path.c_str(), W_OK) != 0) {
         int err = errno;
-        close(fd);
+        ::close(fd);
         setError(path + ": " + std::strerror(err));
         return false;
     }
@@ -156,7 +156,7 @@ bool IniFile::Open(const std::string &path, bool writable, bool create, bool ign
         if (n == 0) break;
         text.append(buf, static_cast<size_t>(n));
     }
-    close(fd);
+    ::close(fd);
 
     ParseText(text);
     path_ = path;

@@ -159,29 +159,29 @@ std::string Digits(std::uint64_t value, int base, bool upper) {
 std::string FormatInteger(const Conversion &conv, const FormatArg &arg) {
     const char c = conv.conversion;
     std::string sign;
-    std::string digits;
+    std::string digitText;
     std::string prefix;
     if (c == 'd' || c == 'i') {
         const std::int64_t v = AsSigned(arg);
         const std::uint64_t magnitude =
             v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
-        digits = Digits(magnitude, 10, false);
+        digitText = Digits(magnitude, 10, false);
         sign = v < 0 ? "-" : conv.plus ? "+" : conv.space ? " " : "";
     } else {
         const std::uint64_t v = AsUnsigned(arg);
         const int base = c == 'u' ? 10 : c == 'o' ? 8 : 16;
-        digits = Digits(v, base, c == 'X');
+        digitText = Digits(v, base, c == 'X');
         if (conv.alt && v != 0 && base == 16) prefix = c == 'X' ? "0X" : "0x";
-        if (conv.alt && base == 8 && digits[0] != '0') prefix = "0";
+        if (conv.alt && base == 8 && digitText[0] != '0') prefix = "0";
     }
     if (conv.precision >= 0) {
-        if (conv.precision == 0 && digits == "0") digits.clear();
-        if (static_cast<int>(digits.size()) < conv.precision)
-            digits.insert(0, static_cast<std::size_t>(conv.precision) - digits.size(), '0');
+        if (conv.precision == 0 && digitText == "0") digitText.clear();
+        if (static_cast<int>(digitText.size()) < conv.precision)
+            digitText.insert(0, static_cast<std::size_t>(conv.precision) - digitText.size(), '0');
     }
     Conversion padding = conv;
     if (conv.precision >= 0) padding.zero = false;
-    return Pad(sign + prefix + digits, padding, true);
+    return Pad(sign + prefix + digitText, padding, true);
 }
 
 std::string FormatReal(const Conversion &conv, const FormatArg &arg) {

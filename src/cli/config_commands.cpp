@@ -173,20 +173,20 @@ void AddConfigCommands(CLI::App &app, CliEnvironment &env) {
     read->add_option("FILE", readFile, "Configuration file to write")->required();
     read->callback([&env] { env.exitCode = ReadConfig(env, readFile); });
 
-    auto *program = app.add_subcommand(
+    auto *programCommand = app.add_subcommand(
         "program",
         "Load a configuration file and program it into the reader (--yes/--no answer question 587)");
-    program->add_option("FILE", programFile, "Configuration file (.mkr or .mkp)")
+    programCommand->add_option("FILE", programFile, "Configuration file (.mkr or .mkp)")
         ->required()
         ->check(CLI::ExistingFile);
-    program->callback([&env] { env.exitCode = Program(env, programFile); });
+    programCommand->callback([&env] { env.exitCode = Program(env, programFile); });
 
-    auto *show =
+    auto *showCommand =
         app.add_subcommand("show", "Print a configuration file as the read-content report, without a reader");
-    show->add_option("FILE", showFile, "Configuration file (.mkr or .mkp)")
+    showCommand->add_option("FILE", showFile, "Configuration file (.mkr or .mkp)")
         ->required()
         ->check(CLI::ExistingFile);
-    show->callback([&env] { env.exitCode = Show(env, showFile); });
+    showCommand->callback([&env] { env.exitCode = Show(env, showFile); });
 }
 
 const CommandGroup configGroup("config", &AddConfigCommands);

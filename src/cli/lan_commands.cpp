@@ -154,27 +154,27 @@ void AddLanCommands(CLI::App &app, CliEnvironment &env) {
     lan->require_subcommand(1);
 
     auto all = std::make_shared<bool>(false);
-    auto *search = lan->add_subcommand("search", "List the readers that answer the discovery");
-    search->add_flag("--all", *all, "Every answering device, other makers' marked");
-    search->callback([&env, all] { env.exitCode = Search(env, *all); });
+    auto *searchCommand = lan->add_subcommand("search", "List the readers that answer the discovery");
+    searchCommand->add_flag("--all", *all, "Every answering device, other makers' marked");
+    searchCommand->callback([&env, all] { env.exitCode = Search(env, *all); });
 
     auto showAddress = std::make_shared<std::string>();
-    auto *show = lan->add_subcommand("show", "Show a reader's network settings");
-    show->add_option("ADDRESS", *showAddress, "a.b.c.d[-port] or [name]")->required();
-    show->callback([&env, showAddress] { env.exitCode = Show(env, *showAddress); });
+    auto *showCommand = lan->add_subcommand("show", "Show a reader's network settings");
+    showCommand->add_option("ADDRESS", *showAddress, "a.b.c.d[-port] or [name]")->required();
+    showCommand->callback([&env, showAddress] { env.exitCode = Show(env, *showAddress); });
 
     auto setAddress = std::make_shared<std::string>();
     auto setOptions = std::make_shared<SetOptions>();
-    auto *set = lan->add_subcommand("set", "Change a reader's address, port, mask and gateway");
-    set->add_option("ADDRESS", *setAddress, "a.b.c.d[-port] or [name]")->required();
-    auto *dhcp =
-        set->add_option("--dhcp", setOptions->dhcp, "Address by DHCP, with this name (up to 15 characters)");
-    auto *ip = set->add_option("--ip", setOptions->ip, "Fixed address A.B.C.D");
+    auto *setCommand = lan->add_subcommand("set", "Change a reader's address, port, mask and gateway");
+    setCommand->add_option("ADDRESS", *setAddress, "a.b.c.d[-port] or [name]")->required();
+    auto *dhcp = setCommand->add_option("--dhcp", setOptions->dhcp,
+                                        "Address by DHCP, with this name (up to 15 characters)");
+    auto *ip = setCommand->add_option("--ip", setOptions->ip, "Fixed address A.B.C.D");
     dhcp->excludes(ip);
-    set->add_option("--port", setOptions->port, "TCP port of the reader")->check(CLI::Range(0, 65535));
-    set->add_option("--mask", setOptions->mask, "Subnet mask")->check(CLI::ValidIPV4);
-    set->add_option("--gateway", setOptions->gateway, "Gateway")->check(CLI::ValidIPV4);
-    set->callback([&env, setAddress, setOptions, dhcp, ip] {
+    setCommand->add_option("--port", setOptions->port, "TCP port of the reader")->check(CLI::Range(0, 65535));
+    setCommand->add_option("--mask", setOptions->mask, "Subnet mask")->check(CLI::ValidIPV4);
+    setCommand->add_option("--gateway", setOptions->gateway, "Gateway")->check(CLI::ValidIPV4);
+    setCommand->callback([&env, setAddress, setOptions, dhcp, ip] {
         if (dhcp->count() + ip->count() != 1) {
             env.exitCode = env.Fail(ExitUsage, Strings().text("cli.error.lanSetUsage"));
             return;
@@ -184,16 +184,16 @@ void AddLanCommands(CLI::App &app, CliEnvironment &env) {
 
     auto clientAddress = std::make_shared<std::string>();
     auto clientOptions = std::make_shared<ClientOptions>();
-    auto *client =
+    auto *clientCommand =
         lan->add_subcommand("client", "Show or set the server the reader's TCP client connects to");
-    client->add_option("ADDRESS", *clientAddress, "a.b.c.d[-port] or [name]")->required();
-    auto *server = client->add_option("--server", clientOptions->server, "Server address A.B.C.D")
+    clientCommand->add_option("ADDRESS", *clientAddress, "a.b.c.d[-port] or [name]")->required();
+    auto *server = clientCommand->add_option("--server", clientOptions->server, "Server address A.B.C.D")
                        ->check(CLI::ValidIPV4);
-    auto *serverPort = client->add_option("--server-port", clientOptions->serverPort, "Server port")
+    auto *serverPort = clientCommand->add_option("--server-port", clientOptions->serverPort, "Server port")
                            ->check(CLI::Range(0, 65535));
     server->needs(serverPort);
     serverPort->needs(server);
-    client->callback(
+    clientCommand->callback(
         [&env, clientAddress, clientOptions] { env.exitCode = Client(env, *clientAddress, *clientOptions); });
 }
 

@@ -245,13 +245,13 @@ void AddReaderCommands(CLI::App &app, CliEnvironment &env) {
         env.exitCode = Report(env);
     });
 
-    auto *powerOn = app.add_subcommand("power-on", "The mode the reader starts in");
-    powerOn->require_subcommand(1);
-    powerOn->add_subcommand("get", "Show the power-on mode")->callback([&env] {
+    auto *powerOnCommand = app.add_subcommand("power-on", "The mode the reader starts in");
+    powerOnCommand->require_subcommand(1);
+    powerOnCommand->add_subcommand("get", "Show the power-on mode")->callback([&env] {
         env.exitCode = PowerOn(env, "get", {});
     });
     auto mode = std::make_shared<std::string>();
-    auto *setMode = powerOn->add_subcommand("set", "Set the power-on mode");
+    auto *setMode = powerOnCommand->add_subcommand("set", "Set the power-on mode");
     setMode->add_option("mode", *mode, "programming, reader or silent")
         ->required()
         ->check(CLI::IsMember({"programming", "reader", "silent"}));

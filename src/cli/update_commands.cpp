@@ -113,9 +113,9 @@ int Check(CliEnvironment &env) {
 void AddUpdateCommands(CLI::App &app, CliEnvironment &env) {
     auto *group = app.add_subcommand("update", "Newer versions of the program and of the reader's firmware");
     group->require_subcommand(1);
-    auto *check = group->add_subcommand(
+    auto *checkCommand = group->add_subcommand(
         "check", "Compare with the maker's version files (with --port also the reader's firmware)");
-    check->callback([&env] { env.exitCode = Check(env); });
+    checkCommand->callback([&env] { env.exitCode = Check(env); });
 }
 
 const CommandGroup updateGroup("update", &AddUpdateCommands);

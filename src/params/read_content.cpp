@@ -16,9 +16,9 @@ constexpr int kParameterBlockSize = 4;
 
 using ReadBlock = int (*)(int, unsigned char *, int);
 
-std::optional<std::vector<std::uint8_t>> Read(int handle, ReadBlock read, int size) {
+std::optional<std::vector<std::uint8_t>> Read(int handle, ReadBlock readBlock, int size) {
     std::vector<std::uint8_t> buffer(static_cast<std::size_t>(size), 0);
-    const int n = read(handle, buffer.data(), size);
+    const int n = readBlock(handle, buffer.data(), size);
     if (n < 0) return std::nullopt;
     buffer.resize(static_cast<std::size_t>(n));
     return buffer;
@@ -62,8 +62,8 @@ bool ReadContent(ConnectContext &ctx, ReadContentState &state,
         {&content.dataFormat, Orvex_ReadDataBlock},
     };
     bool ok = true;
-    for (const auto &[block, read] : sequences) {
-        *block = Read(state.handle, read, kBlockBufferSize);
+    for (const auto &[block, readBlock] : sequences) {
+        *block = Read(state.handle, readBlock, kBlockBufferSize);
         if (!*block) {
             ok = false;
             break;

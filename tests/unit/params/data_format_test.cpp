@@ -8,7 +8,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes Image(const DataFormatRecord &r) {
+Bytes ImageOf(const DataFormatRecord &r) {
     const auto image = EncodeDataFormat(r);
     return {image.begin(), image.end()};
 }
@@ -29,7 +29,7 @@ TEST(DataFormat, SelectionLayoutsReachWireBytes2To5) {
         EXPECT_EQ(c.selection, c.expected) << c.name;
         DataFormatRecord r;
         r.selection = c.selection;
-        const Bytes image = Image(r);
+        const Bytes image = ImageOf(r);
         EXPECT_EQ(Bytes(image.begin() + 2, image.begin() + 6),
                   Bytes(c.expected.begin(), c.expected.begin() + 4))
             << c.name;
@@ -49,7 +49,7 @@ TEST(DataFormat, ImageLayoutAndRoundTrip) {
     r.typeIdBefore = 0xE4;  // Windows-1252 "ä"
     r.typeIdAfter = '#';
     r.desfireMode = 3;
-    const Bytes image = Image(r);
+    const Bytes image = ImageOf(r);
     EXPECT_EQ(image, (Bytes{0, 0xA3, 3, 4, 0xFF, 0xFF, 0xFF, 5, 32, 0, 0, 16, 2, 0xE4, '#', 3}));
 
     DataFormatRecord back;
@@ -59,7 +59,7 @@ TEST(DataFormat, ImageLayoutAndRoundTrip) {
     // Every rotation survives, whatever the type code.
     for (std::uint8_t rotation = 0; rotation < 8; ++rotation) {
         r.rotation = rotation;
-        ParseDataFormat(Image(r), back);
+        ParseDataFormat(ImageOf(r), back);
         EXPECT_EQ(back.rotation, rotation);
         EXPECT_EQ(back.typeCode, kMifareBlocks);
     }

@@ -10,7 +10,7 @@ namespace {
 constexpr CapabilityFlags kAll = CAP_MIFARE | CAP_ICODE1 | CAP_DESFIRE | CAP_EXTENDED | CAP_USED_BYTES |
                                  CAP_BLOCK_SEQUENCE | CAP_TWO_DATA_BLOCKS;
 
-DataPageSerial Page(CapabilityFlags caps = kAll, unsigned versionDigit = 30) {
+DataPageSerial MakePage(CapabilityFlags caps = kAll, unsigned versionDigit = 30) {
     return DataPageSerial(DataPageSerialSwitches::FromCapabilities(caps, versionDigit, true));
 }
 
@@ -280,7 +280,7 @@ TEST(DataPageSerialValidation, FirstFailureInOrderWithFocusTarget) {
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        DataPageSerial page = Page(c.caps);
+        DataPageSerial page = MakePage(c.caps);
         c.edit(page);
         Validation v = page.Validate();
         if (c.message == 0) {
@@ -296,7 +296,7 @@ TEST(DataPageSerialValidation, FirstFailureInOrderWithFocusTarget) {
 }
 
 TEST(DataPageSerialValidation, MessageTextGetsTheRange) {
-    DataPageSerial page = Page();
+    DataPageSerial page = MakePage();
     page.values().charCount = "99";
     EXPECT_EQ(page.Validate()->text(), "Geben Sie eine ganze Zahl zwischen 1 und 32 ein.");
 }
@@ -357,14 +357,14 @@ TEST(DataPageSerialRecord, SelectionBytesAndLoadBack) {
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        DataPageSerial page = Page();
+        DataPageSerial page = MakePage();
         c.edit(page);
         DataFormatRecord r;
         page.StoreToRecord(r);
         EXPECT_EQ(r.active, 1);
         EXPECT_EQ(r.typeCode, c.typeCode);
         EXPECT_EQ(r.selection, c.selection);
-        DataPageSerial back = Page();
+        DataPageSerial back = MakePage();
         back.LoadFromRecord(r);
         c.loadedBack(back.values());
         DataFormatRecord again;
@@ -374,7 +374,7 @@ TEST(DataPageSerialRecord, SelectionBytesAndLoadBack) {
 }
 
 TEST(DataPageSerialRecord, FieldsFollowTheSwitches) {
-    DataPageSerial page = Page(CAP_MIFARE | CAP_TWO_DATA_BLOCKS);
+    DataPageSerial page = MakePage(CAP_MIFARE | CAP_TWO_DATA_BLOCKS);
     DataFormatRecord in;
     in.active = 1;
     in.typeCode = 3;
@@ -390,20 +390,20 @@ TEST(DataPageSerialRecord, FieldsFollowTheSwitches) {
     EXPECT_EQ(out.rotation, 0) << "reversal and alignment controls are hidden";
     EXPECT_EQ(out.typeIdBefore, 0xE4);
 
-    DataPageSerial noTypeIds = Page(CAP_MIFARE);
+    DataPageSerial noTypeIds = MakePage(CAP_MIFARE);
     noTypeIds.LoadFromRecord(in);
     noTypeIds.StoreToRecord(out);
     EXPECT_EQ(out.typeIdBefore, 0);
 }
 
 TEST(DataPageSerialFamilies, FirstPageKeepsAFamilySecondMayBeEmpty) {
-    DataPageSerial first = Page();
+    DataPageSerial first = MakePage();
     first.ClickFamily(Family::Iso15693, false);
     EXPECT_EQ(first.family(), Family::Mifare);
     first.ClickFamily(Family::Mifare, false);
     EXPECT_EQ(first.family(), Family::Iso15693);
 
-    DataPageSerial noMifare = Page(CAP_TWO_DATA_BLOCKS);
+    DataPageSerial noMifare = MakePage(CAP_TWO_DATA_BLOCKS);
     noMifare.ClickFamily(Family::Iso15693, false);
     EXPECT_EQ(noMifare.family(), Family::Iso15693);
 
@@ -416,7 +416,7 @@ TEST(DataPageSerialFamilies, FirstPageKeepsAFamilySecondMayBeEmpty) {
 }
 
 TEST(DataPageSerialFamilies, SecondPageFollowsTheFirst) {
-    DataPageSerial first = Page();
+    DataPageSerial first = MakePage();
     first.ClickFamily(Family::Mifare, true);
     DataPageSerial second(DataPageSerialSwitches::FromCapabilities(kAll, 30, false));
     second.SetFirstPage(&first);
@@ -436,7 +436,7 @@ TEST(DataPageSerialFamilies, SecondPageFollowsTheFirst) {
 }
 
 TEST(DataPageSerialView, ControlsFollowFamilyAndSelection) {
-    DataPageSerial page = Page(kAll, 23);
+    DataPageSerial page = MakePage(kAll, 23);
     Select(page, Family::Desfire, 1);
     ViewState v = page.View();
     EXPECT_EQ(v["selSingle"].caption, "File");
@@ -472,11 +472,11 @@ TEST(DataPageSerialView, ControlsFollowFamilyAndSelection) {
     EXPECT_EQ(v["infoBox"].caption, "UID");
     EXPECT_EQ(v["info1"].caption, "Keine Blöcke");
     EXPECT_TRUE(v["highDataRate"].shown) << "ISO 15693 options with CAP_EXTENDED and digit 23";
-    EXPECT_FALSE(Page(kAll, 22).View()["highDataRate"].shown);
+    EXPECT_FALSE(MakePage(kAll, 22).View()["highDataRate"].shown);
 }
 
 TEST(DataPageSerialSnapshot, ModifiedComparesCountBytesAndRepresentation) {
-    DataPageSerial page = Page();
+    DataPageSerial page = MakePage();
     EXPECT_FALSE(page.IsModified());
     page.values().representation = 2;
     EXPECT_TRUE(page.IsModified());
