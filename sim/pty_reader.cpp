@@ -83,9 +83,12 @@ void PtyReader::wake() {
     [[maybe_unused]] ssize_t n = ::write(wakeFd_, &one, sizeof one);
 }
 
-bool PtyReader::hostLineMatches() const {
-    auto host = readHostLine(master_);
-    return host && hostMatches(core_.line(), *host);
+bool PtyReader::hostLineMatches() {
+    if (!lineMatchThisPass_) {
+        auto host = readHostLine(master_);
+        lineMatchThisPass_ = host && hostMatches(core_.line(), *host);
+    }
+    return *lineMatchThisPass_;
 }
 
 void PtyReader::run() {
@@ -112,6 +115,7 @@ void PtyReader::run() {
         }
 
         armTimer(nextDeadline(now));
+        lineMatchThisPass_.reset();
         pollfd fds[3] = {{master_, static_cast<short>(POLLIN | (blocked_ ? POLLOUT : 0)), 0},
                          {wakeFd_, POLLIN, 0},
                          {timerFd_, POLLIN, 0}};
@@ -122,8 +126,10 @@ void PtyReader::run() {
         std::uint64_t count;
         if (fds[1].revents & POLLIN) [[maybe_unused]]
             ssize_t n = ::read(wakeFd_, &count, sizeof count);
-        if (fds[2].revents & POLLIN) [[maybe_unused]]
-            ssize_t n = ::read(timerFd_, &count, sizeof count);
+        if (fds[2].revents & POLLIN) {
+            [[maybe_unused]] ssize_t n = ::read(timerFd_, &count, sizeof count);
+            armedFor_.reset();  // expired: the next deadline must be set again even if equal
+        }
         if (fds[0].revents & POLLIN) {
             ssize_t n = ::read(master_, buffer, sizeof buffer);
             if (n < 0 && errno != EAGAIN && errno != EINTR) return;  // terminal gone: do not spin
@@ -225,6 +231,8 @@ std::optional<Clock::time_point> PtyReader::nextDeadline(Clock::time_point now) 
 }
 
 void PtyReader::armTimer(std::optional<Clock::time_point> when) {
+    if (when == armedFor_) return;
+    armedFor_ = when;
     itimerspec timer{};
     if (when) timer.it_value = toTimespec(*when);
     ::timerfd_settime(timerFd_, TFD_TIMER_ABSTIME, &timer, nullptr);

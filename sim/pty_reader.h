@@ -53,7 +53,7 @@ private:
     void accept(std::vector<Transmission> answers, Clock::time_point now, std::size_t requestBytes);
     void enqueue(Transmission transmission, Clock::time_point earliest);
     bool pump(Clock::time_point now);  // false when blocked on a full terminal
-    bool hostLineMatches() const;
+    bool hostLineMatches();
     std::optional<Clock::time_point> nextDeadline(Clock::time_point now) const;
     void armTimer(std::optional<Clock::time_point> when);
     void hangUp();
@@ -70,6 +70,11 @@ private:
     std::optional<Clock::time_point> nextEmit_;
     std::optional<Clock::time_point> hangupAt_;
     bool blocked_ = false;
+    // The host's line as seen in this pass of the loop: a request and the
+    // answer it starts are checked against the same look, one ioctl.
+    std::optional<bool> lineMatchThisPass_;
+    // The timer's deadline as last set: an unchanged deadline needs no syscall.
+    std::optional<Clock::time_point> armedFor_;
 
     std::atomic<bool> stopping_{false};
     std::atomic<bool> hungUp_{false};
