@@ -236,9 +236,17 @@ private:
             return;
         }
         bool hangup = false;
+        // At wire speed the module's serial line to the reader carries the
+        // request, then the answer, at the reader's rate.
+        const auto byteTime =
+            core_.options().wireSpeed ? core_.line().byteTime() : std::chrono::nanoseconds(0);
+        std::chrono::nanoseconds requestTime = byteTime * got;
         for (const Transmission &t : core_.receive(buffer, static_cast<std::size_t>(got), Clock::now())) {
-            if (t.delay.count() > 0) std::this_thread::sleep_for(t.delay);
             std::size_t length = t.hangupAfter ? std::min(*t.hangupAfter, t.bytes.size()) : t.bytes.size();
+            const auto lineTime = requestTime + byteTime * static_cast<long>(length);
+            requestTime = std::chrono::nanoseconds(0);
+            const auto wait = std::max<std::chrono::nanoseconds>(t.delay, lineTime);
+            if (wait.count() > 0) std::this_thread::sleep_for(wait);
             sendAll(fd, t.bytes.data(), length);
             core_.transmitted(t);
             if (t.hangupAfter) hangup = true;

@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include <cmath>
 #include <cstdio>
 #include <iostream>
 
@@ -11,6 +12,7 @@
 #include "cli/cli_env.h"
 #include "cli/command_group.h"
 #include "sheets/config_jobs.h"
+#include "sheets/fleet_jobs.h"
 
 namespace orvex::cli {
 
@@ -165,13 +167,77 @@ int Show(CliEnvironment &env, const std::string &file) {
     return ExitOk;
 }
 
+// --each-lan: one line (or JSON object) per reader and a summary; exit 0
+// only when every reader succeeded.
+struct FleetRequest {
+    bool eachLan = false;
+    std::vector<std::string> only;
+    int jobs = 0;
+};
+
+int RunFleet(CliEnvironment &env, const FleetRequest &request, bool program, const std::string &target) {
+    if (int rc = env.Prepare()) return rc;
+    app::FleetOptions options;
+    options.only = request.only;
+    options.jobs = request.jobs;
+    options.answerQuestions = env.options.yes;
+    options.settingsPath = env.connect().settings.path();
+    const std::vector<std::string> readers = app::FindFleet(options);
+    if (readers.empty()) return env.Fail(ExitReader, "no LAN reader found");
+    const auto results =
+        program ? app::ProgramFleet(readers, target, options) : app::ReadFleet(readers, target, options);
+    std::vector<std::string> failed;
+    nlohmann::json doc = nlohmann::json::array();
+    for (const auto &r : results) {
+        if (!r.succeeded()) failed.push_back(r.address);
+        if (env.options.json) {
+            nlohmann::json item{{"address", r.address},
+                                {"model", r.model},
+                                {"result", r.result},
+                                {"seconds", std::round(r.seconds * 1000) / 1000}};
+            if (!program) item["file"] = r.job.file;
+            if (!r.error.empty()) item["error"] = r.error;
+            doc.push_back(item);
+        } else {
+            char seconds[32];
+            std::snprintf(seconds, sizeof seconds, "%.2f s", r.seconds);
+            std::cout << r.address << "  " << (r.model.empty() ? "-" : r.model) << "  " << r.result << "  "
+                      << seconds << (r.error.empty() ? "" : "  " + r.error) << '\n';
+        }
+    }
+    if (env.options.json)
+        env.PrintJson(doc);
+    else
+        std::cout << results.size() - failed.size() << " of " << results.size() << " readers succeeded\n";
+    if (failed.empty()) return ExitOk;
+    std::string names;
+    for (const auto &a : failed) names += (names.empty() ? "" : ", ") + a;
+    return env.Fail(ExitReader, "failed: " + names);
+}
+
+void AddFleetOptions(CLI::App *command, FleetRequest &request) {
+    command->add_flag("--each-lan", request.eachLan, "Every LAN reader the search finds, in parallel");
+    command->add_option("--only", request.only, "With --each-lan: only these addresses")
+        ->delimiter(',')
+        ->needs("--each-lan");
+    command->add_option("--jobs", request.jobs, "With --each-lan: parallel jobs (default: one per reader)")
+        ->check(CLI::Range(1, app::kMaxFleetJobs))
+        ->needs("--each-lan");
+}
+
 void AddConfigCommands(CLI::App &app, CliEnvironment &env) {
     static std::string readFile, programFile, showFile;
+    static FleetRequest readFleet, programFleet;
     auto *read = app.add_subcommand(
         "read-config",
         "Read the reader's whole configuration and save it as .mkr (or .mkp for keyboard-wedge readers)");
-    read->add_option("FILE", readFile, "Configuration file to write")->required();
-    read->callback([&env] { env.exitCode = ReadConfig(env, readFile); });
+    read->add_option("FILE", readFile, "Configuration file to write (with --each-lan: the folder)")
+        ->required();
+    AddFleetOptions(read, readFleet);
+    read->callback([&env] {
+        env.exitCode =
+            readFleet.eachLan ? RunFleet(env, readFleet, false, readFile) : ReadConfig(env, readFile);
+    });
 
     auto *programCommand = app.add_subcommand(
         "program",
@@ -179,7 +245,11 @@ void AddConfigCommands(CLI::App &app, CliEnvironment &env) {
     programCommand->add_option("FILE", programFile, "Configuration file (.mkr or .mkp)")
         ->required()
         ->check(CLI::ExistingFile);
-    programCommand->callback([&env] { env.exitCode = Program(env, programFile); });
+    AddFleetOptions(programCommand, programFleet);
+    programCommand->callback([&env] {
+        env.exitCode =
+            programFleet.eachLan ? RunFleet(env, programFleet, true, programFile) : Program(env, programFile);
+    });
 
     auto *showCommand =
         app.add_subcommand("show", "Print a configuration file as the read-content report, without a reader");

@@ -184,6 +184,13 @@ int SdkApp::openOnce(const PortName &name, int baud, int timeoutMs, bool firstAt
     return handle;
 }
 
+std::shared_ptr<std::mutex> SdkApp::openLockFor(const std::string &name) {
+    std::lock_guard lock(listMutex_);
+    std::shared_ptr<std::mutex> &turn = openLocks_[name];
+    if (!turn) turn = std::make_shared<std::mutex>();
+    return turn;
+}
+
 int SdkApp::openPort(const char *name, int baud, int timeoutMs) {
     trace("Orvex_OpenPort(%s,%d,%d)", name ? name : "(null)", baud, timeoutMs);
     if (!name) return ORVEX_OPEN_FAILED;
@@ -192,7 +199,9 @@ int SdkApp::openPort(const char *name, int baud, int timeoutMs) {
 
     int result;
     {
-        std::lock_guard lock(openMutex_);
+        const std::shared_ptr<std::mutex> turn =
+            openLockFor(parsed.portClass == PortClass::Lan ? parsed.name : std::string());
+        std::lock_guard lock(*turn);
         result = openOnce(parsed, baud, timeoutMs, true);
         if (result == 0) result = openOnce(parsed, baud, timeoutMs, false);
     }

@@ -2,6 +2,7 @@
 // sequence that identifies a reader.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -53,9 +54,13 @@ private:
     void add(Entry entry);
     void remove(int handle);
     void release(Entry &entry);
+    // Opens take turns, except that LAN readers, each with its own TCP link,
+    // open side by side (a fleet of them is worked on at once); "" is the
+    // turn of every other port.
+    std::shared_ptr<std::mutex> openLockFor(const std::string &name);
 
     std::mutex listMutex_;
-    std::mutex openMutex_;
+    std::map<std::string, std::shared_ptr<std::mutex>> openLocks_;
     std::vector<Entry> ports_;
     IdSet serialIds_{1};
     IdSet hidIds_{10001};

@@ -241,6 +241,7 @@ ConfigJobResult ProgramFileJob(ConnectContext &base, const std::string &path) {
         auto ps2 = std::make_unique<Ps2Sheet>(job.ctx, link.handle, link.flags);
         ps2->ReadConfiguration();
         loaded = ps2->LoadMkpFile(path);
+        if (loaded) result.blocks = ps2->ProgramImage();
         if (loaded) outcome = ps2->Program();
         sheet = std::move(ps2);
     } else {
@@ -248,6 +249,7 @@ ConfigJobResult ProgramFileJob(ConnectContext &base, const std::string &path) {
         result.model = serial->deviceName();
         serial->ReadConfiguration();
         loaded = serial->LoadMkrFile(path);
+        if (loaded) result.blocks = serial->ProgramImage();
         if (loaded) outcome = serial->Program();
         sheet = std::move(serial);
     }

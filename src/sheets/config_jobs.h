@@ -39,6 +39,7 @@ struct ConfigJobResult {
     int connectResult = 0;                       // ConnectContext::lastResult of the job's connect
 
     // read: whether the file was written; the blocks saved; what could not be read.
+    // program: the blocks the file means the reader to hold.
     bool saved = false;
     ReaderContent blocks;
     std::vector<std::string> failedReads;

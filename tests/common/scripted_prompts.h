@@ -29,6 +29,10 @@ public:
         return answer;
     }
 
+    bool askRetry(const std::string &text, const std::string &caption) override {
+        return askYesNoWith(app::MessageIcon::Warning, caption + "\n\n" + text, true);
+    }
+
     void beginBusy() override {
         ++busyEntered;
         QtPrompts::beginBusy();

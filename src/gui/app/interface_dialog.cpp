@@ -22,7 +22,9 @@
 #include "app/desktop_open.h"
 #include "gui/app/device_monitor.h"
 #include "gui/app/field_check.h"
+#include "gui/app/ip_search_dialog.h"
 #include "gui/app/ui_text.h"
+#include "gui/app/window_lan_functions.h"
 
 namespace orvex::gui {
 
@@ -219,10 +221,13 @@ void InterfaceDialog::onEthernetClicked() {
     ipSearch_->setVisible(model_.ipSearchShown());
 }
 
-// The IP address search window is not part of this version yet: "IP ?" only
-// refreshes the list, which searches the LAN while Ethernet is on.
+// "IP ?": the chosen maker's reader becomes the selected LAN entry.
 void InterfaceDialog::onIpSearch() {
-    if (model_.ipSearchShown()) postRefresh();
+    if (!model_.ipSearchShown()) return;
+    IpSearchDialog search(this, windowLanFunctions(), prompts_);
+    search.exec();
+    if (const auto &address = search.chosenAddress()) model_.ChooseLanAddress(*address);
+    postRefresh();
 }
 
 void InterfaceDialog::onUsbMode(bool toHid) {

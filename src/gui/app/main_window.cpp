@@ -16,9 +16,11 @@
 #include "gui/app/artwork.h"
 #include "gui/app/cursor_suspend.h"
 #include "gui/app/interface_dialog.h"
+#include "gui/app/lan_config_dialog.h"
 #include "gui/app/lock_indicators.h"
 #include "gui/app/picture_view.h"
 #include "gui/app/ui_text.h"
+#include "gui/app/window_lan_functions.h"
 #include "gui/params/power_on_dialog.h"
 #include "gui/params/read_content_dialog.h"
 #include "gui/params/transmit_power_dialog.h"
@@ -353,11 +355,11 @@ void MainWindow::readContent() {
 
 void MainWindow::selectInterface() { RunInterfaceCommand(ctx_, frame_); }
 
-// The LAN settings window is not part of this version yet.
 void MainWindow::ipAddress() {
-    RunIpAddressCommand(ctx_, frame_, [this](const std::string &) -> std::optional<std::string> {
-        reportMissingWindow();
-        return std::nullopt;
+    RunIpAddressCommand(ctx_, frame_, [this](const std::string &address) -> std::optional<std::string> {
+        LanConfigDialog dialog(this, address, windowLanFunctions(), prompts_);
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return dialog.address();
     });
 }
 

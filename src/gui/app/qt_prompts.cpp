@@ -58,6 +58,16 @@ bool QtPrompts::askYesNoWith(app::MessageIcon icon, const std::string &text, boo
     return box.exec() == QMessageBox::Yes;
 }
 
+bool QtPrompts::askRetry(const std::string &text, const std::string &caption) {
+    CursorSuspend usable(mainWindow_);
+    QMessageBox box(QMessageBox::Warning, QString::fromStdString(caption), messageText(text),
+                    QMessageBox::Retry | QMessageBox::Cancel, messageParent());
+    box.button(QMessageBox::Retry)->setText(uiText("button.retry"));
+    box.button(QMessageBox::Cancel)->setText(uiText(507));
+    box.setDefaultButton(QMessageBox::Retry);
+    return box.exec() == QMessageBox::Retry;
+}
+
 std::optional<std::string> QtPrompts::chooseOpenFile(const std::string &title, const std::string &filter,
                                                      const std::string &folder) {
     CursorSuspend usable(mainWindow_);

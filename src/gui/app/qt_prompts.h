@@ -21,6 +21,7 @@ public:
     void showMessage(const std::string &text, app::MessageIcon icon) override;
     bool askYesNo(const std::string &text, bool defaultYes = true) override;
     bool askYesNoWith(app::MessageIcon icon, const std::string &text, bool defaultYes) override;
+    bool askRetry(const std::string &text, const std::string &caption) override;
     std::optional<std::string> chooseOpenFile(const std::string &title, const std::string &filter,
                                               const std::string &folder) override;
     std::optional<std::string> chooseSaveFile(const std::string &title, const std::string &filter,

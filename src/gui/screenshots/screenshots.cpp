@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QtTest/QTest>
 #include <cstdio>
+#include <cstdlib>
 
 #include "base/capabilities.h"
 #include "app/connect.h"
@@ -24,9 +25,12 @@
 #include "app/string_table.h"
 #include "gui/app/about_dialog.h"
 #include "gui/app/interface_dialog.h"
+#include "gui/app/ip_search_dialog.h"
+#include "gui/app/lan_config_dialog.h"
 #include "gui/app/main_window.h"
 #include "gui/app/picture_view.h"
 #include "gui/app/qt_prompts.h"
+#include "gui/app/window_lan_functions.h"
 #include "gui/keys/function_test_dialog.h"
 #include "gui/keys/function_test_hid_dialog.h"
 #include "gui/params/block_select_dialog.h"
@@ -59,6 +63,10 @@ public:
     bool askYesNoWith(app::MessageIcon, const std::string &text, bool defaultYes) override {
         last = text;
         return defaultYes;
+    }
+    bool askRetry(const std::string &text, const std::string &) override {
+        last = text;
+        return false;
     }
     std::string last;
     app::MessageIcon lastIcon = app::MessageIcon::Information;
@@ -195,11 +203,34 @@ void renderSheets(app::ConnectContext &ctx, gui::MainWindow &frame, const std::s
 
 std::string g_wedgePort;
 
+// The LAN windows search and read real readers, so they are rendered only
+// inside the namespace lab (tools/screenshots starts one when it can).
+void renderLanWindows(QuietPrompts &prompts, gui::MainWindow &frame) {
+    if (!std::getenv("ORVEX_LAB_HOST")) return;
+    gui::IpSearchDialog search(&frame, gui::windowLanFunctions(), prompts);
+    if (search.refreshList() && search.list()->count() > 0) {
+        search.list()->setCurrentRow(0);
+        save(&search, "ip_search");
+        const std::string fixed = search.list()->item(0)->text().toStdString();
+        gui::LanConfigDialog config(&frame, fixed, gui::windowLanFunctions(), prompts);
+        save(&config, "lan_config_fixed");
+    }
+    for (int row = 0; row < search.list()->count(); ++row) {
+        const std::string entry = search.list()->item(row)->text().toStdString();
+        if (entry.front() != '[') continue;
+        gui::LanConfigDialog config(&frame, entry.substr(0, entry.find(']') + 1), gui::windowLanFunctions(),
+                                    prompts);
+        save(&config, "lan_config_dhcp");
+        break;
+    }
+}
+
 void renderAll(app::ConnectContext &ctx, QuietPrompts &prompts, gui::MainWindow &frame) {
     const std::string port = ctx.settings.Get(app::settings::PortName);
     frame.identifyAtStartup();
     std::printf("title: %s\n", qPrintable(frame.windowTitle()));
     save(&frame, "main_window");
+    renderLanWindows(prompts, frame);
     {
         // The settings menu, opened under the menu bar.
         QMenu *settings = nullptr;

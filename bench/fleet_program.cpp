@@ -1,0 +1,92 @@
+// Programming a fleet of 16 simulated LAN readers at once (orvexctl program
+// --each-lan) against programming one of them, each reader at wire speed.
+// The figure is the ratio fleet / one (goal: at most 1.5). Runs inside a
+// namespace lab it builds itself (tools/netns-lab); without root it is skipped.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "sheets/fleet_jobs.h"
+
+namespace {
+
+constexpr int kReaders = 16;
+
+std::vector<std::string> g_fleet;
+std::string g_file;
+double g_oneSeconds = 0;
+
+double programSeconds(const std::vector<std::string> &readers, benchmark::State &state) {
+    const auto start = std::chrono::steady_clock::now();
+    const auto results = orvex::app::ProgramFleet(readers, g_file, {});
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    for (const auto &r : results)
+        if (r.result != "done") state.SkipWithError((r.address + ": " + r.result + " " + r.error).c_str());
+    return seconds;
+}
+
+void BM_ProgramOne(benchmark::State &state) {
+    double seconds = 0;
+    for (auto _ : state) seconds += programSeconds({g_fleet.front()}, state);
+    g_oneSeconds = seconds / double(state.iterations());
+}
+
+void BM_ProgramFleet(benchmark::State &state) {
+    double seconds = 0;
+    for (auto _ : state) seconds += programSeconds(g_fleet, state);
+    state.counters["readers"] = double(g_fleet.size());
+    if (g_oneSeconds > 0)
+        state.counters["ratio_to_one"] = seconds / double(state.iterations()) / g_oneSeconds;
+}
+
+BENCHMARK(BM_ProgramOne)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_ProgramFleet)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+int runInLab(int argc, char **argv) {
+    char exe[PATH_MAX] = {};
+    if (readlink("/proc/self/exe", exe, sizeof exe - 1) <= 0) return 1;
+    std::vector<std::string> args = {ORVEX_SOURCE_DIR "/tools/netns-lab", "--sim",
+                                     ORVEX_BINARY_DIR "/orvex-readersim"};
+    for (int r = 0; r < kReaders; ++r)
+        args.insert(args.end(), {"--reader", "192.168.1." + std::to_string(30 + r) + "/24,--wire-speed"});
+    args.insert(args.end(), {"--", exe});
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    std::vector<char *> list;
+    for (auto &arg : args) list.push_back(arg.data());
+    list.push_back(nullptr);
+    execv(list[0], list.data());
+    std::perror("netns-lab");
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    if (!std::getenv("ORVEX_LAB_HOST")) {
+        if (geteuid() != 0) {
+            std::puts("bench_fleet_program: skipped (network namespaces need root)");
+            return 0;
+        }
+        return runInLab(argc, argv);
+    }
+    // The configuration to program: the first reader's own, read once.
+    g_fleet = orvex::app::FindFleet({});
+    const std::string folder = std::string(std::getenv("ORVEX_LAB_DIR")) + "/fleet";
+    const auto read = orvex::app::ReadFleet({g_fleet.front()}, folder, {});
+    if (g_fleet.size() != kReaders || read.front().result != "done") {
+        std::fprintf(stderr, "found %zu readers, reading the first: %s\n", g_fleet.size(),
+                     read.front().result.c_str());
+        return 1;
+    }
+    g_file = read.front().job.file;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,51 @@
+// Configuration jobs on every LAN reader at once: the search finds the
+// maker's readers, each gets its own link, settings and prompts, and the
+// jobs run in parallel. The command line only prints the results.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "sheets/config_jobs.h"
+
+namespace orvex::app {
+
+struct FleetOptions {
+    std::vector<std::string> only;  // addresses to keep from the search; empty = all
+    int jobs = 0;                   // parallel jobs; 0 = one per reader
+    bool answerQuestions = false;   // the answer to every question a job asks
+    std::string settingsPath;       // copied for each job (timeouts, address); may be empty
+    // The search; tests and the benchmark may stand in for the SDK's.
+    std::function<std::vector<std::string>()> search;
+};
+
+inline constexpr int kMaxFleetJobs = 32;
+
+struct FleetReaderResult {
+    std::string address;  // as the search listed it
+    std::string model;
+    // "done", "skipped" (another model than the file's), "failed", "refused",
+    // "no_connection", "mismatch" (read back differs from the file)
+    std::string result;
+    double seconds = 0;
+    std::string error;  // why, when result is not "done"/"skipped"
+    ConfigJobResult job;
+
+    bool succeeded() const { return result == "done" || result == "skipped"; }
+};
+
+// The maker's readers on the LAN, narrowed to options.only (in its spelling
+// of the address, matched case-insensitively, with or without "-10001").
+std::vector<std::string> FindFleet(const FleetOptions &options);
+
+// Programs file into every reader of the fleet, reads each back and compares
+// it with what the file means.
+std::vector<FleetReaderResult> ProgramFleet(const std::vector<std::string> &readers, const std::string &file,
+                                            const FleetOptions &options);
+
+// Saves every reader's configuration as folder/<address>.mkr.
+std::vector<FleetReaderResult> ReadFleet(const std::vector<std::string> &readers, const std::string &folder,
+                                         const FleetOptions &options);
+
+}  // namespace orvex::app
