@@ -24,7 +24,7 @@ double g_oneSeconds = 0;
 
 double programSeconds(const std::vector<std::string> &readers, benchmark::State &state) {
     const auto start = std::chrono::steady_clock::now();
-    const auto results = orvex::app::ProgramFleet(readers, g_file, {});
+    const auto results = orvex::app::programFleet(readers, g_file, {});
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     for (const auto &r : results)
         if (r.result != "done") state.SkipWithError((r.address + ": " + r.result + " " + r.error).c_str());
@@ -76,9 +76,9 @@ int main(int argc, char **argv) {
         return runInLab(argc, argv);
     }
     // The configuration to program: the first reader's own, read once.
-    g_fleet = orvex::app::FindFleet({});
+    g_fleet = orvex::app::findFleet({});
     const std::string folder = std::string(std::getenv("ORVEX_LAB_DIR")) + "/fleet";
-    const auto read = orvex::app::ReadFleet({g_fleet.front()}, folder, {});
+    const auto read = orvex::app::readFleet({g_fleet.front()}, folder, {});
     if (g_fleet.size() != kReaders || read.front().result != "done") {
         std::fprintf(stderr, "found %zu readers, reading the first: %s\n", g_fleet.size(),
                      read.front().result.c_str());

@@ -56,8 +56,8 @@ void BM_SheetOpenVsReadConfig(benchmark::State &state) {
     auto reader = wireSpeedReader();
     QTemporaryDir dir;
     app::SettingsStore settings(dir.filePath("settings.ini").toStdString());
-    settings.Set(app::settings::PortName, reader->slavePath());
-    settings.Set(app::settings::PortBaudrate, 19200);
+    settings.set(app::settings::PortName, reader->slavePath());
+    settings.set(app::settings::PortBaudrate, 19200);
     QuietPrompts prompts;
     app::ConnectContext ctx(settings, prompts);
     ctx.devices = {};
@@ -68,7 +68,7 @@ void BM_SheetOpenVsReadConfig(benchmark::State &state) {
         {
             int baud = 19200;
             app::CapabilityFlags flags = 0;
-            const int handle = app::ConnectReader(ctx, baud, flags, false);
+            const int handle = app::connectReader(ctx, baud, flags, false);
             gui::SerialSheetDialog dialog(nullptr, ctx, handle, baud, flags);
             dialog.readConfiguration();
             benchmark::DoNotOptimize(dialog.sheet().portHandle);
@@ -132,8 +132,8 @@ void BM_StartupAndMemoryVsMinimalWindow(benchmark::State &state) {
     {
         setenv("XDG_CONFIG_HOME", qPrintable(dir.path()), 1);
         app::SettingsStore settings;  // the children read the same store
-        settings.Set(app::settings::PortName, reader->slavePath());
-        settings.Set(app::settings::PortBaudrate, 19200);
+        settings.set(app::settings::PortName, reader->slavePath());
+        settings.set(app::settings::PortBaudrate, 19200);
     }
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
@@ -171,7 +171,7 @@ int childProgram() {
     std::fflush(stdout);
     int baud = 19200;
     app::CapabilityFlags flags = 0;
-    const int handle = app::ConnectReader(ctx, baud, flags, false);
+    const int handle = app::connectReader(ctx, baud, flags, false);
     gui::SerialSheetDialog sheet(&window, ctx, handle, baud, flags);
     sheet.readConfiguration();
     sheet.show();

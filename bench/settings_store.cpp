@@ -15,7 +15,7 @@
 
 namespace {
 
-const std::string &LargeSettingsFile() {
+const std::string &largeSettingsFile() {
     static const std::string path = [] {
         const auto file = std::filesystem::temp_directory_path() / "orvex-bench-settings.ini";
         std::ofstream out(file, std::ios::binary);
@@ -27,7 +27,7 @@ const std::string &LargeSettingsFile() {
 }
 
 void ReadBytes(benchmark::State &state) {
-    const std::string &path = LargeSettingsFile();
+    const std::string &path = largeSettingsFile();
     for (auto _ : state) {
         std::ifstream in(path, std::ios::binary);
         std::string text{std::istreambuf_iterator<char>(in), {}};
@@ -37,18 +37,18 @@ void ReadBytes(benchmark::State &state) {
 BENCHMARK(ReadBytes)->Unit(benchmark::kMillisecond);
 
 void UseCommand(benchmark::State &state) {
-    const std::string &path = LargeSettingsFile();
+    const std::string &path = largeSettingsFile();
     int round = 0;
     for (auto _ : state) {
         orvex::app::SettingsStore store(path);
         orvex::app::PortSettings ps;
-        ps.name = store.Get(orvex::app::settings::PortName);
-        ps.baudValue = store.Get(orvex::app::settings::PortBaudrate);
-        ps.timeoutMs = store.Get(orvex::app::settings::PortTimeoutDialog);
-        ps.address = store.Get(orvex::app::settings::PortAddress);
-        ps.ethernet = store.Get(orvex::app::settings::PortEthernet) != 0;
+        ps.name = store.get(orvex::app::settings::PortName);
+        ps.baudValue = store.get(orvex::app::settings::PortBaudrate);
+        ps.timeoutMs = store.get(orvex::app::settings::PortTimeoutDialog);
+        ps.address = store.get(orvex::app::settings::PortAddress);
+        ps.ethernet = store.get(orvex::app::settings::PortEthernet) != 0;
         ps.baudValue = (++round % 2) ? 9600 : 19200;  // a real change every round
-        benchmark::DoNotOptimize(orvex::app::StorePortSettings(store, ps));
+        benchmark::DoNotOptimize(orvex::app::storePortSettings(store, ps));
     }
 }
 BENCHMARK(UseCommand)->Unit(benchmark::kMillisecond);

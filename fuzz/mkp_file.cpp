@@ -10,17 +10,17 @@ using namespace orvex::app;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     IniFile file;
-    file.ParseText(std::string_view(reinterpret_cast<const char *>(data), size));
+    file.parseText(std::string_view(reinterpret_cast<const char *>(data), size));
 
     MkpConfiguration config;
-    ReadMkp(file, config);
+    readMkp(file, config);
 
     IniFile saved;
-    WriteMkp(saved, config);
+    writeMkp(saved, config);
     IniFile reloaded;
-    reloaded.ParseText(saved.Serialize());
+    reloaded.parseText(saved.serialize());
     MkpConfiguration back;
-    if (!ReadMkp(reloaded, back).empty()) std::abort();
+    if (!readMkp(reloaded, back).empty()) std::abort();
     if (!(back.prefix == config.prefix && back.suffix == config.suffix &&
           back.separator == config.separator && back.removal == config.removal))
         std::abort();

@@ -13,17 +13,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     constexpr CapabilityFlags kinds[] = {0, CAP_TWO_DATA_BLOCKS, CAP_HID, CAP_HID | CAP_TWO_DATA_BLOCKS};
     const CapabilityFlags flags = kinds[data[0] % 4];
     IniFile file;
-    file.ParseText(std::string_view(reinterpret_cast<const char *>(data + 1), size - 1));
+    file.parseText(std::string_view(reinterpret_cast<const char *>(data + 1), size - 1));
 
     MkrConfiguration config;
-    ReadMkr(file, flags, config);
+    readMkr(file, flags, config);
 
     IniFile saved;
-    WriteMkr(saved, config, flags);
+    writeMkr(saved, config, flags);
     IniFile reloaded;
-    reloaded.ParseText(saved.Serialize());
+    reloaded.parseText(saved.serialize());
     MkrConfiguration back;
-    if (!ReadMkr(reloaded, flags, back).empty()) std::abort();
+    if (!readMkr(reloaded, flags, back).empty()) std::abort();
     if (!(back.prefix == config.prefix && back.suffix == config.suffix && back.removal == config.removal &&
           back.separator == config.separator))
         std::abort();

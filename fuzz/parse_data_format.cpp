@@ -17,11 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     DataFormatRecord record;
     record.mifareKey = "A0A1A2A3A4A5";
     const DataFormatRecord before = record;
-    const ParseResult result = ParseDataFormat(bytes, record);
+    const ParseResult result = parseDataFormat(bytes, record);
     if (result == ParseResult::TooShort) {
         if (size >= 9 || !(record == before)) __builtin_trap();
     } else {
-        const DataFormatImage image = EncodeDataFormat(record);
+        const DataFormatImage image = encodeDataFormat(record);
         for (std::size_t i : {1, 2, 3, 4, 5, 7, 8})
             if (image[i] != bytes[i]) __builtin_trap();
         for (std::size_t i = 11; i < 16 && i < size; ++i)
@@ -30,14 +30,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
 
     DataFormatRecord set1, set2;
-    ParseDataFormatBlock(bytes, set1, set2);
-    DecodeWedgeBlock(bytes);
+    parseDataFormatBlock(bytes, set1, set2);
+    decodeWedgeBlock(bytes);
 
     // The report reads the same bytes as data-format and parameter blocks.
     const std::size_t split = size ? data[0] % (size + 1) : 0;
-    SerialReport(bytes.subspan(split), bytes.first(split));
-    WedgeReport(bytes);
-    DataSetReport(bytes);
-    HexDump(bytes);
+    serialReport(bytes.subspan(split), bytes.first(split));
+    wedgeReport(bytes);
+    dataSetReport(bytes);
+    hexDump(bytes);
     return 0;
 }

@@ -13,13 +13,13 @@ using namespace orvex::app;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char *>(data), size);
     StringTable::Table table;
-    ParseStringFile(text, table);
+    parseStringFile(text, table);
     for (const auto &[id, value] : table.numbered) {
-        FormatSignature(value);
-        FormatText(value, {id, -1, 2.5, "text", static_cast<char>(0xE4)});
-        FormatText(value, {});
+        formatSignature(value);
+        formatText(value, {id, -1, 2.5, "text", static_cast<char>(0xE4)});
+        formatText(value, {});
     }
-    for (const auto &[name, value] : table.named) FormatText(value, {name, 0u});
-    FormatText(text, {1, "x", 0.1});
+    for (const auto &[name, value] : table.named) formatText(value, {name, 0u});
+    formatText(text, {1, "x", 0.1});
     return 0;
 }

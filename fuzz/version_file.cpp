@@ -14,22 +14,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const std::string_view text(reinterpret_cast<const char *>(data), size);
 
     FetchResult fetched;
-    fetched.outcome = FetchResult::Outcome::Ok;
+    fetched.outcome = FetchResult::Outcome::ok;
     fetched.body = std::string(text);
-    const ProgramStatus program = EvaluateProgram(fetched, "2.24", "2026-01-15");
-    const DeviceStatus device = EvaluateDevice(fetched, {"Alder-4", "124", "1.07"});
+    const ProgramStatus program = evaluateProgram(fetched, "2.24", "2026-01-15");
+    const DeviceStatus device = evaluateDevice(fetched, {"Alder-4", "124", "1.07"});
     (void)device;
 
     // The type code taken from the input itself.
     const VersionFile file(text);
     const std::string typeCode(text.substr(0, 3));
-    const std::string section = file.AliasFor(typeCode);
-    const ProductEntry entry = file.Product(section);
+    const std::string section = file.aliasFor(typeCode);
+    const ProductEntry entry = file.product(section);
 
     const ProductEntry &a = program.newest;
     const ProductEntry &b = entry;
-    if (IsNewer(a.version, a.build, a.version, a.build)) std::abort();
-    if (IsNewer(a.version, a.build, b.version, b.build) && IsNewer(b.version, b.build, a.version, a.build))
+    if (isNewer(a.version, a.build, a.version, a.build)) std::abort();
+    if (isNewer(a.version, a.build, b.version, b.build) && isNewer(b.version, b.build, a.version, a.build))
         std::abort();
     return 0;
 }

@@ -7,7 +7,7 @@
 namespace orvex::sim {
 namespace {
 
-std::unique_ptr<CLI::App> MakeParser(CommandLine &line) {
+std::unique_ptr<CLI::App> makeParser(CommandLine &line) {
     auto app = std::make_unique<CLI::App>(
         "Simulates one Orvex reader on a new pseudo-terminal. Prints the terminal's path\n"
         "as the first line, then runs until killed (SIGTERM, SIGINT). With --lan it is a\n"
@@ -30,7 +30,7 @@ std::unique_ptr<CLI::App> MakeParser(CommandLine &line) {
 
 CommandLine parseCommandLine(const std::vector<std::string> &args) {
     CommandLine line;
-    auto app = MakeParser(line);
+    auto app = makeParser(line);
     // CLI11 takes the arguments in reverse order.
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
@@ -43,7 +43,7 @@ CommandLine parseCommandLine(const std::vector<std::string> &args) {
 
 std::string helpText() {
     CommandLine line;
-    return MakeParser(line)->help();
+    return makeParser(line)->help();
 }
 
 std::string versionText() {

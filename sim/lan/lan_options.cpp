@@ -7,7 +7,7 @@
 namespace orvex::sim::lan {
 namespace {
 
-std::optional<Ipv4> ParseAddress(const std::string &text) {
+std::optional<Ipv4> parseAddress(const std::string &text) {
     Ipv4 out{};
     std::size_t at = 0;
     for (int part = 0; part < 4; ++part) {
@@ -48,7 +48,7 @@ void addLanOptions(CLI::App &app, LanOptions &o) {
         .add_option_function<std::string>(
             "--lan-config-ip",
             [&o](const std::string &v) {
-                o.configuredAddress = ParseAddress(v);
+                o.configuredAddress = parseAddress(v);
                 if (!o.configuredAddress) throw CLI::ValidationError("--lan-config-ip", "expects a.b.c.d");
             },
             "address in record 0 when it differs from the real one (0.0.0.0 = DHCP)")

@@ -17,26 +17,26 @@ constexpr int kTitleBase = 57344;
 constexpr int kVersionSize = 4;
 constexpr int kNameSize = 30;
 
-void SetTitle(ConnectContext &ctx, std::string title) {
+void setTitle(ConnectContext &ctx, std::string title) {
     ctx.title = std::move(title);
     if (ctx.setTitle) ctx.setTitle(ctx.title);
 }
 
-void SetFailureTitle(ConnectContext &ctx, int message) {
+void setFailureTitle(ConnectContext &ctx, int message) {
     const auto &strings = StringTable::instance();
-    SetTitle(ctx, strings.text(kTitleBase) + " " + strings.text(message));
+    setTitle(ctx, strings.text(kTitleBase) + " " + strings.text(message));
 }
 
 // Opens a plain serial port, hunting the rate when the stored one gets no
 // answer.
-int OpenSerialWithHunt(ConnectContext &ctx, const std::string &sdkName, int timeout) {
-    const int start = ctx.settings.Get(settings::PortBaudrate);
+int openSerialWithHunt(ConnectContext &ctx, const std::string &sdkName, int timeout) {
+    const int start = ctx.settings.get(settings::PortBaudrate);
     int handle = Orvex_OpenPort(sdkName.c_str(), start, timeout);
     if (handle != ORVEX_OPEN_NO_VERSION) return handle;
-    for (int rate : BaudHuntOrder(start)) {
+    for (int rate : baudHuntOrder(start)) {
         handle = Orvex_OpenPort(sdkName.c_str(), rate, timeout);
         if (handle > 0) {
-            ctx.settings.Set(settings::PortBaudrate, rate);
+            ctx.settings.set(settings::PortBaudrate, rate);
             ctx.prompts.showMessage(StringTable::instance().format(msg::kBaudCorrected, rate),
                                     MessageIcon::Warning);
             return handle;
@@ -47,7 +47,7 @@ int OpenSerialWithHunt(ConnectContext &ctx, const std::string &sdkName, int time
 
 }  // namespace
 
-std::vector<int> BaudHuntOrder(int startRate) {
+std::vector<int> baudHuntOrder(int startRate) {
     const auto first = std::begin(BaudHuntCycle), last = std::end(BaudHuntCycle);
     const auto at = std::find(first, last, startRate);
     std::vector<int> order;
@@ -59,12 +59,12 @@ std::vector<int> BaudHuntOrder(int startRate) {
 
 namespace {
 
-int ConnectAndIdentifyOnce(ConnectContext &ctx, CapabilityFlags &flags) {
-    const PortSettings ps = LoadPortSettings(ctx.settings, ctx.devices);
-    const std::string sdkName = BuildSdkPortName(ps.name, ps.address);
-    const int timeout = ctx.settings.Get(settings::PortTimeoutConnect);
+int connectAndIdentifyOnce(ConnectContext &ctx, CapabilityFlags &flags) {
+    const PortSettings ps = loadPortSettings(ctx.settings, ctx.devices);
+    const std::string sdkName = buildSdkPortName(ps.name, ps.address);
+    const int timeout = ctx.settings.get(settings::PortTimeoutConnect);
 
-    int handle = ps.kind == PortKind::Serial ? OpenSerialWithHunt(ctx, sdkName, timeout)
+    int handle = ps.kind == PortKind::Serial ? openSerialWithHunt(ctx, sdkName, timeout)
                                              : Orvex_OpenPort(sdkName.c_str(), 19200, timeout);
     if (handle <= 0) return ConnectCannotOpen;
 
@@ -78,45 +78,45 @@ int ConnectAndIdentifyOnce(ConnectContext &ctx, CapabilityFlags &flags) {
 
     char answer[kVersionSize] = {};
     if (Orvex_ReadVersion(handle, answer, kVersionSize) != kVersionSize) {
-        CloseReader(handle);
-        SetFailureTitle(ctx, msg::kNoConnection);
+        closeReader(handle);
+        setFailureTitle(ctx, msg::kNoConnection);
         return ConnectNoAnswer;
     }
     char nameBuffer[kNameSize] = {};
     std::string model = Orvex_GetDeviceName(handle, nameBuffer, kNameSize) < 1 ? "---" : nameBuffer;
     ctx.lastModel = model;
 
-    const auto version = ParseVersionAnswer(std::string_view(answer, kVersionSize));
+    const auto version = parseVersionAnswer(std::string_view(answer, kVersionSize));
 
     if (Orvex_GetTypeBit2(handle) == 0 && Orvex_GetTypeBit0(handle) != 0) {
-        CloseReader(handle);
-        SetFailureTitle(ctx, msg::kUnsupportedModel);
+        closeReader(handle);
+        setFailureTitle(ctx, msg::kUnsupportedModel);
         return ConnectProgrammer;
     }
-    if (!version || !IsSupportedType(version->typeCode)) {
-        SetFailureTitle(ctx, msg::kUnsupportedModel);
-        CloseReader(handle);
+    if (!version || !isSupportedType(version->typeCode)) {
+        setFailureTitle(ctx, msg::kUnsupportedModel);
+        closeReader(handle);
         return ConnectUnsupported;
     }
 
-    SetTitle(ctx, SuccessTitle(StringTable::instance().text(kTitleBase), ProductVersionString(), model,
+    setTitle(ctx, successTitle(StringTable::instance().text(kTitleBase), productVersionString(), model,
                                Orvex_IsUsbPort(handle) > 0, sdkName, version->digitValue));
-    flags = ComputeCapabilityFlags(*version, ps.kind, ps.name);
+    flags = computeCapabilityFlags(*version, ps.kind, ps.name);
     return handle;
 }
 
 }  // namespace
 
-int ConnectAndIdentify(ConnectContext &ctx, CapabilityFlags &flags) {
+int connectAndIdentify(ConnectContext &ctx, CapabilityFlags &flags) {
     ctx.lastModel.clear();
-    ctx.lastResult = ConnectAndIdentifyOnce(ctx, flags);
+    ctx.lastResult = connectAndIdentifyOnce(ctx, flags);
     return ctx.lastResult;
 }
 
-int ConnectReader(ConnectContext &ctx, int &baud, CapabilityFlags &flags, bool showMessages) {
-    const int result = ConnectAndIdentify(ctx, flags);
+int connectReader(ConnectContext &ctx, int &baud, CapabilityFlags &flags, bool showMessages) {
+    const int result = connectAndIdentify(ctx, flags);
     if (result > 0) {
-        baud = ctx.settings.Get(settings::PortBaudrate);
+        baud = ctx.settings.get(settings::PortBaudrate);
         return result;
     }
     if (showMessages) {
@@ -132,60 +132,60 @@ int ConnectReader(ConnectContext &ctx, int &baud, CapabilityFlags &flags, bool s
     return 0;
 }
 
-void CloseReader(int &handle) {
+void closeReader(int &handle) {
     if (handle == 0) return;
     Orvex_SetOutputMode(handle, 2);
     Orvex_ClosePort(handle);
     handle = 0;
 }
 
-int ConnectWithStoredSettings(ConnectContext &ctx, FrameState &frame) {
+int connectWithStoredSettings(ConnectContext &ctx, FrameState &frame) {
     frame.baud = 19200;
     {
         // The busy state covers the connects, not the interface dialog.
         BusyScope busy(ctx.prompts);
-        if (int handle = ConnectReader(ctx, frame.baud, frame.flags, false)) return handle;
+        if (int handle = connectReader(ctx, frame.baud, frame.flags, false)) return handle;
 
-        const std::string name = ctx.settings.PortNameOrDefault();
+        const std::string name = ctx.settings.portNameOrDefault();
         if (name.substr(0, UsbPrefix.size()) == UsbPrefix) {
             const auto attached =
                 ctx.devices.usbDevices ? ctx.devices.usbDevices() : std::vector<std::string>{};
             if (attached.size() == 1) {
-                if (attached.front() == StripKindPrefix(name)) return 0;
-                ctx.settings.Set(settings::PortName, std::string(UsbPrefix) + attached.front());
-                if (int handle = ConnectReader(ctx, frame.baud, frame.flags, true)) return handle;
+                if (attached.front() == stripKindPrefix(name)) return 0;
+                ctx.settings.set(settings::PortName, std::string(UsbPrefix) + attached.front());
+                if (int handle = connectReader(ctx, frame.baud, frame.flags, true)) return handle;
             }
         }
     }
-    return SelectInterfaceAndConnect(ctx, frame);
+    return selectInterfaceAndConnect(ctx, frame);
 }
 
-int SelectInterfaceAndConnect(ConnectContext &ctx, FrameState &frame) {
+int selectInterfaceAndConnect(ConnectContext &ctx, FrameState &frame) {
     frame.baud = 19200;
     for (;;) {
         if (!ctx.interfaceDialog || !ctx.interfaceDialog()) return 0;
         BusyScope busy(ctx.prompts);
-        const int handle = ConnectReader(ctx, frame.baud, frame.flags, true);
+        const int handle = connectReader(ctx, frame.baud, frame.flags, true);
         if (handle > 0) return handle;
     }
 }
 
-void StoreDeviceIdentity(ConnectContext &ctx, std::string_view versionAnswer, std::string_view modelName) {
-    ctx.identity = MakeDeviceIdentity(versionAnswer, modelName);
-    if (ctx.settings.Get(settings::VersionUpdate) != 0 && ctx.deviceUpdateNotice) ctx.deviceUpdateNotice();
+void storeDeviceIdentity(ConnectContext &ctx, std::string_view versionAnswer, std::string_view modelName) {
+    ctx.identity = makeDeviceIdentity(versionAnswer, modelName);
+    if (ctx.settings.get(settings::VersionUpdate) != 0 && ctx.deviceUpdateNotice) ctx.deviceUpdateNotice();
 }
 
-std::optional<IdentifiedReader> IdentifyAndClose(ConnectContext &ctx, int &handle) {
+std::optional<IdentifiedReader> identifyAndClose(ConnectContext &ctx, int &handle) {
     char answer[kVersionSize] = {};
     if (Orvex_ReadVersion(handle, answer, kVersionSize) != kVersionSize) {
-        CloseReader(handle);
+        closeReader(handle);
         return std::nullopt;
     }
     char nameBuffer[kNameSize] = {};
     Orvex_GetDeviceName(handle, nameBuffer, kNameSize);
-    CloseReader(handle);
+    closeReader(handle);
     IdentifiedReader reader{std::string(answer, kVersionSize), nameBuffer};
-    StoreDeviceIdentity(ctx, reader.versionAnswer, reader.modelName);
+    storeDeviceIdentity(ctx, reader.versionAnswer, reader.modelName);
     return reader;
 }
 

@@ -4,7 +4,7 @@
 // main-frame operations around it that decide when to ask for an interface.
 //
 // No handle stays open between user commands: every command connects, uses
-// the handle and ends with CloseReader (output mode 2, then close).
+// the handle and ends with closeReader (output mode 2, then close).
 #pragma once
 
 #include <functional>
@@ -21,7 +21,7 @@ namespace orvex::app {
 
 class SettingsStore;
 
-// Results of ConnectAndIdentify besides a handle > 0.
+// Results of connectAndIdentify besides a handle > 0.
 enum ConnectResult : int {
     ConnectCannotOpen = 0,    // any failed open, also after the baud hunt
     ConnectNoAnswer = -2,     // no version answer (message 522)
@@ -33,7 +33,7 @@ enum ConnectResult : int {
 inline constexpr int BaudHuntCycle[] = {2400, 4800, 9600, 19200, 38400};
 // The rates tried after the start rate got no answer: the cycle from the
 // start's successor back to just before the start; none for a rate outside it.
-std::vector<int> BaudHuntOrder(int startRate);
+std::vector<int> baudHuntOrder(int startRate);
 
 // What the routine needs from its surroundings. One context lives as long as
 // the program (or one orvexctl run).
@@ -42,7 +42,7 @@ struct ConnectContext {
 
     SettingsStore &settings;
     Prompts &prompts;
-    DeviceListProviders devices = SystemDeviceLists();
+    DeviceListProviders devices = systemDeviceLists();
 
     // Bluetooth device dialog with the open handle; true when it ends with
     // OK. Unset: the connect goes on as after OK.
@@ -57,7 +57,7 @@ struct ConnectContext {
 
     // The last title written (also kept without a main window).
     std::string title;
-    // The result of the last ConnectAndIdentify (a handle or a ConnectResult).
+    // The result of the last connectAndIdentify (a handle or a ConnectResult).
     int lastResult = 0;
     // Model name read by the last connect that got a version answer.
     std::string lastModel;
@@ -75,26 +75,26 @@ struct FrameState {
 // (reader in output mode 0) or a ConnectResult. After the Bluetooth device
 // dialog was cancelled the port is closed again and the result is 1, which
 // the reader link treats as an invalid handle.
-int ConnectAndIdentify(ConnectContext &ctx, CapabilityFlags &flags);
+int connectAndIdentify(ConnectContext &ctx, CapabilityFlags &flags);
 
-// ConnectAndIdentify; on success baud := "Port"/"Baudrate". Otherwise 0,
+// connectAndIdentify; on success baud := "Port"/"Baudrate". Otherwise 0,
 // after message 522, 523 or 549 for -2, -4, -5 when showMessages is on.
-int ConnectReader(ConnectContext &ctx, int &baud, CapabilityFlags &flags, bool showMessages);
+int connectReader(ConnectContext &ctx, int &baud, CapabilityFlags &flags, bool showMessages);
 
 // Output mode 2, close, handle := 0; nothing for handle 0.
-void CloseReader(int &handle);
+void closeReader(int &handle);
 
 // Start-up and the menu commands that use the stored port: connects quietly,
 // asks for an interface when that gives no reader (and follows a single
 // attached USB reader). Handle or 0. Keeps frame.flags and frame.baud.
-int ConnectWithStoredSettings(ConnectContext &ctx, FrameState &frame);
+int connectWithStoredSettings(ConnectContext &ctx, FrameState &frame);
 
 // Shows the interface dialog until a reader connects or the person cancels.
-int SelectInterfaceAndConnect(ConnectContext &ctx, FrameState &frame);
+int selectInterfaceAndConnect(ConnectContext &ctx, FrameState &frame);
 
 // Keeps the identity for the About box and, when "Version"/"Update" is on,
 // requests the device update check.
-void StoreDeviceIdentity(ConnectContext &ctx, std::string_view versionAnswer, std::string_view modelName);
+void storeDeviceIdentity(ConnectContext &ctx, std::string_view versionAnswer, std::string_view modelName);
 
 // A reader read back over an open handle.
 struct IdentifiedReader {
@@ -103,8 +103,8 @@ struct IdentifiedReader {
 };
 
 // The identification after a connect (start-up, "Schnittstelle"): reads
-// version and name, closes the handle, then StoreDeviceIdentity. nullopt
+// version and name, closes the handle, then storeDeviceIdentity. nullopt
 // (handle closed all the same) when the version cannot be read.
-std::optional<IdentifiedReader> IdentifyAndClose(ConnectContext &ctx, int &handle);
+std::optional<IdentifiedReader> identifyAndClose(ConnectContext &ctx, int &handle);
 
 }  // namespace orvex::app

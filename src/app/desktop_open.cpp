@@ -15,7 +15,7 @@ extern char **environ;
 
 namespace orvex::app {
 
-int OpenResultFromExitStatus(int exitStatus) {
+int openResultFromExitStatus(int exitStatus) {
     switch (exitStatus) {
         case 0:
             return OpenSucceeded;
@@ -27,14 +27,14 @@ int OpenResultFromExitStatus(int exitStatus) {
     }
 }
 
-std::string DesktopOpenFailureText(int result) {
+std::string desktopOpenFailureText(int result) {
     if (result >= 32) return {};
     if (result == OpenOutOfResources) return StringTable::instance().text(10000);
     if (result == OpenNoHandler) return StringTable::instance().text(10001);
     return StringTable::instance().format(10002, result);
 }
 
-int DesktopOpen(const std::string &target, const std::string &workingDir,
+int desktopOpen(const std::string &target, const std::string &workingDir,
                 std::function<void(int result)> finished, const std::string &opener) {
     posix_spawn_file_actions_t actions;
     if (posix_spawn_file_actions_init(&actions) != 0) return OpenOutOfResources;
@@ -57,7 +57,7 @@ int DesktopOpen(const std::string &target, const std::string &workingDir,
         while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }
         const int exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 4;
-        if (finished) finished(OpenResultFromExitStatus(exitStatus));
+        if (finished) finished(openResultFromExitStatus(exitStatus));
     }).detach();
     return OpenSucceeded;
 }

@@ -19,15 +19,15 @@ inline constexpr int OpenNoHandler = 31;
 // Returns the start result at once; when the opener was started, finished is
 // called later, from another thread, with the opener's outcome in the same
 // convention. opener is replaceable for tests.
-int DesktopOpen(const std::string &target, const std::string &workingDir = {},
+int desktopOpen(const std::string &target, const std::string &workingDir = {},
                 std::function<void(int result)> finished = {}, const std::string &opener = "xdg-open");
 
 // Maps the opener's exit status: 0 success; 3 (tool missing) and 4 (action
 // failed, e.g. no viewer for the type) count as "no application".
-int OpenResultFromExitStatus(int exitStatus);
+int openResultFromExitStatus(int exitStatus);
 
 // Message for a failed result: 10000, 10001 or 10002 with the result; empty
 // for success.
-std::string DesktopOpenFailureText(int result);
+std::string desktopOpenFailureText(int result);
 
 }  // namespace orvex::app

@@ -16,7 +16,7 @@ constexpr int kRefreshRepeats = 4;  // own requests after the arrival's first re
 constexpr int kModeSwitchWaitMs = 1000;
 constexpr int kDriverPageWaitMs = 2000;
 
-bool SameLists(const DeviceLists &a, const DeviceLists &b) {
+bool sameLists(const DeviceLists &a, const DeviceLists &b) {
     return a.com == b.com && a.usb == b.usb && a.lan == b.lan && a.bluetooth == b.bluetooth;
 }
 
@@ -25,36 +25,36 @@ bool SameLists(const DeviceLists &a, const DeviceLists &b) {
 InterfaceSelection::InterfaceSelection(SettingsStore &store, DeviceListProviders devices, Prompts &prompts,
                                        InterfaceSelectionHooks hooks)
     : store_(store), devices_(std::move(devices)), prompts_(prompts), hooks_(std::move(hooks)) {
-    settings_ = LoadPortSettings(store_, devices_);
+    settings_ = loadPortSettings(store_, devices_);
     // A stored serial device that is present but not enumerated (a
     // pseudo-terminal, a by-id link) stays listed and selected: otherwise the
     // dialog would select another port and OK would silently lose the reader.
     if (settings_.kind == PortKind::Serial && settings_.name.starts_with("/dev/") &&
         access(settings_.name.c_str(), F_OK) == 0)
         storedSerialPort_ = settings_.name;
-    lists_ = EnumerateDevices(devices_, settings_.ethernet);
+    lists_ = enumerateDevices(devices_, settings_.ethernet);
     rebuildTexts(true);
 }
 
 void InterfaceSelection::rebuildTexts(bool initial) {
     DeviceLists shown = lists_;
-    if (!storedSerialPort_.empty() && !SelectByPrefix(InterfaceListTexts(lists_), storedSerialPort_))
+    if (!storedSerialPort_.empty() && !selectByPrefix(interfaceListTexts(lists_), storedSerialPort_))
         shown.com.push_back(storedSerialPort_);
-    texts_ = InterfaceListTexts(shown);
-    selection_ = initial ? InitialSelection(texts_, settings_.name) : SelectByPrefix(texts_, settings_.name);
+    texts_ = interfaceListTexts(shown);
+    selection_ = initial ? initialSelection(texts_, settings_.name) : selectByPrefix(texts_, settings_.name);
 }
 
 UsbModeRadios InterfaceSelection::usbRadios() const {
-    return UsbModeRadiosFor(selection_ ? settings_.name : std::string());
+    return usbModeRadiosFor(selection_ ? settings_.name : std::string());
 }
 
-bool InterfaceSelection::Refresh(int code) {
+bool InterfaceSelection::refresh(int code) {
     if (refreshing_) return false;
     refreshing_ = true;
     bool changed = false;
     for (int pass = 0; pass < 2; ++pass) {
-        DeviceLists fresh = EnumerateDevices(devices_, settings_.ethernet);
-        if (!SameLists(fresh, lists_)) {
+        DeviceLists fresh = enumerateDevices(devices_, settings_.ethernet);
+        if (!sameLists(fresh, lists_)) {
             lists_ = std::move(fresh);
             rebuildTexts(false);
             changed = true;
@@ -79,28 +79,28 @@ bool InterfaceSelection::Refresh(int code) {
 }
 
 bool InterfaceSelection::driverCheck() {
-    const std::string question = DriverCheckQuestion(Orvex_GetUsbDriverState());
+    const std::string question = driverCheckQuestion(Orvex_GetUsbDriverState());
     if (question.empty()) return false;
     if (prompts_.askYesNo(question, true)) openDriverPage();
     return true;
 }
 
 void InterfaceSelection::openDriverPage() {
-    if (hooks_.openPage) hooks_.openPage(DriverDownloadPage());
+    if (hooks_.openPage) hooks_.openPage(driverDownloadPage());
     if (hooks_.pause) hooks_.pause(kDriverPageWaitMs);
 }
 
-void InterfaceSelection::Select(std::optional<std::size_t> index) {
+void InterfaceSelection::select(std::optional<std::size_t> index) {
     if (index && *index >= texts_.size()) index.reset();
     selection_ = index;
     if (!index) return;
     settings_.name = texts_[*index];
-    settings_.kind = PortKindOf(settings_.name, settings_.ethernet);
+    settings_.kind = portKindOf(settings_.name, settings_.ethernet);
 }
 
-void InterfaceSelection::SetEthernet(bool on) { settings_.ethernet = on; }
+void InterfaceSelection::setEthernet(bool on) { settings_.ethernet = on; }
 
-void InterfaceSelection::ChooseLanAddress(const std::string &address) {
+void InterfaceSelection::chooseLanAddress(const std::string &address) {
     std::string chosen = address;
     const auto bracket = chosen.find(']');
     if (bracket != std::string::npos && bracket > 0) chosen.resize(bracket + 1);
@@ -111,40 +111,40 @@ const std::string *InterfaceSelection::selectedText() const {
     return selection_ ? &texts_[*selection_] : nullptr;
 }
 
-bool InterfaceSelection::SwitchToHidMode() {
+bool InterfaceSelection::switchToHidMode() {
     const std::string *text = selectedText();
-    if (!text || !IsQelVirtualComPort(*text)) return false;
-    SwitchVirtualComToHid(*text);
+    if (!text || !isQelVirtualComPort(*text)) return false;
+    switchVirtualComToHid(*text);
     settings_.name.clear();
     if (hooks_.pause) hooks_.pause(kModeSwitchWaitMs);
     return true;
 }
 
-bool InterfaceSelection::SwitchToVirtualCom() {
+bool InterfaceSelection::switchToVirtualCom() {
     const std::string *text = selectedText();
-    if (!text || !IsSwitchableUsbReader(*text)) return false;
+    if (!text || !isSwitchableUsbReader(*text)) return false;
     if (Orvex_IsVirtualComDriverInstalled() != 1) {
-        if (prompts_.askYesNo(VirtualComDriverQuestion(), true)) openDriverPage();
+        if (prompts_.askYesNo(virtualComDriverQuestion(), true)) openDriverPage();
         return false;
     }
-    SwitchHidToVirtualCom(*text);
+    switchHidToVirtualCom(*text);
     settings_.name.clear();
     if (hooks_.pause) hooks_.pause(kModeSwitchWaitMs);
     return true;
 }
 
-bool InterfaceSelection::Accept(std::optional<LineCombos> line, int timeoutMs, int address) {
+bool InterfaceSelection::accept(std::optional<LineCombos> line, int timeoutMs, int address) {
     PortSettings result = settings_;
     if (const std::string *text = selectedText()) {
         result.name = *text;
-        result.kind = PortKindOf(result.name, result.ethernet);
+        result.kind = portKindOf(result.name, result.ethernet);
     } else {
         result.name.clear();  // nothing chosen: "Name" stays as stored
     }
-    if (line) result.baudValue = BaudValueFromLineCombos(*line);
+    if (line) result.baudValue = baudValueFromLineCombos(*line);
     result.timeoutMs = timeoutMs;
     result.address = address;
-    if (!StorePortSettings(store_, result)) return false;
+    if (!storePortSettings(store_, result)) return false;
     settings_ = result;
     return true;
 }

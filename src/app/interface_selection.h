@@ -47,24 +47,24 @@ public:
     // A device-change notification. True when the list texts changed.
     // scheduleRefresh() then tells whether the window's one-second timer is
     // to post another own request: an arrival is followed by five refreshes.
-    bool Refresh(int code);
+    bool refresh(int code);
     bool scheduleRefresh() const { return scheduleRefresh_; }
     int refreshCounter() const { return refreshCounter_; }
     static constexpr int RefreshDelayMs = 1000;
 
-    void Select(std::optional<std::size_t> index);
-    void SetEthernet(bool on);
+    void select(std::optional<std::size_t> index);
+    void setEthernet(bool on);
     // The address the IP search returned (cut after its "]").
-    void ChooseLanAddress(const std::string &address);
+    void chooseLanAddress(const std::string &address);
 
     // "HID Mode" and "Virtual Com" on the selected item. True when the list
     // should be refreshed (the reader restarted in its other mode).
-    bool SwitchToHidMode();
-    bool SwitchToVirtualCom();
+    bool switchToHidMode();
+    bool switchToVirtualCom();
 
     // OK with the dialog's line settings (nullopt: no baud chosen), timeout
     // and address. False keeps the dialog open (a value out of range).
-    bool Accept(std::optional<LineCombos> line, int timeoutMs, int address);
+    bool accept(std::optional<LineCombos> line, int timeoutMs, int address);
 
 private:
     void rebuildTexts(bool initial);

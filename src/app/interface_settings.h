@@ -27,10 +27,10 @@ struct DeviceListProviders {
 };
 
 // The system's lists through the SDK.
-DeviceListProviders SystemDeviceLists();
+DeviceListProviders systemDeviceLists();
 
 // Entries of an SDK list buffer (NUL-terminated entries, one more NUL).
-std::vector<std::string> SplitListBuffer(const char *buffer, int used);
+std::vector<std::string> splitListBuffer(const char *buffer, int used);
 
 struct PortSettings {
     std::string name;       // stored port name with kind prefix
@@ -43,25 +43,25 @@ struct PortSettings {
 
 // The loader: reads the five keys and resolves the name against the present
 // devices, rewriting "Port"/"Name" where the stored device is gone.
-PortSettings LoadPortSettings(SettingsStore &store, const DeviceListProviders &devices);
+PortSettings loadPortSettings(SettingsStore &store, const DeviceListProviders &devices);
 
 // Device lists as the dialog keeps them.
 struct DeviceLists {
     std::vector<std::string> com, usb, lan, bluetooth;
 };
-DeviceLists EnumerateDevices(const DeviceListProviders &devices, bool ethernet);
+DeviceLists enumerateDevices(const DeviceListProviders &devices, bool ethernet);
 
 // List box texts in order: COM ports without a leading "\\.\", then
 // "USB: ", "LAN: " and "Bluetooth: " entries.
-std::vector<std::string> InterfaceListTexts(const DeviceLists &lists);
+std::vector<std::string> interfaceListTexts(const DeviceLists &lists);
 
 // Index of the first text that begins with name (letters compared without
 // case); nullopt when none does.
-std::optional<std::size_t> SelectByPrefix(const std::vector<std::string> &texts, std::string_view name);
+std::optional<std::size_t> selectByPrefix(const std::vector<std::string> &texts, std::string_view name);
 
 // The selection at dialog start: the prefix match; else the only item (which
 // becomes the port name); else none and the port name becomes empty.
-std::optional<std::size_t> InitialSelection(const std::vector<std::string> &texts, std::string &portName);
+std::optional<std::size_t> initialSelection(const std::vector<std::string> &texts, std::string &portName);
 
 // Line settings combos: rate text, parity index (0 "keine", 1 "gerade",
 // 2 "ungerade"), stop bits index (0 "1", 1 "2").
@@ -70,9 +70,9 @@ struct LineCombos {
     int parity = 0;
     int stopBits = 0;
 };
-LineCombos LineCombosFromBaudValue(int baudValue);
+LineCombos lineCombosFromBaudValue(int baudValue);
 // Parity wins over two stop bits: "gerade" + "2" gives code 1.
-int BaudValueFromLineCombos(const LineCombos &combos);
+int baudValueFromLineCombos(const LineCombos &combos);
 
 // Rates the baud combos offer.
 inline constexpr int BaudRates[] = {2400, 4800, 9600, 19200, 38400, 57600, 115200};
@@ -84,15 +84,15 @@ inline constexpr int AddressMin = 1, AddressMax = 255;
 // The dialog's OK: stores "Name" (when given), "Baudrate", "Timeout",
 // "Adresse" and "EthernetAktiv". False with nothing stored when the timeout
 // or address is out of range; false also when the store cannot be written.
-bool StorePortSettings(SettingsStore &store, const PortSettings &settings);
+bool storePortSettings(SettingsStore &store, const PortSettings &settings);
 
 // USB mode radios of the dialog for a port name.
 struct UsbModeRadios {
     bool hidEnabled = false, hidChecked = false;
     bool vcomEnabled = false, vcomChecked = false;
 };
-UsbModeRadios UsbModeRadiosFor(std::string_view portName);
+UsbModeRadios usbModeRadiosFor(std::string_view portName);
 // "USB: " + " HID" + an article prefix 6401- ... 6415-.
-bool IsSwitchableUsbReader(std::string_view portName);
+bool isSwitchableUsbReader(std::string_view portName);
 
 }  // namespace orvex::app

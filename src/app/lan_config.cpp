@@ -40,7 +40,7 @@ bool isUsableAddress(const std::string &text) {
 
 }  // namespace
 
-void LanConfigModel::Load() {
+void LanConfigModel::load() {
     LanSettingsText settings;
     if (!lan_.readSettings || lan_.readSettings(address_, settings) != ORVEX_OK) return;
 
@@ -78,7 +78,7 @@ LanConfigView LanConfigModel::view() const {
     return {dhcp, dhcp, fixed, fixed};
 }
 
-std::string LanConfigModel::NewAddressText() const {
+std::string LanConfigModel::newAddressText() const {
     const bool dhcp = fields_.mode == LanMode::Dhcp;
     const int port = dhcp ? fields_.dhcpPort : fields_.fixedPort;
     if (port < 0 || port > kMaxPort) return {};
@@ -87,7 +87,7 @@ std::string LanConfigModel::NewAddressText() const {
     return fields_.ipAddress + "-" + std::to_string(port);
 }
 
-LanConfigOutcome LanConfigModel::Ok(const std::function<void(int elapsedMs)> &progress) {
+LanConfigOutcome LanConfigModel::ok(const std::function<void(int elapsedMs)> &progress) {
     const auto &table = StringTable::instance();
     const bool dhcp = fields_.mode == LanMode::Dhcp;
     const int port = dhcp ? fields_.dhcpPort : fields_.fixedPort;
@@ -95,7 +95,7 @@ LanConfigOutcome LanConfigModel::Ok(const std::function<void(int elapsedMs)> &pr
         prompts_.showMessage(table.format(kTextIntegerBetween, 0, kMaxPort), MessageIcon::Warning);
         return {LanConfigOutcome::StayOpen, dhcp ? LanConfigControl::DhcpPort : LanConfigControl::FixedPort};
     }
-    const std::string newAddress = NewAddressText();
+    const std::string newAddress = newAddressText();
     if (newAddress.empty()) {
         prompts_.showMessage(table.text(kTextEnterValidAddress), MessageIcon::Warning);
         return {LanConfigOutcome::StayOpen, LanConfigControl::IpAddress};
@@ -107,7 +107,7 @@ LanConfigOutcome LanConfigModel::Ok(const std::function<void(int elapsedMs)> &pr
                                 : ORVEX_LAN_FAILED;
     if (result != ORVEX_OK) {
         prompts_.showMessage(table.text(kTextConfigureFailed), MessageIcon::Error);
-        Load();
+        load();
         return {LanConfigOutcome::StayOpen, LanConfigControl::None};
     }
     address_ = newAddress;

@@ -49,7 +49,7 @@ public:
 
     // Reads the reader's settings into the fields; a failed read leaves them
     // as they are (no mode, port 0 at the start).
-    void Load();
+    void load();
 
     LanConfigFields &fields() { return fields_; }
     const LanConfigFields &fields() const { return fields_; }
@@ -59,12 +59,12 @@ public:
     // the reader (10130 and a fresh load when that fails) and waits until it
     // answers at the new address, reporting the elapsed milliseconds (0-25000)
     // every 100 ms. Done also when the reader stays away for 25 s.
-    LanConfigOutcome Ok(const std::function<void(int elapsedMs)> &progress = {});
+    LanConfigOutcome ok(const std::function<void(int elapsedMs)> &progress = {});
 
     // The address text as opened, the new one after a successful OK.
     const std::string &address() const { return address_; }
     // The address text OK sends for the fields, or empty when they are invalid.
-    std::string NewAddressText() const;
+    std::string newAddressText() const;
 
 private:
     std::string address_;

@@ -14,12 +14,12 @@ constexpr int kListBufferSize = 2500;
 std::vector<std::string> searchWith(int (*search)(char *, int)) {
     std::vector<char> buffer(kListBufferSize);
     int used = search(buffer.data(), kListBufferSize);
-    return SplitListBuffer(buffer.data(), used);
+    return splitListBuffer(buffer.data(), used);
 }
 
 }  // namespace
 
-LanFunctions SystemLanFunctions() {
+LanFunctions systemLanFunctions() {
     LanFunctions f;
     f.searchMaker = [] { return searchWith(Orvex_LanSearch); };
     f.searchAll = [] { return searchWith(Orvex_LanSearchAll); };

@@ -32,6 +32,6 @@ struct LanFunctions {
 };
 
 // The functions of liborvex, on the real clock.
-LanFunctions SystemLanFunctions();
+LanFunctions systemLanFunctions();
 
 }  // namespace orvex::app

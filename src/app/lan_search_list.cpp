@@ -31,7 +31,7 @@ std::string keyOf(const std::string &entry) {
 
 }  // namespace
 
-std::vector<LanListItem> MergeLanSearch(const std::vector<std::string> &makerReaders,
+std::vector<LanListItem> mergeLanSearch(const std::vector<std::string> &makerReaders,
                                         const std::vector<std::string> &allDevices) {
     std::vector<LanListItem> items;
     for (const std::string &entry : makerReaders) items.push_back({entry, LanMakerReader});
@@ -47,12 +47,12 @@ std::vector<LanListItem> MergeLanSearch(const std::vector<std::string> &makerRea
     return items;
 }
 
-bool LanSearchModel::Refresh() {
+bool LanSearchModel::refresh() {
     for (;;) {
         {
             BusyScope busy(prompts_);
             items_.clear();
-            items_ = MergeLanSearch(lan_.searchMaker ? lan_.searchMaker() : std::vector<std::string>{},
+            items_ = mergeLanSearch(lan_.searchMaker ? lan_.searchMaker() : std::vector<std::string>{},
                                     lan_.searchAll ? lan_.searchAll() : std::vector<std::string>{});
         }
         if (!items_.empty()) return true;
@@ -61,15 +61,15 @@ bool LanSearchModel::Refresh() {
     }
 }
 
-bool LanSearchModel::Change(std::size_t selected,
-                          const std::function<bool(const std::string &address)> &lanConfigDialog) {
-    if (!CanChange(selected) || !lanConfigDialog(items_[selected].text)) return true;
+bool LanSearchModel::change(std::size_t selected,
+                            const std::function<bool(const std::string &address)> &lanConfigDialog) {
+    if (!canChange(selected) || !lanConfigDialog(items_[selected].text)) return true;
     if (lan_.sleep) lan_.sleep(kSettleAfterChange);
-    return Refresh();
+    return refresh();
 }
 
-std::optional<std::string> LanSearchModel::Close(std::optional<std::size_t> selected) const {
-    if (!CanChange(selected) || items_[*selected].value != LanMakerReader) return std::nullopt;
+std::optional<std::string> LanSearchModel::close(std::optional<std::size_t> selected) const {
+    if (!canChange(selected) || items_[*selected].value != LanMakerReader) return std::nullopt;
     return items_[*selected].text;
 }
 

@@ -24,7 +24,7 @@ struct LanListItem {
 // one whose key (the entry, or its "[name]" prefix) is already listed
 // (case-insensitively) replaces that item's text and marks it a maker's
 // reader; any other is appended as another device (value 2).
-std::vector<LanListItem> MergeLanSearch(const std::vector<std::string> &makerReaders,
+std::vector<LanListItem> mergeLanSearch(const std::vector<std::string> &makerReaders,
                                         const std::vector<std::string> &allDevices);
 
 // The search dialog without its window.
@@ -35,19 +35,19 @@ public:
     // Searches both ways and rebuilds the list. When nothing answers the
     // person is asked to retry (10131, caption 10129); false when they cancel
     // (the dialog closes).
-    bool Refresh();
+    bool refresh();
     const std::vector<LanListItem> &items() const { return items_; }
 
     // "IP-Adresse ändern" is enabled only with a selection.
-    bool CanChange(std::optional<std::size_t> selected) const {
+    bool canChange(std::optional<std::size_t> selected) const {
         return selected && *selected < items_.size();
     }
     // Runs the settings dialog on the selected item (it returns whether it
     // ended with OK); after a change the list is searched again 300 ms later.
     // False when that search found nothing and the person cancelled.
-    bool Change(std::size_t selected, const std::function<bool(const std::string &address)> &lanConfigDialog);
+    bool change(std::size_t selected, const std::function<bool(const std::string &address)> &lanConfigDialog);
     // "Schliessen": the chosen address, only a maker's reader can be chosen.
-    std::optional<std::string> Close(std::optional<std::size_t> selected) const;
+    std::optional<std::string> close(std::optional<std::size_t> selected) const;
 
 private:
     LanFunctions lan_;

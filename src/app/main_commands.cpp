@@ -26,87 +26,87 @@ constexpr std::array<MenuRequirement, 4> kMenuRequirements = {{
     {CmdFactoryReset, CAP_FACTORY_RESET},
 }};
 
-std::optional<IdentifiedReader> IdentifyIfConnected(ConnectContext &ctx, int handle) {
+std::optional<IdentifiedReader> identifyIfConnected(ConnectContext &ctx, int handle) {
     if (handle <= 0) return std::nullopt;
-    return IdentifyAndClose(ctx, handle);
+    return identifyAndClose(ctx, handle);
 }
 
 }  // namespace
 
-bool MenuCommandEnabled(int command, CapabilityFlags flags) {
+bool menuCommandEnabled(int command, CapabilityFlags flags) {
     for (const auto &r : kMenuRequirements)
         if (r.command == command) return (flags & r.anyOf) != 0;
     return true;
 }
 
-SheetKind ConfigurationSheetFor(CapabilityFlags flags) {
-    return HasCapability(flags, CAP_PS2) ? SheetKind::KeyboardWedge : SheetKind::Serial;
+SheetKind configurationSheetFor(CapabilityFlags flags) {
+    return hasCapability(flags, CAP_PS2) ? SheetKind::KeyboardWedge : SheetKind::Serial;
 }
 
-CommandConnection ConnectForCommand(ConnectContext &ctx) {
+CommandConnection connectForCommand(ConnectContext &ctx) {
     CommandConnection c;
     BusyScope busy(ctx.prompts);
-    c.handle = ConnectReader(ctx, c.baud, c.flags, true);
+    c.handle = connectReader(ctx, c.baud, c.flags, true);
     return c;
 }
 
 namespace {
 
 // frameFlags empty: no main frame; the flags read on this connection decide.
-CommandOutcome RunStartMode(ConnectContext &ctx, std::optional<CapabilityFlags> frameFlags,
+CommandOutcome runStartMode(ConnectContext &ctx, std::optional<CapabilityFlags> frameFlags,
                             const HandleDialog &bluetoothConfigDialog,
                             const std::function<void(int &, bool)> &powerOnModeDialog) {
     auto offered = [](CapabilityFlags flags) { return (flags & (CAP_BLUETOOTH | CAP_POWER_ON_MODE)) != 0; };
     if (frameFlags && !offered(*frameFlags)) return CommandOutcome::NotAvailable;
-    CommandConnection c = ConnectForCommand(ctx);
+    CommandConnection c = connectForCommand(ctx);
     if (c.handle <= 0) return CommandOutcome::NoConnection;
     const CapabilityFlags decisive = frameFlags.value_or(c.flags);
     CommandOutcome outcome = CommandOutcome::Ran;
     if (!offered(decisive)) {
         outcome = CommandOutcome::NotAvailable;
-    } else if (HasCapability(decisive, CAP_BLUETOOTH)) {
+    } else if (hasCapability(decisive, CAP_BLUETOOTH)) {
         if (bluetoothConfigDialog) bluetoothConfigDialog(c.handle);
     } else if (powerOnModeDialog) {
-        powerOnModeDialog(c.handle, HasCapability(c.flags, CAP_SILENT_READER_MODE));
+        powerOnModeDialog(c.handle, hasCapability(c.flags, CAP_SILENT_READER_MODE));
     }
-    CloseReader(c.handle);
+    closeReader(c.handle);
     return outcome;
 }
 
 }  // namespace
 
-CommandOutcome RunStartModeCommand(ConnectContext &ctx, CapabilityFlags frameFlags,
+CommandOutcome runStartModeCommand(ConnectContext &ctx, CapabilityFlags frameFlags,
                                    const HandleDialog &bluetoothConfigDialog,
                                    const std::function<void(int &, bool)> &powerOnModeDialog) {
-    return RunStartMode(ctx, frameFlags, bluetoothConfigDialog, powerOnModeDialog);
+    return runStartMode(ctx, frameFlags, bluetoothConfigDialog, powerOnModeDialog);
 }
 
-CommandOutcome RunStartModeCommandWithoutFrame(ConnectContext &ctx, const HandleDialog &bluetoothConfigDialog,
+CommandOutcome runStartModeCommandWithoutFrame(ConnectContext &ctx, const HandleDialog &bluetoothConfigDialog,
                                                const std::function<void(int &, bool)> &powerOnModeDialog) {
-    return RunStartMode(ctx, std::nullopt, bluetoothConfigDialog, powerOnModeDialog);
+    return runStartMode(ctx, std::nullopt, bluetoothConfigDialog, powerOnModeDialog);
 }
 
-CommandOutcome RunTxPowerCommand(ConnectContext &ctx, CapabilityFlags frameFlags,
+CommandOutcome runTxPowerCommand(ConnectContext &ctx, CapabilityFlags frameFlags,
                                  const HandleDialog &txPowerDialog) {
-    if (!HasCapability(frameFlags, CAP_TX_POWER_MENU_MASK)) return CommandOutcome::NotAvailable;
-    CommandConnection c = ConnectForCommand(ctx);
+    if (!hasCapability(frameFlags, CAP_TX_POWER_MENU_MASK)) return CommandOutcome::NotAvailable;
+    CommandConnection c = connectForCommand(ctx);
     if (c.handle <= 0) return CommandOutcome::NoConnection;
     CommandOutcome outcome = CommandOutcome::NotAvailable;
-    if (HasCapability(c.flags, CAP_TX_POWER_MENU_MASK)) {
+    if (hasCapability(c.flags, CAP_TX_POWER_MENU_MASK)) {
         if (txPowerDialog) txPowerDialog(c.handle);
         outcome = CommandOutcome::Ran;
     }
-    CloseReader(c.handle);
+    closeReader(c.handle);
     return outcome;
 }
 
-FactoryResetOutcome RunFactoryReset(ConnectContext &ctx, CapabilityFlags frameFlags) {
-    if (!HasCapability(frameFlags, CAP_FACTORY_RESET)) return FactoryResetOutcome::NotAvailable;
-    CommandConnection c = ConnectForCommand(ctx);
+FactoryResetOutcome runFactoryReset(ConnectContext &ctx, CapabilityFlags frameFlags) {
+    if (!hasCapability(frameFlags, CAP_FACTORY_RESET)) return FactoryResetOutcome::NotAvailable;
+    CommandConnection c = connectForCommand(ctx);
     if (c.handle <= 0) return FactoryResetOutcome::NoConnection;
 
     FactoryResetOutcome outcome = FactoryResetOutcome::NotAvailable;
-    if (HasCapability(c.flags, CAP_FACTORY_RESET)) {
+    if (hasCapability(c.flags, CAP_FACTORY_RESET)) {
         const auto &strings = StringTable::instance();
         outcome = FactoryResetOutcome::Declined;
         if (ctx.prompts.askYesNoWith(MessageIcon::Warning, strings.text(msg::kFactoryResetWarning), false) &&
@@ -117,30 +117,30 @@ FactoryResetOutcome RunFactoryReset(ConnectContext &ctx, CapabilityFlags frameFl
             outcome = done ? FactoryResetOutcome::Done : FactoryResetOutcome::Failed;
         }
     }
-    CloseReader(c.handle);
+    closeReader(c.handle);
     return outcome;
 }
 
-bool RunIpAddressCommand(
+bool runIpAddressCommand(
     ConnectContext &ctx, FrameState &frame,
     const std::function<std::optional<std::string>(const std::string &)> &lanConfigDialog) {
-    if (!HasCapability(frame.flags, CAP_LAN)) return false;
-    const PortSettings ps = LoadPortSettings(ctx.settings, ctx.devices);
+    if (!hasCapability(frame.flags, CAP_LAN)) return false;
+    const PortSettings ps = loadPortSettings(ctx.settings, ctx.devices);
     if (lanConfigDialog) {
-        if (auto address = lanConfigDialog(BuildSdkPortName(ps.name, ps.address)))
-            ctx.settings.Set(settings::PortName, std::string(LanPrefix) + *address);
+        if (auto address = lanConfigDialog(buildSdkPortName(ps.name, ps.address)))
+            ctx.settings.set(settings::PortName, std::string(LanPrefix) + *address);
     }
-    int handle = ConnectWithStoredSettings(ctx, frame);
-    CloseReader(handle);
+    int handle = connectWithStoredSettings(ctx, frame);
+    closeReader(handle);
     return true;
 }
 
-std::optional<IdentifiedReader> RunInterfaceCommand(ConnectContext &ctx, FrameState &frame) {
-    return IdentifyIfConnected(ctx, SelectInterfaceAndConnect(ctx, frame));
+std::optional<IdentifiedReader> runInterfaceCommand(ConnectContext &ctx, FrameState &frame) {
+    return identifyIfConnected(ctx, selectInterfaceAndConnect(ctx, frame));
 }
 
-std::optional<IdentifiedReader> RunStartupIdentification(ConnectContext &ctx, FrameState &frame) {
-    return IdentifyIfConnected(ctx, ConnectWithStoredSettings(ctx, frame));
+std::optional<IdentifiedReader> runStartupIdentification(ConnectContext &ctx, FrameState &frame) {
+    return identifyIfConnected(ctx, connectWithStoredSettings(ctx, frame));
 }
 
 }  // namespace orvex::app

@@ -32,14 +32,14 @@ enum MenuCommand : int {
 };
 
 // Enabled state of a menu command for the frame's flags word.
-bool MenuCommandEnabled(int command, CapabilityFlags flags);
+bool menuCommandEnabled(int command, CapabilityFlags flags);
 
 enum class SheetKind { Serial, KeyboardWedge };
 // "&Konfigurieren" opens the keyboard-wedge sheet for CAP_PS2, else the serial one.
-SheetKind ConfigurationSheetFor(CapabilityFlags flags);
+SheetKind configurationSheetFor(CapabilityFlags flags);
 
 // Language setting "Settings"/"Sprache": 1 English, anything else German.
-inline bool IsEnglishSetting(int value) { return value == 1; }
+inline bool isEnglishSetting(int value) { return value == 1; }
 
 // A connect of its own for the commands of the settings menu: busy state,
 // baud 19200, a fresh flags word, messages on. Does not touch the frame.
@@ -48,54 +48,54 @@ struct CommandConnection {
     CapabilityFlags flags = 0;
     int baud = 19200;
 };
-CommandConnection ConnectForCommand(ConnectContext &ctx);
+CommandConnection connectForCommand(ConnectContext &ctx);
 
 using HandleDialog = std::function<void(int &handle)>;
 
 // How a settings command that runs a dialog on a connection of its own ended.
 enum class CommandOutcome {
     NotAvailable,  // the frame's or the freshly read flags lack the capability
-    NoConnection,  // ConnectReader gave no handle (it showed its message)
+    NoConnection,  // connectReader gave no handle (it showed its message)
     Ran,           // the dialog ran on the connection
 };
 
 // "Startmodus": the Bluetooth standby dialog for a Bluetooth reader, else the
 // power-on mode dialog (with silentReaderModeOffered from the fresh flags).
-CommandOutcome RunStartModeCommand(
+CommandOutcome runStartModeCommand(
     ConnectContext &ctx, CapabilityFlags frameFlags, const HandleDialog &bluetoothConfigDialog,
     const std::function<void(int &handle, bool silentReaderModeOffered)> &powerOnModeDialog);
 // The same command without a main frame (orvexctl): the flags read on the
 // command's own connection take the frame's place.
-CommandOutcome RunStartModeCommandWithoutFrame(
+CommandOutcome runStartModeCommandWithoutFrame(
     ConnectContext &ctx, const HandleDialog &bluetoothConfigDialog,
     const std::function<void(int &handle, bool silentReaderModeOffered)> &powerOnModeDialog);
 
 // "Sendeleistung": the dialog opens only when the fresh flags still have
 // CAP_TX_POWER or CAP_EXTENDED.
-CommandOutcome RunTxPowerCommand(ConnectContext &ctx, CapabilityFlags frameFlags,
+CommandOutcome runTxPowerCommand(ConnectContext &ctx, CapabilityFlags frameFlags,
                                  const HandleDialog &txPowerDialog);
 
 enum class FactoryResetOutcome {
     NotAvailable,  // frame flags or fresh flags lack CAP_FACTORY_RESET
-    NoConnection,  // ConnectReader gave no handle (it showed its message)
+    NoConnection,  // connectReader gave no handle (it showed its message)
     Declined,      // No to one of the two questions; nothing sent
     Done,          // message 10142
     Failed,        // message 10141
 };
 // "Werkseinstellung": asks 10139 and 10140 (default No), sends the reset,
 // reports 10142 or 10141, closes the link.
-FactoryResetOutcome RunFactoryReset(ConnectContext &ctx, CapabilityFlags frameFlags);
+FactoryResetOutcome runFactoryReset(ConnectContext &ctx, CapabilityFlags frameFlags);
 
 // "IP-Adresse": runs the LAN settings dialog with the stored port's SDK name;
 // a new address it returns is stored as "LAN: " + address. Then the reader is
 // connected and identified again. Returns false when not available.
-bool RunIpAddressCommand(
+bool runIpAddressCommand(
     ConnectContext &ctx, FrameState &frame,
     const std::function<std::optional<std::string>(const std::string &sdkPortName)> &lanConfigDialog);
 
 // "Schnittstelle" and the start-up identification: connect (by dialog or by
-// the stored settings), then IdentifyAndClose.
-std::optional<IdentifiedReader> RunInterfaceCommand(ConnectContext &ctx, FrameState &frame);
-std::optional<IdentifiedReader> RunStartupIdentification(ConnectContext &ctx, FrameState &frame);
+// the stored settings), then identifyAndClose.
+std::optional<IdentifiedReader> runInterfaceCommand(ConnectContext &ctx, FrameState &frame);
+std::optional<IdentifiedReader> runStartupIdentification(ConnectContext &ctx, FrameState &frame);
 
 }  // namespace orvex::app

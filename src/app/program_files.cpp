@@ -21,13 +21,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ProgramFile() {
+std::string programFile() {
     std::error_code ec;
     const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
     return ec ? std::string() : exe.string();
 }
 
-bool HasPdfExtension(const fs::path &path) {
+bool hasPdfExtension(const fs::path &path) {
     std::string ext = path.extension().string();
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
     return ext == ".pdf";
@@ -35,12 +35,12 @@ bool HasPdfExtension(const fs::path &path) {
 
 }  // namespace
 
-std::string ProgramDirectory() {
-    const std::string exe = ProgramFile();
+std::string programDirectory() {
+    const std::string exe = programFile();
     return exe.empty() ? std::string(".") : fs::path(exe).parent_path().string();
 }
 
-std::string DataDirectoryFor(const std::string &programFile) {
+std::string dataDirectoryFor(const std::string &programFile) {
     std::error_code ec;
     const fs::path folder = fs::path(programFile).parent_path();
     // Looked up beside the program rather than at the configured prefix, so
@@ -55,11 +55,11 @@ std::string DataDirectoryFor(const std::string &programFile) {
     return ORVEX_DATA_DIR;
 }
 
-std::string ProgramDataDirectory() { return DataDirectoryFor(ProgramFile()); }
+std::string programDataDirectory() { return dataDirectoryFor(programFile()); }
 
-std::string ProgramBuildDate() {
+std::string programBuildDate() {
     struct stat info {};
-    const std::string exe = ProgramFile();
+    const std::string exe = programFile();
     if (exe.empty() || stat(exe.c_str(), &info) != 0) return {};
     std::tm local{};
     localtime_r(&info.st_mtime, &local);
@@ -67,17 +67,17 @@ std::string ProgramBuildDate() {
     return std::strftime(text, sizeof text, "%Y-%m-%d", &local) ? std::string(text) : std::string();
 }
 
-std::optional<std::string> FirstPdfIn(const std::string &folder) {
+std::optional<std::string> firstPdfIn(const std::string &folder) {
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        if (HasPdfExtension(it->path()) && it->is_regular_file(ec)) return it->path().string();
+        if (hasPdfExtension(it->path()) && it->is_regular_file(ec)) return it->path().string();
     }
     return std::nullopt;
 }
 
-std::optional<std::string> FindManual() {
-    if (auto pdf = FirstPdfIn(ProgramDirectory())) return pdf;
-    return FirstPdfIn(ProgramDataDirectory());
+std::optional<std::string> findManual() {
+    if (auto pdf = firstPdfIn(programDirectory())) return pdf;
+    return firstPdfIn(programDataDirectory());
 }
 
 }  // namespace orvex::app

@@ -9,24 +9,24 @@
 namespace orvex::app {
 
 // Folder of the running program file (/proc/self/exe).
-std::string ProgramDirectory();
+std::string programDirectory();
 // Data folder of the running program (string tables, manual); see
-// DataDirectoryFor.
-std::string ProgramDataDirectory();
+// dataDirectoryFor.
+std::string programDataDirectory();
 // Data folder of the program file programFile: an installed program
 // (PREFIX/bin/NAME) uses PREFIX/share/orvex-readersetup when that folder is
 // there, and never the source tree; a program run from its build folder uses
 // the source tree's resources; otherwise the folder of the configured
 // installation prefix.
-std::string DataDirectoryFor(const std::string &programFile);
+std::string dataDirectoryFor(const std::string &programFile);
 
 // "%Y-%m-%d" of the program file's modification time; empty when unknown.
-std::string ProgramBuildDate();
+std::string programBuildDate();
 
 // The first "*.pdf" (any case) that the listing of folder yields; nullopt
 // when there is none.
-std::optional<std::string> FirstPdfIn(const std::string &folder);
+std::optional<std::string> firstPdfIn(const std::string &folder);
 // The manual: first PDF in the program folder, else in the data folder.
-std::optional<std::string> FindManual();
+std::optional<std::string> findManual();
 
 }  // namespace orvex::app

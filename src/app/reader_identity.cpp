@@ -23,7 +23,7 @@ struct TypeCapabilityRow {
 
 // Type-dependent bits (CAP_IDENTIFIED included), with the firmware versions
 // that add further features.
-const std::vector<TypeCapabilityRow> &TypeCapabilityTable() {
+const std::vector<TypeCapabilityRow> &typeCapabilityTable() {
     static const std::vector<TypeCapabilityRow> table = {
         {{0x122, 0x123, 0x124, 0x125, 0x134, 0x135, 0x154, 0x155}, CAP_IDENTIFIED, {}},
         {{0x144, 0x145}, CAP_IDENTIFIED, {{1, CAP_POWER_ON_MODE}}},
@@ -66,65 +66,65 @@ const std::vector<TypeCapabilityRow> &TypeCapabilityTable() {
     return table;
 }
 
-const TypeCapabilityRow *RowFor(unsigned typeCode) {
-    for (const auto &row : TypeCapabilityTable())
+const TypeCapabilityRow *rowFor(unsigned typeCode) {
+    for (const auto &row : typeCapabilityTable())
         for (unsigned code : row.codes)
             if (code != 0 && code == typeCode) return &row;
     return nullptr;
 }
 
-int HexDigit(char c) {
+int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     return -1;
 }
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
+bool startsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
 
 // Contained at a position after the start.
-bool ContainsAfterStart(std::string_view text, std::string_view part) {
+bool containsAfterStart(std::string_view text, std::string_view part) {
     const auto pos = text.find(part);
     return pos != std::string_view::npos && pos > 0;
 }
 
 }  // namespace
 
-unsigned VersionDigitValue(char c) {
+unsigned versionDigitValue(char c) {
     if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
     if (c >= 'A' && c <= 'Z') return static_cast<unsigned>(c - 'A' + 10);
     if (c >= 'a' && c <= 'z') return static_cast<unsigned>(c - 'a' + 10);
     return 255;
 }
 
-unsigned IdentityDigitValue(char c) {
+unsigned identityDigitValue(char c) {
     if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
     if (c >= 'A' && c <= 'Z') return static_cast<unsigned>(c - 'A' + 10);
     if (c >= 'a' && c <= 'z') return static_cast<unsigned>(c - 'a' + 36);
     return 0;
 }
 
-std::optional<VersionAnswer> ParseVersionAnswer(std::string_view answer) {
+std::optional<VersionAnswer> parseVersionAnswer(std::string_view answer) {
     if (answer.size() != 4) return std::nullopt;
     VersionAnswer v{};
     unsigned code = 0;
     for (int i = 0; i < 3; ++i) {
-        const int d = HexDigit(answer[i]);
+        const int d = hexDigit(answer[i]);
         if (d < 0) return std::nullopt;
         code = code * 16 + static_cast<unsigned>(d);
     }
     for (int i = 0; i < 4; ++i) v.text[i] = answer[i];
     v.typeCode = code;
-    v.digitValue = VersionDigitValue(answer[3]);
+    v.digitValue = versionDigitValue(answer[3]);
     return v;
 }
 
-bool IsSupportedType(unsigned typeCode) { return RowFor(typeCode) != nullptr; }
+bool isSupportedType(unsigned typeCode) { return rowFor(typeCode) != nullptr; }
 
-CapabilityFlags TypeCapabilities(unsigned typeCode, unsigned digitValue) {
-    const auto *row = RowFor(typeCode);
+CapabilityFlags typeCapabilities(unsigned typeCode, unsigned digitValue) {
+    const auto *row = rowFor(typeCode);
     if (!row) return 0;
     CapabilityFlags flags = row->base;
     for (const auto &t : row->byVersion)
@@ -132,49 +132,49 @@ CapabilityFlags TypeCapabilities(unsigned typeCode, unsigned digitValue) {
     return flags;
 }
 
-bool IsKeyboardWedgeAnswer(const VersionAnswer &answer) {
+bool isKeyboardWedgeAnswer(const VersionAnswer &answer) {
     const auto byte2 = static_cast<unsigned char>(answer.text[2]);
     return (byte2 & 0x2) != 0 && (byte2 & 0x4) == 0;
 }
 
-bool IsMakersVirtualComPort(std::string_view name) {
-    if (!(StartsWith(name, "COM") || StartsWith(name, "/dev/")) || name.size() <= 3) return false;
-    return ContainsAfterStart(name, " [Qel Virtual COM") || ContainsAfterStart(name, " [Brix Virtual COM");
+bool isMakersVirtualComPort(std::string_view name) {
+    if (!(startsWith(name, "COM") || startsWith(name, "/dev/")) || name.size() <= 3) return false;
+    return containsAfterStart(name, " [Qel Virtual COM") || containsAfterStart(name, " [Brix Virtual COM");
 }
 
-PortKind PortKindOf(std::string_view name, bool ethernetOn) {
-    if (StartsWith(name, UsbPrefix)) return PortKind::Usb;
-    if (StartsWith(name, LanPrefix) && ethernetOn) return PortKind::Lan;
-    if (StartsWith(name, BluetoothPrefix)) return PortKind::Bluetooth;
+PortKind portKindOf(std::string_view name, bool ethernetOn) {
+    if (startsWith(name, UsbPrefix)) return PortKind::Usb;
+    if (startsWith(name, LanPrefix) && ethernetOn) return PortKind::Lan;
+    if (startsWith(name, BluetoothPrefix)) return PortKind::Bluetooth;
     return PortKind::Serial;
 }
 
-std::string_view StripKindPrefix(std::string_view name) {
+std::string_view stripKindPrefix(std::string_view name) {
     for (auto prefix : {UsbPrefix, LanPrefix, BluetoothPrefix})
-        if (StartsWith(name, prefix)) return name.substr(prefix.size());
+        if (startsWith(name, prefix)) return name.substr(prefix.size());
     return name;
 }
 
-std::string BuildSdkPortName(std::string_view storedName, int address) {
-    std::string out(StripKindPrefix(storedName));
+std::string buildSdkPortName(std::string_view storedName, int address) {
+    std::string out(stripKindPrefix(storedName));
     out += ':';
     out += std::to_string(address);
     return out;
 }
 
-CapabilityFlags ComputeCapabilityFlags(const VersionAnswer &answer, PortKind kind,
+CapabilityFlags computeCapabilityFlags(const VersionAnswer &answer, PortKind kind,
                                        std::string_view storedName) {
-    CapabilityFlags flags = IsKeyboardWedgeAnswer(answer) ? CAP_PS2 : 0;
-    if (kind != PortKind::Usb && kind != PortKind::Lan && !IsMakersVirtualComPort(storedName))
+    CapabilityFlags flags = isKeyboardWedgeAnswer(answer) ? CAP_PS2 : 0;
+    if (kind != PortKind::Usb && kind != PortKind::Lan && !isMakersVirtualComPort(storedName))
         flags |= CAP_PLAIN_SERIAL;
-    flags |= TypeCapabilities(answer.typeCode, answer.digitValue);
+    flags |= typeCapabilities(answer.typeCode, answer.digitValue);
     if (storedName.find("HID") != std::string_view::npos) flags |= CAP_HID;
     if (kind == PortKind::Lan) flags |= CAP_LAN;
     if (kind == PortKind::Bluetooth) flags |= CAP_BLUETOOTH;
     return flags;
 }
 
-std::string ProductVersionString() {
+std::string productVersionString() {
 #ifdef ORVEX_VERSION
     const std::string_view version = ORVEX_VERSION;
 #else
@@ -184,7 +184,7 @@ std::string ProductVersionString() {
     return std::string(version);
 }
 
-std::string SuccessTitle(std::string_view base, std::string_view programVersion, std::string_view modelName,
+std::string successTitle(std::string_view base, std::string_view programVersion, std::string_view modelName,
                          bool usbPort, std::string_view sdkPortName, unsigned digitValue) {
     std::string title(base);
     title += " V";
@@ -200,11 +200,11 @@ std::string SuccessTitle(std::string_view base, std::string_view programVersion,
     return title;
 }
 
-DeviceIdentity MakeDeviceIdentity(std::string_view versionAnswer, std::string_view modelName) {
+DeviceIdentity makeDeviceIdentity(std::string_view versionAnswer, std::string_view modelName) {
     DeviceIdentity id;
     id.modelName = std::string(modelName);
     id.typeCodeText = std::string(versionAnswer.substr(0, 3));
-    const unsigned digit = versionAnswer.size() > 3 ? IdentityDigitValue(versionAnswer[3]) : 0;
+    const unsigned digit = versionAnswer.size() > 3 ? identityDigitValue(versionAnswer[3]) : 0;
     char text[16];
     std::snprintf(text, sizeof text, "1.%02u", digit);
     id.versionText = text;

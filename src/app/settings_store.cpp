@@ -14,7 +14,7 @@ namespace orvex::app {
 
 SettingsStore::SettingsStore(std::string path) : path_(std::move(path)) {}
 
-std::string SettingsStore::DefaultPath() {
+std::string SettingsStore::defaultPath() {
     std::string base;
     if (const char *xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
         base = xdg;
@@ -31,11 +31,11 @@ const std::string *SettingsStore::overrideFor(std::string_view section, std::str
     return it == overrides_.end() ? nullptr : &it->second;
 }
 
-void SettingsStore::Override(std::string_view section, std::string_view key, std::string value) {
+void SettingsStore::override(std::string_view section, std::string_view key, std::string value) {
     overrides_[{std::string(section), std::string(key)}] = std::move(value);
 }
 
-std::optional<SettingsStore::FileStamp> SettingsStore::StampOf(const std::string &path) {
+std::optional<SettingsStore::FileStamp> SettingsStore::stampOf(const std::string &path) {
     struct stat st {};
     if (stat(path.c_str(), &st) != 0) return std::nullopt;
     return FileStamp{static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
@@ -45,15 +45,15 @@ std::optional<SettingsStore::FileStamp> SettingsStore::StampOf(const std::string
 
 // The parsed file is kept while its stamp stays the same (another program
 // may change it meanwhile), so a large file is not parsed once per setting.
-const IniFile *SettingsStore::Loaded() const {
-    const auto stamp = StampOf(path_);
+const IniFile *SettingsStore::loaded() const {
+    const auto stamp = stampOf(path_);
     if (!stamp) {
         cache_.reset();
         return nullptr;
     }
     if (cache_ && *stamp == stamp_) return cache_.get();
     auto ini = std::make_shared<IniFile>();
-    if (!ini->Open(path_, false, false, true)) {
+    if (!ini->open(path_, false, false, true)) {
         cache_.reset();
         return nullptr;
     }
@@ -62,59 +62,59 @@ const IniFile *SettingsStore::Loaded() const {
     return cache_.get();
 }
 
-int SettingsStore::ReadInt(std::string_view section, std::string_view key, int defaultValue) const {
-    if (const auto *v = overrideFor(section, key)) return v->empty() ? defaultValue : ParseDecimal(*v);
-    const IniFile *ini = Loaded();
-    return ini ? ini->GetInt(section, key, defaultValue) : defaultValue;
+int SettingsStore::readInt(std::string_view section, std::string_view key, int defaultValue) const {
+    if (const auto *v = overrideFor(section, key)) return v->empty() ? defaultValue : parseDecimal(*v);
+    const IniFile *ini = loaded();
+    return ini ? ini->getInt(section, key, defaultValue) : defaultValue;
 }
 
-std::string SettingsStore::ReadText(std::string_view section, std::string_view key,
+std::string SettingsStore::readText(std::string_view section, std::string_view key,
                                     std::string_view defaultValue) const {
     if (const auto *v = overrideFor(section, key)) return *v;
-    const IniFile *ini = Loaded();
-    if (!ini || !ini->HasKey(section, key)) return std::string(defaultValue);
-    return ini->GetString(section, key, defaultValue);
+    const IniFile *ini = loaded();
+    if (!ini || !ini->hasKey(section, key)) return std::string(defaultValue);
+    return ini->getString(section, key, defaultValue);
 }
 
-bool SettingsStore::WriteInt(std::string_view section, std::string_view key, int value) {
-    return WriteText(section, key, std::to_string(value));
+bool SettingsStore::writeInt(std::string_view section, std::string_view key, int value) {
+    return writeText(section, key, std::to_string(value));
 }
 
-bool SettingsStore::WriteText(std::string_view section, std::string_view key, std::string_view value) {
+bool SettingsStore::writeText(std::string_view section, std::string_view key, std::string_view value) {
     if (overrideFor(section, key)) {
-        Override(section, key, std::string(value));
+        override(section, key, std::string(value));
         return true;
     }
     std::error_code ec;
     const auto folder = std::filesystem::path(path_).parent_path();
     if (!folder.empty()) std::filesystem::create_directories(folder, ec);
-    if (!Loaded()) {
+    if (!loaded()) {
         // Only a missing file starts empty; anything else in its place
         // (a directory, a FIFO, no permission) is a failure.
         IniFile probe;
-        if (!probe.Open(path_, true, true, true)) return false;
+        if (!probe.open(path_, true, true, true)) return false;
         cache_ = std::make_shared<IniFile>();
     }
-    if (cache_->HasKey(section, key) && cache_->GetString(section, key) == value) return true;
-    cache_->WriteString(section, key, value);
+    if (cache_->hasKey(section, key) && cache_->getString(section, key) == value) return true;
+    cache_->writeString(section, key, value);
     std::string error;
-    if (!WriteFileAtomically(path_, cache_->Serialize(), error)) {
+    if (!writeFileAtomically(path_, cache_->serialize(), error)) {
         cache_.reset();
         return false;
     }
     // The content held is the file just written: keep it under its new stamp.
-    if (const auto stamp = StampOf(path_))
+    if (const auto stamp = stampOf(path_))
         stamp_ = *stamp;
     else
         cache_.reset();
     return true;
 }
 
-std::string SettingsStore::PortNameOrDefault() {
-    std::string name = Get(settings::PortName);
+std::string SettingsStore::portNameOrDefault() {
+    std::string name = get(settings::PortName);
     if (name.empty()) {
         name = settings::DefaultPortName;
-        Set(settings::PortName, name);
+        set(settings::PortName, name);
     }
     return name;
 }

@@ -53,37 +53,37 @@ class IniFile;
 class SettingsStore {
 public:
     // The store at path; the default is the per-user file above.
-    explicit SettingsStore(std::string path = DefaultPath());
+    explicit SettingsStore(std::string path = defaultPath());
 
     // $XDG_CONFIG_HOME (or ~/.config) + "/Qel Applikationen/OrvexReaderSetup.ini".
-    static std::string DefaultPath();
+    static std::string defaultPath();
 
     const std::string &path() const { return path_; }
 
     // The four operations: an absent value yields the default given here.
-    int ReadInt(std::string_view section, std::string_view key, int defaultValue) const;
-    std::string ReadText(std::string_view section, std::string_view key, std::string_view defaultValue) const;
+    int readInt(std::string_view section, std::string_view key, int defaultValue) const;
+    std::string readText(std::string_view section, std::string_view key, std::string_view defaultValue) const;
     // False when the file cannot be written (the folder is created as needed).
-    bool WriteInt(std::string_view section, std::string_view key, int value);
-    bool WriteText(std::string_view section, std::string_view key, std::string_view value);
+    bool writeInt(std::string_view section, std::string_view key, int value);
+    bool writeText(std::string_view section, std::string_view key, std::string_view value);
 
-    int Get(const IntSetting &s) const { return ReadInt(s.section, s.key, s.defaultValue); }
-    std::string Get(const TextSetting &s) const { return ReadText(s.section, s.key, s.defaultValue); }
-    bool Set(const IntSetting &s, int value) { return WriteInt(s.section, s.key, value); }
-    bool Set(const TextSetting &s, std::string_view value) { return WriteText(s.section, s.key, value); }
+    int get(const IntSetting &s) const { return readInt(s.section, s.key, s.defaultValue); }
+    std::string get(const TextSetting &s) const { return readText(s.section, s.key, s.defaultValue); }
+    bool set(const IntSetting &s, int value) { return writeInt(s.section, s.key, value); }
+    bool set(const TextSetting &s, std::string_view value) { return writeText(s.section, s.key, value); }
 
     // "Port"/"Name"; an empty value is replaced by "COM1", which is stored.
-    std::string PortNameOrDefault();
+    std::string portNameOrDefault();
 
     // A value that holds for this object only (orvexctl's --port, --baud...):
     // reads of the key give it, writes to the key change only the override.
-    void Override(std::string_view section, std::string_view key, std::string value);
+    void override(std::string_view section, std::string_view key, std::string value);
 
 private:
     const std::string *overrideFor(std::string_view section, std::string_view key) const;
     // The parsed file, read again only when it changed on disk (another
     // program may write it); null when it cannot be read.
-    const IniFile *Loaded() const;
+    const IniFile *loaded() const;
 
     // Identity and change time of the file the cache was parsed from.
     struct FileStamp {
@@ -91,7 +91,7 @@ private:
         long long seconds = 0, nanoseconds = 0;
         bool operator==(const FileStamp &) const = default;
     };
-    static std::optional<FileStamp> StampOf(const std::string &path);
+    static std::optional<FileStamp> stampOf(const std::string &path);
 
     std::string path_;
     mutable std::shared_ptr<IniFile> cache_;

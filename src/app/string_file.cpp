@@ -5,7 +5,7 @@
 namespace orvex::app {
 namespace {
 
-std::string Unescape(std::string_view value) {
+std::string unescape(std::string_view value) {
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
         value = value.substr(1, value.size() - 2);
     std::string out;
@@ -44,7 +44,7 @@ enum class Section { None, Strings, Named };
 
 }  // namespace
 
-std::size_t ParseStringFile(std::string_view text, StringTable::Table &table) {
+std::size_t parseStringFile(std::string_view text, StringTable::Table &table) {
     // A UTF-8 byte order mark is allowed.
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     Section section = Section::None;
@@ -68,7 +68,7 @@ std::size_t ParseStringFile(std::string_view text, StringTable::Table &table) {
         std::string_view key = line.substr(first, eq - first);
         while (!key.empty() && (key.back() == ' ' || key.back() == '\t')) key.remove_suffix(1);
         if (key.empty()) continue;
-        std::string value = Unescape(line.substr(eq + 1));
+        std::string value = unescape(line.substr(eq + 1));
         if (section == Section::Strings) {
             int id = 0;
             const auto r = std::from_chars(key.data(), key.data() + key.size(), id);
@@ -82,7 +82,7 @@ std::size_t ParseStringFile(std::string_view text, StringTable::Table &table) {
     return count;
 }
 
-std::string EscapeStringValue(std::string_view value) {
+std::string escapeStringValue(std::string_view value) {
     std::string out;
     for (char c : value) {
         switch (c) {

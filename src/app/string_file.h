@@ -19,10 +19,10 @@ namespace orvex::app {
 
 // Adds the entries of text to table; returns the number of entries read.
 // Lines that are not entries of a known section are skipped.
-std::size_t ParseStringFile(std::string_view text, StringTable::Table &table);
+std::size_t parseStringFile(std::string_view text, StringTable::Table &table);
 
 // The value as it is written in the file (escaped, quoted when it has
 // leading or trailing spaces).
-std::string EscapeStringValue(std::string_view value);
+std::string escapeStringValue(std::string_view value);
 
 }  // namespace orvex::app

@@ -15,17 +15,17 @@ namespace {
 constexpr const char *kEnglishFileName = "OrvexReaderSetupEng.ini";
 
 template <typename Map, typename Key>
-const std::string *Find(const Map &map, const Key &key) {
+const std::string *find(const Map &map, const Key &key) {
     const auto it = map.find(key);
     return it == map.end() ? nullptr : &it->second;
 }
 
 // Drops translations whose placeholders do not match the German text.
 template <typename Map>
-void DropMismatchedPlaceholders(Map &english, const Map &german) {
+void dropMismatchedPlaceholders(Map &english, const Map &german) {
     for (auto it = english.begin(); it != english.end();) {
-        const std::string *original = Find(german, it->first);
-        if (original && FormatSignature(*original) != FormatSignature(it->second))
+        const std::string *original = find(german, it->first);
+        if (original && formatSignature(*original) != formatSignature(it->second))
             it = english.erase(it);
         else
             ++it;
@@ -40,16 +40,16 @@ StringTable &StringTable::instance() {
 }
 
 StringTable::StringTable() {
-    for (const auto &entry : GermanNumberedTexts())
+    for (const auto &entry : germanNumberedTexts())
         german_.numbered.emplace(entry.id, std::string(entry.text));
-    for (const auto &entry : GermanNamedTexts())
+    for (const auto &entry : germanNamedTexts())
         german_.named.emplace(std::string(entry.name), std::string(entry.text));
 }
 
-const std::string *StringTable::lookup(const Table &table, int id) const { return Find(table.numbered, id); }
+const std::string *StringTable::lookup(const Table &table, int id) const { return find(table.numbered, id); }
 
 const std::string *StringTable::lookup(const Table &table, std::string_view name) const {
-    return Find(table.named, name);
+    return find(table.named, name);
 }
 
 const std::string &StringTable::text(int id) const {
@@ -73,22 +73,22 @@ bool StringTable::has(int id) const { return lookup(german_, id) != nullptr; }
 
 bool StringTable::has(std::string_view name) const { return lookup(german_, name) != nullptr; }
 
-std::string StringTable::DefaultEnglishPath() {
+std::string StringTable::defaultEnglishPath() {
     if (const char *overridden = std::getenv("ORVEX_ENGLISH_STRINGS"); overridden && *overridden)
         return overridden;
-    return (std::filesystem::path(ProgramDataDirectory()) / kEnglishFileName).string();
+    return (std::filesystem::path(programDataDirectory()) / kEnglishFileName).string();
 }
 
 bool StringTable::loadEnglish(const std::string &path) {
-    std::ifstream in(path.empty() ? DefaultEnglishPath() : path, std::ios::binary);
+    std::ifstream in(path.empty() ? defaultEnglishPath() : path, std::ios::binary);
     if (!in) return false;
     std::ostringstream content;
     content << in.rdbuf();
     if (in.bad()) return false;
     auto table = std::make_unique<Table>();
-    if (ParseStringFile(content.str(), *table) == 0) return false;
-    DropMismatchedPlaceholders(table->numbered, german_.numbered);
-    DropMismatchedPlaceholders(table->named, german_.named);
+    if (parseStringFile(content.str(), *table) == 0) return false;
+    dropMismatchedPlaceholders(table->numbered, german_.numbered);
+    dropMismatchedPlaceholders(table->named, german_.named);
 
     std::lock_guard lock(mutex_);
     if (english_) retired_.push_back(std::move(english_));

@@ -33,17 +33,17 @@ public:
     bool has(std::string_view name) const;
 
     // printf-style formatting of entry id with the given arguments (see
-    // FormatText: type-safe, locale-independent, %1 … %9 positional).
+    // formatText: type-safe, locale-independent, %1 … %9 positional).
     template <typename... Args>
     std::string format(int id, const Args &...args) const {
-        return FormatText(text(id), {FormatArg(args)...});
+        return formatText(text(id), {FormatArg(args)...});
     }
     template <typename... Args>
     std::string format(std::string_view name, const Args &...args) const {
-        return FormatText(text(name), {FormatArg(args)...});
+        return formatText(text(name), {FormatArg(args)...});
     }
 
-    // Loads the English table from path (default: DefaultEnglishPath()) and
+    // Loads the English table from path (default: defaultEnglishPath()) and
     // switches to English. False when the file is missing, unreadable or holds
     // no entry; German stays active and the caller shows message 545.
     // A translated entry whose placeholders differ from the German text's is
@@ -56,7 +56,7 @@ public:
     // $ORVEX_ENGLISH_STRINGS when set; else OrvexReaderSetupEng.ini in the
     // installed data folder, or in the source tree's resources/ when the
     // program runs uninstalled from its build folder.
-    static std::string DefaultEnglishPath();
+    static std::string defaultEnglishPath();
 
     struct Table {
         std::unordered_map<int, std::string> numbered;
@@ -79,7 +79,7 @@ private:
 };
 
 // Shorthands for the current language.
-inline const std::string &Text(int id) { return StringTable::instance().text(id); }
-inline const std::string &Text(std::string_view name) { return StringTable::instance().text(name); }
+inline const std::string &text(int id) { return StringTable::instance().text(id); }
+inline const std::string &text(std::string_view name) { return StringTable::instance().text(name); }
 
 }  // namespace orvex::app

@@ -454,7 +454,7 @@ constexpr NamedText kNamed[] = {
 
 }  // namespace
 
-std::span<const NumberedText> GermanNumberedTexts() { return kNumbered; }
-std::span<const NamedText> GermanNamedTexts() { return kNamed; }
+std::span<const NumberedText> germanNumberedTexts() { return kNumbered; }
+std::span<const NamedText> germanNamedTexts() { return kNamed; }
 
 }  // namespace orvex::app

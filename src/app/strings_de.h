@@ -16,7 +16,7 @@ struct NamedText {
     std::string_view text;
 };
 
-std::span<const NumberedText> GermanNumberedTexts();
-std::span<const NamedText> GermanNamedTexts();
+std::span<const NumberedText> germanNumberedTexts();
+std::span<const NamedText> germanNamedTexts();
 
 }  // namespace orvex::app

@@ -12,7 +12,7 @@ namespace {
 constexpr int kSwitchBaud = 19200;
 constexpr int kSwitchTimeoutMs = 100;
 
-bool SwitchMode(const std::string &sdkName, int mode) {
+bool switchMode(const std::string &sdkName, int mode) {
     const int handle = Orvex_OpenPort(sdkName.c_str(), kSwitchBaud, kSwitchTimeoutMs);
     if (handle <= 0) return false;
     const bool ok = Orvex_SetUsbMode(handle, mode) == 0;
@@ -23,7 +23,7 @@ bool SwitchMode(const std::string &sdkName, int mode) {
 
 }  // namespace
 
-std::string DriverCheckQuestion(int driverState) {
+std::string driverCheckQuestion(int driverState) {
     if (driverState == 0) return {};
     const StringTable &st = StringTable::instance();
     std::string text;
@@ -32,30 +32,30 @@ std::string DriverCheckQuestion(int driverState) {
     return text + st.text(10135) + "\n";
 }
 
-std::string VirtualComDriverQuestion() {
+std::string virtualComDriverQuestion() {
     const StringTable &st = StringTable::instance();
     return st.text(10134) + "\n" + st.text(10135) + "\n";
 }
 
-std::string DriverDownloadPage() { return StringTable::instance().text(10132); }
+std::string driverDownloadPage() { return StringTable::instance().text(10132); }
 
-bool IsQelVirtualComPort(std::string_view listText) {
+bool isQelVirtualComPort(std::string_view listText) {
     const bool comName = listText.starts_with("COM") || listText.starts_with("/dev/");
     const auto pos = listText.find(" [Qel Virtual COM");
     return comName && listText.size() > 3 && pos != std::string_view::npos && pos > 0;
 }
 
-bool SwitchVirtualComToHid(std::string_view listText) {
-    if (!IsQelVirtualComPort(listText)) return false;
+bool switchVirtualComToHid(std::string_view listText) {
+    if (!isQelVirtualComPort(listText)) return false;
     // The list text carries the port's description after the device path.
-    return SwitchMode(std::string(listText.substr(0, listText.find(" ["))), 1);
+    return switchMode(std::string(listText.substr(0, listText.find(" ["))), 1);
 }
 
-bool SwitchHidToVirtualCom(std::string_view listText) {
-    if (!IsSwitchableUsbReader(listText)) return false;
+bool switchHidToVirtualCom(std::string_view listText) {
+    if (!isSwitchableUsbReader(listText)) return false;
     std::string_view name = listText;
     name.remove_prefix(UsbPrefix.size());
-    return SwitchMode(std::string(name), 2);
+    return switchMode(std::string(name), 2);
 }
 
 }  // namespace orvex::app

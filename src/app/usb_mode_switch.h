@@ -9,20 +9,20 @@ namespace orvex::app {
 
 // Question of the driver check for Orvex_GetUsbDriverState's bits: 10133
 // (bit 0), 10134 (bit 1) and 10135, each line ended by "\n"; empty for 0.
-std::string DriverCheckQuestion(int driverState);
+std::string driverCheckQuestion(int driverState);
 // The question when the virtual COM driver is missing: 10134 and 10135.
-std::string VirtualComDriverQuestion();
+std::string virtualComDriverQuestion();
 // The maker's driver download page (string 10132).
-std::string DriverDownloadPage();
+std::string driverDownloadPage();
 
 // "HID Mode" for a maker's virtual COM port (" [Qel Virtual COM"): opens the
 // list text, switches the reader to HID mode (1) and restarts it. True when
 // the reader took the command (the port name is then cleared by the caller).
-bool SwitchVirtualComToHid(std::string_view listText);
+bool switchVirtualComToHid(std::string_view listText);
 // "Virtual Com" for a switchable USB reader: the same with mode 2 on the
 // list text without "USB: ".
-bool SwitchHidToVirtualCom(std::string_view listText);
+bool switchHidToVirtualCom(std::string_view listText);
 // A maker's virtual COM port as the mode switch counts it.
-bool IsQelVirtualComPort(std::string_view listText);
+bool isQelVirtualComPort(std::string_view listText);
 
 }  // namespace orvex::app

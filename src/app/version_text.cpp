@@ -4,10 +4,10 @@
 
 namespace orvex::app {
 
-std::string VersionText(std::string_view programName) {
+std::string versionText(std::string_view programName) {
     std::string text(programName);
     text += ' ';
-    text += ProductVersionString();
+    text += productVersionString();
     text += "\nCopyright (C) 2026 Qel Applikationen GmbH";
     return text;
 }

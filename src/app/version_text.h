@@ -8,6 +8,6 @@
 
 namespace orvex::app {
 
-std::string VersionText(std::string_view programName);
+std::string versionText(std::string_view programName);
 
 }  // namespace orvex::app

@@ -81,7 +81,7 @@ bool rewriteInPlace(const std::string &target, std::string_view content, std::st
 
 }  // namespace
 
-bool WriteFileAtomically(const std::string &path, std::string_view content, std::string &error) {
+bool writeFileAtomically(const std::string &path, std::string_view content, std::string &error) {
     const std::string target = resolveTarget(path);
     struct stat old {};
     const bool exists = stat(target.c_str(), &old) == 0;

@@ -13,6 +13,6 @@ namespace orvex::app {
 // permission bits; a new one gets 0666 minus the umask. False with error set
 // when anything fails; the old file is then untouched and no temporary file
 // is left behind.
-bool WriteFileAtomically(const std::string &path, std::string_view content, std::string &error);
+bool writeFileAtomically(const std::string &path, std::string_view content, std::string &error);
 
 }  // namespace orvex::app

@@ -35,6 +35,6 @@ inline constexpr CapabilityFlags CAP_LEFT_ALIGN = 0x800000;
 // Menu "Sendeleistung" is enabled by either of these bits.
 inline constexpr CapabilityFlags CAP_TX_POWER_MENU_MASK = CAP_TX_POWER | CAP_EXTENDED;
 
-constexpr bool HasCapability(CapabilityFlags flags, CapabilityFlags bit) { return (flags & bit) != 0; }
+constexpr bool hasCapability(CapabilityFlags flags, CapabilityFlags bit) { return (flags & bit) != 0; }
 
 }  // namespace orvex::app

@@ -15,19 +15,19 @@ constexpr std::array<char32_t, 32> kHighControls = {
 
 }  // namespace
 
-char32_t Cp1252ToCodePoint(unsigned char byte) {
+char32_t cp1252ToCodePoint(unsigned char byte) {
     if (byte >= 0x80 && byte <= 0x9F) return kHighControls[byte - 0x80];
     return byte;
 }
 
-std::optional<unsigned char> CodePointToCp1252(char32_t cp) {
+std::optional<unsigned char> codePointToCp1252(char32_t cp) {
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<unsigned char>(cp);
     for (std::size_t i = 0; i < kHighControls.size(); ++i)
         if (kHighControls[i] == cp) return static_cast<unsigned char>(0x80 + i);
     return std::nullopt;
 }
 
-void AppendUtf8(std::string &out, char32_t cp) {
+void appendUtf8(std::string &out, char32_t cp) {
     if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
     if (cp < 0x80) {
         out += static_cast<char>(cp);
@@ -46,20 +46,20 @@ void AppendUtf8(std::string &out, char32_t cp) {
     }
 }
 
-std::string Cp1252CharToUtf8(unsigned char byte) {
+std::string cp1252CharToUtf8(unsigned char byte) {
     std::string out;
-    AppendUtf8(out, Cp1252ToCodePoint(byte));
+    appendUtf8(out, cp1252ToCodePoint(byte));
     return out;
 }
 
-std::string Cp1252ToUtf8(std::string_view cp1252) {
+std::string cp1252ToUtf8(std::string_view cp1252) {
     std::string out;
     out.reserve(cp1252.size());
-    for (char c : cp1252) AppendUtf8(out, Cp1252ToCodePoint(static_cast<unsigned char>(c)));
+    for (char c : cp1252) appendUtf8(out, cp1252ToCodePoint(static_cast<unsigned char>(c)));
     return out;
 }
 
-std::optional<char32_t> NextUtf8CodePoint(std::string_view text, std::size_t &pos) {
+std::optional<char32_t> nextUtf8CodePoint(std::string_view text, std::size_t &pos) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     const unsigned char lead = byte(pos);
     std::size_t extra;
@@ -97,21 +97,21 @@ std::optional<char32_t> NextUtf8CodePoint(std::string_view text, std::size_t &po
     return cp;
 }
 
-std::string Utf8ToCp1252(std::string_view utf8, char replacement) {
+std::string utf8ToCp1252(std::string_view utf8, char replacement) {
     std::string out;
     out.reserve(utf8.size());
     std::size_t pos = 0;
     while (pos < utf8.size()) {
-        const auto cp = NextUtf8CodePoint(utf8, pos);
-        const auto byte = cp ? CodePointToCp1252(*cp) : std::nullopt;
+        const auto cp = nextUtf8CodePoint(utf8, pos);
+        const auto byte = cp ? codePointToCp1252(*cp) : std::nullopt;
         out += byte ? static_cast<char>(*byte) : replacement;
     }
     return out;
 }
 
-std::size_t Utf8Length(std::string_view text) {
+std::size_t utf8Length(std::string_view text) {
     std::size_t count = 0;
-    for (std::size_t pos = 0; pos < text.size(); ++count) NextUtf8CodePoint(text, pos);
+    for (std::size_t pos = 0; pos < text.size(); ++count) nextUtf8CodePoint(text, pos);
     return count;
 }
 

@@ -62,7 +62,7 @@ int IniSection::lastIndexOf(const std::string &foldedKey) const {
     return it == lastEntry.end() ? -1 : static_cast<int>(it->second);
 }
 
-int ParseDecimal(std::string_view text) {
+int parseDecimal(std::string_view text) {
     size_t i = 0;
     while (i < text.size() &&
            (isBlank(text[i]) || text[i] == '\n' || text[i] == '\r' || text[i] == '\v' || text[i] == '\f'))
@@ -80,13 +80,13 @@ int ParseDecimal(std::string_view text) {
     return static_cast<int>(v);
 }
 
-IniFile::~IniFile() { Close(); }
+IniFile::~IniFile() { close(); }
 
 IniFile::IniFile(IniFile &&other) noexcept { *this = std::move(other); }
 
 IniFile &IniFile::operator=(IniFile &&other) noexcept {
     if (this == &other) return *this;
-    Close();
+    close();
     sections_ = std::move(other.sections_);
     currentSection_ = other.currentSection_;
     path_ = std::move(other.path_);
@@ -111,8 +111,8 @@ void IniFile::setError(std::string text) {
     errorText_ = std::move(text);
 }
 
-bool IniFile::Open(const std::string &path, bool writable, bool create, bool ignoreCase) {
-    Close();
+bool IniFile::open(const std::string &path, bool writable, bool create, bool ignoreCase) {
+    close();
     errorText_.clear();
     ignoreCase_ = ignoreCase;
 
@@ -158,13 +158,13 @@ bool IniFile::Open(const std::string &path, bool writable, bool create, bool ign
     }
     ::close(fd);
 
-    ParseText(text);
+    parseText(text);
     path_ = path;
     writeBack_ = writable;
     return true;
 }
 
-bool IniFile::ParseText(std::string_view text) {
+bool IniFile::parseText(std::string_view text) {
     reset();
     size_t pos = 0;
     while (pos < text.size()) {
@@ -219,9 +219,9 @@ int IniFile::findKey(const IniSection &section, std::string_view key) const {
     return -1;
 }
 
-bool IniFile::HasSection(std::string_view section) const { return findSection(section) >= 0; }
+bool IniFile::hasSection(std::string_view section) const { return findSection(section) >= 0; }
 
-void IniFile::ClearSection(std::string_view section) {
+void IniFile::clearSection(std::string_view section) {
     for (IniSection &sec : sections_) {
         if (sec.name.empty() || !sameName(sec.name, section) || sec.keys.empty()) continue;
         sec.clear();
@@ -229,12 +229,12 @@ void IniFile::ClearSection(std::string_view section) {
     }
 }
 
-bool IniFile::HasKey(std::string_view section, std::string_view key) const {
+bool IniFile::hasKey(std::string_view section, std::string_view key) const {
     int s = findSection(section);
     return s >= 0 && findKey(sections_[s], key) >= 0;
 }
 
-std::string IniFile::GetString(std::string_view section, std::string_view key, std::string_view def) const {
+std::string IniFile::getString(std::string_view section, std::string_view key, std::string_view def) const {
     int s = findSection(section);
     if (s < 0) return std::string(def);
     int k = findKey(sections_[s], key);
@@ -242,12 +242,12 @@ std::string IniFile::GetString(std::string_view section, std::string_view key, s
     return sections_[s].values[k];
 }
 
-int IniFile::GetInt(std::string_view section, std::string_view key, int def) const {
-    std::string text = GetString(section, key, {});
-    return text.empty() ? def : ParseDecimal(text);
+int IniFile::getInt(std::string_view section, std::string_view key, int def) const {
+    std::string text = getString(section, key, {});
+    return text.empty() ? def : parseDecimal(text);
 }
 
-void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+void IniFile::writeString(std::string_view section, std::string_view key, std::string_view value) {
     const std::string name = oneLine(section);
     const std::string keyText = oneLine(key);
     std::string valueText = oneLine(value);
@@ -274,11 +274,11 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
     }
 }
 
-void IniFile::WriteInt(std::string_view section, std::string_view key, int value) {
-    WriteString(section, key, std::to_string(value));
+void IniFile::writeInt(std::string_view section, std::string_view key, int value) {
+    writeString(section, key, std::to_string(value));
 }
 
-std::string IniFile::Serialize() const {
+std::string IniFile::serialize() const {
     std::string out;
     for (size_t i = 0; i < sections_.size(); ++i) {
         const IniSection &sec = sections_[i];
@@ -297,10 +297,10 @@ std::string IniFile::Serialize() const {
     return out;
 }
 
-bool IniFile::Flush() {
+bool IniFile::flush() {
     if (!writeBack_ || !modified_ || path_.empty()) return true;
     std::string error;
-    if (!WriteFileAtomically(path_, Serialize(), error)) {
+    if (!writeFileAtomically(path_, serialize(), error)) {
         setError(error);
         return false;
     }
@@ -308,14 +308,14 @@ bool IniFile::Flush() {
     return true;
 }
 
-bool IniFile::Close() {
-    bool ok = Flush();
+bool IniFile::close() {
+    bool ok = flush();
     reset();
     path_.clear();
     writeBack_ = false;
     return ok;
 }
 
-ProfileFile::ProfileFile(const std::string &path) { ok_ = Open(path, true, true, true); }
+ProfileFile::ProfileFile(const std::string &path) { ok_ = open(path, true, true, true); }
 
 }  // namespace orvex::app

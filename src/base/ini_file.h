@@ -17,7 +17,7 @@ namespace orvex::app {
 // The decimal value of a text as values have always been read (atoi): leading
 // blanks, an optional sign, the digits up to the first other character; no
 // digits give 0; values beyond the int range clamp.
-int ParseDecimal(std::string_view text);
+int parseDecimal(std::string_view text);
 
 // One section of an INI text. keys and values are parallel arrays; a comment
 // line and a line without "=" are kept as one entry whose key is the whole
@@ -56,40 +56,40 @@ public:
     // the first rewrite. False when the file cannot be opened (missing without
     // create, a directory, no permission). A read error after opening leaves
     // what was read, sets errorText() and still returns true.
-    bool Open(const std::string &path, bool writable, bool create, bool ignoreCase);
+    bool open(const std::string &path, bool writable, bool create, bool ignoreCase);
 
     // Parses INI text held in memory, exactly as Open parses a file; the
     // text replaces the content held (path and flags stay).
-    bool ParseText(std::string_view text);
+    bool parseText(std::string_view text);
 
     // Value of the last key named key in the first section named section;
     // def when either is missing.
-    std::string GetString(std::string_view section, std::string_view key, std::string_view def = {}) const;
+    std::string getString(std::string_view section, std::string_view key, std::string_view def = {}) const;
     // Decimal value (leading blanks and a sign allowed, digits up to the first
     // other character, "abc" is 0, clamped to the int range); def when the
     // key is missing or its value is empty.
-    int GetInt(std::string_view section, std::string_view key, int def) const;
+    int getInt(std::string_view section, std::string_view key, int def) const;
 
     // Appends the section at the end when missing, the key at the end of the
     // section when missing, else replaces the value of its last occurrence.
-    void WriteString(std::string_view section, std::string_view key, std::string_view value);
-    void WriteInt(std::string_view section, std::string_view key, int value);
+    void writeString(std::string_view section, std::string_view key, std::string_view value);
+    void writeInt(std::string_view section, std::string_view key, int value);
 
-    bool HasSection(std::string_view section) const;
+    bool hasSection(std::string_view section) const;
     // Removes every key of every section with that name; the headers stay
     // where they are, so rewriting the section keeps the file's order.
-    void ClearSection(std::string_view section);
-    bool HasKey(std::string_view section, std::string_view key) const;
+    void clearSection(std::string_view section);
+    bool hasKey(std::string_view section, std::string_view key) const;
 
     // Writes the content back now when the object is writable and modified.
     // True when nothing was due or the file was replaced; false (errorText()
     // set, modified kept) when the rewrite failed; the old file is untouched.
-    bool Flush();
+    bool flush();
     // Flush, then drops the content and forgets the path. Returns Flush's result.
-    bool Close();
+    bool close();
 
     // The text a rewrite produces: CR LF line ends, sections and keys in order.
-    std::string Serialize() const;
+    std::string serialize() const;
 
     const std::vector<IniSection> &sections() const { return sections_; }
     const std::string &path() const { return path_; }

@@ -135,7 +135,7 @@ std::optional<KeyForChar> KeyboardLayout::charToKey(uint8_t ch) const {
 
 std::span<const LayoutKey> KeyboardLayout::keys() const { return kKeys; }
 
-const KeyboardLayout &HostKeyboardLayout() {
+const KeyboardLayout &hostKeyboardLayout() {
     static const KeyboardLayout layout;
     return layout;
 }

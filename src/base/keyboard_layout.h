@@ -56,6 +56,6 @@ public:
 };
 
 // The layout the program assumes for the host: German (de-DE) PC keyboard.
-const KeyboardLayout &HostKeyboardLayout();
+const KeyboardLayout &hostKeyboardLayout();
 
 }  // namespace orvex::app

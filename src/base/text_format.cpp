@@ -21,9 +21,9 @@ struct Conversion {
     char conversion = 0;
 };
 
-bool IsConversion(char c) { return std::string_view("diuxXocsfeEgG").find(c) != std::string_view::npos; }
+bool isConversion(char c) { return std::string_view("diuxXocsfeEgG").find(c) != std::string_view::npos; }
 
-int ReadNumber(std::string_view f, std::size_t &i) {
+int readNumber(std::string_view f, std::size_t &i) {
     int value = 0;
     while (i < f.size() && f[i] >= '0' && f[i] <= '9') {
         value = std::min(value * 10 + (f[i] - '0'), kMaxWidth);
@@ -34,7 +34,7 @@ int ReadNumber(std::string_view f, std::size_t &i) {
 
 // Parses the conv after '%' starting at i; on success i is past the
 // conversion character.
-bool ParseConversion(std::string_view f, std::size_t &i, Conversion &conv) {
+bool parseConversion(std::string_view f, std::size_t &i, Conversion &conv) {
     std::size_t j = i;
     for (; j < f.size(); ++j) {
         const char c = f[j];
@@ -51,21 +51,21 @@ bool ParseConversion(std::string_view f, std::size_t &i, Conversion &conv) {
         else
             break;
     }
-    conv.width = ReadNumber(f, j);
+    conv.width = readNumber(f, j);
     if (j < f.size() && f[j] == '.') {
         ++j;
-        conv.precision = ReadNumber(f, j);
+        conv.precision = readNumber(f, j);
     }
     if (f.substr(j, 3) == "I64") j += 3;
     while (j < f.size() && std::string_view("hlLqjzt").find(f[j]) != std::string_view::npos) ++j;
-    if (j >= f.size() || !IsConversion(f[j])) return false;
+    if (j >= f.size() || !isConversion(f[j])) return false;
     conv.conversion = f[j];
     i = j + 1;
     return true;
 }
 
-std::string Pad(std::string body, const Conversion &conv, bool numeric) {
-    const auto length = static_cast<int>(Utf8Length(body));
+std::string pad(std::string body, const Conversion &conv, bool numeric) {
+    const auto length = static_cast<int>(utf8Length(body));
     if (length >= conv.width) return body;
     const std::size_t fill = static_cast<std::size_t>(conv.width - length);
     if (conv.left) return body + std::string(fill, ' ');
@@ -80,7 +80,7 @@ std::string Pad(std::string body, const Conversion &conv, bool numeric) {
     return std::string(fill, ' ') + body;
 }
 
-std::int64_t AsSigned(const FormatArg &arg) {
+std::int64_t asSigned(const FormatArg &arg) {
     switch (arg.kind()) {
         case FormatArg::Kind::Text: {
             std::int64_t parsed = 0;
@@ -101,15 +101,15 @@ std::int64_t AsSigned(const FormatArg &arg) {
     return arg.signedValue();
 }
 
-std::uint64_t AsUnsigned(const FormatArg &arg) {
+std::uint64_t asUnsigned(const FormatArg &arg) {
     if (arg.kind() == FormatArg::Kind::Unsigned) return arg.unsignedValue();
-    const std::int64_t s = AsSigned(arg);
+    const std::int64_t s = asSigned(arg);
     // As with a C int argument: -1 shows as FFFFFFFF.
     if (s < 0 && s >= std::numeric_limits<std::int32_t>::min()) return static_cast<std::uint32_t>(s);
     return static_cast<std::uint64_t>(s);
 }
 
-double AsReal(const FormatArg &arg) {
+double asReal(const FormatArg &arg) {
     switch (arg.kind()) {
         case FormatArg::Kind::Real:
             return arg.realValue();
@@ -127,7 +127,7 @@ double AsReal(const FormatArg &arg) {
     return static_cast<double>(arg.signedValue());
 }
 
-std::string AsText(const FormatArg &arg) {
+std::string asText(const FormatArg &arg) {
     char buf[64];
     std::to_chars_result r{};
     switch (arg.kind()) {
@@ -146,7 +146,7 @@ std::string AsText(const FormatArg &arg) {
     return std::string(buf, r.ptr);
 }
 
-std::string Digits(std::uint64_t value, int base, bool upper) {
+std::string digits(std::uint64_t value, int base, bool upper) {
     char buf[72];
     auto r = std::to_chars(buf, buf + sizeof buf, value, base);
     std::string s(buf, r.ptr);
@@ -156,21 +156,21 @@ std::string Digits(std::uint64_t value, int base, bool upper) {
     return s;
 }
 
-std::string FormatInteger(const Conversion &conv, const FormatArg &arg) {
+std::string formatInteger(const Conversion &conv, const FormatArg &arg) {
     const char c = conv.conversion;
     std::string sign;
     std::string digitText;
     std::string prefix;
     if (c == 'd' || c == 'i') {
-        const std::int64_t v = AsSigned(arg);
+        const std::int64_t v = asSigned(arg);
         const std::uint64_t magnitude =
             v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
-        digitText = Digits(magnitude, 10, false);
+        digitText = digits(magnitude, 10, false);
         sign = v < 0 ? "-" : conv.plus ? "+" : conv.space ? " " : "";
     } else {
-        const std::uint64_t v = AsUnsigned(arg);
+        const std::uint64_t v = asUnsigned(arg);
         const int base = c == 'u' ? 10 : c == 'o' ? 8 : 16;
-        digitText = Digits(v, base, c == 'X');
+        digitText = digits(v, base, c == 'X');
         if (conv.alt && v != 0 && base == 16) prefix = c == 'X' ? "0X" : "0x";
         if (conv.alt && base == 8 && digitText[0] != '0') prefix = "0";
     }
@@ -181,11 +181,11 @@ std::string FormatInteger(const Conversion &conv, const FormatArg &arg) {
     }
     Conversion padding = conv;
     if (conv.precision >= 0) padding.zero = false;
-    return Pad(sign + prefix + digitText, padding, true);
+    return pad(sign + prefix + digitText, padding, true);
 }
 
-std::string FormatReal(const Conversion &conv, const FormatArg &arg) {
-    const double v = AsReal(arg);
+std::string formatReal(const Conversion &conv, const FormatArg &arg) {
+    const double v = asReal(arg);
     const int precision = conv.precision < 0 ? 6 : conv.precision;
     std::chars_format style = std::chars_format::fixed;
     if (conv.conversion == 'e' || conv.conversion == 'E') style = std::chars_format::scientific;
@@ -196,10 +196,10 @@ std::string FormatReal(const Conversion &conv, const FormatArg &arg) {
     if (conv.conversion == 'E' || conv.conversion == 'G')
         std::transform(body.begin(), body.end(), body.begin(), [](char c) { return c == 'e' ? 'E' : c; });
     if (!body.empty() && body[0] != '-') body.insert(0, conv.plus ? "+" : conv.space ? " " : "");
-    return Pad(body, conv, std::isfinite(v));
+    return pad(body, conv, std::isfinite(v));
 }
 
-std::string FormatOne(const Conversion &conv, const FormatArg &arg) {
+std::string formatOne(const Conversion &conv, const FormatArg &arg) {
     switch (conv.conversion) {
         case 'c': {
             std::string body;
@@ -207,38 +207,38 @@ std::string FormatOne(const Conversion &conv, const FormatArg &arg) {
                 const std::string &s = arg.textValue();
                 std::size_t pos = 0;
                 if (!s.empty()) {
-                    NextUtf8CodePoint(s, pos);
+                    nextUtf8CodePoint(s, pos);
                     body = s.substr(0, pos);
                 }
             } else {
-                const auto byte = static_cast<unsigned char>(AsSigned(arg) & 0xFF);
-                if (byte != 0) body = Cp1252CharToUtf8(byte);
+                const auto byte = static_cast<unsigned char>(asSigned(arg) & 0xFF);
+                if (byte != 0) body = cp1252CharToUtf8(byte);
             }
-            return Pad(body, conv, false);
+            return pad(body, conv, false);
         }
         case 's': {
-            std::string body = AsText(arg);
+            std::string body = asText(arg);
             if (conv.precision >= 0) {
                 std::size_t pos = 0;
-                for (int n = 0; n < conv.precision && pos < body.size(); ++n) NextUtf8CodePoint(body, pos);
+                for (int n = 0; n < conv.precision && pos < body.size(); ++n) nextUtf8CodePoint(body, pos);
                 body.resize(pos);
             }
-            return Pad(body, conv, false);
+            return pad(body, conv, false);
         }
         case 'f':
         case 'e':
         case 'E':
         case 'g':
         case 'G':
-            return FormatReal(conv, arg);
+            return formatReal(conv, arg);
         default:
-            return FormatInteger(conv, arg);
+            return formatInteger(conv, arg);
     }
 }
 
 }  // namespace
 
-std::string FormatText(std::string_view f, std::initializer_list<FormatArg> args) {
+std::string formatText(std::string_view f, std::initializer_list<FormatArg> args) {
     const FormatArg *argv = args.begin();
     const std::size_t argc = args.size();
     std::size_t next = 0;
@@ -256,13 +256,13 @@ std::string FormatText(std::string_view f, std::initializer_list<FormatArg> args
         }
         std::size_t j = i + 1;
         Conversion conv;
-        if (ParseConversion(f, j, conv)) {
-            if (next < argc) out += FormatOne(conv, argv[next]);
+        if (parseConversion(f, j, conv)) {
+            if (next < argc) out += formatOne(conv, argv[next]);
             ++next;
             i = j;
         } else if (i + 1 < f.size() && f[i + 1] >= '1' && f[i + 1] <= '9') {
             const auto index = static_cast<std::size_t>(f[i + 1] - '1');
-            if (index < argc) out += AsText(argv[index]);
+            if (index < argc) out += asText(argv[index]);
             i += 2;
         } else {
             out += f[i++];
@@ -271,7 +271,7 @@ std::string FormatText(std::string_view f, std::initializer_list<FormatArg> args
     return out;
 }
 
-std::string FormatSignature(std::string_view f) {
+std::string formatSignature(std::string_view f) {
     std::string ordered;
     std::string positional;
     for (std::size_t i = 0; i < f.size();) {
@@ -285,7 +285,7 @@ std::string FormatSignature(std::string_view f) {
         }
         std::size_t j = i + 1;
         Conversion conv;
-        if (ParseConversion(f, j, conv)) {
+        if (parseConversion(f, j, conv)) {
             const char c = conv.conversion;
             ordered += c == 'c'                                                      ? 'c'
                        : c == 's'                                                    ? 's'

@@ -56,11 +56,11 @@ private:
 // "%%", and the positional placeholders %1 … %9 of the standard validation
 // messages. %c of a byte 0x80-0xFF is a Windows-1252 character. A missing
 // argument formats as nothing.
-std::string FormatText(std::string_view format, std::initializer_list<FormatArg> args);
+std::string formatText(std::string_view format, std::initializer_list<FormatArg> args);
 
 // The kinds of placeholders a text expects, for comparing a translation with
 // the original: printf conversions in order ("n" number, "c" character,
 // "s" text, "f" real), then the positional numbers in ascending order.
-std::string FormatSignature(std::string_view format);
+std::string formatSignature(std::string_view format);
 
 }  // namespace orvex::app

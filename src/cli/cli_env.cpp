@@ -47,11 +47,11 @@ CountingBuffer *stdoutCounter = nullptr;
 
 }  // namespace
 
-std::string JsonText(const nlohmann::json &doc) {
+std::string jsonText(const nlohmann::json &doc) {
     return doc.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-void WatchStdout() {
+void watchStdout() {
     if (stdoutCounter) return;
     // Never destroyed: std::cout is flushed at exit after every static of
     // this program is gone, and must still find its buffer then.
@@ -59,16 +59,16 @@ void WatchStdout() {
     std::cout.rdbuf(stdoutCounter);
 }
 
-bool StdoutUsed() { return stdoutCounter && stdoutCounter->count > 0; }
+bool stdoutUsed() { return stdoutCounter && stdoutCounter->count > 0; }
 
-void CliEnvironment::PrintJson(const nlohmann::json &doc) { std::cout << JsonText(doc) << std::endl; }
+void CliEnvironment::printJson(const nlohmann::json &doc) { std::cout << jsonText(doc) << std::endl; }
 
 void TerminalPrompts::showMessage(const std::string &text, app::MessageIcon icon) {
     const bool toStdout = icon == app::MessageIcon::Information && !options_.json;
-    (toStdout ? std::cout : std::cerr) << TerminalLines(text) << std::endl;
+    (toStdout ? std::cout : std::cerr) << terminalLines(text) << std::endl;
 }
 
-bool TerminalPrompts::CanAnswerQuestions() const {
+bool TerminalPrompts::canAnswerQuestions() const {
     return options_.yes || options_.no || isatty(STDIN_FILENO);
 }
 
@@ -76,7 +76,7 @@ bool TerminalPrompts::askYesNo(const std::string &text, bool defaultYes) {
     if (options_.yes) return true;
     if (options_.no || !isatty(STDIN_FILENO)) return false;
     const auto &strings = StringTable::instance();
-    std::cerr << TerminalLines(text) << strings.text("cli.question.yesNo") << std::flush;
+    std::cerr << terminalLines(text) << strings.text("cli.question.yesNo") << std::flush;
     std::string answer;
     if (!std::getline(std::cin, answer)) return false;
     if (answer.empty()) return defaultYes;
@@ -84,61 +84,61 @@ bool TerminalPrompts::askYesNo(const std::string &text, bool defaultYes) {
     return first == 'y' || first == strings.text("cli.answer.yes").front();
 }
 
-int CliEnvironment::Prepare(bool applyOverrides) {
+int CliEnvironment::prepare(bool applyOverrides) {
     settings_ = std::make_unique<app::SettingsStore>();
     prompts_ = std::make_unique<TerminalPrompts>(options);
     connect_ = std::make_unique<app::ConnectContext>(*settings_, *prompts_);
 
     auto &strings = StringTable::instance();
     const bool english =
-        options.language.empty() ? settings_->Get(app::settings::Language) == 1 : options.language == "en";
+        options.language.empty() ? settings_->get(app::settings::Language) == 1 : options.language == "en";
     if (english) {
         if (!strings.loadEnglish())
-            std::cerr << TerminalLines(strings.text(app::msg::kLanguageMissing)) << '\n';
+            std::cerr << terminalLines(strings.text(app::msg::kLanguageMissing)) << '\n';
     } else {
         strings.useGerman();
     }
     if (options.verbose) Orvex_SetTraceEcho(1);
 
     if (options.address && (*options.address < app::AddressMin || *options.address > app::AddressMax))
-        return Fail(ExitUsage, "--address: " +
+        return fail(ExitUsage, "--address: " +
                                    strings.format(app::msg::kIntegerRange, app::AddressMin, app::AddressMax));
     if (options.timeout && (*options.timeout < app::TimeoutMin || *options.timeout > app::TimeoutMax))
-        return Fail(ExitUsage, "--timeout: " +
+        return fail(ExitUsage, "--timeout: " +
                                    strings.format(app::msg::kIntegerRange, app::TimeoutMin, app::TimeoutMax));
     if (options.baud && *options.baud <= 0)
-        return Fail(ExitUsage, "--baud: " + strings.format(app::msg::kIntegerRange, 1, 2147483647));
+        return fail(ExitUsage, "--baud: " + strings.format(app::msg::kIntegerRange, 1, 2147483647));
 
     if (applyOverrides) {
         using namespace app::settings;
         if (options.port) {
-            settings_->Override(app::settings::PortName.section, app::settings::PortName.key, *options.port);
+            settings_->override(app::settings::PortName.section, app::settings::PortName.key, *options.port);
             if (options.port->rfind(app::LanPrefix, 0) == 0)
-                settings_->Override(PortEthernet.section, PortEthernet.key, "1");
+                settings_->override(PortEthernet.section, PortEthernet.key, "1");
         }
         if (options.baud)
-            settings_->Override(PortBaudrate.section, PortBaudrate.key, std::to_string(*options.baud));
+            settings_->override(PortBaudrate.section, PortBaudrate.key, std::to_string(*options.baud));
         if (options.address)
-            settings_->Override(PortAddress.section, PortAddress.key, std::to_string(*options.address));
+            settings_->override(PortAddress.section, PortAddress.key, std::to_string(*options.address));
         if (options.timeout)
-            settings_->Override(PortTimeoutConnect.section, PortTimeoutConnect.key,
+            settings_->override(PortTimeoutConnect.section, PortTimeoutConnect.key,
                                 std::to_string(*options.timeout));
     }
     return ExitOk;
 }
 
-std::string CliEnvironment::PortName() {
-    std::string name = settings_->Get(app::settings::PortName);
+std::string CliEnvironment::portName() {
+    std::string name = settings_->get(app::settings::PortName);
     return name.empty() ? app::settings::DefaultPortName : name;
 }
 
-int CliEnvironment::Fail(int code, const std::string &text) {
-    std::cerr << TerminalLines(text) << std::endl;
-    if (options.json && stdoutCounter && !StdoutUsed()) PrintJson({{"error", text}, {"code", code}});
+int CliEnvironment::fail(int code, const std::string &text) {
+    std::cerr << terminalLines(text) << std::endl;
+    if (options.json && stdoutCounter && !stdoutUsed()) printJson({{"error", text}, {"code", code}});
     return code;
 }
 
-int CliEnvironment::ConnectFailure() {
+int CliEnvironment::connectFailure() {
     const char *key = "cli.error.cannotOpen";
     switch (connect_->lastResult) {
         case app::ConnectNoAnswer:
@@ -151,23 +151,23 @@ int CliEnvironment::ConnectFailure() {
         default:
             break;
     }
-    return Fail(ExitReader, StringTable::instance().format(key, PortName()));
+    return fail(ExitReader, StringTable::instance().format(key, portName()));
 }
 
-int CliEnvironment::NotAvailable(const std::string &model) {
-    return Fail(ExitReader, StringTable::instance().format("cli.error.notAvailable", PortName(), model));
+int CliEnvironment::notAvailable(const std::string &model) {
+    return fail(ExitReader, StringTable::instance().format("cli.error.notAvailable", portName(), model));
 }
 
 CommandGroup::CommandGroup(const char *groupName, AddCommandsFunction addFunction)
     : name(groupName), add(addFunction) {
-    Registry().push_back(this);
+    registry().push_back(this);
 }
 
-std::vector<const CommandGroup *> &CommandGroup::Registry() {
+std::vector<const CommandGroup *> &CommandGroup::registry() {
     static std::vector<const CommandGroup *> groups;
     return groups;
 }
 
-const std::vector<const CommandGroup *> &CommandGroup::All() { return Registry(); }
+const std::vector<const CommandGroup *> &CommandGroup::all() { return registry(); }
 
 }  // namespace orvex::cli

@@ -45,7 +45,7 @@ public:
     }
 
     // False when a question would have to be asked but cannot be.
-    bool CanAnswerQuestions() const;
+    bool canAnswerQuestions() const;
 
 private:
     const GlobalOptions &options_;
@@ -54,38 +54,38 @@ private:
 // JSON text that never throws: bytes that are no UTF-8 (file and port names
 // are bytes) are replaced, so a document can always be printed, also after a
 // command has changed the reader or a file.
-std::string JsonText(const nlohmann::json &doc);
+std::string jsonText(const nlohmann::json &doc);
 
 // Counts what reaches std::cout from here on, so that a --json run that
 // printed nothing can still print its one document at the end.
-void WatchStdout();
-bool StdoutUsed();
+void watchStdout();
+bool stdoutUsed();
 
 class CliEnvironment {
 public:
     GlobalOptions options;
 
     // One JSON document on a line of stdout.
-    void PrintJson(const nlohmann::json &doc);
+    void printJson(const nlohmann::json &doc);
 
     // Applies language, tracing and (unless storing) the port overrides.
     // ExitOk, or ExitUsage after printing why.
-    int Prepare(bool applyOverrides = true);
+    int prepare(bool applyOverrides = true);
 
     app::SettingsStore &settings() { return *settings_; }
     TerminalPrompts &prompts() { return *prompts_; }
     app::ConnectContext &connect() { return *connect_; }
 
     // The stored port name as the next connect will use it.
-    std::string PortName();
+    std::string portName();
 
     // Prints text (a line) to stderr and returns code. With --json, when the
     // run has printed nothing to stdout yet, also {"error": text, "code": code}.
-    int Fail(int code, const std::string &text);
+    int fail(int code, const std::string &text);
     // The failure of the last connect, naming the port and what to do.
-    int ConnectFailure();
+    int connectFailure();
     // A reader without the function: names the port and the model.
-    int NotAvailable(const std::string &model);
+    int notAvailable(const std::string &model);
 
     // Set by the command that ran.
     int exitCode = ExitOk;

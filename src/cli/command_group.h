@@ -5,14 +5,14 @@
 // static object, without touching main:
 //
 //     namespace {
-//     void AddLanCommands(CLI::App &app, orvex::cli::CliEnvironment &env) {
+//     void addLanCommands(CLI::App &app, orvex::cli::CliEnvironment &env) {
 //         auto *lan = app.add_subcommand("lan", "...");
 //         ... lan->callback([&env] { env.exitCode = ...; });
 //     }
-//     const orvex::cli::CommandGroup lanGroup("lan", &AddLanCommands);
+//     const orvex::cli::CommandGroup lanGroup("lan", &addLanCommands);
 //     }
 //
-// A command callback calls env.Prepare() first (it applies the global
+// A command callback calls env.prepare() first (it applies the global
 // options) and leaves its result in env.exitCode (ExitOk, ExitReader,
 // ExitUsage).
 #pragma once
@@ -37,15 +37,15 @@ public:
     AddCommandsFunction add;
 
     // Every registered group, in registration order.
-    static const std::vector<const CommandGroup *> &All();
+    static const std::vector<const CommandGroup *> &all();
 
 private:
-    static std::vector<const CommandGroup *> &Registry();
+    static std::vector<const CommandGroup *> &registry();
 };
 
 // The built-in groups.
-void AddInterfaceCommands(CLI::App &app, CliEnvironment &env);
-void AddReaderCommands(CLI::App &app, CliEnvironment &env);
-void AddMonitorCommand(CLI::App &app, CliEnvironment &env);
+void addInterfaceCommands(CLI::App &app, CliEnvironment &env);
+void addReaderCommands(CLI::App &app, CliEnvironment &env);
+void addMonitorCommand(CLI::App &app, CliEnvironment &env);
 
 }  // namespace orvex::cli

@@ -21,7 +21,7 @@ using app::JobStatus;
 
 namespace {
 
-std::string Hex(const std::vector<std::uint8_t> &bytes) {
+std::string hex(const std::vector<std::uint8_t> &bytes) {
     std::string out;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         char b[4];
@@ -31,13 +31,13 @@ std::string Hex(const std::vector<std::uint8_t> &bytes) {
     return out;
 }
 
-nlohmann::json WritesJson(const std::vector<app::SheetWrite> &writes) {
+nlohmann::json writesJson(const std::vector<app::SheetWrite> &writes) {
     nlohmann::json out = nlohmann::json::array();
-    for (const auto &w : writes) out.push_back({{"what", w.what}, {"bytes", Hex(w.bytes)}, {"ok", w.ok}});
+    for (const auto &w : writes) out.push_back({{"what", w.what}, {"bytes", hex(w.bytes)}, {"ok", w.ok}});
     return out;
 }
 
-nlohmann::json RefusalJson(const ConfigJobResult &r) {
+nlohmann::json refusalJson(const ConfigJobResult &r) {
     if (!r.refusal) return nullptr;
     const auto &[page, f] = *r.refusal;
     nlohmann::json j{{"page", page}, {"field", f.field}, {"message_id", f.messageId}, {"message", f.text()}};
@@ -45,21 +45,21 @@ nlohmann::json RefusalJson(const ConfigJobResult &r) {
     return j;
 }
 
-nlohmann::json QuestionsJson(const ConfigJobResult &r) {
+nlohmann::json questionsJson(const ConfigJobResult &r) {
     nlohmann::json out = nlohmann::json::array();
     for (const auto &q : r.questions) out.push_back({{"question", q.text}, {"answer", q.answer}});
     return out;
 }
 
-void PrintRefusal(const ConfigJobResult &r) {
+void printRefusal(const ConfigJobResult &r) {
     if (!r.refusal) return;
     const auto &[page, f] = *r.refusal;
     std::string where = page + "/" + f.field;
     if (f.selectPosition) where += ":" + std::to_string(f.selectPosition);
-    std::cerr << app::Text("cli.config.field") << ": " << where << '\n';
+    std::cerr << app::text("cli.config.field") << ": " << where << '\n';
 }
 
-int ExitOf(CliEnvironment &env, const ConfigJobResult &r) {
+int exitOf(CliEnvironment &env, const ConfigJobResult &r) {
     switch (r.status) {
         case JobStatus::Ok:
             return ExitOk;
@@ -67,7 +67,7 @@ int ExitOf(CliEnvironment &env, const ConfigJobResult &r) {
             return ExitUsage;
         case JobStatus::NoConnection:
             env.connect().lastResult = r.connectResult;
-            return env.ConnectFailure();
+            return env.connectFailure();
         case JobStatus::Failed:
             break;
     }
@@ -75,27 +75,27 @@ int ExitOf(CliEnvironment &env, const ConfigJobResult &r) {
 }
 
 // The error line of a refused or failed job (after the JSON document, if any).
-int Finish(CliEnvironment &env, const ConfigJobResult &r, bool jsonPrinted) {
-    if (r.status == JobStatus::NoConnection && !jsonPrinted) return ExitOf(env, r);
-    const int code = ExitOf(env, r);
-    if (!r.error.empty()) env.Fail(code, r.error);
+int finish(CliEnvironment &env, const ConfigJobResult &r, bool jsonPrinted) {
+    if (r.status == JobStatus::NoConnection && !jsonPrinted) return exitOf(env, r);
+    const int code = exitOf(env, r);
+    if (!r.error.empty()) env.fail(code, r.error);
     return code;
 }
 
-void AddError(nlohmann::json &doc, const ConfigJobResult &r, int code) {
+void addError(nlohmann::json &doc, const ConfigJobResult &r, int code) {
     if (r.status == JobStatus::Ok) return;
     doc["error"] = r.error.empty() ? (r.messages.empty() ? std::string() : r.messages.back()) : r.error;
     doc["code"] = code;
 }
 
-int ReadConfig(CliEnvironment &env, const std::string &file) {
-    if (int rc = env.Prepare()) return rc;
-    const ConfigJobResult r = app::ReadConfigurationJob(env.connect(), file);
-    if (r.status == JobStatus::NoConnection) return Finish(env, r, false);
+int readConfig(CliEnvironment &env, const std::string &file) {
+    if (int rc = env.prepare()) return rc;
+    const ConfigJobResult r = app::readConfigurationJob(env.connect(), file);
+    if (r.status == JobStatus::NoConnection) return finish(env, r, false);
     if (env.options.json) {
         nlohmann::json blocks = nlohmann::json::object();
         auto put = [&](const char *key, const std::optional<std::vector<std::uint8_t>> &b) {
-            if (b) blocks[key] = Hex(*b);
+            if (b) blocks[key] = hex(*b);
         };
         if (r.status != JobStatus::Refused || r.saved) {
             put("prefix", r.blocks.prefix);
@@ -105,61 +105,61 @@ int ReadConfig(CliEnvironment &env, const std::string &file) {
             put("removal", r.blocks.removal);
             put("separator", r.blocks.separator);
         }
-        nlohmann::json doc{{"port", env.PortName()},
+        nlohmann::json doc{{"port", env.portName()},
                            {"model", r.model},
-                           {"kind", app::KindName(r.kind)},
+                           {"kind", app::kindName(r.kind)},
                            {"file", file},
                            {"saved", r.saved},
                            {"blocks", blocks},
                            {"failed_reads", r.failedReads},
-                           {"refused", RefusalJson(r)},
+                           {"refused", refusalJson(r)},
                            {"messages", r.messages}};
-        AddError(doc, r, ExitOf(env, r));
-        env.PrintJson(doc);
+        addError(doc, r, exitOf(env, r));
+        env.printJson(doc);
     } else if (r.saved) {
-        std::cout << app::Text("cli.config.saved") << ": " << file << '\n';
+        std::cout << app::text("cli.config.saved") << ": " << file << '\n';
     } else {
-        PrintRefusal(r);
+        printRefusal(r);
     }
-    return Finish(env, r, env.options.json);
+    return finish(env, r, env.options.json);
 }
 
-int Program(CliEnvironment &env, const std::string &file) {
-    if (int rc = env.Prepare()) return rc;
-    const ConfigJobResult r = app::ProgramFileJob(env.connect(), file);
+int program(CliEnvironment &env, const std::string &file) {
+    if (int rc = env.prepare()) return rc;
+    const ConfigJobResult r = app::programFileJob(env.connect(), file);
     if (r.status == JobStatus::NoConnection && r.writes.empty() && r.model.empty())
-        return Finish(env, r, false);
+        return finish(env, r, false);
     if (env.options.json) {
-        nlohmann::json doc{{"port", env.PortName()},
+        nlohmann::json doc{{"port", env.portName()},
                            {"model", r.model},
                            {"file", file},
                            {"outcome", r.outcome},
-                           {"writes", WritesJson(r.writes)},
-                           {"refused", RefusalJson(r)},
-                           {"questions", QuestionsJson(r)},
+                           {"writes", writesJson(r.writes)},
+                           {"refused", refusalJson(r)},
+                           {"questions", questionsJson(r)},
                            {"messages", r.messages}};
-        AddError(doc, r, ExitOf(env, r));
-        env.PrintJson(doc);
+        addError(doc, r, exitOf(env, r));
+        env.printJson(doc);
     } else {
-        PrintRefusal(r);
+        printRefusal(r);
     }
-    return Finish(env, r, env.options.json);
+    return finish(env, r, env.options.json);
 }
 
-int Show(CliEnvironment &env, const std::string &file) {
-    if (int rc = env.Prepare(false)) return rc;
-    const ConfigJobResult r = app::ShowFileJob(env.connect(), file);
+int show(CliEnvironment &env, const std::string &file) {
+    if (int rc = env.prepare(false)) return rc;
+    const ConfigJobResult r = app::showFileJob(env.connect(), file);
     if (r.status != JobStatus::Ok) {
         if (env.options.json) {
-            nlohmann::json doc{{"file", file}, {"kind", app::KindName(r.kind)}, {"messages", r.messages}};
-            AddError(doc, r, ExitOf(env, r));
-            env.PrintJson(doc);
+            nlohmann::json doc{{"file", file}, {"kind", app::kindName(r.kind)}, {"messages", r.messages}};
+            addError(doc, r, exitOf(env, r));
+            env.printJson(doc);
         }
-        return Finish(env, r, env.options.json);
+        return finish(env, r, env.options.json);
     }
     if (env.options.json)
-        env.PrintJson({{"file", file},
-                       {"kind", app::KindName(r.kind)},
+        env.printJson({{"file", file},
+                       {"kind", app::kindName(r.kind)},
                        {"report", r.report},
                        {"messages", r.messages}});
     else
@@ -175,17 +175,17 @@ struct FleetRequest {
     int jobs = 0;
 };
 
-int RunFleet(CliEnvironment &env, const FleetRequest &request, bool program, const std::string &target) {
-    if (int rc = env.Prepare()) return rc;
+int runFleet(CliEnvironment &env, const FleetRequest &request, bool program, const std::string &target) {
+    if (int rc = env.prepare()) return rc;
     app::FleetOptions options;
     options.only = request.only;
     options.jobs = request.jobs;
     options.answerQuestions = env.options.yes;
     options.settingsPath = env.connect().settings.path();
-    const std::vector<std::string> readers = app::FindFleet(options);
-    if (readers.empty()) return env.Fail(ExitReader, "no LAN reader found");
+    const std::vector<std::string> readers = app::findFleet(options);
+    if (readers.empty()) return env.fail(ExitReader, "no LAN reader found");
     const auto results =
-        program ? app::ProgramFleet(readers, target, options) : app::ReadFleet(readers, target, options);
+        program ? app::programFleet(readers, target, options) : app::readFleet(readers, target, options);
     std::vector<std::string> failed;
     nlohmann::json doc = nlohmann::json::array();
     for (const auto &r : results) {
@@ -206,16 +206,16 @@ int RunFleet(CliEnvironment &env, const FleetRequest &request, bool program, con
         }
     }
     if (env.options.json)
-        env.PrintJson(doc);
+        env.printJson(doc);
     else
         std::cout << results.size() - failed.size() << " of " << results.size() << " readers succeeded\n";
     if (failed.empty()) return ExitOk;
     std::string names;
     for (const auto &a : failed) names += (names.empty() ? "" : ", ") + a;
-    return env.Fail(ExitReader, "failed: " + names);
+    return env.fail(ExitReader, "failed: " + names);
 }
 
-void AddFleetOptions(CLI::App *command, FleetRequest &request) {
+void addFleetOptions(CLI::App *command, FleetRequest &request) {
     command->add_flag("--each-lan", request.eachLan, "Every LAN reader the search finds, in parallel");
     command->add_option("--only", request.only, "With --each-lan: only these addresses")
         ->delimiter(',')
@@ -225,7 +225,7 @@ void AddFleetOptions(CLI::App *command, FleetRequest &request) {
         ->needs("--each-lan");
 }
 
-void AddConfigCommands(CLI::App &app, CliEnvironment &env) {
+void addConfigCommands(CLI::App &app, CliEnvironment &env) {
     static std::string readFile, programFile, showFile;
     static FleetRequest readFleet, programFleet;
     auto *read = app.add_subcommand(
@@ -233,10 +233,10 @@ void AddConfigCommands(CLI::App &app, CliEnvironment &env) {
         "Read the reader's whole configuration and save it as .mkr (or .mkp for keyboard-wedge readers)");
     read->add_option("FILE", readFile, "Configuration file to write (with --each-lan: the folder)")
         ->required();
-    AddFleetOptions(read, readFleet);
+    addFleetOptions(read, readFleet);
     read->callback([&env] {
         env.exitCode =
-            readFleet.eachLan ? RunFleet(env, readFleet, false, readFile) : ReadConfig(env, readFile);
+            readFleet.eachLan ? runFleet(env, readFleet, false, readFile) : readConfig(env, readFile);
     });
 
     auto *programCommand = app.add_subcommand(
@@ -245,10 +245,10 @@ void AddConfigCommands(CLI::App &app, CliEnvironment &env) {
     programCommand->add_option("FILE", programFile, "Configuration file (.mkr or .mkp)")
         ->required()
         ->check(CLI::ExistingFile);
-    AddFleetOptions(programCommand, programFleet);
+    addFleetOptions(programCommand, programFleet);
     programCommand->callback([&env] {
         env.exitCode =
-            programFleet.eachLan ? RunFleet(env, programFleet, true, programFile) : Program(env, programFile);
+            programFleet.eachLan ? runFleet(env, programFleet, true, programFile) : program(env, programFile);
     });
 
     auto *showCommand =
@@ -256,10 +256,10 @@ void AddConfigCommands(CLI::App &app, CliEnvironment &env) {
     showCommand->add_option("FILE", showFile, "Configuration file (.mkr or .mkp)")
         ->required()
         ->check(CLI::ExistingFile);
-    showCommand->callback([&env] { env.exitCode = Show(env, showFile); });
+    showCommand->callback([&env] { env.exitCode = show(env, showFile); });
 }
 
-const CommandGroup configGroup("config", &AddConfigCommands);
+const CommandGroup configGroup("config", &addConfigCommands);
 
 }  // namespace
 }  // namespace orvex::cli

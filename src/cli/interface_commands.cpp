@@ -13,10 +13,10 @@ namespace orvex::cli {
 
 namespace {
 
-int ListInterfaces(CliEnvironment &env) {
-    if (int rc = env.Prepare()) return rc;
-    const bool ethernet = env.settings().Get(app::settings::PortEthernet) != 0;
-    const auto texts = app::InterfaceListTexts(app::EnumerateDevices(env.connect().devices, ethernet));
+int listInterfaces(CliEnvironment &env) {
+    if (int rc = env.prepare()) return rc;
+    const bool ethernet = env.settings().get(app::settings::PortEthernet) != 0;
+    const auto texts = app::interfaceListTexts(app::enumerateDevices(env.connect().devices, ethernet));
     if (env.options.json) {
         std::cout << nlohmann::json(texts).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
                   << '\n';
@@ -32,24 +32,24 @@ struct UseOptions {
     int stopBits = 0;      // 1, 2 or 0 (unchanged)
 };
 
-int StoreInterface(CliEnvironment &env, const UseOptions &use) {
+int storeInterface(CliEnvironment &env, const UseOptions &use) {
     // The options are what gets stored, not a one-run override.
-    if (int rc = env.Prepare(false)) return rc;
+    if (int rc = env.prepare(false)) return rc;
     auto &store = env.settings();
     app::PortSettings ps;
-    ps.name = env.options.port.value_or(store.Get(app::settings::PortName));
-    ps.baudValue = env.options.baud.value_or(store.Get(app::settings::PortBaudrate));
-    ps.timeoutMs = env.options.timeout.value_or(store.Get(app::settings::PortTimeoutDialog));
-    ps.address = env.options.address.value_or(store.Get(app::settings::PortAddress));
-    ps.ethernet = use.ethernet.empty() ? store.Get(app::settings::PortEthernet) != 0 : use.ethernet == "on";
+    ps.name = env.options.port.value_or(store.get(app::settings::PortName));
+    ps.baudValue = env.options.baud.value_or(store.get(app::settings::PortBaudrate));
+    ps.timeoutMs = env.options.timeout.value_or(store.get(app::settings::PortTimeoutDialog));
+    ps.address = env.options.address.value_or(store.get(app::settings::PortAddress));
+    ps.ethernet = use.ethernet.empty() ? store.get(app::settings::PortEthernet) != 0 : use.ethernet == "on";
     if (!use.parity.empty() || use.stopBits != 0) {
-        auto combos = app::LineCombosFromBaudValue(ps.baudValue);
+        auto combos = app::lineCombosFromBaudValue(ps.baudValue);
         if (!use.parity.empty()) combos.parity = use.parity == "even" ? 1 : use.parity == "odd" ? 2 : 0;
         if (use.stopBits != 0) combos.stopBits = use.stopBits - 1;
-        ps.baudValue = app::BaudValueFromLineCombos(combos);
+        ps.baudValue = app::baudValueFromLineCombos(combos);
     }
-    if (!app::StorePortSettings(store, ps))
-        return env.Fail(ExitReader, app::StringTable::instance().format("cli.error.store", store.path()));
+    if (!app::storePortSettings(store, ps))
+        return env.fail(ExitReader, app::StringTable::instance().format("cli.error.store", store.path()));
     if (env.options.json) {
         std::cout << nlohmann::json{{"port", ps.name},
                                     {"baud", ps.baudValue},
@@ -64,9 +64,9 @@ int StoreInterface(CliEnvironment &env, const UseOptions &use) {
 
 }  // namespace
 
-void AddInterfaceCommands(CLI::App &app, CliEnvironment &env) {
+void addInterfaceCommands(CLI::App &app, CliEnvironment &env) {
     app.add_subcommand("interfaces", "List the serial ports and readers present")->callback([&env] {
-        env.exitCode = ListInterfaces(env);
+        env.exitCode = listInterfaces(env);
     });
 
     auto use = std::make_shared<UseOptions>();
@@ -76,7 +76,7 @@ void AddInterfaceCommands(CLI::App &app, CliEnvironment &env) {
         ->check(CLI::IsMember({"none", "even", "odd"}));
     cmd->add_option("--stop-bits", use->stopBits, "Stop bits of the serial line")
         ->check(CLI::IsMember({1, 2}));
-    cmd->callback([&env, use] { env.exitCode = StoreInterface(env, *use); });
+    cmd->callback([&env, use] { env.exitCode = storeInterface(env, *use); });
 }
 
 }  // namespace orvex::cli

@@ -19,13 +19,13 @@ namespace {
 
 constexpr int kTextNoDevices = 10131;
 
-const app::StringTable &Strings() { return app::StringTable::instance(); }
+const app::StringTable &strings() { return app::StringTable::instance(); }
 
-int Search(CliEnvironment &env, bool all) {
-    if (int rc = env.Prepare()) return rc;
-    const auto lan = app::SystemLanFunctions();
+int search(CliEnvironment &env, bool all) {
+    if (int rc = env.prepare()) return rc;
+    const auto lan = app::systemLanFunctions();
     const auto makers = lan.searchMaker();
-    const auto items = all ? app::MergeLanSearch(makers, lan.searchAll()) : app::MergeLanSearch(makers, {});
+    const auto items = all ? app::mergeLanSearch(makers, lan.searchAll()) : app::mergeLanSearch(makers, {});
     if (env.options.json) {
         auto list = nlohmann::json::array();
         for (const auto &item : items)
@@ -35,20 +35,20 @@ int Search(CliEnvironment &env, bool all) {
         for (const auto &item : items)
             std::cout << item.text
                       << (item.value == app::LanMakerReader ? ""
-                                                            : "\t" + Strings().text("cli.lan.otherDevice"))
+                                                            : "\t" + strings().text("cli.lan.otherDevice"))
                       << '\n';
     }
-    if (items.empty()) return env.Fail(ExitReader, Strings().text(kTextNoDevices));
+    if (items.empty()) return env.fail(ExitReader, strings().text(kTextNoDevices));
     return ExitOk;
 }
 
-int Show(CliEnvironment &env, const std::string &address) {
-    if (int rc = env.Prepare()) return rc;
-    app::LanConfigModel dialog(address, app::SystemLanFunctions(), env.prompts());
-    dialog.Load();
+int show(CliEnvironment &env, const std::string &address) {
+    if (int rc = env.prepare()) return rc;
+    app::LanConfigModel dialog(address, app::systemLanFunctions(), env.prompts());
+    dialog.load();
     const auto &f = dialog.fields();
     if (f.mode == app::LanMode::NotLoaded)
-        return env.Fail(ExitReader, Strings().format("cli.error.lanNoAnswer", address));
+        return env.fail(ExitReader, strings().format("cli.error.lanNoAnswer", address));
     const bool dhcp = f.mode == app::LanMode::Dhcp;
     const int port = dhcp ? f.dhcpPort : f.fixedPort;
     if (env.options.json) {
@@ -63,9 +63,9 @@ int Show(CliEnvironment &env, const std::string &address) {
         return ExitOk;
     }
     const auto line = [](const char *label, const std::string &value) {
-        std::cout << Strings().text(label) << ": " << value << '\n';
+        std::cout << strings().text(label) << ": " << value << '\n';
     };
-    line("cli.label.ipAddress", dhcp ? Strings().text("cli.lan.dhcp") : f.ipAddress);
+    line("cli.label.ipAddress", dhcp ? strings().text("cli.lan.dhcp") : f.ipAddress);
     line("cli.label.dhcpName", f.dhcpName);
     line("cli.label.tcpPort", std::to_string(port));
     line("cli.label.netmask", f.mask);
@@ -78,14 +78,14 @@ struct SetOptions {
     int port = -1;
 };
 
-int Set(CliEnvironment &env, const std::string &address, const SetOptions &set) {
-    if (int rc = env.Prepare()) return rc;
+int set(CliEnvironment &env, const std::string &address, const SetOptions &set) {
+    if (int rc = env.prepare()) return rc;
     if (set.dhcp.size() > app::LanConfigModel::kMaxDhcpName)
-        return env.Fail(
+        return env.fail(
             ExitUsage,
-            "--dhcp: " + Strings().format(61714, 1, static_cast<int>(app::LanConfigModel::kMaxDhcpName)));
-    app::LanConfigModel dialog(address, app::SystemLanFunctions(), env.prompts());
-    dialog.Load();
+            "--dhcp: " + strings().format(61714, 1, static_cast<int>(app::LanConfigModel::kMaxDhcpName)));
+    app::LanConfigModel dialog(address, app::systemLanFunctions(), env.prompts());
+    dialog.load();
     auto &f = dialog.fields();
     if (!set.dhcp.empty()) {
         f.mode = app::LanMode::Dhcp;
@@ -102,11 +102,11 @@ int Set(CliEnvironment &env, const std::string &address, const SetOptions &set) 
     // The wait for the reader at its new address takes up to 25 s: show it.
     const bool terminal = isatty(STDERR_FILENO);
     int shown = -1;
-    auto outcome = dialog.Ok([&](int elapsedMs) {
+    auto outcome = dialog.ok([&](int elapsedMs) {
         if (!terminal || elapsedMs / 1000 == shown) return;
         shown = elapsedMs / 1000;
         std::cerr << '\r'
-                  << Strings().format("cli.lan.waiting", shown, app::LanConfigModel::kProgressRangeMs / 1000)
+                  << strings().format("cli.lan.waiting", shown, app::LanConfigModel::kProgressRangeMs / 1000)
                   << std::flush;
     });
     if (terminal && shown >= 0) std::cerr << '\n';
@@ -115,8 +115,8 @@ int Set(CliEnvironment &env, const std::string &address, const SetOptions &set) 
 
     // A stored LAN port that named this reader follows it to the new address.
     auto &store = env.settings();
-    if (store.Get(app::settings::PortName) == "LAN: " + address)
-        store.Set(app::settings::PortName, "LAN: " + dialog.address());
+    if (store.get(app::settings::PortName) == "LAN: " + address)
+        store.set(app::settings::PortName, "LAN: " + dialog.address());
     if (env.options.json)
         std::cout << nlohmann::json{{"address", dialog.address()}}.dump(
                          -1, ' ', false, nlohmann::json::error_handler_t::replace)
@@ -131,37 +131,37 @@ struct ClientOptions {
     int serverPort = -1;
 };
 
-int Client(CliEnvironment &env, const std::string &address, const ClientOptions &client) {
-    if (int rc = env.Prepare()) return rc;
+int client(CliEnvironment &env, const std::string &address, const ClientOptions &client) {
+    if (int rc = env.prepare()) return rc;
     if (!client.server.empty() &&
         Orvex_LanSetAddress(address.c_str(), client.server.c_str(), client.serverPort) != 0)
-        return env.Fail(ExitReader, Strings().format("cli.error.lanNoAnswer", address));
+        return env.fail(ExitReader, strings().format("cli.error.lanNoAnswer", address));
     char target[ORVEX_LAN_TEXT_SIZE] = {};
     int port = 0;
     if (Orvex_LanReadAddress(address.c_str(), target, sizeof target, &port) != 0)
-        return env.Fail(ExitReader, Strings().format("cli.error.lanNoAnswer", address));
+        return env.fail(ExitReader, strings().format("cli.error.lanNoAnswer", address));
     if (env.options.json)
         std::cout << nlohmann::json{{"server", target}, {"port", port}}.dump(
                          -1, ' ', false, nlohmann::json::error_handler_t::replace)
                   << '\n';
     else
-        std::cout << Strings().text("cli.label.tcpClient") << ": " << target << "-" << port << '\n';
+        std::cout << strings().text("cli.label.tcpClient") << ": " << target << "-" << port << '\n';
     return ExitOk;
 }
 
-void AddLanCommands(CLI::App &app, CliEnvironment &env) {
+void addLanCommands(CLI::App &app, CliEnvironment &env) {
     auto *lan = app.add_subcommand("lan", "LAN readers: search, network settings, TCP client target");
     lan->require_subcommand(1);
 
     auto all = std::make_shared<bool>(false);
     auto *searchCommand = lan->add_subcommand("search", "List the readers that answer the discovery");
     searchCommand->add_flag("--all", *all, "Every answering device, other makers' marked");
-    searchCommand->callback([&env, all] { env.exitCode = Search(env, *all); });
+    searchCommand->callback([&env, all] { env.exitCode = search(env, *all); });
 
     auto showAddress = std::make_shared<std::string>();
     auto *showCommand = lan->add_subcommand("show", "Show a reader's network settings");
     showCommand->add_option("ADDRESS", *showAddress, "a.b.c.d[-port] or [name]")->required();
-    showCommand->callback([&env, showAddress] { env.exitCode = Show(env, *showAddress); });
+    showCommand->callback([&env, showAddress] { env.exitCode = show(env, *showAddress); });
 
     auto setAddress = std::make_shared<std::string>();
     auto setOptions = std::make_shared<SetOptions>();
@@ -176,10 +176,10 @@ void AddLanCommands(CLI::App &app, CliEnvironment &env) {
     setCommand->add_option("--gateway", setOptions->gateway, "Gateway")->check(CLI::ValidIPV4);
     setCommand->callback([&env, setAddress, setOptions, dhcp, ip] {
         if (dhcp->count() + ip->count() != 1) {
-            env.exitCode = env.Fail(ExitUsage, Strings().text("cli.error.lanSetUsage"));
+            env.exitCode = env.fail(ExitUsage, strings().text("cli.error.lanSetUsage"));
             return;
         }
-        env.exitCode = Set(env, *setAddress, *setOptions);
+        env.exitCode = set(env, *setAddress, *setOptions);
     });
 
     auto clientAddress = std::make_shared<std::string>();
@@ -194,10 +194,10 @@ void AddLanCommands(CLI::App &app, CliEnvironment &env) {
     server->needs(serverPort);
     serverPort->needs(server);
     clientCommand->callback(
-        [&env, clientAddress, clientOptions] { env.exitCode = Client(env, *clientAddress, *clientOptions); });
+        [&env, clientAddress, clientOptions] { env.exitCode = client(env, *clientAddress, *clientOptions); });
 }
 
-const CommandGroup lanGroup("lan", &AddLanCommands);
+const CommandGroup lanGroup("lan", &addLanCommands);
 
 }  // namespace
 }  // namespace orvex::cli

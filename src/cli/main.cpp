@@ -12,7 +12,7 @@ namespace {
 
 // --help-all: every command with its options, down to the commands of the
 // command groups ("power-on set"), as the manual page shows them.
-std::string HelpOfEveryCommand(const CLI::App &app) {
+std::string helpOfEveryCommand(const CLI::App &app) {
     std::string text = app.help("", CLI::AppFormatMode::All);
     for (const CLI::App *group : app.get_subcommands({}))
         for (const CLI::App *command : group->get_subcommands({}))
@@ -29,7 +29,7 @@ int main(int argc, char **argv) {
 
     CLI::App app{"orvexctl - configure Orvex RFID readers", "orvexctl"};
     app.require_subcommand(1);
-    app.set_version_flag("--version", orvex::app::VersionText("orvexctl"), "Print the version and exit");
+    app.set_version_flag("--version", orvex::app::versionText("orvexctl"), "Print the version and exit");
     // Every subcommand's help in one text; the manual page is made from it.
     app.set_help_all_flag("--help-all", "Print the help of every command and exit");
     app.fallthrough();
@@ -48,30 +48,30 @@ int main(int argc, char **argv) {
     auto *yes = app.add_flag("--yes", o.yes, "Answer every question with yes");
     app.add_flag("--no", o.no, "Answer every question with no")->excludes(yes);
 
-    AddInterfaceCommands(app, env);
-    AddReaderCommands(app, env);
-    AddMonitorCommand(app, env);
-    for (const auto *group : CommandGroup::All()) group->add(app, env);
+    addInterfaceCommands(app, env);
+    addReaderCommands(app, env);
+    addMonitorCommand(app, env);
+    for (const auto *group : CommandGroup::all()) group->add(app, env);
 
-    WatchStdout();
+    watchStdout();
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForAllHelp &) {
-        std::cout << HelpOfEveryCommand(app);
+        std::cout << helpOfEveryCommand(app);
         return ExitOk;
     } catch (const CLI::Success &e) {  // --help, --version
         return app.exit(e);
     } catch (const CLI::ParseError &e) {
         app.exit(e);
-        if (o.json) env.PrintJson({{"error", e.what()}, {"code", static_cast<int>(ExitUsage)}});
+        if (o.json) env.printJson({{"error", e.what()}, {"code", static_cast<int>(ExitUsage)}});
         return ExitUsage;
     } catch (const nlohmann::json::exception &e) {
         // A document that could not be built must not abort the run after
         // the command has done its work.
-        env.exitCode = env.Fail(ExitReader, e.what());
+        env.exitCode = env.fail(ExitReader, e.what());
     }
     // Every --json run prints one document, also a command that has nothing
     // to report but its success.
-    if (o.json && !StdoutUsed()) env.PrintJson({{"code", env.exitCode}, {"ok", env.exitCode == ExitOk}});
+    if (o.json && !stdoutUsed()) env.printJson({{"code", env.exitCode}, {"ok", env.exitCode == ExitOk}});
     return env.exitCode;
 }

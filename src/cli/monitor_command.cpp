@@ -23,30 +23,30 @@ namespace {
 
 std::atomic<bool> gInterrupted{false};
 
-extern "C" void OnInterrupt(int) { gInterrupted = true; }
+extern "C" void onInterrupt(int) { gInterrupted = true; }
 
 struct MonitorOptions {
     double seconds = 0;  // 0: until interrupted
     int records = 0;     // 0: no limit
 };
 
-void PrintRecord(CliEnvironment &env, const app::OutputRecord &r) {
+void printRecord(CliEnvironment &env, const app::OutputRecord &r) {
     if (env.options.json) {
-        std::cout << JsonText({{"record", r.counter}, {"ascii", r.ascii}, {"hex", r.hex}}) << std::endl;
+        std::cout << jsonText({{"record", r.counter}, {"ascii", r.ascii}, {"hex", r.hex}}) << std::endl;
         return;
     }
     const auto &s = StringTable::instance();
     std::cout << s.text("cli.label.counter") << " : " << r.counter << '\n'
-              << s.text("cli.label.ascii") << " : " << VisibleControls(r.ascii) << '\n'
+              << s.text("cli.label.ascii") << " : " << visibleControls(r.ascii) << '\n'
               << s.text("cli.label.hex") << " : " << r.hex << std::endl;
 }
 
-int Monitor(CliEnvironment &env, const MonitorOptions &opts) {
-    if (int rc = env.Prepare()) return rc;
+int monitor(CliEnvironment &env, const MonitorOptions &opts) {
+    if (int rc = env.prepare()) return rc;
     app::FunctionTest test;
-    if (!test.Start(env.connect())) {
-        if (env.connect().lastResult <= 0) return env.ConnectFailure();
-        return env.Fail(ExitReader, StringTable::instance().format("cli.error.rejected", env.PortName()));
+    if (!test.start(env.connect())) {
+        if (env.connect().lastResult <= 0) return env.connectFailure();
+        return env.fail(ExitReader, StringTable::instance().format("cli.error.rejected", env.portName()));
     }
     if (!env.options.json)
         std::cerr << StringTable::instance().format("cli.monitor.start", test.mode(),
@@ -55,7 +55,7 @@ int Monitor(CliEnvironment &env, const MonitorOptions &opts) {
 
     gInterrupted = false;
     struct sigaction action {};
-    action.sa_handler = OnInterrupt;
+    action.sa_handler = onInterrupt;
     struct sigaction previous {};
     sigaction(SIGINT, &action, &previous);
     sigaction(SIGTERM, &action, nullptr);
@@ -70,23 +70,23 @@ int Monitor(CliEnvironment &env, const MonitorOptions &opts) {
     while (!gInterrupted && (opts.seconds <= 0 || Clock::now() < end) && wanted()) {
         next += interval;  // the dialog's 50 ms timer
         std::this_thread::sleep_until(next);
-        for (const auto &record : test.PollSettledRecords()) {
+        for (const auto &record : test.pollSettledRecords()) {
             if (!wanted()) break;
-            PrintRecord(env, record);
+            printRecord(env, record);
             ++printed;
         }
     }
     // A record still arriving when the time ran out is shown as it stands.
     if (wanted())
-        if (auto record = test.TakeUnsettledRecord()) PrintRecord(env, *record);
-    test.Close();
+        if (auto record = test.takeUnsettledRecord()) printRecord(env, *record);
+    test.close();
     sigaction(SIGINT, &previous, nullptr);
     return ExitOk;
 }
 
 }  // namespace
 
-void AddMonitorCommand(CLI::App &app, CliEnvironment &env) {
+void addMonitorCommand(CLI::App &app, CliEnvironment &env) {
     auto opts = std::make_shared<MonitorOptions>();
     auto *cmd = app.add_subcommand(
         "monitor",
@@ -95,7 +95,7 @@ void AddMonitorCommand(CLI::App &app, CliEnvironment &env) {
         ->check(CLI::NonNegativeNumber);
     cmd->add_option("--records", opts->records, "Stop after this many records")
         ->check(CLI::NonNegativeNumber);
-    cmd->callback([&env, opts] { env.exitCode = Monitor(env, *opts); });
+    cmd->callback([&env, opts] { env.exitCode = monitor(env, *opts); });
 }
 
 }  // namespace orvex::cli

@@ -25,7 +25,7 @@ namespace {
 
 constexpr int kAnswerBufferSize = 1024;
 
-std::string HexBytes(const unsigned char *data, int n) {
+std::string hexBytes(const unsigned char *data, int n) {
     std::string out;
     for (int i = 0; i < n; ++i) {
         char hex[4];
@@ -36,42 +36,42 @@ std::string HexBytes(const unsigned char *data, int n) {
 }
 
 // After the dialog's own message: which port, the link's error code, what to do.
-int CommandFailed(CliEnvironment &env, int handle) {
-    return env.Fail(ExitReader, StringTable::instance().format("cli.error.commandFailed", env.PortName(),
+int commandFailed(CliEnvironment &env, int handle) {
+    return env.fail(ExitReader, StringTable::instance().format("cli.error.commandFailed", env.portName(),
                                                                Orvex_GetLastError(handle)));
 }
 
 // The exit code of a settings command whose dialog step set `result`.
-int CommandResult(CliEnvironment &env, app::CommandOutcome outcome, int result) {
+int commandResult(CliEnvironment &env, app::CommandOutcome outcome, int result) {
     switch (outcome) {
         case app::CommandOutcome::NoConnection:
-            return env.ConnectFailure();
+            return env.connectFailure();
         case app::CommandOutcome::NotAvailable:
-            return env.NotAvailable(env.connect().lastModel);
+            return env.notAvailable(env.connect().lastModel);
         case app::CommandOutcome::Ran:
             break;
     }
     return result;
 }
 
-void PrintJson(const nlohmann::json &document) { std::cout << JsonText(document) << '\n'; }
+void printJson(const nlohmann::json &document) { std::cout << jsonText(document) << '\n'; }
 
-int Identify(CliEnvironment &env) {
-    if (int rc = env.Prepare()) return rc;
+int identify(CliEnvironment &env) {
+    if (int rc = env.prepare()) return rc;
     auto &ctx = env.connect();
     int baud = 19200;
     app::CapabilityFlags flags = 0;
-    int handle = app::ConnectReader(ctx, baud, flags, true);
-    if (handle == 0) return env.ConnectFailure();
-    const auto reader = app::IdentifyAndClose(ctx, handle);
+    int handle = app::connectReader(ctx, baud, flags, true);
+    if (handle == 0) return env.connectFailure();
+    const auto reader = app::identifyAndClose(ctx, handle);
     if (!reader)
-        return env.Fail(ExitReader, StringTable::instance().format("cli.error.noAnswer", env.PortName()));
+        return env.fail(ExitReader, StringTable::instance().format("cli.error.noAnswer", env.portName()));
 
-    const auto version = app::ParseVersionAnswer(reader->versionAnswer);
-    const unsigned digit = version ? version->digitValue : app::VersionDigitValue(reader->versionAnswer[3]);
+    const auto version = app::parseVersionAnswer(reader->versionAnswer);
+    const unsigned digit = version ? version->digitValue : app::versionDigitValue(reader->versionAnswer[3]);
     const std::string typeCode = reader->versionAnswer.substr(0, 3);
     if (env.options.json) {
-        PrintJson({{"port", env.PortName()},
+        printJson({{"port", env.portName()},
                    {"version_answer", reader->versionAnswer},
                    {"type_code", typeCode},
                    {"model", reader->modelName},
@@ -84,7 +84,7 @@ int Identify(CliEnvironment &env) {
     char caps[16];
     std::snprintf(caps, sizeof caps, "0x%08X", flags);
     const std::pair<const char *, std::string> lines[] = {
-        {"cli.label.port", env.PortName()},
+        {"cli.label.port", env.portName()},
         {"cli.label.model", reader->modelName},
         {"cli.label.typeCode", typeCode},
         {"cli.label.versionAnswer", reader->versionAnswer},
@@ -94,92 +94,92 @@ int Identify(CliEnvironment &env) {
     };
     for (const auto &[label, value] : lines) {
         std::string padded = s.text(label);
-        while (app::Utf8Length(padded) < 18) padded += ' ';
+        while (app::utf8Length(padded) < 18) padded += ' ';
         std::cout << padded << ": " << value << '\n';
     }
     return ExitOk;
 }
 
-int Report(CliEnvironment &env) {
-    if (int rc = env.Prepare()) return rc;
+int report(CliEnvironment &env) {
+    if (int rc = env.prepare()) return rc;
     app::ReadContentState state;
-    if (!app::ReadContent(env.connect(), state)) return env.ConnectFailure();
+    if (!app::readContent(env.connect(), state)) return env.connectFailure();
     if (env.options.json)
-        PrintJson({{"port", env.PortName()}, {"complete", state.complete}, {"report", state.text}});
+        printJson({{"port", env.portName()}, {"complete", state.complete}, {"report", state.text}});
     else
         std::cout << state.text << (state.text.empty() || state.text.back() == '\n' ? "" : "\n")
                   << std::flush;
     if (!state.complete)
-        return env.Fail(ExitReader, StringTable::instance().format("cli.error.readFailed", env.PortName()));
+        return env.fail(ExitReader, StringTable::instance().format("cli.error.readFailed", env.portName()));
     return ExitOk;
 }
 
 constexpr const char *kPowerOnWords[] = {"programming", "reader", "silent"};
 
 // action "get", or "set" with one of kPowerOnWords.
-int PowerOn(CliEnvironment &env, const std::string &action, const std::string &word) {
-    if (int rc = env.Prepare()) return rc;
+int powerOn(CliEnvironment &env, const std::string &action, const std::string &word) {
+    if (int rc = env.prepare()) return rc;
     const auto &s = StringTable::instance();
     int result = ExitOk;
-    auto bluetoothDialog = [&](int &) { result = env.NotAvailable(env.connect().lastModel); };
+    auto bluetoothDialog = [&](int &) { result = env.notAvailable(env.connect().lastModel); };
     auto powerOnDialog = [&](int &handle, bool silentOffered) {
         app::PowerOnModel dialog(handle, silentOffered, env.prompts());
-        int index = dialog.Show() ? dialog.selectedIndex() : -1;
+        int index = dialog.show() ? dialog.selectedIndex() : -1;
         if (action == "set") {
             index = 0;
             while (word != kPowerOnWords[index]) ++index;
             if (index == 2 && !dialog.silentOptionEnabled()) {
-                result = env.NotAvailable(env.connect().lastModel);
+                result = env.notAvailable(env.connect().lastModel);
                 return;
             }
-            if (!dialog.Set(index)) index = -1;
+            if (!dialog.set(index)) index = -1;
         }
         if (index < 0) {
-            result = CommandFailed(env, handle);
+            result = commandFailed(env, handle);
         } else if (env.options.json) {
-            PrintJson({{"port", env.PortName()},
+            printJson({{"port", env.portName()},
                        {"power_on", kPowerOnWords[index]},
-                       {"value", app::PowerOnValueFromIndex(index)}});
+                       {"value", app::powerOnValueFromIndex(index)}});
         } else if (action == "get") {
             std::cout << s.text("param.powerOn") << ": " << s.text("param.powerOn." + std::to_string(index))
                       << " (" << kPowerOnWords[index] << ")\n";
         }
     };
-    return CommandResult(
-        env, app::RunStartModeCommandWithoutFrame(env.connect(), bluetoothDialog, powerOnDialog), result);
+    return commandResult(
+        env, app::runStartModeCommandWithoutFrame(env.connect(), bluetoothDialog, powerOnDialog), result);
 }
 
 struct TxPowerOptions {
     std::string iso15693, iso14443;  // "full", "half" or empty (unchanged)
 };
 
-int TxPower(CliEnvironment &env, const std::string &action, const TxPowerOptions &opts) {
+int txPower(CliEnvironment &env, const std::string &action, const TxPowerOptions &opts) {
     if (action == "set" && opts.iso15693.empty() && opts.iso14443.empty()) {
-        env.Prepare(false);
-        return env.Fail(ExitUsage, StringTable::instance().text("cli.error.nothingToSet"));
+        env.prepare(false);
+        return env.fail(ExitUsage, StringTable::instance().text("cli.error.nothingToSet"));
     }
-    if (int rc = env.Prepare()) return rc;
+    if (int rc = env.prepare()) return rc;
     const auto &s = StringTable::instance();
     int result = ExitOk;
     auto txPowerDialog = [&](int &handle) {
         app::TxPowerModel dialog(handle, env.prompts());
-        const bool read = dialog.Show();
+        const bool read = dialog.show();
         if (action == "get" && !read) {
-            result = CommandFailed(env, handle);
+            result = commandFailed(env, handle);
             return;
         }
         if (action == "set") {
             app::TxPower power = dialog.power();
             if (!opts.iso15693.empty()) power.iso15693Half = opts.iso15693 == "half";
             if (!opts.iso14443.empty()) power.iso14443Half = opts.iso14443 == "half";
-            if (!dialog.Set(power)) {
-                result = CommandFailed(env, handle);
+            if (!dialog.set(power)) {
+                result = commandFailed(env, handle);
                 return;
             }
         }
         const auto &p = dialog.power();
         if (env.options.json) {
-            PrintJson({{"port", env.PortName()},
+            printJson({{"port", env.portName()},
                        {"iso15693", p.iso15693Half ? "half" : "full"},
                        {"iso14443", p.iso14443Half ? "half" : "full"}});
         } else if (action == "get") {
@@ -189,93 +189,93 @@ int TxPower(CliEnvironment &env, const std::string &action, const TxPowerOptions
         }
     };
     // Without a main frame, the command's own identification decides alone.
-    return CommandResult(
-        env, app::RunTxPowerCommand(env.connect(), app::CAP_TX_POWER_MENU_MASK, txPowerDialog), result);
+    return commandResult(
+        env, app::runTxPowerCommand(env.connect(), app::CAP_TX_POWER_MENU_MASK, txPowerDialog), result);
 }
 
-int FactoryReset(CliEnvironment &env) {
-    if (int rc = env.Prepare()) return rc;
+int factoryReset(CliEnvironment &env) {
+    if (int rc = env.prepare()) return rc;
     const auto &s = StringTable::instance();
-    if (!env.prompts().CanAnswerQuestions()) return env.Fail(ExitUsage, s.text("cli.error.needAnswer"));
-    switch (app::RunFactoryReset(env.connect(), app::CAP_FACTORY_RESET)) {
+    if (!env.prompts().canAnswerQuestions()) return env.fail(ExitUsage, s.text("cli.error.needAnswer"));
+    switch (app::runFactoryReset(env.connect(), app::CAP_FACTORY_RESET)) {
         case app::FactoryResetOutcome::Done:
-            if (env.options.json) PrintJson({{"port", env.PortName()}, {"factory_reset", true}});
+            if (env.options.json) printJson({{"port", env.portName()}, {"factory_reset", true}});
             return ExitOk;
         case app::FactoryResetOutcome::Declined:
-            return env.Fail(ExitReader, s.format("cli.error.declined", env.PortName()));
+            return env.fail(ExitReader, s.format("cli.error.declined", env.portName()));
         case app::FactoryResetOutcome::Failed:
-            return env.Fail(ExitReader, s.format("cli.error.rejected", env.PortName()));
+            return env.fail(ExitReader, s.format("cli.error.rejected", env.portName()));
         case app::FactoryResetOutcome::NoConnection:
-            return env.ConnectFailure();
+            return env.connectFailure();
         case app::FactoryResetOutcome::NotAvailable:
             break;
     }
-    return env.NotAvailable(env.connect().lastModel);
+    return env.notAvailable(env.connect().lastModel);
 }
 
-int Transceive(CliEnvironment &env, const std::string &hex) {
+int transceive(CliEnvironment &env, const std::string &hex) {
     std::string request;
-    if (!ParseHexBytes(hex, request)) {
-        env.Prepare(false);
-        return env.Fail(ExitUsage, StringTable::instance().format("cli.error.badHex", hex));
+    if (!parseHexBytes(hex, request)) {
+        env.prepare(false);
+        return env.fail(ExitUsage, StringTable::instance().format("cli.error.badHex", hex));
     }
-    if (int rc = env.Prepare()) return rc;
-    app::CommandConnection link = app::ConnectForCommand(env.connect());
-    if (link.handle == 0) return env.ConnectFailure();
+    if (int rc = env.prepare()) return rc;
+    app::CommandConnection link = app::connectForCommand(env.connect());
+    if (link.handle == 0) return env.connectFailure();
     unsigned char answer[kAnswerBufferSize];
     const int n = Orvex_Transceive(link.handle, reinterpret_cast<const unsigned char *>(request.data()),
                                    static_cast<int>(request.size()), answer, kAnswerBufferSize);
-    const int result = n < 0 ? CommandFailed(env, link.handle) : ExitOk;
-    app::CloseReader(link.handle);
+    const int result = n < 0 ? commandFailed(env, link.handle) : ExitOk;
+    app::closeReader(link.handle);
     if (n < 0) return result;
     if (env.options.json)
-        PrintJson({{"port", env.PortName()}, {"answer", HexBytes(answer, n)}});
+        printJson({{"port", env.portName()}, {"answer", hexBytes(answer, n)}});
     else
-        std::cout << HexBytes(answer, n) << '\n';
+        std::cout << hexBytes(answer, n) << '\n';
     return ExitOk;
 }
 
 }  // namespace
 
-void AddReaderCommands(CLI::App &app, CliEnvironment &env) {
+void addReaderCommands(CLI::App &app, CliEnvironment &env) {
     app.add_subcommand("identify", "Connect and identify the reader")->callback([&env] {
-        env.exitCode = Identify(env);
+        env.exitCode = identify(env);
     });
     app.add_subcommand("report", "Read the reader's configuration as a report")->callback([&env] {
-        env.exitCode = Report(env);
+        env.exitCode = report(env);
     });
 
     auto *powerOnCommand = app.add_subcommand("power-on", "The mode the reader starts in");
     powerOnCommand->require_subcommand(1);
     powerOnCommand->add_subcommand("get", "Show the power-on mode")->callback([&env] {
-        env.exitCode = PowerOn(env, "get", {});
+        env.exitCode = powerOn(env, "get", {});
     });
     auto mode = std::make_shared<std::string>();
     auto *setMode = powerOnCommand->add_subcommand("set", "Set the power-on mode");
     setMode->add_option("mode", *mode, "programming, reader or silent")
         ->required()
         ->check(CLI::IsMember({"programming", "reader", "silent"}));
-    setMode->callback([&env, mode] { env.exitCode = PowerOn(env, "set", *mode); });
+    setMode->callback([&env, mode] { env.exitCode = powerOn(env, "set", *mode); });
 
     auto *tx = app.add_subcommand("tx-power", "Transmit power of the ISO 15693 and ISO 14443 modes");
     tx->require_subcommand(1);
     tx->add_subcommand("get", "Show the transmit power")->callback([&env] {
-        env.exitCode = TxPower(env, "get", {});
+        env.exitCode = txPower(env, "get", {});
     });
     auto txOpts = std::make_shared<TxPowerOptions>();
     auto *txSet = tx->add_subcommand("set", "Set the transmit power");
     txSet->add_option("--iso15693", txOpts->iso15693, "full or half")->check(CLI::IsMember({"full", "half"}));
     txSet->add_option("--iso14443", txOpts->iso14443, "full or half")->check(CLI::IsMember({"full", "half"}));
-    txSet->callback([&env, txOpts] { env.exitCode = TxPower(env, "set", *txOpts); });
+    txSet->callback([&env, txOpts] { env.exitCode = txPower(env, "set", *txOpts); });
 
     app.add_subcommand("factory-reset", "Restore the factory settings (asks twice)")->callback([&env] {
-        env.exitCode = FactoryReset(env);
+        env.exitCode = factoryReset(env);
     });
 
     auto hex = std::make_shared<std::string>();
     auto *tr = app.add_subcommand("transceive", "Send one command (hex bytes) and print the answer");
     tr->add_option("hex", *hex, "Command byte and data, e.g. \"F0\" or \"F4 80\"")->required();
-    tr->callback([&env, hex] { env.exitCode = Transceive(env, *hex); });
+    tr->callback([&env, hex] { env.exitCode = transceive(env, *hex); });
 }
 
 }  // namespace orvex::cli

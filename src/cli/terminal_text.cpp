@@ -4,7 +4,7 @@
 
 namespace orvex::cli {
 
-std::string TerminalLines(std::string_view text) {
+std::string terminalLines(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -18,7 +18,7 @@ std::string TerminalLines(std::string_view text) {
     return out;
 }
 
-std::string VisibleControls(std::string_view utf8) {
+std::string visibleControls(std::string_view utf8) {
     std::string out;
     for (unsigned char c : utf8) {
         if (c < 0x20 || c == 0x7F) {
@@ -33,7 +33,7 @@ std::string VisibleControls(std::string_view utf8) {
     return out;
 }
 
-bool ParseHexBytes(std::string_view text, std::string &bytes) {
+bool parseHexBytes(std::string_view text, std::string &bytes) {
     bytes.clear();
     int pending = -1;
     auto digit = [](char c) {

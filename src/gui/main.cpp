@@ -43,7 +43,7 @@ int main(int argc, char **argv) {
             return 0;
         }
         if (arg == "--version") {
-            std::puts(app::VersionText("OrvexReaderSetup").c_str());
+            std::puts(app::versionText("OrvexReaderSetup").c_str());
             return 0;
         }
     }
@@ -58,8 +58,8 @@ int main(int argc, char **argv) {
     app::ConnectContext ctx(settings, prompts);
     gui::installReaderWaitHook();
     // The reader's version file is fetched in the background from the start.
-    const auto updates = update::UpdateChecks::ForSettings(settings);
-    updates->device().Start();
+    const auto updates = update::UpdateChecks::forSettings(settings);
+    updates->device().start();
 
     int rc = 1;
     {

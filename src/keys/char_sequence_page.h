@@ -19,12 +19,12 @@ public:
     explicit CharSequencePage(SequenceKind kind) : kind_(kind) {}
 
     SequenceKind kind() const { return kind_; }
-    std::string title() const { return SequencePageTitle(kind_); }
-    std::string columnCaption() const { return SequenceColumnCaption(kind_, false); }
+    std::string title() const { return sequencePageTitle(kind_); }
+    std::string columnCaption() const { return sequenceColumnCaption(kind_, false); }
 
     // The input combo box: typed text (UTF-8) and the selected list position
     // (-1 when no item of its list is selected).
-    void SetInput(const std::string &text, int listPosition = -1);
+    void setInput(const std::string &text, int listPosition = -1);
     const std::string &inputText() const { return inputText_; }
     int inputListPosition() const { return inputListPos_; }
     // Position the combo's list was scrolled to by the last insertion (-1 none).
@@ -34,27 +34,27 @@ public:
 
     // Selected list item, -1 for none.
     int selectedItem() const { return selected_; }
-    void SelectItem(int item);
+    void selectItem(int item);
 
     // ">>" and a double click in the combo's list. A message when nothing
     // was inserted (529 unknown text, 530 list full).
-    std::optional<PageMessage> InsertCharacter();
+    std::optional<PageMessage> insertCharacter();
     // "Zeichen Löschen": 528 without a selected item.
-    std::optional<PageMessage> DeleteCharacter();
-    void ClearPage();  // "Seite Löschen"
-    void MoveUp();
-    void MoveDown();
+    std::optional<PageMessage> deleteCharacter();
+    void clearPage();  // "Seite Löschen"
+    void moveUp();
+    void moveDown();
 
-    // The sheet's access; SetSequence leaves the modified flag alone.
-    void SetSequence(const CharSequence &sequence);
-    const CharSequence &GetSequence() const { return seq_; }
+    // The sheet's access; setSequence leaves the modified flag alone.
+    void setSequence(const CharSequence &sequence);
+    const CharSequence &getSequence() const { return seq_; }
     bool modified() const { return modified_; }
-    void SetModified(bool on) { modified_ = on; }
+    void setModified(bool on) { modified_ = on; }
     // Selects the HID function test for "Funktionstest".
     bool hidFunctionTest = false;
 
     // The list texts ("41 H     A"), UTF-8.
-    std::vector<std::string> RebuildList() const;
+    std::vector<std::string> rebuildList() const;
 
 private:
     SequenceKind kind_;
@@ -68,6 +68,6 @@ private:
 };
 
 // "%02X H     " and the entry's text, UTF-8.
-std::string CharListText(const SequenceChar &entry);
+std::string charListText(const SequenceChar &entry);
 
 }  // namespace orvex::app

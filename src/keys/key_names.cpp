@@ -126,7 +126,7 @@ std::string keyName(uint8_t vk, bool down) {
         name = n;
     else if (const char *e = nameIn(kExtendedKeys, vk))
         name = e;
-    else if (uint8_t ch = HostKeyboardLayout().vkToChar(vk); ch == '+')
+    else if (uint8_t ch = hostKeyboardLayout().vkToChar(vk); ch == '+')
         name = "PLUS";
     else if (ch != 0)
         name = std::string(1, static_cast<char>(ch));

@@ -97,7 +97,7 @@ BlockDecodeReport KeySequence::fromBlock(std::span<const uint8_t> block) {
         }
         uint8_t scan = fromSet2(byte);
         if (scan == 0xFF) ++report.unknownCodes;
-        uint8_t vk = normaliseVk(HostKeyboardLayout().scanToVk(scan), extended);
+        uint8_t vk = normaliseVk(hostKeyboardLayout().scanToVk(scan), extended);
         entries_.push_back(KeyEvent{vk, scan, static_cast<uint8_t>(isBreak ? 0 : 1)});
         isBreak = extended = false;
     }

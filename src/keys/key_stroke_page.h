@@ -38,44 +38,44 @@ public:
     explicit KeyStrokePage(SequenceKind kind) : kind_(kind) {}
 
     SequenceKind kind() const { return kind_; }
-    std::string title() const { return SequencePageTitle(kind_); }
-    std::string columnCaption() const { return SequenceColumnCaption(kind_, true); }
+    std::string title() const { return sequencePageTitle(kind_); }
+    std::string columnCaption() const { return sequenceColumnCaption(kind_, true); }
 
     // Messages 0x8002 and 0x8001 of the capture box. Overflow: the page shows
     // the overflow dialog ("Die Größe des Datenbuffers ist überschritten");
-    // releases that arrive meanwhile still go to RecordRelease.
-    RecordResult RecordPress(const CapturedKey &key, bool captureFocused);
-    RecordResult RecordRelease(const CapturedKey &key);
+    // releases that arrive meanwhile still go to recordRelease.
+    RecordResult recordPress(const CapturedKey &key, bool captureFocused);
+    RecordResult recordRelease(const CapturedKey &key);
 
     // "Tab" and "Esc": a press and its release.
-    RecordResult AddKey(uint8_t vk, uint8_t scan);
+    RecordResult addKey(uint8_t vk, uint8_t scan);
     // "Zeichen Löschen": the selected item with its partner; 528 without selection.
-    std::optional<PageMessage> DeleteKey();
-    void ClearKeys();  // "Seite Löschen"
+    std::optional<PageMessage> deleteKey();
+    void clearKeys();  // "Seite Löschen"
 
     // The dialog manager turns Enter in the capture box into the command of
     // a button: the page records Enter instead. True when it did so (the
     // button's own command must not run).
-    bool CommandIsEnter(bool captureFocused);
+    bool commandIsEnter(bool captureFocused);
 
     // Page activation and "Inhalt lesen" empty the capture box.
-    void ClearCapture() { capture_.clear(); }
+    void clearCapture() { capture_.clear(); }
     const std::string &captureText() const { return capture_; }
 
     int selectedItem() const { return selected_; }
-    void SelectItem(int item);
+    void selectItem(int item);
 
-    void SetSequence(const KeySequence &sequence);
-    const KeySequence &GetSequence() const { return seq_; }
-    int Count() const { return seq_.count(); }
+    void setSequence(const KeySequence &sequence);
+    const KeySequence &getSequence() const { return seq_; }
+    int count() const { return seq_.count(); }
 
     // Items of the list: presses, and the releases of Enter, Shift, Control,
     // Alt and Alt Gr.
-    std::vector<KeyListItem> RebuildList() const;
+    std::vector<KeyListItem> rebuildList() const;
 
 private:
-    int LastIndexOf(uint8_t vk) const;
-    bool LastIsPress(uint8_t vk) const;
+    int lastIndexOf(uint8_t vk) const;
+    bool lastIsPress(uint8_t vk) const;
 
     SequenceKind kind_;
     KeySequence seq_;

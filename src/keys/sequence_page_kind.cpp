@@ -19,19 +19,19 @@ constexpr std::array<KindTexts, 4> kKinds{{
     {"seq.separator", "Block Trenner", "Trenner code", "Trenner code", "Termix", "Termix"},
     {"seq.removal", "Abziehen", "Abziehen", "Abziehen code", "Abziehen", "Ende"},
 }};
-const KindTexts &Of(SequenceKind k) { return kKinds[static_cast<std::size_t>(k)]; }
+const KindTexts &of(SequenceKind k) { return kKinds[static_cast<std::size_t>(k)]; }
 }  // namespace
 
-std::string SequencePageTitle(SequenceKind kind) { return PageText(Of(kind).titleName, Of(kind).title); }
+std::string sequencePageTitle(SequenceKind kind) { return pageText(of(kind).titleName, of(kind).title); }
 
-std::string SequenceColumnCaption(SequenceKind kind, bool keyStrokes) {
-    const char *german = keyStrokes ? Of(kind).keyColumn : Of(kind).charColumn;
-    return PageText(std::string(keyStrokes ? "seq.keyColumn." : "seq.charColumn.") + Of(kind).titleName,
+std::string sequenceColumnCaption(SequenceKind kind, bool keyStrokes) {
+    const char *german = keyStrokes ? of(kind).keyColumn : of(kind).charColumn;
+    return pageText(std::string(keyStrokes ? "seq.keyColumn." : "seq.charColumn.") + of(kind).titleName,
                     german);
 }
 
-const char *SequenceSection(SequenceKind kind, bool keyStrokes) {
-    return keyStrokes ? Of(kind).keySection : Of(kind).charSection;
+const char *sequenceSection(SequenceKind kind, bool keyStrokes) {
+    return keyStrokes ? of(kind).keySection : of(kind).charSection;
 }
 
 }  // namespace orvex::app

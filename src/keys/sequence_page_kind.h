@@ -9,11 +9,11 @@ namespace orvex::app {
 enum class SequenceKind { Prefix, Suffix, Separator, Removal };
 
 // "Prefix", "Suffix", "Block Trenner", "Abziehen".
-std::string SequencePageTitle(SequenceKind kind);
+std::string sequencePageTitle(SequenceKind kind);
 // Column caption of the list: character pages and key-stroke pages differ.
-std::string SequenceColumnCaption(SequenceKind kind, bool keyStrokes);
+std::string sequenceColumnCaption(SequenceKind kind, bool keyStrokes);
 // Section of the configuration file ("Abziehen" in .mkr, "Ende" in .mkp).
-const char *SequenceSection(SequenceKind kind, bool keyStrokes);
+const char *sequenceSection(SequenceKind kind, bool keyStrokes);
 
 // A message a page command shows (exclamation icon, OK button).
 struct PageMessage {

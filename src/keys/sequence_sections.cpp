@@ -21,7 +21,7 @@ constexpr size_t kProfileValueLength = 19;
 std::string indexed(const char *stem, int i) { return stem + std::to_string(i); }
 
 std::string profileValue(const IniFile &file, std::string_view section, const std::string &key) {
-    std::string value = file.GetString(section, key, "0");
+    std::string value = file.getString(section, key, "0");
     if (value.size() > kProfileValueLength) value.resize(kProfileValueLength);
     return value;
 }
@@ -36,27 +36,27 @@ ScanText parseScanText(std::string text) {
     size_t e0 = text.find("e0");
     bool extended = e0 != std::string::npos;
     if (extended) text.erase(e0, 2);
-    const int value = ParseDecimal(text);
+    const int value = parseDecimal(text);
     return {static_cast<uint8_t>(value & 0xFF), extended, value >= 0 && value <= 255};
 }
 
 }  // namespace
 
-void WriteAsciiSection(IniFile &file, std::string_view section, const CharSequence &sequence) {
-    file.WriteInt(section, "Count", sequence.count());
+void writeAsciiSection(IniFile &file, std::string_view section, const CharSequence &sequence) {
+    file.writeInt(section, "Count", sequence.count());
     for (int i = 0; i < sequence.count(); ++i)
-        file.WriteInt(section, indexed("Ascii", i), sequence.at(i).code);
+        file.writeInt(section, indexed("Ascii", i), sequence.at(i).code);
 }
 
-std::optional<FileMessage> ReadAsciiSection(const IniFile &file, std::string_view section,
+std::optional<FileMessage> readAsciiSection(const IniFile &file, std::string_view section,
                                             CharSequence &sequence) {
-    int n = file.GetInt(section, "Count", 0);
+    int n = file.getInt(section, "Count", 0);
     if (n > CharSequence::kMaxEntries)
         return FileMessage{file_messages::kTooManyCommandLines, {}, std::string(section)};
     CharSequence read;
     for (int i = 0; i < n; ++i) {
         const std::string key = indexed("Ascii", i);
-        const int value = ParseDecimal(file.GetString(section, key, "0"));
+        const int value = parseDecimal(file.getString(section, key, "0"));
         // A code outside a byte would be cut to another character (999 to E7,
         // -1 to the block's FF terminator inside the sequence).
         if (value < 0 || value > 255)
@@ -68,26 +68,26 @@ std::optional<FileMessage> ReadAsciiSection(const IniFile &file, std::string_vie
     return std::nullopt;
 }
 
-void WriteKeySection(IniFile &file, std::string_view section, const KeySequence &sequence) {
-    file.WriteInt(section, "Count", sequence.count());
+void writeKeySection(IniFile &file, std::string_view section, const KeySequence &sequence) {
+    file.writeInt(section, "Count", sequence.count());
     for (int i = 0; i < sequence.count(); ++i) {
         const KeyEvent &e = sequence.at(i);
-        file.WriteInt(section, indexed("Keydown", i), e.down ? 1 : 0);
+        file.writeInt(section, indexed("Keydown", i), e.down ? 1 : 0);
         // Every extended key carries its prefix, so that a navigation key does
         // not come back as the number-pad key with the same scan code.
         std::string scan = std::to_string(e.scan);
         if (isExtended(e.vk)) scan = "e0 " + scan;
-        file.WriteString(section, indexed("CodeSet1_", i), scan);
+        file.writeString(section, indexed("CodeSet1_", i), scan);
     }
 }
 
-std::optional<FileMessage> ReadKeySection(const IniFile &file, std::string_view section,
+std::optional<FileMessage> readKeySection(const IniFile &file, std::string_view section,
                                           KeySequence &sequence) {
-    int n = ParseDecimal(profileValue(file, section, "Count"));
+    int n = parseDecimal(profileValue(file, section, "Count"));
     KeySequence read;
     std::optional<FileMessage> message;
     for (int i = 0; i < n; ++i) {
-        bool down = ParseDecimal(profileValue(file, section, indexed("Keydown", i))) != 0;
+        bool down = parseDecimal(profileValue(file, section, indexed("Keydown", i))) != 0;
         ScanText scan = parseScanText(profileValue(file, section, indexed("CodeSet1_", i)));
         if (!scan.inRange) {
             message = FileMessage{file_messages::kOutOfRange,
@@ -95,7 +95,7 @@ std::optional<FileMessage> ReadKeySection(const IniFile &file, std::string_view 
                                   std::string(section) + "/" + indexed("CodeSet1_", i)};
             break;
         }
-        uint8_t vk = normaliseVk(HostKeyboardLayout().scanToVk(scan.scan), scan.extended);
+        uint8_t vk = normaliseVk(hostKeyboardLayout().scanToVk(scan.scan), scan.extended);
         KeyEvent entry{vk, scan.scan, static_cast<uint8_t>(down ? 1 : 0)};
         if (!read.fits(entry) || read.count() >= kMaxKeyEntries) {
             message = FileMessage{file_messages::kKeyBufferExceeded, {}, std::string(section)};

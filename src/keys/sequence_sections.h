@@ -22,21 +22,21 @@ inline constexpr const char *kRemovalMkr = "Abziehen";
 inline constexpr const char *kRemovalMkp = "Ende";
 }  // namespace sequence_sections
 
-void WriteAsciiSection(IniFile &file, std::string_view section, const CharSequence &sequence);
+void writeAsciiSection(IniFile &file, std::string_view section, const CharSequence &sequence);
 
 // Reads "Count" entries; a missing "Ascii%d" reads as code 0. "Count" 16 or
 // more: message 531; a code outside 0-255: message 61714 naming the key; the
 // sequence is unchanged in both cases.
-std::optional<FileMessage> ReadAsciiSection(const IniFile &file, std::string_view section,
+std::optional<FileMessage> readAsciiSection(const IniFile &file, std::string_view section,
                                             CharSequence &sequence);
 
-void WriteKeySection(IniFile &file, std::string_view section, const KeySequence &sequence);
+void writeKeySection(IniFile &file, std::string_view section, const KeySequence &sequence);
 
 // Reads "Count" entries (missing keys read as "0"); virtual keys come from
 // the host layout. An entry that would take the sequence past 31 bytes, or
 // past 31 entries, stops the reading with message 518 (a scan code outside
 // 0-255 with 61714); the entries before it become the sequence.
-std::optional<FileMessage> ReadKeySection(const IniFile &file, std::string_view section,
+std::optional<FileMessage> readKeySection(const IniFile &file, std::string_view section,
                                           KeySequence &sequence);
 
 }  // namespace orvex::app

@@ -58,19 +58,19 @@ bool connectWithin(int fd, const sockaddr_in &to, std::chrono::milliseconds time
 
 }  // namespace
 
-bool TcpSocket::LoadAdapters() {
+bool TcpSocket::loadAdapters() {
     adapters_ = source_.adapters();
     return !adapters_.empty();
 }
 
-bool TcpSocket::FirstAdapter() {
+bool TcpSocket::firstAdapter() {
     if (adapters_.empty()) return false;
     localAddress_ = adapters_.front().address;
     return true;
 }
 
-bool TcpSocket::NextAdapter() {
-    if (localAddress_.empty()) return FirstAdapter();
+bool TcpSocket::nextAdapter() {
+    if (localAddress_.empty()) return firstAdapter();
     for (std::size_t i = 0; i < adapters_.size(); ++i) {
         if (adapters_[i].address != localAddress_) continue;
         if (i + 1 == adapters_.size()) return false;
@@ -80,26 +80,26 @@ bool TcpSocket::NextAdapter() {
     return false;
 }
 
-void TcpSocket::ChooseAdapterFor(const std::string &destination) {
-    if (adapters_.empty()) LoadAdapters();
+void TcpSocket::chooseAdapterFor(const std::string &destination) {
+    if (adapters_.empty()) loadAdapters();
     auto address = parseIpv4(destination);
     std::optional<int> best = address ? source_.bestInterfaceIndex(*address) : std::nullopt;
     auto chosen = chooseAdapter(adapters_, best, address.value_or(Ipv4{}));
     localAddress_ = chosen ? chosen->address : std::string();
 }
 
-bool TcpSocket::ConnectTcp(const std::string &address) {
-    Close();
+bool TcpSocket::connectTcp(const std::string &address) {
+    close();
     std::string text = address;
     if (text.find('[') != std::string::npos) {
-        if (adapters_.empty()) LoadAdapters();
+        if (adapters_.empty()) loadAdapters();
         text = resolve(bracketPrefix(text), adapters_, kResolveTimeout);
     }
     auto split = splitPort(text);
     if (!split) return false;
     host_ = split->host;
     port_ = split->port;
-    ChooseAdapterFor(host_);
+    chooseAdapterFor(host_);
     return connectToHost();
 }
 
@@ -131,26 +131,26 @@ bool TcpSocket::connectToHost() {
             return true;
         }
         int error = errno;
-        Close();
+        close();
         if (error != EADDRINUSE || retry == kAddressInUseRetries) return false;
     }
 }
 
-bool TcpSocket::EnsureConnected() {
-    if (connected_ && peerClosed()) Close();
+bool TcpSocket::ensureConnected() {
+    if (connected_ && peerClosed()) close();
     if (connected_) return true;
     if (host_.empty()) return false;
-    Close();
+    close();
     return connectToHost();
 }
 
-bool TcpSocket::SendAll(const std::uint8_t *data, std::size_t length) {
-    if (!EnsureConnected()) return false;
+bool TcpSocket::sendAll(const std::uint8_t *data, std::size_t length) {
+    if (!ensureConnected()) return false;
     while (length > 0) {
         ssize_t sent = send(fd_, data, length, MSG_NOSIGNAL);
         if (sent < 0 && errno == EINTR) continue;
         if (sent <= 0) {
-            Close();
+            close();
             return false;
         }
         data += sent;
@@ -165,11 +165,11 @@ bool TcpSocket::peerClosed() {
         if (poll(&polled, 1, 0) <= 0) return false;
         if (!(polled.revents & (POLLRDHUP | POLLHUP | POLLERR))) return false;
         // Bytes ahead of the end still belong to the receiver.
-        if (ReceiveReady() != Received::Bytes) return true;
+        if (receiveReady() != Received::Bytes) return true;
     }
 }
 
-TcpSocket::Received TcpSocket::ReceiveReady() {
+TcpSocket::Received TcpSocket::receiveReady() {
     if (fd_ < 0) return Received::Closed;
     std::uint8_t buffer[kReceiveChunk];
     ssize_t got = recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
@@ -178,11 +178,11 @@ TcpSocket::Received TcpSocket::ReceiveReady() {
         return Received::Bytes;
     }
     if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return Received::Nothing;
-    Close();
+    close();
     return Received::Closed;
 }
 
-void TcpSocket::Close() {
+void TcpSocket::close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     connected_ = false;

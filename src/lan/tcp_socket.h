@@ -17,36 +17,36 @@ namespace orvex::lan {
 class TcpSocket {
 public:
     explicit TcpSocket(AdapterSource &adapters = adapterSource()) : source_(adapters) {}
-    ~TcpSocket() { Close(); }
+    ~TcpSocket() { close(); }
     TcpSocket(const TcpSocket &) = delete;
     TcpSocket &operator=(const TcpSocket &) = delete;
 
     // The adapter list; true when at least one adapter was found.
-    bool LoadAdapters();
+    bool loadAdapters();
     const std::vector<NetworkAdapter> &adapters() const { return adapters_; }
-    bool FirstAdapter();
-    bool NextAdapter();
+    bool firstAdapter();
+    bool nextAdapter();
     // Sets the local address for a destination (IPv4 text); loads the list
     // first when it is empty.
-    void ChooseAdapterFor(const std::string &destination);
+    void chooseAdapterFor(const std::string &destination);
     const std::string &localAddress() const { return localAddress_; }
 
     // Resolves "[name]" texts, takes the port after the last "-" (10001
     // without one), binds to the chosen adapter and connects.
-    bool ConnectTcp(const std::string &address);
+    bool connectTcp(const std::string &address);
     // Connected, or connected again to the last host. A link the reader has
     // closed counts as closed even before its end has been read, so nothing
     // is written into it.
-    bool EnsureConnected();
+    bool ensureConnected();
     // Every byte or false; a failed send closes the link.
-    bool SendAll(const std::uint8_t *data, std::size_t length);
+    bool sendAll(const std::uint8_t *data, std::size_t length);
     // Reads what arrived (up to 513 bytes) into the receiver; the reader
     // closing the link or an error closes the socket.
     enum class Received { Nothing, Bytes, Closed };
-    Received ReceiveReady();
-    void Close();
+    Received receiveReady();
+    void close();
 
-    void SetReceiver(ByteSink *receiver) { receiver_ = receiver; }
+    void setReceiver(ByteSink *receiver) { receiver_ = receiver; }
     int fd() const { return fd_; }
     bool connected() const { return connected_; }
     const std::string &host() const { return host_; }

@@ -12,27 +12,27 @@ TcpSocketThread::TcpSocketThread(AdapterSource &adapters)
     : socket_(adapters), wakeFd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
 TcpSocketThread::~TcpSocketThread() {
-    Stop();
+    stop();
     if (wakeFd_ >= 0) ::close(wakeFd_);
 }
 
-bool TcpSocketThread::Start(const std::string &address) {
+bool TcpSocketThread::start(const std::string &address) {
     if (wakeFd_ < 0 || running_.load()) return false;
     // The first connect runs here, before the worker exists, so the caller
     // learns its outcome directly; from then on only the worker touches the socket.
-    if (!socket_.ConnectTcp(address)) return false;
+    if (!socket_.connectTcp(address)) return false;
     stop_ = false;
     running_ = true;
     worker_ = std::thread([this] { run(); });
     return true;
 }
 
-bool TcpSocketThread::Send(const std::uint8_t *data, std::size_t length) {
+bool TcpSocketThread::send(const std::uint8_t *data, std::size_t length) {
     queue({std::vector<std::uint8_t>(data, data + length), false, {}});
     return true;
 }
 
-bool TcpSocketThread::SendRequest(const std::uint8_t *data, std::size_t length,
+bool TcpSocketThread::sendRequest(const std::uint8_t *data, std::size_t length,
                                   std::chrono::steady_clock::time_point until) {
     queue({std::vector<std::uint8_t>(data, data + length), true, until});
     return true;
@@ -46,13 +46,13 @@ void TcpSocketThread::queue(Outgoing outgoing) {
     wake();
 }
 
-void TcpSocketThread::Stop() {
+void TcpSocketThread::stop() {
     if (worker_.joinable()) {
         stop_ = true;
         wake();
         worker_.join();
     }
-    socket_.Close();
+    socket_.close();
     running_ = false;
 }
 
@@ -72,7 +72,7 @@ void TcpSocketThread::run() {
         }
         // What the old connection still says comes before anything new goes out.
         if (count == 2 && (polled[1].revents & (POLLIN | POLLHUP | POLLERR)))
-            received(socket_.ReceiveReady());
+            received(socket_.receiveReady());
         if (polled[0].revents & POLLIN) {
             std::uint64_t counter;
             while (read(wakeFd_, &counter, sizeof counter) < 0 && errno == EINTR) {
@@ -89,17 +89,17 @@ void TcpSocketThread::run() {
             }
         }
     }
-    socket_.Close();
+    socket_.close();
 }
 
 void TcpSocketThread::send(Outgoing &outgoing) {
     mayRepeat_ = outgoing.request;
     // Without a link the frame is dropped; the caller's wait times out.
-    if (socket_.EnsureConnected() && !socket_.SendAll(outgoing.bytes.data(), outgoing.bytes.size()) &&
+    if (socket_.ensureConnected() && !socket_.sendAll(outgoing.bytes.data(), outgoing.bytes.size()) &&
         mayRepeat_) {
         // The link broke under the write: once more on a new connection.
         mayRepeat_ = false;
-        socket_.SendAll(outgoing.bytes.data(), outgoing.bytes.size());
+        socket_.sendAll(outgoing.bytes.data(), outgoing.bytes.size());
     }
     unanswered_ = std::move(outgoing);
 }
@@ -112,7 +112,7 @@ void TcpSocketThread::received(TcpSocket::Received what) {
         // The reader closed the link before answering: its close and the
         // request crossed, and the request went nowhere.
         mayRepeat_ = false;
-        socket_.SendAll(unanswered_.bytes.data(), unanswered_.bytes.size());
+        socket_.sendAll(unanswered_.bytes.data(), unanswered_.bytes.size());
     }
 }
 

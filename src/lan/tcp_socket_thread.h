@@ -22,23 +22,23 @@ public:
     TcpSocketThread(const TcpSocketThread &) = delete;
     TcpSocketThread &operator=(const TcpSocketThread &) = delete;
 
-    void SetReceiver(ByteSink *receiver) { socket_.SetReceiver(receiver); }
+    void setReceiver(ByteSink *receiver) { socket_.setReceiver(receiver); }
 
     // Connects to the address text and starts the worker; false when the
     // connect failed (nothing keeps running then).
-    bool Start(const std::string &address);
+    bool start(const std::string &address);
     // Queues a copy of the bytes for the worker. Always true: a frame that
     // cannot be sent after a failed reconnect is dropped, and the frame
     // protocol reports its time-out.
-    bool Send(const std::uint8_t *data, std::size_t length);
+    bool send(const std::uint8_t *data, std::size_t length);
     // The same for a request whose caller waits for the answer until `until`.
     // When the link turns out closed before any byte of the answer came, the
     // request may have been lost with it: it is sent once more on a new
     // connection, while the caller still waits.
-    bool SendRequest(const std::uint8_t *data, std::size_t length,
+    bool sendRequest(const std::uint8_t *data, std::size_t length,
                      std::chrono::steady_clock::time_point until);
     // Ends the worker and closes the link. Idempotent.
-    void Stop();
+    void stop();
     bool running() const { return running_.load(); }
 
 private:

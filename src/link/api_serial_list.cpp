@@ -5,5 +5,5 @@
 #include "transport/serial_enum.h"
 
 extern "C" int Orvex_ListComPorts(char *buffer, int size) {
-    return orvex::fillListBuffer(buffer, size, orvex::SerialPortEntries(orvex::SystemSerialPorts()));
+    return orvex::fillListBuffer(buffer, size, orvex::serialPortEntries(orvex::systemSerialPorts()));
 }

@@ -19,12 +19,12 @@ constexpr std::array<std::pair<std::uint8_t, std::uint8_t>, 3> kRotationWireBits
     {kLeftAlign, 0x20},
 }};
 
-std::vector<std::uint8_t> Padded(std::vector<std::uint8_t> entries) {
+std::vector<std::uint8_t> padded(std::vector<std::uint8_t> entries) {
     while (entries.size() < kSelectionLength) entries.push_back(kNoSelection);
     return entries;
 }
 
-std::optional<std::uint8_t> HexDigit(char32_t c) {
+std::optional<std::uint8_t> hexDigit(char32_t c) {
     if (c >= '0' && c <= '9') return static_cast<std::uint8_t>(c - '0');
     if (c >= 'A' && c <= 'F') return static_cast<std::uint8_t>(c - 'A' + 10);
     if (c >= 'a' && c <= 'f') return static_cast<std::uint8_t>(c - 'a' + 10);
@@ -32,50 +32,50 @@ std::optional<std::uint8_t> HexDigit(char32_t c) {
 }
 
 // The key's digits as nibbles; nullopt when one is not hexadecimal.
-std::optional<std::vector<std::uint8_t>> HexNibbles(const std::string &key) {
+std::optional<std::vector<std::uint8_t>> hexNibbles(const std::string &key) {
     std::vector<std::uint8_t> nibbles;
     std::size_t pos = 0;
     while (pos < key.size()) {
-        const auto cp = NextUtf8CodePoint(key, pos);
-        const auto digit = cp ? HexDigit(*cp) : std::nullopt;
+        const auto cp = nextUtf8CodePoint(key, pos);
+        const auto digit = cp ? hexDigit(*cp) : std::nullopt;
         if (!digit) return std::nullopt;
         nibbles.push_back(*digit);
     }
     return nibbles;
 }
 
-bool IsIsoUidOrBlocks(const DataFormatRecord &r) {
+bool isIsoUidOrBlocks(const DataFormatRecord &r) {
     return r.typeCode == kIso15693Uid || r.typeCode == kIso15693Blocks;
 }
 
 }  // namespace
 
-std::uint8_t SelectionEntry(const DataFormatRecord &record, std::size_t index) {
+std::uint8_t selectionEntry(const DataFormatRecord &record, std::size_t index) {
     return index < record.selection.size() ? record.selection[index] : kNoSelection;
 }
 
-std::vector<std::uint8_t> BlockSelection(std::span<const std::uint8_t> blocks) {
-    return Padded({blocks.begin(), blocks.end()});
+std::vector<std::uint8_t> blockSelection(std::span<const std::uint8_t> blocks) {
+    return padded({blocks.begin(), blocks.end()});
 }
 
-std::vector<std::uint8_t> SequenceSelection(std::uint16_t startBlock, std::uint8_t length) {
-    return Padded(
+std::vector<std::uint8_t> sequenceSelection(std::uint16_t startBlock, std::uint8_t length) {
+    return padded(
         {static_cast<std::uint8_t>(startBlock & 0xFF), static_cast<std::uint8_t>(startBlock >> 8), length});
 }
 
-std::vector<std::uint8_t> ApplicationSelection(std::uint32_t applicationId, std::uint8_t fileId) {
-    return Padded({static_cast<std::uint8_t>(applicationId & 0xFF),
+std::vector<std::uint8_t> applicationSelection(std::uint32_t applicationId, std::uint8_t fileId) {
+    return padded({static_cast<std::uint8_t>(applicationId & 0xFF),
                    static_cast<std::uint8_t>((applicationId >> 8) & 0xFF),
                    static_cast<std::uint8_t>((applicationId >> 16) & 0xFF), fileId});
 }
 
-DataFormatImage EncodeDataFormat(const DataFormatRecord &r) {
+DataFormatImage encodeDataFormat(const DataFormatRecord &r) {
     DataFormatImage image{};
     std::uint8_t typeByte = r.typeCode & 0x1F;
     for (const auto &[bit, wire] : kRotationWireBits)
         if (r.rotation & bit) typeByte |= wire;
     image[1] = typeByte;
-    for (std::size_t i = 0; i < 4; ++i) image[2 + i] = SelectionEntry(r, i);
+    for (std::size_t i = 0; i < 4; ++i) image[2 + i] = selectionEntry(r, i);
     image[6] = 0xFF;
     image[7] = r.representation;
     image[8] = r.charCount;
@@ -87,23 +87,23 @@ DataFormatImage EncodeDataFormat(const DataFormatRecord &r) {
     return image;
 }
 
-std::vector<std::uint8_t> BuildDataFormatBlock(const DataFormatRecord &set1, const DataFormatRecord &set2,
+std::vector<std::uint8_t> buildDataFormatBlock(const DataFormatRecord &set1, const DataFormatRecord &set2,
                                                CapabilityFlags flags) {
-    const DataFormatImage image1 = EncodeDataFormat(set1);
-    if (!HasCapability(flags, CAP_TWO_DATA_BLOCKS)) {
-        const std::size_t length = HasCapability(flags, CAP_USED_BYTES) ? 13 : 12;
+    const DataFormatImage image1 = encodeDataFormat(set1);
+    if (!hasCapability(flags, CAP_TWO_DATA_BLOCKS)) {
+        const std::size_t length = hasCapability(flags, CAP_USED_BYTES) ? 13 : 12;
         return {image1.begin(), image1.begin() + static_cast<std::ptrdiff_t>(length)};
     }
     std::vector<std::uint8_t> block(image1.begin(), image1.end());
     if (set2.active == 1) {
         block.resize(kTwoDataSetsBlockSize, 0);
-        const DataFormatImage image2 = EncodeDataFormat(set2);
+        const DataFormatImage image2 = encodeDataFormat(set2);
         std::copy(image2.begin(), image2.end(), block.begin() + kSecondDataSetOffset);
     }
     return block;
 }
 
-ParseResult ParseDataFormat(std::span<const std::uint8_t> q, DataFormatRecord &r) {
+ParseResult parseDataFormat(std::span<const std::uint8_t> q, DataFormatRecord &r) {
     if (q.size() < kMinimumImage) return ParseResult::TooShort;
     const auto byteOr = [&](std::size_t at, std::uint8_t fallback) {
         return at < q.size() ? q[at] : fallback;
@@ -124,20 +124,20 @@ ParseResult ParseDataFormat(std::span<const std::uint8_t> q, DataFormatRecord &r
     return q.size() >= 16 ? ParseResult::Complete : ParseResult::Partial;
 }
 
-int ParseDataFormatBlock(std::span<const std::uint8_t> block, DataFormatRecord &set1,
+int parseDataFormatBlock(std::span<const std::uint8_t> block, DataFormatRecord &set1,
                          DataFormatRecord &set2) {
-    if (ParseDataFormat(block, set1) == ParseResult::TooShort) return 0;
+    if (parseDataFormat(block, set1) == ParseResult::TooShort) return 0;
     if (block.size() < kTwoDataSetsBlockSize) return 1;
-    ParseDataFormat(block.subspan(kSecondDataSetOffset), set2);
+    parseDataFormat(block.subspan(kSecondDataSetOffset), set2);
     return 2;
 }
 
-TransponderKeyData BuildTransponderKeyData(const DataFormatRecord &r) {
+TransponderKeyData buildTransponderKeyData(const DataFormatRecord &r) {
     TransponderKeyData result;
     if (r.keyActive != 1) return result;
     if (r.typeCode == kMifareBlocks || r.typeCode == kMifareSequence) {
-        if (Utf8Length(r.mifareKey) != kKeyCommandMifareLength) return result;
-        const auto nibbles = HexNibbles(r.mifareKey);
+        if (utf8Length(r.mifareKey) != kKeyCommandMifareLength) return result;
+        const auto nibbles = hexNibbles(r.mifareKey);
         if (!nibbles) {
             result.status = TransponderKeyData::Status::NotHex;
             return result;
@@ -148,7 +148,7 @@ TransponderKeyData BuildTransponderKeyData(const DataFormatRecord &r) {
         result.status = TransponderKeyData::Status::Send;
     } else if (r.typeCode == kDesfireUid || r.typeCode == kDesfireFile) {
         if (r.desfireKey.empty()) return result;
-        const auto nibbles = HexNibbles(r.desfireKey);
+        const auto nibbles = hexNibbles(r.desfireKey);
         if (!nibbles) {
             result.status = TransponderKeyData::Status::NotHex;
             return result;
@@ -167,9 +167,9 @@ TransponderKeyData BuildTransponderKeyData(const DataFormatRecord &r) {
     return result;
 }
 
-std::optional<std::uint8_t> IsoOptionToWrite(const DataFormatRecord &set1, const DataFormatRecord &set2) {
-    if (IsIsoUidOrBlocks(set1)) return set1.isoRequestFlags;
-    if (IsIsoUidOrBlocks(set2)) return set2.isoRequestFlags;
+std::optional<std::uint8_t> isoOptionToWrite(const DataFormatRecord &set1, const DataFormatRecord &set2) {
+    if (isIsoUidOrBlocks(set1)) return set1.isoRequestFlags;
+    if (isIsoUidOrBlocks(set2)) return set2.isoRequestFlags;
     return std::nullopt;
 }
 

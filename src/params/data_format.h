@@ -74,21 +74,21 @@ struct DataFormatRecord {
 };
 
 // Selection entry i (0-based), 0xFF beyond the list.
-std::uint8_t SelectionEntry(const DataFormatRecord &record, std::size_t index);
+std::uint8_t selectionEntry(const DataFormatRecord &record, std::size_t index);
 
 // Selection lists, filled with 0xFF to five entries.
-std::vector<std::uint8_t> BlockSelection(std::span<const std::uint8_t> blocks);
-std::vector<std::uint8_t> SequenceSelection(std::uint16_t startBlock, std::uint8_t length);
-std::vector<std::uint8_t> ApplicationSelection(std::uint32_t applicationId, std::uint8_t fileId);
+std::vector<std::uint8_t> blockSelection(std::span<const std::uint8_t> blocks);
+std::vector<std::uint8_t> sequenceSelection(std::uint16_t startBlock, std::uint8_t length);
+std::vector<std::uint8_t> applicationSelection(std::uint32_t applicationId, std::uint8_t fileId);
 
 using DataFormatImage = std::array<std::uint8_t, 16>;
 
-DataFormatImage EncodeDataFormat(const DataFormatRecord &record);
+DataFormatImage encodeDataFormat(const DataFormatRecord &record);
 
 // The block written with command 0x81: with CAP_TWO_DATA_BLOCKS 16 bytes, or
 // 40 when set 2 is active (image 2 at offset 20); otherwise the first 12
 // bytes of image 1, 13 with CAP_USED_BYTES.
-std::vector<std::uint8_t> BuildDataFormatBlock(const DataFormatRecord &set1, const DataFormatRecord &set2,
+std::vector<std::uint8_t> buildDataFormatBlock(const DataFormatRecord &set1, const DataFormatRecord &set2,
                                                CapabilityFlags flags);
 
 enum class ParseResult {
@@ -99,7 +99,7 @@ enum class ParseResult {
 
 // Fills the block fields of record from a wire image (bytes beyond 16 are not
 // looked at); keys and isoRequestFlags keep their values.
-ParseResult ParseDataFormat(std::span<const std::uint8_t> bytes, DataFormatRecord &record);
+ParseResult parseDataFormat(std::span<const std::uint8_t> bytes, DataFormatRecord &record);
 
 // Offset of the second data set in a block of 40 bytes or more.
 inline constexpr std::size_t kSecondDataSetOffset = 20;
@@ -107,7 +107,7 @@ inline constexpr std::size_t kTwoDataSetsBlockSize = 40;
 
 // Both data sets of a block read with command 0x89. Returns the number of
 // sets filled (0 when the block is too short for set 1).
-int ParseDataFormatBlock(std::span<const std::uint8_t> block, DataFormatRecord &set1, DataFormatRecord &set2);
+int parseDataFormatBlock(std::span<const std::uint8_t> block, DataFormatRecord &set1, DataFormatRecord &set2);
 
 // Data of command 0x80 for the record's MIFARE or DESFire key.
 struct TransponderKeyData {
@@ -119,11 +119,11 @@ struct TransponderKeyData {
     Status status = Status::NothingToSend;
     std::vector<std::uint8_t> data;
 };
-TransponderKeyData BuildTransponderKeyData(const DataFormatRecord &record);
+TransponderKeyData buildTransponderKeyData(const DataFormatRecord &record);
 
 // The ISO 15693 option byte that programming sends with command 0x24 after
 // the data-format block, or nullopt when neither set is ISO 15693 UID or
 // single blocks.
-std::optional<std::uint8_t> IsoOptionToWrite(const DataFormatRecord &set1, const DataFormatRecord &set2);
+std::optional<std::uint8_t> isoOptionToWrite(const DataFormatRecord &set1, const DataFormatRecord &set2);
 
 }  // namespace orvex::app

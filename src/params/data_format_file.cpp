@@ -45,88 +45,88 @@ constexpr IntKey kTrailingKeys[] = {
     {"ISO", "RequestFlag", "RequestFlag2", &DataFormatRecord::isoRequestFlags, 3},
 };
 
-const char *Name(const IntKey &key, int set) { return set == 2 ? key.name2 : key.name1; }
+const char *name(const IntKey &key, int set) { return set == 2 ? key.name2 : key.name1; }
 
-std::uint8_t LowByte(int value) { return static_cast<std::uint8_t>(value & 0xFF); }
+std::uint8_t lowByte(int value) { return static_cast<std::uint8_t>(value & 0xFF); }
 
-void Read(const IniFile &file, int set, const IntKey &key, DataFormatRecord &r, int fallback) {
-    r.*key.field = LowByte(file.GetInt(key.section, Name(key, set), fallback));
+void read(const IniFile &file, int set, const IntKey &key, DataFormatRecord &r, int fallback) {
+    r.*key.field = lowByte(file.getInt(key.section, name(key, set), fallback));
 }
 
-void Write(IniFile &file, int set, const IntKey &key, const DataFormatRecord &r) {
-    file.WriteInt(key.section, Name(key, set), r.*key.field);
+void write(IniFile &file, int set, const IntKey &key, const DataFormatRecord &r) {
+    file.writeInt(key.section, name(key, set), r.*key.field);
 }
 
-std::string ReadText(const IniFile &file, const char *section, const std::string &key) {
-    return Cp1252ToUtf8(file.GetString(section, key, ""));
+std::string readText(const IniFile &file, const char *section, const std::string &key) {
+    return cp1252ToUtf8(file.getString(section, key, ""));
 }
 
 }  // namespace
 
-DataFormatRecord ReadDataSetFromFile(const IniFile &file, int set) {
+DataFormatRecord readDataSetFromFile(const IniFile &file, int set) {
     DataFormatRecord r;
     const std::string suffix = set == 2 ? "2" : "";
-    for (const IntKey &key : kLeadingKeys) Read(file, set, key, r, key.fallback);
+    for (const IntKey &key : kLeadingKeys) read(file, set, key, r, key.fallback);
     // Clamping works on the value as stored, before it is cut to a byte.
     const int toDefault = r.representation == kDecimal ? 5 : 6;
     const int limit = r.typeCode < kDesfireUid ? 16 : 250;
     r.usedBytesTo = static_cast<std::uint8_t>(
-        std::clamp(file.GetInt("Data", Name(kUsedBytesTo, set), toDefault), 1, limit));
-    for (const IntKey &key : kMiddleKeys) Read(file, set, key, r, key.fallback);
+        std::clamp(file.getInt("Data", name(kUsedBytesTo, set), toDefault), 1, limit));
+    for (const IntKey &key : kMiddleKeys) read(file, set, key, r, key.fallback);
     r.usedBytesFrom =
-        static_cast<std::uint8_t>(std::clamp(file.GetInt("Data", Name(kMiddleKeys[0], set), 1), 1, limit));
+        static_cast<std::uint8_t>(std::clamp(file.getInt("Data", name(kMiddleKeys[0], set), 1), 1, limit));
     const auto &registers = set == 2 ? kRegisters2 : kRegisters1;
     r.selection.clear();
-    for (const char *name : registers) r.selection.push_back(LowByte(file.GetInt("Data", name, 255)));
-    Read(file, set, kMifareActive, r, kMifareActive.fallback);
-    Read(file, set, kMifareType, r, kMifareType.fallback);
-    r.mifareKey = ReadText(file, "Mifare", "Passwort" + suffix);
-    Read(file, set, kDesfireNumber, r, kDesfireNumber.fallback);
-    r.desfireKey = ReadText(file, "Desfire", "Key" + suffix);
-    for (const IntKey &key : kTrailingKeys) Read(file, set, key, r, key.fallback);
+    for (const char *name : registers) r.selection.push_back(lowByte(file.getInt("Data", name, 255)));
+    read(file, set, kMifareActive, r, kMifareActive.fallback);
+    read(file, set, kMifareType, r, kMifareType.fallback);
+    r.mifareKey = readText(file, "Mifare", "Passwort" + suffix);
+    read(file, set, kDesfireNumber, r, kDesfireNumber.fallback);
+    r.desfireKey = readText(file, "Desfire", "Key" + suffix);
+    for (const IntKey &key : kTrailingKeys) read(file, set, key, r, key.fallback);
     return r;
 }
 
-std::optional<FileMessage> CheckFileRange(const IniFile &file, const char *section, const std::string &key,
+std::optional<FileMessage> checkFileRange(const IniFile &file, const char *section, const std::string &key,
                                           int min, int max) {
-    if (!file.HasKey(section, key)) return std::nullopt;
-    const std::string text = file.GetString(section, key, "");
+    if (!file.hasKey(section, key)) return std::nullopt;
+    const std::string text = file.getString(section, key, "");
     if (text.empty()) return std::nullopt;  // read as the default
-    const int value = ParseDecimal(text);
+    const int value = parseDecimal(text);
     if (value >= min && value <= max) return std::nullopt;
     return FileMessage{file_messages::kOutOfRange,
                        {std::to_string(min), std::to_string(max)},
                        std::string(section) + "/" + key};
 }
 
-std::vector<FileMessage> CheckDataSetFileRanges(const IniFile &file, int set) {
+std::vector<FileMessage> checkDataSetFileRanges(const IniFile &file, int set) {
     std::vector<FileMessage> out;
     auto check = [&](const char *section, const std::string &key) {
-        if (auto m = CheckFileRange(file, section, key, 0, 255)) out.push_back(std::move(*m));
+        if (auto m = checkFileRange(file, section, key, 0, 255)) out.push_back(std::move(*m));
     };
-    for (const IntKey &key : kLeadingKeys) check(key.section, Name(key, set));
-    check(kUsedBytesTo.section, Name(kUsedBytesTo, set));
-    for (const IntKey &key : kMiddleKeys) check(key.section, Name(key, set));
+    for (const IntKey &key : kLeadingKeys) check(key.section, name(key, set));
+    check(kUsedBytesTo.section, name(kUsedBytesTo, set));
+    for (const IntKey &key : kMiddleKeys) check(key.section, name(key, set));
     for (const char *name : set == 2 ? kRegisters2 : kRegisters1) check("Data", name);
     for (const IntKey *key : {&kMifareActive, &kMifareType, &kDesfireNumber})
-        check(key->section, Name(*key, set));
-    for (const IntKey &key : kTrailingKeys) check(key.section, Name(key, set));
+        check(key->section, name(*key, set));
+    for (const IntKey &key : kTrailingKeys) check(key.section, name(key, set));
     return out;
 }
 
-void WriteDataSetToFile(const DataFormatRecord &r, IniFile &file, int set) {
+void writeDataSetToFile(const DataFormatRecord &r, IniFile &file, int set) {
     const std::string suffix = set == 2 ? "2" : "";
-    for (const IntKey &key : kLeadingKeys) Write(file, set, key, r);
-    Write(file, set, kUsedBytesTo, r);
-    for (const IntKey &key : kMiddleKeys) Write(file, set, key, r);
+    for (const IntKey &key : kLeadingKeys) write(file, set, key, r);
+    write(file, set, kUsedBytesTo, r);
+    for (const IntKey &key : kMiddleKeys) write(file, set, key, r);
     const auto &registers = set == 2 ? kRegisters2 : kRegisters1;
-    for (std::size_t i = 0; i < 4; ++i) file.WriteInt("Data", registers[i], SelectionEntry(r, i));
-    Write(file, set, kMifareActive, r);
-    Write(file, set, kMifareType, r);
-    file.WriteString("Mifare", "Passwort" + suffix, Utf8ToCp1252(r.mifareKey));
-    Write(file, set, kDesfireNumber, r);
-    file.WriteString("Desfire", "Key" + suffix, Utf8ToCp1252(r.desfireKey));
-    for (const IntKey &key : kTrailingKeys) Write(file, set, key, r);
+    for (std::size_t i = 0; i < 4; ++i) file.writeInt("Data", registers[i], selectionEntry(r, i));
+    write(file, set, kMifareActive, r);
+    write(file, set, kMifareType, r);
+    file.writeString("Mifare", "Passwort" + suffix, utf8ToCp1252(r.mifareKey));
+    write(file, set, kDesfireNumber, r);
+    file.writeString("Desfire", "Key" + suffix, utf8ToCp1252(r.desfireKey));
+    for (const IntKey &key : kTrailingKeys) write(file, set, key, r);
 }
 
 }  // namespace orvex::app

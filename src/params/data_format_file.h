@@ -16,20 +16,20 @@ namespace orvex::app {
 // used-bytes range is clamped to 1-16 for type codes below 6, else 1-250;
 // other integers keep their low 8 bits. The key texts are converted from
 // Windows-1252.
-DataFormatRecord ReadDataSetFromFile(const IniFile &file, int setNumber);
+DataFormatRecord readDataSetFromFile(const IniFile &file, int setNumber);
 
 // Writes every key of the data set in file order, integers in decimal, the
 // key texts as typed (in Windows-1252).
-void WriteDataSetToFile(const DataFormatRecord &record, IniFile &file, int setNumber);
+void writeDataSetToFile(const DataFormatRecord &record, IniFile &file, int setNumber);
 
 // Message 61714 naming section/key when the key is present and its decimal
 // value lies outside min..max; nothing when it is missing or in range.
-std::optional<FileMessage> CheckFileRange(const IniFile &file, const char *section, const std::string &key,
+std::optional<FileMessage> checkFileRange(const IniFile &file, const char *section, const std::string &key,
                                           int min, int max);
 
 // The values of data set setNumber that would not fit their field: every
 // byte-sized key outside 0-255. Reading would cut such a value to its low
 // byte and write another setting than the file holds.
-std::vector<FileMessage> CheckDataSetFileRanges(const IniFile &file, int setNumber);
+std::vector<FileMessage> checkDataSetFileRanges(const IniFile &file, int setNumber);
 
 }  // namespace orvex::app

@@ -27,23 +27,23 @@ public:
     DataPagePs2Values &values() { return v_; }
     const DataPagePs2Values &values() const { return v_; }
 
-    void ClickSelection(int index) { v_.selection = index; }
+    void clickSelection(int index) { v_.selection = index; }
 
     // Clears the block-error mark first; sets it when a block number is refused.
-    Validation Validate();
-    bool HasBlockError() const { return blockError_; }
+    Validation validate();
+    bool hasBlockError() const { return blockError_; }
 
-    void StoreToRecord(DataFormatRecord &record) const;
+    void storeToRecord(DataFormatRecord &record) const;
     // The keyboard-wedge block as read with command 0x89. A block of 10 bytes
     // or fewer is ignored (false). Values that do not validate are replaced
     // by UID, 8 characters, representation 0 (false, failure tells why).
-    bool LoadFromBlock(std::span<const std::uint8_t> block, Validation *failure = nullptr);
+    bool loadFromBlock(std::span<const std::uint8_t> block, Validation *failure = nullptr);
 
     // Values of a configuration file (typeCode, selection, representation,
     // charCount); no validation.
-    void LoadFromFileRecord(const DataFormatRecord &record);
+    void loadFromFileRecord(const DataFormatRecord &record);
 
-    ViewState View() const;
+    ViewState view() const;
 
 private:
     DataPagePs2Values v_;

@@ -44,26 +44,26 @@ constexpr InfoTexts kBlockInfo[4] = {
 };
 constexpr InfoTexts kDesfireUidInfo{534, {612, 613, 614, 615, 616}};
 
-int Idx(Family f) { return static_cast<int>(f); }
+int idx(Family f) { return static_cast<int>(f); }
 
-bool IsHexDigit(char32_t c) {
+bool isHexDigit(char32_t c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
 
 // 1-based position of the first character that is no hexadecimal digit, 0 when all are.
-int FirstNonHex(const std::string &text) {
+int firstNonHex(const std::string &text) {
     std::size_t pos = 0;
     int n = 0;
     while (pos < text.size()) {
         ++n;
-        auto cp = NextUtf8CodePoint(text, pos);
-        if (!cp || !IsHexDigit(*cp)) return n;
+        auto cp = nextUtf8CodePoint(text, pos);
+        if (!cp || !isHexDigit(*cp)) return n;
     }
     return 0;
 }
 
 // Hexadecimal value of the leading hex digits ("12AB" -> 0x12AB, "" -> 0).
-unsigned long LeadingHex(const std::string &text) {
+unsigned long leadingHex(const std::string &text) {
     unsigned long v = 0;
     for (char c : text) {
         int d;
@@ -80,36 +80,36 @@ unsigned long LeadingHex(const std::string &text) {
     return v;
 }
 
-std::string Dec(long v) { return std::to_string(v); }
+std::string dec(long v) { return std::to_string(v); }
 
-unsigned char FirstCharByte(const std::string &utf8) {
-    std::string cp = Utf8ToCp1252(utf8);
+unsigned char firstCharByte(const std::string &utf8) {
+    std::string cp = utf8ToCp1252(utf8);
     return cp.empty() ? 0 : static_cast<unsigned char>(cp[0]);
 }
 
 }  // namespace
 
-DataPageSerialSwitches DataPageSerialSwitches::FromCapabilities(CapabilityFlags caps, unsigned versionDigit,
+DataPageSerialSwitches DataPageSerialSwitches::fromCapabilities(CapabilityFlags caps, unsigned versionDigit,
                                                                 bool firstDataSet) {
     DataPageSerialSwitches s;
     s.isFirstDataSet = firstDataSet;
-    s.mifare = HasCapability(caps, CAP_MIFARE);
-    s.icode1 = HasCapability(caps, CAP_ICODE1);
-    s.desfire = HasCapability(caps, CAP_DESFIRE);
-    s.longDesfire = HasCapability(caps, CAP_EXTENDED);
-    s.usedBytes = HasCapability(caps, CAP_USED_BYTES);
-    s.bitReverse = HasCapability(caps, CAP_BIT_REVERSE);
-    s.leftAlign = HasCapability(caps, CAP_LEFT_ALIGN);
-    s.decimalNoZeros = HasCapability(caps, CAP_DECIMAL_NO_ZEROS);
-    s.typeIds = HasCapability(caps, CAP_TWO_DATA_BLOCKS);
-    s.asciiNoNul = HasCapability(caps, CAP_ASCII_NO_NUL);
-    s.blockSequence = HasCapability(caps, CAP_BLOCK_SEQUENCE);
-    s.isoOptions = HasCapability(caps, CAP_EXTENDED) && versionDigit >= 23;
-    s.hidFunctionTest = HasCapability(caps, CAP_HID);
+    s.mifare = hasCapability(caps, CAP_MIFARE);
+    s.icode1 = hasCapability(caps, CAP_ICODE1);
+    s.desfire = hasCapability(caps, CAP_DESFIRE);
+    s.longDesfire = hasCapability(caps, CAP_EXTENDED);
+    s.usedBytes = hasCapability(caps, CAP_USED_BYTES);
+    s.bitReverse = hasCapability(caps, CAP_BIT_REVERSE);
+    s.leftAlign = hasCapability(caps, CAP_LEFT_ALIGN);
+    s.decimalNoZeros = hasCapability(caps, CAP_DECIMAL_NO_ZEROS);
+    s.typeIds = hasCapability(caps, CAP_TWO_DATA_BLOCKS);
+    s.asciiNoNul = hasCapability(caps, CAP_ASCII_NO_NUL);
+    s.blockSequence = hasCapability(caps, CAP_BLOCK_SEQUENCE);
+    s.isoOptions = hasCapability(caps, CAP_EXTENDED) && versionDigit >= 23;
+    s.hidFunctionTest = hasCapability(caps, CAP_HID);
     return s;
 }
 
-bool FamilyOffered(const DataPageSerialSwitches &s, Family f) {
+bool familyOffered(const DataPageSerialSwitches &s, Family f) {
     switch (f) {
         case Family::Iso15693:
             return true;
@@ -125,39 +125,39 @@ bool FamilyOffered(const DataPageSerialSwitches &s, Family f) {
     return false;
 }
 
-int TypeCodeFor(Family f, int selection) {
+int typeCodeFor(Family f, int selection) {
     if (f == Family::None) return 0;
     int s = selection < 0 ? 0 : (selection > 2 ? 2 : selection);
-    return kTypeCodes[Idx(f)][s];
+    return kTypeCodes[idx(f)][s];
 }
 
 DataPageSerial::DataPageSerial(DataPageSerialSwitches switches) : switches_(switches) {
-    ApplyFixedCapabilities();
-    ResetSnapshot();
+    applyFixedCapabilities();
+    resetSnapshot();
 }
 
-void DataPageSerial::SetSwitches(const DataPageSerialSwitches &s) {
+void DataPageSerial::setSwitches(const DataPageSerialSwitches &s) {
     switches_ = s;
-    Refresh();
-    ResetSnapshot();
+    refresh();
+    resetSnapshot();
 }
 
 Family DataPageSerial::family() const {
     for (Family f : kFamilies)
-        if (v_.families[Idx(f)]) return f;
+        if (v_.families[idx(f)]) return f;
     return Family::None;
 }
 
-Family DataPageSerial::FirstPageFamily() const { return firstPage_ ? firstPage_->family() : Family::None; }
+Family DataPageSerial::firstPageFamily() const { return firstPage_ ? firstPage_->family() : Family::None; }
 
-int DataPageSerial::MaxCharCount() const {
+int DataPageSerial::maxCharCount() const {
     if (family() == Family::Desfire) return switches_.longDesfire ? 250 : 64;
     return 32;
 }
 
-int DataPageSerial::MaxUsedBytes() const { return family() == Family::Desfire ? 250 : 16; }
+int DataPageSerial::maxUsedBytes() const { return family() == Family::Desfire ? 250 : 16; }
 
-void DataPageSerial::ApplyFixedCapabilities() {
+void DataPageSerial::applyFixedCapabilities() {
     if (!switches_.usedBytes) {
         v_.usedBytesFrom = "1";
         v_.byteReverse = false;
@@ -165,66 +165,66 @@ void DataPageSerial::ApplyFixedCapabilities() {
     if (!switches_.bitReverse) v_.bitReverse = false;
     if (!switches_.leftAlign) v_.leftAlign = false;
     for (Family f : kFamilies)
-        if (!FamilyOffered(switches_, f)) v_.families[Idx(f)] = false;
+        if (!familyOffered(switches_, f)) v_.families[idx(f)] = false;
 }
 
-void DataPageSerial::FollowFirstPage() {
+void DataPageSerial::followFirstPage() {
     if (switches_.isFirstDataSet) return;
-    Family used = FirstPageFamily();
-    if (used != Family::None) v_.families[Idx(used)] = false;
+    Family used = firstPageFamily();
+    if (used != Family::None) v_.families[idx(used)] = false;
 }
 
-void DataPageSerial::Refresh() {
-    ApplyFixedCapabilities();
-    FollowFirstPage();
+void DataPageSerial::refresh() {
+    applyFixedCapabilities();
+    followFirstPage();
     if (switches_.isFirstDataSet && family() == Family::None)
-        v_.families[Idx(switches_.mifare ? Family::Mifare : Family::Iso15693)] = true;
+        v_.families[idx(switches_.mifare ? Family::Mifare : Family::Iso15693)] = true;
     Family f = family();
     bool sequenceOffered = switches_.blockSequence && (f == Family::Iso15693 || f == Family::Mifare);
     if (v_.selection == 2 && !sequenceOffered) v_.selection = 1;
     if (v_.selection < 0 || v_.selection > 2) v_.selection = 0;
 }
 
-void DataPageSerial::ClickFamily(Family f, bool checked) {
+void DataPageSerial::clickFamily(Family f, bool checked) {
     if (f == Family::None) return;
     if (checked) {
         v_.families = {false, false, false, false};
-        v_.families[Idx(f)] = true;
+        v_.families[idx(f)] = true;
     } else {
-        v_.families[Idx(f)] = false;
+        v_.families[idx(f)] = false;
         if (switches_.isFirstDataSet) {
             Family replacement = Family::Iso15693;
             if (f == Family::Iso15693 && switches_.mifare) replacement = Family::Mifare;
-            v_.families[Idx(replacement)] = true;
+            v_.families[idx(replacement)] = true;
         }
     }
-    Refresh();
+    refresh();
 }
 
-void DataPageSerial::ClickSelection(int index) {
+void DataPageSerial::clickSelection(int index) {
     v_.selection = index;
-    Refresh();
+    refresh();
 }
 
-Validation DataPageSerial::Validate() {
-    FollowFirstPage();
+Validation DataPageSerial::validate() {
+    followFirstPage();
     const Family f = family();
     const bool uid = v_.selection == 0;
 
     // Integer edits: parse always, range only where the edit is shown.
-    if (auto e = CheckIntegerField("charCount", v_.charCount, 1, MaxCharCount())) return e;
-    const long maxUsed = MaxUsedBytes();
+    if (auto e = checkIntegerField("charCount", v_.charCount, 1, maxCharCount())) return e;
+    const long maxUsed = maxUsedBytes();
     if (switches_.usedBytes) {
-        if (auto e = CheckIntegerField("usedBytesFrom", v_.usedBytesFrom, 1, maxUsed)) return e;
-    } else if (!ParseIntegerText(v_.usedBytesFrom)) {
+        if (auto e = checkIntegerField("usedBytesFrom", v_.usedBytesFrom, 1, maxUsed)) return e;
+    } else if (!parseIntegerText(v_.usedBytesFrom)) {
         return ValidationFailure{MsgEnterInteger, {}, "usedBytesFrom", 0};
     }
     if (switches_.mifare) {
-        if (auto e = CheckIntegerField("usedBytesTo", v_.usedBytesTo, 1, maxUsed)) return e;
-    } else if (!ParseIntegerText(v_.usedBytesTo)) {
+        if (auto e = checkIntegerField("usedBytesTo", v_.usedBytesTo, 1, maxUsed)) return e;
+    } else if (!parseIntegerText(v_.usedBytesTo)) {
         return ValidationFailure{MsgEnterInteger, {}, "usedBytesTo", 0};
     }
-    if (!ParseIntegerText(v_.desfireKeyNumber))
+    if (!parseIntegerText(v_.desfireKeyNumber))
         return ValidationFailure{MsgEnterInteger, {}, "desfireKeyNumber", 0};
 
     if (v_.selection == 1 && f != Family::Desfire) {
@@ -236,88 +236,88 @@ Validation DataPageSerial::Validate() {
         if (f == Family::ICode1) maxBlock = 15;
         if (maxBlock >= 0) {
             for (int i = 0; i < 4; ++i)
-                if (LeadingDecimal(v_.blocks[i]) > maxBlock)
+                if (leadingDecimal(v_.blocks[i]) > maxBlock)
                     return ValidationFailure{551, {}, "block" + std::to_string(i + 1), 0};
         }
     }
     if (v_.selection == 2) {
-        if (v_.startBlock.empty() || LeadingDecimal(v_.startBlock) > 254)
+        if (v_.startBlock.empty() || leadingDecimal(v_.startBlock) > 254)
             return ValidationFailure{608, {}, "startBlock", 0};
-        long len = LeadingDecimal(v_.length);
+        long len = leadingDecimal(v_.length);
         if (v_.length.empty() || len < 1 || len > 252) return ValidationFailure{609, {}, "length", 0};
     }
     if (f == Family::Desfire && !uid) {
-        if (v_.appId.empty() || Utf8Length(v_.appId) > 6 || FirstNonHex(v_.appId) != 0)
+        if (v_.appId.empty() || utf8Length(v_.appId) > 6 || firstNonHex(v_.appId) != 0)
             return ValidationFailure{597, {}, "appId", 0};
-        if (v_.fileId.empty() || LeadingDecimal(v_.fileId) > 31)
+        if (v_.fileId.empty() || leadingDecimal(v_.fileId) > 31)
             return ValidationFailure{598, {}, "fileId", 0};
     }
     if (f == Family::Mifare && !uid && v_.keyActive && !v_.mifareKey.empty()) {
-        if (Utf8Length(v_.mifareKey) != 12) return ValidationFailure{562, {}, "mifareKey", 0};
-        if (int pos = FirstNonHex(v_.mifareKey)) return ValidationFailure{552, {}, "mifareKey", pos};
+        if (utf8Length(v_.mifareKey) != 12) return ValidationFailure{562, {}, "mifareKey", 0};
+        if (int pos = firstNonHex(v_.mifareKey)) return ValidationFailure{552, {}, "mifareKey", pos};
     }
     if (f == Family::Desfire && v_.keyActive) {
-        if (int pos = FirstNonHex(v_.desfireKey)) return ValidationFailure{552, {}, "desfireKey", pos};
+        if (int pos = firstNonHex(v_.desfireKey)) return ValidationFailure{552, {}, "desfireKey", pos};
     }
     return std::nullopt;
 }
 
-void DataPageSerial::StoreToRecord(DataFormatRecord &r) const {
+void DataPageSerial::storeToRecord(DataFormatRecord &r) const {
     const Family f = family();
     r.active = f != Family::None ? 1 : 0;
-    r.typeCode = static_cast<std::uint8_t>(TypeCodeFor(f, v_.selection));
+    r.typeCode = static_cast<std::uint8_t>(typeCodeFor(f, v_.selection));
     r.representation = static_cast<std::uint8_t>(v_.representation);
-    r.charCount = static_cast<std::uint8_t>(ParseIntegerText(v_.charCount).value_or(0));
-    r.usedBytesTo = static_cast<std::uint8_t>(ParseIntegerText(v_.usedBytesTo).value_or(0));
-    r.usedBytesFrom = static_cast<std::uint8_t>(ParseIntegerText(v_.usedBytesFrom).value_or(0));
+    r.charCount = static_cast<std::uint8_t>(parseIntegerText(v_.charCount).value_or(0));
+    r.usedBytesTo = static_cast<std::uint8_t>(parseIntegerText(v_.usedBytesTo).value_or(0));
+    r.usedBytesFrom = static_cast<std::uint8_t>(parseIntegerText(v_.usedBytesFrom).value_or(0));
     r.rotation = static_cast<std::uint8_t>((v_.byteReverse ? 1 : 0) | (v_.bitReverse ? 2 : 0) |
                                            (v_.leftAlign ? 4 : 0));
-    r.typeIdBefore = switches_.typeIds ? FirstCharByte(v_.typeIdBefore) : 0;
-    r.typeIdAfter = switches_.typeIds ? FirstCharByte(v_.typeIdAfter) : 0;
+    r.typeIdBefore = switches_.typeIds ? firstCharByte(v_.typeIdBefore) : 0;
+    r.typeIdAfter = switches_.typeIds ? firstCharByte(v_.typeIdAfter) : 0;
     r.keyActive = v_.keyActive ? 1 : 0;
     r.mifareKeyType = static_cast<std::uint8_t>(v_.mifareKeyType);
     r.mifareKey = v_.mifareKey;
     r.desfireKey = v_.desfireKey;
     r.desfireKeyType = static_cast<std::uint8_t>(v_.desfireKeyType + 2);
-    r.desfireKeyNumber = static_cast<std::uint8_t>(ParseIntegerText(v_.desfireKeyNumber).value_or(0));
+    r.desfireKeyNumber = static_cast<std::uint8_t>(parseIntegerText(v_.desfireKeyNumber).value_or(0));
     r.desfireMode = static_cast<std::uint8_t>(v_.desfireMode);
     r.isoRequestFlags = static_cast<std::uint8_t>((v_.highDataRate ? 2 : 0) | (v_.twoSubcarrier ? 1 : 0));
 
     std::vector<std::uint8_t> sel;
     auto lowByte = [](unsigned long v) { return static_cast<std::uint8_t>(v & 0xFF); };
     if (f == Family::Desfire) {
-        unsigned long app = LeadingHex(v_.appId);
+        unsigned long app = leadingHex(v_.appId);
         sel.push_back(lowByte(app));
         sel.push_back(lowByte(app >> 8));
         sel.push_back(lowByte(app >> 16));
-        sel.push_back(lowByte(static_cast<unsigned long>(LeadingDecimal(v_.fileId))));
+        sel.push_back(lowByte(static_cast<unsigned long>(leadingDecimal(v_.fileId))));
     } else if (v_.selection == 2) {
-        unsigned long start = static_cast<unsigned long>(LeadingDecimal(v_.startBlock));
+        unsigned long start = static_cast<unsigned long>(leadingDecimal(v_.startBlock));
         sel.push_back(lowByte(start));
         sel.push_back(lowByte(start >> 8));
-        sel.push_back(lowByte(static_cast<unsigned long>(LeadingDecimal(v_.length))));
+        sel.push_back(lowByte(static_cast<unsigned long>(leadingDecimal(v_.length))));
     } else {
         for (const auto &b : v_.blocks)
-            if (!b.empty()) sel.push_back(lowByte(static_cast<unsigned long>(LeadingDecimal(b))));
+            if (!b.empty()) sel.push_back(lowByte(static_cast<unsigned long>(leadingDecimal(b))));
     }
     while (sel.size() < 5) sel.push_back(0xFF);
     r.selection = sel;
 }
 
-void DataPageSerial::LoadFromRecord(const DataFormatRecord &r) {
+void DataPageSerial::loadFromRecord(const DataFormatRecord &r) {
     v_.representation = r.representation;
-    v_.charCount = Dec(r.charCount);
-    v_.usedBytesTo = Dec(r.usedBytesTo);
-    v_.usedBytesFrom = Dec(r.usedBytesFrom);
+    v_.charCount = dec(r.charCount);
+    v_.usedBytesTo = dec(r.usedBytesTo);
+    v_.usedBytesFrom = dec(r.usedBytesFrom);
     v_.byteReverse = (r.rotation & 1) != 0;
     v_.bitReverse = (r.rotation & 2) != 0;
     v_.leftAlign = (r.rotation & 4) != 0;
-    v_.typeIdBefore = r.typeIdBefore ? Cp1252CharToUtf8(r.typeIdBefore) : std::string();
-    v_.typeIdAfter = r.typeIdAfter ? Cp1252CharToUtf8(r.typeIdAfter) : std::string();
+    v_.typeIdBefore = r.typeIdBefore ? cp1252CharToUtf8(r.typeIdBefore) : std::string();
+    v_.typeIdAfter = r.typeIdAfter ? cp1252CharToUtf8(r.typeIdAfter) : std::string();
 
     TypeMeaning m = r.typeCode < 10 ? kTypeMeanings[r.typeCode] : kTypeMeanings[0];
     v_.families = {false, false, false, false};
-    v_.families[Idx(m.family)] = r.active != 0;
+    v_.families[idx(m.family)] = r.active != 0;
     v_.selection = m.selection;
 
     v_.highDataRate = (r.isoRequestFlags & 2) != 0;
@@ -326,7 +326,7 @@ void DataPageSerial::LoadFromRecord(const DataFormatRecord &r) {
     v_.mifareKeyType = r.mifareKeyType;
     v_.mifareKey = r.mifareKey;
     v_.desfireKey = r.desfireKey;
-    v_.desfireKeyNumber = Dec(r.desfireKeyNumber);
+    v_.desfireKeyNumber = dec(r.desfireKeyNumber);
     v_.desfireMode = r.desfireMode;
     int dk = static_cast<int>(r.desfireKeyType) - 2;
     v_.desfireKeyType = dk < 0 ? 0 : (dk > 1 ? 1 : dk);
@@ -343,32 +343,32 @@ void DataPageSerial::LoadFromRecord(const DataFormatRecord &r) {
             std::snprintf(buf, sizeof buf, "%02X%02X%02X", entry(2), entry(1), entry(0));
             v_.appId = buf;
         }
-        if (entry(3) < 32) v_.fileId = Dec(entry(3));
+        if (entry(3) < 32) v_.fileId = dec(entry(3));
     } else if (m.selection == 2) {
-        if (!(entry(0) == 0xFF && entry(1) == 0xFF)) v_.startBlock = Dec(entry(0) + 256 * entry(1));
-        if (entry(2) != 0 && entry(2) != 0xFF) v_.length = Dec(entry(2));
+        if (!(entry(0) == 0xFF && entry(1) == 0xFF)) v_.startBlock = dec(entry(0) + 256 * entry(1));
+        if (entry(2) != 0 && entry(2) != 0xFF) v_.length = dec(entry(2));
     } else {
         for (std::size_t i = 0; i < 4; ++i)
-            if (entry(i) != 0xFF) v_.blocks[i] = Dec(entry(i));
+            if (entry(i) != 0xFF) v_.blocks[i] = dec(entry(i));
     }
-    Refresh();
+    refresh();
 }
 
-bool DataPageSerial::IsModified() const {
+bool DataPageSerial::isModified() const {
     DataPageSerial probe = *this;
-    if (probe.Validate()) return false;
-    return ParseIntegerText(v_.charCount).value_or(0) != snapshot_.charCount ||
-           ParseIntegerText(v_.usedBytesTo).value_or(0) != snapshot_.usedBytesTo ||
+    if (probe.validate()) return false;
+    return parseIntegerText(v_.charCount).value_or(0) != snapshot_.charCount ||
+           parseIntegerText(v_.usedBytesTo).value_or(0) != snapshot_.usedBytesTo ||
            v_.representation != snapshot_.representation;
 }
 
-void DataPageSerial::ResetSnapshot() {
-    snapshot_.charCount = ParseIntegerText(v_.charCount).value_or(0);
-    snapshot_.usedBytesTo = ParseIntegerText(v_.usedBytesTo).value_or(0);
+void DataPageSerial::resetSnapshot() {
+    snapshot_.charCount = parseIntegerText(v_.charCount).value_or(0);
+    snapshot_.usedBytesTo = parseIntegerText(v_.usedBytesTo).value_or(0);
     snapshot_.representation = v_.representation;
 }
 
-ViewState DataPageSerial::View() const {
+ViewState DataPageSerial::view() const {
     ViewState view;
     const Family f = family();
     const bool uid = v_.selection == 0;
@@ -380,11 +380,11 @@ ViewState DataPageSerial::View() const {
     view["repr5"].shown = s.asciiNoNul;
 
     // Families.
-    const Family used = s.isFirstDataSet ? Family::None : FirstPageFamily();
+    const Family used = s.isFirstDataSet ? Family::None : firstPageFamily();
     for (Family fam : kFamilies) {
-        ControlState &c = view[kFamilyControls[Idx(fam)]];
-        c.shown = FamilyOffered(s, fam);
-        c.checked = v_.families[Idx(fam)];
+        ControlState &c = view[kFamilyControls[idx(fam)]];
+        c.shown = familyOffered(s, fam);
+        c.checked = v_.families[idx(fam)];
         c.enabled = fam != used;
     }
 
@@ -394,9 +394,9 @@ ViewState DataPageSerial::View() const {
     ControlState &single = view["selSingle"];
     single.checked = v_.selection == 1;
     if (f == Family::Desfire)
-        single.caption = PageString(589);
+        single.caption = pageString(589);
     else if (f != Family::None)
-        single.caption = PageString(539);
+        single.caption = pageString(539);
     ControlState &sequence = view["selSequence"];
     sequence.shown = sequenceOffered;
     sequence.checked = v_.selection == 2;
@@ -428,7 +428,7 @@ ViewState DataPageSerial::View() const {
     pick.enabled = f == Family::Mifare && v_.selection == 1;
 
     // Character count and used bytes.
-    const int maxCount = MaxCharCount(), maxUsed = MaxUsedBytes();
+    const int maxCount = maxCharCount(), maxUsed = maxUsedBytes();
     view["charCount"].maxLength = maxCount >= 100 ? 3 : 2;
     view["usedBytesLabel"].shown = s.mifare;
     view["usedBytesTo"].shown = s.mifare;
@@ -458,7 +458,7 @@ ViewState DataPageSerial::View() const {
     keyBox.enabled = groupEnabled;
     keyBox.checked = v_.keyActive;
     keyBox.caption =
-        desfire ? PageText("data.desfireKey", "DESFire® Key") : PageText("data.mifareKey", "MIFARE® Key");
+        desfire ? pageText("data.desfireKey", "DESFire® Key") : pageText("data.mifareKey", "MIFARE® Key");
     for (const char *name : {"mifareKeyLabel", "mifareKey", "mifareKeyTypeLabel", "mifareKeyType"}) {
         view[name].shown = groupShown && f == Family::Mifare;
         view[name].enabled = keysEnabled;
@@ -483,15 +483,15 @@ ViewState DataPageSerial::View() const {
     if (!uid && f == Family::None) {
         box.caption = "---";
     } else if (!uid) {
-        const InfoTexts &t = kBlockInfo[Idx(f)];
-        box.caption = PageString(t.title);
-        for (int i = 0; i < 5; ++i) lines[i] = PageString(t.lines[i]);
+        const InfoTexts &t = kBlockInfo[idx(f)];
+        box.caption = pageString(t.title);
+        for (int i = 0; i < 5; ++i) lines[i] = pageString(t.lines[i]);
     } else if (desfire) {
-        box.caption = PageString(kDesfireUidInfo.title);
-        for (int i = 0; i < 5; ++i) lines[i] = PageString(kDesfireUidInfo.lines[i]);
+        box.caption = pageString(kDesfireUidInfo.title);
+        for (int i = 0; i < 5; ++i) lines[i] = pageString(kDesfireUidInfo.lines[i]);
     } else {
-        box.caption = PageString(534);
-        lines[0] = PageString(535);
+        box.caption = pageString(534);
+        lines[0] = pageString(535);
     }
     for (int i = 0; i < 5; ++i) view["info" + std::to_string(i + 1)].caption = lines[i];
 

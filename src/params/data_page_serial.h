@@ -48,7 +48,7 @@ struct DataPageSerialSwitches {
     bool isoOptions = false;  // "High Data Rate", "Two Subcarrier"
     bool hidFunctionTest = false;
 
-    static DataPageSerialSwitches FromCapabilities(CapabilityFlags caps, unsigned versionDigit,
+    static DataPageSerialSwitches fromCapabilities(CapabilityFlags caps, unsigned versionDigit,
                                                    bool firstDataSet);
 };
 
@@ -86,9 +86,9 @@ public:
     explicit DataPageSerial(DataPageSerialSwitches switches = {});
 
     const DataPageSerialSwitches &switches() const { return switches_; }
-    void SetSwitches(const DataPageSerialSwitches &s);
+    void setSwitches(const DataPageSerialSwitches &s);
     // The page of data set 2 follows the family of data set 1's page.
-    void SetFirstPage(const DataPageSerial *first) { firstPage_ = first; }
+    void setFirstPage(const DataPageSerial *first) { firstPage_ = first; }
 
     DataPageSerialValues &values() { return v_; }
     const DataPageSerialValues &values() const { return v_; }
@@ -98,29 +98,29 @@ public:
     bool active() const { return family() != Family::None; }
 
     // Person's clicks; each refreshes the dependent values.
-    void ClickFamily(Family f, bool checked);
-    void ClickSelection(int index);
+    void clickFamily(Family f, bool checked);
+    void clickSelection(int index);
 
     // The checks of the page in their order; the first failure or nothing.
-    Validation Validate();
-    void StoreToRecord(DataFormatRecord &record) const;
-    void LoadFromRecord(const DataFormatRecord &record);
+    Validation validate();
+    void storeToRecord(DataFormatRecord &record) const;
+    void loadFromRecord(const DataFormatRecord &record);
     // Values after a load: capability rules, family rules, page-2 interplay.
-    void Refresh();
+    void refresh();
 
-    bool IsModified() const;
-    void ResetSnapshot();
+    bool isModified() const;
+    void resetSnapshot();
 
-    ViewState View() const;
+    ViewState view() const;
 
     // Largest character count the current family allows.
-    int MaxCharCount() const;
-    int MaxUsedBytes() const;
+    int maxCharCount() const;
+    int maxUsedBytes() const;
 
 private:
-    void ApplyFixedCapabilities();
-    void FollowFirstPage();
-    Family FirstPageFamily() const;
+    void applyFixedCapabilities();
+    void followFirstPage();
+    Family firstPageFamily() const;
 
     DataPageSerialSwitches switches_;
     DataPageSerialValues v_;
@@ -132,8 +132,8 @@ private:
 };
 
 // Family offered by the switches (ISO 15693 always).
-bool FamilyOffered(const DataPageSerialSwitches &s, Family f);
+bool familyOffered(const DataPageSerialSwitches &s, Family f);
 // typeCode of a family and selection index (ISO 15693 for None).
-int TypeCodeFor(Family f, int selection);
+int typeCodeFor(Family f, int selection);
 
 }  // namespace orvex::app

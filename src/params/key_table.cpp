@@ -61,7 +61,7 @@ constexpr KeyMapEntry kKeyMap[] = {
 };
 static_assert(std::size(kKeyMap) == 48);
 
-// Slots of an entry in the order KeyCodeForChar tests them.
+// Slots of an entry in the order keyCodeForChar tests them.
 struct Slot {
     std::uint8_t KeyEntry::*field;
     std::uint16_t modifier;
@@ -75,28 +75,28 @@ constexpr Slot kSlots[] = {
 
 }  // namespace
 
-std::span<const KeyMapEntry> KeyMap() { return kKeyMap; }
+std::span<const KeyMapEntry> keyMap() { return kKeyMap; }
 
-std::vector<std::uint8_t> DifferingKeys(const KeyTable &a, const KeyTable &b) {
+std::vector<std::uint8_t> differingKeys(const KeyTable &a, const KeyTable &b) {
     std::vector<std::uint8_t> keys;
     for (const KeyMapEntry &entry : kKeyMap)
         if (a.keys[entry.scan] != b.keys[entry.scan]) keys.push_back(entry.scan);
     return keys;
 }
 
-std::optional<std::uint8_t> ScanCodeForUsage(std::uint8_t usage) {
+std::optional<std::uint8_t> scanCodeForUsage(std::uint8_t usage) {
     for (const auto &entry : kKeyMap)
         if (entry.usage == usage) return entry.scan;
     return std::nullopt;
 }
 
-std::uint8_t UsageForScanCode(std::uint8_t scan) {
+std::uint8_t usageForScanCode(std::uint8_t scan) {
     for (const auto &entry : kKeyMap)
         if (entry.scan == scan) return entry.usage;
     return 0;
 }
 
-KeyTable HostKeyTable(const KeyboardLayout &layout) {
+KeyTable hostKeyTable(const KeyboardLayout &layout) {
     KeyTable table;
     for (unsigned ch = kFirstKeyChar; ch <= kLastKeyChar; ++ch) {
         const auto key = layout.charToKey(static_cast<std::uint8_t>(ch));
@@ -113,7 +113,7 @@ KeyTable HostKeyTable(const KeyboardLayout &layout) {
     return table;
 }
 
-int CountLayoutDifferences(const KeyTable &a, const KeyTable &b, std::vector<std::string> *debugTexts) {
+int countLayoutDifferences(const KeyTable &a, const KeyTable &b, std::vector<std::string> *debugTexts) {
     int count = 0;
     for (const auto &entry : kKeyMap) {
         const KeyEntry &ka = a.keys[entry.scan];
@@ -122,29 +122,29 @@ int CountLayoutDifferences(const KeyTable &a, const KeyTable &b, std::vector<std
             if (ka.*slot.field == kb.*slot.field) continue;
             ++count;
             if (debugTexts)
-                debugTexts->push_back(FormatText(std::string(1, slot.debugLetter) + "%03d(%c %c) ",
+                debugTexts->push_back(formatText(std::string(1, slot.debugLetter) + "%03d(%c %c) ",
                                                  {entry.scan, ka.*slot.field, kb.*slot.field}));
         }
     }
     return count;
 }
 
-std::uint16_t KeyCodeForChar(const KeyTable &table, std::uint8_t ch) {
+std::uint16_t keyCodeForChar(const KeyTable &table, std::uint8_t ch) {
     if (ch == 0) return 0;
     for (std::size_t scan = 0; scan < table.keys.size(); ++scan)
         for (const Slot &slot : kSlots)
             if (table.keys[scan].*slot.field == ch)
-                return static_cast<std::uint16_t>(UsageForScanCode(static_cast<std::uint8_t>(scan)) +
+                return static_cast<std::uint16_t>(usageForScanCode(static_cast<std::uint8_t>(scan)) +
                                                   slot.modifier);
     return 0;
 }
 
-bool ApplyKeyQueryAnswer(KeyTable &table, std::uint8_t ch, std::span<const std::uint8_t> answer) {
+bool applyKeyQueryAnswer(KeyTable &table, std::uint8_t ch, std::span<const std::uint8_t> answer) {
     if (answer.size() < 4) return false;
     const std::uint8_t modifier = answer[2];
     const std::uint8_t usage = answer[3];
     if (modifier == 0xFF && usage == 0xFF) return false;
-    const auto scan = ScanCodeForUsage(usage);
+    const auto scan = scanCodeForUsage(usage);
     if (!scan) return false;
     KeyEntry &entry = table.keys[*scan];
     if (modifier & kAnyShiftModifiers)
@@ -156,18 +156,18 @@ bool ApplyKeyQueryAnswer(KeyTable &table, std::uint8_t ch, std::span<const std::
     return true;
 }
 
-std::array<std::uint8_t, 3> KeySetData(std::uint8_t ch, std::uint16_t keyCode) {
+std::array<std::uint8_t, 3> keySetData(std::uint8_t ch, std::uint16_t keyCode) {
     return {ch, static_cast<std::uint8_t>(keyCode >> 8), static_cast<std::uint8_t>(keyCode & 0xFF)};
 }
 
-std::vector<std::array<std::uint8_t, 3>> KeyTableWrites(const KeyTable &reader, const KeyTable &page) {
+std::vector<std::array<std::uint8_t, 3>> keyTableWrites(const KeyTable &reader, const KeyTable &page) {
     std::vector<std::array<std::uint8_t, 3>> writes;
     for (unsigned ch = kFirstKeyChar; ch <= kLastKeyChar; ++ch) {
         const auto c = static_cast<std::uint8_t>(ch);
-        const std::uint16_t wanted = KeyCodeForChar(page, c);
-        if (KeyCodeForChar(reader, c) != wanted) writes.push_back(KeySetData(c, wanted));
+        const std::uint16_t wanted = keyCodeForChar(page, c);
+        if (keyCodeForChar(reader, c) != wanted) writes.push_back(keySetData(c, wanted));
     }
-    writes.push_back(KeySetData(0x1B, 0x0029));
+    writes.push_back(keySetData(0x1B, 0x0029));
     return writes;
 }
 

@@ -8,11 +8,11 @@
 
 namespace orvex::app {
 
-void SaveKeyTable(const KeyTable &table, IniFile &file);
+void saveKeyTable(const KeyTable &table, IniFile &file);
 
 // False, table unchanged, when the file has no "HID_KEYS" section. Missing
 // keys read as none; a character outside 0x21-0x7E (which no reader key
 // table holds) reads as none too.
-bool LoadKeyTable(const IniFile &file, KeyTable &table);
+bool loadKeyTable(const IniFile &file, KeyTable &table);
 
 }  // namespace orvex::app

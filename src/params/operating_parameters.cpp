@@ -13,22 +13,22 @@ constexpr FramingChoice kFramings[] = {
     {0, 1},  // no parity, 2 stop bits
 };
 
-std::uint8_t ToByte(long value) { return static_cast<std::uint8_t>(std::clamp<long>(value, 0, 255)); }
+std::uint8_t toByte(long value) { return static_cast<std::uint8_t>(std::clamp<long>(value, 0, 255)); }
 
 // Half away from zero; NaN and infinities land on the nearest end.
-long Nearest(double x) {
+long nearest(double x) {
     if (std::isnan(x)) return 0;
     return std::lround(std::clamp(x, -1e6, 1e6));
 }
 
 }  // namespace
 
-ParameterBlock EncodeParameterBlock(const OperatingParameters &p) {
-    return {p.modeByte, ToByte(p.cycleTimeMs / 100), static_cast<std::uint8_t>(p.requestChar),
-            ToByte(p.timeoutMs / 100)};
+ParameterBlock encodeParameterBlock(const OperatingParameters &p) {
+    return {p.modeByte, toByte(p.cycleTimeMs / 100), static_cast<std::uint8_t>(p.requestChar),
+            toByte(p.timeoutMs / 100)};
 }
 
-std::size_t ApplyParameterBlock(std::span<const std::uint8_t> block, OperatingParameters &p) {
+std::size_t applyParameterBlock(std::span<const std::uint8_t> block, OperatingParameters &p) {
     ParameterBlock b{};
     const std::size_t present = std::min(block.size(), b.size());
     std::copy_n(block.begin(), present, b.begin());
@@ -39,22 +39,22 @@ std::size_t ApplyParameterBlock(std::span<const std::uint8_t> block, OperatingPa
     return present;
 }
 
-int BaudRateOf(int baudValue) { return baudValue - baudValue % 100; }
+int baudRateOf(int baudValue) { return baudValue - baudValue % 100; }
 
-int FramingCodeOf(int baudValue) {
+int framingCodeOf(int baudValue) {
     const int code = baudValue % 100;
     return code >= 0 && code < 4 ? code : 0;
 }
 
-int ComposeBaudValue(int baudRate, int framingCode) {
-    return BaudRateOf(baudRate) + (framingCode >= 0 && framingCode < 4 ? framingCode : 0);
+int composeBaudValue(int baudRate, int framingCode) {
+    return baudRateOf(baudRate) + (framingCode >= 0 && framingCode < 4 ? framingCode : 0);
 }
 
-FramingChoice FramingChoiceOf(int framingCode) {
+FramingChoice framingChoiceOf(int framingCode) {
     return kFramings[framingCode >= 0 && framingCode < 4 ? framingCode : 0];
 }
 
-int FramingCodeFromChoice(int parityIndex, int stopBitsIndex, int currentCode) {
+int framingCodeFromChoice(int parityIndex, int stopBitsIndex, int currentCode) {
     if (parityIndex == 1 || parityIndex == 2) return parityIndex;
     if (stopBitsIndex == 1) return 3;
     if (parityIndex == 0) return 0;
@@ -62,28 +62,28 @@ int FramingCodeFromChoice(int parityIndex, int stopBitsIndex, int currentCode) {
     return stopBitsIndex != 0 ? current : 0;
 }
 
-std::string_view BaudChoiceOf(int baudValue) {
-    const int rate = BaudRateOf(baudValue);
+std::string_view baudChoiceOf(int baudValue) {
+    const int rate = baudRateOf(baudValue);
     for (std::string_view choice : kBaudChoices)
         if (choice == std::to_string(rate)) return choice;
     return "19200";
 }
 
-std::uint8_t WedgeDelayToByte(double delayMs) { return ToByte(Nearest(delayMs * 2)); }
+std::uint8_t wedgeDelayToByte(double delayMs) { return toByte(nearest(delayMs * 2)); }
 
-double WedgeDelayFromByte(std::uint8_t byte) { return byte * 0.5; }
+double wedgeDelayFromByte(std::uint8_t byte) { return byte * 0.5; }
 
-std::uint8_t WedgeFrequencyToByte(int kHz) {
+std::uint8_t wedgeFrequencyToByte(int kHz) {
     if (kHz <= 0) return 255;  // slowest clock the byte can ask for
-    return ToByte(Nearest(1000.0 / (8.0 * kHz) - 8.0));
+    return toByte(nearest(1000.0 / (8.0 * kHz) - 8.0));
 }
 
-int WedgeFrequencyFromByte(std::uint8_t byte) {
-    return static_cast<int>(Nearest(1000.0 / (8.0 * byte + 64.0)));
+int wedgeFrequencyFromByte(std::uint8_t byte) {
+    return static_cast<int>(nearest(1000.0 / (8.0 * byte + 64.0)));
 }
 
-std::uint8_t WedgeTimeoutToByte(int timeoutMs) { return ToByte((timeoutMs - 30) / 30); }
+std::uint8_t wedgeTimeoutToByte(int timeoutMs) { return toByte((timeoutMs - 30) / 30); }
 
-int WedgeTimeoutFromByte(std::uint8_t byte) { return (byte + 1) * 30; }
+int wedgeTimeoutFromByte(std::uint8_t byte) { return (byte + 1) * 30; }
 
 }  // namespace orvex::app

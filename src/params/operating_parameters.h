@@ -36,18 +36,18 @@ using ParameterBlock = std::array<std::uint8_t, 4>;
 
 // modeByte, cycle time / 100, request character, timeout / 100 (each capped
 // at 255; the pages allow at most 12700 ms).
-ParameterBlock EncodeParameterBlock(const OperatingParameters &parameters);
+ParameterBlock encodeParameterBlock(const OperatingParameters &parameters);
 
 // Takes mode, cycle time, request character and timeout from a block read
 // with command 0x8E. Bytes the reader did not send count as 0, bytes beyond
 // 4 are not used. Returns how many of the 4 bytes were present.
-std::size_t ApplyParameterBlock(std::span<const std::uint8_t> block, OperatingParameters &parameters);
+std::size_t applyParameterBlock(std::span<const std::uint8_t> block, OperatingParameters &parameters);
 
 // Baud value = baud rate (a multiple of 100) + framing code in the last two
 // decimal digits: 0 8N1, 1 8E1, 2 8O1, 3 8N2; codes 4-99 count as 0.
-int BaudRateOf(int baudValue);
-int FramingCodeOf(int baudValue);
-int ComposeBaudValue(int baudRate, int framingCode);
+int baudRateOf(int baudValue);
+int framingCodeOf(int baudValue);
+int composeBaudValue(int baudRate, int framingCode);
 
 // Indexes of the "Parität" ("keine", "gerade", "ungerade") and "Stopbits"
 // ("1", "2") combos for a framing code.
@@ -55,26 +55,26 @@ struct FramingChoice {
     int parityIndex;
     int stopBitsIndex;
 };
-FramingChoice FramingChoiceOf(int framingCode);
+FramingChoice framingChoiceOf(int framingCode);
 
 // Framing code from the combos: parity wins over two stop bits; with no
 // parity selected (-1) two stop bits give 3, else the current code is kept
 // when stop bits are selected (not "1") and 0 otherwise.
-int FramingCodeFromChoice(int parityIndex, int stopBitsIndex, int currentCode);
+int framingCodeFromChoice(int parityIndex, int stopBitsIndex, int currentCode);
 
 // The "Setzen:" baud combo entry a baud value selects ("19200" for rates not
 // in the list).
-std::string_view BaudChoiceOf(int baudValue);
+std::string_view baudChoiceOf(int baudValue);
 inline constexpr std::array<std::string_view, 7> kBaudChoices = {"2400",  "4800",  "9600",  "19200",
                                                                  "38400", "57600", "115200"};
 
 // Keyboard-wedge timing, page value <-> byte; nearest rounds half away from
 // zero. Out-of-range page values give the nearest byte 0-255.
-std::uint8_t WedgeDelayToByte(double delayMs);   // nearest(delay * 2)
-double WedgeDelayFromByte(std::uint8_t byte);    // byte * 0.5
-std::uint8_t WedgeFrequencyToByte(int kHz);      // nearest(1000 / (8 f) - 8)
-int WedgeFrequencyFromByte(std::uint8_t byte);   // nearest(1000 / (8 byte + 64))
-std::uint8_t WedgeTimeoutToByte(int timeoutMs);  // (timeout - 30) / 30, truncated
-int WedgeTimeoutFromByte(std::uint8_t byte);     // (byte + 1) * 30
+std::uint8_t wedgeDelayToByte(double delayMs);   // nearest(delay * 2)
+double wedgeDelayFromByte(std::uint8_t byte);    // byte * 0.5
+std::uint8_t wedgeFrequencyToByte(int kHz);      // nearest(1000 / (8 f) - 8)
+int wedgeFrequencyFromByte(std::uint8_t byte);   // nearest(1000 / (8 byte + 64))
+std::uint8_t wedgeTimeoutToByte(int timeoutMs);  // (timeout - 30) / 30, truncated
+int wedgeTimeoutFromByte(std::uint8_t byte);     // (byte + 1) * 30
 
 }  // namespace orvex::app

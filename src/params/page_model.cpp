@@ -27,7 +27,7 @@ std::string ValidationFailure::text() const {
 }
 
 namespace {
-std::string Trim(const std::string &text) {
+std::string trim(const std::string &text) {
     std::size_t b = 0, e = text.size();
     while (b < e && std::isspace(static_cast<unsigned char>(text[b]))) ++b;
     while (e > b && std::isspace(static_cast<unsigned char>(text[e - 1]))) --e;
@@ -35,8 +35,8 @@ std::string Trim(const std::string &text) {
 }
 }  // namespace
 
-std::optional<long> ParseIntegerText(const std::string &text) {
-    std::string t = Trim(text);
+std::optional<long> parseIntegerText(const std::string &text) {
+    std::string t = trim(text);
     std::size_t i = 0;
     if (i < t.size() && (t[i] == '-' || t[i] == '+')) ++i;
     if (i == t.size()) return std::nullopt;
@@ -48,8 +48,8 @@ std::optional<long> ParseIntegerText(const std::string &text) {
     return t[0] == '-' ? -value : value;
 }
 
-std::optional<double> ParseNumberText(const std::string &text) {
-    std::string t = Trim(text);
+std::optional<double> parseNumberText(const std::string &text) {
+    std::string t = trim(text);
     for (char &c : t)
         if (c == ',') c = '.';
     if (t.empty()) return std::nullopt;
@@ -59,7 +59,7 @@ std::optional<double> ParseNumberText(const std::string &text) {
     return v;
 }
 
-long LeadingDecimal(const std::string &text) {
+long leadingDecimal(const std::string &text) {
     long value = 0;
     for (char c : text) {
         if (!std::isdigit(static_cast<unsigned char>(c))) break;
@@ -68,9 +68,9 @@ long LeadingDecimal(const std::string &text) {
     return value;
 }
 
-Validation CheckIntegerField(const std::string &field, const std::string &text, long min, long max,
+Validation checkIntegerField(const std::string &field, const std::string &text, long min, long max,
                              long *value) {
-    auto v = ParseIntegerText(text);
+    auto v = parseIntegerText(text);
     if (!v) return ValidationFailure{MsgEnterInteger, {}, field, 0};
     if (*v < min || *v > max)
         return ValidationFailure{MsgIntegerBetween, {std::to_string(min), std::to_string(max)}, field, 0};

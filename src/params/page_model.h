@@ -45,14 +45,14 @@ inline constexpr int MsgNumberBetween = 61715;   // "... Zahl zwischen %1 und %2
 
 // Reads an integer edit the way the dialog data exchange does: optional
 // blanks, optional sign, digits, trailing blanks; nothing else.
-std::optional<long> ParseIntegerText(const std::string &text);
+std::optional<long> parseIntegerText(const std::string &text);
 // A decimal number edit (digits with an optional "." or "," fraction).
-std::optional<double> ParseNumberText(const std::string &text);
+std::optional<double> parseNumberText(const std::string &text);
 // Leading-digits conversion: "12ab" -> 12, "" -> 0 (block and ID texts).
-long LeadingDecimal(const std::string &text);
+long leadingDecimal(const std::string &text);
 
 // Checks of one integer edit: parse (61712), then the range (61714).
-Validation CheckIntegerField(const std::string &field, const std::string &text, long min, long max,
+Validation checkIntegerField(const std::string &field, const std::string &text, long min, long max,
                              long *value = nullptr);
 
 }  // namespace orvex::app

@@ -4,9 +4,9 @@
 
 namespace orvex::app {
 
-std::string PageString(int id) { return StringTable::instance().text(id); }
+std::string pageString(int id) { return StringTable::instance().text(id); }
 
-std::string PageText(std::string_view name, std::string_view german) {
+std::string pageText(std::string_view name, std::string_view german) {
     const StringTable &table = StringTable::instance();
     if (table.has(name)) return table.text(name);
     return std::string(german);

@@ -7,7 +7,7 @@
 
 namespace orvex::app {
 
-std::string PageString(int id);
-std::string PageText(std::string_view name, std::string_view german);
+std::string pageString(int id);
+std::string pageText(std::string_view name, std::string_view german);
 
 }  // namespace orvex::app

@@ -28,20 +28,20 @@ struct ParamPageHidValues {
 class ParamPageHid {
 public:
     explicit ParamPageHid(CapabilityFlags caps = 0) : caps_(caps) {}
-    void SetCapabilities(CapabilityFlags caps) { caps_ = caps; }
+    void setCapabilities(CapabilityFlags caps) { caps_ = caps; }
 
     ParamPageHidValues &values() { return v_; }
     const ParamPageHidValues &values() const { return v_; }
 
-    Validation Validate() const;
-    void StoreToParameters(OperatingParameters &p) const;
+    Validation validate() const;
+    void storeToParameters(OperatingParameters &p) const;
     // The 4-byte parameter block and the power-on value (-1: not read).
-    bool LoadFromParameterBlock(std::span<const std::uint8_t> block, int powerOnValue,
+    bool loadFromParameterBlock(std::span<const std::uint8_t> block, int powerOnValue,
                                 Validation *failure = nullptr);
     // Values from a configuration file: no validation.
-    void LoadFromFileParameters(const OperatingParameters &p);
+    void loadFromFileParameters(const OperatingParameters &p);
 
-    ViewState View() const;
+    ViewState view() const;
 
 private:
     CapabilityFlags caps_;
@@ -49,7 +49,7 @@ private:
 };
 
 // Mode radio of the HID page: mode 1 shows as index 0.
-int HidModeIndex(int mode);
-int HidModeFromIndex(int index);
+int hidModeIndex(int mode);
+int hidModeFromIndex(int index);
 
 }  // namespace orvex::app

@@ -25,15 +25,15 @@ public:
     ParamPagePs2Values &values() { return v_; }
     const ParamPagePs2Values &values() const { return v_; }
 
-    Validation Validate() const;
+    Validation validate() const;
     // The three timing bytes into the parameters.
-    void StoreToWedgeBytes(OperatingParameters &p) const;
+    void storeToWedgeBytes(OperatingParameters &p) const;
     // From the keyboard-wedge block; a block shorter than 11 bytes is
     // ignored (false).
-    bool LoadFromWedgeBlock(std::span<const std::uint8_t> block);
-    void LoadFromWedgeBytes(const OperatingParameters &p);
+    bool loadFromWedgeBlock(std::span<const std::uint8_t> block);
+    void loadFromWedgeBytes(const OperatingParameters &p);
 
-    ViewState View() const;
+    ViewState view() const;
 
 private:
     ParamPagePs2Values v_;

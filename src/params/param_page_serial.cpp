@@ -14,74 +14,74 @@ constexpr std::array<const char *, 2> kStopBitsTexts{"1", "2"};
 }  // namespace
 
 ParamPageSerial::ParamPageSerial(CapabilityFlags caps) : caps_(caps) {
-    SelectLineCombos(baudValue_);
-    ResetSnapshot();
+    selectLineCombos(baudValue_);
+    resetSnapshot();
 }
 
-void ParamPageSerial::SetCapabilities(CapabilityFlags caps) { caps_ = caps; }
+void ParamPageSerial::setCapabilities(CapabilityFlags caps) { caps_ = caps; }
 
 bool ParamPageSerial::tcpClientOffered() const {
-    return HasCapability(caps_, CAP_EXTENDED) && HasCapability(caps_, CAP_LAN);
+    return hasCapability(caps_, CAP_EXTENDED) && hasCapability(caps_, CAP_LAN);
 }
 
-Validation ParamPageSerial::Validate() const {
-    if (auto e = CheckIntegerField("cycleTime", v_.cycleTime, 100, 12700)) return e;
-    if (auto e = CheckIntegerField("timeout", v_.timeout, 100, 12700)) return e;
-    if (!ParseIntegerText(v_.remotePort)) return ValidationFailure{MsgEnterInteger, {}, "remotePort", 0};
+Validation ParamPageSerial::validate() const {
+    if (auto e = checkIntegerField("cycleTime", v_.cycleTime, 100, 12700)) return e;
+    if (auto e = checkIntegerField("timeout", v_.timeout, 100, 12700)) return e;
+    if (!parseIntegerText(v_.remotePort)) return ValidationFailure{MsgEnterInteger, {}, "remotePort", 0};
     return std::nullopt;
 }
 
-int ParamPageSerial::SelectedBaudValue() const {
-    int base = v_.baudSet.empty() ? BaudRateOf(baudValue_) : static_cast<int>(LeadingDecimal(v_.baudSet));
-    return base + FramingCodeFromChoice(v_.parity, v_.stopBits, FramingCodeOf(baudValue_));
+int ParamPageSerial::selectedBaudValue() const {
+    int base = v_.baudSet.empty() ? baudRateOf(baudValue_) : static_cast<int>(leadingDecimal(v_.baudSet));
+    return base + framingCodeFromChoice(v_.parity, v_.stopBits, framingCodeOf(baudValue_));
 }
 
-void ParamPageSerial::StoreToParameters(OperatingParameters &p) const {
+void ParamPageSerial::storeToParameters(OperatingParameters &p) const {
     p.modeByte = static_cast<std::uint8_t>(16 * (v_.sensor ? 1 : 0) + v_.mode);
-    p.cycleTimeMs = static_cast<int>(ParseIntegerText(v_.cycleTime).value_or(0));
-    p.timeoutMs = static_cast<int>(ParseIntegerText(v_.timeout).value_or(0));
-    std::string request = Utf8ToCp1252(v_.requestChar);
+    p.cycleTimeMs = static_cast<int>(parseIntegerText(v_.cycleTime).value_or(0));
+    p.timeoutMs = static_cast<int>(parseIntegerText(v_.timeout).value_or(0));
+    std::string request = utf8ToCp1252(v_.requestChar);
     p.requestChar = request.empty() ? '?' : request[0];
     p.powerOnIndex = static_cast<std::int8_t>(v_.powerOnIndex);
     p.dtrMode = v_.dtr ? 1 : 0;
-    p.baudValue = SelectedBaudValue();
+    p.baudValue = selectedBaudValue();
     if (v_.tcpClient) {
         p.remoteIp = v_.remoteIp;
-        p.remotePort = static_cast<int>(ParseIntegerText(v_.remotePort).value_or(0));
+        p.remotePort = static_cast<int>(parseIntegerText(v_.remotePort).value_or(0));
     } else {
         p.remoteIp.clear();
         p.remotePort = 0;
     }
 }
 
-void ParamPageSerial::SelectLineCombos(int baudValue) {
-    v_.baudSet = std::string(BaudChoiceOf(baudValue));
-    const FramingChoice f = FramingChoiceOf(FramingCodeOf(baudValue));
+void ParamPageSerial::selectLineCombos(int baudValue) {
+    v_.baudSet = std::string(baudChoiceOf(baudValue));
+    const FramingChoice f = framingChoiceOf(framingCodeOf(baudValue));
     v_.parity = f.parityIndex;
     v_.stopBits = f.stopBitsIndex;
 }
 
-void ParamPageSerial::PutParameters(const OperatingParameters &p) {
+void ParamPageSerial::putParameters(const OperatingParameters &p) {
     v_.mode = p.modeByte & 0x0F;
     v_.sensor = (p.modeByte & 0x10) != 0;
     v_.cycleTime = std::to_string(p.cycleTimeMs);
     v_.timeout = std::to_string(p.timeoutMs);
     const auto request = static_cast<unsigned char>(p.requestChar);
-    v_.requestChar = request ? Cp1252CharToUtf8(request) : std::string();
+    v_.requestChar = request ? cp1252CharToUtf8(request) : std::string();
     if (p.powerOnIndex != -1) v_.powerOnIndex = p.powerOnIndex;
     v_.dtr = p.dtrMode != 0;
     baudValue_ = p.baudValue;
-    SelectLineCombos(p.baudValue);
+    selectLineCombos(p.baudValue);
     v_.tcpClient = !p.remoteIp.empty();
     v_.remoteIp = p.remoteIp;
     v_.remotePort = std::to_string(p.remotePort);
 }
 
-bool ParamPageSerial::LoadFromParameters(const OperatingParameters &p, bool dtrSupported,
+bool ParamPageSerial::loadFromParameters(const OperatingParameters &p, bool dtrSupported,
                                          Validation *failure) {
     dtrSupported_ = dtrSupported;
-    PutParameters(p);
-    if (auto e = Validate()) {
+    putParameters(p);
+    if (auto e = validate()) {
         if (failure) *failure = e;
         v_.mode = 0;
         v_.sensor = false;
@@ -89,17 +89,17 @@ bool ParamPageSerial::LoadFromParameters(const OperatingParameters &p, bool dtrS
         v_.timeout = "500";
         v_.requestChar = "?";
         baudValue_ = 19200;
-        SelectLineCombos(baudValue_);
+        selectLineCombos(baudValue_);
         return false;
     }
     return true;
 }
 
-void ParamPageSerial::LoadFromFileParameters(const OperatingParameters &p) { PutParameters(p); }
+void ParamPageSerial::loadFromFileParameters(const OperatingParameters &p) { putParameters(p); }
 
-void ParamPageSerial::ShowCurrentBaud(int baudValue) { baudValue_ = baudValue; }
+void ParamPageSerial::showCurrentBaud(int baudValue) { baudValue_ = baudValue; }
 
-bool ParamPageSerial::IsModified() const {
+bool ParamPageSerial::isModified() const {
     const auto &a = v_, &b = snapshot_;
     return a.mode != b.mode || a.sensor != b.sensor || a.cycleTime != b.cycleTime || a.timeout != b.timeout ||
            a.requestChar != b.requestChar || a.powerOnIndex != b.powerOnIndex || a.dtr != b.dtr ||
@@ -108,24 +108,24 @@ bool ParamPageSerial::IsModified() const {
            baudValue_ != snapshotBaud_;
 }
 
-void ParamPageSerial::ResetSnapshot() {
+void ParamPageSerial::resetSnapshot() {
     snapshot_ = v_;
     snapshotBaud_ = baudValue_;
 }
 
-ViewState ParamPageSerial::View() const {
+ViewState ParamPageSerial::view() const {
     ViewState view;
     for (int i = 0; i < 4; ++i) view["mode" + std::to_string(i)].checked = v_.mode == i;
-    view["mode2"].enabled = HasCapability(caps_, CAP_EXTENDED);
+    view["mode2"].enabled = hasCapability(caps_, CAP_EXTENDED);
 
-    const bool powerOn = HasCapability(caps_, CAP_POWER_ON_MODE);
+    const bool powerOn = hasCapability(caps_, CAP_POWER_ON_MODE);
     for (int i = 0; i < 3; ++i) view["powerOn" + std::to_string(i)].checked = v_.powerOnIndex == i;
     view["powerOn0"].enabled = view["powerOn1"].enabled = powerOn;
-    view["powerOn2"].enabled = powerOn && HasCapability(caps_, CAP_SILENT_READER_MODE);
+    view["powerOn2"].enabled = powerOn && hasCapability(caps_, CAP_SILENT_READER_MODE);
 
     view["timeout"].enabled = v_.mode == 0 || v_.mode == 2;
     view["cycleTime"].enabled = v_.mode == 3;
-    view["sensor"].shown = HasCapability(caps_, CAP_SENSOR_OUTPUT);
+    view["sensor"].shown = hasCapability(caps_, CAP_SENSOR_OUTPUT);
     view["sensor"].checked = v_.sensor;
     view["requestChar"].maxLength = 1;
     view["dtr"].shown = dtrSupported_;
@@ -139,17 +139,17 @@ ViewState ParamPageSerial::View() const {
     for (const char *name : {"remoteIpLabel", "remoteIp", "remotePortLabel", "remotePort"})
         view[name].enabled = v_.tcpClient;
 
-    const bool line = HasCapability(caps_, CAP_PLAIN_SERIAL);
+    const bool line = hasCapability(caps_, CAP_PLAIN_SERIAL);
     for (const char *name :
          {"interfaceGroup", "baudLabel", "parityLabel", "stopBitsLabel", "currentLabel", "setLabel",
           "currentBaud", "currentParity", "currentStopBits", "baudSet", "paritySet", "stopBitsSet"})
         view[name].shown = line;
     for (const char *name : {"baudSet", "paritySet", "stopBitsSet"}) view[name].enabled = !usbPort_;
-    const FramingChoice f = FramingChoiceOf(FramingCodeOf(baudValue_));
-    view["currentBaud"].caption = std::to_string(BaudRateOf(baudValue_));
-    view["currentParity"].caption = PageText("param.parity." + std::to_string(f.parityIndex),
+    const FramingChoice f = framingChoiceOf(framingCodeOf(baudValue_));
+    view["currentBaud"].caption = std::to_string(baudRateOf(baudValue_));
+    view["currentParity"].caption = pageText("param.parity." + std::to_string(f.parityIndex),
                                              kParityTexts[static_cast<std::size_t>(f.parityIndex)]);
-    view["currentStopBits"].caption = PageText("param.stopBits." + std::to_string(f.stopBitsIndex),
+    view["currentStopBits"].caption = pageText("param.stopBits." + std::to_string(f.stopBitsIndex),
                                                kStopBitsTexts[static_cast<std::size_t>(f.stopBitsIndex)]);
     view["functionTest"];
     view["readContent"];

@@ -39,10 +39,10 @@ class ParamPageSerial {
 public:
     explicit ParamPageSerial(CapabilityFlags caps = 0);
 
-    void SetCapabilities(CapabilityFlags caps);
+    void setCapabilities(CapabilityFlags caps);
     CapabilityFlags capabilities() const { return caps_; }
     // The stored port is a direct USB device: the "Setzen:" combos are disabled.
-    void SetStoredPortIsUsb(bool usb) { usbPort_ = usb; }
+    void setStoredPortIsUsb(bool usb) { usbPort_ = usb; }
 
     ParamPageSerialValues &values() { return v_; }
     const ParamPageSerialValues &values() const { return v_; }
@@ -50,26 +50,26 @@ public:
     bool dtrSupported() const { return dtrSupported_; }
     bool tcpClientOffered() const;
 
-    Validation Validate() const;
-    void StoreToParameters(OperatingParameters &p) const;
+    Validation validate() const;
+    void storeToParameters(OperatingParameters &p) const;
     // Values from the reader; on a validation failure the page falls back to
     // its defaults and returns false (failure tells why).
-    bool LoadFromParameters(const OperatingParameters &p, bool dtrSupported, Validation *failure = nullptr);
+    bool loadFromParameters(const OperatingParameters &p, bool dtrSupported, Validation *failure = nullptr);
     // Values from a configuration file: no validation.
-    void LoadFromFileParameters(const OperatingParameters &p);
-    void ShowCurrentBaud(int baudValue);
+    void loadFromFileParameters(const OperatingParameters &p);
+    void showCurrentBaud(int baudValue);
 
     // Line setting the "Setzen:" row selects (base + framing code).
-    int SelectedBaudValue() const;
+    int selectedBaudValue() const;
 
-    bool IsModified() const;
-    void ResetSnapshot();
+    bool isModified() const;
+    void resetSnapshot();
 
-    ViewState View() const;
+    ViewState view() const;
 
 private:
-    void PutParameters(const OperatingParameters &p);
-    void SelectLineCombos(int baudValue);
+    void putParameters(const OperatingParameters &p);
+    void selectLineCombos(int baudValue);
 
     CapabilityFlags caps_ = 0;
     bool usbPort_ = false;

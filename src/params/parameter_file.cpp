@@ -13,21 +13,21 @@ constexpr const char *kData = "Data";
 constexpr const char *kRegisters[] = {"Register1", "Register2", "Register3", "Register4"};
 constexpr std::size_t kWedgeTextLimit = 9;
 
-std::uint8_t LowByte(int value) { return static_cast<std::uint8_t>(value & 0xFF); }
+std::uint8_t lowByte(int value) { return static_cast<std::uint8_t>(value & 0xFF); }
 
-std::int8_t PowerOnIndexFromFile(int value) {
+std::int8_t powerOnIndexFromFile(int value) {
     return value >= 0 && value <= 2 ? static_cast<std::int8_t>(value) : -1;
 }
 
-char RequestCharFromFile(const std::string &text) {
+char requestCharFromFile(const std::string &text) {
     if (text.empty() || static_cast<unsigned char>(text[0]) < 32) return '?';
     return text[0];
 }
 
 // Decimal value of the first nine characters, as the wedge keys are read:
 // leading blanks and a sign allowed, digits up to the first other character.
-std::uint8_t WedgeByte(const IniFile &file, const char *key, const char *fallback) {
-    std::string text = file.GetString(kData, key, fallback).substr(0, kWedgeTextLimit);
+std::uint8_t wedgeByte(const IniFile &file, const char *key, const char *fallback) {
+    std::string text = file.getString(kData, key, fallback).substr(0, kWedgeTextLimit);
     const std::size_t start = text.find_first_not_of(" \t");
     if (start == std::string::npos) return 0;
     std::string_view digits(text.data() + start, text.size() - start);
@@ -37,40 +37,40 @@ std::uint8_t WedgeByte(const IniFile &file, const char *key, const char *fallbac
     return static_cast<std::uint8_t>(std::clamp<long>(value, 0, 255));
 }
 
-void WriteCommon(const OperatingParameters &p, IniFile &file, bool serial) {
-    file.WriteInt(kData, "Betriebsart", p.modeByte);
-    file.WriteInt(kData, "Zykluszeit", p.cycleTimeMs);
+void writeCommon(const OperatingParameters &p, IniFile &file, bool serial) {
+    file.writeInt(kData, "Betriebsart", p.modeByte);
+    file.writeInt(kData, "Zykluszeit", p.cycleTimeMs);
     if (serial) {
-        file.WriteInt(kData, "Baudrate", p.baudValue);
-        file.WriteString(kData, "Aufforderung",
+        file.writeInt(kData, "Baudrate", p.baudValue);
+        file.writeString(kData, "Aufforderung",
                          p.requestChar ? std::string(1, p.requestChar) : std::string());
     }
-    file.WriteInt(kData, "TimeoutRS232", p.timeoutMs);
-    if (p.powerOnIndex != -1) file.WriteInt(kData, "ReaderModus", p.powerOnIndex);
+    file.writeInt(kData, "TimeoutRS232", p.timeoutMs);
+    if (p.powerOnIndex != -1) file.writeInt(kData, "ReaderModus", p.powerOnIndex);
 }
 
 }  // namespace
 
-void WriteSerialParametersToFile(const OperatingParameters &p, IniFile &file) {
-    WriteCommon(p, file, true);
-    file.WriteInt(kData, "DTRModus", p.dtrMode);
-    file.WriteString(kData, "RemoteIP", p.remoteIp);
-    file.WriteInt(kData, "RemotePort", p.remotePort);
+void writeSerialParametersToFile(const OperatingParameters &p, IniFile &file) {
+    writeCommon(p, file, true);
+    file.writeInt(kData, "DTRModus", p.dtrMode);
+    file.writeString(kData, "RemoteIP", p.remoteIp);
+    file.writeInt(kData, "RemotePort", p.remotePort);
 }
 
-void ReadSerialParametersFromFile(const IniFile &file, OperatingParameters &p) {
-    p.modeByte = LowByte(file.GetInt(kData, "Betriebsart", 0));
-    p.cycleTimeMs = file.GetInt(kData, "Zykluszeit", 1000);
-    p.baudValue = file.GetInt(kData, "Baudrate", 19200);
-    p.requestChar = RequestCharFromFile(file.GetString(kData, "Aufforderung", "?"));
-    p.timeoutMs = file.GetInt(kData, "TimeoutRS232", 500);
-    p.powerOnIndex = PowerOnIndexFromFile(file.GetInt(kData, "ReaderModus", 1));
-    p.dtrMode = LowByte(file.GetInt(kData, "DTRModus", 0));
-    p.remoteIp = file.GetString(kData, "RemoteIP", "");
-    p.remotePort = file.GetInt(kData, "RemotePort", 0);
+void readSerialParametersFromFile(const IniFile &file, OperatingParameters &p) {
+    p.modeByte = lowByte(file.getInt(kData, "Betriebsart", 0));
+    p.cycleTimeMs = file.getInt(kData, "Zykluszeit", 1000);
+    p.baudValue = file.getInt(kData, "Baudrate", 19200);
+    p.requestChar = requestCharFromFile(file.getString(kData, "Aufforderung", "?"));
+    p.timeoutMs = file.getInt(kData, "TimeoutRS232", 500);
+    p.powerOnIndex = powerOnIndexFromFile(file.getInt(kData, "ReaderModus", 1));
+    p.dtrMode = lowByte(file.getInt(kData, "DTRModus", 0));
+    p.remoteIp = file.getString(kData, "RemoteIP", "");
+    p.remotePort = file.getInt(kData, "RemotePort", 0);
 }
 
-std::vector<FileMessage> CheckParameterFileRanges(const IniFile &file, bool serial) {
+std::vector<FileMessage> checkParameterFileRanges(const IniFile &file, bool serial) {
     struct Range {
         const char *key;
         int min, max;
@@ -83,45 +83,45 @@ std::vector<FileMessage> CheckParameterFileRanges(const IniFile &file, bool seri
     std::vector<FileMessage> out;
     for (const Range &r : kRanges) {
         if (r.serialOnly && !serial) continue;
-        if (auto m = CheckFileRange(file, kData, r.key, r.min, r.max)) out.push_back(std::move(*m));
+        if (auto m = checkFileRange(file, kData, r.key, r.min, r.max)) out.push_back(std::move(*m));
     }
     return out;
 }
 
-void WriteHidParametersToFile(const OperatingParameters &p, IniFile &file) { WriteCommon(p, file, false); }
+void writeHidParametersToFile(const OperatingParameters &p, IniFile &file) { writeCommon(p, file, false); }
 
-void ReadHidParametersFromFile(const IniFile &file, OperatingParameters &p) {
-    p.modeByte = LowByte(file.GetInt(kData, "Betriebsart", 0));
-    p.cycleTimeMs = file.GetInt(kData, "Zykluszeit", 1000);
-    p.timeoutMs = file.GetInt(kData, "TimeoutRS232", 0);
-    p.powerOnIndex = PowerOnIndexFromFile(file.GetInt(kData, "ReaderModus", 1));
+void readHidParametersFromFile(const IniFile &file, OperatingParameters &p) {
+    p.modeByte = lowByte(file.getInt(kData, "Betriebsart", 0));
+    p.cycleTimeMs = file.getInt(kData, "Zykluszeit", 1000);
+    p.timeoutMs = file.getInt(kData, "TimeoutRS232", 0);
+    p.powerOnIndex = powerOnIndexFromFile(file.getInt(kData, "ReaderModus", 1));
 }
 
-void WriteWedgeTimingToFile(const OperatingParameters &p, IniFile &file) {
-    file.WriteString(kData, "Verzoegerung", std::to_string(p.wedgeDelayByte));
-    file.WriteString(kData, "Sendefrequenz", std::to_string(p.wedgeFrequencyByte));
-    file.WriteString(kData, "Timeout", std::to_string(p.wedgeTimeoutByte));
+void writeWedgeTimingToFile(const OperatingParameters &p, IniFile &file) {
+    file.writeString(kData, "Verzoegerung", std::to_string(p.wedgeDelayByte));
+    file.writeString(kData, "Sendefrequenz", std::to_string(p.wedgeFrequencyByte));
+    file.writeString(kData, "Timeout", std::to_string(p.wedgeTimeoutByte));
 }
 
-void ReadWedgeTimingFromFile(const IniFile &file, OperatingParameters &p) {
-    p.wedgeDelayByte = WedgeByte(file, "Verzoegerung", "10");
-    p.wedgeFrequencyByte = WedgeByte(file, "Sendefrequenz", "5");
-    p.wedgeTimeoutByte = WedgeByte(file, "Timeout", "5");
+void readWedgeTimingFromFile(const IniFile &file, OperatingParameters &p) {
+    p.wedgeDelayByte = wedgeByte(file, "Verzoegerung", "10");
+    p.wedgeFrequencyByte = wedgeByte(file, "Sendefrequenz", "5");
+    p.wedgeTimeoutByte = wedgeByte(file, "Timeout", "5");
 }
 
-void WriteWedgeDataSetToFile(const DataFormatRecord &r, IniFile &file) {
-    file.WriteInt(kData, "TransponderTyp", r.typeCode);
-    file.WriteInt(kData, "Darstellung", r.representation);
-    file.WriteInt(kData, "ZeichenAnzahl", r.charCount);
-    for (std::size_t i = 0; i < 4; ++i) file.WriteInt(kData, kRegisters[i], SelectionEntry(r, i));
+void writeWedgeDataSetToFile(const DataFormatRecord &r, IniFile &file) {
+    file.writeInt(kData, "TransponderTyp", r.typeCode);
+    file.writeInt(kData, "Darstellung", r.representation);
+    file.writeInt(kData, "ZeichenAnzahl", r.charCount);
+    for (std::size_t i = 0; i < 4; ++i) file.writeInt(kData, kRegisters[i], selectionEntry(r, i));
 }
 
-DataFormatRecord ReadWedgeDataSetFromFile(const IniFile &file) {
+DataFormatRecord readWedgeDataSetFromFile(const IniFile &file) {
     DataFormatRecord r;
-    r.typeCode = LowByte(file.GetInt(kData, "TransponderTyp", 0));
-    r.representation = LowByte(file.GetInt(kData, "Darstellung", 1));
-    r.charCount = LowByte(file.GetInt(kData, "ZeichenAnzahl", 10));
-    for (const char *name : kRegisters) r.selection.push_back(LowByte(file.GetInt(kData, name, 255)));
+    r.typeCode = lowByte(file.getInt(kData, "TransponderTyp", 0));
+    r.representation = lowByte(file.getInt(kData, "Darstellung", 1));
+    r.charCount = lowByte(file.getInt(kData, "ZeichenAnzahl", 10));
+    for (const char *name : kRegisters) r.selection.push_back(lowByte(file.getInt(kData, name, 255)));
     r.selection.push_back(kNoSelection);
     return r;
 }

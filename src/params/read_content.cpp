@@ -16,7 +16,7 @@ constexpr int kParameterBlockSize = 4;
 
 using ReadBlock = int (*)(int, unsigned char *, int);
 
-std::optional<std::vector<std::uint8_t>> Read(int handle, ReadBlock readBlock, int size) {
+std::optional<std::vector<std::uint8_t>> read(int handle, ReadBlock readBlock, int size) {
     std::vector<std::uint8_t> buffer(static_cast<std::size_t>(size), 0);
     const int n = readBlock(handle, buffer.data(), size);
     if (n < 0) return std::nullopt;
@@ -26,12 +26,12 @@ std::optional<std::vector<std::uint8_t>> Read(int handle, ReadBlock readBlock, i
 
 }  // namespace
 
-bool ReadContent(ConnectContext &ctx, ReadContentState &state,
+bool readContent(ConnectContext &ctx, ReadContentState &state,
                  const std::function<void(const std::string &)> &onText) {
     ReaderContent content;
     state.complete = false;
     auto show = [&] {
-        state.text = BuildContentReport(content, state.flags);
+        state.text = buildContentReport(content, state.flags);
         if (onText) onText(state.text);
     };
     state.text.clear();
@@ -40,16 +40,16 @@ bool ReadContent(ConnectContext &ctx, ReadContentState &state,
     if (state.handle == 0) {
         state.baud = 19200;
         BusyScope busy(ctx.prompts);
-        state.handle = ConnectReader(ctx, state.baud, state.flags, true);
+        state.handle = connectReader(ctx, state.baud, state.flags, true);
         if (state.handle == 0) return false;
     }
 
-    content.prefix = Read(state.handle, Orvex_ReadPrefixBlock, kBlockBufferSize);
+    content.prefix = read(state.handle, Orvex_ReadPrefixBlock, kBlockBufferSize);
     if (!content.prefix) {
         const int error = Orvex_GetLastError(state.handle);
-        CloseReader(state.handle);
+        closeReader(state.handle);
         show();
-        ctx.prompts.showMessage(ReadErrorText(error), MessageIcon::Error);
+        ctx.prompts.showMessage(readErrorText(error), MessageIcon::Error);
         return true;
     }
     show();
@@ -63,18 +63,18 @@ bool ReadContent(ConnectContext &ctx, ReadContentState &state,
     };
     bool ok = true;
     for (const auto &[block, readBlock] : sequences) {
-        *block = Read(state.handle, readBlock, kBlockBufferSize);
+        *block = read(state.handle, readBlock, kBlockBufferSize);
         if (!*block) {
             ok = false;
             break;
         }
         show();
     }
-    if (ok && !HasCapability(state.flags, CAP_PS2)) {
-        content.parameters = Read(state.handle, Orvex_ReadParameterBlock, kParameterBlockSize);
+    if (ok && !hasCapability(state.flags, CAP_PS2)) {
+        content.parameters = read(state.handle, Orvex_ReadParameterBlock, kParameterBlockSize);
         ok = content.parameters.has_value();
     }
-    CloseReader(state.handle);
+    closeReader(state.handle);
     show();
     state.complete = ok;
     return true;

@@ -11,7 +11,7 @@
 namespace orvex::app {
 
 struct ReadContentState {
-    int handle = 0;  // 0: ReadContent connects by itself
+    int handle = 0;  // 0: readContent connects by itself
     int baud = 19200;
     CapabilityFlags flags = 0;  // from the caller or the own connect
     std::string text;           // the report (UTF-8, CR LF line ends)
@@ -22,7 +22,7 @@ struct ReadContentState {
 // be made (the connect routine showed its message). Always ends with the
 // link closed. onText is called whenever the dialog would show the growing
 // text.
-bool ReadContent(ConnectContext &ctx, ReadContentState &state,
+bool readContent(ConnectContext &ctx, ReadContentState &state,
                  const std::function<void(const std::string &)> &onText = {});
 
 }  // namespace orvex::app

@@ -13,17 +13,17 @@ namespace orvex::app {
 
 // Power-on mode (command 0xF4 without data): the answer byte without bit 7
 // when exactly one byte with bit 7 set came back, else -1.
-int ReadPowerOnMode(int port);
+int readPowerOnMode(int port);
 // Only 0, 1 and 3 are sent (as value | 0x80); others return false unsent.
-bool WritePowerOnMode(int port, int value);
+bool writePowerOnMode(int port, int value);
 // DTR mode (command 0xFE): 0 not supported, 1 off, 2 on.
-int ReadDtrMode(int port);
-bool WriteDtrMode(int port, bool on);
+int readDtrMode(int port);
+bool writeDtrMode(int port, bool on);
 
 // Power-on radio: index 0 "Programmiermodus", 1 "Lesermodus", 2 "Lesermodus
 // ohne Ausgabe" <-> values 0, 1, 3. A value with bit 1 set shows index 2.
-int PowerOnIndexFromValue(int value);
-int PowerOnValueFromIndex(int index);  // -1 for an index outside 0-2
+int powerOnIndexFromValue(int value);
+int powerOnValueFromIndex(int index);  // -1 for an index outside 0-2
 
 // PowerOnModel: the power-on mode dialog.
 class PowerOnModel {
@@ -31,11 +31,11 @@ public:
     PowerOnModel(int port, bool silentReaderModeOffered, Prompts &prompts);
 
     // When shown: reads the mode; message 519, no radio and false when unreadable.
-    bool Show();
+    bool show();
     // "Setzen" with the radio index (-1 none). True when the dialog ends with
     // OK; false keeps it open (message 510 after a refused write; with no
     // radio selected nothing is sent).
-    bool Set(int index);
+    bool set(int index);
 
     int selectedIndex() const { return index_; }
     bool silentOptionEnabled() const { return silentOffered_; }
@@ -54,11 +54,11 @@ struct TxPower {
     bool operator==(const TxPower &) const = default;
 };
 // Answer of command 0xFA: 2 or 3 bytes with bit 0 of byte 0 set.
-std::optional<TxPower> DecodeTxPower(const unsigned char *answer, int length);
+std::optional<TxPower> decodeTxPower(const unsigned char *answer, int length);
 // Data of command 0xF9: 03, (14443 half ? 2 : 0) + (15693 half ? 1 : 0), 80.
-void EncodeTxPower(const TxPower &power, unsigned char out[3]);
-std::optional<TxPower> ReadTxPower(int port);
-bool WriteTxPower(int port, const TxPower &power);
+void encodeTxPower(const TxPower &power, unsigned char out[3]);
+std::optional<TxPower> readTxPower(int port);
+bool writeTxPower(int port, const TxPower &power);
 
 // TxPowerModel: the transmit power dialog.
 class TxPowerModel {
@@ -66,9 +66,9 @@ public:
     TxPowerModel(int port, Prompts &prompts);
 
     // When shown: reads; message 10136, full power in both and false when unreadable.
-    bool Show();
+    bool show();
     // "Setzen": 10137 and true (dialog ends with OK), or 10138 and false.
-    bool Set(const TxPower &power);
+    bool set(const TxPower &power);
 
     const TxPower &power() const { return power_; }
 
@@ -84,8 +84,8 @@ struct SectorBlock {
     std::string sector;
     std::string block;
 };
-SectorBlock AbsoluteToSectorBlock(std::string_view absolute);
+SectorBlock absoluteToSectorBlock(std::string_view absolute);
 // The last block of a sector (the trailer) cannot be chosen this way.
-std::string SectorBlockToAbsolute(std::string_view sector, std::string_view block);
+std::string sectorBlockToAbsolute(std::string_view sector, std::string_view block);
 
 }  // namespace orvex::app

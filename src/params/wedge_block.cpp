@@ -2,11 +2,11 @@
 
 namespace orvex::app {
 
-WedgeBlock BuildWedgeBlock(const DataFormatRecord &r, const OperatingParameters &p) {
+WedgeBlock buildWedgeBlock(const DataFormatRecord &r, const OperatingParameters &p) {
     WedgeBlock b{};
     b[0] = p.wedgeDelayByte;
     b[1] = r.typeCode;
-    for (std::size_t i = 0; i < 4; ++i) b[2 + i] = SelectionEntry(r, i);
+    for (std::size_t i = 0; i < 4; ++i) b[2 + i] = selectionEntry(r, i);
     b[6] = kNoSelection;
     b[7] = r.representation;
     b[8] = r.charCount;
@@ -15,7 +15,7 @@ WedgeBlock BuildWedgeBlock(const DataFormatRecord &r, const OperatingParameters 
     return b;
 }
 
-std::optional<WedgeBlockContent> DecodeWedgeBlock(std::span<const std::uint8_t> b) {
+std::optional<WedgeBlockContent> decodeWedgeBlock(std::span<const std::uint8_t> b) {
     if (b.size() < kWedgeBlockSize) return std::nullopt;
     WedgeBlockContent c;
     c.delayByte = b[0];

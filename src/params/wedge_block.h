@@ -18,7 +18,7 @@ using WedgeBlock = std::array<std::uint8_t, kWedgeBlockSize>;
 // From the record: typeCode (no flag bits), selection entries 1-4 (entry 5 is
 // always 0xFF), representation, charCount; from the parameters: the timing
 // bytes.
-WedgeBlock BuildWedgeBlock(const DataFormatRecord &record, const OperatingParameters &parameters);
+WedgeBlock buildWedgeBlock(const DataFormatRecord &record, const OperatingParameters &parameters);
 
 struct WedgeBlockContent {
     DataFormatRecord record;  // typeCode, selection, representation, charCount
@@ -29,6 +29,6 @@ struct WedgeBlockContent {
 
 // A reply shorter than 11 bytes is no keyboard-wedge block: nullopt. Bytes
 // beyond 11 are not used.
-std::optional<WedgeBlockContent> DecodeWedgeBlock(std::span<const std::uint8_t> block);
+std::optional<WedgeBlockContent> decodeWedgeBlock(std::span<const std::uint8_t> block);
 
 }  // namespace orvex::app

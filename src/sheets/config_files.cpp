@@ -53,125 +53,125 @@ ConfigFileResult saveWith(const std::string &path, const char *const (&owned)[N]
     }
     // What an older save left (a second data set, longer sequences) must not
     // survive beside the values written now.
-    for (const char *section : owned) file.ClearSection(section);
+    for (const char *section : owned) file.clearSection(section);
     write(file);
-    result.ok = file.Close();
+    result.ok = file.close();
     if (!result.ok) result.error = file.errorText();
     return result;
 }
 
 }  // namespace
 
-void WriteMkr(IniFile &file, const MkrConfiguration &config, CapabilityFlags flags) {
-    WriteAsciiSection(file, kPrefix, config.prefix);
-    WriteDataSetToFile(config.set1, file, 1);
-    if (HasCapability(flags, CAP_TWO_DATA_BLOCKS)) WriteDataSetToFile(config.set2, file, 2);
-    if (HasCapability(flags, CAP_HID)) {
-        WriteHidParametersToFile(config.parameters, file);
-        SaveKeyTable(config.keyTable, file);
+void writeMkr(IniFile &file, const MkrConfiguration &config, CapabilityFlags flags) {
+    writeAsciiSection(file, kPrefix, config.prefix);
+    writeDataSetToFile(config.set1, file, 1);
+    if (hasCapability(flags, CAP_TWO_DATA_BLOCKS)) writeDataSetToFile(config.set2, file, 2);
+    if (hasCapability(flags, CAP_HID)) {
+        writeHidParametersToFile(config.parameters, file);
+        saveKeyTable(config.keyTable, file);
     } else {
-        WriteSerialParametersToFile(config.parameters, file);
+        writeSerialParametersToFile(config.parameters, file);
     }
-    WriteAsciiSection(file, kSuffix, config.suffix);
-    WriteAsciiSection(file, kRemovalMkr, config.removal);
-    WriteAsciiSection(file, kSeparator, config.separator);
+    writeAsciiSection(file, kSuffix, config.suffix);
+    writeAsciiSection(file, kRemovalMkr, config.removal);
+    writeAsciiSection(file, kSeparator, config.separator);
 }
 
-std::vector<FileMessage> ReadMkr(const IniFile &file, CapabilityFlags flags, MkrConfiguration &config) {
-    std::vector<FileMessage> messages = CheckDataSetFileRanges(file, 1);
-    if (HasCapability(flags, CAP_TWO_DATA_BLOCKS)) {
-        auto more = CheckDataSetFileRanges(file, 2);
+std::vector<FileMessage> readMkr(const IniFile &file, CapabilityFlags flags, MkrConfiguration &config) {
+    std::vector<FileMessage> messages = checkDataSetFileRanges(file, 1);
+    if (hasCapability(flags, CAP_TWO_DATA_BLOCKS)) {
+        auto more = checkDataSetFileRanges(file, 2);
         messages.insert(messages.end(), more.begin(), more.end());
     }
-    auto params = CheckParameterFileRanges(file, !HasCapability(flags, CAP_HID));
+    auto params = checkParameterFileRanges(file, !hasCapability(flags, CAP_HID));
     messages.insert(messages.end(), params.begin(), params.end());
     for (CharSequence *sequence : {&config.prefix, &config.suffix, &config.removal, &config.separator})
         sequence->clear();
 
-    collect(messages, ReadAsciiSection(file, kPrefix, config.prefix));
-    config.set1 = ReadDataSetFromFile(file, 1);
-    if (HasCapability(flags, CAP_TWO_DATA_BLOCKS)) config.set2 = ReadDataSetFromFile(file, 2);
-    if (HasCapability(flags, CAP_HID)) {
-        ReadHidParametersFromFile(file, config.parameters);
-        LoadKeyTable(file, config.keyTable);
+    collect(messages, readAsciiSection(file, kPrefix, config.prefix));
+    config.set1 = readDataSetFromFile(file, 1);
+    if (hasCapability(flags, CAP_TWO_DATA_BLOCKS)) config.set2 = readDataSetFromFile(file, 2);
+    if (hasCapability(flags, CAP_HID)) {
+        readHidParametersFromFile(file, config.parameters);
+        loadKeyTable(file, config.keyTable);
     } else {
-        ReadSerialParametersFromFile(file, config.parameters);
+        readSerialParametersFromFile(file, config.parameters);
     }
-    collect(messages, ReadAsciiSection(file, kSuffix, config.suffix));
-    collect(messages, ReadAsciiSection(file, kRemovalMkr, config.removal));
-    collect(messages, ReadAsciiSection(file, kSeparator, config.separator));
+    collect(messages, readAsciiSection(file, kSuffix, config.suffix));
+    collect(messages, readAsciiSection(file, kRemovalMkr, config.removal));
+    collect(messages, readAsciiSection(file, kSeparator, config.separator));
     return messages;
 }
 
-void WriteMkp(IniFile &file, const MkpConfiguration &config) {
-    WriteKeySection(file, kPrefix, config.prefix);
-    WriteWedgeDataSetToFile(config.data, file);
-    WriteWedgeTimingToFile(config.parameters, file);
-    WriteKeySection(file, kSuffix, config.suffix);
-    WriteKeySection(file, kSeparator, config.separator);
-    WriteKeySection(file, kRemovalMkp, config.removal);
+void writeMkp(IniFile &file, const MkpConfiguration &config) {
+    writeKeySection(file, kPrefix, config.prefix);
+    writeWedgeDataSetToFile(config.data, file);
+    writeWedgeTimingToFile(config.parameters, file);
+    writeKeySection(file, kSuffix, config.suffix);
+    writeKeySection(file, kSeparator, config.separator);
+    writeKeySection(file, kRemovalMkp, config.removal);
 }
 
-std::vector<FileMessage> ReadMkp(const IniFile &file, MkpConfiguration &config) {
+std::vector<FileMessage> readMkp(const IniFile &file, MkpConfiguration &config) {
     std::vector<FileMessage> messages;
     for (const char *key : {"TransponderTyp", "Darstellung", "ZeichenAnzahl", "Register1", "Register2",
                             "Register3", "Register4"})
-        collect(messages, CheckFileRange(file, "Data", key, 0, 255));
-    collect(messages, ReadKeySection(file, kPrefix, config.prefix));
-    config.data = ReadWedgeDataSetFromFile(file);
-    ReadWedgeTimingFromFile(file, config.parameters);
-    collect(messages, ReadKeySection(file, kSuffix, config.suffix));
-    collect(messages, ReadKeySection(file, kSeparator, config.separator));
-    collect(messages, ReadKeySection(file, kRemovalMkp, config.removal));
+        collect(messages, checkFileRange(file, "Data", key, 0, 255));
+    collect(messages, readKeySection(file, kPrefix, config.prefix));
+    config.data = readWedgeDataSetFromFile(file);
+    readWedgeTimingFromFile(file, config.parameters);
+    collect(messages, readKeySection(file, kSuffix, config.suffix));
+    collect(messages, readKeySection(file, kSeparator, config.separator));
+    collect(messages, readKeySection(file, kRemovalMkp, config.removal));
     return messages;
 }
 
-ConfigFileKind KindOfContent(const IniFile &file) {
-    const bool data = file.HasKey("Data", "TransponderTyp");
+ConfigFileKind kindOfContent(const IniFile &file) {
+    const bool data = file.hasKey("Data", "TransponderTyp");
     const bool common =
-        data && file.HasSection(kPrefix) && file.HasSection(kSuffix) && file.HasSection(kSeparator);
+        data && file.hasSection(kPrefix) && file.hasSection(kSuffix) && file.hasSection(kSeparator);
     if (!common) return ConfigFileKind::None;
-    bool mkr = file.HasSection(kRemovalMkr) || file.HasKey("Data", "Betriebsart");
-    bool mkp = file.HasSection(kRemovalMkp) || file.HasKey("Data", "Verzoegerung");
+    bool mkr = file.hasSection(kRemovalMkr) || file.hasKey("Data", "Betriebsart");
+    bool mkp = file.hasSection(kRemovalMkp) || file.hasKey("Data", "Verzoegerung");
     for (const char *section : {kPrefix, kSuffix, kSeparator, kRemovalMkr, kRemovalMkp}) {
         mkr = mkr || anyKeyWithStem(file, section, "Ascii");
         mkp = mkp || anyKeyWithStem(file, section, "Keydown") || anyKeyWithStem(file, section, "CodeSet1_");
     }
     if (mkr == mkp) return ConfigFileKind::None;  // neither, or parts of both
-    if (mkr && !file.HasSection(kRemovalMkr)) return ConfigFileKind::None;
-    if (mkp && !file.HasSection(kRemovalMkp)) return ConfigFileKind::None;
+    if (mkr && !file.hasSection(kRemovalMkr)) return ConfigFileKind::None;
+    if (mkp && !file.hasSection(kRemovalMkp)) return ConfigFileKind::None;
     return mkr ? ConfigFileKind::Mkr : ConfigFileKind::Mkp;
 }
 
-ConfigFileResult LoadMkrFile(const std::string &path, CapabilityFlags flags, MkrConfiguration &config) {
+ConfigFileResult loadMkrFile(const std::string &path, CapabilityFlags flags, MkrConfiguration &config) {
     ConfigFileResult result;
     IniFile file;
-    if (!file.Open(path, false, false, true)) {
+    if (!file.open(path, false, false, true)) {
         result.error = file.errorText();
         result.messages.push_back({file_messages::kCannotLoad, {}, {}});
         return result;
     }
-    result.messages = ReadMkr(file, flags, config);
+    result.messages = readMkr(file, flags, config);
     result.error = file.errorText();  // a read error after opening: what was read counts
     result.ok = true;
     return result;
 }
 
-ConfigFileResult SaveMkrFile(const std::string &path, const MkrConfiguration &config, CapabilityFlags flags) {
-    return saveWith(path, kOwnedMkr, [&](IniFile &file) { WriteMkr(file, config, flags); });
+ConfigFileResult saveMkrFile(const std::string &path, const MkrConfiguration &config, CapabilityFlags flags) {
+    return saveWith(path, kOwnedMkr, [&](IniFile &file) { writeMkr(file, config, flags); });
 }
 
-ConfigFileResult LoadMkpFile(const std::string &path, MkpConfiguration &config) {
+ConfigFileResult loadMkpFile(const std::string &path, MkpConfiguration &config) {
     ConfigFileResult result;
     IniFile file;
-    result.ok = file.Open(path, false, false, true);
+    result.ok = file.open(path, false, false, true);
     result.error = file.errorText();
-    result.messages = ReadMkp(file, config);
+    result.messages = readMkp(file, config);
     return result;
 }
 
-ConfigFileResult SaveMkpFile(const std::string &path, const MkpConfiguration &config) {
-    return saveWith(path, kOwnedMkp, [&](IniFile &file) { WriteMkp(file, config); });
+ConfigFileResult saveMkpFile(const std::string &path, const MkpConfiguration &config) {
+    return saveWith(path, kOwnedMkp, [&](IniFile &file) { writeMkp(file, config); });
 }
 
 }  // namespace orvex::app

@@ -47,21 +47,21 @@ struct MkpConfiguration {
 
 // Writes the configuration into a file object in the layout's order. Data
 // set 2 is written only with CAP_TWO_DATA_BLOCKS.
-void WriteMkr(IniFile &file, const MkrConfiguration &config, CapabilityFlags flags);
+void writeMkr(IniFile &file, const MkrConfiguration &config, CapabilityFlags flags);
 
 // Reads a configuration from a file object. The four sequences start empty
 // (a section that fails stays empty); data set 2 is read only with
 // CAP_TWO_DATA_BLOCKS, the key table only with CAP_HID and when the file has
 // it. Returns the messages of the sequence sections, in reading order.
-std::vector<FileMessage> ReadMkr(const IniFile &file, CapabilityFlags flags, MkrConfiguration &config);
+std::vector<FileMessage> readMkr(const IniFile &file, CapabilityFlags flags, MkrConfiguration &config);
 
 // Writes the keyboard-wedge configuration, including the three timing bytes
 // (so that a saved file loads back with the timing it was saved with).
-void WriteMkp(IniFile &file, const MkpConfiguration &config);
+void writeMkp(IniFile &file, const MkpConfiguration &config);
 
 // Reads a keyboard-wedge configuration; missing keys read as their defaults
 // and missing sequences as empty ones.
-std::vector<FileMessage> ReadMkp(const IniFile &file, MkpConfiguration &config);
+std::vector<FileMessage> readMkp(const IniFile &file, MkpConfiguration &config);
 
 enum class ConfigFileKind { None, Mkr, Mkp };
 
@@ -69,7 +69,7 @@ enum class ConfigFileKind { None, Mkr, Mkp };
 // has "Data" with "TransponderTyp" and the four sequence sections of its kind
 // ("Abziehen" and "Ascii%d" entries for .mkr, "Ende" and key-stroke entries
 // for .mkp). None for an empty or foreign file and for one that mixes both.
-ConfigFileKind KindOfContent(const IniFile &file);
+ConfigFileKind kindOfContent(const IniFile &file);
 
 struct ConfigFileResult {
     bool ok = false;                    // loaded / saved
@@ -78,19 +78,19 @@ struct ConfigFileResult {
 };
 
 // Loads an .mkr file into config. When the file cannot be read: message 610
-// and config untouched. Otherwise the sequences are replaced (see ReadMkr)
+// and config untouched. Otherwise the sequences are replaced (see readMkr)
 // and ok is true; a caller that must not act on partial values treats any
 // message as a failed load.
-ConfigFileResult LoadMkrFile(const std::string &path, CapabilityFlags flags, MkrConfiguration &config);
+ConfigFileResult loadMkrFile(const std::string &path, CapabilityFlags flags, MkrConfiguration &config);
 
 // Saves into path, creating it or updating the file there. The file is
 // replaced atomically; on failure the old file stays and error says why.
-ConfigFileResult SaveMkrFile(const std::string &path, const MkrConfiguration &config, CapabilityFlags flags);
+ConfigFileResult saveMkrFile(const std::string &path, const MkrConfiguration &config, CapabilityFlags flags);
 
 // Loads an .mkp file. A file that cannot be read gives the defaults (as a
 // missing key does) and ok false with error set, so a caller may tell.
-ConfigFileResult LoadMkpFile(const std::string &path, MkpConfiguration &config);
+ConfigFileResult loadMkpFile(const std::string &path, MkpConfiguration &config);
 
-ConfigFileResult SaveMkpFile(const std::string &path, const MkpConfiguration &config);
+ConfigFileResult saveMkpFile(const std::string &path, const MkpConfiguration &config);
 
 }  // namespace orvex::app

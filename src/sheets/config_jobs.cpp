@@ -62,63 +62,63 @@ struct Link {
     CapabilityFlags flags = 0;
 };
 
-Link Connect(JobContext &job, ConfigJobResult &result) {
+Link connect(JobContext &job, ConfigJobResult &result) {
     Link link;
-    link.handle = ConnectReader(job.ctx, link.baud, link.flags, true);
+    link.handle = connectReader(job.ctx, link.baud, link.flags, true);
     result.connectResult = job.ctx.lastResult;
     if (link.handle == 0) result.status = JobStatus::NoConnection;
     return link;
 }
 
-ConfigFileKind ReaderKind(CapabilityFlags flags) {
-    return HasCapability(flags, CAP_PS2) ? ConfigFileKind::Mkp : ConfigFileKind::Mkr;
+ConfigFileKind readerKind(CapabilityFlags flags) {
+    return hasCapability(flags, CAP_PS2) ? ConfigFileKind::Mkp : ConfigFileKind::Mkr;
 }
 
-std::string Lower(std::string s) {
+std::string lower(std::string s) {
     for (char &c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 
-bool HasExtension(const std::string &path, const char *extension) {
+bool hasExtension(const std::string &path, const char *extension) {
     const auto dot = path.rfind('.');
     const auto slash = path.rfind('/');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return false;
-    return Lower(path.substr(dot)) == extension;
+    return lower(path.substr(dot)) == extension;
 }
 
-std::string NeedKind(ConfigFileKind readerKind) {
-    return readerKind == ConfigFileKind::Mkp ? Text("config.needMkp") : Text("config.needMkr");
+std::string needKind(ConfigFileKind readerKind) {
+    return readerKind == ConfigFileKind::Mkp ? text("config.needMkp") : text("config.needMkr");
 }
 
-ConfigJobResult Refused(ConfigJobResult result, std::string error) {
+ConfigJobResult refused(ConfigJobResult result, std::string error) {
     result.status = JobStatus::Refused;
     result.error = std::move(error);
     return result;
 }
 
-std::string CannotLoad(const std::string &path, const std::string &why) {
-    return Text(kMsgCannotLoad) + " (" + path + (why.empty() ? "" : ": " + why) + ")";
+std::string cannotLoad(const std::string &path, const std::string &why) {
+    return text(kMsgCannotLoad) + " (" + path + (why.empty() ? "" : ": " + why) + ")";
 }
 
 // The file's kind from its content; an error text when it is no configuration.
-ConfigFileKind KindOfFile(const std::string &path, std::string &error) {
+ConfigFileKind kindOfFile(const std::string &path, std::string &error) {
     IniFile file;
-    if (!file.Open(path, false, false, true)) {
-        error = CannotLoad(path, file.errorText().empty() ? std::string() : file.errorText());
+    if (!file.open(path, false, false, true)) {
+        error = cannotLoad(path, file.errorText().empty() ? std::string() : file.errorText());
         return ConfigFileKind::None;
     }
-    const ConfigFileKind kind = KindOfContent(file);
-    if (kind == ConfigFileKind::None) error = CannotLoad(path, Text("config.notConfiguration"));
+    const ConfigFileKind kind = kindOfContent(file);
+    if (kind == ConfigFileKind::None) error = cannotLoad(path, text("config.notConfiguration"));
     return kind;
 }
 
-std::string JoinNames(const std::vector<std::string> &names) {
+std::string joinNames(const std::vector<std::string> &names) {
     std::string out;
     for (const auto &n : names) out += (out.empty() ? "" : ", ") + n;
     return out;
 }
 
-const char *OutcomeName(ProgramOutcome o) {
+const char *outcomeName(ProgramOutcome o) {
     switch (o) {
         case ProgramOutcome::Done:
             return "done";
@@ -134,7 +134,7 @@ const char *OutcomeName(ProgramOutcome o) {
     return "failed";
 }
 
-JobStatus StatusOf(ProgramOutcome o) {
+JobStatus statusOf(ProgramOutcome o) {
     switch (o) {
         case ProgramOutcome::Done:
             return JobStatus::Ok;
@@ -154,7 +154,7 @@ constexpr CapabilityFlags kShowEverything =
 
 }  // namespace
 
-const char *KindName(ConfigFileKind kind) {
+const char *kindName(ConfigFileKind kind) {
     switch (kind) {
         case ConfigFileKind::Mkr:
             return "mkr";
@@ -165,19 +165,19 @@ const char *KindName(ConfigFileKind kind) {
     }
 }
 
-ConfigJobResult ReadConfigurationJob(ConnectContext &base, const std::string &path) {
+ConfigJobResult readConfigurationJob(ConnectContext &base, const std::string &path) {
     ConfigJobResult result;
     result.file = path;
-    if (path.empty()) return Refused(std::move(result), Text("config.noFile"));
+    if (path.empty()) return refused(std::move(result), text("config.noFile"));
     JobContext job(base, result);
-    Link link = Connect(job, result);
+    Link link = connect(job, result);
     if (link.handle == 0) return result;
-    result.kind = ReaderKind(link.flags);
+    result.kind = readerKind(link.flags);
     // The name tells the kind of a file still to be written.
     const char *other = result.kind == ConfigFileKind::Mkp ? ".mkr" : ".mkp";
-    if (HasExtension(path, other)) {
-        CloseReader(link.handle);
-        return Refused(std::move(result), NeedKind(result.kind));
+    if (hasExtension(path, other)) {
+        closeReader(link.handle);
+        return refused(std::move(result), needKind(result.kind));
     }
 
     std::unique_ptr<SheetBase> sheet;
@@ -185,25 +185,25 @@ ConfigJobResult ReadConfigurationJob(ConnectContext &base, const std::string &pa
         char name[30] = {};
         if (Orvex_GetDeviceName(link.handle, name, sizeof name) > 0) result.model = name;
         auto ps2 = std::make_unique<Ps2Sheet>(job.ctx, link.handle, link.flags);
-        ps2->ReadConfiguration();
+        ps2->readConfiguration();
         result.failedReads = ps2->failedReads();
-        if (result.failedReads.empty()) result.saved = ps2->SaveMkpFile(path);
-        result.blocks = ps2->ProgramImage();
+        if (result.failedReads.empty()) result.saved = ps2->saveMkpFile(path);
+        result.blocks = ps2->programImage();
         sheet = std::move(ps2);
     } else {
         auto serial = std::make_unique<SerialSheet>(job.ctx, link.handle, link.baud, link.flags);
         result.model = serial->deviceName();
-        serial->ReadConfiguration();
+        serial->readConfiguration();
         result.failedReads = serial->failedReads();
-        if (result.failedReads.empty()) result.saved = serial->SaveMkrFile(path);
-        result.blocks = serial->ProgramImage();
+        if (result.failedReads.empty()) result.saved = serial->saveMkrFile(path);
+        result.blocks = serial->programImage();
         sheet = std::move(serial);
     }
     result.refusal = sheet->lastRefusal();
     if (!result.failedReads.empty()) {
         // The pages of unread blocks hold defaults: saving them would put a
         // configuration into the file that the reader does not have.
-        result.error = StringTable::instance().format("config.readIncomplete", JoinNames(result.failedReads));
+        result.error = StringTable::instance().format("config.readIncomplete", joinNames(result.failedReads));
         result.status = JobStatus::Failed;
     } else {
         result.status = result.saved     ? JobStatus::Ok
@@ -213,25 +213,25 @@ ConfigJobResult ReadConfigurationJob(ConnectContext &base, const std::string &pa
     return result;
 }
 
-ConfigJobResult ProgramFileJob(ConnectContext &base, const std::string &path) {
+ConfigJobResult programFileJob(ConnectContext &base, const std::string &path) {
     ConfigJobResult result;
     result.file = path;
     result.outcome = "not_loaded";
-    if (path.empty()) return Refused(std::move(result), Text("config.noFile"));
+    if (path.empty()) return refused(std::move(result), text("config.noFile"));
     std::string error;
-    const ConfigFileKind fileKind = KindOfFile(path, error);
-    if (fileKind == ConfigFileKind::None) return Refused(std::move(result), error);
+    const ConfigFileKind fileKind = kindOfFile(path, error);
+    if (fileKind == ConfigFileKind::None) return refused(std::move(result), error);
 
     JobContext job(base, result);
-    Link link = Connect(job, result);
+    Link link = connect(job, result);
     if (link.handle == 0) {
         result.outcome = "no_connection";
         return result;
     }
-    result.kind = ReaderKind(link.flags);
+    result.kind = readerKind(link.flags);
     if (fileKind != result.kind) {
-        CloseReader(link.handle);
-        return Refused(std::move(result), NeedKind(result.kind));
+        closeReader(link.handle);
+        return refused(std::move(result), needKind(result.kind));
     }
 
     std::unique_ptr<SheetBase> sheet;
@@ -239,18 +239,18 @@ ConfigJobResult ProgramFileJob(ConnectContext &base, const std::string &path) {
     ProgramOutcome outcome = ProgramOutcome::Failed;
     if (result.kind == ConfigFileKind::Mkp) {
         auto ps2 = std::make_unique<Ps2Sheet>(job.ctx, link.handle, link.flags);
-        ps2->ReadConfiguration();
-        loaded = ps2->LoadMkpFile(path);
-        if (loaded) result.blocks = ps2->ProgramImage();
-        if (loaded) outcome = ps2->Program();
+        ps2->readConfiguration();
+        loaded = ps2->loadMkpFile(path);
+        if (loaded) result.blocks = ps2->programImage();
+        if (loaded) outcome = ps2->program();
         sheet = std::move(ps2);
     } else {
         auto serial = std::make_unique<SerialSheet>(job.ctx, link.handle, link.baud, link.flags);
         result.model = serial->deviceName();
-        serial->ReadConfiguration();
-        loaded = serial->LoadMkrFile(path);
-        if (loaded) result.blocks = serial->ProgramImage();
-        if (loaded) outcome = serial->Program();
+        serial->readConfiguration();
+        loaded = serial->loadMkrFile(path);
+        if (loaded) result.blocks = serial->programImage();
+        if (loaded) outcome = serial->program();
         sheet = std::move(serial);
     }
     result.writes = sheet->writes();
@@ -258,22 +258,22 @@ ConfigJobResult ProgramFileJob(ConnectContext &base, const std::string &path) {
     if (!loaded) {
         // The sheet closed nothing after its own read: the link is closed there.
         result.status = JobStatus::Refused;
-        if (result.messages.empty()) result.error = CannotLoad(path, {});
+        if (result.messages.empty()) result.error = cannotLoad(path, {});
         return result;
     }
-    result.outcome = OutcomeName(outcome);
-    result.status = StatusOf(outcome);
+    result.outcome = outcomeName(outcome);
+    result.status = statusOf(outcome);
     if (outcome == ProgramOutcome::NoConnection) result.connectResult = job.ctx.lastResult;
     return result;
 }
 
-ConfigJobResult ShowFileJob(ConnectContext &base, const std::string &path) {
+ConfigJobResult showFileJob(ConnectContext &base, const std::string &path) {
     ConfigJobResult result;
     result.file = path;
-    if (path.empty()) return Refused(std::move(result), Text("config.noFile"));
+    if (path.empty()) return refused(std::move(result), text("config.noFile"));
     std::string error;
-    result.kind = KindOfFile(path, error);
-    if (result.kind == ConfigFileKind::None) return Refused(std::move(result), error);
+    result.kind = kindOfFile(path, error);
+    if (result.kind == ConfigFileKind::None) return refused(std::move(result), error);
 
     JobContext job(base, result);
     CapabilityFlags flags;
@@ -281,24 +281,24 @@ ConfigJobResult ShowFileJob(ConnectContext &base, const std::string &path) {
     if (result.kind == ConfigFileKind::Mkp) {
         flags = CAP_PS2;
         Ps2Sheet sheet(job.ctx, 0, flags);
-        loaded = sheet.LoadMkpFile(path);
-        result.blocks = sheet.ProgramImage();
+        loaded = sheet.loadMkpFile(path);
+        result.blocks = sheet.programImage();
     } else {
         IniFile file;
-        file.Open(path, false, false, true);
+        file.open(path, false, false, true);
         flags = kShowEverything;
-        if (file.HasKey("Data", "TransponderTyp2")) flags |= CAP_TWO_DATA_BLOCKS;
-        if (file.HasSection("HID_KEYS")) flags |= CAP_HID;
+        if (file.hasKey("Data", "TransponderTyp2")) flags |= CAP_TWO_DATA_BLOCKS;
+        if (file.hasSection("HID_KEYS")) flags |= CAP_HID;
         SerialSheet sheet(job.ctx, 0, 19200, flags);
-        loaded = sheet.LoadMkrFile(path);
-        result.blocks = sheet.ProgramImage();
+        loaded = sheet.loadMkrFile(path);
+        result.blocks = sheet.programImage();
     }
     if (!loaded) {
         result.status = JobStatus::Refused;
-        if (result.messages.empty()) result.error = CannotLoad(path, {});
+        if (result.messages.empty()) result.error = cannotLoad(path, {});
         return result;
     }
-    result.report = BuildContentReport(result.blocks, flags);
+    result.report = buildContentReport(result.blocks, flags);
     result.status = JobStatus::Ok;
     return result;
 }

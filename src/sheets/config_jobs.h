@@ -57,20 +57,20 @@ struct ConfigJobResult {
 };
 
 // "mkr", "mkp", or "" for None.
-const char *KindName(ConfigFileKind kind);
+const char *kindName(ConfigFileKind kind);
 
 // Reads the whole configuration and saves it into path (created, or its
 // sections of this kind replaced). Any block that cannot be read fails the
 // job and leaves the file as it was.
-ConfigJobResult ReadConfigurationJob(ConnectContext &ctx, const std::string &path);
+ConfigJobResult readConfigurationJob(ConnectContext &ctx, const std::string &path);
 
 // Loads path and programs it. A file that is no configuration, one of the
 // other reader kind, or one whose values give any message is refused before
 // anything is written.
-ConfigJobResult ProgramFileJob(ConnectContext &ctx, const std::string &path);
+ConfigJobResult programFileJob(ConnectContext &ctx, const std::string &path);
 
 // The report of what programming path would write, without a reader; the
 // capabilities are taken from the file (a second data set, a key table).
-ConfigJobResult ShowFileJob(ConnectContext &ctx, const std::string &path);
+ConfigJobResult showFileJob(ConnectContext &ctx, const std::string &path);
 
 }  // namespace orvex::app

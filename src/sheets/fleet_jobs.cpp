@@ -49,9 +49,9 @@ public:
         std::error_code ignored;
         if (!callerPath.empty()) fs::copy_file(callerPath, copy, ignored);
         store_ = std::make_unique<SettingsStore>(copy.string());
-        store_->Override(settings::PortName.section, settings::PortName.key,
+        store_->override(settings::PortName.section, settings::PortName.key,
                          std::string(LanPrefix) + address);
-        store_->Override(settings::PortEthernet.section, settings::PortEthernet.key, "1");
+        store_->override(settings::PortEthernet.section, settings::PortEthernet.key, "1");
     }
     ~JobSettings() {
         std::error_code ignored;
@@ -136,9 +136,9 @@ bool holdsMeant(const ReaderContent &meant, const ReaderContent &held) {
 
 }  // namespace
 
-std::vector<std::string> FindFleet(const FleetOptions &options) {
+std::vector<std::string> findFleet(const FleetOptions &options) {
     const std::vector<std::string> found =
-        options.search ? options.search() : SystemLanFunctions().searchMaker();
+        options.search ? options.search() : systemLanFunctions().searchMaker();
     if (options.only.empty()) return found;
     std::vector<std::string> kept;
     for (const std::string &address : found)
@@ -148,14 +148,14 @@ std::vector<std::string> FindFleet(const FleetOptions &options) {
     return kept;
 }
 
-std::vector<FleetReaderResult> ProgramFleet(const std::vector<std::string> &readers, const std::string &file,
+std::vector<FleetReaderResult> programFleet(const std::vector<std::string> &readers, const std::string &file,
                                             const FleetOptions &options) {
     return eachReader(
         readers, options, [&](ConnectContext &ctx, JobSettings &settings, FleetReaderResult &r) {
-            r.job = ProgramFileJob(ctx, file);
+            r.job = programFileJob(ctx, file);
             r.result = resultOf(r.job);
             if (r.result != std::string("done")) return;
-            const ConfigJobResult back = ReadConfigurationJob(ctx, settings.scratch("read-back.mkr"));
+            const ConfigJobResult back = readConfigurationJob(ctx, settings.scratch("read-back.mkr"));
             if (back.status != JobStatus::Ok) {
                 r.result = "failed";
                 r.error = back.error.empty() ? "read back failed" : back.error;
@@ -166,12 +166,12 @@ std::vector<FleetReaderResult> ProgramFleet(const std::vector<std::string> &read
         });
 }
 
-std::vector<FleetReaderResult> ReadFleet(const std::vector<std::string> &readers, const std::string &folder,
+std::vector<FleetReaderResult> readFleet(const std::vector<std::string> &readers, const std::string &folder,
                                          const FleetOptions &options) {
     std::error_code ignored;
     fs::create_directories(folder, ignored);
     return eachReader(readers, options, [&](ConnectContext &ctx, JobSettings &, FleetReaderResult &r) {
-        r.job = ReadConfigurationJob(ctx, (fs::path(folder) / (r.address + ".mkr")).string());
+        r.job = readConfigurationJob(ctx, (fs::path(folder) / (r.address + ".mkr")).string());
         r.result = resultOf(r.job);
     });
 }

@@ -37,15 +37,15 @@ struct FleetReaderResult {
 
 // The maker's readers on the LAN, narrowed to options.only (in its spelling
 // of the address, matched case-insensitively, with or without "-10001").
-std::vector<std::string> FindFleet(const FleetOptions &options);
+std::vector<std::string> findFleet(const FleetOptions &options);
 
 // Programs file into every reader of the fleet, reads each back and compares
 // it with what the file means.
-std::vector<FleetReaderResult> ProgramFleet(const std::vector<std::string> &readers, const std::string &file,
+std::vector<FleetReaderResult> programFleet(const std::vector<std::string> &readers, const std::string &file,
                                             const FleetOptions &options);
 
 // Saves every reader's configuration as folder/<address>.mkr.
-std::vector<FleetReaderResult> ReadFleet(const std::vector<std::string> &readers, const std::string &folder,
+std::vector<FleetReaderResult> readFleet(const std::vector<std::string> &readers, const std::string &folder,
                                          const FleetOptions &options);
 
 }  // namespace orvex::app

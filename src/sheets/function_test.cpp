@@ -19,7 +19,7 @@ constexpr unsigned char kRelayOn = 0x11, kRelayOff = 0x13, kBuzzer = 0x07;
 
 OutputRecorder::OutputRecorder(Clock nowMs) : now_(std::move(nowMs)), lastData_(now_()) {}
 
-OutputRecorder::Clock OutputRecorder::SteadyMilliseconds() {
+OutputRecorder::Clock OutputRecorder::steadyMilliseconds() {
     return [] {
         return std::chrono::duration_cast<std::chrono::milliseconds>(
                    std::chrono::steady_clock::now().time_since_epoch())
@@ -27,7 +27,7 @@ OutputRecorder::Clock OutputRecorder::SteadyMilliseconds() {
     };
 }
 
-bool OutputRecorder::Add(const unsigned char *data, int n) {
+bool OutputRecorder::add(const unsigned char *data, int n) {
     const std::int64_t now = now_();
     if (n <= 0) return false;
     // A pause starts a new record; so does the first data of the session,
@@ -40,7 +40,7 @@ bool OutputRecorder::Add(const unsigned char *data, int n) {
     lastData_ = now;
     unsettled_ = true;
     for (int i = 0; i < n; ++i) {
-        ascii_ += Cp1252CharToUtf8(data[i]);
+        ascii_ += cp1252CharToUtf8(data[i]);
         ascii_ += "   ";
         char hex[4];
         std::snprintf(hex, sizeof hex, "%02X ", data[i]);
@@ -49,37 +49,37 @@ bool OutputRecorder::Add(const unsigned char *data, int n) {
     return true;
 }
 
-bool OutputRecorder::TakeSettledRecord() {
+bool OutputRecorder::takeSettledRecord() {
     if (!unsettled_ || now_() - lastData_ <= RecordGapMs) return false;
     unsettled_ = false;
     return true;
 }
 
-void OutputRecorder::Clear() {
+void OutputRecorder::clear() {
     ascii_.clear();
     hex_.clear();
 }
 
 FunctionTest::FunctionTest(OutputRecorder::Clock nowMs) : recorder_(std::move(nowMs)) {}
 
-FunctionTest::~FunctionTest() { Close(); }
+FunctionTest::~FunctionTest() { close(); }
 
-bool FunctionTest::Start(ConnectContext &ctx) {
+bool FunctionTest::start(ConnectContext &ctx) {
     int baud = 19200;
     {
         BusyScope busy(ctx.prompts);
-        handle_ = ConnectReader(ctx, baud, flags_, true);
+        handle_ = connectReader(ctx, baud, flags_, true);
     }
     if (handle_ == 0) return false;
 
     unsigned char block[4] = {};
     if (Orvex_ReadParameterBlock(handle_, block, sizeof block) < 0) {
-        Close();
+        close();
         return false;
     }
-    const int powerOn = ReadPowerOnMode(handle_);
+    const int powerOn = readPowerOnMode(handle_);
     if (Orvex_SetOutputMode(handle_, powerOn <= 0 ? 1 : (powerOn & 0x3)) != 0) {
-        Close();
+        close();
         return false;
     }
     mode_ = block[0] & 0x0F;
@@ -88,47 +88,47 @@ bool FunctionTest::Start(ConnectContext &ctx) {
     return true;
 }
 
-bool FunctionTest::PollOutput() {
+bool FunctionTest::pollOutput() {
     if (inPoll_ || handle_ == 0) return false;
     inPoll_ = true;
     unsigned char buffer[kRawBufferSize];
     const int n = Orvex_ReadRaw(handle_, buffer, kRawBufferSize);
-    const bool changed = recorder_.Add(buffer, n);
+    const bool changed = recorder_.add(buffer, n);
     inPoll_ = false;
     return changed;
 }
 
-void FunctionTest::SendRequest() {
+void FunctionTest::sendRequest() {
     Orvex_WriteRaw(handle_, &request_, 1);
-    recorder_.Clear();
+    recorder_.clear();
 }
 
-void FunctionTest::SetRelay(bool on) {
+void FunctionTest::setRelay(bool on) {
     const unsigned char code = on ? kRelayOn : kRelayOff;
     Orvex_WriteRaw(handle_, &code, 1);
 }
 
-void FunctionTest::SoundBuzzer() { Orvex_WriteRaw(handle_, &kBuzzer, 1); }
+void FunctionTest::soundBuzzer() { Orvex_WriteRaw(handle_, &kBuzzer, 1); }
 
-void FunctionTest::Close() { CloseReader(handle_); }
+void FunctionTest::close() { closeReader(handle_); }
 
-bool FunctionTest::relayShown() const { return HasCapability(flags_, CAP_SENSOR_OUTPUT); }
+bool FunctionTest::relayShown() const { return hasCapability(flags_, CAP_SENSOR_OUTPUT); }
 
-std::vector<OutputRecord> FunctionTest::PollSettledRecords() {
+std::vector<OutputRecord> FunctionTest::pollSettledRecords() {
     std::vector<OutputRecord> settled;
     auto take = [&] {
-        if (recorder_.TakeSettledRecord())
+        if (recorder_.takeSettledRecord())
             settled.push_back({recorder_.counter(), recorder_.ascii(), recorder_.hex()});
     };
     take();
-    PollOutput();
+    pollOutput();
     take();
     return settled;
 }
 
-std::optional<OutputRecord> FunctionTest::TakeUnsettledRecord() {
-    if (!recorder_.HasUnreportedRecord()) return std::nullopt;
-    recorder_.TakeSettledRecord();
+std::optional<OutputRecord> FunctionTest::takeUnsettledRecord() {
+    if (!recorder_.hasUnreportedRecord()) return std::nullopt;
+    recorder_.takeSettledRecord();
     return OutputRecord{recorder_.counter(), recorder_.ascii(), recorder_.hex()};
 }
 

@@ -19,21 +19,21 @@ class OutputRecorder {
 public:
     using Clock = std::function<std::int64_t()>;  // milliseconds, monotonic
 
-    explicit OutputRecorder(Clock nowMs = SteadyMilliseconds());
+    explicit OutputRecorder(Clock nowMs = steadyMilliseconds());
 
-    static Clock SteadyMilliseconds();
+    static Clock steadyMilliseconds();
 
     // Takes the bytes of one poll (n may be 0). Returns true when the texts
     // changed. More than RecordGapMs since the last data starts a new record.
-    bool Add(const unsigned char *data, int n);
+    bool add(const unsigned char *data, int n);
 
     // True once when the current record has been quiet for more than
     // RecordGapMs (for printers that show whole records).
-    bool TakeSettledRecord();
+    bool takeSettledRecord();
     // Data arrived since the last settled record was taken.
-    bool HasUnreportedRecord() const { return unsettled_; }
+    bool hasUnreportedRecord() const { return unsettled_; }
 
-    void Clear();  // "Sende" empties both texts
+    void clear();  // "Sende" empties both texts
 
     const Clock &clock() const { return now_; }
 
@@ -60,32 +60,32 @@ struct OutputRecord {
 // The function test without its window.
 class FunctionTest {
 public:
-    explicit FunctionTest(OutputRecorder::Clock nowMs = OutputRecorder::SteadyMilliseconds());
-    ~FunctionTest();  // CloseReader
+    explicit FunctionTest(OutputRecorder::Clock nowMs = OutputRecorder::steadyMilliseconds());
+    ~FunctionTest();  // closeReader
     FunctionTest(const FunctionTest &) = delete;
     FunctionTest &operator=(const FunctionTest &) = delete;
 
     // Connects (messages on), reads the parameter block and the power-on
     // mode and sets the output mode (1 for "Programmiermodus", else the
     // mode's low two bits). False (link closed) when any of it fails.
-    bool Start(ConnectContext &ctx);
+    bool start(ConnectContext &ctx);
 
     // Timer tick every PollIntervalMs: takes raw output. Returns true when the
     // texts changed. A tick arriving inside another is dropped.
-    bool PollOutput();
+    bool pollOutput();
 
     // Timer tick for printers that show whole records (orvexctl monitor):
     // takes raw output and returns the records that settled. A record that
     // settled while the caller was not scheduled comes out before the output
     // that starts the next record over it.
-    std::vector<OutputRecord> PollSettledRecords();
+    std::vector<OutputRecord> pollSettledRecords();
     // The record still arriving, if any (when a run ends).
-    std::optional<OutputRecord> TakeUnsettledRecord();
+    std::optional<OutputRecord> takeUnsettledRecord();
 
-    void SendRequest();      // "Sende": the request character; texts emptied
-    void SetRelay(bool on);  // 0x11 on, 0x13 off
-    void SoundBuzzer();      // 0x07
-    void Close();            // CloseReader (output mode 2)
+    void sendRequest();      // "Sende": the request character; texts emptied
+    void setRelay(bool on);  // 0x11 on, 0x13 off
+    void soundBuzzer();      // 0x07
+    void close();            // closeReader (output mode 2)
 
     int handle() const { return handle_; }
     CapabilityFlags flags() const { return flags_; }

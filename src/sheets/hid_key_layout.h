@@ -14,9 +14,9 @@ public:
     virtual ~HidKeyTableLink() = default;
     // Sheet start: the reader's table into table (the person may take the
     // host's layout instead). False when the reader gave no table.
-    virtual bool LoadFromReader(int port, KeyTable &table) = 0;
+    virtual bool loadFromReader(int port, KeyTable &table) = 0;
     // Programming: writes table; false fails the programming.
-    virtual bool WriteToReader(int port, const KeyTable &table) = 0;
+    virtual bool writeToReader(int port, const KeyTable &table) = 0;
 };
 
 }  // namespace orvex::app

@@ -20,30 +20,30 @@ constexpr const char *kMkpOpenFilter = "Lumo (*.mkp)";
 
 Ps2Sheet::Ps2Sheet(ConnectContext &ctx, int handle, CapabilityFlags caps) : SheetBase(ctx, handle, caps) {}
 
-std::vector<SheetPageInfo> Ps2Sheet::Pages() const {
-    return {{sheet_pages::kParameters, Text("param.page")},
+std::vector<SheetPageInfo> Ps2Sheet::pages() const {
+    return {{sheet_pages::kParameters, text("param.page")},
             {"prefix", prefix.title()},
-            {sheet_pages::kData, Text("data.page")},
+            {sheet_pages::kData, text("data.page")},
             {"suffix", suffix.title()},
             {"removal", removal.title()},
             {"separator", separator.title()}};
 }
 
-void Ps2Sheet::ReadSequence(const char *what, KeyStrokePage &page, int (*read)(int, unsigned char *, int)) {
-    const auto block = ReadBlock(what, read);
+void Ps2Sheet::readSequence(const char *what, KeyStrokePage &page, int (*read)(int, unsigned char *, int)) {
+    const auto block = readBlock(what, read);
     if (!block) return;
     KeySequence seq;
     seq.fromBlock(*block);
-    page.SetSequence(seq);
+    page.setSequence(seq);
 }
 
-void Ps2Sheet::ReadConfiguration() {
+void Ps2Sheet::readConfiguration() {
     BusyScope busy(ctx_.prompts);
     failedReads_.clear();
     if (portHandle == 0) {
         int baud = 19200;
         CapabilityFlags flags = caps_;
-        portHandle = ConnectReader(ctx_, baud, flags, true);
+        portHandle = connectReader(ctx_, baud, flags, true);
         if (portHandle == 0) return;
     }
     std::array<unsigned char, 255> block{};
@@ -51,148 +51,148 @@ void Ps2Sheet::ReadConfiguration() {
     if (n >= 0) {
         std::span<const std::uint8_t> bytes(block.data(), static_cast<std::size_t>(n));
         Validation refused;
-        if (!data.LoadFromBlock(bytes, &refused) && refused) Refuse(sheet_pages::kData, *refused);
-        params.LoadFromWedgeBlock(bytes);
+        if (!data.loadFromBlock(bytes, &refused) && refused) refuse(sheet_pages::kData, *refused);
+        params.loadFromWedgeBlock(bytes);
     } else {
-        ReadFailed("data");
+        readFailed("data");
     }
-    ReadSequence("prefix", prefix, Orvex_ReadPrefixBlock);
-    ReadSequence("suffix", suffix, Orvex_ReadSuffixBlock);
-    ReadSequence("removal", removal, Orvex_ReadRemovalBlock);
-    ReadSequence("separator", separator, Orvex_ReadSeparatorBlock);
-    CloseReader(portHandle);
+    readSequence("prefix", prefix, Orvex_ReadPrefixBlock);
+    readSequence("suffix", suffix, Orvex_ReadSuffixBlock);
+    readSequence("removal", removal, Orvex_ReadRemovalBlock);
+    readSequence("separator", separator, Orvex_ReadSeparatorBlock);
+    closeReader(portHandle);
 }
 
-std::vector<std::uint8_t> Ps2Sheet::BuildBlock() const {
+std::vector<std::uint8_t> Ps2Sheet::buildBlock() const {
     DataFormatRecord record;
-    data.StoreToRecord(record);
+    data.storeToRecord(record);
     OperatingParameters p;
-    params.StoreToWedgeBytes(p);
-    auto block = BuildWedgeBlock(record, p);
+    params.storeToWedgeBytes(p);
+    auto block = buildWedgeBlock(record, p);
     return std::vector<std::uint8_t>(block.begin(), block.end());
 }
 
-ReaderContent Ps2Sheet::ProgramImage() const {
+ReaderContent Ps2Sheet::programImage() const {
     ReaderContent image;
-    image.prefix = prefix.GetSequence().toBlock();
-    image.suffix = suffix.GetSequence().toBlock();
-    image.removal = removal.GetSequence().toBlock();
-    image.separator = separator.GetSequence().toBlock();
-    image.dataFormat = BuildBlock();
+    image.prefix = prefix.getSequence().toBlock();
+    image.suffix = suffix.getSequence().toBlock();
+    image.removal = removal.getSequence().toBlock();
+    image.separator = separator.getSequence().toBlock();
+    image.dataFormat = buildBlock();
     return image;
 }
 
-ProgramOutcome Ps2Sheet::Program() {
+ProgramOutcome Ps2Sheet::program() {
     BusyScope busy(ctx_.prompts);
     writes_.clear();
     lastRefusal_.reset();
     int baud = 19200;
     CapabilityFlags flags = 0;
-    portHandle = ConnectReader(ctx_, baud, flags, true);
+    portHandle = connectReader(ctx_, baud, flags, true);
     if (portHandle == 0) return ProgramOutcome::NoConnection;
 
-    if (auto e = data.Validate()) {
+    if (auto e = data.validate()) {
         ValidationFailure f = *e;
         if (data.values().selection == 1) f.field = "block1";
-        Refuse(sheet_pages::kData, f);
-        CloseReader(portHandle);
+        refuse(sheet_pages::kData, f);
+        closeReader(portHandle);
         return ProgramOutcome::Stopped;
     }
-    if (auto e = params.Validate()) {
-        Refuse(sheet_pages::kParameters, *e);
-        CloseReader(portHandle);
+    if (auto e = params.validate()) {
+        refuse(sheet_pages::kParameters, *e);
+        closeReader(portHandle);
         return ProgramOutcome::Stopped;
     }
-    if (!Write("prefix", prefix.GetSequence().toBlock(), Orvex_WritePrefixBlock)) {
-        CloseReader(portHandle);
-        ShowText(msg::kProgrammingFailed, MessageIcon::Error);
+    if (!write("prefix", prefix.getSequence().toBlock(), Orvex_WritePrefixBlock)) {
+        closeReader(portHandle);
+        showText(msg::kProgrammingFailed, MessageIcon::Error);
         return ProgramOutcome::Failed;
     }
     // The separator goes before the removal sequence on this sheet.
-    bool ok = Write("data", BuildBlock(), Orvex_WriteDataBlock) &&
-              Write("suffix", suffix.GetSequence().toBlock(), Orvex_WriteSuffixBlock) &&
-              Write("separator", separator.GetSequence().toBlock(), Orvex_WriteSeparatorBlock) &&
-              Write("removal", removal.GetSequence().toBlock(), Orvex_WriteRemovalBlock);
-    CloseReader(portHandle);
-    ShowText(ok ? msg::kProgrammingDone : msg::kProgrammingFailed,
+    bool ok = write("data", buildBlock(), Orvex_WriteDataBlock) &&
+              write("suffix", suffix.getSequence().toBlock(), Orvex_WriteSuffixBlock) &&
+              write("separator", separator.getSequence().toBlock(), Orvex_WriteSeparatorBlock) &&
+              write("removal", removal.getSequence().toBlock(), Orvex_WriteRemovalBlock);
+    closeReader(portHandle);
+    showText(ok ? msg::kProgrammingDone : msg::kProgrammingFailed,
              ok ? MessageIcon::Information : MessageIcon::Error);
     return ok ? ProgramOutcome::Done : ProgramOutcome::Failed;
 }
 
-bool Ps2Sheet::WriteFileContent(const std::string &path) {
+bool Ps2Sheet::writeFileContent(const std::string &path) {
     MkpConfiguration config;
-    config.prefix = prefix.GetSequence();
-    data.StoreToRecord(config.data);
-    params.StoreToWedgeBytes(config.parameters);
-    config.suffix = suffix.GetSequence();
-    config.separator = separator.GetSequence();
-    config.removal = removal.GetSequence();
-    const ConfigFileResult result = app::SaveMkpFile(path, config);
+    config.prefix = prefix.getSequence();
+    data.storeToRecord(config.data);
+    params.storeToWedgeBytes(config.parameters);
+    config.suffix = suffix.getSequence();
+    config.separator = separator.getSequence();
+    config.removal = removal.getSequence();
+    const ConfigFileResult result = app::saveMkpFile(path, config);
     if (result.ok) return true;
     ctx_.prompts.showMessage(result.error, MessageIcon::Error);
     return false;
 }
 
-bool Ps2Sheet::LoadMkp() {
-    auto path = ctx_.prompts.chooseOpenFile(Text(504), kMkpOpenFilter, FolderOf(lastPath_));
+bool Ps2Sheet::loadMkp() {
+    auto path = ctx_.prompts.chooseOpenFile(text(504), kMkpOpenFilter, folderOf(lastPath_));
     if (!path) return false;
-    SetLastPath(*path);
+    setLastPath(*path);
     bool anyEntries = false;
     for (const KeyStrokePage *page : {&prefix, &suffix, &removal, &separator})
-        anyEntries = anyEntries || page->Count() > 0;
-    if (anyEntries && ctx_.prompts.askYesNo(Text(msg::kSaveFirst))) {
-        if (auto target = ctx_.prompts.chooseSaveFile(Text(506), kMkpFilter, FolderOf(lastPath_), {}))
-            WriteFileContent(*target);
+        anyEntries = anyEntries || page->count() > 0;
+    if (anyEntries && ctx_.prompts.askYesNo(text(msg::kSaveFirst))) {
+        if (auto target = ctx_.prompts.chooseSaveFile(text(506), kMkpFilter, folderOf(lastPath_), {}))
+            writeFileContent(*target);
     }
-    LoadMkpFile(*path);
+    loadMkpFile(*path);
     return true;
 }
 
-bool Ps2Sheet::LoadMkpFile(const std::string &path) {
+bool Ps2Sheet::loadMkpFile(const std::string &path) {
     // A missing file or key reads as the defaults (empty sequences).
     MkpConfiguration config;
-    const ConfigFileResult result = app::LoadMkpFile(path, config);
-    prefix.SetSequence(config.prefix);
-    data.LoadFromFileRecord(config.data);
-    params.LoadFromWedgeBytes(config.parameters);
-    suffix.SetSequence(config.suffix);
-    separator.SetSequence(config.separator);
-    removal.SetSequence(config.removal);
-    ShowFileMessages(result.messages);
-    TitleWithPath(path);
+    const ConfigFileResult result = app::loadMkpFile(path, config);
+    prefix.setSequence(config.prefix);
+    data.loadFromFileRecord(config.data);
+    params.loadFromWedgeBytes(config.parameters);
+    suffix.setSequence(config.suffix);
+    separator.setSequence(config.separator);
+    removal.setSequence(config.removal);
+    showFileMessages(result.messages);
+    titleWithPath(path);
     return result.messages.empty();
 }
 
-bool Ps2Sheet::SaveMkp() {
+bool Ps2Sheet::saveMkp() {
     lastRefusal_.reset();
-    if (auto e = data.Validate()) {
-        Refuse(sheet_pages::kData, *e);
-        ShowText(msg::kDataPageCountError);
+    if (auto e = data.validate()) {
+        refuse(sheet_pages::kData, *e);
+        showText(msg::kDataPageCountError);
         return false;
     }
-    if (auto e = params.Validate()) {
-        Refuse(sheet_pages::kParameters, *e);
-        ShowText(msg::kInputError);
+    if (auto e = params.validate()) {
+        refuse(sheet_pages::kParameters, *e);
+        showText(msg::kInputError);
         return false;
     }
-    auto path = ctx_.prompts.chooseSaveFile(Text(506), kMkpFilter, FolderOf(lastPath_), {});
+    auto path = ctx_.prompts.chooseSaveFile(text(506), kMkpFilter, folderOf(lastPath_), {});
     if (!path) return false;
-    return SaveMkpFile(*path);
+    return saveMkpFile(*path);
 }
 
-bool Ps2Sheet::SaveMkpFile(const std::string &path) {
+bool Ps2Sheet::saveMkpFile(const std::string &path) {
     lastRefusal_.reset();
-    if (auto e = data.Validate()) {
-        Refuse(sheet_pages::kData, *e);
+    if (auto e = data.validate()) {
+        refuse(sheet_pages::kData, *e);
         return false;
     }
-    if (auto e = params.Validate()) {
-        Refuse(sheet_pages::kParameters, *e);
+    if (auto e = params.validate()) {
+        refuse(sheet_pages::kParameters, *e);
         return false;
     }
-    SetLastPath(path);
-    if (!WriteFileContent(path)) return false;
-    TitleWithPath(path);
+    setLastPath(path);
+    if (!writeFileContent(path)) return false;
+    titleWithPath(path);
     return true;
 }
 

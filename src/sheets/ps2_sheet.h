@@ -19,26 +19,26 @@ class Ps2Sheet : public SheetBase {
 public:
     Ps2Sheet(ConnectContext &ctx, int handle, CapabilityFlags caps);
 
-    std::vector<SheetPageInfo> Pages() const;
+    std::vector<SheetPageInfo> pages() const;
 
-    void ReadConfiguration();
-    ProgramOutcome Program();
+    void readConfiguration();
+    ProgramOutcome program();
 
     // "Laden": open-file chooser, may ask 516 and save first.
-    bool LoadMkp();
+    bool loadMkp();
     // "Speichern": validates, then the save-file chooser.
-    bool SaveMkp();
+    bool saveMkp();
     // The file steps without choosers and questions. A missing file reads as
     // the defaults; false when a section gave a message (the values then
     // are not what the file holds).
-    bool LoadMkpFile(const std::string &path);
-    bool SaveMkpFile(const std::string &path);
+    bool loadMkpFile(const std::string &path);
+    bool saveMkpFile(const std::string &path);
 
     // The 11-byte block "Programmieren" writes (after validation).
-    std::vector<std::uint8_t> BuildBlock() const;
+    std::vector<std::uint8_t> buildBlock() const;
     // The blocks "Programmieren" writes, in the form the read-content report
     // takes (no validation, nothing sent).
-    ReaderContent ProgramImage() const;
+    ReaderContent programImage() const;
 
     ParamPagePs2 params;
     KeyStrokePage prefix{SequenceKind::Prefix};
@@ -48,8 +48,8 @@ public:
     KeyStrokePage separator{SequenceKind::Separator};
 
 private:
-    void ReadSequence(const char *what, KeyStrokePage &page, int (*read)(int, unsigned char *, int));
-    bool WriteFileContent(const std::string &path);
+    void readSequence(const char *what, KeyStrokePage &page, int (*read)(int, unsigned char *, int));
+    bool writeFileContent(const std::string &path);
 };
 
 }  // namespace orvex::app

@@ -18,7 +18,7 @@ namespace {
 
 constexpr const char *kMkrFilter = "Lumo (*.mkr)";
 
-std::string ReadDeviceName(int handle) {
+std::string readDeviceName(int handle) {
     char name[30] = {};
     if (Orvex_GetDeviceName(handle, name, sizeof name) < 1) return {};
     return name;
@@ -28,65 +28,65 @@ std::string ReadDeviceName(int handle) {
 
 SerialSheet::SerialSheet(ConnectContext &ctx, int handle, int baudRate, CapabilityFlags caps)
     : SheetBase(ctx, handle, caps), serialParams(caps), hidParams(caps), baudRate_(baudRate) {
-    deviceName_ = ReadDeviceName(handle);
+    deviceName_ = readDeviceName(handle);
     char version[4];
     if (Orvex_ReadVersion(handle, version, sizeof version) == 4)
-        versionDigit_ = VersionDigitValue(version[3]);
-    data1.SetSwitches(DataPageSerialSwitches::FromCapabilities(caps, versionDigit_, true));
-    data2.SetSwitches(DataPageSerialSwitches::FromCapabilities(caps, versionDigit_, false));
-    data2.SetFirstPage(&data1);
+        versionDigit_ = versionDigitValue(version[3]);
+    data1.setSwitches(DataPageSerialSwitches::fromCapabilities(caps, versionDigit_, true));
+    data2.setSwitches(DataPageSerialSwitches::fromCapabilities(caps, versionDigit_, false));
+    data2.setFirstPage(&data1);
     // The first transfer of page 2 already drops the family data set 1 uses.
-    data2.Refresh();
-    data2.ResetSnapshot();
+    data2.refresh();
+    data2.resetSnapshot();
     for (CharSequencePage *page : {&prefix, &suffix, &removal, &separator}) page->hidFunctionTest = hid();
-    const std::string storedPort = ctx.settings.Get(settings::PortName);
-    serialParams.SetStoredPortIsUsb(storedPort.rfind(UsbPrefix, 0) == 0);
+    const std::string storedPort = ctx.settings.get(settings::PortName);
+    serialParams.setStoredPortIsUsb(storedPort.rfind(UsbPrefix, 0) == 0);
 }
 
-std::vector<SheetPageInfo> SerialSheet::Pages() const {
+std::vector<SheetPageInfo> SerialSheet::pages() const {
     std::vector<SheetPageInfo> pages;
-    pages.push_back({sheet_pages::kParameters, Text("param.page")});
+    pages.push_back({sheet_pages::kParameters, text("param.page")});
     pages.push_back({"prefix", prefix.title()});
-    pages.push_back({sheet_pages::kData1, Text(twoDataSets() ? "data.page1" : "data.page")});
-    if (twoDataSets()) pages.push_back({sheet_pages::kData2, Text("data.page2")});
+    pages.push_back({sheet_pages::kData1, text(twoDataSets() ? "data.page1" : "data.page")});
+    if (twoDataSets()) pages.push_back({sheet_pages::kData2, text("data.page2")});
     pages.push_back({"suffix", suffix.title()});
     pages.push_back({"removal", removal.title()});
     pages.push_back({"separator", separator.title()});
     return pages;
 }
 
-void SerialSheet::ReadSequence(const char *what, CharSequencePage &page,
+void SerialSheet::readSequence(const char *what, CharSequencePage &page,
                                int (*read)(int, unsigned char *, int)) {
-    const auto block = ReadBlock(what, read);
+    const auto block = readBlock(what, read);
     if (!block) return;
     CharSequence seq;
     seq.fromBlock(*block);
-    page.SetSequence(seq);
-    page.SetModified(false);
+    page.setSequence(seq);
+    page.setModified(false);
 }
 
-void SerialSheet::ReadConfiguration() {
+void SerialSheet::readConfiguration() {
     BusyScope busy(ctx_.prompts);
     failedReads_.clear();
     if (portHandle == 0) {
         baudRate_ = 19200;
         CapabilityFlags flags = caps_;
-        portHandle = ConnectReader(ctx_, baudRate_, flags, true);
+        portHandle = connectReader(ctx_, baudRate_, flags, true);
         if (portHandle == 0) return;
     }
 
     // Operating parameters; power-on and DTR mode only when the block came.
     std::array<unsigned char, 4> param{};
     if (Orvex_ReadParameterBlock(portHandle, param.data(), 4) >= 0) {
-        const int powerOn = ReadPowerOnMode(portHandle);
-        const int dtr = ReadDtrMode(portHandle);
+        const int powerOn = readPowerOnMode(portHandle);
+        const int dtr = readDtrMode(portHandle);
         Validation refused;
         if (hid()) {
-            if (!hidParams.LoadFromParameterBlock(param, powerOn, &refused) && refused)
-                Refuse(sheet_pages::kParameters, *refused);
+            if (!hidParams.loadFromParameterBlock(param, powerOn, &refused) && refused)
+                refuse(sheet_pages::kParameters, *refused);
         } else {
             OperatingParameters p;
-            if (HasCapability(caps_, CAP_EXTENDED) && HasCapability(caps_, CAP_LAN)) {
+            if (hasCapability(caps_, CAP_EXTENDED) && hasCapability(caps_, CAP_LAN)) {
                 char portName[80] = {};
                 char target[20] = {};
                 int targetPort = 0;
@@ -101,14 +101,14 @@ void SerialSheet::ReadConfiguration() {
             p.requestChar = static_cast<char>(param[2]);
             p.timeoutMs = param[3] * 100;
             p.baudValue = baudRate_;
-            p.powerOnIndex = static_cast<std::int8_t>(powerOn < 0 ? -1 : PowerOnIndexFromValue(powerOn));
+            p.powerOnIndex = static_cast<std::int8_t>(powerOn < 0 ? -1 : powerOnIndexFromValue(powerOn));
             p.dtrMode = static_cast<std::uint8_t>(dtr > 0 ? dtr - 1 : 0);
-            if (!serialParams.LoadFromParameters(p, dtr != 0, &refused) && refused)
-                Refuse(sheet_pages::kParameters, *refused);
-            serialParams.ResetSnapshot();
+            if (!serialParams.loadFromParameters(p, dtr != 0, &refused) && refused)
+                refuse(sheet_pages::kParameters, *refused);
+            serialParams.resetSnapshot();
         }
     } else {
-        ReadFailed("parameters");
+        readFailed("parameters");
     }
 
     // Data format: one or two data sets.
@@ -116,7 +116,7 @@ void SerialSheet::ReadConfiguration() {
     int n = Orvex_ReadDataBlock(portHandle, block.data(), static_cast<int>(block.size()));
     // A reply under 9 bytes is no data-format block: the pages keep their values.
     auto readSet = [&](std::span<const std::uint8_t> bytes, DataFormatRecord &r) {
-        if (ParseDataFormat(bytes, r) == ParseResult::TooShort) return false;
+        if (parseDataFormat(bytes, r) == ParseResult::TooShort) return false;
         if (r.typeCode == kIso15693Uid || r.typeCode == kIso15693Blocks) {
             int flags = 0;
             r.isoRequestFlags =
@@ -130,167 +130,167 @@ void SerialSheet::ReadConfiguration() {
         DataFormatRecord r1;
         if (readSet(bytes, r1)) {
             dataRead = true;
-            data1.LoadFromRecord(r1);
+            data1.loadFromRecord(r1);
             DataFormatRecord r2;
             if (bytes.size() >= kTwoDataSetsBlockSize && readSet(bytes.subspan(kSecondDataSetOffset), r2))
-                data2.LoadFromRecord(r2);
-            data1.ResetSnapshot();
-            data2.ResetSnapshot();
+                data2.loadFromRecord(r2);
+            data1.resetSnapshot();
+            data2.resetSnapshot();
         }
     }
-    if (!dataRead) ReadFailed("data");
+    if (!dataRead) readFailed("data");
 
-    ReadSequence("prefix", prefix, Orvex_ReadPrefixBlock);
-    ReadSequence("suffix", suffix, Orvex_ReadSuffixBlock);
-    ReadSequence("removal", removal, Orvex_ReadRemovalBlock);
-    ReadSequence("separator", separator, Orvex_ReadSeparatorBlock);
+    readSequence("prefix", prefix, Orvex_ReadPrefixBlock);
+    readSequence("suffix", suffix, Orvex_ReadSuffixBlock);
+    readSequence("removal", removal, Orvex_ReadRemovalBlock);
+    readSequence("separator", separator, Orvex_ReadSeparatorBlock);
 
-    if (hid() && hidLink_ && !hidLink_->LoadFromReader(portHandle, keyTable)) {
-        ReadFailed("keyTable");
-        ShowText(msg::kNoConnection);
+    if (hid() && hidLink_ && !hidLink_->loadFromReader(portHandle, keyTable)) {
+        readFailed("keyTable");
+        showText(msg::kNoConnection);
     }
 
     title_ += " <" + deviceName_ + ">";
-    CloseReader(portHandle);
+    closeReader(portHandle);
 }
 
-bool SerialSheet::ValidateDataPages() {
-    if (auto e = data1.Validate()) {
-        Refuse(sheet_pages::kData1, *e);
+bool SerialSheet::validateDataPages() {
+    if (auto e = data1.validate()) {
+        refuse(sheet_pages::kData1, *e);
         return false;
     }
     if (twoDataSets()) {
-        if (auto e = data2.Validate()) {
-            Refuse(sheet_pages::kData2, *e);
+        if (auto e = data2.validate()) {
+            refuse(sheet_pages::kData2, *e);
             return false;
         }
     }
     return true;
 }
 
-bool SerialSheet::ValidateParameterPage() {
-    Validation e = hid() ? hidParams.Validate() : serialParams.Validate();
-    if (e) Refuse(sheet_pages::kParameters, *e);
+bool SerialSheet::validateParameterPage() {
+    Validation e = hid() ? hidParams.validate() : serialParams.validate();
+    if (e) refuse(sheet_pages::kParameters, *e);
     return !e;
 }
 
-ProgramOutcome SerialSheet::Program() {
+ProgramOutcome SerialSheet::program() {
     BusyScope busy(ctx_.prompts);
     writes_.clear();
     lastRefusal_.reset();
 
     int baud = 19200;
     CapabilityFlags flags = 0;
-    portHandle = ConnectReader(ctx_, baud, flags, true);
+    portHandle = connectReader(ctx_, baud, flags, true);
     if (portHandle == 0) {
-        ShowText(msg::kNoConnection);
+        showText(msg::kNoConnection);
         return ProgramOutcome::NoConnection;
     }
-    const std::string current = ReadDeviceName(portHandle);
+    const std::string current = readDeviceName(portHandle);
     if (current != deviceName_) {
-        CloseReader(portHandle);
+        closeReader(portHandle);
         ctx_.prompts.showMessage(StringTable::instance().format(msg::kWrongModel, deviceName_, current),
                                  MessageIcon::Warning);
         return ProgramOutcome::WrongModel;
     }
-    if (!hid()) serialParams.ShowCurrentBaud(baud);
+    if (!hid()) serialParams.showCurrentBaud(baud);
 
     // Every page is checked before the first write, so a refused value
     // leaves the reader as it was.
-    if (!ValidateDataPages() || !ValidateParameterPage()) {
-        CloseReader(portHandle);
+    if (!validateDataPages() || !validateParameterPage()) {
+        closeReader(portHandle);
         return ProgramOutcome::Stopped;
     }
-    if (!ProgramSteps(baud)) {
-        CloseReader(portHandle);
-        ShowText(msg::kProgrammingFailed, MessageIcon::Error);
+    if (!programSteps(baud)) {
+        closeReader(portHandle);
+        showText(msg::kProgrammingFailed, MessageIcon::Error);
         return ProgramOutcome::Failed;
     }
 
     OperatingParameters params;
     if (hid())
-        hidParams.StoreToParameters(params);
+        hidParams.storeToParameters(params);
     else
-        serialParams.StoreToParameters(params);
+        serialParams.storeToParameters(params);
     char portName[80] = {};
     Orvex_GetPortName(portHandle, portName, sizeof portName);
-    CloseReader(portHandle);
-    if (HasCapability(caps_, CAP_LAN) && HasCapability(caps_, CAP_EXTENDED)) {
+    closeReader(portHandle);
+    if (hasCapability(caps_, CAP_LAN) && hasCapability(caps_, CAP_EXTENDED)) {
         int r = Orvex_LanSetAddress(portName, params.remoteIp.c_str(), params.remotePort);
         std::vector<std::uint8_t> target(params.remoteIp.begin(), params.remoteIp.end());
         writes_.push_back({"tcpClientTarget", target, r == 0});
     }
-    ShowText(msg::kProgrammingDone, MessageIcon::Information);
+    showText(msg::kProgrammingDone, MessageIcon::Information);
     return ProgramOutcome::Done;
 }
 
-void SerialSheet::StoreRecords(DataFormatRecord &r1, DataFormatRecord &r2,
+void SerialSheet::storeRecords(DataFormatRecord &r1, DataFormatRecord &r2,
                                OperatingParameters &params) const {
-    data1.StoreToRecord(r1);
-    if (twoDataSets()) data2.StoreToRecord(r2);
+    data1.storeToRecord(r1);
+    if (twoDataSets()) data2.storeToRecord(r2);
     if (hid())
-        hidParams.StoreToParameters(params);
+        hidParams.storeToParameters(params);
     else
-        serialParams.StoreToParameters(params);
+        serialParams.storeToParameters(params);
 }
 
-ReaderContent SerialSheet::ProgramImage() const {
+ReaderContent SerialSheet::programImage() const {
     DataFormatRecord r1, r2;
     OperatingParameters params;
-    StoreRecords(r1, r2, params);
-    const ParameterBlock paramBlock = EncodeParameterBlock(params);
+    storeRecords(r1, r2, params);
+    const ParameterBlock paramBlock = encodeParameterBlock(params);
     ReaderContent image;
-    image.prefix = prefix.GetSequence().toBlock();
-    image.suffix = suffix.GetSequence().toBlock();
-    image.removal = removal.GetSequence().toBlock();
-    image.separator = separator.GetSequence().toBlock();
-    image.dataFormat = BuildDataFormatBlock(r1, r2, caps_);
+    image.prefix = prefix.getSequence().toBlock();
+    image.suffix = suffix.getSequence().toBlock();
+    image.removal = removal.getSequence().toBlock();
+    image.separator = separator.getSequence().toBlock();
+    image.dataFormat = buildDataFormatBlock(r1, r2, caps_);
     image.parameters = std::vector<std::uint8_t>(paramBlock.begin(), paramBlock.end());
     return image;
 }
 
 // Steps of "Programmieren" after the identity check; false at the first
 // write the reader refused.
-bool SerialSheet::ProgramSteps(int &baud) {
-    if (!Write("prefix", prefix.GetSequence().toBlock(), Orvex_WritePrefixBlock)) return false;
+bool SerialSheet::programSteps(int &baud) {
+    if (!write("prefix", prefix.getSequence().toBlock(), Orvex_WritePrefixBlock)) return false;
 
     DataFormatRecord r1, r2;
     OperatingParameters params;
-    StoreRecords(r1, r2, params);
-    if (!Write("data", BuildDataFormatBlock(r1, r2, caps_), Orvex_WriteDataBlock)) return false;
+    storeRecords(r1, r2, params);
+    if (!write("data", buildDataFormatBlock(r1, r2, caps_), Orvex_WriteDataBlock)) return false;
     // A reader that kept its old option would read other transponders than
     // the file says: the option write counts like the blocks.
     std::uint8_t isoFlags = 0;
-    if (auto ok = WriteIsoOption(portHandle, r1, r2, isoFlags)) {
+    if (auto ok = writeIsoOption(portHandle, r1, r2, isoFlags)) {
         writes_.push_back({"isoOption", {isoFlags}, *ok});
         if (!*ok) return false;
     }
 
-    auto paramBlock = EncodeParameterBlock(params);
-    if (!Write("parameters", std::vector<std::uint8_t>(paramBlock.begin(), paramBlock.end()),
+    auto paramBlock = encodeParameterBlock(params);
+    if (!write("parameters", std::vector<std::uint8_t>(paramBlock.begin(), paramBlock.end()),
                Orvex_WriteParameterBlock))
         return false;
 
-    if (!Write("suffix", suffix.GetSequence().toBlock(), Orvex_WriteSuffixBlock)) return false;
-    if (!Write("removal", removal.GetSequence().toBlock(), Orvex_WriteRemovalBlock)) return false;
-    if (!Write("separator", separator.GetSequence().toBlock(), Orvex_WriteSeparatorBlock)) return false;
+    if (!write("suffix", suffix.getSequence().toBlock(), Orvex_WriteSuffixBlock)) return false;
+    if (!write("removal", removal.getSequence().toBlock(), Orvex_WriteRemovalBlock)) return false;
+    if (!write("separator", separator.getSequence().toBlock(), Orvex_WriteSeparatorBlock)) return false;
 
     // Line setting: only plain serial links carry one.
     const int s = params.baudValue;
-    if (Orvex_IsUsbPort(portHandle) == 0 && !HasCapability(caps_, CAP_LAN) &&
-        !HasCapability(caps_, CAP_BLUETOOTH) && s != baud) {
+    if (Orvex_IsUsbPort(portHandle) == 0 && !hasCapability(caps_, CAP_LAN) &&
+        !hasCapability(caps_, CAP_BLUETOOTH) && s != baud) {
         const int mode = s % 100 <= 3 ? s % 100 : 0;
         const bool ok = Orvex_SetBaudRate(portHandle, s - s % 100, mode) == 0;
         writes_.push_back({"baudRate", {}, ok});
         if (!ok) return false;
-        ctx_.settings.Set(settings::PortBaudrate, s);
+        ctx_.settings.set(settings::PortBaudrate, s);
         baud = s;
-        serialParams.ShowCurrentBaud(s);
+        serialParams.showCurrentBaud(s);
     }
 
-    if (HasCapability(caps_, CAP_MIFARE) || HasCapability(caps_, CAP_DESFIRE)) {
+    if (hasCapability(caps_, CAP_MIFARE) || hasCapability(caps_, CAP_DESFIRE)) {
         for (const DataFormatRecord *r : {&r1, &r2}) {
-            const bool ok = WriteTransponderKeys(portHandle, *r);
+            const bool ok = writeTransponderKeys(portHandle, *r);
             if (!ok) {
                 writes_.push_back({"keys", {}, false});
                 return false;
@@ -298,23 +298,23 @@ bool SerialSheet::ProgramSteps(int &baud) {
         }
     }
 
-    const bool powerOnMode = HasCapability(caps_, CAP_POWER_ON_MODE);
+    const bool powerOnMode = hasCapability(caps_, CAP_POWER_ON_MODE);
     if (hid()) {
-        if (hidLink_ && !hidLink_->WriteToReader(portHandle, keyTable)) {
+        if (hidLink_ && !hidLink_->writeToReader(portHandle, keyTable)) {
             writes_.push_back({"keyTable", {}, false});
             return false;
         }
         if (powerOnMode && params.powerOnIndex != -1)
-            WritePowerOnMode(portHandle, PowerOnValueFromIndex(params.powerOnIndex));
+            writePowerOnMode(portHandle, powerOnValueFromIndex(params.powerOnIndex));
     } else if (powerOnMode) {
         if (params.powerOnIndex != -1)
-            WritePowerOnMode(portHandle, PowerOnValueFromIndex(params.powerOnIndex));
-        if (serialParams.dtrSupported()) WriteDtrMode(portHandle, params.dtrMode != 0);
+            writePowerOnMode(portHandle, powerOnValueFromIndex(params.powerOnIndex));
+        if (serialParams.dtrSupported()) writeDtrMode(portHandle, params.dtrMode != 0);
     }
 
-    if (powerOnMode && ReadPowerOnMode(portHandle) == 0 &&
-        ctx_.prompts.askYesNo(Text(msg::kBackToReaderMode))) {
-        if (!WritePowerOnMode(portHandle, 1)) return false;
+    if (powerOnMode && readPowerOnMode(portHandle) == 0 &&
+        ctx_.prompts.askYesNo(text(msg::kBackToReaderMode))) {
+        if (!writePowerOnMode(portHandle, 1)) return false;
         if (hid())
             hidParams.values().powerOnIndex = 1;
         else
@@ -323,90 +323,90 @@ bool SerialSheet::ProgramSteps(int &baud) {
     return true;
 }
 
-bool SerialSheet::AnyModified() const {
+bool SerialSheet::anyModified() const {
     for (const CharSequencePage *page : {&prefix, &suffix, &removal, &separator})
         if (page->modified()) return true;
-    return data1.IsModified() || (twoDataSets() && data2.IsModified());
+    return data1.isModified() || (twoDataSets() && data2.isModified());
 }
 
-void SerialSheet::ClearModifiedAndSnapshots() {
-    for (CharSequencePage *page : {&prefix, &suffix, &removal, &separator}) page->SetModified(false);
-    data1.ResetSnapshot();
-    data2.ResetSnapshot();
-    if (!hid()) serialParams.ResetSnapshot();
+void SerialSheet::clearModifiedAndSnapshots() {
+    for (CharSequencePage *page : {&prefix, &suffix, &removal, &separator}) page->setModified(false);
+    data1.resetSnapshot();
+    data2.resetSnapshot();
+    if (!hid()) serialParams.resetSnapshot();
 }
 
-bool SerialSheet::LoadMkr() {
-    if (AnyModified() && ctx_.prompts.askYesNo(Text(msg::kSaveFirst)) && !SaveMkr()) return false;
-    auto path = ctx_.prompts.chooseOpenFile(Text(504), kMkrFilter, ctx_.settings.Get(settings::MkrFilePath));
+bool SerialSheet::loadMkr() {
+    if (anyModified() && ctx_.prompts.askYesNo(text(msg::kSaveFirst)) && !saveMkr()) return false;
+    auto path = ctx_.prompts.chooseOpenFile(text(504), kMkrFilter, ctx_.settings.get(settings::MkrFilePath));
     if (!path) return false;
-    return LoadMkrFile(*path);
+    return loadMkrFile(*path);
 }
 
-bool SerialSheet::LoadMkrFile(const std::string &path) {
-    for (CharSequencePage *page : {&prefix, &suffix, &removal, &separator}) page->SetSequence(CharSequence{});
+bool SerialSheet::loadMkrFile(const std::string &path) {
+    for (CharSequencePage *page : {&prefix, &suffix, &removal, &separator}) page->setSequence(CharSequence{});
     MkrConfiguration config;
     config.keyTable = keyTable;  // a file without "HID_KEYS" keeps the table
-    const ConfigFileResult result = app::LoadMkrFile(path, caps_, config);
+    const ConfigFileResult result = app::loadMkrFile(path, caps_, config);
     // A section that gave a message would leave a page with other values than
     // the file holds: such a load is a failed load.
     if (!result.ok || !result.messages.empty()) {
-        ShowFileMessages(result.messages);
+        showFileMessages(result.messages);
         return false;
     }
-    ctx_.settings.Set(settings::MkrFilePath, FolderOf(path));
-    prefix.SetSequence(config.prefix);
-    data1.LoadFromRecord(config.set1);
-    if (twoDataSets()) data2.LoadFromRecord(config.set2);
+    ctx_.settings.set(settings::MkrFilePath, folderOf(path));
+    prefix.setSequence(config.prefix);
+    data1.loadFromRecord(config.set1);
+    if (twoDataSets()) data2.loadFromRecord(config.set2);
     if (hid()) {
-        hidParams.LoadFromFileParameters(config.parameters);
+        hidParams.loadFromFileParameters(config.parameters);
         keyTable = config.keyTable;
     } else {
-        serialParams.LoadFromFileParameters(config.parameters);
+        serialParams.loadFromFileParameters(config.parameters);
     }
-    suffix.SetSequence(config.suffix);
-    removal.SetSequence(config.removal);
-    separator.SetSequence(config.separator);
-    ShowFileMessages(result.messages);
+    suffix.setSequence(config.suffix);
+    removal.setSequence(config.removal);
+    separator.setSequence(config.separator);
+    showFileMessages(result.messages);
 
-    TitleWithPath(path);
-    ClearModifiedAndSnapshots();
+    titleWithPath(path);
+    clearModifiedAndSnapshots();
     return true;
 }
 
-bool SerialSheet::SaveMkr() {
+bool SerialSheet::saveMkr() {
     lastRefusal_.reset();
-    if (!ValidateDataPages()) {
-        ShowText(msg::kDataPageCountError);
+    if (!validateDataPages()) {
+        showText(msg::kDataPageCountError);
         return false;
     }
     auto path =
-        ctx_.prompts.chooseSaveFile(Text(506), kMkrFilter, ctx_.settings.Get(settings::MkrFilePath), {});
+        ctx_.prompts.chooseSaveFile(text(506), kMkrFilter, ctx_.settings.get(settings::MkrFilePath), {});
     if (!path) return false;
-    return SaveMkrFile(*path);
+    return saveMkrFile(*path);
 }
 
-bool SerialSheet::SaveMkrFile(const std::string &path) {
+bool SerialSheet::saveMkrFile(const std::string &path) {
     lastRefusal_.reset();
     // All pages are checked before the file is touched: a refused value
     // leaves the file as it was.
-    if (!ValidateDataPages() || !ValidateParameterPage()) return false;
-    ctx_.settings.Set(settings::MkrFilePath, FolderOf(path));
+    if (!validateDataPages() || !validateParameterPage()) return false;
+    ctx_.settings.set(settings::MkrFilePath, folderOf(path));
 
     MkrConfiguration config;
-    config.prefix = prefix.GetSequence();
-    StoreRecords(config.set1, config.set2, config.parameters);
+    config.prefix = prefix.getSequence();
+    storeRecords(config.set1, config.set2, config.parameters);
     config.keyTable = keyTable;
-    config.suffix = suffix.GetSequence();
-    config.removal = removal.GetSequence();
-    config.separator = separator.GetSequence();
-    const ConfigFileResult result = app::SaveMkrFile(path, config, caps_);
+    config.suffix = suffix.getSequence();
+    config.removal = removal.getSequence();
+    config.separator = separator.getSequence();
+    const ConfigFileResult result = app::saveMkrFile(path, config, caps_);
     if (!result.ok) {
         ctx_.prompts.showMessage(result.error, MessageIcon::Error);
         return false;
     }
-    TitleWithPath(path);
-    ClearModifiedAndSnapshots();
+    titleWithPath(path);
+    clearModifiedAndSnapshots();
     return true;
 }
 

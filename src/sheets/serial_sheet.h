@@ -1,6 +1,6 @@
-// The configuration sheet of readers with a character interface: its pages, reading the reader's configuration when
-// it opens, "Programmieren" in the reader's fixed command order, and the
-// .mkr files of "Laden" and "Speichern".
+// The configuration sheet of readers with a character interface: its pages, reading the reader's
+// configuration when it opens, "Programmieren" in the reader's fixed command order, and the .mkr files of
+// "Laden" and "Speichern".
 #pragma once
 
 #include <string>
@@ -24,38 +24,38 @@ struct SheetPageInfo {
 
 class SerialSheet : public SheetBase {
 public:
-    // handle: the open link of the main frame (0: ReadConfiguration connects
+    // handle: the open link of the main frame (0: readConfiguration connects
     // by itself); baudRate: the connection's rate.
     SerialSheet(ConnectContext &ctx, int handle, int baudRate, CapabilityFlags caps);
 
     const std::string &deviceName() const { return deviceName_; }
     unsigned versionDigit() const { return versionDigit_; }
     int baudRate() const { return baudRate_; }
-    bool hid() const { return HasCapability(caps_, CAP_HID); }
-    bool twoDataSets() const { return HasCapability(caps_, CAP_TWO_DATA_BLOCKS); }
+    bool hid() const { return hasCapability(caps_, CAP_HID); }
+    bool twoDataSets() const { return hasCapability(caps_, CAP_TWO_DATA_BLOCKS); }
 
-    std::vector<SheetPageInfo> Pages() const;
+    std::vector<SheetPageInfo> pages() const;
 
     // Reads and writes of the keyboard table of USB keyboard readers;
     // without a link the sheet neither reads nor writes the reader's table.
-    void SetHidKeyTableLink(HidKeyTableLink *link) { hidLink_ = link; }
+    void setHidKeyTableLink(HidKeyTableLink *link) { hidLink_ = link; }
     HidKeyTableLink *hidKeyTableLink() const { return hidLink_; }
 
-    void ReadConfiguration();
-    ProgramOutcome Program();
+    void readConfiguration();
+    ProgramOutcome program();
     // The blocks "Programmieren" writes from the current page values, in the
     // form the read-content report takes (no validation, nothing sent).
-    ReaderContent ProgramImage() const;
+    ReaderContent programImage() const;
 
     // "Laden": may ask 516 (and save first), then the open-file chooser.
-    bool LoadMkr();
+    bool loadMkr();
     // "Speichern": validates, then the save-file chooser. True when saved.
-    bool SaveMkr();
+    bool saveMkr();
     // The file steps without choosers and questions. A load fails (false,
     // messages shown, the sequence pages emptied) when the file cannot be
     // read or any of its values gave a message.
-    bool LoadMkrFile(const std::string &path);
-    bool SaveMkrFile(const std::string &path);
+    bool loadMkrFile(const std::string &path);
+    bool saveMkrFile(const std::string &path);
 
     // Pages.
     ParamPageSerial serialParams;
@@ -70,13 +70,13 @@ public:
     KeyTable keyTable;
 
 private:
-    bool AnyModified() const;
-    void ClearModifiedAndSnapshots();
-    bool ValidateDataPages();
-    bool ValidateParameterPage();
-    bool ProgramSteps(int &baud);
-    void StoreRecords(DataFormatRecord &r1, DataFormatRecord &r2, OperatingParameters &params) const;
-    void ReadSequence(const char *what, CharSequencePage &page, int (*read)(int, unsigned char *, int));
+    bool anyModified() const;
+    void clearModifiedAndSnapshots();
+    bool validateDataPages();
+    bool validateParameterPage();
+    bool programSteps(int &baud);
+    void storeRecords(DataFormatRecord &r1, DataFormatRecord &r2, OperatingParameters &params) const;
+    void readSequence(const char *what, CharSequencePage &page, int (*read)(int, unsigned char *, int));
 
     int baudRate_;
     std::string deviceName_;

@@ -11,7 +11,7 @@ namespace {
 constexpr int kSheetCaption = 508;  // "Programmierung eingeben"
 }
 
-std::string FolderOf(const std::string &path) {
+std::string folderOf(const std::string &path) {
     auto slash = path.find_last_of('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
@@ -20,63 +20,63 @@ SheetBase::SheetBase(ConnectContext &ctx, int handle, CapabilityFlags caps)
     : portHandle(handle),
       ctx_(ctx),
       caps_(caps),
-      title_(Text(kSheetCaption)),
-      lastPath_(ctx.settings.Get(settings::LastPath)) {
+      title_(text(kSheetCaption)),
+      lastPath_(ctx.settings.get(settings::LastPath)) {
     captionLength_ = title_.size();
 }
 
-void SheetBase::RetranslateTitle() {
-    const std::string caption = Text(kSheetCaption);
+void SheetBase::retranslateTitle() {
+    const std::string caption = text(kSheetCaption);
     title_ = caption + title_.substr(std::min(captionLength_, title_.size()));
     captionLength_ = caption.size();
 }
 
-void SheetBase::ShowText(int id, MessageIcon icon) { ctx_.prompts.showMessage(Text(id), icon); }
+void SheetBase::showText(int id, MessageIcon icon) { ctx_.prompts.showMessage(text(id), icon); }
 
-std::string FileMessageText(const FileMessage &message) {
+std::string fileMessageText(const FileMessage &message) {
     const std::string text = ValidationFailure{message.id, message.args, message.key, 0}.text();
     return message.key.empty() ? text : message.key + ": " + text;
 }
 
-void SheetBase::ShowFileMessages(const std::vector<FileMessage> &messages) {
-    for (const FileMessage &m : messages) ctx_.prompts.showMessage(FileMessageText(m), MessageIcon::Warning);
+void SheetBase::showFileMessages(const std::vector<FileMessage> &messages) {
+    for (const FileMessage &m : messages) ctx_.prompts.showMessage(fileMessageText(m), MessageIcon::Warning);
 }
 
-void SheetBase::ReadFailed(const char *what) { failedReads_.push_back(what); }
+void SheetBase::readFailed(const char *what) { failedReads_.push_back(what); }
 
-std::optional<std::vector<std::uint8_t>> SheetBase::ReadBlock(const char *what,
+std::optional<std::vector<std::uint8_t>> SheetBase::readBlock(const char *what,
                                                               int (*read)(int, unsigned char *, int)) {
     std::vector<std::uint8_t> block(255);
     const int n = read(portHandle, block.data(), static_cast<int>(block.size()));
     if (n < 0) {
-        ReadFailed(what);
+        readFailed(what);
         return std::nullopt;
     }
     block.resize(static_cast<std::size_t>(n));
     return block;
 }
 
-void SheetBase::Refuse(const std::string &page, const ValidationFailure &failure) {
+void SheetBase::refuse(const std::string &page, const ValidationFailure &failure) {
     lastRefusal_ = std::make_pair(page, failure);
     ctx_.prompts.showMessage(failure.text(), MessageIcon::Warning);
     if (onRefused) onRefused(page, failure);
 }
 
-bool SheetBase::Write(const char *what, const std::vector<std::uint8_t> &bytes,
+bool SheetBase::write(const char *what, const std::vector<std::uint8_t> &bytes,
                       int (*send)(int, const unsigned char *, int)) {
     bool ok = send(portHandle, bytes.data(), static_cast<int>(bytes.size())) == 0;
     writes_.push_back({what, bytes, ok});
     return ok;
 }
 
-void SheetBase::TitleWithPath(const std::string &path) {
+void SheetBase::titleWithPath(const std::string &path) {
     auto cut = title_.find(" - ");
     title_ = title_.substr(0, cut) + " - " + path;
 }
 
-void SheetBase::SetLastPath(const std::string &path) {
+void SheetBase::setLastPath(const std::string &path) {
     lastPath_ = path;
-    ctx_.settings.Set(settings::LastPath, path);
+    ctx_.settings.set(settings::LastPath, path);
 }
 
 }  // namespace orvex::app

@@ -50,7 +50,7 @@ public:
     const std::string &title() const { return title_; }
     // After a language switch: the caption in the new language, the rest of
     // the title (device name, file path) kept.
-    void RetranslateTitle();
+    void retranslateTitle();
     const std::string &lastPath() const { return lastPath_; }
 
     // Called with the page and the control to focus when a page refuses a
@@ -63,24 +63,24 @@ public:
     }
     // Everything the last Program sent.
     const std::vector<SheetWrite> &writes() const { return writes_; }
-    // The blocks ReadConfiguration could not read ("parameters", "data",
+    // The blocks readConfiguration could not read ("parameters", "data",
     // "prefix", ...); the pages of those keep what they held.
     const std::vector<std::string> &failedReads() const { return failedReads_; }
 
 protected:
-    void ShowText(int id, MessageIcon icon = MessageIcon::Warning);
-    void Refuse(const std::string &page, const ValidationFailure &failure);
-    void ShowFileMessages(const std::vector<FileMessage> &messages);
-    void ReadFailed(const char *what);
+    void showText(int id, MessageIcon icon = MessageIcon::Warning);
+    void refuse(const std::string &page, const ValidationFailure &failure);
+    void showFileMessages(const std::vector<FileMessage> &messages);
+    void readFailed(const char *what);
     // One block read of up to 255 bytes; nullopt (and `what` recorded as a
     // failed read) when the reader gave no valid answer.
-    std::optional<std::vector<std::uint8_t>> ReadBlock(const char *what,
+    std::optional<std::vector<std::uint8_t>> readBlock(const char *what,
                                                        int (*read)(int, unsigned char *, int));
-    bool Write(const char *what, const std::vector<std::uint8_t> &bytes,
+    bool write(const char *what, const std::vector<std::uint8_t> &bytes,
                int (*send)(int, const unsigned char *, int));
     // Title up to its first " - ", then " - " and the path.
-    void TitleWithPath(const std::string &path);
-    void SetLastPath(const std::string &path);
+    void titleWithPath(const std::string &path);
+    void setLastPath(const std::string &path);
 
     ConnectContext &ctx_;
     CapabilityFlags caps_;
@@ -93,9 +93,9 @@ protected:
 };
 
 // A file message as shown: "Section/Key: " before the text when it names a key.
-std::string FileMessageText(const FileMessage &message);
+std::string fileMessageText(const FileMessage &message);
 
 // The folder part of a path (text before the last "/"), "" without one.
-std::string FolderOf(const std::string &path);
+std::string folderOf(const std::string &path);
 
 }  // namespace orvex::app

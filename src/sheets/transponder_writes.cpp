@@ -4,8 +4,8 @@
 
 namespace orvex::app {
 
-bool WriteTransponderKeys(int port, const DataFormatRecord &record) {
-    const TransponderKeyData key = BuildTransponderKeyData(record);
+bool writeTransponderKeys(int port, const DataFormatRecord &record) {
+    const TransponderKeyData key = buildTransponderKeyData(record);
     switch (key.status) {
         case TransponderKeyData::Status::NothingToSend:
             return true;
@@ -19,9 +19,9 @@ bool WriteTransponderKeys(int port, const DataFormatRecord &record) {
     return Orvex_WriteKey(port, key.data[0], key.data.data() + 1, static_cast<int>(key.data.size() - 1)) == 0;
 }
 
-std::optional<bool> WriteIsoOption(int port, const DataFormatRecord &record1, const DataFormatRecord &record2,
+std::optional<bool> writeIsoOption(int port, const DataFormatRecord &record1, const DataFormatRecord &record2,
                                    std::uint8_t &flags) {
-    const auto option = IsoOptionToWrite(record1, record2);
+    const auto option = isoOptionToWrite(record1, record2);
     if (!option) return std::nullopt;
     flags = *option;
     return Orvex_WriteDataOption(port, *option) == 0;

@@ -23,13 +23,13 @@ inline constexpr int kVirtualComProductId = 0x0E2A;
 // "path [description]" when the description (or else the product text)
 // starts with "Qel" or "Brix"; "path [Qel Virtual COM]" for the maker's
 // virtual COM device; else the path alone.
-std::string SerialPortEntry(const SerialPortInfo &port);
+std::string serialPortEntry(const SerialPortInfo &port);
 
 // Entries ordered by port: by the path's text before its trailing number,
 // then by that number; equal keys keep their order.
-std::vector<std::string> SerialPortEntries(std::vector<SerialPortInfo> ports);
+std::vector<std::string> serialPortEntries(std::vector<SerialPortInfo> ports);
 
 // The serial ports the system has now.
-std::vector<SerialPortInfo> SystemSerialPorts();
+std::vector<SerialPortInfo> systemSerialPorts();
 
 }  // namespace orvex

@@ -15,7 +15,7 @@ namespace orvex::update {
 
 namespace {
 
-void GlobalInit() {
+void globalInit() {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
@@ -29,7 +29,7 @@ struct Transfer {
     std::function<bool(const char *, std::size_t)> sink;
 };
 
-size_t OnData(char *data, size_t size, size_t count, void *user) {
+size_t onData(char *data, size_t size, size_t count, void *user) {
     auto *t = static_cast<Transfer *>(user);
     const std::size_t n = size * count;
     if (t->received + n > t->limit) {
@@ -44,22 +44,22 @@ size_t OnData(char *data, size_t size, size_t count, void *user) {
     return n;
 }
 
-int OnProgress(void *user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+int onProgress(void *user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     const auto *t = static_cast<Transfer *>(user);
     return t->stop && t->stop->load() ? 1 : 0;
 }
 
-FetchResult Run(const std::string &url, const FetchOptions &options, Transfer &transfer) {
+FetchResult run(const std::string &url, const FetchOptions &options, Transfer &transfer) {
     FetchResult result;
-    if (std::string refusal = FetchRefusal(url); !refusal.empty()) {
+    if (std::string refusal = fetchRefusal(url); !refusal.empty()) {
         result.error = refusal + ": " + url;
         return result;
     }
-    if (const auto parts = SplitUrl(url); parts && IsReservedHost(parts->host)) {
+    if (const auto parts = splitUrl(url); parts && isReservedHost(parts->host)) {
         result.error = "Could not resolve host: " + parts->host;
         return result;
     }
-    GlobalInit();
+    globalInit();
     CURL *curl = curl_easy_init();
     if (!curl) {
         result.error = "out of memory";
@@ -82,9 +82,9 @@ FetchResult Run(const std::string &url, const FetchOptions &options, Transfer &t
     curl_slist *headers = curl_slist_append(nullptr, "Cache-Control: no-cache");
     headers = curl_slist_append(headers, "Pragma: no-cache");
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &OnData);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &onData);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &OnProgress);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &onProgress);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText);
@@ -112,7 +112,7 @@ FetchResult Run(const std::string &url, const FetchOptions &options, Transfer &t
 
 }  // namespace
 
-FetchResult FetchText(const std::string &url, const FetchOptions &options, const std::atomic<bool> *stop,
+FetchResult fetchText(const std::string &url, const FetchOptions &options, const std::atomic<bool> *stop,
                       std::size_t limit) {
     std::string body;
     Transfer transfer;
@@ -122,12 +122,12 @@ FetchResult FetchText(const std::string &url, const FetchOptions &options, const
         body.append(data, n);
         return true;
     };
-    FetchResult result = Run(url, options, transfer);
+    FetchResult result = run(url, options, transfer);
     if (result.outcome == FetchResult::Outcome::Ok) result.body = std::move(body);
     return result;
 }
 
-FetchResult DownloadFile(const std::string &url, const std::string &path, const FetchOptions &options,
+FetchResult downloadFile(const std::string &url, const std::string &path, const FetchOptions &options,
                          const std::atomic<bool> *stop, std::size_t limit) {
     const std::string partial = path + ".part";
     const int fd = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
@@ -149,7 +149,7 @@ FetchResult DownloadFile(const std::string &url, const std::string &path, const 
         }
         return true;
     };
-    FetchResult result = Run(url, options, transfer);
+    FetchResult result = run(url, options, transfer);
     const bool closed = ::close(fd) == 0;
     if (result.outcome == FetchResult::Outcome::Ok && closed &&
         std::rename(partial.c_str(), path.c_str()) == 0)

@@ -37,12 +37,12 @@ struct FetchResult {
 };
 
 // Fetches a version file. A partial body is never returned.
-FetchResult FetchText(const std::string &url, const FetchOptions &options,
+FetchResult fetchText(const std::string &url, const FetchOptions &options,
                       const std::atomic<bool> *stop = nullptr, std::size_t limit = kVersionFileLimit);
 
 // Downloads url into path (written through "<path>.part", renamed when
 // complete). On any failure nothing is left at either name.
-FetchResult DownloadFile(const std::string &url, const std::string &path, const FetchOptions &options,
+FetchResult downloadFile(const std::string &url, const std::string &path, const FetchOptions &options,
                          const std::atomic<bool> *stop = nullptr, std::size_t limit = kInstallerLimit);
 
 }  // namespace orvex::update

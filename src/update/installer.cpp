@@ -23,9 +23,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const app::StringTable &Strings() { return app::StringTable::instance(); }
+const app::StringTable &strings() { return app::StringTable::instance(); }
 
-bool LooksLikeProgram(const std::string &path) {
+bool looksLikeProgram(const std::string &path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     char head[4] = {};
@@ -36,7 +36,7 @@ bool LooksLikeProgram(const std::string &path) {
 }
 
 // posix_spawn's result (0 when started); the child is reaped in the background.
-int SpawnProgram(const std::string &path) {
+int spawnProgram(const std::string &path) {
     if (::chmod(path.c_str(), 0700) != 0) return errno;
     posix_spawn_file_actions_t actions;
     if (posix_spawn_file_actions_init(&actions) != 0) return ENOMEM;
@@ -56,7 +56,7 @@ int SpawnProgram(const std::string &path) {
 
 }  // namespace
 
-std::string InstallerFolder() {
+std::string installerFolder() {
     fs::path base;
     if (const char *cache = std::getenv("XDG_CACHE_HOME"); cache && *cache == '/')
         base = cache;
@@ -71,48 +71,48 @@ std::string InstallerFolder() {
     return folder.string();
 }
 
-InstallerDownloadResult DownloadInstaller(const std::string &installerUrl, const std::string &versionFileUrl,
+InstallerDownloadResult downloadInstaller(const std::string &installerUrl, const std::string &versionFileUrl,
                                           const std::string &folder, const FetchOptions &options,
                                           const std::atomic<bool> *stop, std::size_t limit) {
     InstallerDownloadResult result;
     if (installerUrl.empty()) {
-        result.message = Strings().text("update.noInstaller");
+        result.message = strings().text("update.noInstaller");
         return result;
     }
-    if (const std::string refusal = InstallerRefusal(installerUrl, versionFileUrl); !refusal.empty()) {
-        result.message = Strings().format("update.installerRefused", installerUrl, refusal);
+    if (const std::string refusal = installerRefusal(installerUrl, versionFileUrl); !refusal.empty()) {
+        result.message = strings().format("update.installerRefused", installerUrl, refusal);
         return result;
     }
-    const std::string name = InstallerFileName(installerUrl);
+    const std::string name = installerFileName(installerUrl);
     if (name.empty()) {
-        result.message = Strings().format("update.installerRefused", installerUrl, "no file name");
+        result.message = strings().format("update.installerRefused", installerUrl, "no file name");
         return result;
     }
     result.path = (fs::path(folder) / name).string();
-    const FetchResult fetch = DownloadFile(installerUrl, result.path, options, stop, limit);
+    const FetchResult fetch = downloadFile(installerUrl, result.path, options, stop, limit);
     result.ok = fetch.outcome == FetchResult::Outcome::Ok;
-    if (!result.ok) result.message = Strings().format("update.downloadFailed", installerUrl, fetch.error);
+    if (!result.ok) result.message = strings().format("update.downloadFailed", installerUrl, fetch.error);
     return result;
 }
 
-InstallerStartResult StartInstaller(const std::string &path, const std::string &opener) {
+InstallerStartResult startInstaller(const std::string &path, const std::string &opener) {
     InstallerStartResult result;
     std::error_code ec;
     if (path.empty() || !fs::is_regular_file(path, ec)) {
-        result.message = Strings().format("update.fileMissing", path);
+        result.message = strings().format("update.fileMissing", path);
         return result;
     }
     int spawnResult = 0;
     int openResult = 0;
-    if (LooksLikeProgram(path)) {
-        spawnResult = SpawnProgram(path);
+    if (looksLikeProgram(path)) {
+        spawnResult = spawnProgram(path);
         result.started = spawnResult == 0;
     } else {
-        openResult = app::DesktopOpen(path, fs::path(path).parent_path().string(), {}, opener);
+        openResult = app::desktopOpen(path, fs::path(path).parent_path().string(), {}, opener);
         result.started = openResult >= 32;
     }
     if (!result.started)
-        result.message = Strings().format("update.cannotStart", path, spawnResult, openResult, errno);
+        result.message = strings().format("update.cannotStart", path, spawnResult, openResult, errno);
     return result;
 }
 
@@ -123,7 +123,7 @@ InstallerDownload::InstallerDownload(std::string installerUrl, std::string versi
         std::thread([this, installerUrl = std::move(installerUrl), versionFileUrl = std::move(versionFileUrl),
                      folder = std::move(folder), options = std::move(options), done = std::move(done)] {
             InstallerDownloadResult result =
-                DownloadInstaller(installerUrl, versionFileUrl, folder, options, &stop_);
+                downloadInstaller(installerUrl, versionFileUrl, folder, options, &stop_);
             if (!stop_ && done) done(std::move(result));
         });
 }

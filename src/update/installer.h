@@ -13,7 +13,7 @@ namespace orvex::update {
 
 // $XDG_CACHE_HOME (else ~/.cache, else the temp folder) + "/orvex-readersetup",
 // created (0700) when missing.
-std::string InstallerFolder();
+std::string installerFolder();
 
 struct InstallerDownloadResult {
     bool ok = false;
@@ -23,7 +23,7 @@ struct InstallerDownloadResult {
 
 // Checks the installer URL against the version file's URL, then downloads
 // it into folder under the URL's file name.
-InstallerDownloadResult DownloadInstaller(const std::string &installerUrl, const std::string &versionFileUrl,
+InstallerDownloadResult downloadInstaller(const std::string &installerUrl, const std::string &versionFileUrl,
                                           const std::string &folder, const FetchOptions &options,
                                           const std::atomic<bool> *stop = nullptr,
                                           std::size_t limit = kInstallerLimit);
@@ -36,7 +36,7 @@ struct InstallerStartResult {
 // A program (ELF or "#!" script) is made executable and started with
 // posix_spawn; any other file (a .deb, an archive) is handed to opener
 // (xdg-open). Neither goes through a shell.
-InstallerStartResult StartInstaller(const std::string &path, const std::string &opener = "xdg-open");
+InstallerStartResult startInstaller(const std::string &path, const std::string &opener = "xdg-open");
 
 // A download on a thread of its own; done is called from that thread.
 // Destroying the object stops the transfer and waits for the thread.

@@ -24,13 +24,13 @@ public:
     // The sources as given (tests).
     UpdateChecks(std::unique_ptr<UpdateSource> program, std::unique_ptr<UpdateSource> device);
     // The base URL from the environment, the settings or the built-in one.
-    static std::unique_ptr<UpdateChecks> ForSettings(const app::SettingsStore &settings);
+    static std::unique_ptr<UpdateChecks> forSettings(const app::SettingsStore &settings);
 
     UpdateSource &program() { return *program_; }
     UpdateSource &device() { return *device_; }
 
-    ProgramStatus ProgramNow(std::chrono::milliseconds wait = kLookupWait) const;
-    DeviceStatus DeviceNow(const app::DeviceIdentity &identity,
+    ProgramStatus programNow(std::chrono::milliseconds wait = kLookupWait) const;
+    DeviceStatus deviceNow(const app::DeviceIdentity &identity,
                            std::chrono::milliseconds wait = kLookupWait) const;
 
 private:

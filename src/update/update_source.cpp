@@ -7,7 +7,7 @@ namespace orvex::update {
 UpdateSource::UpdateSource(std::string url, FetchOptions options)
     : url_(std::move(url)), options_(std::move(options)) {
     fetcher_ = [this](const std::string &url, const std::atomic<bool> &stop) {
-        return FetchText(url, options_, &stop);
+        return fetchText(url, options_, &stop);
     };
 }
 
@@ -19,7 +19,7 @@ UpdateSource::~UpdateSource() {
     if (worker_.joinable()) worker_.join();
 }
 
-int UpdateSource::Start(Listener listener) {
+int UpdateSource::start(Listener listener) {
     std::unique_lock lock(mutex_);
     if (done_) {
         lock.unlock();
@@ -33,35 +33,35 @@ int UpdateSource::Start(Listener listener) {
     }
     if (!started_) {
         started_ = true;
-        worker_ = std::thread(&UpdateSource::Work, this);
+        worker_ = std::thread(&UpdateSource::work, this);
     }
     return id;
 }
 
-void UpdateSource::RemoveListener(int id) {
+void UpdateSource::removeListener(int id) {
     if (id == 0) return;
     std::scoped_lock lock(notifying_, mutex_);
     listeners_.erase(id);
 }
 
-bool UpdateSource::Started() const {
+bool UpdateSource::started() const {
     std::lock_guard lock(mutex_);
     return started_;
 }
 
-bool UpdateSource::Done() const {
+bool UpdateSource::done() const {
     std::lock_guard lock(mutex_);
     return done_;
 }
 
-std::optional<FetchResult> UpdateSource::Result(std::chrono::milliseconds wait) const {
+std::optional<FetchResult> UpdateSource::result(std::chrono::milliseconds wait) const {
     std::unique_lock lock(mutex_);
     if (!started_) return std::nullopt;
     if (!doneChanged_.wait_for(lock, wait, [this] { return done_; })) return std::nullopt;
     return result_;
 }
 
-void UpdateSource::Work() {
+void UpdateSource::work() {
     FetchResult result = fetcher_(url_, stop_);
     std::lock_guard notifyLock(notifying_);
     std::map<int, Listener> listeners;

@@ -1,6 +1,6 @@
 // One version file fetched once per run by a worker thread of its own.
 // Results reach other threads only through listeners (which a window turns
-// into queued calls) and through Result(), which waits a bounded time.
+// into queued calls) and through result(), which waits a bounded time.
 #pragma once
 
 #include <atomic>
@@ -32,23 +32,23 @@ public:
 
     // Starts the worker unless one exists. listener (optional) is called once
     // when the fetch has ended: from the worker, or at once from this call
-    // when it already has. Returns an id for RemoveListener (0 when the
+    // when it already has. Returns an id for removeListener (0 when the
     // listener was called at once or none was given).
-    int Start(Listener listener = {});
+    int start(Listener listener = {});
     // After this returns the listener is never called.
-    void RemoveListener(int id);
+    void removeListener(int id);
 
-    bool Started() const;
-    bool Done() const;
+    bool started() const;
+    bool done() const;
     // The fetch's result once it has ended; nullopt when it has not ended
     // within wait (or was never started).
-    std::optional<FetchResult> Result(std::chrono::milliseconds wait) const;
+    std::optional<FetchResult> result(std::chrono::milliseconds wait) const;
 
     const std::string &url() const { return url_; }
     const FetchOptions &options() const { return options_; }
 
 private:
-    void Work();
+    void work();
 
     const std::string url_;
     const FetchOptions options_;
@@ -61,7 +61,7 @@ private:
     FetchResult result_;
     std::map<int, Listener> listeners_;
     int nextId_ = 1;
-    // Held while listeners run, so RemoveListener waits for a running one.
+    // Held while listeners run, so removeListener waits for a running one.
     std::mutex notifying_;
 
     std::atomic<bool> stop_{false};

@@ -11,7 +11,7 @@ namespace orvex::update {
 
 namespace {
 
-UpdateState FetchState(const std::optional<FetchResult> &fetch, std::string &error) {
+UpdateState fetchState(const std::optional<FetchResult> &fetch, std::string &error) {
     if (!fetch) return UpdateState::Pending;
     error = fetch->error;
     return fetch->reached() ? UpdateState::Current : UpdateState::NoConnection;
@@ -19,43 +19,43 @@ UpdateState FetchState(const std::optional<FetchResult> &fetch, std::string &err
 
 }  // namespace
 
-ProgramStatus EvaluateProgram(const std::optional<FetchResult> &fetch, const std::string &currentVersion,
+ProgramStatus evaluateProgram(const std::optional<FetchResult> &fetch, const std::string &currentVersion,
                               const std::string &currentBuild) {
     ProgramStatus status;
     status.current = currentVersion;
     status.currentBuild = currentBuild;
-    status.state = FetchState(fetch, status.error);
+    status.state = fetchState(fetch, status.error);
     if (status.state != UpdateState::Current) return status;
-    status.newest = VersionFile(fetch->body).Product(kProgramSection);
+    status.newest = VersionFile(fetch->body).product(kProgramSection);
     if (status.newest.version.empty() || status.newest.build.empty())
         status.state = UpdateState::NoEntry;
-    else if (IsNewer(currentVersion, currentBuild, status.newest.version, status.newest.build))
+    else if (isNewer(currentVersion, currentBuild, status.newest.version, status.newest.build))
         status.state = UpdateState::Newer;
     return status;
 }
 
-DeviceStatus EvaluateDevice(const std::optional<FetchResult> &fetch, const app::DeviceIdentity &identity) {
+DeviceStatus evaluateDevice(const std::optional<FetchResult> &fetch, const app::DeviceIdentity &identity) {
     DeviceStatus status;
     status.typeCode = identity.typeCodeText;
     status.current = identity.versionText;
-    status.state = FetchState(fetch, status.error);
+    status.state = fetchState(fetch, status.error);
     if (status.state != UpdateState::Current) return status;
     const VersionFile file(fetch->body);
-    status.section = file.AliasFor(identity.typeCodeText);
+    status.section = file.aliasFor(identity.typeCodeText);
     if (status.section.empty()) {
         status.state = UpdateState::NoEntry;
         return status;
     }
-    status.newest = file.Product(status.section);
+    status.newest = file.product(status.section);
     if (status.newest.version.empty())
         status.state = UpdateState::NoEntry;
-    else if (IsNewer(status.current, {}, status.newest.version, status.newest.build))
+    else if (isNewer(status.current, {}, status.newest.version, status.newest.build))
         status.state = UpdateState::Newer;
     return status;
 }
 
-std::string ProgramVersion() { return app::ProductVersionString(); }
+std::string programVersion() { return app::productVersionString(); }
 
-std::string ProgramBuild() { return ORVEX_BUILD_DATE; }
+std::string programBuild() { return ORVEX_BUILD_DATE; }
 
 }  // namespace orvex::update

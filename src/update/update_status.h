@@ -40,13 +40,13 @@ struct DeviceStatus {
 };
 
 // fetch: the version file's fetch, nullopt while it runs.
-ProgramStatus EvaluateProgram(const std::optional<FetchResult> &fetch, const std::string &currentVersion,
+ProgramStatus evaluateProgram(const std::optional<FetchResult> &fetch, const std::string &currentVersion,
                               const std::string &currentBuild);
-DeviceStatus EvaluateDevice(const std::optional<FetchResult> &fetch, const app::DeviceIdentity &identity);
+DeviceStatus evaluateDevice(const std::optional<FetchResult> &fetch, const app::DeviceIdentity &identity);
 
 // The program's version as the update check compares it, and its build date
 // ("%Y-%m-%d", compiled in).
-std::string ProgramVersion();
-std::string ProgramBuild();
+std::string programVersion();
+std::string programBuild();
 
 }  // namespace orvex::update

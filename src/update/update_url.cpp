@@ -18,16 +18,16 @@ namespace {
 
 constexpr app::TextSetting kBaseUrlSetting{"Version", "BaseUrl", ""};
 
-std::string Lower(std::string text) {
+std::string lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
     return text;
 }
 
-bool EndsWith(std::string_view text, std::string_view tail) {
+bool endsWith(std::string_view text, std::string_view tail) {
     return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
 }
 
-std::string Part(CURLU *url, CURLUPart part) {
+std::string part(CURLU *url, CURLUPart part) {
     char *value = nullptr;
     if (curl_url_get(url, part, &value, 0) != CURLUE_OK || !value) return {};
     std::string out(value);
@@ -37,15 +37,15 @@ std::string Part(CURLU *url, CURLUPart part) {
 
 }  // namespace
 
-std::string BuiltInBaseUrl() { return ORVEX_UPDATE_BASE_URL; }
+std::string builtInBaseUrl() { return ORVEX_UPDATE_BASE_URL; }
 
-std::string ResolveBaseUrl(const app::SettingsStore &settings) {
+std::string resolveBaseUrl(const app::SettingsStore &settings) {
     if (const char *env = std::getenv("ORVEX_UPDATE_BASE_URL"); env && *env) return env;
-    std::string stored = settings.Get(kBaseUrlSetting);
-    return stored.empty() ? BuiltInBaseUrl() : stored;
+    std::string stored = settings.get(kBaseUrlSetting);
+    return stored.empty() ? builtInBaseUrl() : stored;
 }
 
-std::string VersionFileUrl(std::string_view base, std::string_view fileName) {
+std::string versionFileUrl(std::string_view base, std::string_view fileName) {
     while (!base.empty() && base.back() == '/') base.remove_suffix(1);
     std::string url(base);
     url += kSoftwarePath;
@@ -53,51 +53,51 @@ std::string VersionFileUrl(std::string_view base, std::string_view fileName) {
     return url;
 }
 
-std::optional<UrlParts> SplitUrl(const std::string &url) {
+std::optional<UrlParts> splitUrl(const std::string &url) {
     CURLU *handle = curl_url();
     if (!handle) return std::nullopt;
     std::optional<UrlParts> parts;
     // Only absolute URLs with an explicit scheme count.
     if (curl_url_set(handle, CURLUPART_URL, url.c_str(), 0) == CURLUE_OK)
-        parts = UrlParts{Lower(Part(handle, CURLUPART_SCHEME)), Lower(Part(handle, CURLUPART_HOST)),
-                         Part(handle, CURLUPART_PATH)};
+        parts = UrlParts{lower(part(handle, CURLUPART_SCHEME)), lower(part(handle, CURLUPART_HOST)),
+                         part(handle, CURLUPART_PATH)};
     curl_url_cleanup(handle);
     if (parts && (parts->scheme.empty() || parts->host.empty())) return std::nullopt;
     return parts;
 }
 
-bool IsLoopbackHost(std::string_view host) {
+bool isLoopbackHost(std::string_view host) {
     return host == "127.0.0.1" || host == "localhost" || host == "[::1]";
 }
 
-bool IsReservedHost(std::string_view host) {
+bool isReservedHost(std::string_view host) {
     while (!host.empty() && host.back() == '.') host.remove_suffix(1);
     for (std::string_view reserved : {"example", "invalid"})
-        if (host == reserved || EndsWith(host, "." + std::string(reserved))) return true;
+        if (host == reserved || endsWith(host, "." + std::string(reserved))) return true;
     return false;
 }
 
-std::string FetchRefusal(const std::string &url) {
-    const auto parts = SplitUrl(url);
+std::string fetchRefusal(const std::string &url) {
+    const auto parts = splitUrl(url);
     if (!parts) return "not a valid address";
     if (parts->scheme == "https") return {};
-    if (parts->scheme == "http" && IsLoopbackHost(parts->host)) return {};
+    if (parts->scheme == "http" && isLoopbackHost(parts->host)) return {};
     return "only HTTPS addresses are fetched";
 }
 
-std::string InstallerRefusal(const std::string &installerUrl, const std::string &versionFileUrl) {
-    const auto installer = SplitUrl(installerUrl);
-    const auto versionFile = SplitUrl(versionFileUrl);
+std::string installerRefusal(const std::string &installerUrl, const std::string &versionFileUrl) {
+    const auto installer = splitUrl(installerUrl);
+    const auto versionFile = splitUrl(versionFileUrl);
     if (!installer || !versionFile) return "not a valid address";
     if (installer->host != versionFile->host) return "not on the server of the version file";
     if (installer->scheme == "https") return {};
-    if (installer->scheme == "http" && versionFile->scheme == "http" && IsLoopbackHost(installer->host))
+    if (installer->scheme == "http" && versionFile->scheme == "http" && isLoopbackHost(installer->host))
         return {};
     return "not an HTTPS address";
 }
 
-std::string InstallerFileName(const std::string &installerUrl) {
-    const auto parts = SplitUrl(installerUrl);
+std::string installerFileName(const std::string &installerUrl) {
+    const auto parts = splitUrl(installerUrl);
     if (!parts) return {};
     const auto slash = parts->path.rfind('/');
     std::string name = slash == std::string::npos ? parts->path : parts->path.substr(slash + 1);

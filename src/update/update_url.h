@@ -17,37 +17,37 @@ inline constexpr std::string_view kProgramFileName = "RFIDVersionsHF.txt";
 inline constexpr std::string_view kDeviceFileName = "RFIDDeviceVersions.txt";
 
 // The maker's server as set at packaging time.
-std::string BuiltInBaseUrl();
-// $ORVEX_UPDATE_BASE_URL, else "Version"/"BaseUrl" of the settings, else the
+std::string builtInBaseUrl();
+// $ORVEX_UPDATE_BASE_URL, else "Version"/"baseUrl" of the settings, else the
 // built-in one.
-std::string ResolveBaseUrl(const app::SettingsStore &settings);
+std::string resolveBaseUrl(const app::SettingsStore &settings);
 // base (without a trailing slash) + "/rfid/software/" + file name.
-std::string VersionFileUrl(std::string_view base, std::string_view fileName);
+std::string versionFileUrl(std::string_view base, std::string_view fileName);
 
 struct UrlParts {
     std::string scheme;  // lower case
     std::string host;    // lower case
     std::string path;
 };
-std::optional<UrlParts> SplitUrl(const std::string &url);
+std::optional<UrlParts> splitUrl(const std::string &url);
 
 // Hosts on the loopback interface, the only ones reached over plain HTTP.
-bool IsLoopbackHost(std::string_view host);
+bool isLoopbackHost(std::string_view host);
 // Reserved names that never resolve (".example", ".invalid"): refused before
 // any name lookup, so the built-in default sends nothing anywhere.
-bool IsReservedHost(std::string_view host);
+bool isReservedHost(std::string_view host);
 
 // Whether a version file may be fetched from url: HTTPS, or HTTP to a
 // loopback host. Empty when allowed, else the reason.
-std::string FetchRefusal(const std::string &url);
+std::string fetchRefusal(const std::string &url);
 
 // An installer must come over HTTPS (HTTP only when the version file itself
 // came from the same loopback host) from the version file's host. Empty when
 // allowed, else the reason.
-std::string InstallerRefusal(const std::string &installerUrl, const std::string &versionFileUrl);
+std::string installerRefusal(const std::string &installerUrl, const std::string &versionFileUrl);
 
 // The installer's file name: the last segment of the URL's path; empty when
 // that names no file (".", "..", nothing).
-std::string InstallerFileName(const std::string &installerUrl);
+std::string installerFileName(const std::string &installerUrl);
 
 }  // namespace orvex::update

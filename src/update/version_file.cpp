@@ -9,7 +9,7 @@ namespace {
 // Large enough for any real version part; bounded so nothing overflows.
 constexpr long long kPartLimit = 1'000'000'000;
 
-long long LeadingNumber(std::string_view text) {
+long long leadingNumber(std::string_view text) {
     long long value = 0;
     for (char c : text) {
         if (c < '0' || c > '9') break;
@@ -20,31 +20,31 @@ long long LeadingNumber(std::string_view text) {
 
 }  // namespace
 
-VersionNumber ParseVersion(std::string_view text) {
+VersionNumber parseVersion(std::string_view text) {
     const auto point = text.find('.');
-    if (point == std::string_view::npos) return {LeadingNumber(text), 0};
-    return {LeadingNumber(text.substr(0, point)), LeadingNumber(text.substr(point + 1))};
+    if (point == std::string_view::npos) return {leadingNumber(text), 0};
+    return {leadingNumber(text.substr(0, point)), leadingNumber(text.substr(point + 1))};
 }
 
-bool IsNewer(std::string_view currentVersion, std::string_view currentBuild, std::string_view fileVersion,
+bool isNewer(std::string_view currentVersion, std::string_view currentBuild, std::string_view fileVersion,
              std::string_view fileBuild) {
-    const VersionNumber current = ParseVersion(currentVersion);
-    const VersionNumber file = ParseVersion(fileVersion);
+    const VersionNumber current = parseVersion(currentVersion);
+    const VersionNumber file = parseVersion(fileVersion);
     if (file != current) return file > current;
     return !currentBuild.empty() && !fileBuild.empty() && currentBuild < fileBuild;
 }
 
-VersionFile::VersionFile(std::string_view text) { ini_.ParseText(text); }
+VersionFile::VersionFile(std::string_view text) { ini_.parseText(text); }
 
-ProductEntry VersionFile::Product(std::string_view section) const {
+ProductEntry VersionFile::product(std::string_view section) const {
     if (section.empty()) return {};
-    return {ini_.GetString(section, "Version"), ini_.GetString(section, "Build"),
-            ini_.GetString(section, "Installer")};
+    return {ini_.getString(section, "Version"), ini_.getString(section, "Build"),
+            ini_.getString(section, "Installer")};
 }
 
-std::string VersionFile::AliasFor(std::string_view typeCode) const {
+std::string VersionFile::aliasFor(std::string_view typeCode) const {
     if (typeCode.empty()) return {};
-    return ini_.GetString("Alias", typeCode);
+    return ini_.getString("Alias", typeCode);
 }
 
 }  // namespace orvex::update

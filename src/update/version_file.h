@@ -17,13 +17,13 @@ struct VersionNumber {
     long long minor = 0;
     auto operator<=>(const VersionNumber &) const = default;
 };
-VersionNumber ParseVersion(std::string_view text);
+VersionNumber parseVersion(std::string_view text);
 
 // Newer when the file's version is higher. Builds decide only between equal
 // versions and only when both are known, so an older version is never
 // offered and a source without a build of its own never sees every file
 // build as newer.
-bool IsNewer(std::string_view currentVersion, std::string_view currentBuild, std::string_view fileVersion,
+bool isNewer(std::string_view currentVersion, std::string_view currentBuild, std::string_view fileVersion,
              std::string_view fileBuild);
 
 struct ProductEntry {
@@ -36,9 +36,9 @@ class VersionFile {
 public:
     explicit VersionFile(std::string_view text);
 
-    ProductEntry Product(std::string_view section) const;
+    ProductEntry product(std::string_view section) const;
     // The section named for typeCode under "Alias"; empty without an entry.
-    std::string AliasFor(std::string_view typeCode) const;
+    std::string aliasFor(std::string_view typeCode) const;
 
 private:
     app::IniFile ini_;

@@ -38,8 +38,8 @@ struct GuiFixture {
         o.baud = 19200;
         o.wireSpeed = wireSpeed;
         reader = std::make_unique<sim::PtyReader>(o);
-        settings.Set(app::settings::PortName, reader->slavePath());
-        settings.Set(app::settings::PortBaudrate, 19200);
+        settings.set(app::settings::PortName, reader->slavePath());
+        settings.set(app::settings::PortBaudrate, 19200);
         return *reader;
     }
 
@@ -51,7 +51,7 @@ struct GuiFixture {
     };
     Link connect() {
         Link link;
-        link.handle = app::ConnectReader(ctx, link.baud, link.flags, false);
+        link.handle = app::connectReader(ctx, link.baud, link.flags, false);
         return link;
     }
 

@@ -43,9 +43,9 @@ public:
             ::getsockname(listener_, reinterpret_cast<sockaddr *>(&addr), &len) != 0)
             throw std::runtime_error("cannot listen on 127.0.0.1");
         port_ = ntohs(addr.sin_port);
-        if (tls) MakeTls(caFolder);
+        if (tls) makeTls(caFolder);
         stop_ = ::eventfd(0, EFD_CLOEXEC);
-        thread_ = std::thread([this] { Serve(); });
+        thread_ = std::thread([this] { serve(); });
     }
     ~LocalHttpServer() {
         const uint64_t one = 1;
@@ -57,12 +57,12 @@ public:
         if (!caFile_.empty()) std::remove(caFile_.c_str());
     }
 
-    void Set(const std::string &path, HttpReply reply) {
+    void set(const std::string &path, HttpReply reply) {
         std::lock_guard lock(mutex_);
         replies_[path] = std::move(reply);
     }
 
-    std::string BaseUrl() const {
+    std::string baseUrl() const {
         return std::string(ctx_ ? "https" : "http") + "://127.0.0.1:" + std::to_string(port_);
     }
     const std::string &caFile() const { return caFile_; }
@@ -72,7 +72,7 @@ public:
     }
 
 private:
-    void MakeTls(const std::string &folder) {
+    void makeTls(const std::string &folder) {
         EVP_PKEY *key = EVP_EC_gen("P-256");
         X509 *cert = X509_new();
         X509_set_version(cert, 2);
@@ -107,17 +107,17 @@ private:
         EVP_PKEY_free(key);
     }
 
-    void Serve() {
+    void serve() {
         for (;;) {
             pollfd fds[2] = {{listener_, POLLIN, 0}, {stop_, POLLIN, 0}};
             if (::poll(fds, 2, -1) < 0) continue;
             if (fds[1].revents) return;
             const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-            if (fd >= 0) Handle(fd);
+            if (fd >= 0) handle(fd);
         }
     }
 
-    void Handle(int fd) {
+    void handle(int fd) {
         SSL *ssl = nullptr;
         if (ctx_) {
             ssl = SSL_new(ctx_);
@@ -195,7 +195,7 @@ public:
         port_ = ntohs(addr.sin_port);
     }
     ~SilentServer() { ::close(fd_); }
-    std::string BaseUrl() const { return "http://127.0.0.1:" + std::to_string(port_); }
+    std::string baseUrl() const { return "http://127.0.0.1:" + std::to_string(port_); }
 
 private:
     int fd_ = -1;

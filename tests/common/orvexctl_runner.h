@@ -23,7 +23,7 @@ struct CtlRun {
 
 // The build's orvexctl with args; XDG_CONFIG_HOME is configHome, extraEnv
 // ("NAME=value") is added to (or replaces in) the caller's environment.
-inline CtlRun RunOrvexctl(const std::filesystem::path &configHome, std::vector<std::string> args,
+inline CtlRun runOrvexctl(const std::filesystem::path &configHome, std::vector<std::string> args,
                           const std::vector<std::string> &extraEnv = {}) {
     const std::string program = std::string(ORVEX_BINARY_DIR) + "/orvexctl";
     args.insert(args.begin(), program);

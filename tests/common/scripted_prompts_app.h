@@ -16,21 +16,21 @@ public:
     void showMessage(const std::string &text, MessageIcon) override { messages.push_back(text); }
     bool askYesNo(const std::string &text, bool) override {
         questions.push_back(text);
-        return Next(answers).value_or(false);
+        return next(answers).value_or(false);
     }
     bool askRetry(const std::string &text, const std::string &caption) override {
         messages.push_back(caption + "|" + text);
-        return Next(retries).value_or(false);
+        return next(retries).value_or(false);
     }
     std::optional<std::string> chooseOpenFile(const std::string &, const std::string &,
                                               const std::string &folder) override {
         folders.push_back(folder);
-        return Next(files).value_or(std::nullopt);
+        return next(files).value_or(std::nullopt);
     }
     std::optional<std::string> chooseSaveFile(const std::string &, const std::string &,
                                               const std::string &folder, const std::string &) override {
         folders.push_back(folder);
-        return Next(files).value_or(std::nullopt);
+        return next(files).value_or(std::nullopt);
     }
 
     std::vector<std::string> messages, questions, folders;
@@ -39,7 +39,7 @@ public:
 
 private:
     template <typename T>
-    static std::optional<T> Next(std::deque<T> &script) {
+    static std::optional<T> next(std::deque<T> &script) {
         if (script.empty()) return std::nullopt;
         T next = std::move(script.front());
         script.pop_front();

@@ -26,12 +26,12 @@ namespace orvex::app::test {
 
 using TempDir = ::TempFolder;
 
-inline std::string ReadFile(const std::string &path) {
+inline std::string readFile(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-inline std::unique_ptr<sim::PtyReader> StartReader(const std::string &version, int dropEvery = 0) {
+inline std::unique_ptr<sim::PtyReader> startReader(const std::string &version, int dropEvery = 0) {
     sim::Options o;
     o.versionAnswer = version;
     o.baud = 19200;
@@ -46,10 +46,10 @@ struct Bench {
     }
 
     // The stored interface becomes the simulated reader.
-    void Attach(const sim::PtyReader &reader) {
-        settings.Set(settings::PortName, reader.slavePath());
-        settings.Set(settings::PortBaudrate, 19200);
-        settings.Set(settings::PortTimeoutConnect, 200);
+    void attach(const sim::PtyReader &reader) {
+        settings.set(settings::PortName, reader.slavePath());
+        settings.set(settings::PortBaudrate, 19200);
+        settings.set(settings::PortTimeoutConnect, 200);
     }
 
     struct Link {
@@ -57,9 +57,9 @@ struct Bench {
         int baud = 19200;
         CapabilityFlags flags = 0;
     };
-    Link Connect() {
+    Link connect() {
         Link l;
-        l.handle = ConnectReader(ctx, l.baud, l.flags, false);
+        l.handle = connectReader(ctx, l.baud, l.flags, false);
         EXPECT_GT(l.handle, 0);
         return l;
     }
@@ -71,7 +71,7 @@ struct Bench {
 };
 
 // The configuration blocks of a simulated reader.
-inline std::vector<sim::Bytes> Blocks(const sim::ReaderState &s) {
+inline std::vector<sim::Bytes> blocks(const sim::ReaderState &s) {
     return {s.data, s.prefix, s.suffix, s.separator, s.removal, s.parameter};
 }
 

@@ -46,7 +46,7 @@ constexpr int kTextNoConnection = 602;
 constexpr int kTextNoFile = 603;
 constexpr int kTextUpdateStarting = 604;
 
-void ShowLine(LinkLabel *line, const QString &text, const QColor &color, bool offersUpdate) {
+void showLine(LinkLabel *line, const QString &text, const QColor &color, bool offersUpdate) {
     line->setText(text);
     line->setTextColor(color);
     line->setHoverCursor(offersUpdate ? std::optional(Qt::PointingHandCursor) : std::nullopt);
@@ -70,7 +70,7 @@ AboutDialog::AboutDialog(QWidget *parent, ConnectContext &ctx, update::UpdateChe
         line->setTextColor(kUpdateGrey);
     }
     autoCheck_ = new QCheckBox(this);
-    autoCheck_->setChecked(ctx_.settings.Get(settings::VersionUpdate) != 0);
+    autoCheck_->setChecked(ctx_.settings.get(settings::VersionUpdate) != 0);
 
     auto *maker = new QVBoxLayout;
     maker->setSpacing(1);
@@ -124,22 +124,22 @@ AboutDialog::AboutDialog(QWidget *parent, ConnectContext &ctx, update::UpdateChe
             QMetaObject::invokeMethod(
                 this, [this] { refreshUpdateLines(); }, Qt::QueuedConnection);
         };
-        programListener_ = updates_->program().Start(arrived);
-        deviceListener_ = updates_->device().Start(arrived);
+        programListener_ = updates_->program().start(arrived);
+        deviceListener_ = updates_->device().start(arrived);
     }
 }
 
 AboutDialog::~AboutDialog() {
     if (updates_) {
-        updates_->program().RemoveListener(programListener_);
-        updates_->device().RemoveListener(deviceListener_);
+        updates_->program().removeListener(programListener_);
+        updates_->device().removeListener(deviceListener_);
     }
     download_.reset();  // stops a running download; its partial file goes
 }
 
 QString AboutDialog::programLine() const {
-    return uiText("about.program") + QLatin1Char(' ') + QString::fromStdString(update::ProgramVersion()) +
-           QStringLiteral(" (") + QString::fromStdString(update::ProgramBuild()) + QLatin1Char(')');
+    return uiText("about.program") + QLatin1Char(' ') + QString::fromStdString(update::programVersion()) +
+           QStringLiteral(" (") + QString::fromStdString(update::programBuild()) + QLatin1Char(')');
 }
 
 void AboutDialog::retranslate() {
@@ -158,52 +158,52 @@ void AboutDialog::changeEvent(QEvent *event) {
     QDialog::changeEvent(event);
 }
 
-void AboutDialog::openLink(const QString &target) { DesktopOpen(target.toStdString()); }
+void AboutDialog::openLink(const QString &target) { desktopOpen(target.toStdString()); }
 
 void AboutDialog::refreshUpdateLines() {
     if (!updates_ || download_) return;
     updatesArrived_ = true;
     // Called when a fetch has ended: nothing to wait for.
     constexpr std::chrono::milliseconds kNoWait{0};
-    programStatus_ = updates_->ProgramNow(kNoWait);
+    programStatus_ = updates_->programNow(kNoWait);
     const QString title = uiText(kTextProgramTitle);
     switch (programStatus_.state) {
         case update::UpdateState::Pending:
             break;
         case update::UpdateState::NoConnection:
-            ShowLine(programUpdate_, uiText(kTextNoConnection), kUpdateRed, false);
+            showLine(programUpdate_, uiText(kTextNoConnection), kUpdateRed, false);
             break;
         case update::UpdateState::NoEntry:
-            ShowLine(programUpdate_, uiText(kTextNoFile), kUpdateRed, false);
+            showLine(programUpdate_, uiText(kTextNoFile), kUpdateRed, false);
             break;
         case update::UpdateState::Newer:
-            ShowLine(programUpdate_,
+            showLine(programUpdate_,
                      uiText(kTextNewVersion) + title + QStringLiteral(" => V ") +
                          QString::fromStdString(programStatus_.newest.version) + QStringLiteral(" (") +
                          QString::fromStdString(programStatus_.newest.build) + QLatin1Char(')'),
                      kUpdateDarkRed, true);
             break;
         case update::UpdateState::Current:
-            ShowLine(programUpdate_, title + uiText(kTextUpToDate), kUpdateGrey, false);
+            showLine(programUpdate_, title + uiText(kTextUpToDate), kUpdateGrey, false);
             break;
     }
 
     const DeviceIdentity &reader = ctx_.identity;
     if (reader.modelName.empty()) {
-        ShowLine(readerUpdate_, QString(), kUpdateGrey, false);
+        showLine(readerUpdate_, QString(), kUpdateGrey, false);
         return;
     }
-    deviceStatus_ = updates_->DeviceNow(reader, kNoWait);
+    deviceStatus_ = updates_->deviceNow(reader, kNoWait);
     const QString name = QString::fromStdString(reader.modelName);
     const QString current = QString::fromStdString(reader.versionText);
     if (deviceStatus_.state == update::UpdateState::Pending) return;
     if (deviceStatus_.state == update::UpdateState::Newer)
-        ShowLine(readerUpdate_,
+        showLine(readerUpdate_,
                  QStringLiteral("Update ") + name + QStringLiteral(" V") + current + QStringLiteral(" => V") +
                      QString::fromStdString(deviceStatus_.newest.version),
                  kUpdateDarkRed, true);
     else
-        ShowLine(readerUpdate_,
+        showLine(readerUpdate_,
                  name + QStringLiteral(" V") + current + QLatin1Char(' ') + uiText(kTextUpToDate),
                  kUpdateGrey, false);
 }
@@ -221,7 +221,7 @@ void AboutDialog::startUpdate(LinkLabel *line) {
     // The download runs beside the event loop: the box stays responsive, and
     // closing it stops the download.
     download_ = std::make_unique<update::InstallerDownload>(
-        installer, source.url(), update::InstallerFolder(), source.options(),
+        installer, source.url(), update::installerFolder(), source.options(),
         [this](update::InstallerDownloadResult result) {
             QMetaObject::invokeMethod(
                 this, [this, result = std::move(result)] { installerDownloaded(result); },
@@ -234,7 +234,7 @@ void AboutDialog::installerDownloaded(const update::InstallerDownloadResult &res
     unsetCursor();
     std::string failure = result.message;
     if (result.ok) {
-        const auto start = update::StartInstaller(result.path);
+        const auto start = update::startInstaller(result.path);
         if (start.started) {
             downloadLine_->setText(textBeforeDownload_);
             emit exitRequested();
@@ -248,7 +248,7 @@ void AboutDialog::installerDownloaded(const update::InstallerDownloadResult &res
 }
 
 void AboutDialog::done(int result) {
-    ctx_.settings.Set(settings::VersionUpdate, autoCheck_->isChecked() ? 1 : 0);
+    ctx_.settings.set(settings::VersionUpdate, autoCheck_->isChecked() ? 1 : 0);
     QDialog::done(result);
 }
 

@@ -41,7 +41,7 @@ InterfaceDialog::InterfaceDialog(QWidget *parent, SettingsStore &store, const De
     : QDialog(parent),
       prompts_(prompts),
       model_(store, devices, prompts,
-             {[this](int ms) { pause(ms); }, [](const std::string &page) { DesktopOpen(page); }}) {
+             {[this](int ms) { pause(ms); }, [](const std::string &page) { desktopOpen(page); }}) {
     buildWidgets();
     retranslate();
 
@@ -156,7 +156,7 @@ void InterfaceDialog::changeEvent(QEvent *event) {
 
 void InterfaceDialog::startDialog() {
     const PortSettings &settings = model_.settings();
-    const LineCombos combos = LineCombosFromBaudValue(settings.baudValue);
+    const LineCombos combos = lineCombosFromBaudValue(settings.baudValue);
     baud_->setCurrentIndex(baud_->findText(QString::number(combos.rate)));
     parity_->setCurrentIndex(combos.parity);
     stopBits_->setCurrentIndex(combos.stopBits);
@@ -201,7 +201,7 @@ void InterfaceDialog::showSelectionState() {
 }
 
 void InterfaceDialog::refresh(int code) {
-    if (model_.Refresh(code))
+    if (model_.refresh(code))
         showList();
     else
         showSelectionState();
@@ -210,13 +210,13 @@ void InterfaceDialog::refresh(int code) {
 
 void InterfaceDialog::onSelectionChanged() {
     const QList<QListWidgetItem *> selected = list_->selectedItems();
-    model_.Select(selected.isEmpty() ? std::nullopt
+    model_.select(selected.isEmpty() ? std::nullopt
                                      : std::optional<std::size_t>(list_->row(selected.first())));
     showSelectionState();
 }
 
 void InterfaceDialog::onEthernetClicked() {
-    model_.SetEthernet(ethernet_->isChecked());
+    model_.setEthernet(ethernet_->isChecked());
     postRefresh();
     ipSearch_->setVisible(model_.ipSearchShown());
 }
@@ -226,16 +226,16 @@ void InterfaceDialog::onIpSearch() {
     if (!model_.ipSearchShown()) return;
     IpSearchDialog search(this, windowLanFunctions(), prompts_);
     search.exec();
-    if (const auto &address = search.chosenAddress()) model_.ChooseLanAddress(*address);
+    if (const auto &address = search.chosenAddress()) model_.chooseLanAddress(*address);
     postRefresh();
 }
 
 void InterfaceDialog::onUsbMode(bool toHid) {
     QApplication::setOverrideCursor(Qt::WaitCursor);  // the prompts suspend it while asking
     if (toHid)
-        model_.SwitchToHidMode();
+        model_.switchToHidMode();
     else
-        model_.SwitchToVirtualCom();
+        model_.switchToVirtualCom();
     QApplication::restoreOverrideCursor();
     showSelectionState();
 }
@@ -257,8 +257,8 @@ void InterfaceDialog::accept() {
         // The line combos count even when disabled.
         line = LineCombos{baud_->currentText().toInt(), parity_->currentIndex(), stopBits_->currentIndex()};
     }
-    model_.SetEthernet(ethernet_->isChecked());
-    if (model_.Accept(line, *timeout, *address)) QDialog::accept();
+    model_.setEthernet(ethernet_->isChecked());
+    if (model_.accept(line, *timeout, *address)) QDialog::accept();
 }
 
 }  // namespace orvex::gui

@@ -39,7 +39,7 @@ IpSearchDialog::IpSearchDialog(QWidget *parent, LanFunctions lan, Prompts &promp
     connect(change_, &QPushButton::clicked, this, [this] { changeSelected(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &IpSearchDialog::reject);
     connect(list_, &QListWidget::itemSelectionChanged, this,
-            [this] { change_->setEnabled(model_.CanChange(selectedRow())); });
+            [this] { change_->setEnabled(model_.canChange(selectedRow())); });
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(list_, 1);
@@ -68,7 +68,7 @@ int IpSearchDialog::exec() {
 
 bool IpSearchDialog::refreshList() {
     setEnabled(false);
-    const bool found = model_.Refresh();
+    const bool found = model_.refresh();
     setEnabled(true);
     showList();
     return found;
@@ -80,7 +80,7 @@ void IpSearchDialog::showList() {
         auto *row = new QListWidgetItem(QString::fromStdString(item.text), list_);
         styleItem(row, item.value);
     }
-    change_->setEnabled(model_.CanChange(selectedRow()));
+    change_->setEnabled(model_.canChange(selectedRow()));
 }
 
 std::optional<std::size_t> IpSearchDialog::selectedRow() const {
@@ -96,14 +96,14 @@ void IpSearchDialog::changeSelected(const SettingsWindow &settingsWindow) {
         LanConfigDialog dialog(this, address, lan_, prompts_);
         return dialog.exec() == Accepted;
     };
-    const bool listed = model_.Change(*row, open);
+    const bool listed = model_.change(*row, open);
     showList();
     if (!listed) QDialog::reject();
 }
 
 // "Schliessen" is the dialog's cancel button and returns the selected maker's reader.
 void IpSearchDialog::reject() {
-    chosen_ = model_.Close(selectedRow());
+    chosen_ = model_.close(selectedRow());
     QDialog::reject();
 }
 

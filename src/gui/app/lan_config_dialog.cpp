@@ -49,7 +49,7 @@ LanConfigDialog::LanConfigDialog(QWidget *parent, const std::string &address, La
     : QDialog(parent), prompts_(prompts), model_(address, std::move(lan), prompts) {
     buildWidgets();
     retranslate();
-    model_.Load();
+    model_.load();
     showFields();
 }
 
@@ -223,7 +223,7 @@ QLineEdit *LanConfigDialog::editFor(LanConfigControl control) const {
 void LanConfigDialog::accept() {
     readControls();
     if (!quadsComplete()) return;
-    const LanConfigOutcome outcome = model_.Ok([this](int elapsedMs) { showProgress(elapsedMs); });
+    const LanConfigOutcome outcome = model_.ok([this](int elapsedMs) { showProgress(elapsedMs); });
     endProgress();
     if (outcome.kind == LanConfigOutcome::Done) {
         QDialog::accept();

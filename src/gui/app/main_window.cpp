@@ -78,13 +78,13 @@ MainWindow::MainWindow(ConnectContext &ctx, QtPrompts &prompts) : ctx_(ctx), pro
     setCentralWidget(view_);
 
     const SettingsStore &settings = ctx_.settings;
-    move(settings.Get(settings::WindowLeft), settings.Get(settings::WindowTop));
+    move(settings.get(settings::WindowLeft), settings.get(settings::WindowTop));
 
     ctx_.setTitle = [this](const std::string &title) { setWindowTitle(QString::fromStdString(title)); };
     ctx_.interfaceDialog = [this] { return runInterfaceDialog(); };
 
     retranslate();
-    if (IsEnglishSetting(settings.Get(settings::Language))) switchToEnglish();
+    if (isEnglishSetting(settings.get(settings::Language))) switchToEnglish();
     setWindowTitle(uiText(kProgramTitle));
     updateCommandStates();
 }
@@ -222,25 +222,25 @@ void MainWindow::switchToGerman() {
 }
 
 void MainWindow::updateCommandStates() {
-    for (const auto &[id, act] : actions_) act->setEnabled(MenuCommandEnabled(id, frame_.flags));
+    for (const auto &[id, act] : actions_) act->setEnabled(menuCommandEnabled(id, frame_.flags));
     action(CmdLanguageGerman)->setChecked(language_ == 0);
     action(CmdLanguageEnglish)->setChecked(language_ == 1);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {
     SettingsStore &settings = ctx_.settings;
-    settings.Set(settings::Language, language_);
+    settings.set(settings::Language, language_);
     const QPoint topLeft = windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)
                                ? normalGeometry().topLeft()
                                : pos();
-    settings.Set(settings::WindowLeft, topLeft.x());
-    settings.Set(settings::WindowTop, topLeft.y());
+    settings.set(settings::WindowLeft, topLeft.x());
+    settings.set(settings::WindowTop, topLeft.y());
     switchToGerman();
     event->accept();
 }
 
 void MainWindow::runCommand(int command) {
-    if (!MenuCommandEnabled(command, frame_.flags)) return;
+    if (!menuCommandEnabled(command, frame_.flags)) return;
     statusBar()->clearMessage();
     switch (command) {
         case CmdConfigure:
@@ -300,16 +300,16 @@ bool MainWindow::runInterfaceDialog() {
 void MainWindow::reportMissingWindow() { statusBar()->showMessage(uiText("status.windowNotAvailable")); }
 
 void MainWindow::identifyAtStartup() {
-    RunStartupIdentification(ctx_, frame_);
+    runStartupIdentification(ctx_, frame_);
     updateCommandStates();
-    if (updates_ && ctx_.settings.Get(settings::VersionUpdate) != 0)
-        programUpdateListener_ = updates_->program().Start([this] { postCommand(CmdProgramUpdateFound); });
+    if (updates_ && ctx_.settings.get(settings::VersionUpdate) != 0)
+        programUpdateListener_ = updates_->program().start([this] { postCommand(CmdProgramUpdateFound); });
 }
 
 void MainWindow::setUpdateChecks(update::UpdateChecks *checks) {
     if (updates_) {
-        updates_->program().RemoveListener(programUpdateListener_);
-        updates_->device().RemoveListener(deviceUpdateListener_);
+        updates_->program().removeListener(programUpdateListener_);
+        updates_->device().removeListener(deviceUpdateListener_);
         programUpdateListener_ = deviceUpdateListener_ = 0;
     }
     updates_ = checks;
@@ -324,15 +324,15 @@ void MainWindow::postCommand(int command) {
 }
 
 void MainWindow::programUpdateFound() {
-    if (updates_ && updates_->ProgramNow().state == update::UpdateState::Newer) about();
+    if (updates_ && updates_->programNow().state == update::UpdateState::Newer) about();
 }
 
 void MainWindow::deviceUpdateFound() {
     if (!updates_ || ctx_.identity.modelName.empty()) return;
-    const auto status = updates_->DeviceNow(ctx_.identity);
+    const auto status = updates_->deviceNow(ctx_.identity);
     if (status.state == update::UpdateState::Pending && deviceUpdateListener_ == 0) {
         // The reader's file is still on its way: ask again once it is here.
-        deviceUpdateListener_ = updates_->device().Start([this] { postCommand(CmdDeviceUpdateFound); });
+        deviceUpdateListener_ = updates_->device().start([this] { postCommand(CmdDeviceUpdateFound); });
         return;
     }
     if (status.state == update::UpdateState::Newer) about();
@@ -341,22 +341,22 @@ void MainWindow::deviceUpdateFound() {
 void MainWindow::configure() {
     // The sheet opens also without a reader (it then connects by itself, or
     // edits files); it fits the reader identified last.
-    int handle = ConnectWithStoredSettings(ctx_, frame_);
-    runConfigurationSheet(this, ctx_, ConfigurationSheetFor(frame_.flags), handle, frame_.baud, frame_.flags);
-    CloseReader(handle);
+    int handle = connectWithStoredSettings(ctx_, frame_);
+    runConfigurationSheet(this, ctx_, configurationSheetFor(frame_.flags), handle, frame_.baud, frame_.flags);
+    closeReader(handle);
 }
 
 void MainWindow::readContent() {
-    const int handle = ConnectWithStoredSettings(ctx_, frame_);
+    const int handle = connectWithStoredSettings(ctx_, frame_);
     ReadContentDialog dialog(this, ctx_, handle, frame_.baud, frame_.flags);
     dialog.exec();
     dialog.closeReader();
 }
 
-void MainWindow::selectInterface() { RunInterfaceCommand(ctx_, frame_); }
+void MainWindow::selectInterface() { runInterfaceCommand(ctx_, frame_); }
 
 void MainWindow::ipAddress() {
-    RunIpAddressCommand(ctx_, frame_, [this](const std::string &address) -> std::optional<std::string> {
+    runIpAddressCommand(ctx_, frame_, [this](const std::string &address) -> std::optional<std::string> {
         LanConfigDialog dialog(this, address, windowLanFunctions(), prompts_);
         if (dialog.exec() != QDialog::Accepted) return std::nullopt;
         return dialog.address();
@@ -365,7 +365,7 @@ void MainWindow::ipAddress() {
 
 // The Bluetooth standby window is not part of this version yet.
 void MainWindow::startMode() {
-    RunStartModeCommand(
+    runStartModeCommand(
         ctx_, frame_.flags, [this](int &) { reportMissingWindow(); },
         [this](int &handle, bool silentOffered) {
             PowerOnModeDialog dialog(this, handle, silentOffered, prompts_);
@@ -374,13 +374,13 @@ void MainWindow::startMode() {
 }
 
 void MainWindow::txPower() {
-    RunTxPowerCommand(ctx_, frame_.flags, [this](int &handle) {
+    runTxPowerCommand(ctx_, frame_.flags, [this](int &handle) {
         TransmitPowerDialog dialog(this, handle, prompts_);
         dialog.exec();
     });
 }
 
-void MainWindow::factoryReset() { RunFactoryReset(ctx_, frame_.flags); }
+void MainWindow::factoryReset() { runFactoryReset(ctx_, frame_.flags); }
 
 void MainWindow::about() {
     if (aboutOpen_) return;  // an update notice while the box is open
@@ -392,20 +392,20 @@ void MainWindow::about() {
 }
 
 void MainWindow::manual() {
-    const auto pdf = FindManual();
+    const auto pdf = findManual();
     if (!pdf) return;
     // The opener reports from its own thread; the message is shown on ours.
     QPointer<MainWindow> self(this);
-    const int result = DesktopOpen(*pdf, ProgramDirectory(), [self](int finished) {
+    const int result = desktopOpen(*pdf, programDirectory(), [self](int finished) {
         if (finished >= 32 || !QCoreApplication::instance()) return;
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
             [self, finished] {
-                if (self) self->prompts_.showMessage(DesktopOpenFailureText(finished), MessageIcon::Error);
+                if (self) self->prompts_.showMessage(desktopOpenFailureText(finished), MessageIcon::Error);
             },
             Qt::QueuedConnection);
     });
-    const std::string text = DesktopOpenFailureText(result);
+    const std::string text = desktopOpenFailureText(result);
     if (!text.empty()) prompts_.showMessage(text, MessageIcon::Error);
 }
 

@@ -6,7 +6,7 @@
 namespace orvex::gui {
 
 app::LanFunctions windowLanFunctions() {
-    app::LanFunctions lan = app::SystemLanFunctions();
+    app::LanFunctions lan = app::systemLanFunctions();
     lan.sleep = [](std::chrono::milliseconds pause) {
         QEventLoop loop;
         QTimer::singleShot(pause, &loop, &QEventLoop::quit);

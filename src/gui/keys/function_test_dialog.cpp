@@ -102,16 +102,16 @@ FunctionTestDialog::FunctionTestDialog(QWidget *parent, app::ConnectContext &ctx
     retranslate();
 
     connect(send_, &QPushButton::clicked, this, [this] {
-        test_.SendRequest();
+        test_.sendRequest();
         showTexts();
     });
-    connect(relay_, &QPushButton::toggled, this, [this](bool on) { test_.SetRelay(on); });
-    connect(buzzer_, &QPushButton::clicked, this, [this] { test_.SoundBuzzer(); });
+    connect(relay_, &QPushButton::toggled, this, [this](bool on) { test_.setRelay(on); });
+    connect(buzzer_, &QPushButton::clicked, this, [this] { test_.soundBuzzer(); });
     connect(close_, &QPushButton::clicked, this, &QDialog::reject);
 
     {
         app::BusyScope busy(ctx.prompts);
-        started_ = test_.Start(ctx);
+        started_ = test_.start(ctx);
     }
     if (!started_) return;
     mode_->setText(QString::number(test_.mode()));
@@ -127,7 +127,7 @@ FunctionTestDialog::FunctionTestDialog(QWidget *parent, app::ConnectContext &ctx
 
 FunctionTestDialog::~FunctionTestDialog() {
     if (timer_) timer_->stop();
-    test_.Close();
+    test_.close();
 }
 
 int FunctionTestDialog::exec() {
@@ -150,7 +150,7 @@ void FunctionTestDialog::showEvent(QShowEvent *event) {
 void FunctionTestDialog::poll() {
     // A tick inside another command's wait would re-enter the reader link.
     if (insideReaderWait()) return;
-    if (test_.PollOutput()) showTexts();
+    if (test_.pollOutput()) showTexts();
 }
 
 void FunctionTestDialog::showTexts() {

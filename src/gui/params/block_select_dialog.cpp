@@ -75,7 +75,7 @@ void BlockSelectDialog::write(QLineEdit *edit, const std::string &text) {
 
 void BlockSelectDialog::absoluteChanged(Row &row) {
     if (guard_) return;
-    const app::SectorBlock converted = app::AbsoluteToSectorBlock(row.absolute->text().toStdString());
+    const app::SectorBlock converted = app::absoluteToSectorBlock(row.absolute->text().toStdString());
     if (QString::fromStdString(converted.block) != row.block->text() ||
         QString::fromStdString(converted.sector) != row.sector->text()) {
         guard_ = true;
@@ -88,7 +88,7 @@ void BlockSelectDialog::absoluteChanged(Row &row) {
 void BlockSelectDialog::sectorBlockChanged(Row &row) {
     if (guard_) return;
     const std::string absolute =
-        app::SectorBlockToAbsolute(row.sector->text().toStdString(), row.block->text().toStdString());
+        app::sectorBlockToAbsolute(row.sector->text().toStdString(), row.block->text().toStdString());
     if (QString::fromStdString(absolute) != row.absolute->text()) {
         guard_ = true;
         write(row.absolute, absolute);

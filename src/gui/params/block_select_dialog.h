@@ -1,6 +1,6 @@
 // "MIFARE® Block Auswahl": four rows that convert between absolute MIFARE
 // block numbers and sector / block-in-sector pairs (liborvexapp's
-// AbsoluteToSectorBlock and SectorBlockToAbsolute). The data page passes in
+// absoluteToSectorBlock and sectorBlockToAbsolute). The data page passes in
 // its four block texts and takes them back on OK.
 #pragma once
 

@@ -44,7 +44,7 @@ PowerOnModeDialog::PowerOnModeDialog(QWidget *parent, int handle, bool silentRea
     retranslate();
 
     // Read before the dialog appears; an unreadable mode leaves no radio chosen.
-    model_.Show();
+    model_.show();
     radios_[2]->setEnabled(model_.silentOptionEnabled());
     if (model_.selectedIndex() >= 0 && model_.selectedIndex() < 3)
         radios_[std::size_t(model_.selectedIndex())]->setChecked(true);
@@ -70,7 +70,7 @@ void PowerOnModeDialog::changeEvent(QEvent *event) {
 }
 
 void PowerOnModeDialog::set() {
-    if (model_.Set(checkedIndex())) accept();
+    if (model_.set(checkedIndex())) accept();
 }
 
 }  // namespace orvex::gui

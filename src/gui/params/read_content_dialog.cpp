@@ -77,12 +77,12 @@ void ReadContentDialog::showText(const std::string &text) {
 
 bool ReadContentDialog::readContent() {
     const bool connected =
-        app::ReadContent(ctx_, state_, [this](const std::string &text) { showText(text); });
+        app::readContent(ctx_, state_, [this](const std::string &text) { showText(text); });
     showText(state_.text);
     return connected;
 }
 
-void ReadContentDialog::closeReader() { app::CloseReader(state_.handle); }
+void ReadContentDialog::closeReader() { app::closeReader(state_.handle); }
 
 QString ReadContentDialog::reportText() const { return report_->toPlainText(); }
 

@@ -41,7 +41,7 @@ TransmitPowerDialog::TransmitPowerDialog(QWidget *parent, int handle, app::Promp
     layout->setSizeConstraint(QLayout::SetFixedSize);
     retranslate();
 
-    model_.Show();
+    model_.show();
     choose(model_.power());
 }
 
@@ -73,7 +73,7 @@ void TransmitPowerDialog::changeEvent(QEvent *event) {
 }
 
 void TransmitPowerDialog::set() {
-    if (model_.Set(chosen())) accept();
+    if (model_.set(chosen())) accept();
 }
 
 }  // namespace orvex::gui

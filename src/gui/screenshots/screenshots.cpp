@@ -136,12 +136,12 @@ void clickButton(gui::SheetPage *page, const char *control) {
 }
 
 void renderSheets(app::ConnectContext &ctx, gui::MainWindow &frame, const std::string &wedgePort) {
-    const std::string port = ctx.settings.Get(app::settings::PortName);
+    const std::string port = ctx.settings.get(app::settings::PortName);
     {
         // A serial reader with two data sets, read from the simulator.
         int baud = 19200;
         app::CapabilityFlags flags = 0;
-        const int handle = app::ConnectReader(ctx, baud, flags, false);
+        const int handle = app::connectReader(ctx, baud, flags, false);
         gui::SerialSheetDialog sheet(&frame, ctx, handle, baud, flags);
         sheet.readConfiguration();
         gui::SerialDataPage *one = sheet.dataPage(1), *two = sheet.dataPage(2);
@@ -166,7 +166,7 @@ void renderSheets(app::ConnectContext &ctx, gui::MainWindow &frame, const std::s
                                          app::CAP_SENSOR_OUTPUT | app::CAP_EXTENDED;
         gui::SerialSheetDialog sheet(&frame, ctx, 0, 19200, hid);
         sheet.setReadOnShow(false);
-        app::KeyTable table = app::HostKeyTable();
+        app::KeyTable table = app::hostKeyTable();
         std::swap(table.keys[0x15], table.keys[0x2C]);
         sheet.sheet().keyTable = table;
         sheet.sheet().hidParams.values().powerOnIndex = 1;
@@ -175,10 +175,10 @@ void renderSheets(app::ConnectContext &ctx, gui::MainWindow &frame, const std::s
     }
     {
         // A keyboard-wedge reader (type 122) with a captured prefix.
-        ctx.settings.Set(app::settings::PortName, wedgePort);
+        ctx.settings.set(app::settings::PortName, wedgePort);
         int baud = 19200;
         app::CapabilityFlags flags = 0;
-        const int handle = app::ConnectReader(ctx, baud, flags, false);
+        const int handle = app::connectReader(ctx, baud, flags, false);
         gui::Ps2SheetDialog sheet(&frame, ctx, handle, flags);
         sheet.readConfiguration();
         app::KeySequence prefix;
@@ -186,10 +186,10 @@ void renderSheets(app::ConnectContext &ctx, gui::MainWindow &frame, const std::s
              {app::KeyEvent{0x10, 0x2A, 1}, app::KeyEvent{0x41, 0x1E, 1}, app::KeyEvent{0x41, 0x1E, 0},
               app::KeyEvent{0x10, 0x2A, 0}, app::KeyEvent{0x89, 0x38, 1}, app::KeyEvent{0x89, 0x38, 0}})
             prefix.append(e);
-        sheet.sheet().prefix.SetSequence(prefix);
+        sheet.sheet().prefix.setSequence(prefix);
         sheet.refreshPages();
         savePages(sheet, "sheet_wedge");
-        ctx.settings.Set(app::settings::PortName, port);
+        ctx.settings.set(app::settings::PortName, port);
     }
     {
         gui::OverflowDialog dialog(&frame);
@@ -226,7 +226,7 @@ void renderLanWindows(QuietPrompts &prompts, gui::MainWindow &frame) {
 }
 
 void renderAll(app::ConnectContext &ctx, QuietPrompts &prompts, gui::MainWindow &frame) {
-    const std::string port = ctx.settings.Get(app::settings::PortName);
+    const std::string port = ctx.settings.get(app::settings::PortName);
     frame.identifyAtStartup();
     std::printf("title: %s\n", qPrintable(frame.windowTitle()));
     save(&frame, "main_window");
@@ -244,12 +244,12 @@ void renderAll(app::ConnectContext &ctx, QuietPrompts &prompts, gui::MainWindow 
     }
 
     {
-        ctx.settings.Set(app::settings::PortName, "/dev/ttyUSB0");
-        ctx.settings.Set(app::settings::PortBaudrate, 9602);
+        ctx.settings.set(app::settings::PortName, "/dev/ttyUSB0");
+        ctx.settings.set(app::settings::PortBaudrate, 9602);
         gui::InterfaceDialog dialog(&frame, ctx.settings, sampleDevices(), prompts);
         save(&dialog, "interface_dialog");
-        ctx.settings.Set(app::settings::PortName, port);
-        ctx.settings.Set(app::settings::PortBaudrate, 19200);
+        ctx.settings.set(app::settings::PortName, port);
+        ctx.settings.set(app::settings::PortBaudrate, 19200);
     }
     {
         gui::AboutDialog dialog(&frame, ctx);
@@ -331,7 +331,7 @@ int main(int argc, char **argv) {
         return 1;
     }
     g_wedgePort = wedge.port();
-    settings.Set(app::settings::PortName, reader.port());
+    settings.set(app::settings::PortName, reader.port());
     gui::MainWindow frame(ctx, prompts);
     frame.show();
     g_suffix = QStringLiteral("de");

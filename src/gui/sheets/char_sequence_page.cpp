@@ -29,7 +29,7 @@ CharSequencePageWidget::CharSequencePageWidget(const std::string &id, app::CharS
     choices_ = new QListWidget(this);
     choices_->setObjectName(QStringLiteral("inputList"));
     for (int code = 0; code < app::kInputListSize; ++code)
-        choices_->addItem(fromUtf8(app::Cp1252ToUtf8(app::inputListText(static_cast<uint8_t>(code)))));
+        choices_->addItem(fromUtf8(app::cp1252ToUtf8(app::inputListText(static_cast<uint8_t>(code)))));
     insert_ = new QPushButton(this);
     delete_ = new QPushButton(this);
     clear_ = new QPushButton(this);
@@ -51,7 +51,7 @@ CharSequencePageWidget::CharSequencePageWidget(const std::string &id, app::CharS
     // Typing makes the typed text the input; picking from the list takes
     // the list's entry with its position.
     connect(input_, &QLineEdit::textEdited, this, [this](const QString &text) {
-        model_.SetInput(text.toStdString(), -1);
+        model_.setInput(text.toStdString(), -1);
         QSignalBlocker block(choices_);
         choices_->clearSelection();
         choices_->setCurrentRow(-1);
@@ -59,33 +59,33 @@ CharSequencePageWidget::CharSequencePageWidget(const std::string &id, app::CharS
     connect(choices_, &QListWidget::currentRowChanged, this, [this](int row) {
         if (refreshing_ || row < 0) return;
         input_->setText(choices_->item(row)->text());
-        model_.SetInput(input_->text().toStdString(), row);
+        model_.setInput(input_->text().toStdString(), row);
     });
     connect(choices_, &QListWidget::itemDoubleClicked, this, [this] { insertCharacter(); });
     connect(insert_, &QPushButton::clicked, this, [this] { insertCharacter(); });
     connect(delete_, &QPushButton::clicked, this, [this] {
-        showMessage(model_.DeleteCharacter());
+        showMessage(model_.deleteCharacter());
         refresh();
         input_->clear();
-        model_.SetInput({}, -1);
+        model_.setInput({}, -1);
         input_->setFocus();
     });
     connect(clear_, &QPushButton::clicked, this, [this] {
-        model_.ClearPage();
+        model_.clearPage();
         refresh();
     });
     connect(up_, &QPushButton::clicked, this, [this] {
-        model_.MoveUp();
+        model_.moveUp();
         refresh();
     });
     connect(down_, &QPushButton::clicked, this, [this] {
-        model_.MoveDown();
+        model_.moveDown();
         refresh();
     });
     connect(list_, &QTreeWidget::currentItemChanged, this, [this] {
         if (refreshing_) return;
         QTreeWidgetItem *item = list_->currentItem();
-        model_.SelectItem(item ? list_->indexOfTopLevelItem(item) : -1);
+        model_.selectItem(item ? list_->indexOfTopLevelItem(item) : -1);
     });
     connect(functionTest_, &QPushButton::clicked, this, [this] { openPageFunctionTest(this, ctx_, flags_); });
     connect(readContent_, &QPushButton::clicked, this, [this] { openPageReadContent(this, ctx_); });
@@ -117,12 +117,12 @@ CharSequencePageWidget::CharSequencePageWidget(const std::string &id, app::CharS
 }
 
 void CharSequencePageWidget::showMessage(const std::optional<app::PageMessage> &message) {
-    if (message) ctx_.prompts.showMessage(app::Text(message->id), app::MessageIcon::Warning);
+    if (message) ctx_.prompts.showMessage(app::text(message->id), app::MessageIcon::Warning);
 }
 
 void CharSequencePageWidget::insertCharacter() {
-    if (choices_->currentRow() < 0) model_.SetInput(input_->text().toStdString(), -1);
-    showMessage(model_.InsertCharacter());
+    if (choices_->currentRow() < 0) model_.setInput(input_->text().toStdString(), -1);
+    showMessage(model_.insertCharacter());
     if (model_.inputScrollPosition() >= 0) {
         QSignalBlocker block(choices_);
         choices_->scrollToItem(choices_->item(model_.inputScrollPosition()),
@@ -135,7 +135,7 @@ void CharSequencePageWidget::insertCharacter() {
 
 void CharSequencePageWidget::refresh() {
     RefreshScope scope(refreshing_);
-    const auto texts = model_.RebuildList();
+    const auto texts = model_.rebuildList();
     list_->clear();
     for (std::size_t i = 0; i < texts.size(); ++i) {
         auto *item = new QTreeWidgetItem(list_, {fromUtf8(texts[i])});

@@ -20,7 +20,7 @@ SerialSheetDialog::SerialSheetDialog(QWidget *parent, app::ConnectContext &ctx, 
                                      app::CapabilityFlags flags)
     : SheetDialog(parent, ctx, sheet_), sheet_(ctx, handle, baud, flags) {
     attachSheet();
-    for (const app::SheetPageInfo &info : sheet_.Pages()) {
+    for (const app::SheetPageInfo &info : sheet_.pages()) {
         const std::string &id = info.id;
         if (id == app::sheet_pages::kParameters) {
             if (sheet_.hid()) {
@@ -59,7 +59,7 @@ SerialDataPage *SerialSheetDialog::dataPage(int set) const {
 
 std::vector<std::pair<std::string, std::string>> SerialSheetDialog::pageTitles() const {
     std::vector<std::pair<std::string, std::string>> titles;
-    for (const app::SheetPageInfo &info : sheet_.Pages()) titles.emplace_back(info.id, info.title);
+    for (const app::SheetPageInfo &info : sheet_.pages()) titles.emplace_back(info.id, info.title);
     return titles;
 }
 
@@ -67,23 +67,23 @@ void SerialSheetDialog::loadLayoutFromReader() {
     // A connection of its own, closed again afterwards.
     int baud = 19200;
     app::CapabilityFlags flags = 0;
-    int handle = app::ConnectReader(ctx_, baud, flags, true);
+    int handle = app::connectReader(ctx_, baud, flags, true);
     if (handle == 0) {
-        ctx_.prompts.showMessage(app::Text(kNoConnection), app::MessageIcon::Warning);
+        ctx_.prompts.showMessage(app::text(kNoConnection), app::MessageIcon::Warning);
         return;
     }
     if (app::HidKeyTableLink *link = sheet_.hidKeyTableLink()) {
-        if (link->LoadFromReader(handle, sheet_.keyTable))
+        if (link->loadFromReader(handle, sheet_.keyTable))
             askLayoutTakeover(this, ctx_.settings, sheet_.keyTable);
     }
-    app::CloseReader(handle);
+    app::closeReader(handle);
 }
 
 Ps2SheetDialog::Ps2SheetDialog(QWidget *parent, app::ConnectContext &ctx, int handle,
                                app::CapabilityFlags flags)
     : SheetDialog(parent, ctx, sheet_), sheet_(ctx, handle, flags) {
     attachSheet();
-    for (const app::SheetPageInfo &info : sheet_.Pages()) {
+    for (const app::SheetPageInfo &info : sheet_.pages()) {
         const std::string &id = info.id;
         if (id == app::sheet_pages::kParameters) {
             addPage(new Ps2ParamPage(sheet_.params));
@@ -106,7 +106,7 @@ KeyStrokePageWidget *Ps2SheetDialog::sequencePage(const std::string &id) const {
 
 std::vector<std::pair<std::string, std::string>> Ps2SheetDialog::pageTitles() const {
     std::vector<std::pair<std::string, std::string>> titles;
-    for (const app::SheetPageInfo &info : sheet_.Pages()) titles.emplace_back(info.id, info.title);
+    for (const app::SheetPageInfo &info : sheet_.pages()) titles.emplace_back(info.id, info.title);
     return titles;
 }
 

@@ -30,10 +30,10 @@ public:
     HidParamPage *hidPage() const { return hidPage_; }
 
 protected:
-    void readModel() override { sheet_.ReadConfiguration(); }
-    app::ProgramOutcome programModel() override { return sheet_.Program(); }
-    bool loadModel() override { return sheet_.LoadMkr(); }
-    bool saveModel() override { return sheet_.SaveMkr(); }
+    void readModel() override { sheet_.readConfiguration(); }
+    app::ProgramOutcome programModel() override { return sheet_.program(); }
+    bool loadModel() override { return sheet_.loadMkr(); }
+    bool saveModel() override { return sheet_.saveMkr(); }
     std::vector<std::pair<std::string, std::string>> pageTitles() const override;
 
 private:
@@ -52,10 +52,10 @@ public:
     KeyStrokePageWidget *sequencePage(const std::string &id) const;
 
 protected:
-    void readModel() override { sheet_.ReadConfiguration(); }
-    app::ProgramOutcome programModel() override { return sheet_.Program(); }
-    bool loadModel() override { return sheet_.LoadMkp(); }
-    bool saveModel() override { return sheet_.SaveMkp(); }
+    void readModel() override { sheet_.readConfiguration(); }
+    app::ProgramOutcome programModel() override { return sheet_.program(); }
+    bool loadModel() override { return sheet_.loadMkp(); }
+    bool saveModel() override { return sheet_.saveMkp(); }
     std::vector<std::pair<std::string, std::string>> pageTitles() const override;
 
 private:

@@ -27,7 +27,7 @@ namespace {
 constexpr std::array<int, 3> kModes{0, 2, 3};
 
 QString keyChar(std::uint8_t c) {
-    return c ? fromUtf8(app::Cp1252ToUtf8(std::string(1, static_cast<char>(c)))) : QString();
+    return c ? fromUtf8(app::cp1252ToUtf8(std::string(1, static_cast<char>(c)))) : QString();
 }
 }  // namespace
 
@@ -61,9 +61,9 @@ void KeyCapButton::paintEvent(QPaintEvent *) {
 }
 
 void askLayoutTakeover(QWidget *parent, app::SettingsStore &settings, app::KeyTable &table) {
-    const app::KeyTable host = app::HostKeyTable();
-    const int differences = app::CountLayoutDifferences(table, host);
-    if (!app::AskLayoutQuestion(differences, settings.Get(app::settings::ShowLayoutError) != 0)) return;
+    const app::KeyTable host = app::hostKeyTable();
+    const int differences = app::countLayoutDifferences(table, host);
+    if (!app::askLayoutQuestion(differences, settings.get(app::settings::ShowLayoutError) != 0)) return;
     LayoutErrorDialog dialog(parent, settings, differences);
     if (dialog.exec() == QDialog::Accepted) table = host;
 }
@@ -134,7 +134,7 @@ HidParamPage::HidParamPage(app::ParamPageHid &model, app::KeyTable &table, app::
     // The drawn keyboard.
     layoutGroup_ = new QGroupBox(this);
     auto *keyboard = new QVBoxLayout(layoutGroup_);
-    const auto map = app::KeyMap();
+    const auto map = app::keyMap();
     std::size_t next = 0;
     for (std::size_t row = 0; row < app::kKeyboardRows.size(); ++row) {
         auto *line = new QHBoxLayout;
@@ -159,16 +159,16 @@ HidParamPage::HidParamPage(app::ParamPageHid &model, app::KeyTable &table, app::
     keyboard->addLayout(layoutButtons);
     keyboard->addWidget(warn_);
     connect(host_, &QPushButton::clicked, this, [this] {
-        table_ = app::HostKeyTable();
+        table_ = app::hostKeyTable();
         refresh();
     });
     connect(load_, &QPushButton::clicked, this, [this] {
         if (loadFromReader) loadFromReader();
         refresh();
     });
-    warn_->setChecked(ctx_.settings.Get(app::settings::ShowLayoutError) != 0);
+    warn_->setChecked(ctx_.settings.get(app::settings::ShowLayoutError) != 0);
     connect(warn_, &QCheckBox::clicked, this,
-            [this](bool on) { ctx_.settings.Set(app::settings::ShowLayoutError, on ? 1 : 0); });
+            [this](bool on) { ctx_.settings.set(app::settings::ShowLayoutError, on ? 1 : 0); });
 
     functionTest_ = new QPushButton(this);
     readContent_ = new QPushButton(this);
@@ -203,13 +203,13 @@ void HidParamPage::refresh() {
     RefreshScope scope(refreshing_);
     const app::ParamPageHidValues &v = model_.values();
     refreshEdits();
-    binding_.apply(model_.View());
-    const auto differing = app::DifferingKeys(table_, app::HostKeyTable());
+    binding_.apply(model_.view());
+    const auto differing = app::differingKeys(table_, app::hostKeyTable());
     for (KeyCapButton *k : keys_)
         k->setEntry(table_.keys[k->scan()],
                     std::find(differing.begin(), differing.end(), k->scan()) != differing.end());
     load_->setEnabled(bool(loadFromReader));
-    warn_->setChecked(ctx_.settings.Get(app::settings::ShowLayoutError) != 0);
+    warn_->setChecked(ctx_.settings.get(app::settings::ShowLayoutError) != 0);
 }
 
 void HidParamPage::retranslate() {

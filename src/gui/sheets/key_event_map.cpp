@@ -86,7 +86,7 @@ std::optional<std::uint8_t> keypadVk(int qtKey) {
 
 std::optional<app::CapturedKey> capturedKeyFrom(const QKeyEvent &event) {
     if (event.isAutoRepeat()) return std::nullopt;
-    const app::KeyboardLayout &layout = app::HostKeyboardLayout();
+    const app::KeyboardLayout &layout = app::hostKeyboardLayout();
     const int qtKey = event.key();
     app::CapturedKey key;
 

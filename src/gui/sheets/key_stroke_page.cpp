@@ -38,31 +38,31 @@ KeyStrokePageWidget::KeyStrokePageWidget(const std::string &id, app::KeyStrokePa
     connect(capture_, &KeyCaptureBox::keyPressed, this, &KeyStrokePageWidget::pressKey);
     connect(capture_, &KeyCaptureBox::keyReleased, this, &KeyStrokePageWidget::releaseKey);
     connect(tab_, &QPushButton::clicked, this,
-            [this] { recorded(model_.AddKey(app::KeyStrokePage::kVkTab, app::KeyStrokePage::kScanTab)); });
+            [this] { recorded(model_.addKey(app::KeyStrokePage::kVkTab, app::KeyStrokePage::kScanTab)); });
     connect(esc_, &QPushButton::clicked, this, [this] {
-        recorded(model_.AddKey(app::KeyStrokePage::kVkEscape, app::KeyStrokePage::kScanEscape));
+        recorded(model_.addKey(app::KeyStrokePage::kVkEscape, app::KeyStrokePage::kScanEscape));
     });
     connect(delete_, &QPushButton::clicked, this, [this] {
-        if (auto message = model_.DeleteKey())
-            ctx_.prompts.showMessage(app::Text(message->id), app::MessageIcon::Warning);
+        if (auto message = model_.deleteKey())
+            ctx_.prompts.showMessage(app::text(message->id), app::MessageIcon::Warning);
         refresh();
         capture_->setFocus();
     });
     connect(clear_, &QPushButton::clicked, this, [this] {
-        model_.ClearKeys();
+        model_.clearKeys();
         refresh();
         capture_->setFocus();
     });
     connect(readContent_, &QPushButton::clicked, this, [this] {
         openPageReadContent(this, ctx_);
-        model_.ClearCapture();
+        model_.clearCapture();
         refresh();
         capture_->setFocus();
     });
     connect(list_, &QTreeWidget::currentItemChanged, this, [this] {
         if (refreshing_) return;
         QTreeWidgetItem *item = list_->currentItem();
-        model_.SelectItem(item ? list_->indexOfTopLevelItem(item) : -1);
+        model_.selectItem(item ? list_->indexOfTopLevelItem(item) : -1);
     });
 
     auto *buttons = new QVBoxLayout;
@@ -82,13 +82,13 @@ KeyStrokePageWidget::KeyStrokePageWidget(const std::string &id, app::KeyStrokePa
 void KeyStrokePageWidget::pressKey(const QKeyEvent &event) {
     const auto key = capturedKeyFrom(event);
     if (!key) return;
-    recorded(model_.RecordPress(*key, capture_->hasFocus()));
+    recorded(model_.recordPress(*key, capture_->hasFocus()));
 }
 
 void KeyStrokePageWidget::releaseKey(const QKeyEvent &event) {
     const auto key = capturedKeyFrom(event);
     if (!key) return;
-    if (model_.RecordRelease(*key) == app::RecordResult::Recorded) refresh();
+    if (model_.recordRelease(*key) == app::RecordResult::Recorded) refresh();
 }
 
 void KeyStrokePageWidget::recorded(app::RecordResult result) {
@@ -107,12 +107,12 @@ void KeyStrokePageWidget::runOverflowDialog() {
 }
 
 void KeyStrokePageWidget::enterPressed() {
-    recorded(model_.RecordPress({app::KeyStrokePage::kVkEnter, app::KeyStrokePage::kScanEnter, false, false},
+    recorded(model_.recordPress({app::KeyStrokePage::kVkEnter, app::KeyStrokePage::kScanEnter, false, false},
                                 capture_->hasFocus()));
 }
 
 void KeyStrokePageWidget::activated() {
-    model_.ClearCapture();
+    model_.clearCapture();
     refresh();
     capture_->setFocus(Qt::OtherFocusReason);
 }
@@ -121,7 +121,7 @@ void KeyStrokePageWidget::refresh() {
     RefreshScope scope(refreshing_);
     capture_->setText(fromUtf8(model_.captureText()));
     list_->clear();
-    for (const app::KeyListItem &item : model_.RebuildList()) {
+    for (const app::KeyListItem &item : model_.rebuildList()) {
         auto *row = new QTreeWidgetItem(list_, {fromUtf8(item.text)});
         row->setData(0, Qt::UserRole, item.entry);
     }

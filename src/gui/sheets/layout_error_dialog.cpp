@@ -21,7 +21,7 @@ LayoutErrorDialog::LayoutErrorDialog(QWidget *parent, app::SettingsStore &settin
     text_ = new QLabel(this);
     text_->setWordWrap(true);
     dontShow_ = new QCheckBox(uiText("layout.dontShowAgain"), this);
-    dontShow_->setChecked(settings_.Get(app::settings::ShowLayoutError) == 0);
+    dontShow_->setChecked(settings_.get(app::settings::ShowLayoutError) == 0);
     yes_ = new QPushButton(uiText("layout.yes"), this);
     no_ = new QPushButton(uiText("layout.no"), this);
     if (differences > 0) {
@@ -44,7 +44,7 @@ LayoutErrorDialog::LayoutErrorDialog(QWidget *parent, app::SettingsStore &settin
 }
 
 void LayoutErrorDialog::finish(int result) {
-    settings_.Set(app::settings::ShowLayoutError, dontShow_->isChecked() ? 0 : 1);
+    settings_.set(app::settings::ShowLayoutError, dontShow_->isChecked() ? 0 : 1);
     done(result);
 }
 

@@ -46,7 +46,7 @@ Ps2DataPage::Ps2DataPage(app::DataPagePs2 &model, app::ConnectContext &ctx, QWid
         r->setObjectName(QString::fromStdString(name));
         binding_.add(name, r);
         connect(r, &QRadioButton::clicked, this, [this, i] {
-            model_.ClickSelection(i);
+            model_.clickSelection(i);
             refresh();
         });
         selection_[std::size_t(i)] = r;
@@ -114,7 +114,7 @@ void Ps2DataPage::refresh() {
     const app::DataPagePs2Values &v = model_.values();
     setEditText(charCount_, v.charCount);
     for (int i = 0; i < 4; ++i) setEditText(blocks_[std::size_t(i)], v.blocks[std::size_t(i)]);
-    binding_.apply(model_.View());
+    binding_.apply(model_.view());
 }
 
 void Ps2DataPage::retranslate() {
@@ -161,7 +161,7 @@ void Ps2ParamPage::refresh() {
     setEditText(delay_, v.delay);
     setEditText(frequency_, v.frequency);
     setEditText(timeout_, v.timeout);
-    binding_.apply(model_.View());
+    binding_.apply(model_.view());
 }
 
 void Ps2ParamPage::retranslate() {

@@ -90,7 +90,7 @@ SerialDataPage::SerialDataPage(const std::string &id, app::DataPageSerial &model
         c->setObjectName(QString::fromLatin1(kFamilyNames[std::size_t(i)]));
         binding_.add(kFamilyNames[std::size_t(i)], c);
         connect(c, &QCheckBox::clicked, this, [this, i](bool on) {
-            model_.ClickFamily(static_cast<Family>(i), on);
+            model_.clickFamily(static_cast<Family>(i), on);
             changed();
         });
         families_[std::size_t(i)] = c;
@@ -102,7 +102,7 @@ SerialDataPage::SerialDataPage(const std::string &id, app::DataPageSerial &model
         r->setObjectName(QString::fromLatin1(kSelectionNames[std::size_t(i)]));
         binding_.add(kSelectionNames[std::size_t(i)], r);
         connect(r, &QRadioButton::clicked, this, [this, i] {
-            model_.ClickSelection(i);
+            model_.clickSelection(i);
             changed();
         });
         selection_[std::size_t(i)] = r;
@@ -279,13 +279,13 @@ void SerialDataPage::pickBlocks() {
 
 void SerialDataPage::refresh() {
     RefreshScope scope(refreshing_);
-    model_.Refresh();
+    model_.refresh();
     const DataPageSerialValues &v = model_.values();
     refreshEdits();
     for (int i = 0; i < 4; ++i) setEditText(blocks_[std::size_t(i)], v.blocks[std::size_t(i)]);
     for (auto &[c, member] : checks_) c->setChecked(v.*member);
     for (auto &[c, member] : combos_) c->setCurrentIndex(v.*member);
-    binding_.apply(model_.View());
+    binding_.apply(model_.view());
 }
 
 void SerialDataPage::retranslate() {

@@ -180,7 +180,7 @@ void SerialParamPage::refresh() {
     baud_->setCurrentIndex(baudIndex);
     parity_->setCurrentIndex(v.parity);
     stopBits_->setCurrentIndex(v.stopBits);
-    binding_.apply(model_.View());
+    binding_.apply(model_.view());
 }
 
 void SerialParamPage::retranslate() {

@@ -136,7 +136,7 @@ void SheetDialog::retranslate() {
     load_->setText(uiText(kLoad));
     program_->setText(uiText(kProgram));
     cancel_->setText(uiText(kCancel));
-    sheet_.RetranslateTitle();
+    sheet_.retranslateTitle();
     for (SheetPage *p : pages_) p->retranslate();
     refreshPages();
 }

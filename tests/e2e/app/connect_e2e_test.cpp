@@ -11,38 +11,38 @@ using namespace orvex::app::testing;
 using ConnectE2E = SimReaderTest;
 
 TEST(BaudHunt, OrderFollowsTheCycle) {
-    EXPECT_EQ(BaudHuntOrder(4800), (std::vector<int>{9600, 19200, 38400, 2400}));
-    EXPECT_EQ(BaudHuntOrder(38400), (std::vector<int>{2400, 4800, 9600, 19200}));
-    EXPECT_TRUE(BaudHuntOrder(57600).empty());
-    EXPECT_TRUE(BaudHuntOrder(9602).empty());
+    EXPECT_EQ(baudHuntOrder(4800), (std::vector<int>{9600, 19200, 38400, 2400}));
+    EXPECT_EQ(baudHuntOrder(38400), (std::vector<int>{2400, 4800, 9600, 19200}));
+    EXPECT_TRUE(baudHuntOrder(57600).empty());
+    EXPECT_TRUE(baudHuntOrder(9602).empty());
 }
 
 TEST_F(ConnectE2E, BaudHuntFindsAndStoresTheReadersRate) {
     orvex::sim::Options o;
     o.baud = 2400;
-    StartReader(o);
-    store_->Set(settings::PortBaudrate, 4800);
+    startReader(o);
+    store_->set(settings::PortBaudrate, 4800);
     int baud = 0;
     CapabilityFlags flags = 0;
-    int handle = ConnectReader(*ctx_, baud, flags, false);
+    int handle = connectReader(*ctx_, baud, flags, false);
     ASSERT_GT(handle, 0);
-    EXPECT_EQ(store_->Get(settings::PortBaudrate), 2400);
+    EXPECT_EQ(store_->get(settings::PortBaudrate), 2400);
     EXPECT_EQ(baud, 2400);
     // The notice comes even with messages off.
     EXPECT_EQ(prompts_.messages, std::vector<std::string>{StringTable::instance().format(588, 2400)});
-    CloseReader(handle);
+    closeReader(handle);
 }
 
 TEST_F(ConnectE2E, RateOutsideTheCycleIsNotHunted) {
     orvex::sim::Options o;
     o.baud = 9600;
-    StartReader(o);
-    store_->Set(settings::PortBaudrate, 57600);
+    startReader(o);
+    store_->set(settings::PortBaudrate, 57600);
     int baud = 0;
     CapabilityFlags flags = 0x5;
-    EXPECT_EQ(ConnectReader(*ctx_, baud, flags, true), 0);
+    EXPECT_EQ(connectReader(*ctx_, baud, flags, true), 0);
     EXPECT_EQ(flags, 0x5u);
-    EXPECT_EQ(store_->Get(settings::PortBaudrate), 57600);
+    EXPECT_EQ(store_->get(settings::PortBaudrate), 57600);
     EXPECT_TRUE(prompts_.messages.empty());
 }
 
@@ -61,20 +61,20 @@ TEST_F(ConnectE2E, VersionAnswersGiveFlagsTitleAndIdentity) {
         {"1221", 0x13, "FW V1.01>", "1.01", SheetKind::KeyboardWedge},
     };
     for (const auto &c : cases) {
-        StartReader(Version(c.answer));
+        startReader(version(c.answer));
         int baud = 0;
         CapabilityFlags flags = 0;
-        int handle = ConnectReader(*ctx_, baud, flags, true);
+        int handle = connectReader(*ctx_, baud, flags, true);
         ASSERT_GT(handle, 0) << c.answer;
         EXPECT_EQ(sim_->state().outputMode, 0) << c.answer;
         EXPECT_EQ(flags, c.flags) << c.answer;
-        EXPECT_EQ(ConfigurationSheetFor(flags), c.sheet) << c.answer;
-        const std::string start = "Orvex ReaderSetup V" + ProductVersionString() + " <";
+        EXPECT_EQ(configurationSheetFor(flags), c.sheet) << c.answer;
+        const std::string start = "Orvex ReaderSetup V" + productVersionString() + " <";
         EXPECT_EQ(ctx_->title.substr(0, start.size()), start);
         const std::string end = sim_->slavePath() + ":1  " + c.firmware;
         EXPECT_EQ(ctx_->title.substr(ctx_->title.size() - end.size()), end) << ctx_->title;
 
-        const auto reader = IdentifyAndClose(*ctx_, handle);
+        const auto reader = identifyAndClose(*ctx_, handle);
         ASSERT_TRUE(reader);
         EXPECT_EQ(handle, 0);
         EXPECT_EQ(reader->versionAnswer, c.answer);
@@ -98,13 +98,13 @@ TEST_F(ConnectE2E, RefusedReadersShowTheirMessageAndKeepTheFlags) {
     };
     const auto &strings = StringTable::instance();
     for (const auto &c : cases) {
-        orvex::sim::Options o = Version(c.answer);
+        orvex::sim::Options o = version(c.answer);
         o.dropEvery = c.dropEvery;
-        StartReader(o);
+        startReader(o);
         prompts_.messages.clear();
         int baud = 0;
         CapabilityFlags flags = 0xABC;
-        EXPECT_EQ(ConnectReader(*ctx_, baud, flags, true), 0) << c.answer;
+        EXPECT_EQ(connectReader(*ctx_, baud, flags, true), 0) << c.answer;
         EXPECT_EQ(ctx_->lastResult, c.result) << c.answer;
         EXPECT_EQ(flags, 0xABCu);
         EXPECT_EQ(prompts_.messages, std::vector<std::string>{strings.text(c.message)}) << c.answer;
@@ -116,19 +116,19 @@ TEST_F(ConnectE2E, RefusedReadersShowTheirMessageAndKeepTheFlags) {
 }
 
 TEST_F(ConnectE2E, QuietConnectWithoutReaderAsksForTheInterface) {
-    store_->Set(settings::PortName, (dir_ / "no-such-port").string());
+    store_->set(settings::PortName, (dir_ / "no-such-port").string());
     FrameState frame;
     frame.flags = 0x13;
     int dialogs = 0;
     ctx_->interfaceDialog = [&] {
         // The person picks the simulated reader.
         if (++dialogs == 1) {
-            StartReader(Version("164U"));
+            startReader(version("164U"));
             return true;
         }
         return false;
     };
-    const auto reader = RunStartupIdentification(*ctx_, frame);
+    const auto reader = runStartupIdentification(*ctx_, frame);
     ASSERT_TRUE(reader);
     EXPECT_EQ(dialogs, 1);
     EXPECT_EQ(frame.flags, 0x7f1f1u);

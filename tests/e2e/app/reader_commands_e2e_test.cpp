@@ -32,12 +32,12 @@ TEST_F(ReaderCommandsE2E, FactoryResetAsksTwice) {
     };
     const auto &strings = StringTable::instance();
     for (const auto &c : cases) {
-        StartReader(Version("4340"));
+        startReader(version("4340"));
         sim_->modifyState([](orvex::sim::ReaderState &s) { s.prefix = {0x41, 0xFF}; });
         prompts_.questions.clear();
         prompts_.messages.clear();
         prompts_.answers = c.answers;
-        EXPECT_EQ(RunFactoryReset(*ctx_, CAP_FACTORY_RESET), c.outcome);
+        EXPECT_EQ(runFactoryReset(*ctx_, CAP_FACTORY_RESET), c.outcome);
         ASSERT_EQ(prompts_.questions.size(), c.questions);
         EXPECT_EQ(prompts_.questions[0], strings.text(10139));
         if (c.questions > 1) {
@@ -51,81 +51,84 @@ TEST_F(ReaderCommandsE2E, FactoryResetAsksTwice) {
 }
 
 TEST_F(ReaderCommandsE2E, FactoryResetNeedsTheCapability) {
-    StartReader(Version("1245"));
+    startReader(version("1245"));
     prompts_.answers = {true, true};
-    EXPECT_EQ(RunFactoryReset(*ctx_, CAP_FACTORY_RESET), FactoryResetOutcome::NotAvailable);
+    EXPECT_EQ(runFactoryReset(*ctx_, CAP_FACTORY_RESET), FactoryResetOutcome::NotAvailable);
     EXPECT_TRUE(prompts_.questions.empty());
-    EXPECT_EQ(RunFactoryReset(*ctx_, 0x11), FactoryResetOutcome::NotAvailable);
+    EXPECT_EQ(runFactoryReset(*ctx_, 0x11), FactoryResetOutcome::NotAvailable);
 }
 
 TEST_F(ReaderCommandsE2E, PowerOnModeGetAndSet) {
-    StartReader(Version("164U"));
+    startReader(version("164U"));
     const int indexOfValue[] = {0, 1, 2, 2};
     for (int value = 0; value < 4; ++value) {
         sim_->modifyState([value](orvex::sim::ReaderState &s) { s.powerOn = value; });
-        auto c = ConnectForCommand(*ctx_);
+        auto c = connectForCommand(*ctx_);
         ASSERT_GT(c.handle, 0);
-        PowerOnModel dialog(c.handle, HasCapability(c.flags, CAP_SILENT_READER_MODE), prompts_);
-        EXPECT_TRUE(dialog.Show());
+        PowerOnModel dialog(c.handle, hasCapability(c.flags, CAP_SILENT_READER_MODE), prompts_);
+        EXPECT_TRUE(dialog.show());
         EXPECT_EQ(dialog.selectedIndex(), indexOfValue[value]) << value;
         EXPECT_FALSE(dialog.silentOptionEnabled());
-        CloseReader(c.handle);
+        closeReader(c.handle);
     }
-    auto c = ConnectForCommand(*ctx_);
+    auto c = connectForCommand(*ctx_);
     PowerOnModel dialog(c.handle, false, prompts_);
     const int seen = sim_->commandsSeen();
-    EXPECT_FALSE(dialog.Set(-1));  // no choice: nothing is sent
+    EXPECT_FALSE(dialog.set(-1));  // no choice: nothing is sent
     EXPECT_EQ(sim_->commandsSeen(), seen);
-    EXPECT_TRUE(dialog.Set(2));
+    EXPECT_TRUE(dialog.set(2));
     EXPECT_EQ(sim_->state().powerOn, 3);
-    EXPECT_TRUE(dialog.Set(1));
+    EXPECT_TRUE(dialog.set(1));
     EXPECT_EQ(sim_->state().powerOn, 1);
-    CloseReader(c.handle);
+    closeReader(c.handle);
     EXPECT_TRUE(prompts_.messages.empty());
 }
 
 TEST_F(ReaderCommandsE2E, TransmitPowerGetAndSet) {
-    StartReader(Version("4545"));
+    startReader(version("4545"));
     int opened = 0;
-    EXPECT_EQ(RunTxPowerCommand(*ctx_, CAP_EXTENDED, [&](int &handle) {
-        ++opened;
-        TxPowerModel dialog(handle, prompts_);
-        dialog.Show();
-        EXPECT_TRUE(dialog.Set({true, false}));
-        EXPECT_EQ(sim_->state().deviceSettings, (orvex::sim::Bytes{0x03, 0x01, 0x80}));
-        EXPECT_TRUE(dialog.Show());
-        EXPECT_EQ(dialog.power(), (TxPower{true, false}));
-    }),
-              CommandOutcome::Ran);
+    EXPECT_EQ(
+        runTxPowerCommand(*ctx_, CAP_EXTENDED,
+                          [&](int &handle) {
+                              ++opened;
+                              TxPowerModel dialog(handle, prompts_);
+                              dialog.show();
+                              EXPECT_TRUE(dialog.set({true, false}));
+                              EXPECT_EQ(sim_->state().deviceSettings, (orvex::sim::Bytes{0x03, 0x01, 0x80}));
+                              EXPECT_TRUE(dialog.show());
+                              EXPECT_EQ(dialog.power(), (TxPower{true, false}));
+                          }),
+        CommandOutcome::Ran);
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(prompts_.messages.back(), StringTable::instance().text(10137));
 
     sim_->modifyState([](orvex::sim::ReaderState &s) { s.deviceSettings = {0x00, 0x03}; });
-    auto c = ConnectForCommand(*ctx_);
+    auto c = connectForCommand(*ctx_);
     TxPowerModel dialog(c.handle, prompts_);
-    EXPECT_FALSE(dialog.Show());
+    EXPECT_FALSE(dialog.show());
     EXPECT_EQ(dialog.power(), TxPower{});
     EXPECT_EQ(prompts_.messages.back(), StringTable::instance().text(10136));
-    CloseReader(c.handle);
+    closeReader(c.handle);
 }
 
 TEST_F(ReaderCommandsE2E, TransmitPowerDialogNeedsTheCapability) {
-    StartReader(Version("1245"));
+    startReader(version("1245"));
     bool opened = false;
-    EXPECT_EQ(RunTxPowerCommand(*ctx_, CAP_TX_POWER, [&](int &) { opened = true; }), CommandOutcome::NotAvailable);
+    EXPECT_EQ(runTxPowerCommand(*ctx_, CAP_TX_POWER, [&](int &) { opened = true; }),
+              CommandOutcome::NotAvailable);
     EXPECT_FALSE(opened);
     EXPECT_EQ(sim_->state().outputMode, 2);
 }
 
 TEST_F(ReaderCommandsE2E, ReportOfSerialReader) {
-    StartReader(Version("1245"));
+    startReader(version("1245"));
     sim_->modifyState([](orvex::sim::ReaderState &s) {
         s.prefix = {0x02, 0xFF, 0x41};
         s.parameter = {0x13, 0x05, 0x1B, 0x03};
     });
     ReadContentState state;
     int updates = 0;
-    ASSERT_TRUE(ReadContent(*ctx_, state, [&](const std::string &) { ++updates; }));
+    ASSERT_TRUE(readContent(*ctx_, state, [&](const std::string &) { ++updates; }));
     EXPECT_TRUE(state.complete);
     EXPECT_EQ(state.handle, 0);
     EXPECT_EQ(state.flags, 0x11u);
@@ -138,22 +141,22 @@ TEST_F(ReaderCommandsE2E, ReportOfSerialReader) {
 }
 
 TEST_F(ReaderCommandsE2E, ReportOfKeyboardWedgeReader) {
-    StartReader(Version("1221"));
+    startReader(version("1221"));
     sim_->modifyState([](orvex::sim::ReaderState &s) {
         ASSERT_GE(s.data.size(), 11u);
         s.data[9] = 2;
     });
     ReadContentState state;
-    ASSERT_TRUE(ReadContent(*ctx_, state));
+    ASSERT_TRUE(readContent(*ctx_, state));
     EXPECT_TRUE(state.complete);
     EXPECT_NE(state.text.find("Sendefrequenz     : 13 kHz\r\n"), std::string::npos) << state.text;
     EXPECT_EQ(state.text.find("Zykluszeit"), std::string::npos);  // no parameter block
 }
 
 TEST_F(ReaderCommandsE2E, ReportWithoutReaderEndsTheDialog) {
-    store_->Set(settings::PortName, (dir_ / "no-such-port").string());
+    store_->set(settings::PortName, (dir_ / "no-such-port").string());
     ReadContentState state;
-    EXPECT_FALSE(ReadContent(*ctx_, state));
+    EXPECT_FALSE(readContent(*ctx_, state));
     EXPECT_TRUE(state.text.empty());
 }
 
@@ -165,13 +168,13 @@ TEST_F(ReaderCommandsE2E, FunctionTestShowsRecordsAndRestoresOutputMode) {
         orvex::sim::Options o;
         o.emit = {'1', '2', '3', '4', '\r'};
         o.everyMs = 200;
-        StartReader(o);
+        startReader(o);
         sim_->modifyState([&](orvex::sim::ReaderState &s) {
             s.powerOn = c.powerOn;
             s.parameter = {0x03, 0x0A, 0x0D, 0x05};
         });
         FunctionTest test;
-        ASSERT_TRUE(test.Start(*ctx_));
+        ASSERT_TRUE(test.start(*ctx_));
         EXPECT_EQ(sim_->state().outputMode, c.outputMode) << c.powerOn;
         EXPECT_EQ(test.mode(), 3);
         EXPECT_EQ(test.requestChar(), '?');
@@ -180,12 +183,12 @@ TEST_F(ReaderCommandsE2E, FunctionTestShowsRecordsAndRestoresOutputMode) {
             const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
             while (test.recorder().counter() < 2 && std::chrono::steady_clock::now() < until) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(FunctionTest::PollIntervalMs));
-                test.PollOutput();
+                test.pollOutput();
             }
             EXPECT_GE(test.recorder().counter(), 2);
             EXPECT_EQ(test.recorder().hex().substr(0, 15), "31 32 33 34 0D ");
         }
-        test.Close();
+        test.close();
         EXPECT_EQ(sim_->state().outputMode, 2);
     }
 }

@@ -38,12 +38,12 @@ protected:
     }
 
     // Starts the reader and stores its port with a short answer timeout.
-    void StartReader(sim::Options options = {}) {
+    void startReader(sim::Options options = {}) {
         sim_ = std::make_unique<sim::PtyReader>(std::move(options));
-        store_->Set(settings::PortName, sim_->slavePath());
-        store_->Set(settings::PortTimeoutConnect, 100);
+        store_->set(settings::PortName, sim_->slavePath());
+        store_->set(settings::PortTimeoutConnect, 100);
     }
-    static sim::Options Version(const char *answer) {
+    static sim::Options version(const char *answer) {
         sim::Options o;
         o.versionAnswer = answer;
         return o;

@@ -20,7 +20,7 @@ namespace {
 
 using orvex::test::CtlRun;
 
-std::string ReadFile(const std::filesystem::path &p) {
+std::string readFile(const std::filesystem::path &p) {
     std::ifstream in(p, std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();
@@ -41,7 +41,7 @@ protected:
         std::filesystem::remove_all(dir_);
     }
 
-    void StartReader(const char *version = "1245", std::vector<std::uint8_t> emit = {}) {
+    void startReader(const char *version = "1245", std::vector<std::uint8_t> emit = {}) {
         orvex::sim::Options o;
         o.versionAnswer = version;
         o.emit = std::move(emit);
@@ -51,8 +51,8 @@ protected:
     const std::string &port() const { return sim_->slavePath(); }
 
     // Runs orvexctl with stdin from /dev/null (not a terminal).
-    CtlRun Ctl(const std::vector<std::string> &args) {
-        return orvex::test::RunOrvexctl(dir_ / "config", args);
+    CtlRun ctl(const std::vector<std::string> &args) {
+        return orvex::test::runOrvexctl(dir_ / "config", args);
     }
 
     std::filesystem::path dir_;
@@ -62,8 +62,8 @@ protected:
 }  // namespace
 
 TEST_F(CliE2E, IdentifyJsonParsesBack) {
-    StartReader("164U");
-    const CtlRun r = Ctl({"--port", port(), "--json", "identify"});
+    startReader("164U");
+    const CtlRun r = ctl({"--port", port(), "--json", "identify"});
     ASSERT_EQ(r.code, 0) << r.err;
     const auto j = nlohmann::json::parse(r.out);
     EXPECT_EQ(j.at("port"), port());
@@ -78,24 +78,24 @@ TEST_F(CliE2E, IdentifyJsonParsesBack) {
 }
 
 TEST_F(CliE2E, UseStoresTheInterfaceForLaterRuns) {
-    StartReader();
-    ASSERT_EQ(Ctl({"use", "--port", port(), "--baud", "19200", "--address", "1"}).code, 0);
-    const std::string ini = ReadFile(dir_ / "config" / "Qel Applikationen" / "OrvexReaderSetup.ini");
+    startReader();
+    ASSERT_EQ(ctl({"use", "--port", port(), "--baud", "19200", "--address", "1"}).code, 0);
+    const std::string ini = readFile(dir_ / "config" / "Qel Applikationen" / "OrvexReaderSetup.ini");
     EXPECT_NE(ini.find("Name=" + port() + "\r\n"), std::string::npos) << ini;
 
-    const CtlRun identify = Ctl({"--lang", "en", "identify"});
+    const CtlRun identify = ctl({"--lang", "en", "identify"});
     ASSERT_EQ(identify.code, 0) << identify.err;
     EXPECT_NE(identify.out.find("Alder-4"), std::string::npos);
     EXPECT_NE(identify.out.find("Version answer"), std::string::npos) << identify.out;
 
-    const CtlRun report = Ctl({"report"});
+    const CtlRun report = ctl({"report"});
     ASSERT_EQ(report.code, 0) << report.err;
     EXPECT_EQ(report.out.substr(0, 23), " Prefix            : \r\n");
     EXPECT_NE(report.out.find(" Datenformat       : "), std::string::npos);
 }
 
 TEST_F(CliE2E, ExitCodesAndMessagesNameThePort) {
-    StartReader("1174");
+    startReader("1174");
     const std::string missing = (dir_ / "no-such-port").string();
     struct Case {
         std::vector<std::string> args;
@@ -113,14 +113,14 @@ TEST_F(CliE2E, ExitCodesAndMessagesNameThePort) {
         {{"--port", port(), "transceive", "F"}, 2, "F"},
     };
     for (const auto &c : cases) {
-        const CtlRun r = Ctl(c.args);
+        const CtlRun r = ctl(c.args);
         EXPECT_EQ(r.code, c.code) << c.args.back() << ": " << r.err;
         EXPECT_NE(r.err.find(c.inStderr), std::string::npos) << r.err;
     }
 }
 
 TEST_F(CliE2E, ReaderSettingCommands) {
-    StartReader("4345");
+    startReader("4345");
     sim_->modifyState([](orvex::sim::ReaderState &s) { s.prefix = {0x41, 0xFF}; });
     struct Case {
         std::vector<std::string> args;
@@ -131,7 +131,8 @@ TEST_F(CliE2E, ReaderSettingCommands) {
         {{"--json", "power-on", "get"}, 0, R"({"port":"PORT","power_on":"silent","value":3})"},
         {{"tx-power", "set", "--iso14443", "half"}, 0, "Antennenleistung wurde erfolgreich gesetzt!\n"},
         {{"--json", "tx-power", "get"}, 0, R"({"iso14443":"half","iso15693":"full","port":"PORT"})"},
-        {{"--json", "tx-power", "set", "--iso15693", "full"}, 0,
+        {{"--json", "tx-power", "set", "--iso15693", "full"},
+         0,
          R"({"iso14443":"half","iso15693":"full","port":"PORT"})"},
         {{"tx-power", "set"}, 2, ""},  // nothing to set
         {{"--json", "power-on", "set", "reader"}, 0, R"({"port":"PORT","power_on":"reader","value":1})"},
@@ -141,7 +142,7 @@ TEST_F(CliE2E, ReaderSettingCommands) {
     for (auto &c : cases) {
         std::vector<std::string> args = {"--port", port()};
         args.insert(args.end(), c.args.begin(), c.args.end());
-        const CtlRun r = Ctl(args);
+        const CtlRun r = ctl(args);
         EXPECT_EQ(r.code, c.code) << c.args.back() << ": " << r.err;
         std::string expected = c.out;
         if (auto at = expected.find("PORT"); at != std::string::npos) expected.replace(at, 4, port());
@@ -150,7 +151,7 @@ TEST_F(CliE2E, ReaderSettingCommands) {
         }
     }
     EXPECT_EQ(sim_->state().prefix, (orvex::sim::Bytes{0x41, 0xFF}));  // "--no" sent nothing
-    const CtlRun reset = Ctl({"--port", port(), "--yes", "--json", "factory-reset"});
+    const CtlRun reset = ctl({"--port", port(), "--yes", "--json", "factory-reset"});
     EXPECT_EQ(reset.code, 0) << reset.err;
     EXPECT_EQ(reset.out, R"({"factory_reset":true,"port":")" + port() + "\"}\n");
     EXPECT_NE(sim_->state().prefix, (orvex::sim::Bytes{0x41, 0xFF}));
@@ -158,18 +159,18 @@ TEST_F(CliE2E, ReaderSettingCommands) {
 }
 
 TEST_F(CliE2E, FunctionsTheReaderLacksAreRefused) {
-    StartReader("1245");
+    startReader("1245");
     for (auto args : {std::vector<std::string>{"power-on", "get"}, {"tx-power", "get"}}) {
         args.insert(args.begin(), {"--port", port()});
-        const CtlRun r = Ctl(args);
+        const CtlRun r = ctl(args);
         EXPECT_EQ(r.code, 1);
         EXPECT_NE(r.err.find("Alder-4"), std::string::npos) << r.err;
     }
 }
 
 TEST_F(CliE2E, MonitorPrintsRecords) {
-    StartReader("1245", {'1', '2', '\r'});
-    const CtlRun r = Ctl({"--port", port(), "--json", "monitor", "--records", "2", "--seconds", "5"});
+    startReader("1245", {'1', '2', '\r'});
+    const CtlRun r = ctl({"--port", port(), "--json", "monitor", "--records", "2", "--seconds", "5"});
     ASSERT_EQ(r.code, 0) << r.err;
     std::istringstream lines(r.out);
     std::string line;
@@ -186,7 +187,7 @@ TEST_F(CliE2E, MonitorPrintsRecords) {
 
 // Every --json run prints one document, failures included.
 TEST_F(CliE2E, JsonFailuresAreOneDocument) {
-    CtlRun r = Ctl({"--json", "--port", (dir_ / "nonexist").string(), "identify"});
+    CtlRun r = ctl({"--json", "--port", (dir_ / "nonexist").string(), "identify"});
     EXPECT_EQ(r.code, 1);
     nlohmann::json j = nlohmann::json::parse(r.out, nullptr, false);
     ASSERT_TRUE(j.is_object()) << r.out;
@@ -198,7 +199,7 @@ TEST_F(CliE2E, JsonFailuresAreOneDocument) {
 TEST_F(CliE2E, UseFailsWhenTheSettingsFileCannotBeWritten) {
     const auto settings = dir_ / "config" / "Qel Applikationen" / "OrvexReaderSetup.ini";
     std::filesystem::create_directories(settings);
-    CtlRun r = Ctl({"use", "--port", "/dev/ttyS7"});
+    CtlRun r = ctl({"use", "--port", "/dev/ttyS7"});
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("OrvexReaderSetup.ini"), std::string::npos) << r.err;
 }

@@ -19,17 +19,17 @@ namespace {
 using orvex::test::CtlRun;
 
 // Runs orvexctl with its own settings folder.
-CtlRun RunCli(const TempDir &dir, std::vector<std::string> args) {
-    return orvex::test::RunOrvexctl(dir.path(), std::move(args), {"LANG=C"});
+CtlRun runCli(const TempDir &dir, std::vector<std::string> args) {
+    return orvex::test::runOrvexctl(dir.path(), std::move(args), {"LANG=C"});
 }
 
-nlohmann::json Json(const CtlRun &r) {
+nlohmann::json json(const CtlRun &r) {
     EXPECT_FALSE(r.out.empty());
     return nlohmann::json::parse(r.out, nullptr, false);
 }
 
-void SetKey(const std::string &file, const std::string &from, const std::string &to) {
-    std::string text = ReadFile(file);
+void setKey(const std::string &file, const std::string &from, const std::string &to) {
+    std::string text = readFile(file);
     auto at = text.find(from);
     ASSERT_NE(at, std::string::npos);
     text.replace(at, from.size(), to);
@@ -38,32 +38,32 @@ void SetKey(const std::string &file, const std::string &from, const std::string 
 
 TEST(OrvexctlConfig, ReadConfigShowAndProgram) {
     TempDir dir;
-    auto source = StartReader("194A");
+    auto source = startReader("194A");
     source->modifyState([](sim::ReaderState &s) {
         s.prefix = {0x02, 0x41, 0xFF};
         s.parameter = {0x03, 20, '!', 7};
     });
     const std::string file = dir.file("reader.mkr");
 
-    CtlRun read = RunCli(dir, {"--port", source->slavePath(), "--json", "read-config", file});
+    CtlRun read = runCli(dir, {"--port", source->slavePath(), "--json", "read-config", file});
     ASSERT_EQ(read.code, 0) << read.out;
-    nlohmann::json j = Json(read);
+    nlohmann::json j = json(read);
     EXPECT_EQ(j["saved"], true);
     EXPECT_EQ(j["kind"], "mkr");
     EXPECT_EQ(j["blocks"]["prefix"], "02 41 FF");
     EXPECT_EQ(j["blocks"]["parameters"], "03 14 21 07");
 
-    EXPECT_EQ(RunCli(dir, {"--port", source->slavePath(), "read-config", dir.file("wrong.mkp")}).code, 2);
+    EXPECT_EQ(runCli(dir, {"--port", source->slavePath(), "read-config", dir.file("wrong.mkp")}).code, 2);
 
-    CtlRun show = RunCli(dir, {"show", file});
+    CtlRun show = runCli(dir, {"show", file});
     ASSERT_EQ(show.code, 0);
     EXPECT_NE(show.out.find("02 41 \r\n"), std::string::npos) << show.out;
     EXPECT_NE(show.out.find("Aufforderung      : !"), std::string::npos) << show.out;
 
-    auto target = StartReader("194A");
-    CtlRun program = RunCli(dir, {"--port", target->slavePath(), "--json", "--no", "program", file});
+    auto target = startReader("194A");
+    CtlRun program = runCli(dir, {"--port", target->slavePath(), "--json", "--no", "program", file});
     ASSERT_EQ(program.code, 0) << program.out;
-    j = Json(program);
+    j = json(program);
     EXPECT_EQ(j["outcome"], "done");
     EXPECT_EQ(j["writes"][0]["what"], "prefix");
     EXPECT_EQ(j["writes"][0]["bytes"], "02 41 FF");
@@ -72,37 +72,37 @@ TEST(OrvexctlConfig, ReadConfigShowAndProgram) {
     EXPECT_EQ(target->state().data, source->state().data);
 
     // A value the data page refuses: its message and field, nothing written.
-    SetKey(file, "ZeichenAnzahl=10", "ZeichenAnzahl=99");
-    auto untouched = StartReader("194A");
+    setKey(file, "ZeichenAnzahl=10", "ZeichenAnzahl=99");
+    auto untouched = startReader("194A");
     const sim::ReaderState before = untouched->state();
-    program = RunCli(dir, {"--port", untouched->slavePath(), "--json", "program", file});
+    program = runCli(dir, {"--port", untouched->slavePath(), "--json", "program", file});
     EXPECT_EQ(program.code, 2);
-    j = Json(program);
+    j = json(program);
     EXPECT_EQ(j["outcome"], "refused");
     EXPECT_EQ(j["refused"]["page"], "data1");
     EXPECT_EQ(j["refused"]["field"], "charCount");
     EXPECT_EQ(j["refused"]["message_id"], 61714);
     EXPECT_TRUE(j["writes"].empty());
-    EXPECT_EQ(Blocks(untouched->state()), Blocks(before));
+    EXPECT_EQ(blocks(untouched->state()), blocks(before));
 }
 
 // A saved configuration of a plain serial reader, for the cases below.
-std::string SavedMkr(const TempDir &dir, const std::string &name) {
-    auto source = StartReader("194A");
+std::string savedMkr(const TempDir &dir, const std::string &name) {
+    auto source = startReader("194A");
     const std::string file = dir.file(name);
-    EXPECT_EQ(RunCli(dir, {"--port", source->slavePath(), "read-config", file}).code, 0);
+    EXPECT_EQ(runCli(dir, {"--port", source->slavePath(), "read-config", file}).code, 0);
     return file;
 }
 
 TEST(OrvexctlConfig, ProgramListsTheIsoOptionWrite) {
     TempDir dir;
-    const std::string file = SavedMkr(dir, "iso.mkr");
-    SetKey(file, "RequestFlag=3", "RequestFlag=1");
-    auto target = StartReader("194A");
-    CtlRun program = RunCli(dir, {"--port", target->slavePath(), "--json", "--no", "program", file});
+    const std::string file = savedMkr(dir, "iso.mkr");
+    setKey(file, "RequestFlag=3", "RequestFlag=1");
+    auto target = startReader("194A");
+    CtlRun program = runCli(dir, {"--port", target->slavePath(), "--json", "--no", "program", file});
     ASSERT_EQ(program.code, 0) << program.out << program.err;
     bool listed = false;
-    const nlohmann::json j = Json(program);
+    const nlohmann::json j = json(program);
     for (const auto &w : j["writes"]) listed = listed || (w["what"] == "isoOption" && w["bytes"] == "01");
     EXPECT_TRUE(listed) << program.out;
 }
@@ -110,8 +110,8 @@ TEST(OrvexctlConfig, ProgramListsTheIsoOptionWrite) {
 // Files that must not reach the reader: each is refused before any write.
 TEST(OrvexctlConfig, UnusableFilesAreRefusedBeforeAnyWrite) {
     TempDir dir;
-    const std::string good = SavedMkr(dir, "good.mkr");
-    const std::string goodText = ReadFile(good);
+    const std::string good = savedMkr(dir, "good.mkr");
+    const std::string goodText = readFile(good);
     struct Case {
         const char *what;
         std::string text;
@@ -136,21 +136,21 @@ TEST(OrvexctlConfig, UnusableFilesAreRefusedBeforeAnyWrite) {
         {"prefix code 999", edited("[Prefix]\r\nCount=0", "[Prefix]\r\nCount=1\r\nAscii0=999")},
         {"prefix code -1", edited("[Prefix]\r\nCount=0", "[Prefix]\r\nCount=1\r\nAscii0=-1")},
     };
-    auto target = StartReader("194A");
+    auto target = startReader("194A");
     const sim::ReaderState before = target->state();
     for (const Case &c : cases) {
         const std::string file = dir.file("bad.mkr");
         std::ofstream(file, std::ios::binary) << c.text;
-        CtlRun program = RunCli(dir, {"--port", target->slavePath(), "--json", "--no", "program", file});
+        CtlRun program = runCli(dir, {"--port", target->slavePath(), "--json", "--no", "program", file});
         EXPECT_EQ(program.code, 2) << c.what << "\n" << program.out << program.err;
         nlohmann::json j = nlohmann::json::parse(program.out, nullptr, false);
         EXPECT_TRUE(j.is_object() && j["writes"].empty()) << c.what << "\n" << program.out;
-        EXPECT_EQ(Blocks(target->state()), Blocks(before)) << c.what;
+        EXPECT_EQ(blocks(target->state()), blocks(before)) << c.what;
     }
     for (const char *text : {"", "hello\r\n"}) {
         const std::string file = dir.file("bad.mkr");
         std::ofstream(file, std::ios::binary) << text;
-        CtlRun show = RunCli(dir, {"show", file});
+        CtlRun show = runCli(dir, {"show", file});
         EXPECT_EQ(show.code, 2) << text;
         EXPECT_TRUE(show.out.empty()) << show.out;
     }
@@ -158,24 +158,24 @@ TEST(OrvexctlConfig, UnusableFilesAreRefusedBeforeAnyWrite) {
 
 TEST(OrvexctlConfig, ReadConfigSavesOnlyACompleteRead) {
     TempDir dir;
-    const std::string file = SavedMkr(dir, "good.mkr");
-    const std::string before = ReadFile(file);
-    auto flaky = StartReader("194A", 2);
-    CtlRun read = RunCli(dir, {"--port", flaky->slavePath(), "--json", "read-config", file});
+    const std::string file = savedMkr(dir, "good.mkr");
+    const std::string before = readFile(file);
+    auto flaky = startReader("194A", 2);
+    CtlRun read = runCli(dir, {"--port", flaky->slavePath(), "--json", "read-config", file});
     // The simulator leaves every second command unanswered, so some block read fails.
     EXPECT_EQ(read.code, 1) << read.out << read.err;
     nlohmann::json j = nlohmann::json::parse(read.out, nullptr, false);
     ASSERT_TRUE(j.is_object()) << read.out;
     EXPECT_EQ(j["saved"], false) << read.out;
     EXPECT_FALSE(j["failed_reads"].empty()) << read.out;
-    EXPECT_EQ(ReadFile(file), before);
+    EXPECT_EQ(readFile(file), before);
 
-    EXPECT_EQ(RunCli(dir, {"--port", flaky->slavePath(), "read-config", ""}).code, 2);
+    EXPECT_EQ(runCli(dir, {"--port", flaky->slavePath(), "read-config", ""}).code, 2);
 }
 
 TEST(OrvexctlConfig, SavingReplacesOwnSectionsAndKeepsFileIdentity) {
     TempDir dir;
-    auto reader = StartReader("194A");
+    auto reader = startReader("194A");
     const std::string target = dir.file("target.mkr");
     std::ofstream(target, std::ios::binary)
         << "[Data]\r\nTransponderTyp2=6\r\nZeichenAnzahl2=20\r\n[Mine]\r\nKeep=1\r\n";
@@ -185,23 +185,23 @@ TEST(OrvexctlConfig, SavingReplacesOwnSectionsAndKeepsFileIdentity) {
     const std::string hard = dir.file("hard.mkr");
     std::filesystem::create_hard_link(target, hard);
 
-    ASSERT_EQ(RunCli(dir, {"--port", reader->slavePath(), "read-config", link}).code, 0);
-    const std::string text = ReadFile(target);
+    ASSERT_EQ(runCli(dir, {"--port", reader->slavePath(), "read-config", link}).code, 0);
+    const std::string text = readFile(target);
     EXPECT_EQ(text.find("TransponderTyp2=6"), std::string::npos) << text;
     EXPECT_EQ(text.find("ZeichenAnzahl2=20"), std::string::npos) << text;
     EXPECT_NE(text.find("[Mine]\r\nKeep=1"), std::string::npos) << text;
     EXPECT_TRUE(std::filesystem::is_symlink(link));
-    EXPECT_EQ(ReadFile(hard), text);
+    EXPECT_EQ(readFile(hard), text);
     struct stat st {};
     ASSERT_EQ(stat(target.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
-    EXPECT_EQ(RunCli(dir, {"show", link}).code, 0);
+    EXPECT_EQ(runCli(dir, {"show", link}).code, 0);
 }
 
 TEST(OrvexctlConfig, JsonFromNamesThatAreNotUtf8) {
     TempDir dir;
-    const std::string file = SavedMkr(dir, "bad\xff.mkr");
-    CtlRun show = RunCli(dir, {"--json", "show", file});
+    const std::string file = savedMkr(dir, "bad\xff.mkr");
+    CtlRun show = runCli(dir, {"--json", "show", file});
     EXPECT_EQ(show.code, 0) << show.err;
     EXPECT_TRUE(nlohmann::json::parse(show.out, nullptr, false).is_object()) << show.out;
 }

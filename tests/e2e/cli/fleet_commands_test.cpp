@@ -18,7 +18,7 @@ using orvex::test::CtlRun;
 fs::path labDir() { return std::getenv("ORVEX_LAB_DIR"); }
 
 CtlRun ctl(const std::vector<std::string> &args) {
-    return orvex::test::RunOrvexctl(labDir() / "config", args);
+    return orvex::test::runOrvexctl(labDir() / "config", args);
 }
 
 std::string slurp(const fs::path &file) {

@@ -23,7 +23,7 @@ struct HelpText {
 // next, deeper indented line. Descriptions start in column kColumn.
 constexpr size_t kColumn = 30;
 
-HelpText Parse(const std::string &help) {
+HelpText parse(const std::string &help) {
     std::vector<std::string> lines;
     std::istringstream in(help);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
@@ -57,13 +57,13 @@ TEST(CliHelp, EveryCommandAndOptionIsDescribed) {
         pending.pop_back();
         std::vector<std::string> args = command;
         args.push_back("--help");
-        const auto run = orvex::test::RunOrvexctl(config.path(), args);
+        const auto run = orvex::test::runOrvexctl(config.path(), args);
         std::string name = "orvexctl";
         for (const auto &word : command) name += " " + word;
         SCOPED_TRACE(name);
         ASSERT_EQ(run.code, 0) << run.err;
         EXPECT_EQ(run.err, "");
-        const HelpText help = Parse(run.out);
+        const HelpText help = parse(run.out);
         // The first line is the command's description, the usage comes after it.
         EXPECT_FALSE(help.firstLine.empty() || help.firstLine.starts_with("Usage:")) << run.out;
         EXPECT_NE(run.out.find("\nUsage: " + name + " "), std::string::npos) << run.out;
@@ -79,13 +79,13 @@ TEST(CliHelp, EveryCommandAndOptionIsDescribed) {
 
 TEST(CliHelp, VersionAndTheWholeHelp) {
     TempFolder config;
-    const auto version = orvex::test::RunOrvexctl(config.path(), {"--version"});
+    const auto version = orvex::test::runOrvexctl(config.path(), {"--version"});
     EXPECT_EQ(version.code, 0);
     EXPECT_TRUE(std::regex_search(version.out, std::regex(R"(^orvexctl \d+\.\d+\.\d+\nCopyright )")))
         << version.out;
 
     // --help-all (the manual page's source) reaches the commands of the groups.
-    const auto all = orvex::test::RunOrvexctl(config.path(), {"--help-all"});
+    const auto all = orvex::test::runOrvexctl(config.path(), {"--help-all"});
     EXPECT_EQ(all.code, 0);
     for (const char *usage :
          {"Usage: orvexctl power-on set ", "Usage: orvexctl tx-power set ", "Usage: orvexctl lan set "})

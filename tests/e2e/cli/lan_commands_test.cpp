@@ -15,7 +15,7 @@ using orvex::test::CtlRun;
 
 // Runs orvexctl with its settings in the lab's folder.
 CtlRun ctl(const std::vector<std::string> &args) {
-    return orvex::test::RunOrvexctl(std::filesystem::path(std::getenv("ORVEX_LAB_DIR")) / "config", args);
+    return orvex::test::runOrvexctl(std::filesystem::path(std::getenv("ORVEX_LAB_DIR")) / "config", args);
 }
 
 TEST(LanCli, SearchShowSetAndReaderCommandsOverTcp) {

@@ -24,9 +24,9 @@ const std::string kDevicePath = "/rfid/software/RFIDDeviceVersions.txt";
 
 class UpdateCheckCli : public ::testing::Test {
 protected:
-    CtlRun Ctl(const std::string &baseUrl, std::vector<std::string> args) {
+    CtlRun ctl(const std::string &baseUrl, std::vector<std::string> args) {
         args.insert(args.begin(), {"--lang", "en"});
-        return orvex::test::RunOrvexctl(dir_.path() / "config", args, {"ORVEX_UPDATE_BASE_URL=" + baseUrl});
+        return orvex::test::runOrvexctl(dir_.path() / "config", args, {"ORVEX_UPDATE_BASE_URL=" + baseUrl});
     }
 
     TempFolder dir_;
@@ -40,16 +40,16 @@ TEST_F(UpdateCheckCli, ProgramVersionsAsJson) {
         bool newer;
         nlohmann::json newest, build, installer;
     } cases[] = {
-        {"[OrvexReaderSetup]\nVersion=2.10\nBuild=2026-03-01\nInstaller=" + server_.BaseUrl() + "/i.deb\n",
-         true, "2.10", "2026-03-01", server_.BaseUrl() + "/i.deb"},
+        {"[OrvexReaderSetup]\nVersion=2.10\nBuild=2026-03-01\nInstaller=" + server_.baseUrl() + "/i.deb\n",
+         true, "2.10", "2026-03-01", server_.baseUrl() + "/i.deb"},
         {"[OrvexReaderSetup]\nVersion=0.9\nBuild=2999-01-01\n", false, "0.9", "2999-01-01", nullptr},
         {"[Other]\nVersion=9.0\n", false, nullptr, nullptr, nullptr},
         {"[OrvexReaderSetup]\nVersion=2.\xff\xfe\nBuild=\x80\n", true, "2.\xef\xbf\xbd\xef\xbf\xbd",
          "\xef\xbf\xbd", nullptr},
     };
     for (const Case &c : cases) {
-        server_.Set(kProgramPath, {200, c.file, 0});
-        const CtlRun r = Ctl(server_.BaseUrl(), {"--json", "update", "check"});
+        server_.set(kProgramPath, {200, c.file, 0});
+        const CtlRun r = ctl(server_.baseUrl(), {"--json", "update", "check"});
         ASSERT_EQ(r.code, 0) << r.err;
         const auto out = nlohmann::json::parse(r.out);
         EXPECT_FALSE(out.contains("device"));
@@ -66,9 +66,9 @@ TEST_F(UpdateCheckCli, ReaderFirmwareWithPort) {
     orvex::sim::Options o;
     o.versionAnswer = "1247";
     orvex::sim::PtyReader reader(o);
-    server_.Set(kProgramPath, {200, "[OrvexReaderSetup]\nVersion=0.1\nBuild=2000-01-01\n", 0});
-    server_.Set(kDevicePath, {200, "[Alias]\n124=Alder\n[Alder]\nVersion=1.09\n", 0});
-    const CtlRun r = Ctl(server_.BaseUrl(), {"--port", reader.slavePath(), "--json", "update", "check"});
+    server_.set(kProgramPath, {200, "[OrvexReaderSetup]\nVersion=0.1\nBuild=2000-01-01\n", 0});
+    server_.set(kDevicePath, {200, "[Alias]\n124=Alder\n[Alder]\nVersion=1.09\n", 0});
+    const CtlRun r = ctl(server_.baseUrl(), {"--port", reader.slavePath(), "--json", "update", "check"});
     ASSERT_EQ(r.code, 0) << r.err;
     const auto device = nlohmann::json::parse(r.out).at("device");
     EXPECT_EQ(device, (nlohmann::json{{"type_code", "124"},
@@ -77,8 +77,8 @@ TEST_F(UpdateCheckCli, ReaderFirmwareWithPort) {
                                       {"newest", "1.09"},
                                       {"newer", true}}));
 
-    server_.Set(kDevicePath, {200, "[Alias]\n164=Birch\n", 0});
-    const CtlRun text = Ctl(server_.BaseUrl(), {"--port", reader.slavePath(), "update", "check"});
+    server_.set(kDevicePath, {200, "[Alias]\n164=Birch\n", 0});
+    const CtlRun text = ctl(server_.baseUrl(), {"--port", reader.slavePath(), "update", "check"});
     ASSERT_EQ(text.code, 0) << text.err;
     EXPECT_NE(text.out.find("not in the version file"), std::string::npos) << text.out;
 }
@@ -86,9 +86,9 @@ TEST_F(UpdateCheckCli, ReaderFirmwareWithPort) {
 TEST_F(UpdateCheckCli, UnreachableServerIsExitOne) {
     const std::string deadUrl = [] {
         LocalHttpServer gone;
-        return gone.BaseUrl();
+        return gone.baseUrl();
     }();  // the port is closed again: connections are refused
-    const CtlRun r = Ctl(deadUrl, {"update", "check"});
+    const CtlRun r = ctl(deadUrl, {"update", "check"});
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("cannot be reached"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find(deadUrl + kProgramPath), std::string::npos) << r.err;

@@ -57,8 +57,8 @@ class GuiReaderTest : public QObject {
         const QString path = dir_.filePath(QStringLiteral("settings.ini"));
         QFile::remove(path);
         auto store = std::make_unique<app::SettingsStore>(path.toStdString());
-        store->Set(app::settings::PortName, reader.port().toStdString());
-        store->Set(app::settings::PortBaudrate, 19200);
+        store->set(app::settings::PortName, reader.port().toStdString());
+        store->set(app::settings::PortBaudrate, 19200);
         return store;
     }
 

@@ -79,7 +79,7 @@ private slots:
         GuiFixture::Link again = f.connect();
         gui::SerialSheetDialog check(nullptr, f.ctx, again.handle, again.baud, again.flags);
         check.readConfiguration();
-        const app::ReaderContent written = sheet.sheet().ProgramImage(), read = check.sheet().ProgramImage();
+        const app::ReaderContent written = sheet.sheet().programImage(), read = check.sheet().programImage();
         QCOMPARE(read.prefix, written.prefix);
         QCOMPARE(read.suffix, written.suffix);
         QCOMPARE(read.dataFormat, written.dataFormat);
@@ -124,8 +124,8 @@ private slots:
         GuiFixture::Link again = f.connect();
         gui::Ps2SheetDialog check(nullptr, f.ctx, again.handle, again.flags);
         check.readConfiguration();
-        QCOMPARE(check.sheet().prefix.GetSequence(), sheet.sheet().prefix.GetSequence());
-        QCOMPARE(check.sheet().ProgramImage().dataFormat, sheet.sheet().ProgramImage().dataFormat);
+        QCOMPARE(check.sheet().prefix.getSequence(), sheet.sheet().prefix.getSequence());
+        QCOMPARE(check.sheet().programImage().dataFormat, sheet.sheet().programImage().dataFormat);
     }
 
     void configureOpensTheSheetThatFits() {

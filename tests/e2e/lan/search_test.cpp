@@ -54,8 +54,8 @@ TEST(LanSearch, ByteOrderBracketFormsAndForeignDevices) {
     // The search dialog's list: the maker's readers under their unfiltered
     // texts, the foreign device as value 2.
     SilentPrompts prompts;
-    orvex::app::LanSearchModel dialog(orvex::app::SystemLanFunctions(), prompts);
-    ASSERT_TRUE(dialog.Refresh());
+    orvex::app::LanSearchModel dialog(orvex::app::systemLanFunctions(), prompts);
+    ASSERT_TRUE(dialog.refresh());
     std::vector<orvex::app::LanListItem> expected = {{"192.168.1.30-10001", 1},
                                                      {"192.168.1.4-4001", 1},
                                                      {"[SN123456ABCDEFGH]192.168.1.77-10001", 1},

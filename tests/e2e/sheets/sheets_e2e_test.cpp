@@ -12,34 +12,34 @@ namespace {
 
 using sim::Bytes;
 
-void Type(CharSequencePage &page, std::initializer_list<const char *> inputs) {
+void type(CharSequencePage &page, std::initializer_list<const char *> inputs) {
     for (const char *t : inputs) {
-        page.SetInput(t);
-        ASSERT_FALSE(page.InsertCharacter()) << t;
+        page.setInput(t);
+        ASSERT_FALSE(page.insertCharacter()) << t;
     }
 }
 
 // A configuration far from the factory one, within what the reader offers.
-void Customise(SerialSheet &s, bool secondSetActive = true) {
-    Type(s.prefix, {"02", "A"});
-    Type(s.suffix, {"0D", "0A"});
-    Type(s.removal, {"X"});
-    Type(s.separator, {"-"});
+void customise(SerialSheet &s, bool secondSetActive = true) {
+    type(s.prefix, {"02", "A"});
+    type(s.suffix, {"0D", "0A"});
+    type(s.removal, {"X"});
+    type(s.separator, {"-"});
     auto &d1 = s.data1;
     if (d1.switches().mifare) {
-        d1.ClickFamily(Family::Mifare, true);
-        d1.ClickSelection(1);
+        d1.clickFamily(Family::Mifare, true);
+        d1.clickSelection(1);
         d1.values().blocks = {"4", "", "5", ""};
         d1.values().usedBytesTo = "8";
     } else {
-        d1.ClickFamily(Family::Iso15693, true);
-        d1.ClickSelection(1);
+        d1.clickFamily(Family::Iso15693, true);
+        d1.clickSelection(1);
         d1.values().blocks = {"", "7", "", "9"};
     }
     d1.values().representation = 1;
     d1.values().charCount = "12";
     if (s.twoDataSets() && secondSetActive) {
-        s.data2.ClickFamily(Family::Iso15693, true);
+        s.data2.clickFamily(Family::Iso15693, true);
         s.data2.values().charCount = "8";
         s.data2.values().highDataRate = false;
     }
@@ -50,23 +50,23 @@ void Customise(SerialSheet &s, bool secondSetActive = true) {
     p.requestChar = "!";
 }
 
-std::unique_ptr<SerialSheet> OpenSerial(Bench &b) {
-    Bench::Link l = b.Connect();
+std::unique_ptr<SerialSheet> openSerial(Bench &b) {
+    Bench::Link l = b.connect();
     auto sheet = std::make_unique<SerialSheet>(b.ctx, l.handle, l.baud, l.flags);
-    sheet->ReadConfiguration();
+    sheet->readConfiguration();
     EXPECT_EQ(sheet->portHandle, 0);
     return sheet;
 }
 
-std::unique_ptr<Ps2Sheet> OpenPs2(Bench &b) {
-    Bench::Link l = b.Connect();
-    EXPECT_TRUE(HasCapability(l.flags, CAP_PS2));
+std::unique_ptr<Ps2Sheet> openPs2(Bench &b) {
+    Bench::Link l = b.connect();
+    EXPECT_TRUE(hasCapability(l.flags, CAP_PS2));
     auto sheet = std::make_unique<Ps2Sheet>(b.ctx, l.handle, l.flags);
-    sheet->ReadConfiguration();
+    sheet->readConfiguration();
     return sheet;
 }
 
-std::vector<std::string> WriteOrder(const SheetBase &sheet) {
+std::vector<std::string> writeOrder(const SheetBase &sheet) {
     std::vector<std::string> names;
     for (const auto &w : sheet.writes()) names.push_back(w.what);
     return names;
@@ -77,73 +77,73 @@ TEST(SerialSheetE2E, ConfigurationSurvivesFileAndFreshReader) {
     for (const char *version : {"1245", "194A", "454J"}) {
         SCOPED_TRACE(version);
         Bench b;
-        auto a = StartReader(version);
-        b.Attach(*a);
+        auto a = startReader(version);
+        b.attach(*a);
         {
-            auto sheet = OpenSerial(b);
-            Customise(*sheet);
-            ASSERT_EQ(sheet->Program(), ProgramOutcome::Done) << b.prompts.messages.back();
-            EXPECT_EQ(b.prompts.messages.back(), Text(509));
+            auto sheet = openSerial(b);
+            customise(*sheet);
+            ASSERT_EQ(sheet->program(), ProgramOutcome::Done) << b.prompts.messages.back();
+            EXPECT_EQ(b.prompts.messages.back(), text(509));
             EXPECT_EQ(a->state().prefix, (Bytes{0x02, 0x41, 0xFF}));
             EXPECT_EQ(a->state().parameter, (Bytes{0x03, 20, '!', 7}));
             EXPECT_EQ(a->state().data.size(), sheet->twoDataSets() ? 40u : 12u);
         }
         const std::string file = b.dir.file("reader.mkr");
-        auto readBack = OpenSerial(b);
-        ASSERT_TRUE(readBack->SaveMkrFile(file));
-        const ReaderContent image = readBack->ProgramImage();
+        auto readBack = openSerial(b);
+        ASSERT_TRUE(readBack->saveMkrFile(file));
+        const ReaderContent image = readBack->programImage();
 
-        auto fresh = StartReader(version);
-        b.Attach(*fresh);
-        auto programmer = OpenSerial(b);
-        ASSERT_TRUE(programmer->LoadMkrFile(file));
-        ASSERT_EQ(programmer->Program(), ProgramOutcome::Done);
-        EXPECT_EQ(Blocks(fresh->state()), Blocks(a->state()));
+        auto fresh = startReader(version);
+        b.attach(*fresh);
+        auto programmer = openSerial(b);
+        ASSERT_TRUE(programmer->loadMkrFile(file));
+        ASSERT_EQ(programmer->program(), ProgramOutcome::Done);
+        EXPECT_EQ(blocks(fresh->state()), blocks(a->state()));
         EXPECT_EQ(fresh->state().option, a->state().option);
 
-        auto again = OpenSerial(b);
-        EXPECT_EQ(again->ProgramImage(), image);
+        auto again = openSerial(b);
+        EXPECT_EQ(again->programImage(), image);
     }
 }
 
 TEST(Ps2SheetE2E, ConfigurationSurvivesFileAndFreshReader) {
     Bench b;
-    auto a = StartReader("1221");
-    b.Attach(*a);
+    auto a = startReader("1221");
+    b.attach(*a);
     {
-        auto sheet = OpenPs2(b);
-        sheet->prefix.RecordPress({0x10, 0x2A}, true);
-        sheet->prefix.RecordPress({0x41, 0x1E}, true);
-        sheet->prefix.RecordRelease({0x41, 0x1E});
-        sheet->prefix.RecordRelease({0x10, 0x2A});
-        sheet->suffix.AddKey(KeyStrokePage::kVkTab, KeyStrokePage::kScanTab);
-        sheet->separator.RecordPress({0x12, 0x38, true, true}, true);  // Alt Gr
-        sheet->separator.RecordRelease({0x12, 0x38, true});
-        sheet->data.ClickSelection(1);
+        auto sheet = openPs2(b);
+        sheet->prefix.recordPress({0x10, 0x2A}, true);
+        sheet->prefix.recordPress({0x41, 0x1E}, true);
+        sheet->prefix.recordRelease({0x41, 0x1E});
+        sheet->prefix.recordRelease({0x10, 0x2A});
+        sheet->suffix.addKey(KeyStrokePage::kVkTab, KeyStrokePage::kScanTab);
+        sheet->separator.recordPress({0x12, 0x38, true, true}, true);  // Alt Gr
+        sheet->separator.recordRelease({0x12, 0x38, true});
+        sheet->data.clickSelection(1);
         sheet->data.values().blocks = {"3", "", "12", ""};
         sheet->data.values().representation = 4;
         sheet->params.values().frequency = "12";
         sheet->params.values().delay = "2.5";
         sheet->params.values().timeout = "360";
-        ASSERT_EQ(sheet->Program(), ProgramOutcome::Done);
+        ASSERT_EQ(sheet->program(), ProgramOutcome::Done);
         EXPECT_EQ(a->state().prefix, (Bytes{0x12, 0x1C, 0xF0, 0x1C, 0xF0, 0x12, 0xFF}));
         EXPECT_EQ(a->state().separator, (Bytes{0xE0, 0x11, 0xE0, 0xF0, 0x11, 0xFF}));
         EXPECT_EQ(a->state().removal, (Bytes{0xFF}));
         EXPECT_EQ(a->state().data, (Bytes{5, 1, 3, 12, 0xFF, 0xFF, 0xFF, 4, 10, 2, 11}));
-        EXPECT_EQ(WriteOrder(*sheet),
+        EXPECT_EQ(writeOrder(*sheet),
                   (std::vector<std::string>{"prefix", "data", "suffix", "separator", "removal"}));
     }
     const std::string file = b.dir.file("wedge.mkp");
-    auto readBack = OpenPs2(b);
-    ASSERT_TRUE(readBack->SaveMkpFile(file));
-    EXPECT_EQ(b.settings.Get(settings::LastPath), file);
+    auto readBack = openPs2(b);
+    ASSERT_TRUE(readBack->saveMkpFile(file));
+    EXPECT_EQ(b.settings.get(settings::LastPath), file);
 
-    auto fresh = StartReader("1221");
-    b.Attach(*fresh);
-    auto programmer = OpenPs2(b);
-    programmer->LoadMkpFile(file);
-    ASSERT_EQ(programmer->Program(), ProgramOutcome::Done);
-    EXPECT_EQ(Blocks(fresh->state()), Blocks(a->state()));
+    auto fresh = startReader("1221");
+    b.attach(*fresh);
+    auto programmer = openPs2(b);
+    programmer->loadMkpFile(file);
+    ASSERT_EQ(programmer->program(), ProgramOutcome::Done);
+    EXPECT_EQ(blocks(fresh->state()), blocks(a->state()));
 }
 
 TEST(SerialSheetE2E, DataBlockSizesAndEmptySequences) {
@@ -156,13 +156,13 @@ TEST(SerialSheetE2E, DataBlockSizesAndEmptySequences) {
                           Case{"194A", true, 40}}) {
         SCOPED_TRACE(std::string(c.version) + (c.secondSet ? " two sets" : ""));
         Bench b;
-        auto r = StartReader(c.version);
-        b.Attach(*r);
-        auto sheet = OpenSerial(b);
+        auto r = startReader(c.version);
+        b.attach(*r);
+        auto sheet = openSerial(b);
         for (CharSequencePage *p : {&sheet->prefix, &sheet->suffix, &sheet->removal, &sheet->separator})
-            p->ClearPage();
-        if (c.secondSet) sheet->data2.ClickFamily(Family::Mifare, true);
-        ASSERT_EQ(sheet->Program(), ProgramOutcome::Done);
+            p->clearPage();
+        if (c.secondSet) sheet->data2.clickFamily(Family::Mifare, true);
+        ASSERT_EQ(sheet->program(), ProgramOutcome::Done);
         const sim::ReaderState s = r->state();
         ASSERT_EQ(s.data.size(), c.size);
         if (c.size == 40) {
@@ -172,7 +172,7 @@ TEST(SerialSheetE2E, DataBlockSizesAndEmptySequences) {
         }
         for (const Bytes &seq : {s.prefix, s.suffix, s.removal, s.separator}) EXPECT_EQ(seq, Bytes{0xFF});
         // Data set 1 is ISO 15693 UID: its option write is part of the run.
-        EXPECT_EQ(WriteOrder(*sheet), (std::vector<std::string>{"prefix", "data", "isoOption", "parameters",
+        EXPECT_EQ(writeOrder(*sheet), (std::vector<std::string>{"prefix", "data", "isoOption", "parameters",
                                                                 "suffix", "removal", "separator"}));
     }
 }
@@ -181,23 +181,23 @@ TEST(SerialSheetE2E, DataBlockSizesAndEmptySequences) {
 // written before stays in the reader.
 TEST(SerialSheetE2E, FailedWriteLeavesEarlierBlocks) {
     Bench b;
-    auto a = StartReader("1245");
-    b.Attach(*a);
-    auto sheet = OpenSerial(b);
-    Customise(*sheet);
+    auto a = startReader("1245");
+    b.attach(*a);
+    auto sheet = openSerial(b);
+    customise(*sheet);
 
     // Count the commands of one whole run; the suffix write is the fourth
     // command from the end (suffix, removal, separator, output mode 2).
-    auto probe = StartReader("1245");
-    b.Attach(*probe);
-    ASSERT_EQ(sheet->Program(), ProgramOutcome::Done);
+    auto probe = startReader("1245");
+    b.attach(*probe);
+    ASSERT_EQ(sheet->program(), ProgramOutcome::Done);
     const int total = probe->commandsSeen();
 
-    auto target = StartReader("1245", total - 3);
+    auto target = startReader("1245", total - 3);
     const sim::ReaderState before = target->state();
-    b.Attach(*target);
-    EXPECT_EQ(sheet->Program(), ProgramOutcome::Failed);
-    EXPECT_EQ(b.prompts.messages.back(), Text(510));
+    b.attach(*target);
+    EXPECT_EQ(sheet->program(), ProgramOutcome::Failed);
+    EXPECT_EQ(b.prompts.messages.back(), text(510));
     EXPECT_EQ(sheet->portHandle, 0);
     ASSERT_FALSE(sheet->writes().empty());
     EXPECT_EQ(sheet->writes().back().what, "suffix");
@@ -212,24 +212,24 @@ TEST(SerialSheetE2E, FailedWriteLeavesEarlierBlocks) {
 
 TEST(SerialSheetE2E, TransponderKeysAndIsoOption) {
     Bench b;
-    auto r = StartReader("164U");  // MIFARE and DESFire, two data sets
+    auto r = startReader("164U");  // MIFARE and DESFire, two data sets
     r->modifyState([](sim::ReaderState &s) { s.option = 0; });
-    b.Attach(*r);
-    auto sheet = OpenSerial(b);
+    b.attach(*r);
+    auto sheet = openSerial(b);
     auto &d1 = sheet->data1;
-    d1.ClickFamily(Family::Mifare, true);
-    d1.ClickSelection(1);
+    d1.clickFamily(Family::Mifare, true);
+    d1.clickSelection(1);
     d1.values().blocks[0] = "4";
     d1.values().keyActive = true;
     d1.values().mifareKeyType = 1;
     d1.values().mifareKey = "A0a1A2A3A4A5";
     auto &d2 = sheet->data2;
-    d2.ClickFamily(Family::Desfire, true);
+    d2.clickFamily(Family::Desfire, true);
     d2.values().keyActive = true;
     d2.values().desfireKeyType = 1;  // AES
     d2.values().desfireKeyNumber = "2";
     d2.values().desfireKey = "ABC";
-    ASSERT_EQ(sheet->Program(), ProgramOutcome::Done) << b.prompts.messages.back();
+    ASSERT_EQ(sheet->program(), ProgramOutcome::Done) << b.prompts.messages.back();
     const sim::ReaderState s = r->state();
     ASSERT_EQ(s.keys.count(1), 1u);
     EXPECT_EQ(s.keys.at(1), (Bytes{0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5}));
@@ -243,15 +243,15 @@ TEST(SerialSheetE2E, TransponderKeysAndIsoOption) {
     // An 11-character MIFARE key with the key box off is neither checked nor
     // sent; the inactive data set 2 reads as ISO 15693 UID, so the option
     // byte goes out with its flags.
-    auto plain = StartReader("164U");
+    auto plain = startReader("164U");
     plain->modifyState([](sim::ReaderState &st) { st.option = 0; });
-    b.Attach(*plain);
-    auto other = OpenSerial(b);
-    other->data1.ClickFamily(Family::Mifare, true);
-    other->data1.ClickSelection(1);
+    b.attach(*plain);
+    auto other = openSerial(b);
+    other->data1.clickFamily(Family::Mifare, true);
+    other->data1.clickSelection(1);
     other->data1.values().blocks[0] = "4";
     other->data1.values().mifareKey = "A0A1A2A3A4A";
-    ASSERT_EQ(other->Program(), ProgramOutcome::Done);
+    ASSERT_EQ(other->program(), ProgramOutcome::Done);
     EXPECT_TRUE(plain->state().keys.empty());
     EXPECT_EQ(plain->state().option, 3);
     EXPECT_EQ(plain->state().data.size(), 16u) << "data set 2 stays inactive";
@@ -259,55 +259,55 @@ TEST(SerialSheetE2E, TransponderKeysAndIsoOption) {
 
 TEST(SerialSheetE2E, AnotherModelIsNotProgrammed) {
     Bench b;
-    auto a = StartReader("1245");
-    b.Attach(*a);
-    auto sheet = OpenSerial(b);
-    EXPECT_EQ(sheet->title(), Text(508) + " <Alder-4>");
-    Customise(*sheet);
-    auto other = StartReader("1645");
+    auto a = startReader("1245");
+    b.attach(*a);
+    auto sheet = openSerial(b);
+    EXPECT_EQ(sheet->title(), text(508) + " <Alder-4>");
+    customise(*sheet);
+    auto other = startReader("1645");
     const sim::ReaderState before = other->state();
-    b.Attach(*other);
-    EXPECT_EQ(sheet->Program(), ProgramOutcome::WrongModel);
+    b.attach(*other);
+    EXPECT_EQ(sheet->program(), ProgramOutcome::WrongModel);
     EXPECT_NE(b.prompts.messages.back().find("<Alder-4>"), std::string::npos);
     EXPECT_TRUE(sheet->writes().empty());
-    EXPECT_EQ(Blocks(other->state()), Blocks(before));
+    EXPECT_EQ(blocks(other->state()), blocks(before));
     EXPECT_EQ(other->state().outputMode, 2) << "the link was closed";
 }
 
 TEST(SerialSheetE2E, RefusedValueWritesNothing) {
     Bench b;
-    auto a = StartReader("1245");
-    b.Attach(*a);
-    auto sheet = OpenSerial(b);
+    auto a = startReader("1245");
+    b.attach(*a);
+    auto sheet = openSerial(b);
     const sim::ReaderState before = a->state();
-    Type(sheet->prefix, {"A"});
+    type(sheet->prefix, {"A"});
     sheet->data1.values().charCount = "99";
     std::string focusedPage, focusedField;
     sheet->onRefused = [&](const std::string &page, const ValidationFailure &f) {
         focusedPage = page;
         focusedField = f.field;
     };
-    EXPECT_EQ(sheet->Program(), ProgramOutcome::Stopped);
+    EXPECT_EQ(sheet->program(), ProgramOutcome::Stopped);
     EXPECT_EQ(b.prompts.messages.back(), "Geben Sie eine ganze Zahl zwischen 1 und 32 ein.");
     EXPECT_EQ(focusedPage, "data1");
     EXPECT_EQ(focusedField, "charCount");
     EXPECT_TRUE(sheet->writes().empty());
-    EXPECT_EQ(Blocks(a->state()), Blocks(before));
+    EXPECT_EQ(blocks(a->state()), blocks(before));
 }
 
 TEST(SerialSheetE2E, ProgrammingModeQuestion) {
     for (bool yes : {false, true}) {
         SCOPED_TRACE(yes);
         Bench b;
-        auto r = StartReader("1645");  // has the power-on mode
-        b.Attach(*r);
-        auto sheet = OpenSerial(b);
+        auto r = startReader("1645");  // has the power-on mode
+        b.attach(*r);
+        auto sheet = openSerial(b);
         sheet->serialParams.values().powerOnIndex = 0;
         b.prompts.answers.push_back(yes);
-        EXPECT_EQ(sheet->Program(), ProgramOutcome::Done);
+        EXPECT_EQ(sheet->program(), ProgramOutcome::Done);
         ASSERT_EQ(b.prompts.questions.size(), 1u);
-        EXPECT_EQ(b.prompts.questions[0], Text(587));
-        EXPECT_EQ(b.prompts.messages.back(), Text(509));
+        EXPECT_EQ(b.prompts.questions[0], text(587));
+        EXPECT_EQ(b.prompts.messages.back(), text(509));
         EXPECT_EQ(r->state().powerOn, yes ? 1 : 0);
         EXPECT_EQ(sheet->serialParams.values().powerOnIndex, yes ? 1 : 0);
     }
@@ -315,66 +315,66 @@ TEST(SerialSheetE2E, ProgrammingModeQuestion) {
 
 TEST(SerialSheetE2E, LineSettingChangeIsStored) {
     Bench b;
-    auto r = StartReader("1245");
-    b.Attach(*r);
-    auto sheet = OpenSerial(b);
+    auto r = startReader("1245");
+    b.attach(*r);
+    auto sheet = openSerial(b);
     sheet->serialParams.values().baudSet = "9600";
     sheet->serialParams.values().parity = 1;
-    ASSERT_EQ(sheet->Program(), ProgramOutcome::Done);
-    EXPECT_EQ(b.settings.Get(settings::PortBaudrate), 9601);
+    ASSERT_EQ(sheet->program(), ProgramOutcome::Done);
+    EXPECT_EQ(b.settings.get(settings::PortBaudrate), 9601);
     EXPECT_EQ(r->state().baud, 9601);
     EXPECT_EQ(sheet->serialParams.baudValue(), 9601);
     // The next connect uses the stored setting.
-    auto again = OpenSerial(b);
+    auto again = openSerial(b);
     EXPECT_EQ(again->serialParams.baudValue(), 9601);
 }
 
 TEST(SerialSheetE2E, MkrKeepsForeignSectionsAndLoadsIdentically) {
     Bench b;
-    auto r = StartReader("194A");
-    b.Attach(*r);
-    auto sheet = OpenSerial(b);
-    Customise(*sheet);
+    auto r = startReader("194A");
+    b.attach(*r);
+    auto sheet = openSerial(b);
+    customise(*sheet);
     const std::string file = b.dir.file("kept.mkr");
     {
         std::ofstream out(file, std::ios::binary);
         out << "[Foreign]\r\nKeep=1\r\n[Suffix]\r\nCount=0\r\nAscii7=65\r\n";
     }
     b.prompts.files.push_back(file);
-    ASSERT_TRUE(sheet->SaveMkr());
-    EXPECT_EQ(b.settings.Get(settings::MkrFilePath), b.dir.path().string());
-    const std::string text = ReadFile(file);
+    ASSERT_TRUE(sheet->saveMkr());
+    EXPECT_EQ(b.settings.get(settings::MkrFilePath), b.dir.path().string());
+    const std::string text = readFile(file);
     EXPECT_EQ(text.rfind("[Foreign]\r\nKeep=1\r\n", 0), 0u);
     EXPECT_EQ(text.find("Ascii7=65\r\n"), std::string::npos) << "a stale key of an owned section is gone";
     EXPECT_NE(sheet->title().find(" - " + file), std::string::npos);
 
-    auto other = OpenSerial(b);
+    auto other = openSerial(b);
     b.prompts.files.push_back(file);
-    ASSERT_TRUE(other->LoadMkr());
+    ASSERT_TRUE(other->loadMkr());
     EXPECT_TRUE(b.prompts.questions.empty()) << "nothing modified, nothing asked";
     EXPECT_EQ(b.prompts.folders.back(), b.dir.path().string());
-    EXPECT_EQ(other->ProgramImage(), sheet->ProgramImage());
+    EXPECT_EQ(other->programImage(), sheet->programImage());
 }
 
 TEST(SerialSheetE2E, LoadAsksToSaveModifiedValuesFirst) {
     Bench b;
-    auto r = StartReader("1245");
-    b.Attach(*r);
-    auto sheet = OpenSerial(b);
-    Type(sheet->prefix, {"A"});
+    auto r = startReader("1245");
+    b.attach(*r);
+    auto sheet = openSerial(b);
+    type(sheet->prefix, {"A"});
     b.prompts.answers.push_back(true);        // 516: save first
     b.prompts.files.push_back(std::nullopt);  // ... but cancel the save
-    EXPECT_FALSE(sheet->LoadMkr());
+    EXPECT_FALSE(sheet->loadMkr());
     ASSERT_EQ(b.prompts.questions.size(), 1u);
-    EXPECT_EQ(b.prompts.questions[0], Text(516));
-    EXPECT_EQ(sheet->prefix.GetSequence().count(), 1) << "nothing loaded";
+    EXPECT_EQ(b.prompts.questions[0], text(516));
+    EXPECT_EQ(sheet->prefix.getSequence().count(), 1) << "nothing loaded";
 
     const std::string missing = b.dir.file("missing.mkr");
     b.prompts.answers.push_back(false);
     b.prompts.files.push_back(missing);
-    EXPECT_FALSE(sheet->LoadMkr());
-    EXPECT_EQ(b.prompts.messages.back(), Text(610));
-    EXPECT_EQ(sheet->prefix.GetSequence().count(), 0) << "the sequences were emptied";
+    EXPECT_FALSE(sheet->loadMkr());
+    EXPECT_EQ(b.prompts.messages.back(), text(610));
+    EXPECT_EQ(sheet->prefix.getSequence().count(), 0) << "the sequences were emptied";
 }
 
 }  // namespace

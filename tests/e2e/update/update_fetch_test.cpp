@@ -27,7 +27,7 @@ using orvex::test::LocalHttpServer;
 const std::string kProgramPath = "/rfid/software/RFIDVersionsHF.txt";
 const std::string kDevicePath = "/rfid/software/RFIDDeviceVersions.txt";
 
-std::string ProgramFile(const std::string &version, const std::string &build,
+std::string programFile(const std::string &version, const std::string &build,
                         const std::string &installer = {}) {
     return "[OrvexReaderSetup]\r\nVersion=" + version + "\r\nBuild=" + build + "\r\nInstaller=" + installer +
            "\r\n";
@@ -37,21 +37,21 @@ TEST(UpdateFetch, VersionFilesOverHttpAndHttps) {
     TempFolder dir;
     for (bool tls : {false, true}) {
         LocalHttpServer server(tls, dir.path().string());
-        server.Set(kProgramPath, {200, ProgramFile("2.10", "2026-03-01")});
-        server.Set(kDevicePath, {200, "[Alias]\r\n124=Alder\r\n[Alder]\r\nVersion=1.09\r\n"});
+        server.set(kProgramPath, {200, programFile("2.10", "2026-03-01")});
+        server.set(kDevicePath, {200, "[Alias]\r\n124=Alder\r\n[Alder]\r\nVersion=1.09\r\n"});
         FetchOptions options;
         options.caFile = server.caFile();
-        UpdateChecks checks(server.BaseUrl(), options);
-        checks.program().Start();
-        checks.device().Start();
+        UpdateChecks checks(server.baseUrl(), options);
+        checks.program().start();
+        checks.device().start();
 
         const auto program =
-            EvaluateProgram(checks.program().Result(std::chrono::hours(1)), "2.9", "2027-01-01");
-        EXPECT_EQ(program.state, UpdateState::Newer) << server.BaseUrl() << " " << program.error;
+            evaluateProgram(checks.program().result(std::chrono::hours(1)), "2.9", "2027-01-01");
+        EXPECT_EQ(program.state, UpdateState::Newer) << server.baseUrl() << " " << program.error;
         EXPECT_EQ(program.newest.version, "2.10");
-        const auto device = checks.DeviceNow({"Alder-4", "124", "1.07"}, std::chrono::hours(1));
+        const auto device = checks.deviceNow({"Alder-4", "124", "1.07"}, std::chrono::hours(1));
         EXPECT_EQ(device.state, UpdateState::Newer);
-        const auto unknownType = checks.DeviceNow({"Birch-2", "164", "1.07"}, std::chrono::hours(1));
+        const auto unknownType = checks.deviceNow({"Birch-2", "164", "1.07"}, std::chrono::hours(1));
         EXPECT_EQ(unknownType.state, UpdateState::NoEntry);
     }
 }
@@ -59,9 +59,9 @@ TEST(UpdateFetch, VersionFilesOverHttpAndHttps) {
 TEST(UpdateFetch, CertificateVerificationStaysOn) {
     TempFolder dir;
     LocalHttpServer server(true, dir.path().string());
-    server.Set(kProgramPath, {200, ProgramFile("2.10", "2026-03-01")});
+    server.set(kProgramPath, {200, programFile("2.10", "2026-03-01")});
     // Without the test's certificate the server is not trusted.
-    const FetchResult result = FetchText(server.BaseUrl() + kProgramPath, FetchOptions{});
+    const FetchResult result = fetchText(server.baseUrl() + kProgramPath, FetchOptions{});
     EXPECT_EQ(result.outcome, FetchResult::Outcome::Failed);
     EXPECT_TRUE(result.body.empty());
 }
@@ -69,7 +69,7 @@ TEST(UpdateFetch, CertificateVerificationStaysOn) {
 TEST(UpdateFetch, FailuresLeaveNoPartialText) {
     LocalHttpServer server;
     const std::string big(kVersionFileLimit + 1, 'x');
-    const std::string whole = ProgramFile("2.10", "2026-03-01");
+    const std::string whole = programFile("2.10", "2026-03-01");
     struct Case {
         const char *what;
         HttpReply reply;
@@ -80,8 +80,8 @@ TEST(UpdateFetch, FailuresLeaveNoPartialText) {
         {"missing", {404, "<html>gone</html>", 0}, FetchResult::Outcome::HttpError},
     };
     for (const Case &c : cases) {
-        server.Set("/f", c.reply);
-        const FetchResult result = FetchText(server.BaseUrl() + "/f", FetchOptions{});
+        server.set("/f", c.reply);
+        const FetchResult result = fetchText(server.baseUrl() + "/f", FetchOptions{});
         EXPECT_EQ(result.outcome, c.outcome) << c.what;
         EXPECT_TRUE(result.body.empty()) << c.what;
     }
@@ -89,24 +89,24 @@ TEST(UpdateFetch, FailuresLeaveNoPartialText) {
 
 TEST(UpdateFetch, SilentServerBoundsLookupsAndStops) {
     orvex::test::SilentServer silent;
-    auto checks = std::make_unique<UpdateChecks>(silent.BaseUrl());
-    checks->program().Start();
+    auto checks = std::make_unique<UpdateChecks>(silent.baseUrl());
+    checks->program().start();
     // The lookup gives up after its bound instead of waiting for the transfer.
-    const auto status = checks->ProgramNow();
+    const auto status = checks->programNow();
     EXPECT_EQ(status.state, UpdateState::Pending);
-    EXPECT_FALSE(checks->program().Done());
+    EXPECT_FALSE(checks->program().done());
     checks.reset();  // stops the hanging transfer and joins the worker
 }
 
 TEST(UpdateFetch, BuiltInServerIsNeverContacted) {
     // The default name is reserved: refused before any name lookup.
-    const FetchResult result = FetchText(VersionFileUrl(BuiltInBaseUrl(), kProgramFileName), FetchOptions{});
+    const FetchResult result = fetchText(versionFileUrl(builtInBaseUrl(), kProgramFileName), FetchOptions{});
     EXPECT_EQ(result.outcome, FetchResult::Outcome::Failed);
     EXPECT_NE(result.error.find("resolve"), std::string::npos);
 }
 
 // Waits (poll, no spinning) until a started installer writes a line to the FIFO.
-std::string ReadFifo(const std::string &fifo) {
+std::string readFifo(const std::string &fifo) {
     const int fd = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     std::string text;
     pollfd p{fd, POLLIN, 0};
@@ -127,16 +127,16 @@ TEST(UpdateInstaller, DownloadAndStartAProgram) {
     const std::string fifo = dir.file("started");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     LocalHttpServer server;
-    server.Set("/setup/orvex-setup.run", {200, "#!/bin/sh\necho \"started $0\" > " + fifo + "\n"});
-    const std::string versionUrl = server.BaseUrl() + kProgramPath;
+    server.set("/setup/orvex-setup.run", {200, "#!/bin/sh\necho \"started $0\" > " + fifo + "\n"});
+    const std::string versionUrl = server.baseUrl() + kProgramPath;
 
-    const auto download = DownloadInstaller(server.BaseUrl() + "/setup/orvex-setup.run", versionUrl,
+    const auto download = downloadInstaller(server.baseUrl() + "/setup/orvex-setup.run", versionUrl,
                                             dir.path().string(), FetchOptions{});
     ASSERT_TRUE(download.ok) << download.message;
     EXPECT_EQ(download.path, dir.file("orvex-setup.run"));
-    const auto start = StartInstaller(download.path);
+    const auto start = startInstaller(download.path);
     ASSERT_TRUE(start.started) << start.message;
-    EXPECT_EQ(ReadFifo(fifo), "started " + download.path + "\n");
+    EXPECT_EQ(readFifo(fifo), "started " + download.path + "\n");
 }
 
 TEST(UpdateInstaller, OtherFilesGoToTheOpener) {
@@ -147,11 +147,11 @@ TEST(UpdateInstaller, OtherFilesGoToTheOpener) {
     TempFolder::write(opener, "#!/bin/sh\necho \"opened $1\" > " + fifo + "\n");
     ::chmod(opener.c_str(), 0700);
     TempFolder::write(dir.file("orvex.deb"), "!<arch>\n");
-    const auto start = StartInstaller(dir.file("orvex.deb"), opener);
+    const auto start = startInstaller(dir.file("orvex.deb"), opener);
     ASSERT_TRUE(start.started) << start.message;
-    EXPECT_EQ(ReadFifo(fifo), "opened " + dir.file("orvex.deb") + "\n");
+    EXPECT_EQ(readFifo(fifo), "opened " + dir.file("orvex.deb") + "\n");
 
-    const auto missing = StartInstaller(dir.file("gone.deb"), opener);
+    const auto missing = startInstaller(dir.file("gone.deb"), opener);
     EXPECT_FALSE(missing.started);
     EXPECT_EQ(missing.message, "The File\n\"" + dir.file("gone.deb") + "\"\ndoes not exist!");
 }
@@ -160,24 +160,24 @@ TEST(UpdateInstaller, RefusedOrFailedDownloadsLeaveNothing) {
     TempFolder dir;
     LocalHttpServer server;
     const std::string body(100000, 'i');
-    server.Set("/cut.run", {200, body, 70000});
-    server.Set("/big.run", {200, body, 0});
-    const std::string versionUrl = server.BaseUrl() + kProgramPath;
+    server.set("/cut.run", {200, body, 70000});
+    server.set("/big.run", {200, body, 0});
+    const std::string versionUrl = server.baseUrl() + kProgramPath;
     struct Case {
         const char *what;
         std::string url;
         std::size_t limit;
     } cases[] = {
-        {"cut off", server.BaseUrl() + "/cut.run", kInstallerLimit},
-        {"over the cap", server.BaseUrl() + "/big.run", 65536},
-        {"missing", server.BaseUrl() + "/none.run", kInstallerLimit},
+        {"cut off", server.baseUrl() + "/cut.run", kInstallerLimit},
+        {"over the cap", server.baseUrl() + "/big.run", 65536},
+        {"missing", server.baseUrl() + "/none.run", kInstallerLimit},
         {"other host", "http://localhost:1/x.run", kInstallerLimit},
         {"not https", "http://updates.qel.com/x.run", kInstallerLimit},
     };
     const int before = server.requests();
     for (const Case &c : cases) {
         const auto result =
-            DownloadInstaller(c.url, versionUrl, dir.path().string(), FetchOptions{}, nullptr, c.limit);
+            downloadInstaller(c.url, versionUrl, dir.path().string(), FetchOptions{}, nullptr, c.limit);
         EXPECT_FALSE(result.ok) << c.what;
         EXPECT_FALSE(result.message.empty()) << c.what;
         EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << c.what;

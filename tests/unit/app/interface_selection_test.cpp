@@ -17,7 +17,7 @@ namespace {
 
 class InterfaceSelectionTest : public ::testing::Test {
 protected:
-    InterfaceSelection Make(std::vector<std::string> &ports) {
+    InterfaceSelection make(std::vector<std::string> &ports) {
         DeviceListProviders devices;
         devices.comPorts = [this, &ports] {
             ++enumerations;
@@ -39,36 +39,36 @@ TEST_F(InterfaceSelectionTest, StoredPseudoTerminalStaysListedSelectedAndStored)
     ASSERT_EQ(grantpt(master), 0);
     ASSERT_EQ(unlockpt(master), 0);
     const std::string pty = ptsname(master);
-    store.Set(settings::PortName, pty);
+    store.set(settings::PortName, pty);
     std::vector<std::string> ports{"/dev/ttyS0"};
 
-    InterfaceSelection model = Make(ports);
+    InterfaceSelection model = make(ports);
     EXPECT_EQ(model.texts(), (std::vector<std::string>{"/dev/ttyS0", pty}));
     ASSERT_TRUE(model.selection());
     EXPECT_EQ(model.texts()[*model.selection()], pty);
 
     ports.push_back("/dev/ttyACM0");  // a list change keeps it too
-    EXPECT_TRUE(model.Refresh(kDeviceArrival));
+    EXPECT_TRUE(model.refresh(kDeviceArrival));
     EXPECT_EQ(model.texts().back(), pty);
-    EXPECT_TRUE(model.Accept(LineCombos{}, 300, 1));
-    EXPECT_EQ(store.Get(settings::PortName), pty);
+    EXPECT_TRUE(model.accept(LineCombos{}, 300, 1));
+    EXPECT_EQ(store.get(settings::PortName), pty);
     close(master);
 
     // A device that is gone is not listed: the only port is chosen instead.
-    InterfaceSelection later = Make(ports = {"/dev/ttyS0"});
+    InterfaceSelection later = make(ports = {"/dev/ttyS0"});
     EXPECT_EQ(later.texts(), (std::vector<std::string>{"/dev/ttyS0"}));
 }
 
 TEST_F(InterfaceSelectionTest, ArrivalIsFollowedByFiveRefreshes) {
     std::vector<std::string> ports{"/dev/ttyS0"};
-    InterfaceSelection model = Make(ports);
-    EXPECT_FALSE(model.Refresh(kOwnRefreshRequest));  // the dialog's first request
+    InterfaceSelection model = make(ports);
+    EXPECT_FALSE(model.refresh(kOwnRefreshRequest));  // the dialog's first request
     EXPECT_FALSE(model.scheduleRefresh());
 
     int refreshes = 1;
-    model.Refresh(kDeviceArrival);
+    model.refresh(kDeviceArrival);
     while (model.scheduleRefresh()) {
-        model.Refresh(kOwnRefreshRequest);
+        model.refresh(kOwnRefreshRequest);
         ++refreshes;
     }
     EXPECT_EQ(refreshes, 6);
@@ -77,23 +77,23 @@ TEST_F(InterfaceSelectionTest, ArrivalIsFollowedByFiveRefreshes) {
 
 TEST_F(InterfaceSelectionTest, SelectionDecidesLineSettingsAndLanChoiceIsCut) {
     std::vector<std::string> ports{"/dev/ttyS0", "/dev/ttyS1"};
-    InterfaceSelection model = Make(ports);
+    InterfaceSelection model = make(ports);
     EXPECT_FALSE(model.selection());  // "COM1" matches neither: nothing chosen
-    model.Select(1);
+    model.select(1);
     EXPECT_EQ(model.settings().name, "/dev/ttyS1");
     EXPECT_TRUE(model.lineSettingsEnabled());
-    model.Select(7);  // out of range: no selection, the name stays
+    model.select(7);  // out of range: no selection, the name stays
     EXPECT_FALSE(model.selection());
 
-    model.SetEthernet(true);
+    model.setEthernet(true);
     EXPECT_TRUE(model.ipSearchShown());
-    model.ChooseLanAddress("192.168.1.30-10001 [ORVEXLAN] extra");
+    model.chooseLanAddress("192.168.1.30-10001 [ORVEXLAN] extra");
     EXPECT_EQ(model.settings().name, "LAN: 192.168.1.30-10001 [ORVEXLAN]");
 
-    EXPECT_FALSE(model.Accept(LineCombos{}, 5, 1));  // timeout below 10: nothing stored
-    EXPECT_TRUE(model.Accept(LineCombos{9600, 1, 0}, 400, 2));
-    EXPECT_EQ(store.Get(settings::PortBaudrate), 9601);
-    EXPECT_EQ(store.Get(settings::PortEthernet), 1);
+    EXPECT_FALSE(model.accept(LineCombos{}, 5, 1));  // timeout below 10: nothing stored
+    EXPECT_TRUE(model.accept(LineCombos{9600, 1, 0}, 400, 2));
+    EXPECT_EQ(store.get(settings::PortBaudrate), 9601);
+    EXPECT_EQ(store.get(settings::PortEthernet), 1);
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using orvex::app::DataDirectoryFor;
+using orvex::app::dataDirectoryFor;
 
 const fs::path kSourceResources = fs::path(ORVEX_SOURCE_DIR) / "resources";
 
@@ -22,17 +22,17 @@ TEST(ProgramFiles, DataFolderFollowsTheProgramsPlace) {
     fs::create_directories(root.path() / "opt/bin");
 
     // Installed under a prefix: that prefix's data folder, wherever the prefix is.
-    EXPECT_EQ(DataDirectoryFor((root.path() / "usr/bin/OrvexReaderSetup").string()), installedData.string());
+    EXPECT_EQ(dataDirectoryFor((root.path() / "usr/bin/OrvexReaderSetup").string()), installedData.string());
     // Installed, but the data folder is missing: never the source tree.
-    const std::string withoutData = DataDirectoryFor((root.path() / "opt/bin/orvexctl").string());
+    const std::string withoutData = dataDirectoryFor((root.path() / "opt/bin/orvexctl").string());
     EXPECT_NE(withoutData, kSourceResources.string());
     EXPECT_TRUE(withoutData.ends_with("share/orvex-readersetup")) << withoutData;
     // Run from a build folder: the source tree's resources.
-    EXPECT_EQ(DataDirectoryFor((root.path() / "build/orvexctl").string()), kSourceResources.string());
+    EXPECT_EQ(dataDirectoryFor((root.path() / "build/orvexctl").string()), kSourceResources.string());
 }
 
 TEST(ProgramFiles, TestsFromTheBuildFolderReadTheSourceStringTable) {
-    EXPECT_EQ(fs::path(orvex::app::ProgramDataDirectory()), kSourceResources);
+    EXPECT_EQ(fs::path(orvex::app::programDataDirectory()), kSourceResources);
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }
 
-    std::string FileText() const {
+    std::string fileText() const {
         std::ifstream in(dir_ / "Qel Applikationen" / "OrvexReaderSetup.ini", std::ios::binary);
         std::stringstream s;
         s << in.rdbuf();
@@ -37,7 +37,7 @@ protected:
 }  // namespace
 
 TEST_F(SettingsStoreTest, PathFollowsXdgConfigHome) {
-    EXPECT_EQ(SettingsStore::DefaultPath(), (dir_ / "Qel Applikationen" / "OrvexReaderSetup.ini").string());
+    EXPECT_EQ(SettingsStore::defaultPath(), (dir_ / "Qel Applikationen" / "OrvexReaderSetup.ini").string());
 }
 
 TEST_F(SettingsStoreTest, EmptyStoreGivesEveryDefault) {
@@ -52,39 +52,39 @@ TEST_F(SettingsStoreTest, EmptyStoreGivesEveryDefault) {
         {settings::ShowLayoutError, 1},     {settings::WindowLeft, 0},
         {settings::WindowTop, 0},           {settings::VersionUpdate, 1},
     };
-    for (const auto &c : ints) EXPECT_EQ(store.Get(c.s), c.expected) << c.s.section << "/" << c.s.key;
+    for (const auto &c : ints) EXPECT_EQ(store.get(c.s), c.expected) << c.s.section << "/" << c.s.key;
     for (const auto &s : {settings::PortName, settings::LastPath, settings::MkrFilePath,
                           settings::BluetoothLastAddress, settings::BluetoothLastName})
-        EXPECT_EQ(store.Get(s), "") << s.section << "/" << s.key;
+        EXPECT_EQ(store.get(s), "") << s.section << "/" << s.key;
     EXPECT_FALSE(std::filesystem::exists(store.path()));  // reading creates nothing
 }
 
 TEST_F(SettingsStoreTest, WritesPersistPerSection) {
     {
         SettingsStore store;
-        EXPECT_EQ(store.PortNameOrDefault(), "COM1");  // stored on first use
-        ASSERT_TRUE(store.Set(settings::PortBaudrate, 2400));
-        ASSERT_TRUE(store.Set(settings::BluetoothLastName, "Reader 7"));
-        ASSERT_TRUE(store.Set(settings::PortBaudrate, 9602));
+        EXPECT_EQ(store.portNameOrDefault(), "COM1");  // stored on first use
+        ASSERT_TRUE(store.set(settings::PortBaudrate, 2400));
+        ASSERT_TRUE(store.set(settings::BluetoothLastName, "Reader 7"));
+        ASSERT_TRUE(store.set(settings::PortBaudrate, 9602));
     }
     SettingsStore again;
-    EXPECT_EQ(again.Get(settings::PortName), "COM1");
-    EXPECT_EQ(again.Get(settings::PortBaudrate), 9602);
-    EXPECT_EQ(again.Get(settings::BluetoothLastName), "Reader 7");
-    EXPECT_EQ(FileText(), "[Port]\r\nName=COM1\r\nBaudrate=9602\r\n[Bluetooth]\r\nLastDevName=Reader 7\r\n");
+    EXPECT_EQ(again.get(settings::PortName), "COM1");
+    EXPECT_EQ(again.get(settings::PortBaudrate), 9602);
+    EXPECT_EQ(again.get(settings::BluetoothLastName), "Reader 7");
+    EXPECT_EQ(fileText(), "[Port]\r\nName=COM1\r\nBaudrate=9602\r\n[Bluetooth]\r\nLastDevName=Reader 7\r\n");
 }
 
 TEST_F(SettingsStoreTest, OverridesHoldForOneObjectOnly) {
     SettingsStore store;
-    store.Set(settings::PortName, "/dev/ttyUSB0");
-    store.Override("Port", "Name", "/dev/pts/9");
-    store.Override("Port", "Baudrate", "4800");
-    EXPECT_EQ(store.Get(settings::PortName), "/dev/pts/9");
-    EXPECT_EQ(store.Get(settings::PortBaudrate), 4800);
-    store.Set(settings::PortBaudrate, 2400);  // e.g. the baud hunt
-    EXPECT_EQ(store.Get(settings::PortBaudrate), 2400);
+    store.set(settings::PortName, "/dev/ttyUSB0");
+    store.override("Port", "Name", "/dev/pts/9");
+    store.override("Port", "Baudrate", "4800");
+    EXPECT_EQ(store.get(settings::PortName), "/dev/pts/9");
+    EXPECT_EQ(store.get(settings::PortBaudrate), 4800);
+    store.set(settings::PortBaudrate, 2400);  // e.g. the baud hunt
+    EXPECT_EQ(store.get(settings::PortBaudrate), 2400);
 
     SettingsStore other;
-    EXPECT_EQ(other.Get(settings::PortName), "/dev/ttyUSB0");
-    EXPECT_EQ(other.Get(settings::PortBaudrate), 19200);
+    EXPECT_EQ(other.get(settings::PortName), "/dev/ttyUSB0");
+    EXPECT_EQ(other.get(settings::PortBaudrate), 19200);
 }

@@ -74,7 +74,7 @@ TEST_F(StringTableTest, DefaultPathHonoursEnvironmentOverride) {
     EXPECT_TRUE(StringTable::instance().loadEnglish());
     ::unsetenv("ORVEX_ENGLISH_STRINGS");
     // Without the override the build tree finds the source tree's file.
-    EXPECT_TRUE(std::filesystem::exists(StringTable::DefaultEnglishPath()));
+    EXPECT_TRUE(std::filesystem::exists(StringTable::defaultEnglishPath()));
 }
 
 TEST_F(StringTableTest, TranslationWithOtherPlaceholdersIsDropped) {
@@ -95,22 +95,22 @@ TEST_F(StringTableTest, EnglishFileCoversEveryEntry) {
     ASSERT_TRUE(in);
     const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     StringTable::Table english;
-    ParseStringFile(content, english);
-    for (const auto &entry : GermanNumberedTexts()) {
+    parseStringFile(content, english);
+    for (const auto &entry : germanNumberedTexts()) {
         const auto it = english.numbered.find(entry.id);
         ASSERT_NE(it, english.numbered.end()) << entry.id;
-        EXPECT_EQ(FormatSignature(it->second), FormatSignature(entry.text)) << entry.id;
+        EXPECT_EQ(formatSignature(it->second), formatSignature(entry.text)) << entry.id;
     }
-    for (const auto &entry : GermanNamedTexts()) {
+    for (const auto &entry : germanNamedTexts()) {
         const auto it = english.named.find(entry.name);
         ASSERT_NE(it, english.named.end()) << entry.name;
-        EXPECT_EQ(FormatSignature(it->second), FormatSignature(entry.text)) << entry.name;
+        EXPECT_EQ(formatSignature(it->second), formatSignature(entry.text)) << entry.name;
     }
 }
 
 TEST(StringFile, ParsesEscapesQuotesAndSections) {
     StringTable::Table t;
-    const auto n = ParseStringFile(
+    const auto n = parseStringFile(
         "\xEF\xBB\xBF; comment\r\n[Other]\r\n1=x\r\n[Strings]\r\n 7 = a\\r\\nb\\\\\r\n"
         "8=\" padded \"\r\nbad=1\r\n9\r\n[Named]\r\nk.v=q\\\"\\t\n",
         t);
@@ -119,7 +119,7 @@ TEST(StringFile, ParsesEscapesQuotesAndSections) {
     EXPECT_EQ(t.numbered.at(8), " padded ");
     EXPECT_EQ(t.named.at("k.v"), "q\"\t");
     EXPECT_FALSE(t.numbered.contains(1));
-    EXPECT_EQ(EscapeStringValue(" a\r\n"), "\" a\\r\\n\"");
+    EXPECT_EQ(escapeStringValue(" a\r\n"), "\" a\\r\\n\"");
 }
 
 TEST(TextFormat, ConversionsAsTheMessagesUseThem) {
@@ -145,15 +145,15 @@ TEST(TextFormat, ConversionsAsTheMessagesUseThem) {
         {"100%", "100%", {}},
         {"%999999999d", std::string(1023, ' ') + "1", {1}},  // width capped
     };
-    for (const auto &c : cases) EXPECT_EQ(FormatText(c.format, c.args), c.expected) << c.format;
+    for (const auto &c : cases) EXPECT_EQ(formatText(c.format, c.args), c.expected) << c.format;
     std::setlocale(LC_ALL, "C");
 }
 
 TEST(TextFormat, SignatureComparesKindsNotSpelling) {
-    EXPECT_EQ(FormatSignature("%02X and %d"), FormatSignature("%u or %x"));
-    EXPECT_NE(FormatSignature("%d"), FormatSignature("%s"));
-    EXPECT_EQ(FormatSignature("%1 und %2"), FormatSignature("%2 and %1"));
-    EXPECT_EQ(FormatSignature("100%% sure"), "");
+    EXPECT_EQ(formatSignature("%02X and %d"), formatSignature("%u or %x"));
+    EXPECT_NE(formatSignature("%d"), formatSignature("%s"));
+    EXPECT_EQ(formatSignature("%1 und %2"), formatSignature("%2 and %1"));
+    EXPECT_EQ(formatSignature("100%% sure"), "");
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 using namespace orvex::app;
 
 TEST(GermanLayout, ScanCodesAndVirtualKeys) {
-    const KeyboardLayout &de = HostKeyboardLayout();
+    const KeyboardLayout &de = hostKeyboardLayout();
     struct Case {
         uint8_t scan, vk;
     } cases[] = {
@@ -23,7 +23,7 @@ TEST(GermanLayout, ScanCodesAndVirtualKeys) {
 }
 
 TEST(GermanLayout, CharactersOfVirtualKeys) {
-    const KeyboardLayout &de = HostKeyboardLayout();
+    const KeyboardLayout &de = hostKeyboardLayout();
     struct Case {
         uint8_t vk, ch;
     } cases[] = {
@@ -34,7 +34,7 @@ TEST(GermanLayout, CharactersOfVirtualKeys) {
 }
 
 TEST(GermanLayout, KeysOfCharacters) {
-    const KeyboardLayout &de = HostKeyboardLayout();
+    const KeyboardLayout &de = hostKeyboardLayout();
     struct Case {
         uint8_t ch, scan, state;
     } cases[] = {

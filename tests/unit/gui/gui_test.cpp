@@ -130,13 +130,13 @@ private slots:
 
         // The close stores the language that is active.
         frame.close();
-        QCOMPARE(f.settings.Get(app::settings::Language), 0);
+        QCOMPARE(f.settings.get(app::settings::Language), 0);
     }
 
     void startsEnglishFromSettingsAndStoresPlacement() {
         qputenv("ORVEX_ENGLISH_STRINGS", ORVEX_SOURCE_DIR "/resources/OrvexReaderSetupEng.ini");
         GuiFixture f;
-        f.settings.Set(app::settings::Language, 1);
+        f.settings.set(app::settings::Language, 1);
         {
             gui::MainWindow frame(f.ctx, f.prompts);
             QCOMPARE(frame.language(), 1);
@@ -145,16 +145,16 @@ private slots:
             QCoreApplication::processEvents();
             frame.close();
         }
-        QCOMPARE(f.settings.Get(app::settings::Language), 1);
-        QCOMPARE(f.settings.Get(app::settings::WindowLeft), 40);
-        QCOMPARE(f.settings.Get(app::settings::WindowTop), 30);
+        QCOMPARE(f.settings.get(app::settings::Language), 1);
+        QCOMPARE(f.settings.get(app::settings::WindowLeft), 40);
+        QCOMPARE(f.settings.get(app::settings::WindowTop), 30);
         // The close switched back to German.
         QCOMPARE(app::StringTable::instance().language(), app::Language::German);
     }
 
     void busyStateRestoredAfterFailedConnect() {
         GuiFixture f;
-        f.settings.Set(app::settings::PortName, "/dev/orvex-no-such-port");
+        f.settings.set(app::settings::PortName, "/dev/orvex-no-such-port");
         gui::MainWindow frame(f.ctx, f.prompts);
         frame.show();
         int asked = 0;
@@ -173,8 +173,8 @@ private slots:
 
     void interfaceDialogLoadsAndStoresLineSettings() {
         app::SettingsStore store(storePath());
-        store.Set(app::settings::PortName, "/dev/ttyS1");
-        store.Set(app::settings::PortBaudrate, 9602);
+        store.set(app::settings::PortName, "/dev/ttyS1");
+        store.set(app::settings::PortBaudrate, 9602);
         ScriptedPrompts prompts;
         app::DeviceListProviders devices;
         devices.comPorts = [] { return std::vector<std::string>{"/dev/ttyS0", "/dev/ttyS1"}; };
@@ -197,15 +197,15 @@ private slots:
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QCOMPARE(prompts.messages.size(), std::size_t(1));
         QCOMPARE(prompts.messages[0], std::string("Geben Sie eine ganze Zahl zwischen 10 und 300000 ein."));
-        QCOMPARE(store.Get(app::settings::PortBaudrate), 9602);
+        QCOMPARE(store.get(app::settings::PortBaudrate), 9602);
 
         timeout->setText(QStringLiteral("400"));
         dialog.portList()->setCurrentRow(0);
         dialog.accept();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(store.Get(app::settings::PortBaudrate), 9601);
-        QCOMPARE(store.Get(app::settings::PortName), std::string("/dev/ttyS0"));
-        QCOMPARE(store.Get(app::settings::PortTimeoutDialog), 400);
+        QCOMPARE(store.get(app::settings::PortBaudrate), 9601);
+        QCOMPARE(store.get(app::settings::PortName), std::string("/dev/ttyS0"));
+        QCOMPARE(store.get(app::settings::PortTimeoutDialog), 400);
     }
 
     void interfaceDialogRefreshesFiveTimesAfterArrival() {
@@ -240,7 +240,7 @@ private slots:
         QVERIFY(!about.readerUpdateLine()->clickable());
         about.autoCheckBox()->setChecked(false);
         about.reject();  // Escape
-        QCOMPARE(f.settings.Get(app::settings::VersionUpdate), 0);
+        QCOMPARE(f.settings.get(app::settings::VersionUpdate), 0);
     }
 
     // The About box's update lines from the version files; the fetches are
@@ -250,7 +250,7 @@ private slots:
         app::SettingsStore store(storePath());
         ScriptedPrompts prompts;
         app::ConnectContext ctx(store, prompts);
-        ctx.identity = app::MakeDeviceIdentity("124u", "Alder-4");
+        ctx.identity = app::makeDeviceIdentity("124u", "Alder-4");
 
         std::mutex mutex;
         std::condition_variable released;
@@ -376,13 +376,13 @@ private slots:
     }
 
     void desktopOpenerResults() {
-        QCOMPARE(app::DesktopOpen("x", {}, {}, "/nonexistent/opener"), app::OpenNoHandler);
+        QCOMPARE(app::desktopOpen("x", {}, {}, "/nonexistent/opener"), app::OpenNoHandler);
         int finished = -100;
         std::mutex m;
         std::condition_variable cv;
         auto wait = [&](const std::string &opener) {
             finished = -100;
-            const int started = app::DesktopOpen(
+            const int started = app::desktopOpen(
                 "x", {},
                 [&](int r) {
                     std::lock_guard lock(m);
@@ -396,18 +396,18 @@ private slots:
         };
         QCOMPARE(wait("true"), std::pair(app::OpenSucceeded, app::OpenSucceeded));
         QCOMPARE(wait("false").second, 1);
-        QCOMPARE(app::DesktopOpenFailureText(1), std::string("Unbekannter Fehler 1"));
-        QCOMPARE(app::DesktopOpenFailureText(app::OpenNoHandler), app::StringTable::instance().text(10001));
-        QVERIFY(app::DesktopOpenFailureText(app::OpenSucceeded).empty());
+        QCOMPARE(app::desktopOpenFailureText(1), std::string("Unbekannter Fehler 1"));
+        QCOMPARE(app::desktopOpenFailureText(app::OpenNoHandler), app::StringTable::instance().text(10001));
+        QVERIFY(app::desktopOpenFailureText(app::OpenSucceeded).empty());
     }
 
     void manualIsTheFirstPdf() {
         QTemporaryDir folder;
-        QVERIFY(!app::FirstPdfIn(folder.path().toStdString()));
+        QVERIFY(!app::firstPdfIn(folder.path().toStdString()));
         std::ofstream(folder.filePath("readme.txt").toStdString()) << "x";
-        QVERIFY(!app::FirstPdfIn(folder.path().toStdString()));
+        QVERIFY(!app::firstPdfIn(folder.path().toStdString()));
         std::ofstream(folder.filePath("Handbuch.PDF").toStdString()) << "%PDF";
-        QCOMPARE(app::FirstPdfIn(folder.path().toStdString()).value_or(""),
+        QCOMPARE(app::firstPdfIn(folder.path().toStdString()).value_or(""),
                  folder.filePath("Handbuch.PDF").toStdString());
     }
 };

@@ -164,7 +164,7 @@ private slots:
         gui::KeyStrokePageWidget *page = dialog.sequencePage("prefix");
         QWidget *box = page->captureBox();
         QTRY_COMPARE(QApplication::focusWidget(), box);
-        const app::KeySequence &seq = dialog.sheet().prefix.GetSequence();
+        const app::KeySequence &seq = dialog.sheet().prefix.getSequence();
         using gui::test::sendKey;
 
         sendKey(box, QEvent::KeyPress, Qt::Key_Shift, 42);
@@ -204,7 +204,7 @@ private slots:
         QTRY_COMPARE(QApplication::focusWidget(), box);
         for (unsigned evdev = 16; evdev < 25; ++evdev) gui::test::tapKey(box, Qt::Key_Q, evdev);  // 27 bytes
         gui::test::sendKey(box, QEvent::KeyPress, Qt::Key_Shift, 42);                             // 30 bytes
-        const app::KeySequence &seq = dialog.sheet().suffix.GetSequence();
+        const app::KeySequence &seq = dialog.sheet().suffix.getSequence();
         QCOMPARE(seq.byteSize(), 30);
 
         // A while Shift is held does not fit; Shift is released while the dialog is open.
@@ -246,7 +246,7 @@ private slots:
         QVERIFY(dialog.save());
         QVERIFY(saved.shown);
         QVERIFY2(saved.filters.join(";").contains("*.mkr"), qPrintable(saved.filters.join(";")));
-        QCOMPARE(f.settings.Get(app::settings::MkrFilePath), f.dir.path().toStdString());
+        QCOMPARE(f.settings.get(app::settings::MkrFilePath), f.dir.path().toStdString());
         QVERIFY(dialog.windowTitle().endsWith(" - " + path));
 
         prefix->clearButton()->click();
@@ -274,7 +274,7 @@ private slots:
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(removal->captureBox()));
         gui::test::tapKey(removal->captureBox(), Qt::Key_Up, 103);  // an extended key
         removal->tabButton()->click();
-        const app::KeySequence recorded = dialog.sheet().removal.GetSequence();
+        const app::KeySequence recorded = dialog.sheet().removal.getSequence();
         QCOMPARE(recorded.count(), 4);
 
         const QString path = QString::fromStdString(f.file("wedge.mkp"));
@@ -282,7 +282,7 @@ private slots:
         gui::test::answerNextFileDialog(path, &saved);
         QVERIFY(dialog.save());
         QVERIFY2(saved.filters.join(";").contains("*.mkp"), qPrintable(saved.filters.join(";")));
-        QCOMPARE(f.settings.Get(app::settings::LastPath), path.toStdString());
+        QCOMPARE(f.settings.get(app::settings::LastPath), path.toStdString());
 
         removal->clearButton()->click();
         gui::test::FileDialogSeen opened;
@@ -290,7 +290,7 @@ private slots:
         QVERIFY(dialog.load());
         QCOMPARE(opened.directory, f.dir.path());
         // The files keep the extended bit of every extended key: Up comes back as Up.
-        const app::KeySequence &loaded = dialog.sheet().removal.GetSequence();
+        const app::KeySequence &loaded = dialog.sheet().removal.getSequence();
         QCOMPARE(loaded, recorded);
         QCOMPARE(loaded.at(0), (app::KeyEvent{0x26, 0x48, 1}));
         QCOMPARE(listTexts(removal->sequenceList()).size(), 2);

@@ -8,7 +8,7 @@ namespace {
 
 IniFile parsed(std::string_view text) {
     IniFile ini;
-    ini.ParseText(text);
+    ini.parseText(text);
     return ini;
 }
 
@@ -25,39 +25,39 @@ TEST(AsciiSection, WriteExactBytes) {
     seq.insert(0, {0x02, "STX"});
     seq.insert(1, {0x8F, "Wait 100"});
     IniFile ini;
-    WriteAsciiSection(ini, "Prefix", seq);
-    EXPECT_EQ(ini.Serialize(), "[Prefix]\r\nCount=2\r\nAscii0=2\r\nAscii1=143\r\n");
+    writeAsciiSection(ini, "Prefix", seq);
+    EXPECT_EQ(ini.serialize(), "[Prefix]\r\nCount=2\r\nAscii0=2\r\nAscii1=143\r\n");
 }
 
 TEST(AsciiSection, Read) {
     CharSequence seq;
-    EXPECT_FALSE(ReadAsciiSection(parsed(asciiSection(15, 15)), "prefix", seq));
+    EXPECT_FALSE(readAsciiSection(parsed(asciiSection(15, 15)), "prefix", seq));
     EXPECT_EQ(seq.count(), 15);
     EXPECT_EQ(seq.at(0).code, 0x41);
     EXPECT_EQ(seq.at(0).text, "A");
 
-    auto message = ReadAsciiSection(parsed(asciiSection(16, 16)), "Prefix", seq);
+    auto message = readAsciiSection(parsed(asciiSection(16, 16)), "Prefix", seq);
     ASSERT_TRUE(message);
     EXPECT_EQ(message->id, 531);
     EXPECT_EQ(seq.count(), 15);  // unchanged
 
     // A code outside a byte is refused, not cut to another character.
     for (const char *code : {"300", "-1"}) {
-        message = ReadAsciiSection(parsed(std::string("[Prefix]\r\nCount=1\r\nAscii0=") + code + "\r\n"),
+        message = readAsciiSection(parsed(std::string("[Prefix]\r\nCount=1\r\nAscii0=") + code + "\r\n"),
                                    "Prefix", seq);
         ASSERT_TRUE(message) << code;
         EXPECT_EQ(*message, (FileMessage{61714, {"0", "255"}, "Prefix/Ascii0"}));
         EXPECT_EQ(seq.count(), 15);
     }
     EXPECT_FALSE(
-        ReadAsciiSection(parsed("[Prefix]\r\nCount=3\r\nAscii0=255\r\nAscii2=65\r\n"), "Prefix", seq));
+        readAsciiSection(parsed("[Prefix]\r\nCount=3\r\nAscii0=255\r\nAscii2=65\r\n"), "Prefix", seq));
     ASSERT_EQ(seq.count(), 3);
     EXPECT_EQ(seq.at(0).code, 255);
     EXPECT_EQ(seq.at(1).text, "NUL");  // missing key
     EXPECT_EQ(seq.at(2).text, "A");
 
     for (const char *text : {"", "[Prefix]\r\nCount=-4\r\n", "[Prefix]\r\nCount=x\r\n"}) {
-        EXPECT_FALSE(ReadAsciiSection(parsed(text), "Prefix", seq));
+        EXPECT_FALSE(readAsciiSection(parsed(text), "Prefix", seq));
         EXPECT_EQ(seq.count(), 0) << text;
     }
 }
@@ -68,8 +68,8 @@ TEST(KeySection, WriteExactBytes) {
                        KeyEvent{0x89, 0x38, 0}, KeyEvent{0x26, 0x48, 1}})
         seq.append(e);
     IniFile ini;
-    WriteKeySection(ini, "Ende", seq);
-    EXPECT_EQ(ini.Serialize(),
+    writeKeySection(ini, "Ende", seq);
+    EXPECT_EQ(ini.serialize(),
               "[Ende]\r\nCount=5\r\n"
               "Keydown0=1\r\nCodeSet1_0=e0 56\r\n"
               "Keydown1=1\r\nCodeSet1_1=30\r\n"
@@ -80,7 +80,7 @@ TEST(KeySection, WriteExactBytes) {
 
 TEST(KeySection, ReadValues) {
     KeySequence seq;
-    EXPECT_FALSE(ReadKeySection(parsed("[Prefix]\r\nCount=6\r\n"
+    EXPECT_FALSE(readKeySection(parsed("[Prefix]\r\nCount=6\r\n"
                                        "Keydown0=1\r\nCodeSet1_0=e0 56\r\n"
                                        "Keydown1=1\r\nCodeSet1_1=72\r\n"
                                        "Keydown2=1\r\nCodeSet1_2=e0 72\r\n"
@@ -97,7 +97,7 @@ TEST(KeySection, ReadValues) {
     EXPECT_EQ(seq.at(5), (KeyEvent{0x6F, 53, 0}));  // missing Keydown reads as release
 
     // A scan code outside a byte stops the reading with 61714.
-    auto message = ReadKeySection(parsed("[Prefix]\r\nCount=2\r\nKeydown0=1\r\nCodeSet1_0=30\r\n"
+    auto message = readKeySection(parsed("[Prefix]\r\nCount=2\r\nKeydown0=1\r\nCodeSet1_0=30\r\n"
                                          "Keydown1=1\r\nCodeSet1_1=286\r\n"),
                                   "Prefix", seq);
     ASSERT_TRUE(message);
@@ -112,14 +112,14 @@ TEST(KeySection, ByteLimit) {
     for (int i = 0; i < 12; ++i)
         text += "Keydown" + std::to_string(i) + "=1\r\nCodeSet1_" + std::to_string(i) + "=30\r\n";
     KeySequence seq;
-    auto message = ReadKeySection(parsed(text), "Suffix", seq);
+    auto message = readKeySection(parsed(text), "Suffix", seq);
     ASSERT_TRUE(message);
     EXPECT_EQ(message->id, 518);
     EXPECT_EQ(seq.count(), 10);
     EXPECT_EQ(seq.byteSize(), 30);
 
     // Releases cost nothing but still cannot exceed what a block holds.
-    message = ReadKeySection(parsed("[Suffix]\r\nCount=2000000000\r\n"), "Suffix", seq);
+    message = readKeySection(parsed("[Suffix]\r\nCount=2000000000\r\n"), "Suffix", seq);
     ASSERT_TRUE(message);
     EXPECT_EQ(message->id, 518);
     EXPECT_EQ(seq.count(), 31);
@@ -132,8 +132,8 @@ TEST(KeySection, RoundTripThroughFileText) {
           KeyEvent{0x2E, 0x53, 1}, KeyEvent{0x2E, 0x53, 0}, KeyEvent{0x6E, 0x53, 1}, KeyEvent{0x6E, 0x53, 0}})
         seq.append(e);
     IniFile ini;
-    WriteKeySection(ini, "Termix", seq);
+    writeKeySection(ini, "Termix", seq);
     KeySequence back;
-    EXPECT_FALSE(ReadKeySection(parsed(ini.Serialize()), "termix", back));
+    EXPECT_FALSE(readKeySection(parsed(ini.serialize()), "termix", back));
     EXPECT_EQ(back, seq);
 }

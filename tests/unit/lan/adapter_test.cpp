@@ -30,7 +30,7 @@ TEST(LanAdapters, ChoosesTheBestInterfaceOnTheReadersNetwork) {
     for (const Case &c : cases) {
         host.best = c.best;
         TcpSocket socket(host);
-        socket.ChooseAdapterFor(c.reader);
+        socket.chooseAdapterFor(c.reader);
         EXPECT_EQ(socket.localAddress(), c.chosen) << c.reader;
     }
 }
@@ -40,7 +40,7 @@ TEST(LanAdapters, SecondAddressOfOneInterface) {
     host.list = {{"10.0.0.5", "255.0.0.0", 2}, {"192.168.7.5", "255.255.255.0", 2}};
     host.best = 2;
     TcpSocket socket(host);
-    socket.ChooseAdapterFor("192.168.7.9");
+    socket.chooseAdapterFor("192.168.7.9");
     EXPECT_EQ(socket.localAddress(), "192.168.7.5");
 }
 
@@ -48,13 +48,13 @@ TEST(LanAdapters, FirstAndNextWalkTheList) {
     FakeHost host;
     host.list = {{"10.0.0.5", "255.0.0.0", 2}, {"192.168.1.5", "255.255.255.0", 3}};
     TcpSocket socket(host);
-    EXPECT_FALSE(socket.FirstAdapter());  // not loaded yet
-    ASSERT_TRUE(socket.LoadAdapters());
-    EXPECT_TRUE(socket.NextAdapter());  // empty local address: the first
+    EXPECT_FALSE(socket.firstAdapter());  // not loaded yet
+    ASSERT_TRUE(socket.loadAdapters());
+    EXPECT_TRUE(socket.nextAdapter());  // empty local address: the first
     EXPECT_EQ(socket.localAddress(), "10.0.0.5");
-    EXPECT_TRUE(socket.NextAdapter());
+    EXPECT_TRUE(socket.nextAdapter());
     EXPECT_EQ(socket.localAddress(), "192.168.1.5");
-    EXPECT_FALSE(socket.NextAdapter());  // the last one
+    EXPECT_FALSE(socket.nextAdapter());  // the last one
 }
 
 TEST(LanAdapters, SystemListHasNoLoopbackAndNoZeroAddress) {

@@ -220,13 +220,13 @@ TEST(LanDataLinkOrdering, RequestWrittenAfterTheReadersCloseArrivedGoesToANewCon
     ORVEX_LAN_LAB();
     ScriptedPeer peer({Conn::CloseAtOnce});
     TcpSocket socket;
-    ASSERT_TRUE(socket.ConnectTcp(peer.address()));
+    ASSERT_TRUE(socket.connectTcp(peer.address()));
     ASSERT_TRUE(peer.waitUntilClosed(1));
     // The reader's end has arrived but nobody has read it yet.
     pollfd polled{socket.fd(), POLLRDHUP, 0};
     ASSERT_EQ(poll(&polled, 1, std::chrono::milliseconds(kPatience).count()), 1);
     const Bytes r = request(7);
-    ASSERT_TRUE(socket.SendAll(r.data(), r.size()));
+    ASSERT_TRUE(socket.sendAll(r.data(), r.size()));
     ASSERT_TRUE(peer.waitUntilRead(1));
     EXPECT_EQ(peer.requestsRead(), (std::vector<std::pair<int, int>>{{2, 7}}));
 }

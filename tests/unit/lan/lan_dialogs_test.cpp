@@ -49,7 +49,7 @@ struct FakeLan {
 };
 
 TEST(LanSearchList, MergesBothSearches) {
-    auto items = MergeLanSearch({"192.168.1.30-10001", "[READER01]"},
+    auto items = mergeLanSearch({"192.168.1.30-10001", "[READER01]"},
                                 {"192.168.1.30-10001", "192.168.1.50-10001", "[reader01]192.168.1.77-10001"});
     std::vector<LanListItem> expected = {
         {"192.168.1.30-10001", LanMakerReader},
@@ -57,7 +57,7 @@ TEST(LanSearchList, MergesBothSearches) {
         {"192.168.1.50-10001", LanOtherDevice},
     };
     EXPECT_EQ(items, expected);
-    EXPECT_EQ(MergeLanSearch({}, {"10.0.0.1-80"}),
+    EXPECT_EQ(mergeLanSearch({}, {"10.0.0.1-80"}),
               (std::vector<LanListItem>{{"10.0.0.1-80", LanOtherDevice}}));
 }
 
@@ -67,11 +67,11 @@ TEST(LanSearchList, OnlyAMakersReaderCanBeChosen) {
     lan.all = {"192.168.1.30-10001", "192.168.1.50-10001"};
     ScriptedPrompts prompts;
     LanSearchModel dialog(lan.functions(), prompts);
-    ASSERT_TRUE(dialog.Refresh());
-    EXPECT_EQ(dialog.Close(0), "192.168.1.30-10001");
-    EXPECT_EQ(dialog.Close(1), std::nullopt);
-    EXPECT_EQ(dialog.Close(std::nullopt), std::nullopt);
-    EXPECT_FALSE(dialog.CanChange(std::nullopt));
+    ASSERT_TRUE(dialog.refresh());
+    EXPECT_EQ(dialog.close(0), "192.168.1.30-10001");
+    EXPECT_EQ(dialog.close(1), std::nullopt);
+    EXPECT_EQ(dialog.close(std::nullopt), std::nullopt);
+    EXPECT_FALSE(dialog.canChange(std::nullopt));
 }
 
 TEST(LanSearchList, EmptyListAsksToRetry) {
@@ -79,7 +79,7 @@ TEST(LanSearchList, EmptyListAsksToRetry) {
     ScriptedPrompts prompts;
     prompts.retries = {true, false};
     LanSearchModel dialog(lan.functions(), prompts);
-    EXPECT_FALSE(dialog.Refresh());
+    EXPECT_FALSE(dialog.refresh());
     EXPECT_EQ(lan.searches, 2);
     ASSERT_EQ(prompts.messages.size(), 2u);
     EXPECT_EQ(prompts.messages[0],
@@ -91,12 +91,12 @@ TEST(LanSearchList, ChangeSearchesAgainAfterOk) {
     lan.maker = lan.all = {"192.168.1.30-10001"};
     ScriptedPrompts prompts;
     LanSearchModel dialog(lan.functions(), prompts);
-    ASSERT_TRUE(dialog.Refresh());
-    EXPECT_TRUE(dialog.Change(0, [](const std::string &) { return false; }));
+    ASSERT_TRUE(dialog.refresh());
+    EXPECT_TRUE(dialog.change(0, [](const std::string &) { return false; }));
     EXPECT_EQ(lan.searches, 1);
     auto before = lan.clock;
     lan.maker = lan.all = {"192.168.1.31-10001"};
-    EXPECT_TRUE(dialog.Change(0, [](const std::string &address) { return address == "192.168.1.30-10001"; }));
+    EXPECT_TRUE(dialog.change(0, [](const std::string &address) { return address == "192.168.1.30-10001"; }));
     EXPECT_EQ(lan.clock - before, std::chrono::milliseconds(300));
     EXPECT_EQ(dialog.items().front().text, "192.168.1.31-10001");
 }
@@ -122,7 +122,7 @@ TEST(LanConfigDialog, LoadsFixedAndDhcpReaders) {
         lan.settings = c.read;
         ScriptedPrompts prompts;
         LanConfigModel dialog("192.168.1.30-10001", lan.functions(), prompts);
-        dialog.Load();
+        dialog.load();
         const auto &f = dialog.fields();
         EXPECT_EQ(f.mode, c.mode) << c.read.name;
         EXPECT_EQ(f.ipAddress, c.ip) << c.read.name;
@@ -139,10 +139,10 @@ TEST(LanConfigDialog, FailedReadLeavesNothingSelected) {
     lan.readResult = ORVEX_LAN_FAILED;
     ScriptedPrompts prompts;
     LanConfigModel dialog("192.168.1.30", lan.functions(), prompts);
-    dialog.Load();
+    dialog.load();
     EXPECT_EQ(dialog.fields().mode, LanMode::NotLoaded);
     EXPECT_EQ(dialog.fields().fixedPort, 0);
-    EXPECT_EQ(dialog.Ok().kind, LanConfigOutcome::StayOpen);
+    EXPECT_EQ(dialog.ok().kind, LanConfigOutcome::StayOpen);
     EXPECT_TRUE(lan.configured.empty());
 }
 
@@ -151,11 +151,11 @@ TEST(LanConfigDialog, SwitchToDhcpSendsTheBracketedName) {
     lan.settings = {"[OLD]-10001", "192.168.1.30-10001", "255.255.255.0", "192.168.1.1"};
     ScriptedPrompts prompts;
     LanConfigModel dialog("192.168.1.30-10001", lan.functions(), prompts);
-    dialog.Load();
+    dialog.load();
     dialog.fields().mode = LanMode::Dhcp;
     dialog.fields().dhcpName = "READER01";
     std::vector<int> progress;
-    auto outcome = dialog.Ok([&](int ms) { progress.push_back(ms); });
+    auto outcome = dialog.ok([&](int ms) { progress.push_back(ms); });
     EXPECT_EQ(outcome.kind, LanConfigOutcome::Done);
     ASSERT_EQ(lan.configured.size(), 1u);
     EXPECT_EQ(lan.configured[0], "192.168.1.30-10001 > [READER01]-10001 255.255.255.0 192.168.1.1");
@@ -169,9 +169,9 @@ TEST(LanConfigDialog, RejectsBlankOrZeroFixedAddress) {
         lan.settings = {"[R]-10001", "192.168.1.30-10001", "255.255.255.0", "0.0.0.0"};
         ScriptedPrompts prompts;
         LanConfigModel dialog("192.168.1.30-10001", lan.functions(), prompts);
-        dialog.Load();
+        dialog.load();
         dialog.fields().ipAddress = ip;
-        auto outcome = dialog.Ok();
+        auto outcome = dialog.ok();
         EXPECT_EQ(outcome.kind, LanConfigOutcome::StayOpen) << ip;
         EXPECT_EQ(outcome.focus, LanConfigControl::IpAddress) << ip;
         EXPECT_EQ(prompts.messages, std::vector<std::string>{StringTable::instance().text(10128)}) << ip;
@@ -185,9 +185,9 @@ TEST(LanConfigDialog, FailedConfigureReportsAndReloads) {
     lan.configureResult = ORVEX_LAN_FAILED;
     ScriptedPrompts prompts;
     LanConfigModel dialog("192.168.1.30-10001", lan.functions(), prompts);
-    dialog.Load();
+    dialog.load();
     dialog.fields().ipAddress = "192.168.1.31";
-    EXPECT_EQ(dialog.Ok().kind, LanConfigOutcome::StayOpen);
+    EXPECT_EQ(dialog.ok().kind, LanConfigOutcome::StayOpen);
     EXPECT_EQ(prompts.messages, std::vector<std::string>{StringTable::instance().text(10130)});
     EXPECT_EQ(dialog.fields().ipAddress, "192.168.1.30");  // loaded again
     EXPECT_EQ(dialog.address(), "192.168.1.30-10001");
@@ -199,13 +199,13 @@ TEST(LanConfigDialog, GivesUpWaitingAfter25Seconds) {
     lan.answersAtNewAddress = false;
     ScriptedPrompts prompts;
     LanConfigModel dialog("192.168.1.30-10001", lan.functions(), prompts);
-    dialog.Load();
+    dialog.load();
     dialog.fields().ipAddress = "192.168.1.31";
     dialog.fields().fixedPort = 4001;
     int last = -1, steps = 0;
     auto start = lan.clock;
     EXPECT_EQ(dialog
-                  .Ok([&](int ms) {
+                  .ok([&](int ms) {
                       last = ms;
                       ++steps;
                   })

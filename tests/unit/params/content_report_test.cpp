@@ -15,7 +15,7 @@ const std::string kSequences =
     " Block Trenner     : 2C \r\n"
     " -------------------------------------------------\r\n ";
 
-ReaderContent Sequences() {
+ReaderContent sequences() {
     ReaderContent c;
     c.prefix = Bytes{0x02, 0xFF, 0x41};  // the dump stops at FF
     c.suffix = Bytes{0x0D, 0x0A, 0xFF};
@@ -25,17 +25,17 @@ ReaderContent Sequences() {
 }
 
 TEST(ContentReport, LabelRule) {
-    EXPECT_EQ(ReportLabel(500), "Prefix            : ");
-    EXPECT_EQ(ReportLabel(606), "App ID            : ");
-    EXPECT_EQ(ReportLabel(543), "Zeichenzahl       : %d\r\n");  // already in this form
-    EXPECT_EQ(ReportLabel(539),
+    EXPECT_EQ(reportLabel(500), "Prefix            : ");
+    EXPECT_EQ(reportLabel(606), "App ID            : ");
+    EXPECT_EQ(reportLabel(543), "Zeichenzahl       : %d\r\n");  // already in this form
+    EXPECT_EQ(reportLabel(539),
               "Einzelbl\xC3\xB6"
               "cke      : ");  // padded by characters, not bytes
-    EXPECT_EQ(ReportLabelOf("A very long label text: x"), "A very long label text: x");
+    EXPECT_EQ(reportLabelOf("A very long label text: x"), "A very long label text: x");
 }
 
 TEST(ContentReport, SerialReaderWithTwoDataSets) {
-    ReaderContent c = Sequences();
+    ReaderContent c = sequences();
     Bytes block(40, 0);
     // Data set 1: MIFARE single blocks 7 and 9, bytes reversed and left-aligned.
     const Bytes set1 = {0, 0xA3, 7, 9, 0xFF, 0xFF, 0xFF, 0, 10, 0, 0, 0, 0, 0, 0, 0};
@@ -66,11 +66,11 @@ TEST(ContentReport, SerialReaderWithTwoDataSets) {
                                  "Zykluszeit        : 1000 Millisekunden\r\n "
                                  "Aufforderung      : ?\r\n "
                                  "Timeout           : 500 Millisekunden \r\n ";
-    EXPECT_EQ(BuildContentReport(c, CAP_TWO_DATA_BLOCKS), expected);
+    EXPECT_EQ(buildContentReport(c, CAP_TWO_DATA_BLOCKS), expected);
 }
 
 TEST(ContentReport, KeyboardWedgeReader) {
-    ReaderContent c = Sequences();
+    ReaderContent c = sequences();
     c.dataFormat = Bytes{5, 1, 3, 12, 0xFF, 0xFF, 0xFF, 4, 8, 2, 5};
     const std::string expected = kSequences +
                                  "Verz\xC3\xB6gerung       : 2.5  Millisekunden \r\n "
@@ -81,23 +81,23 @@ TEST(ContentReport, KeyboardWedgeReader) {
                                  "Zeichenzahl       : 8\r\n "
                                  "Sendefrequenz     : 13 kHz\r\n "
                                  "Timeout           : 180 Millisekunden \r\n ";
-    EXPECT_EQ(BuildContentReport(c, CAP_PS2), expected);
+    EXPECT_EQ(buildContentReport(c, CAP_PS2), expected);
 
     c.dataFormat = Bytes(10, 0);
-    EXPECT_EQ(BuildContentReport(c, CAP_PS2), kSequences + "Parameter l\xC3\xA4nge nicht korrekt\r\n");
+    EXPECT_EQ(buildContentReport(c, CAP_PS2), kSequences + "Parameter l\xC3\xA4nge nicht korrekt\r\n");
 }
 
 TEST(ContentReport, ReportEndsAtTheFirstFailedRead) {
     ReaderContent c;
-    EXPECT_EQ(BuildContentReport(c, 0), " Prefix            : ");
-    c = Sequences();
+    EXPECT_EQ(buildContentReport(c, 0), " Prefix            : ");
+    c = sequences();
     c.separator.reset();
-    EXPECT_EQ(BuildContentReport(c, 0),
+    EXPECT_EQ(buildContentReport(c, 0),
               kSequences.substr(0, kSequences.find(" Block")) + " Block Trenner     : ");
-    c = Sequences();
+    c = sequences();
     c.dataFormat = Bytes(16, 0);
-    EXPECT_EQ(BuildContentReport(c, 0), kSequences);  // parameter block missing
-    EXPECT_EQ(ReadErrorText(0x0B), "Lesefehler : 0BHex");
+    EXPECT_EQ(buildContentReport(c, 0), kSequences);  // parameter block missing
+    EXPECT_EQ(readErrorText(0x0B), "Lesefehler : 0BHex");
 }
 
 TEST(ContentReport, DataSetEdgeCases) {
@@ -122,14 +122,14 @@ TEST(ContentReport, DataSetEdgeCases) {
          "Benutzte Bytes    : 3 - 7\r\n"},
     };
     for (const auto &c : cases)
-        EXPECT_NE(DataSetReport(c.image).find(c.expectedPart), std::string::npos)
-            << c.name << ": " << DataSetReport(c.image);
+        EXPECT_NE(dataSetReport(c.image).find(c.expectedPart), std::string::npos)
+            << c.name << ": " << dataSetReport(c.image);
 
     // Short parameter block: missing bytes are reported as 0.
-    const std::string serial = SerialReport(Bytes(12, 0), Bytes{0x02});
+    const std::string serial = serialReport(Bytes(12, 0), Bytes{0x02});
     EXPECT_NE(serial.find("Mode              : 2\r\n Sensor            : inaktiv\r\n Zykluszeit        : 0 "),
               std::string::npos);
-    EXPECT_EQ(SerialReport(Bytes(10, 0), Bytes(4, 0)), "Parameter l\xC3\xA4nge nicht korrekt\r\n");
+    EXPECT_EQ(serialReport(Bytes(10, 0), Bytes(4, 0)), "Parameter l\xC3\xA4nge nicht korrekt\r\n");
 }
 
 TEST(ContentReport, EnglishLabelsFollowTheSameRule) {
@@ -138,7 +138,7 @@ TEST(ContentReport, EnglishLabelsFollowTheSameRule) {
     ReaderContent c;
     c.prefix = Bytes{0x41};
     c.suffix = Bytes{};
-    const std::string report = BuildContentReport(c, 0);
+    const std::string report = buildContentReport(c, 0);
     strings.useGerman();
     EXPECT_EQ(report, " Prefix            : 41 \r\n Suffix            : \r\n Removal           : ");
 }

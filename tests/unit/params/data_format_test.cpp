@@ -8,8 +8,8 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes ImageOf(const DataFormatRecord &r) {
-    const auto image = EncodeDataFormat(r);
+Bytes imageOf(const DataFormatRecord &r) {
+    const auto image = encodeDataFormat(r);
     return {image.begin(), image.end()};
 }
 
@@ -21,15 +21,15 @@ TEST(DataFormat, SelectionLayoutsReachWireBytes2To5) {
     };
     const std::uint8_t blocks[] = {7, 9};
     const Case cases[] = {
-        {"blocks 7 and 9", BlockSelection(blocks), {0x07, 0x09, 0xFF, 0xFF, 0xFF}},
-        {"sequence 300/16", SequenceSelection(300, 16), {0x2C, 0x01, 0x10, 0xFF, 0xFF}},
-        {"application 12AB, file 5", ApplicationSelection(0x12AB, 5), {0xAB, 0x12, 0x00, 0x05, 0xFF}},
+        {"blocks 7 and 9", blockSelection(blocks), {0x07, 0x09, 0xFF, 0xFF, 0xFF}},
+        {"sequence 300/16", sequenceSelection(300, 16), {0x2C, 0x01, 0x10, 0xFF, 0xFF}},
+        {"application 12AB, file 5", applicationSelection(0x12AB, 5), {0xAB, 0x12, 0x00, 0x05, 0xFF}},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(c.selection, c.expected) << c.name;
         DataFormatRecord r;
         r.selection = c.selection;
-        const Bytes image = ImageOf(r);
+        const Bytes image = imageOf(r);
         EXPECT_EQ(Bytes(image.begin() + 2, image.begin() + 6),
                   Bytes(c.expected.begin(), c.expected.begin() + 4))
             << c.name;
@@ -49,17 +49,17 @@ TEST(DataFormat, ImageLayoutAndRoundTrip) {
     r.typeIdBefore = 0xE4;  // Windows-1252 "ä"
     r.typeIdAfter = '#';
     r.desfireMode = 3;
-    const Bytes image = ImageOf(r);
+    const Bytes image = imageOf(r);
     EXPECT_EQ(image, (Bytes{0, 0xA3, 3, 4, 0xFF, 0xFF, 0xFF, 5, 32, 0, 0, 16, 2, 0xE4, '#', 3}));
 
     DataFormatRecord back;
-    EXPECT_EQ(ParseDataFormat(image, back), ParseResult::Complete);
+    EXPECT_EQ(parseDataFormat(image, back), ParseResult::Complete);
     EXPECT_EQ(back, r);
 
     // Every rotation survives, whatever the type code.
     for (std::uint8_t rotation = 0; rotation < 8; ++rotation) {
         r.rotation = rotation;
-        ParseDataFormat(ImageOf(r), back);
+        parseDataFormat(imageOf(r), back);
         EXPECT_EQ(back.rotation, rotation);
         EXPECT_EQ(back.typeCode, kMifareBlocks);
     }
@@ -70,14 +70,14 @@ TEST(DataFormat, ParseLeavesKeysAndRejectsShortReplies) {
     r.mifareKey = "A0A1A2A3A4A5";
     r.isoRequestFlags = 1;
     r.charCount = 77;
-    EXPECT_EQ(ParseDataFormat(Bytes(8, 0x11), r), ParseResult::TooShort);
+    EXPECT_EQ(parseDataFormat(Bytes(8, 0x11), r), ParseResult::TooShort);
     EXPECT_EQ(r.charCount, 77);  // unchanged
     EXPECT_EQ(r.active, 0);
 
     // A 12-byte block of a reader without used-bytes range: the rest defaults.
     r.usedBytesFrom = 9;
     r.typeIdBefore = 'x';
-    EXPECT_EQ(ParseDataFormat(Bytes{0, 0x01, 1, 2, 0xFF, 0xFF, 0xFF, 0, 8, 0, 0, 12}, r),
+    EXPECT_EQ(parseDataFormat(Bytes{0, 0x01, 1, 2, 0xFF, 0xFF, 0xFF, 0, 8, 0, 0, 12}, r),
               ParseResult::Partial);
     EXPECT_EQ(r.active, 1);
     EXPECT_EQ(r.typeCode, kIso15693Blocks);
@@ -105,21 +105,21 @@ TEST(DataFormat, BlockLengthFollowsCapabilities) {
     };
     for (const auto &c : cases) {
         set2.active = c.set2Active;
-        EXPECT_EQ(BuildDataFormatBlock(set1, set2, c.flags).size(), c.length) << c.flags;
+        EXPECT_EQ(buildDataFormatBlock(set1, set2, c.flags).size(), c.length) << c.flags;
     }
 
     set2.active = 1;
     set2.typeCode = kMifareUid;
-    const Bytes block = BuildDataFormatBlock(set1, set2, CAP_TWO_DATA_BLOCKS);
+    const Bytes block = buildDataFormatBlock(set1, set2, CAP_TWO_DATA_BLOCKS);
     EXPECT_EQ(Bytes(block.begin() + 16, block.begin() + 20), Bytes(4, 0));
     EXPECT_EQ(Bytes(block.begin() + 36, block.end()), Bytes(4, 0));
 
     DataFormatRecord read1, read2;
-    EXPECT_EQ(ParseDataFormatBlock(block, read1, read2), 2);
+    EXPECT_EQ(parseDataFormatBlock(block, read1, read2), 2);
     EXPECT_EQ(read2.active, 1);
     EXPECT_EQ(read2.typeCode, kMifareUid);
-    EXPECT_EQ(ParseDataFormatBlock(Bytes(block.begin(), block.begin() + 39), read1, read2), 1);
-    EXPECT_EQ(ParseDataFormatBlock(Bytes(5, 0), read1, read2), 0);
+    EXPECT_EQ(parseDataFormatBlock(Bytes(block.begin(), block.begin() + 39), read1, read2), 1);
+    EXPECT_EQ(parseDataFormatBlock(Bytes(5, 0), read1, read2), 0);
 }
 
 TEST(DataFormat, TransponderKeyData) {
@@ -179,11 +179,11 @@ TEST(DataFormat, TransponderKeyData) {
         r.desfireKey = c.desfireKey;
         r.desfireKeyType = c.desfireKeyType;
         r.desfireKeyNumber = c.desfireKeyNumber;
-        const auto key = BuildTransponderKeyData(r);
+        const auto key = buildTransponderKeyData(r);
         EXPECT_EQ(key.status, c.status) << c.name;
         EXPECT_EQ(key.data, c.data) << c.name;
         r.keyActive = 0;
-        EXPECT_EQ(BuildTransponderKeyData(r).status, Status::NothingToSend) << c.name;
+        EXPECT_EQ(buildTransponderKeyData(r).status, Status::NothingToSend) << c.name;
     }
 }
 
@@ -193,10 +193,10 @@ TEST(DataFormat, IsoOptionByte) {
     iso.isoRequestFlags = 2;
     mifare.typeCode = kMifareBlocks;
     sequence.typeCode = kIso15693Sequence;
-    EXPECT_EQ(IsoOptionToWrite(iso, mifare), 2);
+    EXPECT_EQ(isoOptionToWrite(iso, mifare), 2);
     // A reader without a second data set: set 2 holds the defaults, so 3 goes out.
-    EXPECT_EQ(IsoOptionToWrite(mifare, defaults), 3);
-    EXPECT_EQ(IsoOptionToWrite(sequence, mifare), std::nullopt);
+    EXPECT_EQ(isoOptionToWrite(mifare, defaults), 3);
+    EXPECT_EQ(isoOptionToWrite(sequence, mifare), std::nullopt);
 }
 
 // The .mkr keys of a data set.
@@ -224,10 +224,10 @@ TEST_F(DataSetFileTest, RoundTripAndKeyOrder) {
     r.desfireKey = "00112233";
     r.desfireKeyNumber = 4;
     r.isoRequestFlags = 1;
-    WriteDataSetToFile(r, file, 2);
-    EXPECT_EQ(ReadDataSetFromFile(file, 2), r);
+    writeDataSetToFile(r, file, 2);
+    EXPECT_EQ(readDataSetFromFile(file, 2), r);
 
-    EXPECT_EQ(file.Serialize(),
+    EXPECT_EQ(file.serialize(),
               "[Data]\r\nTransponderTyp2=7\r\nAktiv2=1\r\nDarstellung2=4\r\nZeichenAnzahl2="
               "200\r\nGueltigeBytes2=200\r\n"
               "GueltigeBytesAb2=3\r\nKennungLinks2=228\r\nKennungRechts2=0\r\nDrehen2=6\r\nRegister21=171\r\n"
@@ -242,7 +242,7 @@ TEST_F(DataSetFileTest, DefaultsAndClamping) {
     expected.active = 1;
     expected.representation = kDecimal;
     expected.selection = {255, 255, 255, 255};
-    EXPECT_EQ(ReadDataSetFromFile(file, 1), expected);
+    EXPECT_EQ(readDataSetFromFile(file, 1), expected);
 
     struct Case {
         const char *text;
@@ -257,8 +257,8 @@ TEST_F(DataSetFileTest, DefaultsAndClamping) {
         {"[Data]\nDarstellung=1\n", 5, 1},
     };
     for (const auto &c : cases) {
-        ASSERT_TRUE(file.ParseText(c.text));
-        const auto r = ReadDataSetFromFile(file, 1);
+        ASSERT_TRUE(file.parseText(c.text));
+        const auto r = readDataSetFromFile(file, 1);
         EXPECT_EQ(r.usedBytesTo, c.usedTo) << c.text;
         EXPECT_EQ(r.usedBytesFrom, c.usedFrom) << c.text;
     }
@@ -269,11 +269,11 @@ TEST_F(DataSetFileTest, KeyTextsAreWindows1252InTheFile) {
     r.mifareKey =
         "\xC3\xA4"
         "bc";  // "äbc" as typed
-    WriteDataSetToFile(r, file, 1);
-    EXPECT_EQ(file.GetString("Mifare", "Passwort"),
+    writeDataSetToFile(r, file, 1);
+    EXPECT_EQ(file.getString("Mifare", "Passwort"),
               "\xE4"
               "bc");
-    EXPECT_EQ(ReadDataSetFromFile(file, 1).mifareKey, r.mifareKey);
+    EXPECT_EQ(readDataSetFromFile(file, 1).mifareKey, r.mifareKey);
 }
 
 }  // namespace

@@ -10,8 +10,8 @@ namespace {
 constexpr CapabilityFlags kAll = CAP_MIFARE | CAP_ICODE1 | CAP_DESFIRE | CAP_EXTENDED | CAP_USED_BYTES |
                                  CAP_BLOCK_SEQUENCE | CAP_TWO_DATA_BLOCKS;
 
-DataPageSerial MakePage(CapabilityFlags caps = kAll, unsigned versionDigit = 30) {
-    return DataPageSerial(DataPageSerialSwitches::FromCapabilities(caps, versionDigit, true));
+DataPageSerial makePage(CapabilityFlags caps = kAll, unsigned versionDigit = 30) {
+    return DataPageSerial(DataPageSerialSwitches::fromCapabilities(caps, versionDigit, true));
 }
 
 struct ValidationCase {
@@ -24,9 +24,9 @@ struct ValidationCase {
     std::vector<std::string> args;
 };
 
-void Select(DataPageSerial &p, Family f, int selection) {
-    p.ClickFamily(f, true);
-    p.ClickSelection(selection);
+void select(DataPageSerial &p, Family f, int selection) {
+    p.clickFamily(f, true);
+    p.clickSelection(selection);
 }
 
 TEST(DataPageSerialValidation, FirstFailureInOrderWithFocusTarget) {
@@ -49,7 +49,7 @@ TEST(DataPageSerialValidation, FirstFailureInOrderWithFocusTarget) {
         {"DESFire long output allows 250",
          kAll,
          [](auto &p) {
-             Select(p, Family::Desfire, 0);
+             select(p, Family::Desfire, 0);
              p.values().charCount = "250";
          },
          0,
@@ -59,7 +59,7 @@ TEST(DataPageSerialValidation, FirstFailureInOrderWithFocusTarget) {
         {"DESFire long output refuses 251",
          kAll,
          [](auto &p) {
-             Select(p, Family::Desfire, 0);
+             select(p, Family::Desfire, 0);
              p.values().charCount = "251";
          },
          61714,
@@ -69,7 +69,7 @@ TEST(DataPageSerialValidation, FirstFailureInOrderWithFocusTarget) {
         {"DESFire short output refuses 65",
          kAll & ~CAP_EXTENDED,
          [](auto &p) {
-             Select(p, Family::Desfire, 0);
+             select(p, Family::Desfire, 0);
              p.values().charCount = "65";
          },
          61714,
@@ -99,7 +99,7 @@ TEST(DataPageSerialValidation, FirstFailureInOrderWithFocusTarget) {
          {}},
         {"single blocks without a block",
          kAll,
-         [](auto &p) { Select(p, Family::Iso15693, 1); },
+         [](auto &p) { select(p, Family::Iso15693, 1); },
          586,
          "block1",
          0,
@@ -107,7 +107,7 @@ TEST(DataPageSerialValidation, FirstFailureInOrderWithFocusTarget) {
         {"ISO block 256",
          kAll,
          [](auto &p) {
-             Select(p, Family::Iso15693, 1);
+             select(p, Family::Iso15693, 1);
              p.values().blocks = {"1", "256", "", ""};
          },
          551,
@@ -117,7 +117,7 @@ TEST(DataPageSerialValidation, FirstFailureInOrderWithFocusTarget) {
         {"MIFARE block 255 accepted",
          kAll,
          [](auto &p) {
-             Select(p, Family::Mifare, 1);
+             select(p, Family::Mifare, 1);
              p.values().blocks = {"", "", "255", ""};
          },
          0,
@@ -127,7 +127,7 @@ TEST(DataPageSerialValidation, FirstFailureInOrderWithFocusTarget) {
         {"I-Code1 block 16",
          kAll,
          [](auto &p) {
-             Select(p, Family::ICode1, 1);
+             select(p, Family::ICode1, 1);
              p.values().blocks = {"", "", "3", "16"};
          },
          551,
@@ -137,7 +137,7 @@ TEST(DataPageSerialValidation, FirstFailureInOrderWithFocusTarget) {
         {"start block 255",
          kAll,
          [](auto &p) {
-             Select(p, Family::Mifare, 2);
+             select(p, Family::Mifare, 2);
              p.values().startBlock = "255";
              p.values().length = "16";
          },
@@ -148,7 +148,7 @@ TEST(DataPageSerialValidation, FirstFailureInOrderWithFocusTarget) {
         {"start block empty",
          kAll,
          [](auto &p) {
-             Select(p, Family::Iso15693, 2);
+             select(p, Family::Iso15693, 2);
              p.values().length = "16";
          },
          608,
@@ -158,7 +158,7 @@ TEST(DataPageSerialValidation, FirstFailureInOrderWithFocusTarget) {
         {"length 0",
          kAll,
          [](auto &p) {
-             Select(p, Family::Mifare, 2);
+             select(p, Family::Mifare, 2);
              p.values().startBlock = "4";
              p.values().length = "0";
          },
@@ -169,7 +169,7 @@ TEST(DataPageSerialValidation, FirstFailureInOrderWithFocusTarget) {
         {"length 253",
          kAll,
          [](auto &p) {
-             Select(p, Family::Mifare, 2);
+             select(p, Family::Mifare, 2);
              p.values().startBlock = "4";
              p.values().length = "253";
          },
@@ -180,7 +180,7 @@ TEST(DataPageSerialValidation, FirstFailureInOrderWithFocusTarget) {
         {"DESFire file without application",
          kAll,
          [](auto &p) {
-             Select(p, Family::Desfire, 1);
+             select(p, Family::Desfire, 1);
              p.values().fileId = "1";
          },
          597,
@@ -190,7 +190,7 @@ TEST(DataPageSerialValidation, FirstFailureInOrderWithFocusTarget) {
         {"DESFire application not hex",
          kAll,
          [](auto &p) {
-             Select(p, Family::Desfire, 1);
+             select(p, Family::Desfire, 1);
              p.values().appId = "12G";
              p.values().fileId = "1";
          },
@@ -201,7 +201,7 @@ TEST(DataPageSerialValidation, FirstFailureInOrderWithFocusTarget) {
         {"DESFire file ID 32",
          kAll,
          [](auto &p) {
-             Select(p, Family::Desfire, 1);
+             select(p, Family::Desfire, 1);
              p.values().appId = "12AB";
              p.values().fileId = "32";
          },
@@ -212,7 +212,7 @@ TEST(DataPageSerialValidation, FirstFailureInOrderWithFocusTarget) {
         {"MIFARE key of 11 characters",
          kAll,
          [](auto &p) {
-             Select(p, Family::Mifare, 1);
+             select(p, Family::Mifare, 1);
              p.values().blocks[0] = "4";
              p.values().keyActive = true;
              p.values().mifareKey = "0123456789A";
@@ -224,7 +224,7 @@ TEST(DataPageSerialValidation, FirstFailureInOrderWithFocusTarget) {
         {"MIFARE key of 11 characters, key off",
          kAll,
          [](auto &p) {
-             Select(p, Family::Mifare, 1);
+             select(p, Family::Mifare, 1);
              p.values().blocks[0] = "4";
              p.values().mifareKey = "0123456789A";
          },
@@ -235,7 +235,7 @@ TEST(DataPageSerialValidation, FirstFailureInOrderWithFocusTarget) {
         {"MIFARE key with a non-hex eleventh character",
          kAll,
          [](auto &p) {
-             Select(p, Family::Mifare, 1);
+             select(p, Family::Mifare, 1);
              p.values().blocks[0] = "4";
              p.values().keyActive = true;
              p.values().mifareKey = "0123456789ZB";
@@ -247,7 +247,7 @@ TEST(DataPageSerialValidation, FirstFailureInOrderWithFocusTarget) {
         {"MIFARE key not checked with UID",
          kAll,
          [](auto &p) {
-             Select(p, Family::Mifare, 0);
+             select(p, Family::Mifare, 0);
              p.values().keyActive = true;
              p.values().mifareKey = "xyz";
          },
@@ -258,7 +258,7 @@ TEST(DataPageSerialValidation, FirstFailureInOrderWithFocusTarget) {
         {"DESFire key checked with UID too",
          kAll,
          [](auto &p) {
-             Select(p, Family::Desfire, 0);
+             select(p, Family::Desfire, 0);
              p.values().keyActive = true;
              p.values().desfireKey = "12x4";
          },
@@ -269,7 +269,7 @@ TEST(DataPageSerialValidation, FirstFailureInOrderWithFocusTarget) {
         {"earlier check wins",
          kAll,
          [](auto &p) {
-             Select(p, Family::Mifare, 2);
+             select(p, Family::Mifare, 2);
              p.values().charCount = "40";
              p.values().startBlock = "999";
          },
@@ -280,9 +280,9 @@ TEST(DataPageSerialValidation, FirstFailureInOrderWithFocusTarget) {
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        DataPageSerial page = MakePage(c.caps);
+        DataPageSerial page = makePage(c.caps);
         c.edit(page);
-        Validation v = page.Validate();
+        Validation v = page.validate();
         if (c.message == 0) {
             EXPECT_FALSE(v.has_value()) << v->messageId << " " << v->field;
             continue;
@@ -296,9 +296,9 @@ TEST(DataPageSerialValidation, FirstFailureInOrderWithFocusTarget) {
 }
 
 TEST(DataPageSerialValidation, MessageTextGetsTheRange) {
-    DataPageSerial page = MakePage();
+    DataPageSerial page = makePage();
     page.values().charCount = "99";
-    EXPECT_EQ(page.Validate()->text(), "Geben Sie eine ganze Zahl zwischen 1 und 32 ein.");
+    EXPECT_EQ(page.validate()->text(), "Geben Sie eine ganze Zahl zwischen 1 und 32 ein.");
 }
 
 struct RecordCase {
@@ -313,7 +313,7 @@ TEST(DataPageSerialRecord, SelectionBytesAndLoadBack) {
     const std::vector<RecordCase> cases = {
         {"ISO blocks 7 and 9 in fields 2 and 4",
          [](auto &p) {
-             Select(p, Family::Iso15693, 1);
+             select(p, Family::Iso15693, 1);
              p.values().blocks = {"", "7", "", "9"};
          },
          1,
@@ -323,7 +323,7 @@ TEST(DataPageSerialRecord, SelectionBytesAndLoadBack) {
          }},
         {"MIFARE sequence from 300, 16 bytes",
          [](auto &p) {
-             Select(p, Family::Mifare, 2);
+             select(p, Family::Mifare, 2);
              p.values().startBlock = "300";
              p.values().length = "16";
          },
@@ -336,7 +336,7 @@ TEST(DataPageSerialRecord, SelectionBytesAndLoadBack) {
          }},
         {"DESFire application 12AB, file 5",
          [](auto &p) {
-             Select(p, Family::Desfire, 1);
+             select(p, Family::Desfire, 1);
              p.values().appId = "12AB";
              p.values().fileId = "5";
          },
@@ -347,7 +347,7 @@ TEST(DataPageSerialRecord, SelectionBytesAndLoadBack) {
              EXPECT_EQ(v.fileId, "5");
          }},
         {"I-Code1 UID",
-         [](auto &p) { Select(p, Family::ICode1, 0); },
+         [](auto &p) { select(p, Family::ICode1, 0); },
          4,
          {0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
          [](const auto &v) {
@@ -357,24 +357,24 @@ TEST(DataPageSerialRecord, SelectionBytesAndLoadBack) {
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        DataPageSerial page = MakePage();
+        DataPageSerial page = makePage();
         c.edit(page);
         DataFormatRecord r;
-        page.StoreToRecord(r);
+        page.storeToRecord(r);
         EXPECT_EQ(r.active, 1);
         EXPECT_EQ(r.typeCode, c.typeCode);
         EXPECT_EQ(r.selection, c.selection);
-        DataPageSerial back = MakePage();
-        back.LoadFromRecord(r);
+        DataPageSerial back = makePage();
+        back.loadFromRecord(r);
         c.loadedBack(back.values());
         DataFormatRecord again;
-        back.StoreToRecord(again);
+        back.storeToRecord(again);
         EXPECT_EQ(again, r);
     }
 }
 
 TEST(DataPageSerialRecord, FieldsFollowTheSwitches) {
-    DataPageSerial page = MakePage(CAP_MIFARE | CAP_TWO_DATA_BLOCKS);
+    DataPageSerial page = makePage(CAP_MIFARE | CAP_TWO_DATA_BLOCKS);
     DataFormatRecord in;
     in.active = 1;
     in.typeCode = 3;
@@ -382,63 +382,63 @@ TEST(DataPageSerialRecord, FieldsFollowTheSwitches) {
     in.usedBytesFrom = 3;
     in.rotation = 7;
     in.typeIdBefore = 0xE4;  // "ä" in Windows-1252
-    page.LoadFromRecord(in);
+    page.loadFromRecord(in);
     EXPECT_EQ(page.values().typeIdBefore, "ä");
     DataFormatRecord out;
-    page.StoreToRecord(out);
+    page.storeToRecord(out);
     EXPECT_EQ(out.usedBytesFrom, 1) << "no CAP_USED_BYTES: always from byte 1";
     EXPECT_EQ(out.rotation, 0) << "reversal and alignment controls are hidden";
     EXPECT_EQ(out.typeIdBefore, 0xE4);
 
-    DataPageSerial noTypeIds = MakePage(CAP_MIFARE);
-    noTypeIds.LoadFromRecord(in);
-    noTypeIds.StoreToRecord(out);
+    DataPageSerial noTypeIds = makePage(CAP_MIFARE);
+    noTypeIds.loadFromRecord(in);
+    noTypeIds.storeToRecord(out);
     EXPECT_EQ(out.typeIdBefore, 0);
 }
 
 TEST(DataPageSerialFamilies, FirstPageKeepsAFamilySecondMayBeEmpty) {
-    DataPageSerial first = MakePage();
-    first.ClickFamily(Family::Iso15693, false);
+    DataPageSerial first = makePage();
+    first.clickFamily(Family::Iso15693, false);
     EXPECT_EQ(first.family(), Family::Mifare);
-    first.ClickFamily(Family::Mifare, false);
+    first.clickFamily(Family::Mifare, false);
     EXPECT_EQ(first.family(), Family::Iso15693);
 
-    DataPageSerial noMifare = MakePage(CAP_TWO_DATA_BLOCKS);
-    noMifare.ClickFamily(Family::Iso15693, false);
+    DataPageSerial noMifare = makePage(CAP_TWO_DATA_BLOCKS);
+    noMifare.clickFamily(Family::Iso15693, false);
     EXPECT_EQ(noMifare.family(), Family::Iso15693);
 
-    first.ClickFamily(Family::Mifare, true);
-    DataPageSerial second(DataPageSerialSwitches::FromCapabilities(kAll, 30, false));
-    second.SetFirstPage(&first);
-    second.ClickFamily(Family::Iso15693, true);
-    second.ClickFamily(Family::Iso15693, false);
+    first.clickFamily(Family::Mifare, true);
+    DataPageSerial second(DataPageSerialSwitches::fromCapabilities(kAll, 30, false));
+    second.setFirstPage(&first);
+    second.clickFamily(Family::Iso15693, true);
+    second.clickFamily(Family::Iso15693, false);
     EXPECT_EQ(second.family(), Family::None);
 }
 
 TEST(DataPageSerialFamilies, SecondPageFollowsTheFirst) {
-    DataPageSerial first = MakePage();
-    first.ClickFamily(Family::Mifare, true);
-    DataPageSerial second(DataPageSerialSwitches::FromCapabilities(kAll, 30, false));
-    second.SetFirstPage(&first);
-    second.ClickFamily(Family::Mifare, true);
+    DataPageSerial first = makePage();
+    first.clickFamily(Family::Mifare, true);
+    DataPageSerial second(DataPageSerialSwitches::fromCapabilities(kAll, 30, false));
+    second.setFirstPage(&first);
+    second.clickFamily(Family::Mifare, true);
     EXPECT_EQ(second.family(), Family::None) << "the family of data set 1 is cleared on page 2";
-    ViewState view = second.View();
+    ViewState view = second.view();
     EXPECT_FALSE(view["famMifare"].enabled);
     EXPECT_FALSE(view["famMifare"].checked);
     EXPECT_TRUE(view["famIso"].enabled);
 
-    second.ClickFamily(Family::Iso15693, true);
-    second.ClickFamily(Family::Iso15693, false);
+    second.clickFamily(Family::Iso15693, true);
+    second.clickFamily(Family::Iso15693, false);
     EXPECT_FALSE(second.active());
     DataFormatRecord r;
-    second.StoreToRecord(r);
+    second.storeToRecord(r);
     EXPECT_EQ(r.active, 0);
 }
 
 TEST(DataPageSerialView, ControlsFollowFamilyAndSelection) {
-    DataPageSerial page = MakePage(kAll, 23);
-    Select(page, Family::Desfire, 1);
-    ViewState v = page.View();
+    DataPageSerial page = makePage(kAll, 23);
+    select(page, Family::Desfire, 1);
+    ViewState v = page.view();
     EXPECT_EQ(v["selSingle"].caption, "File");
     EXPECT_FALSE(v["block1"].shown);
     EXPECT_TRUE(v["appId"].shown && v["appId"].enabled);
@@ -448,8 +448,8 @@ TEST(DataPageSerialView, ControlsFollowFamilyAndSelection) {
     EXPECT_EQ(v["info2"].caption, "Bereich App ID: 0 - FFFFFF");
     EXPECT_EQ(v["charCount"].maxLength, 3);
 
-    Select(page, Family::Mifare, 1);
-    v = page.View();
+    select(page, Family::Mifare, 1);
+    v = page.view();
     EXPECT_EQ(v["selSingle"].caption, "Einzelblöcke");
     EXPECT_TRUE(v["blockSelect"].shown && v["blockSelect"].enabled);
     EXPECT_TRUE(v["mifareKey"].shown);
@@ -457,33 +457,33 @@ TEST(DataPageSerialView, ControlsFollowFamilyAndSelection) {
     EXPECT_EQ(v["info1"].caption, "Blockbereich MIFARE Ultralight®: 4 - 15");
     EXPECT_EQ(v["charCount"].maxLength, 2);
 
-    Select(page, Family::Mifare, 2);
-    v = page.View();
+    select(page, Family::Mifare, 2);
+    v = page.view();
     EXPECT_TRUE(v["startBlock"].shown);
     EXPECT_FALSE(v["block1"].shown);
 
-    Select(page, Family::ICode1, 2);
+    select(page, Family::ICode1, 2);
     EXPECT_EQ(page.values().selection, 1) << "no block sequence for I-Code1";
-    v = page.View();
+    v = page.view();
     EXPECT_FALSE(v["keyGroup"].shown);
 
-    Select(page, Family::Iso15693, 0);
-    v = page.View();
+    select(page, Family::Iso15693, 0);
+    v = page.view();
     EXPECT_EQ(v["infoBox"].caption, "UID");
     EXPECT_EQ(v["info1"].caption, "Keine Blöcke");
     EXPECT_TRUE(v["highDataRate"].shown) << "ISO 15693 options with CAP_EXTENDED and digit 23";
-    EXPECT_FALSE(MakePage(kAll, 22).View()["highDataRate"].shown);
+    EXPECT_FALSE(makePage(kAll, 22).view()["highDataRate"].shown);
 }
 
 TEST(DataPageSerialSnapshot, ModifiedComparesCountBytesAndRepresentation) {
-    DataPageSerial page = MakePage();
-    EXPECT_FALSE(page.IsModified());
+    DataPageSerial page = makePage();
+    EXPECT_FALSE(page.isModified());
     page.values().representation = 2;
-    EXPECT_TRUE(page.IsModified());
-    page.ResetSnapshot();
-    EXPECT_FALSE(page.IsModified());
+    EXPECT_TRUE(page.isModified());
+    page.resetSnapshot();
+    EXPECT_FALSE(page.isModified());
     page.values().charCount = "999";
-    EXPECT_FALSE(page.IsModified()) << "a page that does not validate counts as unmodified";
+    EXPECT_FALSE(page.isModified()) << "a page that does not validate counts as unmodified";
 }
 
 }  // namespace

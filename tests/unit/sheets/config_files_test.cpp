@@ -21,7 +21,7 @@ KeySequence strokes(std::initializer_list<KeyEvent> entries) {
 
 std::vector<std::string> sectionNames(const std::string &file) {
     IniFile ini;
-    ini.Open(file, false, false, true);
+    ini.open(file, false, false, true);
     std::vector<std::string> names;
     for (size_t i = 1; i < ini.sections().size(); ++i) names.push_back(ini.sections()[i].name);
     return names;
@@ -63,7 +63,7 @@ TEST_F(ConfigFiles, MkrSectionOrderPerReaderKind) {
     for (const Case &c : cases) {
         const std::string file = dir.file("order.mkr");
         std::filesystem::remove(file);
-        ASSERT_TRUE(SaveMkrFile(file, sampleMkr(), c.flags).ok);
+        ASSERT_TRUE(saveMkrFile(file, sampleMkr(), c.flags).ok);
         EXPECT_EQ(sectionNames(file), c.sections);
         const std::string bytes = TempFolder::read(file);
         EXPECT_EQ(bytes.rfind("[Prefix]\r\nCount=1\r\nAscii0=2\r\n[Data]\r\n", 0), 0u);
@@ -83,7 +83,7 @@ TEST_F(ConfigFiles, MkrSaveReplacesOwnSectionsAndKeepsForeignOnes) {
                       "[Data]\r\nUnknownKey=keep\r\n");
     const CapabilityFlags flags = CAP_HID | CAP_TWO_DATA_BLOCKS;
     const MkrConfiguration saved = sampleMkr();
-    ASSERT_TRUE(SaveMkrFile(file, saved, flags).ok);
+    ASSERT_TRUE(saveMkrFile(file, saved, flags).ok);
 
     const std::string bytes = TempFolder::read(file);
     // Foreign sections stay; the sections a save owns are replaced in place,
@@ -98,7 +98,7 @@ TEST_F(ConfigFiles, MkrSaveReplacesOwnSectionsAndKeepsForeignOnes) {
     EXPECT_EQ(bytes.find("UnknownKey"), std::string::npos);
 
     MkrConfiguration loaded;
-    ConfigFileResult r = LoadMkrFile(file, flags, loaded);
+    ConfigFileResult r = loadMkrFile(file, flags, loaded);
     ASSERT_TRUE(r.ok);
     EXPECT_TRUE(r.messages.empty());
     EXPECT_EQ(loaded.prefix, saved.prefix);
@@ -117,7 +117,7 @@ TEST_F(ConfigFiles, MkrLoadMessagesAndFailures) {
     std::string text = "[Prefix]\r\nCount=16\r\n[Suffix]\r\nCount=1\r\nAscii0=65\r\n[Termix]\r\nCount=99\r\n";
     TempFolder::write(file, text);
     MkrConfiguration config = sampleMkr();
-    ConfigFileResult r = LoadMkrFile(file, 0, config);
+    ConfigFileResult r = loadMkrFile(file, 0, config);
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(r.messages, (std::vector<FileMessage>{{531, {}, "Prefix"}, {531, {}, "Termix"}}));
     EXPECT_EQ(config.prefix.count(), 0);  // emptied before reading
@@ -125,13 +125,13 @@ TEST_F(ConfigFiles, MkrLoadMessagesAndFailures) {
     EXPECT_EQ(config.removal.count(), 0);
 
     MkrConfiguration untouched = sampleMkr();
-    r = LoadMkrFile(dir.file("missing.mkr"), 0, untouched);
+    r = loadMkrFile(dir.file("missing.mkr"), 0, untouched);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.messages, (std::vector<FileMessage>{{610, {}, {}}}));
     EXPECT_FALSE(r.error.empty());
     EXPECT_EQ(untouched.prefix, sampleMkr().prefix);  // a failed load loses nothing
 
-    r = SaveMkrFile(dir.file("no/such/folder.mkr"), config, 0);
+    r = saveMkrFile(dir.file("no/such/folder.mkr"), config, 0);
     EXPECT_FALSE(r.ok);
     EXPECT_FALSE(r.error.empty());
 }
@@ -147,7 +147,7 @@ TEST_F(ConfigFiles, MkpExactBytesAndRoundTrip) {
     c.suffix = strokes({{0x0D, 0x1C, 1}, {0x0D, 0x1C, 0}});
     c.removal = strokes({{0x26, 0x48, 1}, {0x26, 0x48, 0}});
     const std::string file = dir.file("wedge.mkp");
-    ASSERT_TRUE(SaveMkpFile(file, c).ok);
+    ASSERT_TRUE(saveMkpFile(file, c).ok);
     EXPECT_EQ(TempFolder::read(file),
               "[Prefix]\r\nCount=4\r\n"
               "Keydown0=1\r\nCodeSet1_0=e0 56\r\nKeydown1=1\r\nCodeSet1_1=16\r\n"
@@ -160,7 +160,7 @@ TEST_F(ConfigFiles, MkpExactBytesAndRoundTrip) {
               "[Ende]\r\nCount=2\r\nKeydown0=1\r\nCodeSet1_0=e0 72\r\nKeydown1=0\r\nCodeSet1_1=e0 72\r\n");
 
     MkpConfiguration back;
-    ConfigFileResult r = LoadMkpFile(file, back);
+    ConfigFileResult r = loadMkpFile(file, back);
     EXPECT_TRUE(r.ok);
     EXPECT_TRUE(r.messages.empty());
     EXPECT_EQ(back.prefix, c.prefix);
@@ -173,7 +173,7 @@ TEST_F(ConfigFiles, MkpExactBytesAndRoundTrip) {
 TEST_F(ConfigFiles, MkpMissingFileReadsDefaults) {
     MkpConfiguration c;
     c.prefix = strokes({{0x41, 0x1E, 1}});
-    ConfigFileResult r = LoadMkpFile(dir.file("none.mkp"), c);
+    ConfigFileResult r = loadMkpFile(dir.file("none.mkp"), c);
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.messages.empty());
     EXPECT_EQ(c.prefix.count(), 0);

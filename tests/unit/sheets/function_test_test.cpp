@@ -14,8 +14,8 @@ struct FakeClock {
     }
 };
 
-void Add(OutputRecorder &r, std::string_view bytes) {
-    r.Add(reinterpret_cast<const unsigned char *>(bytes.data()), static_cast<int>(bytes.size()));
+void add(OutputRecorder &r, std::string_view bytes) {
+    r.add(reinterpret_cast<const unsigned char *>(bytes.data()), static_cast<int>(bytes.size()));
 }
 
 }  // namespace
@@ -24,7 +24,7 @@ TEST(OutputRecorder, OneBurstIsOneRecord) {
     FakeClock t;
     OutputRecorder r(t.clock());
     t.now += 500;
-    Add(r, "1234\r");
+    add(r, "1234\r");
     EXPECT_EQ(r.ascii(), "1   2   3   4   \r   ");
     EXPECT_EQ(r.hex(), "31 32 33 34 0D ");
     EXPECT_EQ(r.counter(), 1);
@@ -40,10 +40,10 @@ TEST(OutputRecorder, PausesSplitRecords) {
         FakeClock t;
         OutputRecorder r(t.clock());
         t.now += 500;
-        Add(r, "1");
+        add(r, "1");
         t.now += c.gapMs;
-        r.Add(nullptr, 0);  // a poll without data changes nothing
-        Add(r, "2");
+        r.add(nullptr, 0);  // a poll without data changes nothing
+        add(r, "2");
         EXPECT_EQ(r.counter(), c.records) << c.gapMs;
         EXPECT_EQ(r.hex(), c.hex) << c.gapMs;
     }
@@ -53,7 +53,7 @@ TEST(OutputRecorder, FirstDataRightAfterStartIsCounted) {
     FakeClock t;
     OutputRecorder r(t.clock());
     t.now += 10;
-    Add(r, "A");
+    add(r, "A");
     EXPECT_EQ(r.counter(), 1);
 }
 
@@ -61,13 +61,13 @@ TEST(OutputRecorder, SettledRecordReportedOnce) {
     FakeClock t;
     OutputRecorder r(t.clock());
     t.now += 200;
-    Add(r, "\x80");
+    add(r, "\x80");
     EXPECT_EQ(r.ascii(), "\xE2\x82\xAC   ");  // Windows-1252 euro sign
-    EXPECT_FALSE(r.TakeSettledRecord());
+    EXPECT_FALSE(r.takeSettledRecord());
     t.now += 70;
-    EXPECT_FALSE(r.TakeSettledRecord());
+    EXPECT_FALSE(r.takeSettledRecord());
     t.now += 1;
-    EXPECT_TRUE(r.TakeSettledRecord());
-    EXPECT_FALSE(r.TakeSettledRecord());
-    EXPECT_FALSE(r.HasUnreportedRecord());
+    EXPECT_TRUE(r.takeSettledRecord());
+    EXPECT_FALSE(r.takeSettledRecord());
+    EXPECT_FALSE(r.hasUnreportedRecord());
 }

@@ -256,11 +256,11 @@ TEST(ReaderCore, FactoryKeyTableTypesLikeTheHostLayout) {
     for (unsigned ch = orvex::app::kFirstKeyChar; ch <= orvex::app::kLastKeyChar; ++ch) {
         Bytes frame = answer(core, stxFrame(1, 0x11, {static_cast<std::uint8_t>(ch)}));
         ASSERT_EQ(frame.size(), 9u) << ch;
-        orvex::app::ApplyKeyQueryAnswer(read, static_cast<std::uint8_t>(ch),
+        orvex::app::applyKeyQueryAnswer(read, static_cast<std::uint8_t>(ch),
                                         Bytes(frame.begin() + 4, frame.end() - 1));
     }
     std::vector<std::string> differences;
-    EXPECT_EQ(orvex::app::CountLayoutDifferences(read, orvex::app::HostKeyTable(), &differences), 0)
+    EXPECT_EQ(orvex::app::countLayoutDifferences(read, orvex::app::hostKeyTable(), &differences), 0)
         << ::testing::PrintToString(differences);
 
     // A changed key is typed from then on; ESC closes the series without changing anything.

@@ -20,11 +20,11 @@ TEST(SerialPortEntry, LabelRules) {
         {{"/dev/ttyUSB0", "qel lower case", "", -1, -1}, "/dev/ttyUSB0"},
         {{"/dev/ttyS0", "", "", -1, -1}, "/dev/ttyS0"},
     };
-    for (const auto &c : cases) EXPECT_EQ(SerialPortEntry(c.port), c.expected) << c.port.path;
+    for (const auto &c : cases) EXPECT_EQ(serialPortEntry(c.port), c.expected) << c.port.path;
 }
 
 TEST(SerialPortEntry, OrderedByPortNumber) {
-    const auto entries = SerialPortEntries({
+    const auto entries = serialPortEntries({
         {"/dev/ttyUSB12", "", "", -1, -1},
         {"/dev/ttyUSB3", "", "", -1, -1},
         {"/dev/ttyACM0", "Qel Reader", "", -1, -1},

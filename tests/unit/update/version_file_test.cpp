@@ -27,7 +27,7 @@ TEST(UpdateVersion, CompareTable) {
         {"99999999999999999999.1", "", "1.0", "", false},     // huge numbers stay ordered
     };
     for (const Case &c : cases)
-        EXPECT_EQ(IsNewer(c.current, c.currentBuild, c.file, c.fileBuild), c.newer)
+        EXPECT_EQ(isNewer(c.current, c.currentBuild, c.file, c.fileBuild), c.newer)
             << c.current << " " << c.currentBuild << " vs " << c.file << " " << c.fileBuild;
 }
 
@@ -57,7 +57,7 @@ TEST(UpdateVersion, DeviceLookupFollowsAlias) {
     };
     for (const Case &c : cases) {
         orvex::app::DeviceIdentity id{"Model", c.typeCode, c.version};
-        const DeviceStatus status = EvaluateDevice(fetched, id);
+        const DeviceStatus status = evaluateDevice(fetched, id);
         EXPECT_EQ(status.state, c.state) << c.typeCode;
         EXPECT_EQ(status.section, c.section);
     }
@@ -67,18 +67,18 @@ TEST(UpdateVersion, ProgramStatesFromFetch) {
     FetchResult ok;
     ok.outcome = FetchResult::Outcome::Ok;
     ok.body = "[OrvexReaderSetup]\nVersion=2.25\nBuild=2026-03-01\nInstaller=https://h/i.deb\n";
-    EXPECT_EQ(EvaluateProgram(ok, "2.24", "2026-01-15").state, UpdateState::Newer);
-    EXPECT_EQ(EvaluateProgram(ok, "2.25", "2026-03-01").state, UpdateState::Current);
-    EXPECT_EQ(EvaluateProgram(std::nullopt, "2.24", "").state, UpdateState::Pending);
+    EXPECT_EQ(evaluateProgram(ok, "2.24", "2026-01-15").state, UpdateState::Newer);
+    EXPECT_EQ(evaluateProgram(ok, "2.25", "2026-03-01").state, UpdateState::Current);
+    EXPECT_EQ(evaluateProgram(std::nullopt, "2.24", "").state, UpdateState::Pending);
 
     FetchResult missingBuild = ok;
     missingBuild.body = "[OrvexReaderSetup]\nVersion=2.25\n";
-    EXPECT_EQ(EvaluateProgram(missingBuild, "2.24", "").state, UpdateState::NoEntry);
+    EXPECT_EQ(evaluateProgram(missingBuild, "2.24", "").state, UpdateState::NoEntry);
     FetchResult notFound;
     notFound.outcome = FetchResult::Outcome::HttpError;
-    EXPECT_EQ(EvaluateProgram(notFound, "2.24", "").state, UpdateState::NoEntry);  // reached, no file
+    EXPECT_EQ(evaluateProgram(notFound, "2.24", "").state, UpdateState::NoEntry);  // reached, no file
     FetchResult failed;
-    EXPECT_EQ(EvaluateProgram(failed, "2.24", "").state, UpdateState::NoConnection);
+    EXPECT_EQ(evaluateProgram(failed, "2.24", "").state, UpdateState::NoConnection);
 }
 
 TEST(UpdateVersion, OddBytesInTheFile) {
@@ -86,40 +86,40 @@ TEST(UpdateVersion, OddBytesInTheFile) {
         "[OrvexReaderSetup]\r\nVersion=3.\xff\x00x\r\nBuild=\x80\x81\r\n[Alias]\r\n\x00\x01=\r\n";
     const std::string body(raw, sizeof raw - 1);
     const VersionFile file(body);
-    EXPECT_EQ(ParseVersion(file.Product(kProgramSection).version), (VersionNumber{3, 0}));
-    EXPECT_EQ(file.AliasFor("124"), "");
-    EXPECT_EQ(file.AliasFor(""), "");
+    EXPECT_EQ(parseVersion(file.product(kProgramSection).version), (VersionNumber{3, 0}));
+    EXPECT_EQ(file.aliasFor("124"), "");
+    EXPECT_EQ(file.aliasFor(""), "");
 }
 
 TEST(UpdateUrl, FetchAndInstallerRules) {
-    EXPECT_EQ(FetchRefusal("https://updates.example.com/rfid/software/x.txt"), "");
-    EXPECT_EQ(FetchRefusal("http://127.0.0.1:8080/rfid/software/x.txt"), "");
-    EXPECT_EQ(FetchRefusal("http://localhost/x"), "");
-    EXPECT_NE(FetchRefusal("http://updates.example.com/x"), "");
-    EXPECT_NE(FetchRefusal("ftp://127.0.0.1/x"), "");
-    EXPECT_NE(FetchRefusal("file:///etc/passwd"), "");
-    EXPECT_NE(FetchRefusal("no url"), "");
+    EXPECT_EQ(fetchRefusal("https://updates.example.com/rfid/software/x.txt"), "");
+    EXPECT_EQ(fetchRefusal("http://127.0.0.1:8080/rfid/software/x.txt"), "");
+    EXPECT_EQ(fetchRefusal("http://localhost/x"), "");
+    EXPECT_NE(fetchRefusal("http://updates.example.com/x"), "");
+    EXPECT_NE(fetchRefusal("ftp://127.0.0.1/x"), "");
+    EXPECT_NE(fetchRefusal("file:///etc/passwd"), "");
+    EXPECT_NE(fetchRefusal("no url"), "");
 
     const std::string file = "https://updates.qel.com/rfid/software/RFIDVersionsHF.txt";
-    EXPECT_EQ(InstallerRefusal("https://updates.qel.com/setup/orvex.deb", file), "");
-    EXPECT_EQ(InstallerRefusal("https://UPDATES.qel.com:8443/setup/orvex.deb", file), "");
-    EXPECT_NE(InstallerRefusal("http://updates.qel.com/setup/orvex.deb", file), "");
-    EXPECT_NE(InstallerRefusal("https://mirror.evil.com/orvex.deb", file), "");
+    EXPECT_EQ(installerRefusal("https://updates.qel.com/setup/orvex.deb", file), "");
+    EXPECT_EQ(installerRefusal("https://UPDATES.qel.com:8443/setup/orvex.deb", file), "");
+    EXPECT_NE(installerRefusal("http://updates.qel.com/setup/orvex.deb", file), "");
+    EXPECT_NE(installerRefusal("https://mirror.evil.com/orvex.deb", file), "");
     const std::string local = "http://127.0.0.1:9000/rfid/software/RFIDVersionsHF.txt";
-    EXPECT_EQ(InstallerRefusal("http://127.0.0.1:9000/i.run", local), "");
-    EXPECT_NE(InstallerRefusal("http://localhost:9000/i.run", local), "");
+    EXPECT_EQ(installerRefusal("http://127.0.0.1:9000/i.run", local), "");
+    EXPECT_NE(installerRefusal("http://localhost:9000/i.run", local), "");
 
-    EXPECT_EQ(InstallerFileName("https://h/a/b/setup-2.25.deb?x=1"), "setup-2.25.deb");
-    EXPECT_EQ(InstallerFileName("https://h/a/"), "");
-    EXPECT_EQ(InstallerFileName("https://h/a/%2e%2e"), "%2e%2e");  // stays one harmless name
+    EXPECT_EQ(installerFileName("https://h/a/b/setup-2.25.deb?x=1"), "setup-2.25.deb");
+    EXPECT_EQ(installerFileName("https://h/a/"), "");
+    EXPECT_EQ(installerFileName("https://h/a/%2e%2e"), "%2e%2e");  // stays one harmless name
 }
 
 TEST(UpdateUrl, BaseAndReservedNames) {
-    EXPECT_EQ(VersionFileUrl("https://h.example/", kProgramFileName),
+    EXPECT_EQ(versionFileUrl("https://h.example/", kProgramFileName),
               "https://h.example/rfid/software/RFIDVersionsHF.txt");
-    EXPECT_TRUE(IsReservedHost(SplitUrl(BuiltInBaseUrl())->host));
-    EXPECT_TRUE(IsReservedHost("a.invalid."));
-    EXPECT_FALSE(IsReservedHost("example.com"));
+    EXPECT_TRUE(isReservedHost(splitUrl(builtInBaseUrl())->host));
+    EXPECT_TRUE(isReservedHost("a.invalid."));
+    EXPECT_FALSE(isReservedHost("example.com"));
 }
 
 }  // namespace
