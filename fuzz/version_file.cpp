@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const std::string_view text(reinterpret_cast<const char *>(data), size);
 
     FetchResult fetched;
-    fetched.outcome = FetchResult::Outcome::ok;
+    fetched.outcome = FetchResult::Outcome::Ok;
     fetched.body = std::string(text);
     const ProgramStatus program = evaluateProgram(fetched, "2.24", "2026-01-15");
     const DeviceStatus device = evaluateDevice(fetched, {"Alder-4", "124", "1.07"});
