@@ -48,6 +48,20 @@ public:
     virtual void status(const std::string &text) { (void)text; }
 };
 
+// Prompts of a front end without windows: it has no file chooser (files come
+// from the command line), so choosing one is always cancelled.
+class WindowlessPrompts : public Prompts {
+public:
+    std::optional<std::string> chooseOpenFile(const std::string &, const std::string &,
+                                              const std::string &) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> chooseSaveFile(const std::string &, const std::string &, const std::string &,
+                                              const std::string &) override {
+        return std::nullopt;
+    }
+};
+
 // Keeps the busy state for one scope; restored on every exit path.
 class BusyScope {
 public:

@@ -29,20 +29,12 @@ struct GlobalOptions {
 // Prompts on a terminal: messages to stderr (information to stdout unless
 // JSON goes there), questions answered by --yes/--no or asked on the
 // terminal.
-class TerminalPrompts : public app::Prompts {
+class TerminalPrompts : public app::WindowlessPrompts {
 public:
     explicit TerminalPrompts(const GlobalOptions &options) : options_(options) {}
 
     void showMessage(const std::string &text, app::MessageIcon icon) override;
     bool askYesNo(const std::string &text, bool defaultYes = true) override;
-    std::optional<std::string> chooseOpenFile(const std::string &, const std::string &,
-                                              const std::string &) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> chooseSaveFile(const std::string &, const std::string &, const std::string &,
-                                              const std::string &) override {
-        return std::nullopt;
-    }
 
     // False when a question would have to be asked but cannot be.
     bool canAnswerQuestions() const;

@@ -15,7 +15,7 @@ namespace {
 constexpr int kMsgCannotLoad = 610;
 
 // Passes everything on and keeps what was shown and asked for the result.
-class RecordingPrompts : public Prompts {
+class RecordingPrompts : public WindowlessPrompts {
 public:
     RecordingPrompts(Prompts &inner, ConfigJobResult &result) : inner_(inner), result_(result) {}
 
@@ -27,14 +27,6 @@ public:
         const bool yes = inner_.askYesNo(text, defaultYes);
         result_.questions.push_back({text, yes});
         return yes;
-    }
-    std::optional<std::string> chooseOpenFile(const std::string &, const std::string &,
-                                              const std::string &) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> chooseSaveFile(const std::string &, const std::string &, const std::string &,
-                                              const std::string &) override {
-        return std::nullopt;
     }
     void beginBusy() override { inner_.beginBusy(); }
     void endBusy() override { inner_.endBusy(); }

@@ -20,19 +20,11 @@ namespace fs = std::filesystem;
 // A job's prompts: nobody can be asked while many readers are worked on at
 // once, so every question gets the answer chosen beforehand; the job's
 // result records messages and questions.
-class UnattendedPrompts : public Prompts {
+class UnattendedPrompts : public WindowlessPrompts {
 public:
     explicit UnattendedPrompts(bool answer) : answer_(answer) {}
     void showMessage(const std::string &, MessageIcon) override {}
     bool askYesNo(const std::string &, bool) override { return answer_; }
-    std::optional<std::string> chooseOpenFile(const std::string &, const std::string &,
-                                              const std::string &) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> chooseSaveFile(const std::string &, const std::string &, const std::string &,
-                                              const std::string &) override {
-        return std::nullopt;
-    }
 
 private:
     bool answer_;

@@ -18,18 +18,10 @@ std::vector<std::string> listOf(int (*search)(char *, int)) {
     return entries;
 }
 
-class SilentPrompts : public orvex::app::Prompts {
+class SilentPrompts : public orvex::app::WindowlessPrompts {
 public:
     void showMessage(const std::string &, orvex::app::MessageIcon) override {}
     bool askYesNo(const std::string &, bool) override { return false; }
-    std::optional<std::string> chooseOpenFile(const std::string &, const std::string &,
-                                              const std::string &) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> chooseSaveFile(const std::string &, const std::string &, const std::string &,
-                                              const std::string &) override {
-        return std::nullopt;
-    }
 };
 
 TEST(LanSearch, ByteOrderBracketFormsAndForeignDevices) {
