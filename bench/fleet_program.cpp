@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "sheets/fleet_jobs.h"
+#include "lab_reexec.h"
 
 namespace {
 
@@ -48,33 +49,19 @@ void BM_ProgramFleet(benchmark::State &state) {
 BENCHMARK(BM_ProgramOne)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_ProgramFleet)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
-int runInLab(int argc, char **argv) {
-    char exe[PATH_MAX] = {};
-    if (readlink("/proc/self/exe", exe, sizeof exe - 1) <= 0) return 1;
-    std::vector<std::string> args = {ORVEX_SOURCE_DIR "/tools/netns-lab", "--sim",
-                                     ORVEX_BINARY_DIR "/orvex-readersim"};
+std::vector<std::string> labArgs() {
+    std::vector<std::string> args;
     for (int r = 0; r < kReaders; ++r)
         args.insert(args.end(), {"--reader", "192.168.1." + std::to_string(30 + r) + "/24,--wire-speed"});
-    args.insert(args.end(), {"--", exe});
-    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
-    std::vector<char *> list;
-    for (auto &arg : args) list.push_back(arg.data());
-    list.push_back(nullptr);
-    execv(list[0], list.data());
-    std::perror("netns-lab");
-    return 1;
+    return args;
 }
 
 }  // namespace
 
 int main(int argc, char **argv) {
-    if (!std::getenv("ORVEX_LAB_HOST")) {
-        if (geteuid() != 0) {
-            std::puts("bench_fleet_program: skipped (network namespaces need root)");
-            return 0;
-        }
-        return runInLab(argc, argv);
-    }
+    if (int exitCode = 0;
+        orvex::bench::startLabIfOutside("bench_fleet_program", labArgs(), argc, argv, exitCode))
+        return exitCode;
     // The configuration to program: the first reader's own, read once.
     g_fleet = orvex::app::findFleet({});
     const std::string folder = std::string(std::getenv("ORVEX_LAB_DIR")) + "/fleet";

@@ -14,6 +14,7 @@
 
 #include "lan/adapters.h"
 #include "lan/discovery.h"
+#include "lab_reexec.h"
 
 namespace {
 
@@ -42,37 +43,23 @@ BENCHMARK(BM_SearchConcurrent)->Unit(benchmark::kMillisecond)->UseRealTime()->It
 BENCHMARK(BM_SearchSequential)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
 // Outside the lab: build it and run this program again inside.
-int runInLab(int argc, char **argv) {
-    char exe[PATH_MAX] = {};
-    if (readlink("/proc/self/exe", exe, sizeof exe - 1) <= 0) return 1;
-    std::vector<std::string> args = {ORVEX_SOURCE_DIR "/tools/netns-lab", "--sim",
-                                     ORVEX_BINARY_DIR "/orvex-readersim"};
+std::vector<std::string> labArgs() {
+    std::vector<std::string> args;
     for (const char *adapter : {"10.1.0.1/24", "10.2.0.1/24", "10.3.0.1/24"})
         args.insert(args.end(), {"--adapter", adapter});
     for (int a = 1; a <= 3; ++a)
         for (int r = 1; r <= 2; ++r)
             args.insert(args.end(), {"--reader", "a" + std::to_string(a) + ":10." + std::to_string(a) +
                                                      ".0." + std::to_string(10 + r) + "/24"});
-    args.insert(args.end(), {"--", exe});
-    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
-    std::vector<char *> list;
-    for (auto &arg : args) list.push_back(arg.data());
-    list.push_back(nullptr);
-    execv(list[0], list.data());
-    std::perror("netns-lab");
-    return 1;
+    return args;
 }
 
 }  // namespace
 
 int main(int argc, char **argv) {
-    if (!std::getenv("ORVEX_LAB_HOST")) {
-        if (geteuid() != 0) {
-            std::puts("bench_lan_search: skipped (network namespaces need root)");
-            return 0;
-        }
-        return runInLab(argc, argv);
-    }
+    if (int exitCode = 0;
+        orvex::bench::startLabIfOutside("bench_lan_search", labArgs(), argc, argv, exitCode))
+        return exitCode;
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
