@@ -205,7 +205,8 @@ ConfigJobResult readConfigurationJob(ConnectContext &base, const std::string &pa
     return result;
 }
 
-ConfigJobResult programFileJob(ConnectContext &base, const std::string &path) {
+ConfigJobResult programFileJob(ConnectContext &base, const std::string &path,
+                               const ProgramSafeguards &safeguards) {
     ConfigJobResult result;
     result.file = path;
     result.outcome = "not_loaded";
@@ -228,13 +229,13 @@ ConfigJobResult programFileJob(ConnectContext &base, const std::string &path) {
 
     std::unique_ptr<SheetBase> sheet;
     bool loaded = false;
-    ProgramOutcome outcome = ProgramOutcome::Failed;
     if (result.kind == ConfigFileKind::Mkp) {
+        char name[30] = {};
+        if (Orvex_GetDeviceName(link.handle, name, sizeof name) > 0) result.model = name;
         auto ps2 = std::make_unique<Ps2Sheet>(job.ctx, link.handle, link.flags);
         ps2->readConfiguration();
         loaded = ps2->loadMkpFile(path);
         if (loaded) result.blocks = ps2->programImage();
-        if (loaded) outcome = ps2->program();
         sheet = std::move(ps2);
     } else {
         auto serial = std::make_unique<SerialSheet>(job.ctx, link.handle, link.baud, link.flags);
@@ -242,9 +243,16 @@ ConfigJobResult programFileJob(ConnectContext &base, const std::string &path) {
         serial->readConfiguration();
         loaded = serial->loadMkrFile(path);
         if (loaded) result.blocks = serial->programImage();
-        if (loaded) outcome = serial->program();
         sheet = std::move(serial);
     }
+    SafeProgramResult safe;
+    if (loaded) safe = programSafely(job.ctx, *sheet, safeguards);
+    const ProgramOutcome outcome = safe.outcome;
+    result.changed = safe.changed();
+    result.differing = safe.differing;
+    result.backupPath = safe.backupPath;
+    result.written = safe.written;
+    result.notHeld = safe.notHeld;
     result.writes = sheet->writes();
     result.refusal = sheet->lastRefusal();
     if (!loaded) {
@@ -253,8 +261,8 @@ ConfigJobResult programFileJob(ConnectContext &base, const std::string &path) {
         if (result.messages.empty()) result.error = cannotLoad(path, {});
         return result;
     }
-    result.outcome = outcomeName(outcome);
-    result.status = statusOf(outcome);
+    result.outcome = safe.verdict.empty() ? outcomeName(outcome) : safe.verdict;
+    result.status = safe.verdict == "backup_failed" ? JobStatus::Failed : statusOf(outcome);
     if (outcome == ProgramOutcome::NoConnection) result.connectResult = job.ctx.lastResult;
     return result;
 }

@@ -41,8 +41,11 @@ public:
     void setHidKeyTableLink(HidKeyTableLink *link) { hidLink_ = link; }
     HidKeyTableLink *hidKeyTableLink() const { return hidLink_; }
 
-    void readConfiguration();
-    ProgramOutcome program();
+    void readConfiguration() override;
+    ProgramOutcome program() override;
+    ReaderImage image() const override;
+    bool saveBackupFile(const std::string &path) override;
+    std::unique_ptr<SheetBase> freshSheet(ConnectContext &ctx, int handle, int baud) const override;
     // The blocks "Programmieren" writes from the current page values, in the
     // form the read-content report takes (no validation, nothing sent).
     ReaderContent programImage() const;
@@ -75,6 +78,9 @@ private:
     bool validateDataPages();
     bool validateParameterPage();
     bool programSteps(int &baud);
+    bool writeMkr(const std::string &path);
+    // The write that changes the line's rate is sent: a plain serial link.
+    bool setsBaudRate() const;
     void storeRecords(DataFormatRecord &r1, DataFormatRecord &r2, OperatingParameters &params) const;
     void readSequence(const char *what, CharSequencePage &page, int (*read)(int, unsigned char *, int));
 
