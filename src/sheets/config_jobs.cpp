@@ -13,6 +13,7 @@ namespace orvex::app {
 namespace {
 
 constexpr int kMsgCannotLoad = 610;
+constexpr int kMsgWrongModel = 141;
 
 // Passes everything on and keeps what was shown and asked for the result.
 class RecordingPrompts : public WindowlessPrompts {
@@ -192,6 +193,7 @@ ConfigJobResult readConfigurationJob(ConnectContext &base, const std::string &pa
         sheet = std::move(serial);
     }
     result.refusal = sheet->lastRefusal();
+    if (result.saved && !result.model.empty()) result.saved = writeReaderModel(path, result.model);
     if (!result.failedReads.empty()) {
         // The pages of unread blocks hold defaults: saving them would put a
         // configuration into the file that the reader does not have.
@@ -226,12 +228,21 @@ ConfigJobResult programFileJob(ConnectContext &base, const std::string &path,
         closeReader(link.handle);
         return refused(std::move(result), needKind(result.kind));
     }
+    // A file read from another model is not for this reader.
+    char connected[30] = {};
+    if (Orvex_GetDeviceName(link.handle, connected, sizeof connected) > 0) result.model = connected;
+    if (const std::string meantFor = readerModelOf(path); !meantFor.empty() && meantFor != result.model) {
+        closeReader(link.handle);
+        job.prompts.showMessage(StringTable::instance().format(kMsgWrongModel, meantFor, result.model),
+                                MessageIcon::Warning);
+        result.outcome = outcomeName(ProgramOutcome::WrongModel);
+        result.status = statusOf(ProgramOutcome::WrongModel);
+        return result;
+    }
 
     std::unique_ptr<SheetBase> sheet;
     bool loaded = false;
     if (result.kind == ConfigFileKind::Mkp) {
-        char name[30] = {};
-        if (Orvex_GetDeviceName(link.handle, name, sizeof name) > 0) result.model = name;
         auto ps2 = std::make_unique<Ps2Sheet>(job.ctx, link.handle, link.flags);
         ps2->readConfiguration();
         loaded = ps2->loadMkpFile(path);
@@ -239,7 +250,6 @@ ConfigJobResult programFileJob(ConnectContext &base, const std::string &path,
         sheet = std::move(ps2);
     } else {
         auto serial = std::make_unique<SerialSheet>(job.ctx, link.handle, link.baud, link.flags);
-        result.model = serial->deviceName();
         serial->readConfiguration();
         loaded = serial->loadMkrFile(path);
         if (loaded) result.blocks = serial->programImage();

@@ -12,6 +12,7 @@
 #include "app/settings_store.h"
 #include "app/string_table.h"
 #include "orvex/orvex.h"
+#include "sheets/config_files.h"
 #include "sheets/ps2_sheet.h"
 
 namespace orvex::app {
@@ -89,6 +90,7 @@ std::string saveBackup(const ReaderState &state, const SheetBase &sheet, const C
         path.clear();
         return StringTable::instance().format("program.backupUnsaved", where);
     }
+    if (!state.model.empty()) writeReaderModel(path, state.model);
     pruneBackups(folder, options.backupsKept);
     return {};
 }

@@ -214,6 +214,14 @@ TEST(OrvexctlConfig, ProgramKeepsABackupSkipsWhatIsThereAndChecks) {
     EXPECT_EQ(plain.out, "unchanged\n");
     EXPECT_EQ(run({"program", file, "--check"}).code, 0);
 
+    // The file was read from this model: another model is not programmed.
+    auto other = startReader("164U");
+    const sim::ReaderState untouched = other->state();
+    CtlRun wrong = runCli(dir, {"--port", other->slavePath(), "--json", "program", file});
+    EXPECT_EQ(wrong.code, 1);
+    EXPECT_EQ(json(wrong)["outcome"], "wrong_model");
+    EXPECT_EQ(blocks(other->state()), blocks(untouched));
+
     // The backup puts the factory prefix back.
     ASSERT_EQ(run({"program", backup, "--no-backup"}).code, 0);
     EXPECT_EQ(target->state().prefix, factoryPrefix);
