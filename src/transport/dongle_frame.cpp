@@ -39,12 +39,15 @@ void FrameReader::dropFront(std::size_t count) {
 std::optional<Frame> FrameReader::next() {
     while (used_ >= kFrameOverhead) {
         if (buffer_[0] != kFrameStart) {
-            dropFront(1);
+            // Everything before the next 0x02 goes at once.
+            const void *start = std::memchr(buffer_ + 1, kFrameStart, used_ - 1);
+            dropFront(start ? static_cast<std::size_t>(static_cast<const std::uint8_t *>(start) - buffer_)
+                            : used_);
             continue;
         }
         const std::size_t dataLength = buffer_[3] | (buffer_[4] << 8);
         if (dataLength + kFrameOverhead > kBufferCapacity) {
-            dropFront(1);  // no such frame can be held: not a frame start
+            buffer_[0] = 0;  // no such frame can be held: not a frame start
             continue;
         }
         if (used_ < dataLength + kFrameOverhead) return std::nullopt;
