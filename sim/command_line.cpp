@@ -22,6 +22,7 @@ std::unique_ptr<CLI::App> makeParser(CommandLine &line) {
     app->add_flag("--version", line.version, "show the simulator's version");
     addReaderOptions(*app, line.reader);
     lan::addLanOptions(*app, line.lan);
+    dongle::addDongleOptions(*app, line.dongle);
     app->footer(kReaderNotes);
     return app;
 }
@@ -38,6 +39,9 @@ CommandLine parseCommandLine(const std::vector<std::string> &args) {
     } catch (const CLI::ParseError &e) {
         if (!line.help && !line.version) line.error = e.what();
     }
+    if (line.error.empty() && line.dongle.enabled) line.error = dongle::resolveRadioReaders(line.dongle);
+    if (line.error.empty() && line.dongle.enabled && line.lan.enabled)
+        line.error = "--dongle and --lan exclude each other";
     return line;
 }
 

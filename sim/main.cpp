@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "sim/command_line.h"
+#include "sim/dongle/pty_dongle.h"
 #include "sim/lan/lan_reader.h"
 #include "sim/pty_reader.h"
 
@@ -36,10 +37,19 @@ int main(int argc, char **argv) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     try {
+        int signal = 0;
+        if (parsed.dongle.enabled) {
+            // --dongle: the dongle on the terminal, the readers behind it on the radio.
+            orvex::sim::dongle::PtyDongle dongle(parsed.dongle.options, parsed.reader);
+            std::printf("%s\n", dongle.slavePath().c_str());
+            std::fflush(stdout);
+            sigwait(&stopSignals, &signal);
+            dongle.stop();
+            return 0;
+        }
         orvex::sim::PtyReader reader(parsed.reader);
         std::printf("%s\n", reader.slavePath().c_str());
         std::fflush(stdout);
-        int signal = 0;
         sigwait(&stopSignals, &signal);
         reader.stop();
     } catch (const std::exception &e) {

@@ -482,6 +482,22 @@ constexpr NamedText kNamed[] = {
     {"program.step", "%s (%d von %d)"},
     {"cli.error.lanSetUsage", "lan set: --dhcp NAME oder --ip A.B.C.D angeben."},
     {"cli.error.lanNoAnswer", "LAN-Gerät %s antwortet nicht. Adresse prüfen (orvexctl lan search)."},
+    {"bt.connectTitle", "Bluetooth Verbindungsaufbau"},
+    {"bt.configTitle", "Bluetooth Konfiguration"},
+    {"bt.standbyAfter", "Standby aktivieren nach:"},
+    {"bt.seconds", "Sek."},
+    {"bt.standbyNote",
+     "Der Standbymodus wird bei Inaktivität nach der eingestellten Zeit aktiviert.\nDie Zeit ist von 10 Sek. bis "
+     "2500 Sek. in Schritten zu 10 Sek. einstellbar."},
+    {"cli.bt.notDongle",
+     "Schnittstelle %s ist kein Bluetooth-Dongle. Mit --port \"GERÄT BT\" (z. B. \"/dev/ttyUSB0 BT\") oder "
+     "\"SERIENNUMMER BT\" einen wählen (orvexctl bt dongles)."},
+    {"cli.bt.dongleSilent", "Schnittstelle %s: Der Bluetooth-Dongle antwortet nicht."},
+    {"cli.bt.noReader",
+     "Kein Bluetooth-Leser gemerkt: mit orvexctl bt search suchen und mit orvexctl bt connect ADRESSE verbinden."},
+    {"cli.bt.unreachable", "Bluetooth-Leser %s (%s) ist nicht erreichbar: %s"},
+    {"cli.bt.badAddress", "Ungültige Bluetooth-Adresse %s: 12 Hex-Ziffern angeben (orvexctl bt search)."},
+    {"cli.bt.badSeconds", "--seconds: Geben Sie eine ganze Zahl zwischen 1 und 60 ein."},
 };
 
 }  // namespace
