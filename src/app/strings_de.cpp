@@ -431,6 +431,23 @@ constexpr NamedText kNamed[] = {
     {"cli.error.declined", "Schnittstelle %s: abgebrochen, an den Leser wurde nichts gesendet."},
     {"cli.error.nothingToSet", "Nichts zu setzen: --iso15693 und/oder --iso14443 angeben."},
     {"cli.error.store", "Die Einstellungen konnten nicht gespeichert werden: %s"},
+    {"cli.keytable.noSection", "%s enthält keine Tastenbelegung (Abschnitt HID_KEYS)."},
+    {"cli.keytable.notStored",
+     "Schnittstelle %s: Das Gerät hat die Tastenbelegung nicht übernommen. Verbindung prüfen und erneut "
+     "versuchen."},
+    {"cli.keytable.stored", "Tastenbelegung gespeichert, %d Zeichen geändert"},
+    {"cli.keytable.differences", "Unterschiede: %d"},
+    {"cli.usbMode.needsDriver", "Treiber installieren oder mit --force trotzdem umschalten."},
+    {"cli.usbMode.already", "Das Gerät ist bereits in diesem Modus."},
+    {"cli.usbMode.hid",
+     "Das Gerät startet neu und meldet sich als USB-Tastatur (HID) wieder: Schnittstelle neu wählen "
+     "(orvexctl interfaces)."},
+    {"cli.usbMode.vcom",
+     "Das Gerät startet neu und meldet sich als virtuelle COM-Schnittstelle wieder: Schnittstelle neu wählen "
+     "(orvexctl interfaces)."},
+    {"keytable.progress.read", "Tastenbelegung lesen: %d von %d"},
+    {"keytable.progress.write", "Tastenbelegung schreiben: %d von %d"},
+    {"keytable.progress.verify", "Tastenbelegung prüfen: %d von %d"},
     {"cli.label.ipAddress", "IP-Adresse"},
     {"cli.label.dhcpName", "DHCP Name"},
     {"cli.label.tcpPort", "TCP-Port"},
