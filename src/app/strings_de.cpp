@@ -445,6 +445,12 @@ constexpr NamedText kNamed[] = {
     {"cli.usbMode.vcom",
      "Das Gerät startet neu und meldet sich als virtuelle COM-Schnittstelle wieder: Schnittstelle neu wählen "
      "(orvexctl interfaces)."},
+    {"interface.kind.serial", "serielle Schnittstelle"},
+    {"interface.kind.vcom", "virtuelle COM-Schnittstelle"},
+    {"interface.kind.hid", "USB-Tastatur (HID)"},
+    {"interface.kind.ftdi", "USB (FTDI)"},
+    {"interface.kind.lan", "LAN"},
+    {"interface.kind.bluetooth", "Bluetooth"},
     {"keytable.progress.read", "Tastenbelegung lesen: %d von %d"},
     {"keytable.progress.write", "Tastenbelegung schreiben: %d von %d"},
     {"keytable.progress.verify", "Tastenbelegung prüfen: %d von %d"},

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <regex>
+
 #include "common/hid_sim_reader.h"
 #include "common/orvexctl_runner.h"
 #include "common/temp_folder.h"
@@ -29,6 +31,9 @@ TEST_F(OrvexctlUsb, ListedIdentifiedAndConfiguredByListName) {
     CtlRun list = run({"--json", "interfaces"});
     ASSERT_EQ(list.code, 0) << list.err;
     EXPECT_NE(json(list).dump().find("\"USB: 73011234 HID\""), std::string::npos) << list.out;
+    list = run({"interfaces"});
+    EXPECT_TRUE(std::regex_search(list.out, std::regex("USB: 73011234 HID +\\(USB-Tastatur \\(HID\\)\\)\n")))
+        << list.out;
 
     for (const char *port : {"73011234 HID", "USB: 73011234 HID"}) {
         CtlRun identify = run({"--port", port, "--json", "identify"});
