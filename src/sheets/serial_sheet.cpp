@@ -27,7 +27,11 @@ std::string readDeviceName(int handle) {
 }  // namespace
 
 SerialSheet::SerialSheet(ConnectContext &ctx, int handle, int baudRate, CapabilityFlags caps)
-    : SheetBase(ctx, handle, caps), serialParams(caps), hidParams(caps), baudRate_(baudRate) {
+    : SheetBase(ctx, handle, caps),
+      serialParams(caps),
+      hidParams(caps),
+      baudRate_(baudRate),
+      readerLink_(ctx.settings, ctx.prompts) {
     deviceName_ = readDeviceName(handle);
     char version[4];
     if (Orvex_ReadVersion(handle, version, sizeof version) == 4)

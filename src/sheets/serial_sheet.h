@@ -8,6 +8,7 @@
 
 #include "keys/char_sequence_page.h"
 #include "sheets/hid_key_layout.h"
+#include "sheets/reader_key_table_link.h"
 #include "sheets/sheet_base.h"
 #include "params/content_report.h"
 #include "params/data_page_serial.h"
@@ -36,9 +37,11 @@ public:
 
     std::vector<SheetPageInfo> pages() const;
 
-    // Reads and writes of the keyboard table of USB keyboard readers;
-    // without a link the sheet neither reads nor writes the reader's table.
+    // Reads and writes of the keyboard table of USB keyboard readers (by
+    // default over the reader's HID channel); without a link the sheet
+    // neither reads nor writes the reader's table.
     void setHidKeyTableLink(HidKeyTableLink *link) { hidLink_ = link; }
+    ReaderKeyTableLink &readerKeyTableLink() { return readerLink_; }
     HidKeyTableLink *hidKeyTableLink() const { return hidLink_; }
 
     void readConfiguration() override;
@@ -87,7 +90,8 @@ private:
     int baudRate_;
     std::string deviceName_;
     unsigned versionDigit_ = 0;
-    HidKeyTableLink *hidLink_ = nullptr;
+    ReaderKeyTableLink readerLink_;
+    HidKeyTableLink *hidLink_ = &readerLink_;
 };
 
 }  // namespace orvex::app
