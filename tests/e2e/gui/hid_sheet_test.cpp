@@ -28,7 +28,7 @@ private slots:
         test::HidSimReader reader("us");
         GuiFixture f;
         f.settings.set(app::settings::PortName, "USB: 73011234 HID");
-        f.settings.set(app::settings::ShowLayoutError, 0);  // keep the reader's table
+        f.settings.set(app::settings::ShowLayoutError, 0);               // keep the reader's table
         f.ctx.devices.usbDevices = app::systemDeviceLists().usbDevices;  // the connect checks the USB list
         GuiFixture::Link link = f.connect();
         QVERIFY(link.handle > 0);
