@@ -12,7 +12,9 @@
 #include <unistd.h>
 #include <umockdev.h>
 
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -159,9 +161,21 @@ TEST_F(UsbTestbed, VirtualComDeviceWithoutDriver) {
     g_free(iface);
 }
 
+// Bytes the tty's reader thread delivers.
 struct Collector : ByteSink {
+    std::mutex mutex;
+    std::condition_variable arrived;
     std::vector<std::uint8_t> bytes;
-    void receiveBytes(const std::uint8_t *d, std::size_t n) override { bytes.insert(bytes.end(), d, d + n); }
+    void receiveBytes(const std::uint8_t *d, std::size_t n) override {
+        std::lock_guard lock(mutex);
+        bytes.insert(bytes.end(), d, d + n);
+        arrived.notify_all();
+    }
+    std::size_t waitFor(std::size_t count) {
+        std::unique_lock lock(mutex);
+        arrived.wait_for(lock, std::chrono::seconds(2), [&] { return bytes.size() >= count; });
+        return bytes.size();
+    }
 };
 
 TEST_F(UsbTestbed, FtdiReadersAreTheirTtysUsbSerialNumbers) {
@@ -218,9 +232,7 @@ TEST_F(UsbTestbed, FtdiReadersAreTheirTtysUsbSerialNumbers) {
     // pseudo-terminal, which stays in canonical mode.
     const std::uint8_t answer[] = {'1', '2', '4', '5', '\n'};
     ASSERT_EQ(::write(master, answer, sizeof answer), static_cast<ssize_t>(sizeof answer));
-    for (int i = 0; i < 200 && sink.bytes.size() < sizeof answer; ++i)
-        transport->readDirect(std::chrono::steady_clock::now() + std::chrono::milliseconds(10));
-    EXPECT_EQ(sink.bytes.size(), sizeof answer);
+    EXPECT_EQ(sink.waitFor(sizeof answer), sizeof answer);
     transport->close();
     ::close(master);
     EXPECT_EQ(openFtdiTransport("73109999", LineSettings{}, sink), nullptr);
