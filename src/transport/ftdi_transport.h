@@ -12,7 +12,7 @@ namespace orvex {
 std::unique_ptr<Transport> openFtdiTransport(const std::string &serialNumber, const LineSettings &settings,
                                              ByteSink &sink);
 
-// USB serial numbers of the attached FTDI readers that are free to open.
+// USB serial numbers of the attached FTDI readers (ttys of the ftdi_sio driver).
 std::vector<std::string> listFtdiReaders();
 
 }  // namespace orvex

@@ -49,8 +49,11 @@ std::map<std::string, std::string> deviceSection(const fs::path &ini) {
 int numberOf(const std::map<std::string, std::string> &keys, const std::string &key) {
     const auto it = keys.find(key);
     if (it == keys.end() || it->second.empty()) return -1;
+    // "0x" marks hexadecimal; anything else is decimal, leading zeros included.
+    const std::string &text = it->second;
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
     char *end = nullptr;
-    const long value = std::strtol(it->second.c_str(), &end, 0);
+    const long value = std::strtol(text.c_str() + (hex ? 2 : 0), &end, hex ? 16 : 10);
     return *end == '\0' && value >= 0 && value <= 0xFFFF ? static_cast<int>(value) : -1;
 }
 

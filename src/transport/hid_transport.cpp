@@ -98,10 +98,8 @@ std::optional<std::vector<std::uint8_t>> HidTransport::readReport(Clock::time_po
             if (Clock::now() >= until || !waitFor(fd_, POLLIN, until)) return std::nullopt;
             continue;
         }
-        // A report shorter than the device's input report is not one of its reports.
-        if (n < lengths_.input - 1) continue;
-        const std::size_t count = std::min<std::size_t>(report[0], static_cast<std::size_t>(n) - 1);
-        return std::vector<std::uint8_t>(report + 1, report + 1 + count);
+        auto payload = inputReportPayload({report, static_cast<std::size_t>(n)}, lengths_.input);
+        if (payload) return payload;
     }
 }
 
@@ -138,7 +136,7 @@ std::vector<std::uint8_t> HidTransport::command(std::span<const std::uint8_t> re
     if (!writeReport(static_cast<std::uint8_t>(kCommandReport + request.size()), request)) return {};
     const auto until = Clock::now() + kAnswerWait;
     while (auto payload = readReport(until)) {
-        if (payload->size() > 2 && payload->front() == request.front()) return *payload;
+        if (answersCommand(request, *payload)) return *payload;
         // Typed output or a stale answer: hand it on and keep waiting for ours.
         if (!payload->empty()) sink_.receiveBytes(payload->data(), payload->size());
     }
@@ -155,6 +153,20 @@ bool HidTransport::sendCommand(std::span<const std::uint8_t> request) {
 bool HidTransport::sendOpenReport(std::uint8_t value) {
     const std::uint8_t payload[] = {kOpenCloseSelector, value};
     return writeReport(kOpenCloseReport, payload);
+}
+
+std::optional<std::vector<std::uint8_t>> inputReportPayload(std::span<const std::uint8_t> report,
+                                                            int inputLength) {
+    // A report shorter than the device's input report is not one of its reports.
+    if (report.empty() || report.size() < static_cast<std::size_t>(std::max(inputLength - 1, 1)))
+        return std::nullopt;
+    const std::size_t count = std::min<std::size_t>(report[0], report.size() - 1);
+    return std::vector<std::uint8_t>(report.begin() + 1,
+                                     report.begin() + 1 + static_cast<std::ptrdiff_t>(count));
+}
+
+bool answersCommand(std::span<const std::uint8_t> request, std::span<const std::uint8_t> payload) {
+    return !request.empty() && payload.size() > 2 && payload.front() == request.front();
 }
 
 std::string hidReaderName(const HidDeviceInfo &device) {

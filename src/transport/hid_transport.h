@@ -62,6 +62,15 @@ private:
     ByteSink &sink_;
 };
 
+// The payload of one input report as read from the device (without report
+// ID): byte 0 counts the payload, bounded by what the report holds. nullopt
+// for a report shorter than the device's input report length - 1.
+std::optional<std::vector<std::uint8_t>> inputReportPayload(std::span<const std::uint8_t> report,
+                                                            int inputLength);
+// Whether a report-level payload answers the request: more than 2 bytes, the
+// first equal to the request's first.
+bool answersCommand(std::span<const std::uint8_t> request, std::span<const std::uint8_t> payload);
+
 // Names of the attached readers (acceptance list), each once, in list order.
 std::vector<std::string> listHidReaders();
 // The list name of a device: its serial number, or "7305-????" when that

@@ -7,16 +7,22 @@
 
 #include <linux/hidraw.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 #include <umockdev.h>
 
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "transport/ftdi_transport.h"
 #include "transport/hid_device.h"
 #include "transport/hid_transport.h"
+#include "orvex/orvex.h"
 #include "transport/usb_driver_state.h"
 
 namespace orvex {
@@ -153,6 +159,84 @@ TEST_F(UsbTestbed, VirtualComDeviceWithoutDriver) {
     EXPECT_EQ(usbDriverState("/sys"), 0);
     g_free(pairA);
     g_free(iface);
+}
+
+// Bytes the tty's reader thread delivers.
+struct Collector : ByteSink {
+    std::mutex mutex;
+    std::condition_variable arrived;
+    std::vector<std::uint8_t> bytes;
+    void receiveBytes(const std::uint8_t *d, std::size_t n) override {
+        std::lock_guard lock(mutex);
+        bytes.insert(bytes.end(), d, d + n);
+        arrived.notify_all();
+    }
+    std::size_t waitFor(std::size_t count) {
+        std::unique_lock lock(mutex);
+        arrived.wait_for(lock, std::chrono::seconds(2), [&] { return bytes.size() >= count; });
+        return bytes.size();
+    }
+};
+
+TEST_F(UsbTestbed, FtdiReadersAreTheirTtysUsbSerialNumbers) {
+    // An FTDI reader: USB device, interface bound to ftdi_sio, usb-serial port, tty.
+    gchar *usb =
+        umockdev_testbed_add_device(testbed, "usb", "3-1", nullptr, "idVendor", "0403", "idProduct", "6001",
+                                    "serial", "73101234", nullptr, "DEVTYPE", "usb_device", nullptr);
+    gchar *iface = umockdev_testbed_add_device(testbed, "usb", "3-1:1.0", usb, nullptr, "DEVTYPE",
+                                               "usb_interface", nullptr);
+    umockdev_testbed_set_attribute_link(testbed, iface, "driver", "../../../../bus/usb/drivers/ftdi_sio");
+    gchar *port = umockdev_testbed_add_device(testbed, "usb-serial", "ttyUSB0", iface, "latency_timer", "16",
+                                              nullptr, nullptr);
+    gchar *tty = umockdev_testbed_add_device(testbed, "tty", "ttyUSB0", port, "dev", "188:0", nullptr,
+                                             "DEVNAME", "/dev/ttyUSB0", nullptr);
+    // A virtual COM reader's tty (cdc_acm) is no FTDI reader.
+    gchar *acm =
+        umockdev_testbed_add_device(testbed, "usb", "4-1", nullptr, "idVendor", "16d0", "idProduct", "0e2a",
+                                    "serial", "73009999", nullptr, "DEVTYPE", "usb_device", nullptr);
+    gchar *acmIface = umockdev_testbed_add_device(testbed, "usb", "4-1:1.0", acm, nullptr, "DEVTYPE",
+                                                  "usb_interface", nullptr);
+    umockdev_testbed_set_attribute_link(testbed, acmIface, "driver", "../../../../bus/usb/drivers/cdc_acm");
+    gchar *acmTty = umockdev_testbed_add_device(testbed, "tty", "ttyACM0", acmIface, "dev", "166:0", nullptr,
+                                                "DEVNAME", "/dev/ttyACM0", nullptr);
+
+    EXPECT_EQ(listFtdiReaders(), std::vector<std::string>{"73101234"});
+    char list[256];
+    const int used = Orvex_ListUsbDevices(list, sizeof list);
+    EXPECT_EQ(std::string(list, static_cast<std::size_t>(used)), std::string("73101234\0\0", 10));
+
+    // The node leads to a pseudo-terminal; the test plays the reader on its master side.
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master) | ::unlockpt(master), 0);
+    gchar *root = umockdev_testbed_get_root_dir(testbed);
+    ASSERT_EQ(::symlink(::ptsname(master), (std::string(root) + "/dev/ttyUSB0").c_str()), 0);
+    g_free(root);
+
+    // Opened by serial number through its tty, as an FTDI port, with the short latency.
+    Collector sink;
+    auto transport = openFtdiTransport("73101234", LineSettings{}, sink);
+    ASSERT_TRUE(transport);
+    EXPECT_EQ(transport->kind(), TransportKind::Ftdi);
+    std::ifstream latency(std::string(port) + "/latency_timer");
+    std::string value;
+    latency >> value;
+    EXPECT_EQ(value, "2");
+    const std::uint8_t request[] = {0x02, 0x01, 0xF0, 0x00, 0xF1};
+    ASSERT_TRUE(transport->send(request, sizeof request));
+    std::uint8_t seen[16];
+    pollfd p{master, POLLIN, 0};
+    ASSERT_EQ(::poll(&p, 1, 2000), 1);
+    EXPECT_EQ(::read(master, seen, sizeof seen), static_cast<ssize_t>(sizeof request));
+    // A text line: under the preload the termios2 calls do not reach the
+    // pseudo-terminal, which stays in canonical mode.
+    const std::uint8_t answer[] = {'1', '2', '4', '5', '\n'};
+    ASSERT_EQ(::write(master, answer, sizeof answer), static_cast<ssize_t>(sizeof answer));
+    EXPECT_EQ(sink.waitFor(sizeof answer), sizeof answer);
+    transport->close();
+    ::close(master);
+    EXPECT_EQ(openFtdiTransport("73109999", LineSettings{}, sink), nullptr);
+    for (gchar *p : {usb, iface, port, tty, acm, acmIface, acmTty}) g_free(p);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest/QTest>
 #include <cstdio>
@@ -101,6 +102,33 @@ private:
     std::string port_;
 };
 
+// orvex-readersim as a USB reader in keyboard mode (US key table) in a folder
+// of its own, which ORVEX_HID_SIM_DIR names while it runs.
+class HidSimulator {
+public:
+    HidSimulator() {
+        QString program = qEnvironmentVariable("ORVEX_READERSIM");
+        if (program.isEmpty())
+            program = QCoreApplication::applicationDirPath() + QStringLiteral("/../../orvex-readersim");
+        process_.start(program, {QStringLiteral("--hid"), folder_.path(), QStringLiteral("--layout"),
+                                 QStringLiteral("us")});
+        if (process_.waitForStarted(5000) && process_.waitForReadyRead(5000))
+            socket_ = QString::fromUtf8(process_.readLine()).trimmed().toStdString();
+        qputenv("ORVEX_HID_SIM_DIR", folder_.path().toLocal8Bit());
+    }
+    ~HidSimulator() {
+        qunsetenv("ORVEX_HID_SIM_DIR");
+        process_.terminate();
+        process_.waitForFinished(3000);
+    }
+    bool running() const { return !socket_.empty(); }
+
+private:
+    QTemporaryDir folder_;
+    QProcess process_;
+    std::string socket_;
+};
+
 QString g_folder;
 QString g_suffix;
 
@@ -177,6 +205,33 @@ void renderSheets(app::ConnectContext &ctx, gui::MainWindow &frame, const std::s
         sheet.sheet().hidParams.values().powerOnIndex = 1;
         sheet.refreshPages();
         savePages(sheet, "sheet_hid");
+    }
+    {
+        // The key table of a simulated USB keyboard reader, read with the progress bar up.
+        HidSimulator hid;
+        const app::DeviceListProviders devices = ctx.devices;
+        const int showLayoutError = ctx.settings.get(app::settings::ShowLayoutError);
+        ctx.devices.usbDevices = app::systemDeviceLists().usbDevices;
+        ctx.settings.set(app::settings::ShowLayoutError, 0);
+        ctx.settings.set(app::settings::PortName, "USB: 73011234 HID");
+        int baud = 19200;
+        app::CapabilityFlags flags = 0;
+        const int handle = hid.running() ? app::connectReader(ctx, baud, flags, false) : 0;
+        if (handle > 0) {
+            gui::SerialSheetDialog sheet(&frame, ctx, handle, baud, flags);
+            const app::KeyTableProgress bar = sheet.keyTableProgress().callback();
+            sheet.sheet().readerKeyTableLink().progress = [&](app::KeyTableStep step, int done, int total) {
+                bar(step, done, total);
+                if (done == total / 2 && sheet.keyTableProgress().dialog())
+                    save(sheet.keyTableProgress().dialog(), "key_table_progress");
+            };
+            sheet.readConfiguration();
+        } else {
+            std::fprintf(stderr, "the simulated USB keyboard reader did not open\n");
+        }
+        ctx.settings.set(app::settings::ShowLayoutError, showLayoutError);
+        ctx.settings.set(app::settings::PortName, port);
+        ctx.devices = devices;
     }
     {
         // A keyboard-wedge reader (type 122) with a captured prefix.

@@ -24,6 +24,7 @@ SerialSheetDialog::SerialSheetDialog(QWidget *parent, app::ConnectContext &ctx, 
     sheet_.readerKeyTableLink().layoutQuestion = [this](app::KeyTable &table) {
         askLayoutTakeover(this, ctx_.settings, table);
     };
+    sheet_.readerKeyTableLink().progress = keyTableProgress_.callback();
     for (const app::SheetPageInfo &info : sheet_.pages()) {
         const std::string &id = info.id;
         if (id == app::sheet_pages::kParameters) {

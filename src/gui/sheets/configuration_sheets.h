@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/main_commands.h"
+#include "gui/sheets/key_table_progress.h"
 #include "gui/sheets/sheet_dialog.h"
 #include "sheets/ps2_sheet.h"
 #include "sheets/serial_sheet.h"
@@ -28,6 +29,8 @@ public:
     CharSequencePageWidget *sequencePage(const std::string &id) const;
     SerialDataPage *dataPage(int set) const;
     HidParamPage *hidPage() const { return hidPage_; }
+    // The progress bar of key-table transfers.
+    KeyTableProgress &keyTableProgress() { return keyTableProgress_; }
 
 protected:
     void readModel() override { sheet_.readConfiguration(); }
@@ -40,6 +43,7 @@ private:
 
     app::SerialSheet sheet_;
     HidParamPage *hidPage_ = nullptr;
+    KeyTableProgress keyTableProgress_{this};
 };
 
 class Ps2SheetDialog : public SheetDialog {

@@ -111,12 +111,15 @@ TEST(UsbIds, ArticleNumberFilter) {
 
 TEST_F(HidFolder, ListsAcceptedReadersOnceWithTheirNames) {
     FakeHidDevice first(folder.path(), "a", kReader);
-    FakeHidDevice sameSerial(folder.path(), "b", ini("VendorId=4617\nProductId=29442\nSerial=73011234\n"));
+    // Decimal, a leading zero included.
+    FakeHidDevice decimal(folder.path(), "b", ini("VendorId=04617\nProductId=29442\nSerial=73021234\n"));
     FakeHidDevice noSerial(folder.path(), "c", ini("VendorId=0x16D0\nProductId=0x0E2B\n"));
     FakeHidDevice mouse(folder.path(), "d", ini("VendorId=0x046D\nProductId=0xC077\nSerial=1\n"));
+    FakeHidDevice badNumber(folder.path(), "f", ini("VendorId=0x1209x\nProductId=0x7301\nSerial=2\n"));
+    FakeHidDevice sameSerial(folder.path(), "g", ini("VendorId=0x1D50\nProductId=0x61A0\nSerial=73011234\n"));
     std::ofstream(folder.path() / "e.ini") << kReader;  // no socket: not attached
 
-    EXPECT_EQ(listHidReaders(), (std::vector<std::string>{"73011234 HID", "7305-???? HID"}));
+    EXPECT_EQ(listHidReaders(), (std::vector<std::string>{"73011234 HID", "73021234 HID", "7305-???? HID"}));
 }
 
 TEST_F(HidFolder, ReportLengthsFromTheDeviceAndUnsupportedOnes) {
