@@ -61,8 +61,10 @@ constexpr LineMode kSerialLine{9600, false, 50ms};
 int openDongleTty(const std::string &path, const LineMode &mode) {
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return -1;
+    // Not shared where the device allows it (a second opener gets EBUSY).
+    (void)ioctl(fd, TIOCEXCL);
     termios t{};
-    if (!isatty(fd) || ioctl(fd, TIOCEXCL) != 0 || tcgetattr(fd, &t) != 0) {
+    if (!isatty(fd) || tcgetattr(fd, &t) != 0) {
         ::close(fd);
         return -1;
     }
