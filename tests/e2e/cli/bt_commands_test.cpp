@@ -77,6 +77,12 @@ TEST_F(BtCommands, ConnectRemembersTheReaderForEveryLaterCommand) {
 
     // The link is released when each command ends.
     EXPECT_FALSE(dongle_->core().linkedReader());
+
+    // Stored as the interface, with its kind prefix, it needs no --port.
+    ASSERT_EQ(runOrvexctl(config_.path(), {"use", "--port", dongle_->portName()}).code, 0);
+    EXPECT_NE(settings().find("Name=Bluetooth: " + dongle_->portName()), std::string::npos) << settings();
+    run = runOrvexctl(config_.path(), {"identify"});
+    EXPECT_EQ(run.code, 0) << run.err;
 }
 
 TEST_F(BtCommands, StandbyTimeInStepsOfTenSeconds) {
