@@ -113,6 +113,7 @@ DongleTransport::~DongleTransport() { close(); }
 void DongleTransport::noticeHangUp() {
     if (link_.alive() || lostReported_) return;
     lostReported_ = true;
+    alive_ = false;
     sink_.linkLost();
 }
 
@@ -143,10 +144,7 @@ void DongleTransport::readDirect(std::chrono::steady_clock::time_point until) {
     deliver(kPollPiece);
 }
 
-bool DongleTransport::alive() const {
-    std::lock_guard lock(mutex_);
-    return link_.alive();
-}
+bool DongleTransport::alive() const { return alive_; }
 
 bool DongleTransport::setLine(const LineSettings &settings) {
     std::lock_guard lock(mutex_);
@@ -160,6 +158,7 @@ bool DongleTransport::setLine(const LineSettings &settings) {
 void DongleTransport::close() {
     std::lock_guard lock(mutex_);
     link_.close();
+    alive_ = false;
 }
 
 int DongleTransport::inquiry(std::uint8_t *records, std::size_t capacity, int timeoutMs,
