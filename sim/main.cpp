@@ -9,6 +9,7 @@
 
 #include "sim/command_line.h"
 #include "sim/dongle/pty_dongle.h"
+#include "sim/hid/usb_reader.h"
 #include "sim/lan/lan_reader.h"
 #include "sim/pty_reader.h"
 
@@ -28,6 +29,8 @@ int main(int argc, char **argv) {
     }
     // --lan: a LAN reader (TCP data link, network module) instead of a pseudo-terminal.
     if (parsed.lan.enabled) return orvex::sim::lan::runLanReader(parsed.reader, parsed.lan);
+    // --hid: a USB reader in keyboard mode in the simulated-device folder.
+    if (!parsed.hid.folder.empty()) return orvex::sim::hid::runUsbReader(parsed.reader, parsed.hid);
 
     // Block the stop signals before any thread starts, so only sigwait below sees them.
     sigset_t stopSignals;

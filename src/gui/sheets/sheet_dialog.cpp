@@ -9,6 +9,7 @@
 
 #include "gui/app/ui_text.h"
 #include "gui/sheets/sheet_page.h"
+#include "sheets/safe_programming.h"
 
 namespace orvex::gui {
 
@@ -109,6 +110,12 @@ app::ProgramOutcome SheetDialog::program() {
     app::ProgramOutcome outcome = app::ProgramOutcome::Stopped;
     runExclusive([&] { outcome = programModel(); });
     return outcome;
+}
+
+app::ProgramOutcome SheetDialog::programModel() {
+    app::ProgramSafeguards safeguards;
+    safeguards.askWithoutBackup = true;
+    return app::programSafely(ctx_, sheet_, safeguards).outcome;
 }
 
 bool SheetDialog::load() {

@@ -50,7 +50,9 @@ public:
 
 protected:
     virtual void readModel() = 0;
-    virtual app::ProgramOutcome programModel() = 0;
+    // "Programmieren" with a backup of the reader first and a read-back
+    // after; asks before programming without a backup.
+    virtual app::ProgramOutcome programModel();
     virtual bool loadModel() = 0;
     virtual bool saveModel() = 0;
     virtual std::vector<std::pair<std::string, std::string>> pageTitles() const = 0;

@@ -1,9 +1,9 @@
-// Dongle listing and opening on the code path of a real machine: libudev and
-// the tty node, served by a umockdev testbed (the test runs itself again under
-// umockdev-wrapper when it is not there yet).
+// Dongle listing and opening on the code path of a real machine: libudev's
+// enumeration of ttys and their USB parents, and the tty node itself, served
+// by a umockdev testbed. Runs under umockdev-wrapper (its preload redirects
+// /sys and /dev to the testbed).
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
@@ -40,32 +40,9 @@ struct NullSink : ByteSink {
 
 class DongleDevices : public ::testing::Test {
 protected:
-    static bool preloaded() {
-        const char *preload = getenv("LD_PRELOAD");
-        return preload && std::string(preload).find("libumockdev-preload") != std::string::npos;
-    }
-
-    static void SetUpTestSuite() {
-        if (preloaded()) return;
-        // Again, under the wrapper that preloads umockdev.
-        std::vector<std::string> args = ::testing::internal::GetArgvs();
-        std::vector<char *> argv = {const_cast<char *>("umockdev-wrapper")};
-        char self[4096] = {};
-        if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0) GTEST_SKIP() << "no path of this program";
-        argv.push_back(self);
-        for (std::size_t i = 1; i < args.size(); ++i) argv.push_back(args[i].data());
-        argv.push_back(nullptr);
-        // A sanitizer runtime must otherwise come first in the library list.
-        const char *asan = getenv("ASAN_OPTIONS");
-        setenv("ASAN_OPTIONS", ((asan ? std::string(asan) + ":" : "") + "verify_asan_link_order=0").c_str(),
-               1);
-        execvp("umockdev-wrapper", argv.data());
-        GTEST_SKIP() << "umockdev-wrapper is not installed";
-    }
-
     void SetUp() override {
-        if (!preloaded()) GTEST_SKIP() << "umockdev-wrapper is not installed";
-        testbed_ = umockdev_testbed_new();
+        testbed_ = umockdev_testbed_new();  // the preload answers only once a testbed exists
+        if (!umockdev_in_mock_environment()) GTEST_SKIP() << "needs umockdev's preload (umockdev-wrapper)";
         const std::string devices =
             usbSerialDevice("1-1", "10c4", "ea61", "QEL-RT2856#0042", "cp210x", "ttyUSB0") +
             usbSerialDevice("1-2", "10c4", "ea60", "0001", "cp210x", "ttyUSB1") +
