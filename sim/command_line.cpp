@@ -13,7 +13,8 @@ std::unique_ptr<CLI::App> makeParser(CommandLine &line) {
         "as the first line, then runs until killed (SIGTERM, SIGINT). With --lan it is a\n"
         "LAN reader instead, inside a network namespace of its own (tools/netns-lab). With\n"
         "--hid DIR it is a USB reader in keyboard mode: the first line is its socket path,\n"
-        "and a line with the new path follows each switch of its USB mode.",
+        "and a line with the new path follows each switch of its USB mode. With --dongle it\n"
+        "is the maker's Bluetooth dongle, with --radio-reader readers behind it.",
         "orvex-readersim");
     app->set_help_flag();  // help is reported, not printed by the parser
     app->add_flag("-h,--help", line.help, "show this text");
@@ -43,8 +44,8 @@ CommandLine parseCommandLine(const std::vector<std::string> &args) {
         if (!line.help && !line.version) line.error = e.what();
     }
     if (line.error.empty() && line.dongle.enabled) line.error = dongle::resolveRadioReaders(line.dongle);
-    if (line.error.empty() && line.dongle.enabled && line.lan.enabled)
-        line.error = "--dongle and --lan exclude each other";
+    if (line.error.empty() && line.dongle.enabled && (line.lan.enabled || !line.hid.folder.empty()))
+        line.error = "--dongle excludes --lan and --hid";
     return line;
 }
 

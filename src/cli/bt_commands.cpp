@@ -109,6 +109,7 @@ int standby(CliEnvironment &env, const std::optional<std::string> &setTo) {
         int &handle;
         ~Close() { app::closeReader(handle); }
     } close{handle};
+    if (env.bluetoothReaderMissing) return ExitReader;
     if (!(flags & app::CAP_BLUETOOTH))
         return env.fail(ExitUsage, strings().format("cli.bt.notDongle", env.portName()));
     if (setTo) {

@@ -92,12 +92,14 @@ int CliEnvironment::prepare(bool applyOverrides) {
     connect_ = std::make_unique<app::ConnectContext>(*settings_, *prompts_);
     // A Bluetooth port reaches the reader remembered by "bt connect".
     connect_->bluetoothDeviceDialog = [this](int handle) {
+        bluetoothReaderMissing = true;
         const auto reader = app::rememberedReader(*settings_);
         if (!reader) {
             fail(ExitReader, StringTable::instance().text("cli.bt.noReader"));
             return false;
         }
         const int error = app::connectBtDevice(handle, reader->address);
+        bluetoothReaderMissing = error != 0;
         if (error == 0) return true;
         fail(ExitReader,
              StringTable::instance().format("cli.bt.unreachable", app::btAddressText(reader->address),

@@ -82,6 +82,8 @@ public:
 
     // Set by the command that ran.
     int exitCode = ExitOk;
+    // The last connect on a Bluetooth port reached no reader (the reason is printed).
+    bool bluetoothReaderMissing = false;
 
 private:
     std::unique_ptr<app::SettingsStore> settings_;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <iostream>
 
+#include "app/bluetooth_devices.h"
 #include "app/interface_kind.h"
 #include "app/interface_settings.h"
 #include "app/string_table.h"
@@ -45,7 +46,8 @@ int storeInterface(CliEnvironment &env, const UseOptions &use) {
     if (int rc = env.prepare(false)) return rc;
     auto &store = env.settings();
     app::PortSettings ps;
-    ps.name = env.options.port.value_or(store.get(app::settings::PortName));
+    ps.name =
+        env.options.port ? app::withBluetoothPrefix(*env.options.port) : store.get(app::settings::PortName);
     ps.baudValue = env.options.baud.value_or(store.get(app::settings::PortBaudrate));
     ps.timeoutMs = env.options.timeout.value_or(store.get(app::settings::PortTimeoutDialog));
     ps.address = env.options.address.value_or(store.get(app::settings::PortAddress));

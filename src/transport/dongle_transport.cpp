@@ -61,8 +61,10 @@ constexpr LineMode kSerialLine{9600, false, 50ms};
 int openDongleTty(const std::string &path, const LineMode &mode) {
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return -1;
+    // Not shared where the device allows it (a second opener gets EBUSY).
+    (void)ioctl(fd, TIOCEXCL);
     termios t{};
-    if (!isatty(fd) || ioctl(fd, TIOCEXCL) != 0 || tcgetattr(fd, &t) != 0) {
+    if (!isatty(fd) || tcgetattr(fd, &t) != 0) {
         ::close(fd);
         return -1;
     }
@@ -111,6 +113,7 @@ DongleTransport::~DongleTransport() { close(); }
 void DongleTransport::noticeHangUp() {
     if (link_.alive() || lostReported_) return;
     lostReported_ = true;
+    alive_ = false;
     sink_.linkLost();
 }
 
@@ -141,10 +144,7 @@ void DongleTransport::readDirect(std::chrono::steady_clock::time_point until) {
     deliver(kPollPiece);
 }
 
-bool DongleTransport::alive() const {
-    std::lock_guard lock(mutex_);
-    return link_.alive();
-}
+bool DongleTransport::alive() const { return alive_; }
 
 bool DongleTransport::setLine(const LineSettings &settings) {
     std::lock_guard lock(mutex_);
@@ -158,6 +158,7 @@ bool DongleTransport::setLine(const LineSettings &settings) {
 void DongleTransport::close() {
     std::lock_guard lock(mutex_);
     link_.close();
+    alive_ = false;
 }
 
 int DongleTransport::inquiry(std::uint8_t *records, std::size_t capacity, int timeoutMs,

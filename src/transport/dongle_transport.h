@@ -4,6 +4,7 @@
 // The reader's frames travel as link data of the dongle protocol.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -44,6 +45,8 @@ private:
     const bool bridgeMode_;
     ByteSink &sink_;
     bool lostReported_ = false;
+    // Read without the lock: the port list asks while a command may be waiting.
+    std::atomic<bool> alive_{true};
 };
 
 std::unique_ptr<Transport> openDongleTransport(const std::string &name, ByteSink &sink);

@@ -75,11 +75,27 @@ TEST_F(BtCommands, ConnectRemembersTheReaderForEveryLaterCommand) {
     EXPECT_EQ(doc["version_answer"], "1551");
     EXPECT_TRUE(doc["capabilities"].get<int>() & 0x800) << doc;
 
+    // A configuration read back and programmed again through the link.
+    const std::string file = (config_.path() / "reader.mkr").string();
+    run = ctl({"read-config", file});
+    ASSERT_EQ(run.code, 0) << run.err;
+    run = ctl({"--yes", "program", file});
+    EXPECT_EQ(run.code, 0) << run.err;
+
     // The link is released when each command ends.
     EXPECT_FALSE(dongle_->core().linkedReader());
+
+    // Stored as the interface, with its kind prefix, it needs no --port.
+    ASSERT_EQ(runOrvexctl(config_.path(), {"use", "--port", dongle_->portName()}).code, 0);
+    EXPECT_NE(settings().find("Name=Bluetooth: " + dongle_->portName()), std::string::npos) << settings();
+    run = runOrvexctl(config_.path(), {"identify"});
+    EXPECT_EQ(run.code, 0) << run.err;
 }
 
 TEST_F(BtCommands, StandbyTimeInStepsOfTenSeconds) {
+    const CtlRun none = ctl({"bt", "standby", "get"});
+    EXPECT_EQ(none.code, 1);
+    EXPECT_NE(none.err.find("bt connect"), std::string::npos) << none.err;
     ASSERT_EQ(ctl({"bt", "connect", "015B12258000"}).code, 0);
     EXPECT_EQ(ctl({"bt", "standby", "get"}).out, "300\n");
     ASSERT_EQ(ctl({"bt", "standby", "set", "15"}).code, 0);

@@ -124,6 +124,19 @@ TEST(DongleLink, SilentDongleFailsWithinTheTimeout) {
     close(master);
 }
 
+TEST(DongleLink, DongleThatGoesAwayEndsThePortAtOnce) {
+    auto lab = std::make_unique<DongleLab>(std::vector<RadioReaderSpec>{reader("Orvex RT2851#0001", 0)});
+    const int handle = Orvex_OpenPort(lab->dongle.portName().c_str(), 19200, 2000);
+    ASSERT_GT(handle, 0);
+    ASSERT_EQ(Orvex_BtConnect(handle, lab->spec(0).address.data(), 1, 3000), 1);
+    lab.reset();  // unplugged
+    char version[8];
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Orvex_ReadVersion(handle, version, sizeof version), ORVEX_FAILED);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);  // not the 2 s answer timeout
+    EXPECT_EQ(Orvex_ClosePort(handle), ORVEX_FAILED);         // the handle is gone with it
+}
+
 TEST(DongleLink, NamesThatAreNoDongle) {
     EXPECT_EQ(Orvex_OpenPort("NOSUCH BT", 19200, 500), ORVEX_OPEN_FAILED);
     EXPECT_EQ(Orvex_OpenPort("/dev/pts/99999 BT", 19200, 500), ORVEX_OPEN_FAILED);
