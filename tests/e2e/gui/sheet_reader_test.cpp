@@ -10,6 +10,9 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include "app/bluetooth_devices.h"
+#include "app/reader_identity.h"
+#include "app/settings_store.h"
 #include "app/string_table.h"
 #include "base/capabilities.h"
 #include "common/gui_fixture.h"
@@ -19,6 +22,8 @@
 #include "gui/sheets/key_capture_box.h"
 #include "gui/sheets/key_stroke_page.h"
 #include "gui/sheets/serial_data_page.h"
+#include "sim/dongle/dongle_options.h"
+#include "sim/dongle/pty_dongle.h"
 
 using namespace orvex;
 using gui::test::GuiFixture;
@@ -88,6 +93,33 @@ private slots:
                  QStringLiteral("12"));
         QVERIFY(qobject_cast<QCheckBox *>(check.dataPage(2)->control("famMifare"))->isChecked());
         QCOMPARE(check.sequencePage("prefix")->sequenceList()->topLevelItemCount(), 2);
+    }
+
+    // A reader behind the Bluetooth dongle: the remembered reader is reached
+    // by the connect routine, and the sheet reads, programs (with the backup
+    // before and the read-back after) through the radio link.
+    void bluetoothReaderProgramsThroughTheDongle() {
+        GuiFixture f;
+        sim::dongle::DongleCommandLine line;
+        line.radioReaders = {"Orvex RT2851#0001"};
+        QCOMPARE(sim::dongle::resolveRadioReaders(line), std::string());
+        sim::dongle::PtyDongle dongle(line.options, sim::Options{});
+        f.settings.set(app::settings::PortName, std::string(app::BluetoothPrefix) + dongle.portName());
+        app::rememberReader(f.settings, {*app::parseBtAddressText("015B12258000"), "Orvex RT2851#0001"});
+        GuiFixture::Link link = f.connect();
+        QVERIFY(link.handle > 0);
+        QVERIFY(link.flags & app::CAP_BLUETOOTH);
+
+        gui::SerialSheetDialog sheet(nullptr, f.ctx, link.handle, link.baud, link.flags);
+        sheet.readConfiguration();
+        QVERIFY(sheet.sheet().failedReads().empty());
+        gui::CharSequencePageWidget *prefix = sheet.sequencePage("prefix");
+        prefix->clearButton()->click();
+        prefix->inputEdit()->setText("02");
+        prefix->insertButton()->click();
+        QCOMPARE(sheet.program(), app::ProgramOutcome::Done);
+        QCOMPARE(f.prompts.messages.back(), done());
+        QCOMPARE(dongle.core().reader(0).state().prefix, (sim::Bytes{0x02, 0xFF}));
     }
 
     void keyboardWedgeReaderProgramsCapturedKeys() {
