@@ -312,6 +312,14 @@ constexpr NamedText kNamed[] = {
     {"layout.no", "Nein"},
     {"layout.dontShowAgain", "nicht mehr anzeigen"},
 
+    // Programming: the step the sheet is in (step caption, number, count)
+    // and the captions of the steps that have no page of their own.
+    {"program.step", "%s %d von %d …"},
+    {"program.step.backup", "Sicherung"},
+    {"program.step.keys", "Schlüssel"},
+    {"program.step.keyTable", "Tastaturtabelle"},
+    {"program.step.verify", "Prüfung"},
+
     // Main window, interface selection, About box, reader dialogs, function tests.
     {"menu.configure", "&Konfigurieren"},
     {"menu.readContent", "Konfiguration &lesen"},
