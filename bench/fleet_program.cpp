@@ -21,11 +21,12 @@ constexpr int kReaders = 16;
 
 std::vector<std::string> g_fleet;
 std::string g_file;
+orvex::app::FleetOptions g_options;  // every safeguard on, backups in the lab's folder
 double g_oneSeconds = 0;
 
 double programSeconds(const std::vector<std::string> &readers, benchmark::State &state) {
     const auto start = std::chrono::steady_clock::now();
-    const auto results = orvex::app::programFleet(readers, g_file, {});
+    const auto results = orvex::app::programFleet(readers, g_file, g_options);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     for (const auto &r : results)
         if (r.result != "done") state.SkipWithError((r.address + ": " + r.result + " " + r.error).c_str());
@@ -72,6 +73,7 @@ int main(int argc, char **argv) {
         return 1;
     }
     g_file = read.front().job.file;
+    g_options.safeguards.backupFolder = std::string(std::getenv("ORVEX_LAB_DIR")) + "/backups";
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -11,7 +11,9 @@ std::unique_ptr<CLI::App> makeParser(CommandLine &line) {
     auto app = std::make_unique<CLI::App>(
         "Simulates one Orvex reader on a new pseudo-terminal. Prints the terminal's path\n"
         "as the first line, then runs until killed (SIGTERM, SIGINT). With --lan it is a\n"
-        "LAN reader instead, inside a network namespace of its own (tools/netns-lab).",
+        "LAN reader instead, inside a network namespace of its own (tools/netns-lab). With\n"
+        "--hid DIR it is a USB reader in keyboard mode: the first line is its socket path,\n"
+        "and a line with the new path follows each switch of its USB mode.",
         "orvex-readersim");
     app->set_help_flag();  // help is reported, not printed by the parser
     app->add_flag("-h,--help", line.help, "show this text");
@@ -22,6 +24,8 @@ std::unique_ptr<CLI::App> makeParser(CommandLine &line) {
     app->add_flag("--version", line.version, "show the simulator's version");
     addReaderOptions(*app, line.reader);
     lan::addLanOptions(*app, line.lan);
+    dongle::addDongleOptions(*app, line.dongle);
+    hid::addHidOptions(*app, line.hid);
     app->footer(kReaderNotes);
     return app;
 }
@@ -38,6 +42,9 @@ CommandLine parseCommandLine(const std::vector<std::string> &args) {
     } catch (const CLI::ParseError &e) {
         if (!line.help && !line.version) line.error = e.what();
     }
+    if (line.error.empty() && line.dongle.enabled) line.error = dongle::resolveRadioReaders(line.dongle);
+    if (line.error.empty() && line.dongle.enabled && line.lan.enabled)
+        line.error = "--dongle and --lan exclude each other";
     return line;
 }
 

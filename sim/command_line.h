@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "sim/dongle/dongle_options.h"
+#include "sim/hid/hid_options.h"
 #include "sim/lan/lan_options.h"
 #include "sim/options.h"
 
@@ -13,6 +15,8 @@ namespace orvex::sim {
 struct CommandLine {
     Options reader;
     lan::LanOptions lan;
+    dongle::DongleCommandLine dongle;
+    hid::HidOptions hid;
     bool help = false;     // --help was given
     bool version = false;  // --version was given
     std::string error;     // non-empty when the arguments are invalid

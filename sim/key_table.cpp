@@ -21,6 +21,16 @@ constexpr CharKey kSymbols[] = {
     {'}', A, 0x27},  {'~', A, 0x30},
 };
 
+// Characters other than digits and letters on the US layout.
+constexpr CharKey kUsSymbols[] = {
+    {'!', S, 0x1E},  {'@', S, 0x1F}, {'#', S, 0x20}, {'$', S, 0x21}, {'%', S, 0x22},  {'^', S, 0x23},
+    {'&', S, 0x24},  {'*', S, 0x25}, {'(', S, 0x26}, {')', S, 0x27}, {'-', 0, 0x2D},  {'_', S, 0x2D},
+    {'=', 0, 0x2E},  {'+', S, 0x2E}, {'[', 0, 0x2F}, {'{', S, 0x2F}, {']', 0, 0x30},  {'}', S, 0x30},
+    {'\\', 0, 0x31}, {'|', S, 0x31}, {';', 0, 0x33}, {':', S, 0x33}, {'\'', 0, 0x34}, {'"', S, 0x34},
+    {'`', 0, 0x35},  {'~', S, 0x35}, {',', 0, 0x36}, {'<', S, 0x36}, {'.', 0, 0x37},  {'>', S, 0x37},
+    {'/', 0, 0x38},  {'?', S, 0x38},
+};
+
 // HID usage of a letter key on a German keyboard (Y and Z swapped against the usage names).
 std::uint8_t letterUsage(char lower) {
     if (lower == 'y') return 0x1D;
@@ -39,6 +49,19 @@ KeyTable factoryKeyTable() {
         setKey(table, static_cast<std::uint8_t>(c - 'a' + 'A'), S, letterUsage(c));
     }
     for (const auto &k : kSymbols) setKey(table, static_cast<std::uint8_t>(k.ch), k.modifier, k.usage);
+    return table;
+}
+
+KeyTable usKeyTable() {
+    KeyTable table(2 * (kLastKeyChar - kFirstKeyChar + 1), kNoKey);
+    for (char d = '1'; d <= '9'; ++d) setKey(table, d, 0, static_cast<std::uint8_t>(0x1E + (d - '1')));
+    setKey(table, '0', 0, 0x27);
+    for (char c = 'a'; c <= 'z'; ++c) {
+        const auto usage = static_cast<std::uint8_t>(0x04 + (c - 'a'));
+        setKey(table, c, 0, usage);
+        setKey(table, static_cast<std::uint8_t>(c - 'a' + 'A'), S, usage);
+    }
+    for (const auto &k : kUsSymbols) setKey(table, static_cast<std::uint8_t>(k.ch), k.modifier, k.usage);
     return table;
 }
 

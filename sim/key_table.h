@@ -22,6 +22,8 @@ using KeyTable = std::vector<std::uint8_t>;
 
 // A factory reader types like a German (de-DE) PC keyboard.
 KeyTable factoryKeyTable();
+// The table of a reader set up for a US keyboard.
+KeyTable usKeyTable();
 
 // The (modifier, usage) of a character; nullopt outside 0x21..0x7E.
 std::optional<std::pair<std::uint8_t, std::uint8_t>> keyOf(const KeyTable &table, std::uint8_t ch);

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "sim/command_line.h"
+#include "sim/dongle/pty_dongle.h"
+#include "sim/hid/usb_reader.h"
 #include "sim/lan/lan_reader.h"
 #include "sim/pty_reader.h"
 
@@ -27,6 +29,8 @@ int main(int argc, char **argv) {
     }
     // --lan: a LAN reader (TCP data link, network module) instead of a pseudo-terminal.
     if (parsed.lan.enabled) return orvex::sim::lan::runLanReader(parsed.reader, parsed.lan);
+    // --hid: a USB reader in keyboard mode in the simulated-device folder.
+    if (!parsed.hid.folder.empty()) return orvex::sim::hid::runUsbReader(parsed.reader, parsed.hid);
 
     // Block the stop signals before any thread starts, so only sigwait below sees them.
     sigset_t stopSignals;
@@ -36,10 +40,19 @@ int main(int argc, char **argv) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     try {
+        int signal = 0;
+        if (parsed.dongle.enabled) {
+            // --dongle: the dongle on the terminal, the readers behind it on the radio.
+            orvex::sim::dongle::PtyDongle dongle(parsed.dongle.options, parsed.reader);
+            std::printf("%s\n", dongle.slavePath().c_str());
+            std::fflush(stdout);
+            sigwait(&stopSignals, &signal);
+            dongle.stop();
+            return 0;
+        }
         orvex::sim::PtyReader reader(parsed.reader);
         std::printf("%s\n", reader.slavePath().c_str());
         std::fflush(stdout);
-        int signal = 0;
         sigwait(&stopSignals, &signal);
         reader.stop();
     } catch (const std::exception &e) {

@@ -35,7 +35,8 @@ timespec toTimespec(Clock::time_point t) {
 
 }  // namespace
 
-PtyReader::PtyReader(Options options) : core_(std::move(options)) {
+PtyReader::PtyReader(Options options, std::function<void()> restarted)
+    : core_(std::move(options)), restarted_(std::move(restarted)) {
     master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master_ < 0) throw systemError("posix_openpt");
     char name[128];
@@ -226,6 +227,7 @@ bool PtyReader::pump(Clock::time_point now) {
         }
         if (o.transmission.spontaneous && !o.lost) outputsSent_.fetch_add(1);
         core_.transmitted(o.transmission);
+        if (o.transmission.restartAfter && restarted_) restarted_();
         queue_.pop_front();
     }
     return true;

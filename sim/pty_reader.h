@@ -19,7 +19,8 @@ namespace orvex::sim {
 class PtyReader {
 public:
     // Creates the pseudo-terminal and starts the reader. Throws std::runtime_error.
-    explicit PtyReader(Options options);
+    // `restarted` runs on the reader's thread after the answer to a restart left.
+    explicit PtyReader(Options options, std::function<void()> restarted = {});
     ~PtyReader();
     PtyReader(const PtyReader &) = delete;
     PtyReader &operator=(const PtyReader &) = delete;
@@ -65,6 +66,7 @@ private:
     void hangUp();
 
     ReaderCore core_;
+    const std::function<void()> restarted_;
     int master_ = -1;
     int slaveHold_ = -1;  // keeps the slave open so the master never reads a hang-up
     int wakeFd_ = -1;

@@ -14,6 +14,7 @@ constexpr std::uint8_t kRelayOn = 0x11;   // DC1
 constexpr std::uint8_t kRelayOff = 0x13;  // DC3
 constexpr std::uint8_t kBuzzer = 0x07;    // BEL
 constexpr std::uint8_t kDefaultRequest = '?';
+constexpr std::uint8_t kRestartCommand = 0xF6;
 
 // Status bytes of variants 0/1 and reply codes of variants 2/3 for refused commands.
 constexpr std::uint8_t kStatusUnknownCommand = 3;
@@ -115,6 +116,7 @@ void ReaderCore::handleRequest(const Request &request, std::vector<Transmission>
     // A reader whose line changes by itself (a jumper, a firmware fault): the
     // state still names the old rate, only the UART moves.
     if (options_.rateJumpAfter == number) t.lineAfter = ReaderLine::fromBaudValue(options_.rateJumpTo);
+    t.restartAfter = request.command == kRestartCommand && result.outcome == Outcome::Ok;
     out.push_back(std::move(t));
 }
 

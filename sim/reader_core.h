@@ -29,6 +29,7 @@ struct Transmission {
     std::optional<std::size_t> hangupAfter;  // close the line after this many bytes
     std::optional<ReaderLine> lineAfter;     // the reader's line once the bytes are out
     bool spontaneous = false;                // transponder output, not an answer
+    bool restartAfter = false;               // the answer to a restart: the reader starts anew once it is out
 };
 
 class ReaderCore {

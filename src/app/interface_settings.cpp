@@ -102,7 +102,12 @@ PortSettings loadPortSettings(SettingsStore &store, const DeviceListProviders &d
         else
             resolveAgainst(store, ps, LanPrefix, call(devices.lanDevices), PortKind::Lan);
     } else if (startsWith(ps.name, BluetoothPrefix)) {
-        resolveAgainst(store, ps, BluetoothPrefix, call(devices.bluetoothDongles), PortKind::Bluetooth);
+        // A dongle on a named serial line ("/dev/ttyUSB0 BT", "COM3 BT") is not
+        // listed; it is taken as it is.
+        if (startsWith(bare, "/dev/") || startsWith(bare, "COM") || startsWith(bare, kDeviceNamespace))
+            ps.kind = PortKind::Bluetooth;
+        else
+            resolveAgainst(store, ps, BluetoothPrefix, call(devices.bluetoothDongles), PortKind::Bluetooth);
     } else {
         ps.kind = PortKind::Serial;
     }

@@ -312,14 +312,6 @@ constexpr NamedText kNamed[] = {
     {"layout.no", "Nein"},
     {"layout.dontShowAgain", "nicht mehr anzeigen"},
 
-    // Programming: the step the sheet is in (step caption, number, count)
-    // and the captions of the steps that have no page of their own.
-    {"program.step", "%s %d von %d …"},
-    {"program.step.backup", "Sicherung"},
-    {"program.step.keys", "Schlüssel"},
-    {"program.step.keyTable", "Tastaturtabelle"},
-    {"program.step.verify", "Prüfung"},
-
     // Main window, interface selection, About box, reader dialogs, function tests.
     {"menu.configure", "&Konfigurieren"},
     {"menu.readContent", "Konfiguration &lesen"},
@@ -439,6 +431,29 @@ constexpr NamedText kNamed[] = {
     {"cli.error.declined", "Schnittstelle %s: abgebrochen, an den Leser wurde nichts gesendet."},
     {"cli.error.nothingToSet", "Nichts zu setzen: --iso15693 und/oder --iso14443 angeben."},
     {"cli.error.store", "Die Einstellungen konnten nicht gespeichert werden: %s"},
+    {"cli.keytable.noSection", "%s enthält keine Tastenbelegung (Abschnitt HID_KEYS)."},
+    {"cli.keytable.notStored",
+     "Schnittstelle %s: Das Gerät hat die Tastenbelegung nicht übernommen. Verbindung prüfen und erneut "
+     "versuchen."},
+    {"cli.keytable.stored", "Tastenbelegung gespeichert, %d Zeichen geändert"},
+    {"cli.keytable.differences", "Unterschiede: %d"},
+    {"cli.usbMode.needsDriver", "Treiber installieren oder mit --force trotzdem umschalten."},
+    {"cli.usbMode.already", "Das Gerät ist bereits in diesem Modus."},
+    {"cli.usbMode.hid",
+     "Das Gerät startet neu und meldet sich als USB-Tastatur (HID) wieder: Schnittstelle neu wählen "
+     "(orvexctl interfaces)."},
+    {"cli.usbMode.vcom",
+     "Das Gerät startet neu und meldet sich als virtuelle COM-Schnittstelle wieder: Schnittstelle neu wählen "
+     "(orvexctl interfaces)."},
+    {"interface.kind.serial", "serielle Schnittstelle"},
+    {"interface.kind.vcom", "virtuelle COM-Schnittstelle"},
+    {"interface.kind.hid", "USB-Tastatur (HID)"},
+    {"interface.kind.ftdi", "USB (FTDI)"},
+    {"interface.kind.lan", "LAN"},
+    {"interface.kind.bluetooth", "Bluetooth"},
+    {"keytable.progress.read", "Tastenbelegung lesen: %d von %d"},
+    {"keytable.progress.write", "Tastenbelegung schreiben: %d von %d"},
+    {"keytable.progress.verify", "Tastenbelegung prüfen: %d von %d"},
     {"cli.label.ipAddress", "IP-Adresse"},
     {"cli.label.dhcpName", "DHCP Name"},
     {"cli.label.tcpPort", "TCP-Port"},
@@ -456,8 +471,56 @@ constexpr NamedText kNamed[] = {
     {"config.noFile", "Keine Konfigurationsdatei angegeben."},
     {"config.readIncomplete",
      "Die Konfiguration konnte nicht vollständig gelesen werden (%s); die Datei bleibt unverändert."},
+    {"part.connection", "Verbindung"},
+    {"part.prefix", "Prefix"},
+    {"part.data", "Datenformat"},
+    {"part.parameters", "Parameter"},
+    {"part.suffix", "Suffix"},
+    {"part.removal", "Abziehen"},
+    {"part.separator", "Block Trenner"},
+    {"part.isoOption", "ISO-15693-Option"},
+    {"part.baudRate", "Baudrate"},
+    {"part.keys", "Transponder-Schlüssel"},
+    {"part.keyTable", "Tastaturtabelle"},
+    {"part.powerOn", "Einschaltkonfiguration"},
+    {"part.dtrMode", "DTR-Modus"},
+    {"part.tcpClientTarget", "TCP-Client-Ziel"},
+    {"program.wouldChange", "Programmieren würde ändern: %s"},
+    {"program.backupUnreadable",
+     "Die aktuelle Konfiguration des Gerätes konnte nicht vollständig gelesen werden (%s); ohne Sicherung "
+     "wird nichts geschrieben."},
+    {"program.backupUnsaved",
+     "Die Sicherung der aktuellen Konfiguration konnte nicht gespeichert werden (%s); ohne Sicherung wird "
+     "nichts geschrieben."},
+    {"program.askWithoutBackup", "%s\n\nTrotzdem ohne Sicherung programmieren?"},
+    {"program.partlyWritten",
+     "Programmieren abgebrochen. Bereits geschrieben: %s. Die vorige Konfiguration ist gesichert in %s und "
+     "lässt sich damit wiederherstellen."},
+    {"program.partlyWrittenNoBackup", "Programmieren abgebrochen. Bereits geschrieben: %s."},
+    {"program.notHeld",
+     "Das Gerät enthält nach dem Programmieren nicht, was geschrieben wurde: %s. Die vorige Konfiguration "
+     "ist gesichert in %s."},
+    {"program.notHeldNoBackup", "Das Gerät enthält nach dem Programmieren nicht, was geschrieben wurde: %s."},
+    {"program.backupSaved", "Vorige Konfiguration gesichert: %s"},
+    {"program.step", "%s (%d von %d)"},
     {"cli.error.lanSetUsage", "lan set: --dhcp NAME oder --ip A.B.C.D angeben."},
     {"cli.error.lanNoAnswer", "LAN-Gerät %s antwortet nicht. Adresse prüfen (orvexctl lan search)."},
+    {"bt.connectTitle", "Bluetooth Verbindungsaufbau"},
+    {"bt.configTitle", "Bluetooth Konfiguration"},
+    {"bt.standbyAfter", "Standby aktivieren nach:"},
+    {"bt.seconds", "Sek."},
+    {"bt.standbyNote",
+     "Der Standbymodus wird bei Inaktivität nach der eingestellten Zeit aktiviert.\nDie Zeit ist von 10 Sek. bis "
+     "2500 Sek. in Schritten zu 10 Sek. einstellbar."},
+    {"cli.bt.notDongle",
+     "Schnittstelle %s ist kein Bluetooth-Dongle. Mit --port \"GERÄT BT\" (z. B. \"/dev/ttyUSB0 BT\") oder "
+     "\"SERIENNUMMER BT\" einen wählen (orvexctl bt dongles)."},
+    {"cli.bt.dongleSilent", "Schnittstelle %s: Der Bluetooth-Dongle antwortet nicht."},
+    {"cli.bt.noReader",
+     "Kein Bluetooth-Leser gemerkt: mit orvexctl bt search suchen und mit orvexctl bt connect ADRESSE verbinden."},
+    {"cli.bt.unreachable", "Bluetooth-Leser %s (%s) ist nicht erreichbar: %s"},
+    {"cli.bt.badAddress", "Ungültige Bluetooth-Adresse %s: 12 Hex-Ziffern angeben (orvexctl bt search)."},
+    {"cli.bt.badSeconds", "--seconds: Geben Sie eine ganze Zahl zwischen 1 und 60 ein."},
 };
 
 }  // namespace

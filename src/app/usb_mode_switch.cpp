@@ -15,13 +15,17 @@ constexpr int kSwitchTimeoutMs = 100;
 bool switchMode(const std::string &sdkName, int mode) {
     const int handle = Orvex_OpenPort(sdkName.c_str(), kSwitchBaud, kSwitchTimeoutMs);
     if (handle <= 0) return false;
+    return switchUsbModeAndClose(handle, mode);
+}
+
+}  // namespace
+
+bool switchUsbModeAndClose(int handle, int mode) {
     const bool ok = Orvex_SetUsbMode(handle, mode) == 0;
     if (ok) Orvex_Restart(handle, 0, 0);
     Orvex_ClosePort(handle);
     return ok;
 }
-
-}  // namespace
 
 std::string driverCheckQuestion(int driverState) {
     if (driverState == 0) return {};

@@ -22,6 +22,11 @@ bool switchVirtualComToHid(std::string_view listText);
 // "Virtual Com" for a switchable USB reader: the same with mode 2 on the
 // list text without "USB: ".
 bool switchHidToVirtualCom(std::string_view listText);
+// The switch itself on an open link: USB mode 1 (HID) or 2 (virtual COM),
+// restart, close (the reader leaves and comes back in the new mode). True
+// when the reader took the mode command; the handle is closed either way.
+bool switchUsbModeAndClose(int handle, int mode);
+
 // A maker's virtual COM port as the mode switch counts it.
 bool isQelVirtualComPort(std::string_view listText);
 

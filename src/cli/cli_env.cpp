@@ -1,4 +1,6 @@
 #include "cli/cli_env.h"
+
+#include "app/bluetooth_devices.h"
 #include "base/message_ids.h"
 
 #include <unistd.h>
@@ -88,6 +90,20 @@ int CliEnvironment::prepare(bool applyOverrides) {
     settings_ = std::make_unique<app::SettingsStore>();
     prompts_ = std::make_unique<TerminalPrompts>(options);
     connect_ = std::make_unique<app::ConnectContext>(*settings_, *prompts_);
+    // A Bluetooth port reaches the reader remembered by "bt connect".
+    connect_->bluetoothDeviceDialog = [this](int handle) {
+        const auto reader = app::rememberedReader(*settings_);
+        if (!reader) {
+            fail(ExitReader, StringTable::instance().text("cli.bt.noReader"));
+            return false;
+        }
+        const int error = app::connectBtDevice(handle, reader->address);
+        if (error == 0) return true;
+        fail(ExitReader,
+             StringTable::instance().format("cli.bt.unreachable", app::btAddressText(reader->address),
+                                            reader->name, app::btConnectErrorText(error)));
+        return false;
+    };
 
     auto &strings = StringTable::instance();
     const bool english =
@@ -112,7 +128,8 @@ int CliEnvironment::prepare(bool applyOverrides) {
     if (applyOverrides) {
         using namespace app::settings;
         if (options.port) {
-            settings_->override(app::settings::PortName.section, app::settings::PortName.key, *options.port);
+            settings_->override(app::settings::PortName.section, app::settings::PortName.key,
+                                app::withBluetoothPrefix(*options.port));
             if (options.port->rfind(app::LanPrefix, 0) == 0)
                 settings_->override(PortEthernet.section, PortEthernet.key, "1");
         }

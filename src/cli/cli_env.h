@@ -14,7 +14,8 @@
 
 namespace orvex::cli {
 
-enum ExitCode : int { ExitOk = 0, ExitReader = 1, ExitUsage = 2 };
+// ExitWouldChange: `program --check` found something to write.
+enum ExitCode : int { ExitOk = 0, ExitReader = 1, ExitUsage = 2, ExitWouldChange = 3 };
 
 struct GlobalOptions {
     std::optional<std::string> port;

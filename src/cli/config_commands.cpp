@@ -11,6 +11,7 @@
 #include "app/string_table.h"
 #include "cli/cli_env.h"
 #include "cli/command_group.h"
+#include "params/content_compare.h"
 #include "sheets/config_jobs.h"
 #include "sheets/fleet_jobs.h"
 
@@ -124,11 +125,12 @@ int readConfig(CliEnvironment &env, const std::string &file) {
     return finish(env, r, env.options.json);
 }
 
-int program(CliEnvironment &env, const std::string &file) {
+int program(CliEnvironment &env, const std::string &file, const app::ProgramSafeguards &safeguards) {
     if (int rc = env.prepare()) return rc;
-    const ConfigJobResult r = app::programFileJob(env.connect(), file);
+    const ConfigJobResult r = app::programFileJob(env.connect(), file, safeguards);
     if (r.status == JobStatus::NoConnection && r.writes.empty() && r.model.empty())
         return finish(env, r, false);
+    const bool wouldChange = r.outcome == "would_change";
     if (env.options.json) {
         nlohmann::json doc{{"port", env.portName()},
                            {"model", r.model},
@@ -137,12 +139,23 @@ int program(CliEnvironment &env, const std::string &file) {
                            {"writes", writesJson(r.writes)},
                            {"refused", refusalJson(r)},
                            {"questions", questionsJson(r)},
-                           {"messages", r.messages}};
+                           {"messages", r.messages},
+                           {"changed", r.changed},
+                           {"differing", r.differing},
+                           {"backup", r.backupPath.empty() ? nlohmann::json() : nlohmann::json(r.backupPath)},
+                           {"written_before_failure", r.written},
+                           {"not_held", r.notHeld}};
         addError(doc, r, exitOf(env, r));
         env.printJson(doc);
+    } else if (r.outcome == "unchanged") {
+        std::cout << "unchanged\n";
+    } else if (wouldChange) {
+        std::cout << app::StringTable::instance().format("program.wouldChange", app::partNames(r.differing))
+                  << '\n';
     } else {
         printRefusal(r);
     }
+    if (wouldChange) return ExitWouldChange;
     return finish(env, r, env.options.json);
 }
 
@@ -175,9 +188,28 @@ struct FleetRequest {
     int jobs = 0;
 };
 
-int runFleet(CliEnvironment &env, const FleetRequest &request, bool program, const std::string &target) {
+// What `program` does around the writes; plain runs skip a reader that
+// already holds the file.
+struct SafeguardFlags {
+    bool check = false;
+    bool noBackup = false;
+    bool noVerify = false;
+
+    app::ProgramSafeguards safeguards() const {
+        app::ProgramSafeguards s;
+        s.check = check;
+        s.skipUnchanged = true;
+        s.backup = !noBackup;
+        s.verify = !noVerify;
+        return s;
+    }
+};
+
+int runFleet(CliEnvironment &env, const FleetRequest &request, bool program, const std::string &target,
+             const app::ProgramSafeguards &safeguards = {}) {
     if (int rc = env.prepare()) return rc;
     app::FleetOptions options;
+    options.safeguards = safeguards;
     options.only = request.only;
     options.jobs = request.jobs;
     options.answerQuestions = env.options.yes;
@@ -187,15 +219,23 @@ int runFleet(CliEnvironment &env, const FleetRequest &request, bool program, con
     const auto results =
         program ? app::programFleet(readers, target, options) : app::readFleet(readers, target, options);
     std::vector<std::string> failed;
+    bool wouldChange = false;
     nlohmann::json doc = nlohmann::json::array();
     for (const auto &r : results) {
         if (!r.succeeded()) failed.push_back(r.address);
+        wouldChange |= r.result == "would_change";
         if (env.options.json) {
             nlohmann::json item{{"address", r.address},
                                 {"model", r.model},
                                 {"result", r.result},
                                 {"seconds", std::round(r.seconds * 1000) / 1000}};
             if (!program) item["file"] = r.job.file;
+            if (program) {
+                item["changed"] = r.job.changed;
+                item["differing"] = r.job.differing;
+                item["backup"] =
+                    r.job.backupPath.empty() ? nlohmann::json() : nlohmann::json(r.job.backupPath);
+            }
             if (!r.error.empty()) item["error"] = r.error;
             doc.push_back(item);
         } else {
@@ -209,7 +249,7 @@ int runFleet(CliEnvironment &env, const FleetRequest &request, bool program, con
         env.printJson(doc);
     else
         std::cout << results.size() - failed.size() << " of " << results.size() << " readers succeeded\n";
-    if (failed.empty()) return ExitOk;
+    if (failed.empty()) return wouldChange ? ExitWouldChange : ExitOk;
     std::string names;
     for (const auto &a : failed) names += (names.empty() ? "" : ", ") + a;
     return env.fail(ExitReader, "failed: " + names);
@@ -228,6 +268,7 @@ void addFleetOptions(CLI::App *command, FleetRequest &request) {
 void addConfigCommands(CLI::App &app, CliEnvironment &env) {
     static std::string readFile, programFile, showFile;
     static FleetRequest readFleet, programFleet;
+    static SafeguardFlags guards;
     auto *read = app.add_subcommand(
         "read-config",
         "Read the reader's whole configuration and save it as .mkr (or .mkp for keyboard-wedge readers)");
@@ -246,9 +287,15 @@ void addConfigCommands(CLI::App &app, CliEnvironment &env) {
         ->required()
         ->check(CLI::ExistingFile);
     addFleetOptions(programCommand, programFleet);
+    programCommand->add_flag("--check", guards.check,
+                             "Compare the reader with the file and write nothing (exit 3: it would change)");
+    programCommand->add_flag("--no-backup", guards.noBackup,
+                             "Program without saving the reader's configuration first");
+    programCommand->add_flag("--no-verify", guards.noVerify, "Do not read the configuration back afterwards");
     programCommand->callback([&env] {
-        env.exitCode =
-            programFleet.eachLan ? runFleet(env, programFleet, true, programFile) : program(env, programFile);
+        env.exitCode = programFleet.eachLan
+                           ? runFleet(env, programFleet, true, programFile, guards.safeguards())
+                           : program(env, programFile, guards.safeguards());
     });
 
     auto *showCommand =

@@ -2,10 +2,13 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <iostream>
 
+#include "app/interface_kind.h"
 #include "app/interface_settings.h"
 #include "app/string_table.h"
+#include "base/cp1252.h"
 #include "cli/cli_env.h"
 #include "cli/command_group.h"
 
@@ -21,7 +24,12 @@ int listInterfaces(CliEnvironment &env) {
         std::cout << nlohmann::json(texts).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
                   << '\n';
     } else {
-        for (const auto &t : texts) std::cout << t << '\n';
+        // The entry, then its kind in brackets, aligned.
+        std::size_t width = 0;
+        for (const auto &t : texts) width = std::max(width, app::utf8Length(t));
+        for (const auto &t : texts)
+            std::cout << t << std::string(width - app::utf8Length(t) + 2, ' ') << '('
+                      << app::interfaceKindText(app::interfaceKind(t)) << ")\n";
     }
     return ExitOk;
 }

@@ -12,6 +12,10 @@ constexpr std::string_view kDevPrefix = "/dev/";
 constexpr std::string_view kWin32Prefix = "\\\\.\\";
 
 bool startsWith(const std::string &s, std::string_view prefix) { return s.rfind(prefix, 0) == 0; }
+bool endsWith(const std::string &s, std::string_view suffix) {
+    return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+constexpr std::string_view kDongleSuffix = " BT";
 
 bool allDigits(std::string_view s) {
     return !s.empty() && std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c); });
@@ -74,8 +78,11 @@ PortName parsePortName(const std::string &text) {
     p.name = text;
     cutBusAddress(p);
     // A tty path is never a LAN, HID or dongle name, even when it holds dots
-    // or those letters (/dev/serial/by-path/pci-0000:00:14.0-usb-0:1.2:1.0).
-    if (startsWith(p.name, kDevPrefix)) {
+    // or those letters (/dev/serial/by-path/pci-0000:00:14.0-usb-0:1.2:1.0),
+    // unless it ends in " BT": then it is the dongle on that tty.
+    if (startsWith(p.name, kDevPrefix) && endsWith(p.name, kDongleSuffix)) {
+        p.portClass = PortClass::Dongle;
+    } else if (startsWith(p.name, kDevPrefix)) {
         classifySerial(p);
     } else if (looksLikeLan(p.name)) {
         p.portClass = PortClass::Lan;

@@ -20,9 +20,11 @@ void collect(std::vector<FileMessage> &messages, std::optional<FileMessage> mess
 }
 
 // The sections each kind's save writes in full; the rest of a file is not ours.
-constexpr const char *kOwnedMkr[] = {kPrefix,    "Data",  "Mifare",    "Desfire", "ISO",
-                                     "HID_KEYS", kSuffix, kRemovalMkr, kSeparator};
-constexpr const char *kOwnedMkp[] = {kPrefix, "Data", kSuffix, kSeparator, kRemovalMkp};
+// A sheet's save drops the reader model: only a read of the reader itself
+// may say which model the values came from.
+constexpr const char *kOwnedMkr[] = {kPrefix,    "Data",  "Mifare",    "Desfire",  "ISO",
+                                     "HID_KEYS", kSuffix, kRemovalMkr, kSeparator, kReaderSection};
+constexpr const char *kOwnedMkp[] = {kPrefix, "Data", kSuffix, kSeparator, kRemovalMkp, kReaderSection};
 
 bool startsWithFolded(const std::string &text, std::string_view stem) {
     if (text.size() < stem.size()) return false;
@@ -159,6 +161,19 @@ ConfigFileResult loadMkrFile(const std::string &path, CapabilityFlags flags, Mkr
 
 ConfigFileResult saveMkrFile(const std::string &path, const MkrConfiguration &config, CapabilityFlags flags) {
     return saveWith(path, kOwnedMkr, [&](IniFile &file) { writeMkr(file, config, flags); });
+}
+
+bool writeReaderModel(const std::string &path, const std::string &model) {
+    ProfileFile file(path);
+    if (!file.ok()) return false;
+    file.writeString(kReaderSection, kReaderModelKey, model);
+    return file.close();
+}
+
+std::string readerModelOf(const std::string &path) {
+    IniFile file;
+    if (!file.open(path, false, false, true)) return {};
+    return file.getString(kReaderSection, kReaderModelKey);
 }
 
 ConfigFileResult loadMkpFile(const std::string &path, MkpConfiguration &config) {

@@ -93,4 +93,13 @@ ConfigFileResult loadMkpFile(const std::string &path, MkpConfiguration &config);
 
 ConfigFileResult saveMkpFile(const std::string &path, const MkpConfiguration &config);
 
+// The model a configuration was read from, section "Reader", key "Model":
+// written after a read of the whole configuration (read-config, backups),
+// so that programming refuses the file on a reader of another model. A save
+// from a sheet drops it. Files without it are programmed on any reader.
+inline constexpr const char *kReaderSection = "Reader";
+inline constexpr const char *kReaderModelKey = "Model";
+bool writeReaderModel(const std::string &path, const std::string &model);
+std::string readerModelOf(const std::string &path);
+
 }  // namespace orvex::app

@@ -13,6 +13,7 @@ namespace orvex::app {
 namespace {
 
 constexpr int kMsgCannotLoad = 610;
+constexpr int kMsgWrongModel = 141;
 
 // Passes everything on and keeps what was shown and asked for the result.
 class RecordingPrompts : public WindowlessPrompts {
@@ -192,6 +193,7 @@ ConfigJobResult readConfigurationJob(ConnectContext &base, const std::string &pa
         sheet = std::move(serial);
     }
     result.refusal = sheet->lastRefusal();
+    if (result.saved && !result.model.empty()) result.saved = writeReaderModel(path, result.model);
     if (!result.failedReads.empty()) {
         // The pages of unread blocks hold defaults: saving them would put a
         // configuration into the file that the reader does not have.
@@ -205,7 +207,8 @@ ConfigJobResult readConfigurationJob(ConnectContext &base, const std::string &pa
     return result;
 }
 
-ConfigJobResult programFileJob(ConnectContext &base, const std::string &path) {
+ConfigJobResult programFileJob(ConnectContext &base, const std::string &path,
+                               const ProgramSafeguards &safeguards) {
     ConfigJobResult result;
     result.file = path;
     result.outcome = "not_loaded";
@@ -225,26 +228,41 @@ ConfigJobResult programFileJob(ConnectContext &base, const std::string &path) {
         closeReader(link.handle);
         return refused(std::move(result), needKind(result.kind));
     }
+    // A file read from another model is not for this reader.
+    char connected[30] = {};
+    if (Orvex_GetDeviceName(link.handle, connected, sizeof connected) > 0) result.model = connected;
+    if (const std::string meantFor = readerModelOf(path); !meantFor.empty() && meantFor != result.model) {
+        closeReader(link.handle);
+        job.prompts.showMessage(StringTable::instance().format(kMsgWrongModel, meantFor, result.model),
+                                MessageIcon::Warning);
+        result.outcome = outcomeName(ProgramOutcome::WrongModel);
+        result.status = statusOf(ProgramOutcome::WrongModel);
+        return result;
+    }
 
     std::unique_ptr<SheetBase> sheet;
     bool loaded = false;
-    ProgramOutcome outcome = ProgramOutcome::Failed;
     if (result.kind == ConfigFileKind::Mkp) {
         auto ps2 = std::make_unique<Ps2Sheet>(job.ctx, link.handle, link.flags);
         ps2->readConfiguration();
         loaded = ps2->loadMkpFile(path);
         if (loaded) result.blocks = ps2->programImage();
-        if (loaded) outcome = ps2->program();
         sheet = std::move(ps2);
     } else {
         auto serial = std::make_unique<SerialSheet>(job.ctx, link.handle, link.baud, link.flags);
-        result.model = serial->deviceName();
         serial->readConfiguration();
         loaded = serial->loadMkrFile(path);
         if (loaded) result.blocks = serial->programImage();
-        if (loaded) outcome = serial->program();
         sheet = std::move(serial);
     }
+    SafeProgramResult safe;
+    if (loaded) safe = programSafely(job.ctx, *sheet, safeguards);
+    const ProgramOutcome outcome = safe.outcome;
+    result.changed = safe.changed();
+    result.differing = safe.differing;
+    result.backupPath = safe.backupPath;
+    result.written = safe.written;
+    result.notHeld = safe.notHeld;
     result.writes = sheet->writes();
     result.refusal = sheet->lastRefusal();
     if (!loaded) {
@@ -253,8 +271,8 @@ ConfigJobResult programFileJob(ConnectContext &base, const std::string &path) {
         if (result.messages.empty()) result.error = cannotLoad(path, {});
         return result;
     }
-    result.outcome = outcomeName(outcome);
-    result.status = statusOf(outcome);
+    result.outcome = safe.verdict.empty() ? outcomeName(outcome) : safe.verdict;
+    result.status = safe.verdict == "backup_failed" ? JobStatus::Failed : statusOf(outcome);
     if (outcome == ProgramOutcome::NoConnection) result.connectResult = job.ctx.lastResult;
     return result;
 }

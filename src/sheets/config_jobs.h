@@ -15,6 +15,7 @@
 #include "params/content_report.h"
 #include "params/page_model.h"
 #include "sheets/config_files.h"
+#include "sheets/safe_programming.h"
 #include "sheets/sheet_base.h"
 
 namespace orvex::app {
@@ -45,9 +46,18 @@ struct ConfigJobResult {
     std::vector<std::string> failedReads;
 
     // program: "done", "failed", "refused", "wrong_model", "no_connection",
-    // "not_loaded"; every write in order.
+    // "not_loaded", "unchanged" (nothing to write), "would_change" (check),
+    // "backup_failed", "mismatch" (read back differs); every write in order.
     std::string outcome;
     std::vector<SheetWrite> writes;
+    // program: whether the run changes (changed, would change) the reader,
+    // the parts that differ(ed) by write name, the backup kept, the parts
+    // written before a failure, the parts the read-back did not hold.
+    bool changed = true;
+    std::vector<std::string> differing;
+    std::string backupPath;
+    std::vector<std::string> written;
+    std::vector<std::string> notHeld;
 
     std::optional<std::pair<std::string, ValidationFailure>> refusal;
     std::vector<JobQuestion> questions;
@@ -64,10 +74,11 @@ const char *kindName(ConfigFileKind kind);
 // job and leaves the file as it was.
 ConfigJobResult readConfigurationJob(ConnectContext &ctx, const std::string &path);
 
-// Loads path and programs it. A file that is no configuration, one of the
-// other reader kind, or one whose values give any message is refused before
-// anything is written.
-ConfigJobResult programFileJob(ConnectContext &ctx, const std::string &path);
+// Loads path and programs it with the safeguards. A file that is no
+// configuration, one of the other reader kind, or one whose values give any
+// message is refused before anything is written.
+ConfigJobResult programFileJob(ConnectContext &ctx, const std::string &path,
+                               const ProgramSafeguards &safeguards = {});
 
 // The report of what programming path would write, without a reader; the
 // capabilities are taken from the file (a second data set, a key table).

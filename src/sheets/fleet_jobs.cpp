@@ -50,7 +50,6 @@ public:
         if (!folder_.empty()) fs::remove_all(folder_, ignored);
     }
     SettingsStore &store() { return *store_; }
-    std::string scratch(const char *name) const { return (folder_ / name).string(); }
 
 private:
     fs::path folder_;
@@ -94,7 +93,7 @@ std::vector<FleetReaderResult> eachReader(const std::vector<std::string> &reader
         ctx.devices.lanCheck = [](const std::string &) { return true; };
         job(ctx, settings, r);
         r.model = r.job.model;
-        if (r.error.empty() && r.result != "done" && r.result != "skipped")
+        if (r.error.empty() && !r.succeeded())
             r.error = !r.job.error.empty()     ? r.job.error
                       : r.job.messages.empty() ? r.result
                                                : r.job.messages.back();
@@ -103,7 +102,9 @@ std::vector<FleetReaderResult> eachReader(const std::vector<std::string> &reader
     return results;
 }
 
-const char *resultOf(const ConfigJobResult &job) {
+std::string resultOf(const ConfigJobResult &job) {
+    for (const char *verdict : {"unchanged", "would_change", "backup_failed", "mismatch"})
+        if (job.outcome == verdict) return verdict;
     switch (job.status) {
         case JobStatus::Ok:
             return "done";
@@ -115,15 +116,6 @@ const char *resultOf(const ConfigJobResult &job) {
             break;
     }
     return job.outcome == "wrong_model" ? "skipped" : "failed";
-}
-
-// Every block the file sets is read back as written.
-bool holdsMeant(const ReaderContent &meant, const ReaderContent &held) {
-    using Block = std::optional<std::vector<std::uint8_t>> ReaderContent::*;
-    for (Block block : {&ReaderContent::prefix, &ReaderContent::suffix, &ReaderContent::removal,
-                        &ReaderContent::separator, &ReaderContent::dataFormat, &ReaderContent::parameters})
-        if (meant.*block && meant.*block != held.*block) return false;
-    return true;
 }
 
 }  // namespace
@@ -142,20 +134,10 @@ std::vector<std::string> findFleet(const FleetOptions &options) {
 
 std::vector<FleetReaderResult> programFleet(const std::vector<std::string> &readers, const std::string &file,
                                             const FleetOptions &options) {
-    return eachReader(
-        readers, options, [&](ConnectContext &ctx, JobSettings &settings, FleetReaderResult &r) {
-            r.job = programFileJob(ctx, file);
-            r.result = resultOf(r.job);
-            if (r.result != std::string("done")) return;
-            const ConfigJobResult back = readConfigurationJob(ctx, settings.scratch("read-back.mkr"));
-            if (back.status != JobStatus::Ok) {
-                r.result = "failed";
-                r.error = back.error.empty() ? "read back failed" : back.error;
-            } else if (!holdsMeant(r.job.blocks, back.blocks)) {
-                r.result = "mismatch";
-                r.error = "the reader does not hold what was written";
-            }
-        });
+    return eachReader(readers, options, [&](ConnectContext &ctx, JobSettings &, FleetReaderResult &r) {
+        r.job = programFileJob(ctx, file, options.safeguards);
+        r.result = resultOf(r.job);
+    });
 }
 
 std::vector<FleetReaderResult> readFleet(const std::vector<std::string> &readers, const std::string &folder,

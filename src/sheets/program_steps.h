@@ -28,7 +28,7 @@ private:
     std::vector<std::string> steps_;
 };
 
-// "Prefix 2 von 7 …" in the current language; an unknown step shows its id.
+// "Prefix (2 von 7)" in the current language; an unknown step shows its id.
 std::string programStepText(const ProgramStep &step);
 
 }  // namespace orvex::app

@@ -44,7 +44,10 @@ void Ps2Sheet::readConfiguration() {
         int baud = 19200;
         CapabilityFlags flags = caps_;
         portHandle = connectReader(ctx_, baud, flags, true);
-        if (portHandle == 0) return;
+        if (portHandle == 0) {
+            readFailed("connection");
+            return;
+        }
     }
     std::array<unsigned char, 255> block{};
     int n = Orvex_ReadDataBlock(portHandle, block.data(), static_cast<int>(block.size()));
@@ -80,6 +83,12 @@ ReaderContent Ps2Sheet::programImage() const {
     image.separator = separator.getSequence().toBlock();
     image.dataFormat = buildBlock();
     return image;
+}
+
+ReaderImage Ps2Sheet::image() const { return {programImage(), {}, {}}; }
+
+std::unique_ptr<SheetBase> Ps2Sheet::freshSheet(ConnectContext &ctx, int handle, int) const {
+    return std::make_unique<Ps2Sheet>(ctx, handle, caps_);
 }
 
 ProgramOutcome Ps2Sheet::program() {
@@ -181,7 +190,7 @@ bool Ps2Sheet::saveMkp() {
     return saveMkpFile(*path);
 }
 
-bool Ps2Sheet::saveMkpFile(const std::string &path) {
+bool Ps2Sheet::validatePages() {
     lastRefusal_.reset();
     if (auto e = data.validate()) {
         refuse(sheet_pages::kData, *e);
@@ -191,6 +200,13 @@ bool Ps2Sheet::saveMkpFile(const std::string &path) {
         refuse(sheet_pages::kParameters, *e);
         return false;
     }
+    return true;
+}
+
+bool Ps2Sheet::saveBackupFile(const std::string &path) { return validatePages() && writeFileContent(path); }
+
+bool Ps2Sheet::saveMkpFile(const std::string &path) {
+    if (!validatePages()) return false;
     setLastPath(path);
     if (!writeFileContent(path)) return false;
     titleWithPath(path);

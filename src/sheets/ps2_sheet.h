@@ -21,8 +21,11 @@ public:
 
     std::vector<SheetPageInfo> pages() const;
 
-    void readConfiguration();
-    ProgramOutcome program();
+    void readConfiguration() override;
+    ProgramOutcome program() override;
+    ReaderImage image() const override;
+    bool saveBackupFile(const std::string &path) override;
+    std::unique_ptr<SheetBase> freshSheet(ConnectContext &ctx, int handle, int baud) const override;
 
     // "Laden": open-file chooser, may ask 516 and save first.
     bool loadMkp();
@@ -50,6 +53,7 @@ public:
 private:
     void readSequence(const char *what, KeyStrokePage &page, int (*read)(int, unsigned char *, int));
     bool writeFileContent(const std::string &path);
+    bool validatePages();
 };
 
 }  // namespace orvex::app

@@ -27,7 +27,11 @@ std::string readDeviceName(int handle) {
 }  // namespace
 
 SerialSheet::SerialSheet(ConnectContext &ctx, int handle, int baudRate, CapabilityFlags caps)
-    : SheetBase(ctx, handle, caps), serialParams(caps), hidParams(caps), baudRate_(baudRate) {
+    : SheetBase(ctx, handle, caps),
+      serialParams(caps),
+      hidParams(caps),
+      baudRate_(baudRate),
+      readerLink_(ctx.settings, ctx.prompts) {
     deviceName_ = readDeviceName(handle);
     char version[4];
     if (Orvex_ReadVersion(handle, version, sizeof version) == 4)
@@ -72,7 +76,10 @@ void SerialSheet::readConfiguration() {
         baudRate_ = 19200;
         CapabilityFlags flags = caps_;
         portHandle = connectReader(ctx_, baudRate_, flags, true);
-        if (portHandle == 0) return;
+        if (portHandle == 0) {
+            readFailed("connection");
+            return;
+        }
     }
 
     // Operating parameters; power-on and DTR mode only when the block came.
@@ -249,6 +256,49 @@ ReaderContent SerialSheet::programImage() const {
     return image;
 }
 
+bool SerialSheet::setsBaudRate() const {
+    return !hasCapability(caps_, CAP_LAN) && !hasCapability(caps_, CAP_BLUETOOTH);
+}
+
+std::unique_ptr<SheetBase> SerialSheet::freshSheet(ConnectContext &ctx, int handle, int baud) const {
+    auto sheet = std::make_unique<SerialSheet>(ctx, handle, baud, caps_);
+    sheet->setHidKeyTableLink(hidLink_);
+    return sheet;
+}
+
+ReaderImage SerialSheet::image() const {
+    DataFormatRecord r1, r2;
+    OperatingParameters params;
+    storeRecords(r1, r2, params);
+    ReaderImage image{programImage(), {}, {}};
+    auto add = [&](const char *what, std::vector<std::uint8_t> value) {
+        image.settings.push_back({what, std::move(value)});
+    };
+    auto bytesOf = [](const std::string &s) { return std::vector<std::uint8_t>(s.begin(), s.end()); };
+    if (auto option = isoOptionToWrite(r1, r2)) add("isoOption", {*option});
+    // The rate is compared as the line runs at it (the sheet sends it when it differs).
+    const bool usbPort = ctx_.settings.get(settings::PortName).rfind(UsbPrefix, 0) == 0;
+    if (setsBaudRate() && !usbPort) add("baudRate", bytesOf(std::to_string(params.baudValue)));
+    if (hasCapability(caps_, CAP_MIFARE) || hasCapability(caps_, CAP_DESFIRE))
+        for (const DataFormatRecord *r : {&r1, &r2})
+            if (buildTransponderKeyData(*r).status != TransponderKeyData::Status::NothingToSend) {
+                image.writeOnly.push_back("keys");
+                break;
+            }
+    if (hid() && hidLink_) {
+        std::vector<std::uint8_t> table;
+        for (const KeyEntry &k : keyTable.keys) table.insert(table.end(), {k.normal, k.shift, k.altGr});
+        add("keyTable", std::move(table));
+    }
+    if (hasCapability(caps_, CAP_POWER_ON_MODE)) {
+        if (params.powerOnIndex != -1) add("powerOn", {static_cast<std::uint8_t>(params.powerOnIndex)});
+        if (!hid() && serialParams.dtrSupported()) add("dtrMode", {params.dtrMode});
+    }
+    if (hasCapability(caps_, CAP_LAN) && hasCapability(caps_, CAP_EXTENDED))
+        add("tcpClientTarget", bytesOf(params.remoteIp + ":" + std::to_string(params.remotePort)));
+    return image;
+}
+
 // Steps of "Programmieren" after the identity check; false at the first
 // write the reader refused.
 bool SerialSheet::programSteps(int &baud) {
@@ -257,8 +307,7 @@ bool SerialSheet::programSteps(int &baud) {
     storeRecords(r1, r2, params);
     // Line setting: only plain serial links carry one.
     const int s = params.baudValue;
-    const bool setsBaud = Orvex_IsUsbPort(portHandle) == 0 && !hasCapability(caps_, CAP_LAN) &&
-                          !hasCapability(caps_, CAP_BLUETOOTH) && s != baud;
+    const bool setsBaud = Orvex_IsUsbPort(portHandle) == 0 && setsBaudRate() && s != baud;
     const bool transponderKeys = hasCapability(caps_, CAP_MIFARE) || hasCapability(caps_, CAP_DESFIRE);
     const bool powerOnMode = hasCapability(caps_, CAP_POWER_ON_MODE);
     std::vector<std::string> steps{"prefix", "data", "parameters", "suffix", "removal", "separator"};
@@ -400,11 +449,20 @@ bool SerialSheet::saveMkr() {
 }
 
 bool SerialSheet::saveMkrFile(const std::string &path) {
+    if (!writeMkr(path)) return false;
+    ctx_.settings.set(settings::MkrFilePath, folderOf(path));
+    titleWithPath(path);
+    clearModifiedAndSnapshots();
+    return true;
+}
+
+bool SerialSheet::saveBackupFile(const std::string &path) { return writeMkr(path); }
+
+bool SerialSheet::writeMkr(const std::string &path) {
     lastRefusal_.reset();
     // All pages are checked before the file is touched: a refused value
     // leaves the file as it was.
     if (!validateDataPages() || !validateParameterPage()) return false;
-    ctx_.settings.set(settings::MkrFilePath, folderOf(path));
 
     MkrConfiguration config;
     config.prefix = prefix.getSequence();
@@ -418,8 +476,6 @@ bool SerialSheet::saveMkrFile(const std::string &path) {
         ctx_.prompts.showMessage(result.error, MessageIcon::Error);
         return false;
     }
-    titleWithPath(path);
-    clearModifiedAndSnapshots();
     return true;
 }
 

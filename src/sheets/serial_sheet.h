@@ -8,6 +8,7 @@
 
 #include "keys/char_sequence_page.h"
 #include "sheets/hid_key_layout.h"
+#include "sheets/reader_key_table_link.h"
 #include "sheets/sheet_base.h"
 #include "params/content_report.h"
 #include "params/data_page_serial.h"
@@ -36,13 +37,18 @@ public:
 
     std::vector<SheetPageInfo> pages() const;
 
-    // Reads and writes of the keyboard table of USB keyboard readers;
-    // without a link the sheet neither reads nor writes the reader's table.
+    // Reads and writes of the keyboard table of USB keyboard readers (by
+    // default over the reader's HID channel); without a link the sheet
+    // neither reads nor writes the reader's table.
     void setHidKeyTableLink(HidKeyTableLink *link) { hidLink_ = link; }
+    ReaderKeyTableLink &readerKeyTableLink() { return readerLink_; }
     HidKeyTableLink *hidKeyTableLink() const { return hidLink_; }
 
-    void readConfiguration();
-    ProgramOutcome program();
+    void readConfiguration() override;
+    ProgramOutcome program() override;
+    ReaderImage image() const override;
+    bool saveBackupFile(const std::string &path) override;
+    std::unique_ptr<SheetBase> freshSheet(ConnectContext &ctx, int handle, int baud) const override;
     // The blocks "Programmieren" writes from the current page values, in the
     // form the read-content report takes (no validation, nothing sent).
     ReaderContent programImage() const;
@@ -75,13 +81,17 @@ private:
     bool validateDataPages();
     bool validateParameterPage();
     bool programSteps(int &baud);
+    bool writeMkr(const std::string &path);
+    // The write that changes the line's rate is sent: a plain serial link.
+    bool setsBaudRate() const;
     void storeRecords(DataFormatRecord &r1, DataFormatRecord &r2, OperatingParameters &params) const;
     void readSequence(const char *what, CharSequencePage &page, int (*read)(int, unsigned char *, int));
 
     int baudRate_;
     std::string deviceName_;
     unsigned versionDigit_ = 0;
-    HidKeyTableLink *hidLink_ = nullptr;
+    ReaderKeyTableLink readerLink_;
+    HidKeyTableLink *hidLink_ = &readerLink_;
 };
 
 }  // namespace orvex::app

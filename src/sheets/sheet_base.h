@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "base/capabilities.h"
 #include "app/connect.h"
 #include "base/file_message.h"
+#include "params/content_compare.h"
 #include "params/page_model.h"
 #include "sheets/program_steps.h"
 
@@ -45,6 +47,20 @@ class SheetBase {
 public:
     SheetBase(ConnectContext &ctx, int portHandle, CapabilityFlags caps);
     virtual ~SheetBase() = default;
+
+    // Fills the pages from the reader (connecting first when the sheet has
+    // no open link; a failed connect is the failed read "connection").
+    virtual void readConfiguration() = 0;
+    // "Programmieren" of the page values.
+    virtual ProgramOutcome program() = 0;
+    // Everything "Programmieren" would write from the page values.
+    virtual ReaderImage image() const = 0;
+    // The page values as this sheet's kind of file, remembering nothing (no
+    // title, folder or modified state changes): backups of a reader.
+    virtual bool saveBackupFile(const std::string &path) = 0;
+    // A sheet of the same kind and capabilities on the open link handle,
+    // with the pages as a new sheet has them.
+    virtual std::unique_ptr<SheetBase> freshSheet(ConnectContext &ctx, int handle, int baud) const = 0;
 
     int portHandle = 0;
     CapabilityFlags capabilities() const { return caps_; }

@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "transport/transport.h"
 
@@ -10,5 +11,8 @@ namespace orvex {
 
 std::unique_ptr<Transport> openFtdiTransport(const std::string &serialNumber, const LineSettings &settings,
                                              ByteSink &sink);
+
+// USB serial numbers of the attached FTDI readers that are free to open.
+std::vector<std::string> listFtdiReaders();
 
 }  // namespace orvex

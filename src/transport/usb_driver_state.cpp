@@ -41,7 +41,8 @@ bool anyInterfaceHasDriver(const fs::path &device) {
     const std::string prefix = device.filename().string() + ":";
     for (const auto &entry : fs::directory_iterator(device, error)) {
         if (entry.path().filename().string().rfind(prefix, 0) != 0) continue;
-        if (fs::exists(entry.path() / "driver", error)) return true;
+        // A symlink to the bound driver.
+        if (fs::exists(fs::symlink_status(entry.path() / "driver", error))) return true;
     }
     return false;
 }

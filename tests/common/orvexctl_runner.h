@@ -21,7 +21,8 @@ struct CtlRun {
     std::string out, err;
 };
 
-// The build's orvexctl with args; XDG_CONFIG_HOME is configHome, extraEnv
+// The build's orvexctl with args; XDG_CONFIG_HOME is configHome (and
+// XDG_STATE_HOME its folder "state"), extraEnv
 // ("NAME=value") is added to (or replaces in) the caller's environment.
 inline CtlRun runOrvexctl(const std::filesystem::path &configHome, std::vector<std::string> args,
                           const std::vector<std::string> &extraEnv = {}) {
@@ -31,7 +32,9 @@ inline CtlRun runOrvexctl(const std::filesystem::path &configHome, std::vector<s
     for (auto &a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
 
-    std::vector<std::string> env = {"XDG_CONFIG_HOME=" + configHome.string()};
+    // Backups of programming runs go beside the settings, not into the user's state.
+    std::vector<std::string> env = {"XDG_CONFIG_HOME=" + configHome.string(),
+                                    "XDG_STATE_HOME=" + (configHome / "state").string()};
     env.insert(env.end(), extraEnv.begin(), extraEnv.end());
     auto overridden = [&](const std::string &entry) {
         const std::string name = entry.substr(0, entry.find('=') + 1);

@@ -13,6 +13,8 @@
 #include "app/settings_store.h"
 #include "app/string_table.h"
 #include "gui/app/about_dialog.h"
+#include "gui/app/bluetooth_config_dialog.h"
+#include "gui/app/bluetooth_connect_dialog.h"
 #include "gui/app/artwork.h"
 #include "gui/app/cursor_suspend.h"
 #include "gui/app/interface_dialog.h"
@@ -82,6 +84,11 @@ MainWindow::MainWindow(ConnectContext &ctx, QtPrompts &prompts) : ctx_(ctx), pro
 
     ctx_.setTitle = [this](const std::string &title) { setWindowTitle(QString::fromStdString(title)); };
     ctx_.interfaceDialog = [this] { return runInterfaceDialog(); };
+    ctx_.bluetoothDeviceDialog = [this](int handle) {
+        CursorSuspend arrow(this);
+        BluetoothConnectDialog dialog(this, ctx_.settings, handle);
+        return dialog.exec() == QDialog::Accepted;
+    };
 
     retranslate();
     if (isEnglishSetting(settings.get(settings::Language))) switchToEnglish();
@@ -363,10 +370,13 @@ void MainWindow::ipAddress() {
     });
 }
 
-// The Bluetooth standby window is not part of this version yet.
 void MainWindow::startMode() {
     runStartModeCommand(
-        ctx_, frame_.flags, [this](int &) { reportMissingWindow(); },
+        ctx_, frame_.flags,
+        [this](int &handle) {
+            BluetoothConfigDialog dialog(this, handle, prompts_);
+            dialog.exec();
+        },
         [this](int &handle, bool silentOffered) {
             PowerOnModeDialog dialog(this, handle, silentOffered, prompts_);
             dialog.exec();

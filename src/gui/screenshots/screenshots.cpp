@@ -24,6 +24,8 @@
 #include "app/settings_store.h"
 #include "app/string_table.h"
 #include "gui/app/about_dialog.h"
+#include "gui/app/bluetooth_config_dialog.h"
+#include "gui/app/bluetooth_connect_dialog.h"
 #include "gui/app/interface_dialog.h"
 #include "gui/app/ip_search_dialog.h"
 #include "gui/app/lan_config_dialog.h"
@@ -44,6 +46,7 @@
 #include "gui/sheets/layout_error_dialog.h"
 #include "gui/sheets/overflow_dialog.h"
 #include "gui/sheets/serial_data_page.h"
+#include "orvex/orvex.h"
 #include "params/key_table.h"
 #include <QCheckBox>
 #include <QTabWidget>
@@ -75,13 +78,15 @@ public:
 // orvex-readersim on a pseudo-terminal, emitting a transponder number.
 class Simulator {
 public:
-    explicit Simulator(const QString &version = QStringLiteral("164U")) {
+    explicit Simulator(const QString &version = QStringLiteral("164U"))
+        : Simulator(QStringList{QStringLiteral("--version-answer"), version, QStringLiteral("--emit"),
+                                QStringLiteral("E0040100A1B2C3D4\\r\\n"), QStringLiteral("--every"),
+                                QStringLiteral("300")}) {}
+    explicit Simulator(const QStringList &arguments) {
         QString program = qEnvironmentVariable("ORVEX_READERSIM");
         if (program.isEmpty())
             program = QCoreApplication::applicationDirPath() + QStringLiteral("/../../orvex-readersim");
-        process_.start(program, {QStringLiteral("--version-answer"), version, QStringLiteral("--emit"),
-                                 QStringLiteral("E0040100A1B2C3D4\\r\\n"), QStringLiteral("--every"),
-                                 QStringLiteral("300")});
+        process_.start(program, arguments);
         if (process_.waitForStarted(5000) && process_.waitForReadyRead(5000))
             port_ = QString::fromUtf8(process_.readLine()).trimmed().toStdString();
     }
@@ -236,6 +241,32 @@ void renderLanWindows(QuietPrompts &prompts, gui::MainWindow &frame) {
     }
 }
 
+// The dongle's dialogs, with the simulated dongle and its default readers.
+void renderBluetoothWindows(app::ConnectContext &ctx, QuietPrompts &prompts, gui::MainWindow &frame) {
+    Simulator dongle(QStringList{QStringLiteral("--dongle")});
+    if (dongle.port().empty()) return;
+    const std::string port = dongle.port() + " BT";
+    const int handle = Orvex_OpenPort(port.c_str(), 19200, 500);
+    if (handle <= 0) return;
+    {
+        // A remembered reader that is gone: the connect fails, a search follows.
+        ctx.settings.set(app::settings::BluetoothLastAddress, "1234567");
+        ctx.settings.set(app::settings::BluetoothLastName, "Orvex RT2851#0009");
+        gui::BluetoothConnectDialog dialog(&frame, ctx.settings, handle);
+        dialog.setAutoStart(false);
+        dialog.show();
+        dialog.press();
+        save(&dialog, "bluetooth_connect");
+    }
+    {
+        const unsigned char reader[6] = {0x01, 0x5B, 0x12, 0x25, 0x80, 0x00};
+        Orvex_BtConnect(handle, reader, 1, 3000);
+        gui::BluetoothConfigDialog dialog(&frame, handle, prompts);
+        save(&dialog, "bluetooth_standby");
+    }
+    Orvex_ClosePort(handle);
+}
+
 void renderAll(app::ConnectContext &ctx, QuietPrompts &prompts, gui::MainWindow &frame) {
     const std::string port = ctx.settings.get(app::settings::PortName);
     frame.identifyAtStartup();
@@ -310,6 +341,7 @@ void renderAll(app::ConnectContext &ctx, QuietPrompts &prompts, gui::MainWindow 
         box.setDefaultButton(QMessageBox::No);
         save(&box, "factory_reset_question");
     }
+    renderBluetoothWindows(ctx, prompts, frame);
     renderSheets(ctx, frame, g_wedgePort);
 }
 

@@ -20,6 +20,10 @@ SerialSheetDialog::SerialSheetDialog(QWidget *parent, app::ConnectContext &ctx, 
                                      app::CapabilityFlags flags)
     : SheetDialog(parent, ctx, sheet_), sheet_(ctx, handle, baud, flags) {
     attachSheet();
+    // The layout question with its "nicht mehr anzeigen" box.
+    sheet_.readerKeyTableLink().layoutQuestion = [this](app::KeyTable &table) {
+        askLayoutTakeover(this, ctx_.settings, table);
+    };
     for (const app::SheetPageInfo &info : sheet_.pages()) {
         const std::string &id = info.id;
         if (id == app::sheet_pages::kParameters) {
@@ -73,8 +77,7 @@ void SerialSheetDialog::loadLayoutFromReader() {
         return;
     }
     if (app::HidKeyTableLink *link = sheet_.hidKeyTableLink()) {
-        if (link->loadFromReader(handle, sheet_.keyTable))
-            askLayoutTakeover(this, ctx_.settings, sheet_.keyTable);
+        link->loadFromReader(handle, sheet_.keyTable);
     }
     app::closeReader(handle);
 }

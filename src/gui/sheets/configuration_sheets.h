@@ -31,7 +31,6 @@ public:
 
 protected:
     void readModel() override { sheet_.readConfiguration(); }
-    app::ProgramOutcome programModel() override { return sheet_.program(); }
     bool loadModel() override { return sheet_.loadMkr(); }
     bool saveModel() override { return sheet_.saveMkr(); }
     std::vector<std::pair<std::string, std::string>> pageTitles() const override;
@@ -53,7 +52,6 @@ public:
 
 protected:
     void readModel() override { sheet_.readConfiguration(); }
-    app::ProgramOutcome programModel() override { return sheet_.program(); }
     bool loadModel() override { return sheet_.loadMkp(); }
     bool saveModel() override { return sheet_.saveMkp(); }
     std::vector<std::pair<std::string, std::string>> pageTitles() const override;

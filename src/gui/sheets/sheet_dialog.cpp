@@ -11,6 +11,7 @@
 
 #include "gui/app/ui_text.h"
 #include "gui/sheets/sheet_page.h"
+#include "sheets/safe_programming.h"
 
 namespace orvex::gui {
 
@@ -153,6 +154,12 @@ app::ProgramOutcome SheetDialog::program() {
     runExclusive([&] { outcome = programModel(); });
     clearStep();
     return outcome;
+}
+
+app::ProgramOutcome SheetDialog::programModel() {
+    app::ProgramSafeguards safeguards;
+    safeguards.askWithoutBackup = true;
+    return app::programSafely(ctx_, sheet_, safeguards).outcome;
 }
 
 bool SheetDialog::load() {

@@ -32,7 +32,7 @@ public:
     QPushButton *loadButton() const { return load_; }
     QPushButton *programButton() const { return program_; }
     QPushButton *cancelButton() const { return cancel_; }
-    // The step "Programmieren" is in ("Prefix 2 von 7 …"); empty otherwise.
+    // The step "Programmieren" is in ("Prefix (2 von 7)"); empty otherwise.
     QLabel *stepLabel() const { return stepLabel_; }
     QProgressBar *stepProgress() const { return stepProgress_; }
     SheetPage *page(const std::string &id) const;
@@ -55,7 +55,9 @@ public:
 
 protected:
     virtual void readModel() = 0;
-    virtual app::ProgramOutcome programModel() = 0;
+    // "Programmieren" with a backup of the reader first and a read-back
+    // after; asks before programming without a backup.
+    virtual app::ProgramOutcome programModel();
     virtual bool loadModel() = 0;
     virtual bool saveModel() = 0;
     virtual std::vector<std::pair<std::string, std::string>> pageTitles() const = 0;

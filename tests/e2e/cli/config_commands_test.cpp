@@ -173,6 +173,60 @@ TEST(OrvexctlConfig, ReadConfigSavesOnlyACompleteRead) {
     EXPECT_EQ(runCli(dir, {"--port", flaky->slavePath(), "read-config", ""}).code, 2);
 }
 
+TEST(OrvexctlConfig, ProgramKeepsABackupSkipsWhatIsThereAndChecks) {
+    TempDir dir;
+    const std::string file = savedMkr(dir, "site.mkr");
+    setKey(file, "[Prefix]\r\nCount=0", "[Prefix]\r\nCount=1\r\nAscii0=65");
+    auto target = startReader("194A");
+    const std::vector<std::string> port = {"--port", target->slavePath(), "--json"};
+    auto run = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), port.begin(), port.end());
+        return runCli(dir, args);
+    };
+
+    CtlRun check = run({"program", file, "--check"});
+    EXPECT_EQ(check.code, 3) << check.out << check.err;
+    EXPECT_EQ(json(check)["outcome"], "would_change");
+    EXPECT_EQ(json(check)["differing"], nlohmann::json::array({"prefix"}));
+    EXPECT_EQ(json(check)["changed"], true);
+    const sim::Bytes factoryPrefix = target->state().prefix;
+
+    CtlRun first = run({"program", file});
+    ASSERT_EQ(first.code, 0) << first.out << first.err;
+    const nlohmann::json j = json(first);
+    EXPECT_EQ(j["outcome"], "done");
+    EXPECT_EQ(j["changed"], true);
+    const std::string backup = j["backup"];
+    EXPECT_EQ(
+        backup.rfind((std::filesystem::path(dir.path()) / "state/orvex-readersetup/backups/").string(), 0),
+        0u)
+        << backup;
+    EXPECT_NE(target->state().prefix, factoryPrefix);
+
+    CtlRun second = run({"program", file});
+    ASSERT_EQ(second.code, 0) << second.out << second.err;
+    EXPECT_EQ(json(second)["outcome"], "unchanged");
+    EXPECT_EQ(json(second)["changed"], false);
+    EXPECT_TRUE(json(second)["writes"].empty());
+    EXPECT_EQ(json(second)["backup"], nullptr);
+    CtlRun plain = runCli(dir, {"--port", target->slavePath(), "program", file});
+    EXPECT_EQ(plain.code, 0);
+    EXPECT_EQ(plain.out, "unchanged\n");
+    EXPECT_EQ(run({"program", file, "--check"}).code, 0);
+
+    // The file was read from this model: another model is not programmed.
+    auto other = startReader("164U");
+    const sim::ReaderState untouched = other->state();
+    CtlRun wrong = runCli(dir, {"--port", other->slavePath(), "--json", "program", file});
+    EXPECT_EQ(wrong.code, 1);
+    EXPECT_EQ(json(wrong)["outcome"], "wrong_model");
+    EXPECT_EQ(blocks(other->state()), blocks(untouched));
+
+    // The backup puts the factory prefix back.
+    ASSERT_EQ(run({"program", backup, "--no-backup"}).code, 0);
+    EXPECT_EQ(target->state().prefix, factoryPrefix);
+}
+
 TEST(OrvexctlConfig, SavingReplacesOwnSectionsAndKeepsFileIdentity) {
     TempDir dir;
     auto reader = startReader("194A");

@@ -49,7 +49,8 @@ TEST(FleetCli, ReadEveryReaderThenProgramOnlyTheChosenOnes) {
     const std::string original = slurp(saved / "192.168.1.31-10001.mkr");
     ASSERT_NE(original.find("ZeichenAnzahl=10\r\n"), std::string::npos) << original;
 
-    // A changed configuration goes to two readers only; the third keeps its own.
+    // A changed configuration goes to two readers only; the third keeps its
+    // own, and the reader of another model than the file's is skipped.
     std::string changed = original;
     changed.replace(changed.find("ZeichenAnzahl=10"), 16, "ZeichenAnzahl=12");
     const fs::path file = labDir() / "site.mkr";
@@ -58,15 +59,35 @@ TEST(FleetCli, ReadEveryReaderThenProgramOnlyTheChosenOnes) {
         {"program", "--each-lan", file.string(), "--only", "192.168.1.31,192.168.1.40-10001", "--jobs", "2"});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_NE(r.out.find("192.168.1.31-10001  Alder-4  done"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("192.168.1.40-10001  Elm-4  done"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("192.168.1.40-10001  Elm-4  skipped"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.find("192.168.1.30"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("2 of 2 readers succeeded"), std::string::npos) << r.out;
 
     const fs::path after = labDir() / "after";
     ASSERT_EQ(ctl({"read-config", "--each-lan", after.string()}).code, 0);
     EXPECT_EQ(slurp(after / "192.168.1.31-10001.mkr"), changed);
-    EXPECT_NE(slurp(after / "192.168.1.40-10001.mkr").find("ZeichenAnzahl=12\r\n"), std::string::npos);
+    EXPECT_EQ(slurp(after / "192.168.1.40-10001.mkr"), slurp(saved / "192.168.1.40-10001.mkr"));
     EXPECT_EQ(slurp(after / "192.168.1.30-10001.mkr"), slurp(saved / "192.168.1.30-10001.mkr"));
+
+    // Again: what holds the file already is not written; --check writes
+    // nothing and exits 3 while any reader would change.
+    const std::vector<std::string> alders = {"--json",      "program", "--each-lan",
+                                             file.string(), "--only",  "192.168.1.30,192.168.1.31"};
+    auto with = [](std::vector<std::string> args, const char *extra) {
+        args.push_back(extra);
+        return args;
+    };
+    r = ctl(with(alders, "--check"));
+    EXPECT_EQ(r.code, 3) << r.out << r.err;
+    EXPECT_EQ(resultsOf(r),
+              (Results{{"192.168.1.30-10001", "would_change"}, {"192.168.1.31-10001", "unchanged"}}));
+    EXPECT_EQ(slurp(after / "192.168.1.30-10001.mkr"), slurp(saved / "192.168.1.30-10001.mkr"));
+    r = ctl(with(alders, "--no-verify"));
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(resultsOf(r), (Results{{"192.168.1.30-10001", "done"}, {"192.168.1.31-10001", "unchanged"}}));
+    for (const auto &item : nlohmann::json::parse(r.out))
+        EXPECT_EQ(item.at("changed"), item.at("result") == "done") << item;
+    EXPECT_EQ(ctl(with(alders, "--check")).code, 0);
 }
 
 TEST(FleetCli, FailuresAreNamedAndFailTheRun) {

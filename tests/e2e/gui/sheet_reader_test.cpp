@@ -82,8 +82,8 @@ private slots:
         QCOMPARE(f.prompts.messages.back(), done());
         QCOMPARE(sheet.sheet().portHandle, 0);
         QVERIFY(shown.size() >= 6);
-        QCOMPARE(shown.first(), QStringLiteral("Prefix 1 von %1 …").arg(shown.size()));
-        QCOMPARE(shown.at(2), QStringLiteral("Parameter 3 von %1 …").arg(shown.size()));
+        QCOMPARE(shown.first(), QStringLiteral("Prefix (1 von %1)").arg(shown.size()));
+        QCOMPARE(shown.at(2), QStringLiteral("Parameter (3 von %1)").arg(shown.size()));
         QVERIFY(sheet.stepLabel()->text().isEmpty());
         QVERIFY(sheet.stepProgress()->isHidden());
         const sim::ReaderState state = reader.state();

@@ -15,6 +15,7 @@ cleanup() {
 }
 trap cleanup EXIT
 export XDG_CONFIG_HOME="$work/config"
+export XDG_STATE_HOME="$work/state"
 unset QT_QPA_PLATFORM
 fail() {
   echo "FAIL: $*" >&2

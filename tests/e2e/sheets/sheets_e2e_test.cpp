@@ -211,7 +211,7 @@ TEST(SerialSheetE2E, FailedWriteLeavesEarlierBlocks) {
 }
 
 // "Programmieren" announces every step of its plan once, in order, before
-// the step's writes, so the window can show "Prefix 1 von 7 …".
+// the step's writes, so the window can show "Prefix (1 von 7)".
 TEST(SheetStepsE2E, EveryStepAnnouncedOnceBeforeItsWrites) {
     struct Case {
         const char *version;
@@ -269,11 +269,11 @@ TEST(SheetStepsE2E, EveryStepAnnouncedOnceBeforeItsWrites) {
 
 TEST(SheetStepsE2E, StepTextInBothLanguages) {
     auto &table = StringTable::instance();
-    EXPECT_EQ(programStepText({"prefix", 2, 7}), "Prefix 2 von 7 …");
-    EXPECT_EQ(programStepText({"separator", 6, 7}), "Block Trenner 6 von 7 …");
+    EXPECT_EQ(programStepText({"prefix", 2, 7}), "Prefix (2 von 7)");
+    EXPECT_EQ(programStepText({"separator", 6, 7}), "Block Trenner (6 von 7)");
     ASSERT_TRUE(table.loadEnglish(std::string(ORVEX_SOURCE_DIR) + "/resources/OrvexReaderSetupEng.ini"));
-    EXPECT_EQ(programStepText({"prefix", 2, 7}), "Prefix 2 of 7 …");
-    EXPECT_EQ(programStepText({"keyTable", 9, 10}), "Keyboard table 9 of 10 …");
+    EXPECT_EQ(programStepText({"prefix", 2, 7}), "Prefix (2 of 7)");
+    EXPECT_EQ(programStepText({"keyTable", 9, 10}), "Key table (9 of 10)");
     table.useGerman();
 }
 

@@ -43,3 +43,21 @@ TEST(ContentCompare, UnreadBlockDiffersButUnmeantBlockIsSkipped) {
 
 }  // namespace
 }  // namespace orvex::app
+
+namespace orvex::app {
+namespace {
+
+TEST(ContentCompare, PartsCoverSettingsAndWritesNobodyCanReadBack) {
+    ReaderImage meant{fullContent(), {{"isoOption", {0x03}}, {"powerOn", {1}}}, {"keys"}};
+    ReaderImage held{fullContent(), {{"powerOn", {1}}}, {}};
+    held.blocks.suffix = std::vector<std::uint8_t>{0x0D};
+    EXPECT_EQ(differingParts(meant, held), (std::vector<std::string>{"suffix", "isoOption", "keys"}));
+    // After programming only what can be read back is checked.
+    held = meant;
+    EXPECT_TRUE(differingParts(meant, held, true).empty());
+    held.settings.pop_back();  // the power-on mode did not come back
+    EXPECT_EQ(differingParts(meant, held, true), std::vector<std::string>{"powerOn"});
+}
+
+}  // namespace
+}  // namespace orvex::app

@@ -1,0 +1,245 @@
+// Commands for readers on USB: "keytable get|set|compare [FILE]" for readers
+// in USB keyboard mode, "usb-mode hid|vcom" for switchable readers.
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+
+#include "app/connect.h"
+#include "app/string_table.h"
+#include "app/usb_mode_switch.h"
+#include "base/capabilities.h"
+#include "base/ini_file.h"
+#include "cli/cli_env.h"
+#include "cli/command_group.h"
+#include "orvex/orvex.h"
+#include "params/key_table_file.h"
+#include "params/key_table_transfer.h"
+#include "sheets/reader_key_table_link.h"
+
+namespace orvex::cli {
+
+using app::StringTable;
+
+namespace {
+
+constexpr int kHidMode = 1;
+constexpr int kVirtualComMode = 2;
+
+// The progress of a transfer as one line on a terminal's stderr, rewritten in place.
+class ProgressLine {
+public:
+    ProgressLine() : terminal_(isatty(STDERR_FILENO)) {}
+    ~ProgressLine() {
+        if (shown_) std::cerr << '\n' << std::flush;
+    }
+    app::KeyTableProgress callback() {
+        return [this](app::KeyTableStep step, int done, int total) {
+            if (!terminal_) return;
+            shown_ = true;
+            std::cerr << '\r' << app::keyTableProgressText(step, done, total) << "\x1b[K" << std::flush;
+        };
+    }
+
+private:
+    bool terminal_;
+    bool shown_ = false;
+};
+
+// An open link to a reader in USB keyboard mode, closed at the end.
+struct HidReaderLink {
+    int handle = 0;
+    ~HidReaderLink() {
+        if (handle) app::closeReader(handle);
+    }
+};
+
+// Connects; ExitOk with link.handle set, or the failure printed.
+int connectHidReader(CliEnvironment &env, HidReaderLink &link) {
+    int baud = 19200;
+    app::CapabilityFlags flags = 0;
+    link.handle = app::connectReader(env.connect(), baud, flags, true);
+    if (link.handle == 0) return env.connectFailure();
+    if (!app::hasCapability(flags, app::CAP_HID)) return env.notAvailable(env.connect().lastModel);
+    return ExitOk;
+}
+
+char keyChar(std::uint8_t c) { return c ? static_cast<char>(c) : ' '; }
+std::string keyText(std::uint8_t c) { return c ? std::string(1, static_cast<char>(c)) : std::string(); }
+
+void printTable(CliEnvironment &env, const app::KeyTable &table) {
+    if (env.options.json) {
+        nlohmann::json keys = nlohmann::json::array();
+        for (const app::KeyMapEntry &key : app::keyMap()) {
+            const app::KeyEntry &e = table.keys[key.scan];
+            keys.push_back({{"scan_code", key.scan},
+                            {"normal", keyText(e.normal)},
+                            {"shift", keyText(e.shift)},
+                            {"altgr", keyText(e.altGr)}});
+        }
+        env.printJson({{"port", env.portName()}, {"keys", keys}});
+        return;
+    }
+    // One line per row of the drawn keyboard: each key as normal, shift, AltGr.
+    std::size_t at = 0;
+    for (const int count : app::kKeyboardRows) {
+        std::string line;
+        for (int i = 0; i < count; ++i, ++at) {
+            const app::KeyEntry &e = table.keys[app::keyMap()[at].scan];
+            line += std::string(line.empty() ? "" : " ") + keyChar(e.normal) + keyChar(e.shift) +
+                    keyChar(e.altGr);
+        }
+        std::cout << line << '\n';
+    }
+}
+
+// The table of FILE's "HID_KEYS" section, or the host's layout without FILE.
+std::optional<app::KeyTable> referenceTable(CliEnvironment &env, const std::string &file) {
+    if (file.empty()) return app::hostKeyTable();
+    app::IniFile ini;
+    app::KeyTable table;
+    if (!ini.open(file, false, false, true) || !app::loadKeyTable(ini, table)) {
+        env.fail(ExitUsage, StringTable::instance().format("cli.keytable.noSection", file));
+        return std::nullopt;
+    }
+    return table;
+}
+
+int keyTableGet(CliEnvironment &env, const std::string &file) {
+    if (int rc = env.prepare()) return rc;
+    HidReaderLink link;
+    if (int rc = connectHidReader(env, link)) return rc;
+    std::optional<app::KeyTable> table;
+    {
+        ProgressLine progress;
+        table = app::readReaderKeyTable(link.handle, progress.callback());
+    }
+    if (!table)
+        return env.fail(ExitReader, StringTable::instance().format("cli.error.readFailed", env.portName()));
+    if (file.empty()) {
+        printTable(env, *table);
+        return ExitOk;
+    }
+    // Into the file's section, keeping everything else the file holds.
+    app::IniFile ini;
+    if (!ini.open(file, true, true, true))
+        return env.fail(ExitUsage, StringTable::instance().format("cli.error.store", file));
+    ini.clearSection("HID_KEYS");
+    app::saveKeyTable(*table, ini);
+    if (!ini.flush()) return env.fail(ExitReader, StringTable::instance().format("cli.error.store", file));
+    if (env.options.json) env.printJson({{"port", env.portName()}, {"file", file}, {"saved", true}});
+    return ExitOk;
+}
+
+int keyTableSet(CliEnvironment &env, const std::string &file) {
+    if (int rc = env.prepare()) return rc;
+    const std::optional<app::KeyTable> table = referenceTable(env, file);
+    if (!table) return ExitUsage;
+    HidReaderLink link;
+    if (int rc = connectHidReader(env, link)) return rc;
+    app::KeyTableWriteStats stats;
+    bool ok;
+    {
+        ProgressLine progress;
+        ok = app::writeReaderKeyTable(link.handle, *table, progress.callback(), &stats);
+    }
+    if (env.options.json)
+        env.printJson({{"port", env.portName()},
+                       {"ok", ok},
+                       {"changed", stats.changed},
+                       {"read_backs", stats.readBacks}});
+    if (!ok)
+        return env.fail(ExitReader, StringTable::instance().format("cli.keytable.notStored", env.portName()));
+    if (!env.options.json)
+        std::cout << StringTable::instance().format("cli.keytable.stored", stats.changed) << '\n';
+    return ExitOk;
+}
+
+int keyTableCompare(CliEnvironment &env, const std::string &file) {
+    if (int rc = env.prepare()) return rc;
+    const std::optional<app::KeyTable> reference = referenceTable(env, file);
+    if (!reference) return ExitUsage;
+    HidReaderLink link;
+    if (int rc = connectHidReader(env, link)) return rc;
+    std::optional<app::KeyTable> reader;
+    {
+        ProgressLine progress;
+        reader = app::readReaderKeyTable(link.handle, progress.callback());
+    }
+    if (!reader)
+        return env.fail(ExitReader, StringTable::instance().format("cli.error.readFailed", env.portName()));
+    std::vector<std::string> texts;
+    const int differences = app::countLayoutDifferences(*reader, *reference, &texts);
+    if (env.options.json) {
+        env.printJson({{"port", env.portName()}, {"differences", differences}, {"details", texts}});
+    } else {
+        std::cout << StringTable::instance().format("cli.keytable.differences", differences) << '\n';
+        for (const auto &t : texts) std::cout << t << '\n';
+    }
+    return differences == 0 ? ExitOk : ExitReader;
+}
+
+int usbMode(CliEnvironment &env, const std::string &mode, bool force) {
+    if (int rc = env.prepare()) return rc;
+    const auto &st = StringTable::instance();
+    const int wanted = mode == "hid" ? kHidMode : kVirtualComMode;
+    if (wanted == kVirtualComMode && !Orvex_IsVirtualComDriverInstalled() && !force)
+        return env.fail(ExitReader, st.text(10134) + "\n" + st.format("cli.usbMode.needsDriver"));
+
+    int baud = 19200;
+    app::CapabilityFlags flags = 0;
+    int handle = app::connectReader(env.connect(), baud, flags, true);
+    if (handle == 0) return env.connectFailure();
+    const int current = app::hasCapability(flags, app::CAP_HID) ? kHidMode : kVirtualComMode;
+    const std::string key = wanted == kHidMode ? "cli.usbMode.hid" : "cli.usbMode.vcom";
+    if (current == wanted) {
+        app::closeReader(handle);
+        if (env.options.json)
+            env.printJson({{"port", env.portName()}, {"mode", mode}, {"switched", false}});
+        else
+            std::cout << st.text("cli.usbMode.already") << '\n';
+        return ExitOk;
+    }
+    if (!app::switchUsbModeAndClose(handle, wanted))
+        return env.fail(ExitReader, st.format("cli.error.rejected", env.portName()));
+    if (env.options.json)
+        env.printJson({{"port", env.portName()}, {"mode", mode}, {"switched", true}});
+    else
+        std::cout << st.text(key) << '\n';
+    return ExitOk;
+}
+
+void addUsbCommands(CLI::App &app, CliEnvironment &env) {
+    auto *keys = app.add_subcommand("keytable", "Key table of a reader in USB keyboard (HID) mode");
+    keys->require_subcommand(1);
+    auto file = std::make_shared<std::string>();
+    keys->add_subcommand("get", "Read the reader's key table; with FILE store it in its HID_KEYS section")
+        ->callback([&env, file] { env.exitCode = keyTableGet(env, *file); })
+        ->add_option("FILE", *file, "configuration file (.mkr) to store the table in");
+    keys->add_subcommand("set", "Write the key table of FILE (default: this computer's layout) to the reader")
+        ->callback([&env, file] { env.exitCode = keyTableSet(env, *file); })
+        ->add_option("FILE", *file, "configuration file with a HID_KEYS section")
+        ->check(CLI::ExistingFile);
+    keys->add_subcommand("compare",
+                         "Compare the reader's key table with FILE (default: this computer's layout); exit "
+                         "code 1 when they differ")
+        ->callback([&env, file] { env.exitCode = keyTableCompare(env, *file); })
+        ->add_option("FILE", *file, "configuration file with a HID_KEYS section")
+        ->check(CLI::ExistingFile);
+
+    auto mode = std::make_shared<std::string>();
+    auto force = std::make_shared<bool>(false);
+    auto *usb =
+        app.add_subcommand("usb-mode", "Switch a USB reader to HID keyboard mode or virtual COM mode");
+    usb->add_option("MODE", *mode, "hid or vcom")->required()->check(CLI::IsMember({"hid", "vcom"}));
+    usb->add_flag("--force", *force, "switch to vcom even when the virtual COM driver seems missing");
+    usb->callback([&env, mode, force] { env.exitCode = usbMode(env, *mode, *force); });
+}
+
+const CommandGroup usbGroup("usb", &addUsbCommands);
+
+}  // namespace
+}  // namespace orvex::cli

@@ -1,0 +1,41 @@
+// A simulated USB reader in keyboard mode in a folder of its own, which
+// ORVEX_HID_SIM_DIR names for this process (and for programs it starts)
+// while the fixture lives.
+#pragma once
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "common/temp_folder.h"
+#include "sim/hid/usb_reader.h"
+
+namespace orvex::test {
+
+class HidSimReader {
+public:
+    explicit HidSimReader(const std::string &layout = "de", const std::string &serial = "73011234") {
+        sim::Options reader;
+        reader.versionAnswer = "1245";
+        sim::hid::HidOptions hid;
+        hid.folder = folder_.path().string();
+        hid.serial = serial;
+        hid.layout = layout;
+        reader_ = std::make_unique<sim::hid::UsbReader>(reader, hid);
+        setenv("ORVEX_HID_SIM_DIR", hid.folder.c_str(), 1);
+    }
+    ~HidSimReader() {
+        reader_.reset();
+        unsetenv("ORVEX_HID_SIM_DIR");
+    }
+
+    sim::hid::UsbReader &reader() { return *reader_; }
+    void unplug() { reader_.reset(); }
+    std::string folderEnv() const { return "ORVEX_HID_SIM_DIR=" + folder_.path().string(); }
+
+private:
+    TempFolder folder_;
+    std::unique_ptr<sim::hid::UsbReader> reader_;
+};
+
+}  // namespace orvex::test

@@ -1,0 +1,159 @@
+// The system paths of the USB readers under umockdev testbeds: libudev's
+// enumeration of hidraw nodes and their HID parents, the report-descriptor
+// ioctl on the node, and the driver state read from sysfs. The code under
+// test is the production code; only the devices are made up. Runs under
+// umockdev-wrapper (its preload redirects /sys and /dev to the testbed).
+#include <gtest/gtest.h>
+
+#include <linux/hidraw.h>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+#include <umockdev.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "transport/hid_device.h"
+#include "transport/hid_transport.h"
+#include "transport/usb_driver_state.h"
+
+namespace orvex {
+namespace {
+
+// A vendor-page descriptor with 16-byte input and 32-byte output reports.
+const std::vector<std::uint8_t> kDescriptor = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x75,
+                                               0x08, 0x95, 0x10, 0x09, 0x01, 0x81, 0x02, 0x95,
+                                               0x20, 0x09, 0x01, 0x91, 0x02, 0xC0};
+
+class UsbTestbed : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testbed = umockdev_testbed_new();  // the preload answers only once a testbed exists
+        if (!umockdev_in_mock_environment()) GTEST_SKIP() << "needs umockdev's preload (umockdev-wrapper)";
+    }
+    void TearDown() override {
+        if (handler) g_object_unref(handler);
+        if (testbed) g_object_unref(testbed);
+    }
+
+    // A USB device with a HID interface and its hidraw node /dev/hidrawN.
+    std::string addHidReader(int n, const char *vendor, const char *product, const char *serial) {
+        const std::string usbName = "1-" + std::to_string(n + 1);
+        gchar *usb =
+            umockdev_testbed_add_device(testbed, "usb", usbName.c_str(), nullptr, "idVendor", vendor,
+                                        "idProduct", product, nullptr, "DEVTYPE", "usb_device", nullptr);
+        const std::string hidId = std::string("0003:0000") + vendor + ":0000" + product;
+        const std::string hidName =
+            std::string("0003:") + vendor + ":" + product + "." + std::to_string(n + 1);
+        gchar *hid = serial
+                         ? umockdev_testbed_add_device(testbed, "hid", hidName.c_str(), usb, nullptr,
+                                                       "HID_ID", hidId.c_str(), "HID_UNIQ", serial, nullptr)
+                         : umockdev_testbed_add_device(testbed, "hid", hidName.c_str(), usb, nullptr,
+                                                       "HID_ID", hidId.c_str(), nullptr);
+        const std::string node = "/dev/hidraw" + std::to_string(n);
+        const std::string rawName = "hidraw" + std::to_string(n);
+        const std::string dev = "241:" + std::to_string(n);
+        gchar *raw = umockdev_testbed_add_device(testbed, "hidraw", rawName.c_str(), hid, "dev", dev.c_str(),
+                                                 nullptr, "DEVNAME", node.c_str(), nullptr);
+        g_free(usb);
+        g_free(hid);
+        g_free(raw);
+        // This umockdev records the node's numbers but leaves the file for
+        // the preload to open to the test.
+        gchar *root = umockdev_testbed_get_root_dir(testbed);
+        ::close(::open((std::string(root) + node).c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0666));
+        g_free(root);
+        return node;
+    }
+
+    // The kernel's answers to the report-descriptor ioctls of `node`.
+    void serveDescriptor(const std::string &node) {
+        handler = umockdev_ioctl_base_new();
+        g_signal_connect(handler, "handle-ioctl", G_CALLBACK(onIoctl), nullptr);
+        GError *error = nullptr;
+        ASSERT_TRUE(umockdev_testbed_attach_ioctl(testbed, node.c_str(), handler, &error))
+            << (error ? error->message : "");
+    }
+
+    static gboolean onIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client, gpointer) {
+        const gulong request = umockdev_ioctl_client_get_request(client);
+        UMockdevIoctlData *arg = umockdev_ioctl_client_get_arg(client);
+        GError *error = nullptr;
+        if (request == HIDIOCGRDESCSIZE) {
+            UMockdevIoctlData *size = umockdev_ioctl_data_resolve(arg, 0, sizeof(int), &error);
+            if (!size) return FALSE;
+            const int value = static_cast<int>(kDescriptor.size());
+            std::memcpy(size->data, &value, sizeof value);
+            umockdev_ioctl_client_complete(client, 0, 0);
+            g_object_unref(size);
+            return TRUE;
+        }
+        if (request == HIDIOCGRDESC) {
+            UMockdevIoctlData *d =
+                umockdev_ioctl_data_resolve(arg, 0, sizeof(hidraw_report_descriptor), &error);
+            if (!d) return FALSE;
+            std::memcpy(d->data + sizeof(__u32), kDescriptor.data(), kDescriptor.size());
+            umockdev_ioctl_client_complete(client, 0, 0);
+            g_object_unref(d);
+            return TRUE;
+        }
+        umockdev_ioctl_client_complete(client, -1, ENOTTY);
+        return TRUE;
+    }
+
+    UMockdevTestbed *testbed = nullptr;
+    UMockdevIoctlBase *handler = nullptr;
+};
+
+TEST_F(UsbTestbed, HidrawReadersAreFoundThroughTheirHidParents) {
+    addHidReader(0, "1209", "7301", "73011234");
+    addHidReader(1, "046D", "C077", "1");         // a mouse: not on the acceptance list
+    addHidReader(2, "16D0", "0E2B", nullptr);     // serial number not readable
+    addHidReader(3, "1D50", "61A0", "73011234");  // the same serial number again
+
+    const std::vector<HidDeviceInfo> devices = hidrawDevices();
+    ASSERT_EQ(devices.size(), 4u);
+    EXPECT_EQ(devices[0].node, "/dev/hidraw0");
+    EXPECT_EQ(devices[0].vendorId, 0x1209);
+    EXPECT_EQ(devices[0].productId, 0x7301);
+    EXPECT_EQ(devices[0].serial, "73011234");
+    EXPECT_FALSE(devices[2].serial);
+    EXPECT_EQ(listHidReaders(), (std::vector<std::string>{"73011234 HID", "7305-???? HID"}));
+}
+
+TEST_F(UsbTestbed, ReportLengthsComeFromTheNodesDescriptor) {
+    const std::string node = addHidReader(0, "1209", "7301", "73011234");
+    serveDescriptor(node);
+    const auto opened = openHidDevice(hidrawDevices().at(0));
+    ASSERT_TRUE(opened) << std::strerror(errno);
+    EXPECT_EQ(opened->lengths.input, 17);
+    EXPECT_EQ(opened->lengths.output, 33);
+    ::close(opened->fd);
+
+    // A node whose descriptor cannot be read: the lengths of the readers of old.
+    addHidReader(1, "1209", "7302", "73021234");
+    const auto plain = openHidDevice(hidrawDevices().at(1));
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->lengths.input, kDefaultHidReportLength);
+    EXPECT_EQ(plain->lengths.output, kDefaultHidReportLength);
+    ::close(plain->fd);
+}
+
+TEST_F(UsbTestbed, VirtualComDeviceWithoutDriver) {
+    gchar *pairA =
+        umockdev_testbed_add_device(testbed, "usb", "2-1", nullptr, "idVendor", "16d0", "idProduct", "0e2a",
+                                    nullptr, "DEVTYPE", "usb_device", nullptr);
+    gchar *iface = umockdev_testbed_add_device(testbed, "usb", "2-1:1.0", pairA, "bInterfaceClass", "02",
+                                               nullptr, nullptr);
+    EXPECT_EQ(usbDriverState("/sys"), kVirtualComReaderWithoutDriver);
+    // With cdc_acm bound to its interface the reader is served.
+    umockdev_testbed_set_attribute_link(testbed, iface, "driver", "../../../bus/usb/drivers/cdc_acm");
+    EXPECT_EQ(usbDriverState("/sys"), 0);
+    g_free(pairA);
+    g_free(iface);
+}
+
+}  // namespace
+}  // namespace orvex
