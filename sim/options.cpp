@@ -53,6 +53,19 @@ void addReaderOptions(CLI::App &app, Options &o) {
         .add_option("--hangup-after", o.hangupAfter,
                     "send half of the Nth answer, then close the line (host sees a hang-up)")
         ->check(CLI::Range(1, 1000000));
+    group
+        .add_option("--faults-from", o.faultsFrom,
+                    "--garbage, --bad-check and --delay-ms start with the Nth answer (default 1)")
+        ->check(CLI::Range(1, 1000000));
+    group
+        .add_option("--rate-jump-after", o.rateJumpAfter,
+                    "after the Nth answer the reader's line changes by itself to --rate-jump-to")
+        ->check(CLI::Range(1, 1000000));
+    group
+        .add_option("--rate-jump-to", o.rateJumpTo,
+                    "rate plus line mode the reader jumps to (default 9600), digits as --baud")
+        ->type_name("RATE")
+        ->check(CLI::Range(100, 4000000));
     group.add_flag("--chained", o.chained,
                    "answer the block reads 0x89..0x8E in the chained format (16-byte links)");
     group

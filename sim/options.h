@@ -29,6 +29,9 @@ struct Options {
     int delayMs = 0;            // answer this much later
     std::optional<int> status;  // answer every command with this status / reply code
     int hangupAfter = 0;        // hang up halfway through the Nth answer (0 = never)
+    int faultsFrom = 1;         // noise, bad checks and delays start with the Nth answer
+    int rateJumpAfter = 0;      // after the Nth answer the reader's line changes (0 = never) ...
+    int rateJumpTo = 9600;      // ... to this rate + line mode
     bool chained = false;       // answer block reads in the chained format
 
     // Transponder output while reading.

@@ -20,6 +20,8 @@ namespace {
 // Time the host gets to read a half answer before the line goes down; a hang-up discards
 // whatever is still unread in the terminal.
 constexpr std::chrono::milliseconds kHangupGrace(50);
+// Output unread this long has no listener.
+constexpr std::chrono::seconds kNoListenerAfter(1);
 
 std::runtime_error systemError(const std::string &what) {
     return std::runtime_error(what + ": " + std::strerror(errno));
@@ -179,10 +181,21 @@ bool PtyReader::pump(Clock::time_point now) {
         if (!o.begun) {
             o.begun = true;
             o.lost = !hostLineMatches();
-            // Earlier output nobody read is gone, as on a line without a listener.
+            // Output nobody read for a while is gone, as on a line without a
+            // listener. A host with the port open reads within moments (a tty
+            // buffers what arrives meanwhile), so its output is never dropped.
             int unread = 0;
-            if (o.transmission.spontaneous && ::ioctl(slaveHold_, FIONREAD, &unread) == 0 && unread > 0)
-                ::tcflush(slaveHold_, TCIFLUSH);
+            if (o.transmission.spontaneous && ::ioctl(slaveHold_, FIONREAD, &unread) == 0) {
+                if (unread == 0) {
+                    unreadSince_.reset();
+                } else if (!unreadSince_) {
+                    unreadSince_ = now;
+                } else if (now - *unreadSince_ >= kNoListenerAfter) {
+                    ::tcflush(slaveHold_, TCIFLUSH);
+                    outputsDiscarded_.fetch_add(1);
+                    unreadSince_.reset();
+                }
+            }
         }
         std::size_t limit = std::min(bytes.size(), o.transmission.hangupAfter.value_or(bytes.size()));
         std::size_t due = limit;
@@ -212,6 +225,7 @@ bool PtyReader::pump(Clock::time_point now) {
             queue_.clear();
             return true;
         }
+        if (o.transmission.spontaneous && !o.lost) outputsSent_.fetch_add(1);
         core_.transmitted(o.transmission);
         if (o.transmission.restartAfter && restarted_) restarted_();
         queue_.pop_front();

@@ -32,6 +32,12 @@ public:
     void setState(const ReaderState &state);
     void modifyState(const std::function<void(ReaderState &)> &change);
     int commandsSeen() const { return core_.commandsSeen(); }
+    int linesGarbled() const { return core_.linesGarbled(); }
+
+    // Transponder outputs (--emit) that went out whole, and the times output
+    // the host had not read yet was thrown away for newer output.
+    int outputsSent() const { return outputsSent_.load(); }
+    int outputsDiscarded() const { return outputsDiscarded_.load(); }
 
     // True once the reader closed its line on purpose (--hangup-after).
     bool hungUp() const { return hungUp_.load(); }
@@ -71,6 +77,7 @@ private:
     std::deque<Outgoing> queue_;
     std::optional<Clock::time_point> nextEmit_;
     std::optional<Clock::time_point> hangupAt_;
+    std::optional<Clock::time_point> unreadSince_;  // output has waited unread since
     bool blocked_ = false;
     // The host's line as seen in this pass of the loop: a request and the
     // answer it starts are checked against the same look, one ioctl.
@@ -80,6 +87,8 @@ private:
 
     std::atomic<bool> stopping_{false};
     std::atomic<bool> hungUp_{false};
+    std::atomic<int> outputsSent_{0};
+    std::atomic<int> outputsDiscarded_{0};
     std::thread thread_;
 };
 

@@ -77,6 +77,7 @@ std::vector<Transmission> ReaderCore::receive(const std::uint8_t *data, std::siz
 
 void ReaderCore::lineNoise() {
     std::lock_guard lock(mutex_);
+    ++garbled_;
     parser_.reset();
 }
 
@@ -102,15 +103,19 @@ void ReaderCore::handleRequest(const Request &request, std::vector<Transmission>
     }
     if (state_ != before) persist();
 
+    const bool faulty = number >= options_.faultsFrom;
+    const std::size_t noise = faulty ? static_cast<std::size_t>(options_.garbage) : 0;
     Transmission t;
-    t.bytes.assign(static_cast<std::size_t>(options_.garbage), 0x00);
+    t.bytes.assign(noise, 0x00);
     Bytes frame = encodeResponse(state_.variant, static_cast<std::uint8_t>(state_.address), code, result.data,
-                                 options_.chained && result.blockRead, options_.badCheck);
+                                 options_.chained && result.blockRead, faulty && options_.badCheck);
     t.bytes.insert(t.bytes.end(), frame.begin(), frame.end());
-    t.delay = std::chrono::milliseconds(options_.delayMs);
-    if (options_.hangupAfter == number)
-        t.hangupAfter = static_cast<std::size_t>(options_.garbage) + frame.size() / 2;
+    t.delay = std::chrono::milliseconds(faulty ? options_.delayMs : 0);
+    if (options_.hangupAfter == number) t.hangupAfter = noise + frame.size() / 2;
     t.lineAfter = result.lineAfter;
+    // A reader whose line changes by itself (a jumper, a firmware fault): the
+    // state still names the old rate, only the UART moves.
+    if (options_.rateJumpAfter == number) t.lineAfter = ReaderLine::fromBaudValue(options_.rateJumpTo);
     t.restartAfter = request.command == kRestartCommand && result.outcome == Outcome::Ok;
     out.push_back(std::move(t));
 }
@@ -183,6 +188,11 @@ void ReaderCore::modifyState(const std::function<void(ReaderState &)> &change) {
 int ReaderCore::commandsSeen() const {
     std::lock_guard lock(mutex_);
     return commands_;
+}
+
+int ReaderCore::linesGarbled() const {
+    std::lock_guard lock(mutex_);
+    return garbled_;
 }
 
 void ReaderCore::persist() {

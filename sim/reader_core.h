@@ -60,6 +60,8 @@ public:
 
     const Options &options() const { return options_; }
     int commandsSeen() const;
+    // How often bytes arrived at a rate or framing the reader does not use.
+    int linesGarbled() const;
 
 private:
     void handleRequest(const Request &request, std::vector<Transmission> &out);
@@ -75,6 +77,7 @@ private:
     RequestParser parser_;
     Clock::time_point lastByte_{};
     int commands_ = 0;
+    int garbled_ = 0;
 };
 
 }  // namespace orvex::sim

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <utility>
 
 #include "base/capabilities.h"
 #include "base/cp1252.h"
@@ -32,22 +33,44 @@ bool OutputRecorder::add(const unsigned char *data, int n) {
     if (n <= 0) return false;
     // A pause starts a new record; so does the first data of the session,
     // which would otherwise be shown under counter 0.
-    if (now - lastData_ > RecordGapMs || counter_ == 0) {
-        ascii_.clear();
-        hex_.clear();
-        ++counter_;
-    }
+    if (now - lastData_ > RecordGapMs || counter_ == 0) startRecord();
     lastData_ = now;
-    unsettled_ = true;
     for (int i = 0; i < n; ++i) {
-        ascii_ += cp1252CharToUtf8(data[i]);
+        const unsigned char byte = data[i];
+        if (lineEnded_ || (afterCr_ && byte != '\n')) {
+            if (afterCr_) finishRecord();
+            startRecord();
+        }
+        unsettled_ = true;
+        ascii_ += cp1252CharToUtf8(byte);
         ascii_ += "   ";
         char hex[4];
-        std::snprintf(hex, sizeof hex, "%02X ", data[i]);
+        std::snprintf(hex, sizeof hex, "%02X ", byte);
         hex_ += hex;
+        afterCr_ = byte == '\r';
+        if (byte == '\n') {
+            finishRecord();
+            lineEnded_ = true;
+        }
     }
     return true;
 }
+
+void OutputRecorder::startRecord() {
+    ascii_.clear();
+    hex_.clear();
+    ++counter_;
+    lineEnded_ = afterCr_ = false;
+}
+
+void OutputRecorder::finishRecord() {
+    // Only a printer of whole records takes these; the dialog shows the texts.
+    finished_.push_back({counter_, ascii_, hex_});
+    unsettled_ = false;
+    afterCr_ = false;
+}
+
+std::vector<OutputRecord> OutputRecorder::takeFinishedRecords() { return std::exchange(finished_, {}); }
 
 bool OutputRecorder::takeSettledRecord() {
     if (!unsettled_ || now_() - lastData_ <= RecordGapMs) return false;
@@ -89,6 +112,12 @@ bool FunctionTest::start(ConnectContext &ctx) {
 }
 
 bool FunctionTest::pollOutput() {
+    const bool changed = readOutput();
+    recorder_.takeFinishedRecords();  // the window shows the texts only
+    return changed;
+}
+
+bool FunctionTest::readOutput() {
     if (inPoll_ || handle_ == 0) return false;
     inPoll_ = true;
     unsigned char buffer[kRawBufferSize];
@@ -121,7 +150,8 @@ std::vector<OutputRecord> FunctionTest::pollSettledRecords() {
             settled.push_back({recorder_.counter(), recorder_.ascii(), recorder_.hex()});
     };
     take();
-    pollOutput();
+    readOutput();
+    for (OutputRecord &r : recorder_.takeFinishedRecords()) settled.push_back(std::move(r));
     take();
     return settled;
 }

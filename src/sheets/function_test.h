@@ -1,6 +1,8 @@
 // The function test of readers with a character interface: opens its own
 // link, puts the reader into its reading mode, and shows the raw output as
-// records (a pause of more than 70 ms starts a new record).
+// records (a pause of more than 70 ms starts a new record; so does a line
+// end, so a reader that sends without pauses still gives one record per
+// line instead of one that grows for ever).
 #pragma once
 
 #include <cstdint>
@@ -13,6 +15,12 @@
 
 namespace orvex::app {
 
+// One finished record of the reader's output, as a printer shows it.
+struct OutputRecord {
+    int counter = 0;
+    std::string ascii, hex;
+};
+
 // Turns raw reader output into the dialog's texts. The clock is injectable
 // so that record splitting is tested without waiting.
 class OutputRecorder {
@@ -24,8 +32,11 @@ public:
     static Clock steadyMilliseconds();
 
     // Takes the bytes of one poll (n may be 0). Returns true when the texts
-    // changed. More than RecordGapMs since the last data starts a new record.
+    // changed. More than RecordGapMs since the last data starts a new record;
+    // a record also ends after LF, or after CR when the next byte is no LF.
     bool add(const unsigned char *data, int n);
+    // The records a line end finished since the last call, in order.
+    std::vector<OutputRecord> takeFinishedRecords();
 
     // True once when the current record has been quiet for more than
     // RecordGapMs (for printers that show whole records).
@@ -44,17 +55,17 @@ public:
     static constexpr std::int64_t RecordGapMs = 70;
 
 private:
+    void startRecord();
+    void finishRecord();
+
     Clock now_;
     std::int64_t lastData_;
     std::string ascii_, hex_;
     int counter_ = 0;
     bool unsettled_ = false;
-};
-
-// One finished record of the reader's output, as a printer shows it.
-struct OutputRecord {
-    int counter = 0;
-    std::string ascii, hex;
+    bool lineEnded_ = false;  // the record ended with LF: the next byte starts one
+    bool afterCr_ = false;    // the record ends with CR: LF would still belong to it
+    std::vector<OutputRecord> finished_;
 };
 
 // The function test without its window.
@@ -97,6 +108,8 @@ public:
     static constexpr int PollIntervalMs = 50;
 
 private:
+    bool readOutput();
+
     int handle_ = 0;
     CapabilityFlags flags_ = 0;
     int mode_ = 0;

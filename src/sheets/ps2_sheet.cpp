@@ -112,6 +112,7 @@ ProgramOutcome Ps2Sheet::program() {
         closeReader(portHandle);
         return ProgramOutcome::Stopped;
     }
+    beginSteps({"prefix", "data", "suffix", "separator", "removal"});
     if (!write("prefix", prefix.getSequence().toBlock(), Orvex_WritePrefixBlock)) {
         closeReader(portHandle);
         showText(msg::kProgrammingFailed, MessageIcon::Error);

@@ -302,11 +302,22 @@ ReaderImage SerialSheet::image() const {
 // Steps of "Programmieren" after the identity check; false at the first
 // write the reader refused.
 bool SerialSheet::programSteps(int &baud) {
-    if (!write("prefix", prefix.getSequence().toBlock(), Orvex_WritePrefixBlock)) return false;
-
     DataFormatRecord r1, r2;
     OperatingParameters params;
     storeRecords(r1, r2, params);
+    // Line setting: only plain serial links carry one.
+    const int s = params.baudValue;
+    const bool setsBaud = Orvex_IsUsbPort(portHandle) == 0 && setsBaudRate() && s != baud;
+    const bool transponderKeys = hasCapability(caps_, CAP_MIFARE) || hasCapability(caps_, CAP_DESFIRE);
+    const bool powerOnMode = hasCapability(caps_, CAP_POWER_ON_MODE);
+    std::vector<std::string> steps{"prefix", "data", "parameters", "suffix", "removal", "separator"};
+    if (setsBaud) steps.push_back("baudRate");
+    if (transponderKeys) steps.push_back("keys");
+    if (hid() && hidLink_) steps.push_back("keyTable");
+    if (powerOnMode) steps.push_back("powerOn");
+    beginSteps(std::move(steps));
+
+    if (!write("prefix", prefix.getSequence().toBlock(), Orvex_WritePrefixBlock)) return false;
     if (!write("data", buildDataFormatBlock(r1, r2, caps_), Orvex_WriteDataBlock)) return false;
     // A reader that kept its old option would read other transponders than
     // the file says: the option write counts like the blocks.
@@ -325,9 +336,8 @@ bool SerialSheet::programSteps(int &baud) {
     if (!write("removal", removal.getSequence().toBlock(), Orvex_WriteRemovalBlock)) return false;
     if (!write("separator", separator.getSequence().toBlock(), Orvex_WriteSeparatorBlock)) return false;
 
-    // Line setting: only plain serial links carry one.
-    const int s = params.baudValue;
-    if (Orvex_IsUsbPort(portHandle) == 0 && setsBaudRate() && s != baud) {
+    if (setsBaud) {
+        announceStep("baudRate");
         const int mode = s % 100 <= 3 ? s % 100 : 0;
         const bool ok = Orvex_SetBaudRate(portHandle, s - s % 100, mode) == 0;
         writes_.push_back({"baudRate", {}, ok});
@@ -337,7 +347,8 @@ bool SerialSheet::programSteps(int &baud) {
         serialParams.showCurrentBaud(s);
     }
 
-    if (hasCapability(caps_, CAP_MIFARE) || hasCapability(caps_, CAP_DESFIRE)) {
+    if (transponderKeys) {
+        announceStep("keys");
         for (const DataFormatRecord *r : {&r1, &r2}) {
             const bool ok = writeTransponderKeys(portHandle, *r);
             if (!ok) {
@@ -347,15 +358,17 @@ bool SerialSheet::programSteps(int &baud) {
         }
     }
 
-    const bool powerOnMode = hasCapability(caps_, CAP_POWER_ON_MODE);
     if (hid()) {
+        if (hidLink_) announceStep("keyTable");
         if (hidLink_ && !hidLink_->writeToReader(portHandle, keyTable)) {
             writes_.push_back({"keyTable", {}, false});
             return false;
         }
+        if (powerOnMode) announceStep("powerOn");
         if (powerOnMode && params.powerOnIndex != -1)
             writePowerOnMode(portHandle, powerOnValueFromIndex(params.powerOnIndex));
     } else if (powerOnMode) {
+        announceStep("powerOn");
         if (params.powerOnIndex != -1)
             writePowerOnMode(portHandle, powerOnValueFromIndex(params.powerOnIndex));
         if (serialParams.dtrSupported()) writeDtrMode(portHandle, params.dtrMode != 0);

@@ -62,8 +62,16 @@ void SheetBase::refuse(const std::string &page, const ValidationFailure &failure
     if (onRefused) onRefused(page, failure);
 }
 
+void SheetBase::beginSteps(std::vector<std::string> steps) { stepPlan_ = StepPlan(std::move(steps)); }
+
+void SheetBase::announceStep(const std::string &what) {
+    const ProgramStep step = stepPlan_.find(what);
+    if (step.index > 0 && onStep) onStep(step);
+}
+
 bool SheetBase::write(const char *what, const std::vector<std::uint8_t> &bytes,
                       int (*send)(int, const unsigned char *, int)) {
+    announceStep(what);
     bool ok = send(portHandle, bytes.data(), static_cast<int>(bytes.size())) == 0;
     writes_.push_back({what, bytes, ok});
     return ok;

@@ -16,6 +16,7 @@
 #include "base/file_message.h"
 #include "params/content_compare.h"
 #include "params/page_model.h"
+#include "sheets/program_steps.h"
 
 namespace orvex::app {
 
@@ -77,6 +78,9 @@ public:
     const std::optional<std::pair<std::string, ValidationFailure>> &lastRefusal() const {
         return lastRefusal_;
     }
+    // Called as "Programmieren" enters each of its steps, before the step's
+    // first byte goes out; the desktop program shows it while it waits.
+    std::function<void(const ProgramStep &)> onStep;
     // Everything the last Program sent.
     const std::vector<SheetWrite> &writes() const { return writes_; }
     // The blocks readConfiguration could not read ("parameters", "data",
@@ -94,6 +98,10 @@ protected:
                                                        int (*read)(int, unsigned char *, int));
     bool write(const char *what, const std::vector<std::uint8_t> &bytes,
                int (*send)(int, const unsigned char *, int));
+    // The steps of the run now starting; write() and announceStep() report
+    // the steps of this plan to onStep.
+    void beginSteps(std::vector<std::string> steps);
+    void announceStep(const std::string &what);
     // Title up to its first " - ", then " - " and the path.
     void titleWithPath(const std::string &path);
     void setLastPath(const std::string &path);
@@ -106,6 +114,7 @@ protected:
     std::optional<std::pair<std::string, ValidationFailure>> lastRefusal_;
     std::vector<SheetWrite> writes_;
     std::vector<std::string> failedReads_;
+    StepPlan stepPlan_;
 };
 
 // A file message as shown: "Section/Key: " before the text when it names a key.

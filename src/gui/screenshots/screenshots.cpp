@@ -177,6 +177,17 @@ void renderSheets(app::ConnectContext &ctx, gui::MainWindow &frame, const std::s
         const int handle = app::connectReader(ctx, baud, flags, false);
         gui::SerialSheetDialog sheet(&frame, ctx, handle, baud, flags);
         sheet.readConfiguration();
+        // "Programmieren" half-way (what was read goes back unchanged, so
+        // the reader stays as the next pass reads it): the step it is in.
+        {
+            const auto showStep = sheet.sheet().onStep;
+            sheet.sheet().onStep = [&](const app::ProgramStep &step) {
+                showStep(step);
+                if (step.what == "parameters") save(&sheet, "sheet_serial_programming");
+            };
+            sheet.program();
+            sheet.sheet().onStep = showStep;
+        }
         gui::SerialDataPage *one = sheet.dataPage(1), *two = sheet.dataPage(2);
         clickButton(one, "famMifare");
         clickButton(one, "selSingle");

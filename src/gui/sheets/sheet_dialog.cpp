@@ -2,6 +2,8 @@
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -31,6 +33,7 @@ SheetDialog::SheetDialog(QWidget *parent, app::ConnectContext &ctx, app::SheetBa
     }
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(tabs_);
+    layoutStepRow();
     layoutButtons();
 
     connect(save_, &QPushButton::clicked, this, [this] { save(); });
@@ -47,6 +50,46 @@ void SheetDialog::attachSheet() {
         showPage(pageId);
         refusal_ = Refusal{pageId, failure.field, failure.selectPosition};
     };
+    sheet_.onStep = [this](const app::ProgramStep &step) { showStep(step); };
+}
+
+void SheetDialog::layoutStepRow() {
+    // The row keeps its height when idle so the window does not jump when a
+    // run starts.
+    stepLabel_ = new QLabel(this);
+    // The window is disabled while the reader works; the step stays legible.
+    QPalette legible = stepLabel_->palette();
+    legible.setColor(QPalette::Disabled, QPalette::WindowText,
+                     legible.color(QPalette::Active, QPalette::WindowText));
+    stepLabel_->setPalette(legible);
+    stepProgress_ = new QProgressBar(this);
+    stepProgress_->setTextVisible(false);
+    stepProgress_->setMaximumWidth(160);
+    QSizePolicy keep = stepProgress_->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    stepProgress_->setSizePolicy(keep);
+    stepProgress_->hide();
+    auto *row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(stepLabel_, 1);
+    row->addWidget(stepProgress_, 0);
+    static_cast<QVBoxLayout *>(layout())->addLayout(row);
+}
+
+void SheetDialog::showStep(const app::ProgramStep &step) {
+    stepLabel_->setText(fromUtf8(app::programStepText(step)));
+    stepProgress_->setRange(0, step.count);
+    stepProgress_->setValue(step.index - 1);
+    stepProgress_->show();
+    // The reader call that follows keeps only paint events flowing: paint the
+    // new step now rather than at the first wait.
+    stepLabel_->repaint();
+    stepProgress_->repaint();
+}
+
+void SheetDialog::clearStep() {
+    stepLabel_->clear();
+    stepProgress_->hide();
 }
 
 void SheetDialog::layoutButtons() {
@@ -109,6 +152,7 @@ void SheetDialog::readConfiguration() {
 app::ProgramOutcome SheetDialog::program() {
     app::ProgramOutcome outcome = app::ProgramOutcome::Stopped;
     runExclusive([&] { outcome = programModel(); });
+    clearStep();
     return outcome;
 }
 

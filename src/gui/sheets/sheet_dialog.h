@@ -13,6 +13,8 @@
 #include "app/connect.h"
 #include "sheets/sheet_base.h"
 
+class QLabel;
+class QProgressBar;
 class QPushButton;
 class QTabWidget;
 
@@ -30,6 +32,9 @@ public:
     QPushButton *loadButton() const { return load_; }
     QPushButton *programButton() const { return program_; }
     QPushButton *cancelButton() const { return cancel_; }
+    // The step "Programmieren" is in ("Prefix (2 von 7)"); empty otherwise.
+    QLabel *stepLabel() const { return stepLabel_; }
+    QProgressBar *stepProgress() const { return stepProgress_; }
     SheetPage *page(const std::string &id) const;
     SheetPage *currentPage() const;
     void showPage(const std::string &id);
@@ -72,10 +77,15 @@ protected:
 private:
     bool runExclusive(const std::function<void()> &operation);
     void layoutButtons();
+    void layoutStepRow();
+    void showStep(const app::ProgramStep &step);
+    void clearStep();
 
     app::SheetBase &sheet_;
     QTabWidget *tabs_ = nullptr;
     QPushButton *save_ = nullptr, *load_ = nullptr, *program_ = nullptr, *cancel_ = nullptr;
+    QLabel *stepLabel_ = nullptr;
+    QProgressBar *stepProgress_ = nullptr;
     std::vector<SheetPage *> pages_;
     bool busy_ = false;
     bool readDone_ = false;

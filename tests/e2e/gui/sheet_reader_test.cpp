@@ -4,7 +4,9 @@
 // sheet; "Konfigurieren" of the main window opens the sheet that fits.
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
@@ -73,9 +75,22 @@ private slots:
         qobject_cast<QLineEdit *>(two->control("block1"))->setText("12");
         qobject_cast<QLineEdit *>(two->control("charCount"))->setText("16");
 
+        // The window shows each step while it runs and clears it afterwards.
+        QStringList shown;
+        const auto windowStep = sheet.sheet().onStep;
+        sheet.sheet().onStep = [&](const app::ProgramStep &step) {
+            windowStep(step);
+            shown << sheet.stepLabel()->text();
+            QCOMPARE(sheet.stepProgress()->value(), step.index - 1);
+        };
         QCOMPARE(sheet.program(), app::ProgramOutcome::Done);
         QCOMPARE(f.prompts.messages.back(), done());
         QCOMPARE(sheet.sheet().portHandle, 0);
+        QVERIFY(shown.size() >= 6);
+        QCOMPARE(shown.first(), QStringLiteral("Prefix (1 von %1)").arg(shown.size()));
+        QCOMPARE(shown.at(2), QStringLiteral("Parameter (3 von %1)").arg(shown.size()));
+        QVERIFY(sheet.stepLabel()->text().isEmpty());
+        QVERIFY(sheet.stepProgress()->isHidden());
         const sim::ReaderState state = reader.state();
         QCOMPARE(state.data.size(), std::size_t(40));  // both data sets
         QCOMPARE(state.prefix, (sim::Bytes{0x02, 'x', 0xFF}));

@@ -210,6 +210,73 @@ TEST(SerialSheetE2E, FailedWriteLeavesEarlierBlocks) {
     EXPECT_EQ(after.separator, before.separator);
 }
 
+// "Programmieren" announces every step of its plan once, in order, before
+// the step's writes, so the window can show "Prefix (1 von 7)".
+TEST(SheetStepsE2E, EveryStepAnnouncedOnceBeforeItsWrites) {
+    struct Case {
+        const char *version;
+        std::vector<std::string> firstSteps;
+    };
+    const Case cases[] = {
+        {"1245", {"prefix", "data", "parameters", "suffix", "removal", "separator"}},
+        {"164U", {"prefix", "data", "parameters", "suffix", "removal", "separator"}},
+        {"1221", {"prefix", "data", "suffix", "separator", "removal"}},  // keyboard wedge
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.version);
+        Bench b;
+        auto r = startReader(c.version);
+        b.attach(*r);
+        Bench::Link l = b.connect();
+        std::unique_ptr<Ps2Sheet> ps2;
+        std::unique_ptr<SerialSheet> serial;
+        SheetBase *sheet = nullptr;
+        if (hasCapability(l.flags, CAP_PS2)) {
+            ps2 = std::make_unique<Ps2Sheet>(b.ctx, l.handle, l.flags);
+            ps2->readConfiguration();
+            sheet = ps2.get();
+        } else {
+            serial = std::make_unique<SerialSheet>(b.ctx, l.handle, l.baud, l.flags);
+            serial->readConfiguration();
+            sheet = serial.get();
+        }
+        // Each step with the number of writes made before it.
+        std::vector<std::pair<ProgramStep, std::size_t>> steps;
+        sheet->onStep = [&](const ProgramStep &step) { steps.emplace_back(step, sheet->writes().size()); };
+        ASSERT_EQ(ps2 ? ps2->program() : serial->program(), ProgramOutcome::Done)
+            << b.prompts.messages.back();
+
+        ASSERT_GE(steps.size(), c.firstSteps.size());
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            EXPECT_EQ(steps[i].first.index, static_cast<int>(i) + 1);
+            EXPECT_EQ(steps[i].first.count, static_cast<int>(steps.size()));
+            if (i < c.firstSteps.size()) {
+                EXPECT_EQ(steps[i].first.what, c.firstSteps[i]);
+            }
+        }
+        // Every block write falls inside the step of its name.
+        const auto &writes = sheet->writes();
+        for (std::size_t k = 0; k < writes.size(); ++k) {
+            const std::string &what = writes[k].what;
+            if (what == "isoOption" || what == "tcpClientTarget") continue;  // within data / after the run
+            std::string current;
+            for (const auto &[step, before] : steps)
+                if (before <= k) current = step.what;
+            EXPECT_EQ(current, what) << "write " << k;
+        }
+    }
+}
+
+TEST(SheetStepsE2E, StepTextInBothLanguages) {
+    auto &table = StringTable::instance();
+    EXPECT_EQ(programStepText({"prefix", 2, 7}), "Prefix (2 von 7)");
+    EXPECT_EQ(programStepText({"separator", 6, 7}), "Block Trenner (6 von 7)");
+    ASSERT_TRUE(table.loadEnglish(std::string(ORVEX_SOURCE_DIR) + "/resources/OrvexReaderSetupEng.ini"));
+    EXPECT_EQ(programStepText({"prefix", 2, 7}), "Prefix (2 of 7)");
+    EXPECT_EQ(programStepText({"keyTable", 9, 10}), "Key table (9 of 10)");
+    table.useGerman();
+}
+
 TEST(SerialSheetE2E, TransponderKeysAndIsoOption) {
     Bench b;
     auto r = startReader("164U");  // MIFARE and DESFire, two data sets

@@ -192,6 +192,34 @@ TEST(ReaderCore, FaultOptionsShapeTheAnswers) {
     EXPECT_EQ(third[0].hangupAfter, 3 + frame.size() / 2);
 }
 
+// Faults placed at one answer: noise, bad checks and delays from the Nth on,
+// a line that jumps to another rate after the Nth.
+TEST(ReaderCore, FaultsStartAtTheChosenAnswer) {
+    Options o = withVariant(0);
+    o.garbage = 2;
+    o.badCheck = true;
+    o.delayMs = 30;
+    o.faultsFrom = 3;
+    o.rateJumpAfter = 2;
+    o.rateJumpTo = 38401;
+    ReaderCore core(o);
+    const Bytes clean = stxFrame(1, 0x00, text("1245"));
+    for (int n = 1; n <= 4; ++n) {
+        SCOPED_TRACE(n);
+        auto out = core.receive(stxFrame(1, 0xF0, {}).data(), 5, Clock::now());
+        ASSERT_EQ(out.size(), 1u);
+        const bool faulty = n >= 3;
+        EXPECT_EQ(out[0].bytes.size(), clean.size() + (faulty ? 2u : 0u));
+        EXPECT_EQ(out[0].bytes == clean, !faulty);
+        EXPECT_EQ(out[0].delay, std::chrono::milliseconds(faulty ? 30 : 0));
+        EXPECT_EQ(out[0].lineAfter.has_value(), n == 2);
+        core.transmitted(out[0]);
+    }
+    EXPECT_EQ(core.line().rate, 38400);
+    EXPECT_EQ(core.line().parity, LineParity::Even);
+    EXPECT_EQ(core.state().baud, 19200) << "the state keeps the rate it was set to";
+}
+
 TEST(ReaderCore, ForcedStatusReplacesTheStatusAndBlocksFailedWrites) {
     struct Case {
         int variant;
