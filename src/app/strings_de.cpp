@@ -494,9 +494,11 @@ constexpr NamedText kNamed[] = {
      "nichts geschrieben."},
     {"program.askWithoutBackup", "%s\n\nTrotzdem ohne Sicherung programmieren?"},
     {"program.partlyWritten",
-     "Programmieren abgebrochen. Bereits geschrieben: %s. Die vorige Konfiguration ist gesichert in %s und "
+     "Programmieren abgebrochen. Bereits geschrieben (der letzte Teil vielleicht): %s. Die vorige "
+     "Konfiguration ist gesichert in %s und "
      "lässt sich damit wiederherstellen."},
-    {"program.partlyWrittenNoBackup", "Programmieren abgebrochen. Bereits geschrieben: %s."},
+    {"program.partlyWrittenNoBackup",
+     "Programmieren abgebrochen. Bereits geschrieben (der letzte Teil vielleicht): %s."},
     {"program.notHeld",
      "Das Gerät enthält nach dem Programmieren nicht, was geschrieben wurde: %s. Die vorige Konfiguration "
      "ist gesichert in %s."},
@@ -510,14 +512,16 @@ constexpr NamedText kNamed[] = {
     {"bt.standbyAfter", "Standby aktivieren nach:"},
     {"bt.seconds", "Sek."},
     {"bt.standbyNote",
-     "Der Standbymodus wird bei Inaktivität nach der eingestellten Zeit aktiviert.\nDie Zeit ist von 10 Sek. bis "
+     "Der Standbymodus wird bei Inaktivität nach der eingestellten Zeit aktiviert.\nDie Zeit ist von 10 Sek. "
+     "bis "
      "2500 Sek. in Schritten zu 10 Sek. einstellbar."},
     {"cli.bt.notDongle",
      "Schnittstelle %s ist kein Bluetooth-Dongle. Mit --port \"GERÄT BT\" (z. B. \"/dev/ttyUSB0 BT\") oder "
      "\"SERIENNUMMER BT\" einen wählen (orvexctl bt dongles)."},
     {"cli.bt.dongleSilent", "Schnittstelle %s: Der Bluetooth-Dongle antwortet nicht."},
     {"cli.bt.noReader",
-     "Kein Bluetooth-Leser gemerkt: mit orvexctl bt search suchen und mit orvexctl bt connect ADRESSE verbinden."},
+     "Kein Bluetooth-Leser gemerkt: mit orvexctl bt search suchen und mit orvexctl bt connect ADRESSE "
+     "verbinden."},
     {"cli.bt.unreachable", "Bluetooth-Leser %s (%s) ist nicht erreichbar: %s"},
     {"cli.bt.badAddress", "Ungültige Bluetooth-Adresse %s: 12 Hex-Ziffern angeben (orvexctl bt search)."},
     {"cli.bt.badSeconds", "--seconds: Geben Sie eine ganze Zahl zwischen 1 und 60 ein."},

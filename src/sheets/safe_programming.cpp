@@ -68,10 +68,12 @@ std::string utcStamp() {
     return stamp;
 }
 
+// The parts the reader took, and the failed one last: a write whose answer
+// was lost or garbled may still have reached the reader.
 std::vector<std::string> partsWritten(const std::vector<SheetWrite> &writes) {
     std::vector<std::string> parts;
     for (const SheetWrite &w : writes)
-        if (w.ok && std::find(parts.begin(), parts.end(), w.what) == parts.end()) parts.push_back(w.what);
+        if (std::find(parts.begin(), parts.end(), w.what) == parts.end()) parts.push_back(w.what);
     return parts;
 }
 

@@ -33,9 +33,10 @@ struct SafeProgramResult {
     bool compared = false;               // the reader was read completely before
     std::vector<std::string> differing;  // parts the run changes (would change), by write name
     std::string backupPath;              // the backup kept, if any
-    std::vector<std::string> written;    // parts written before a failure
-    std::vector<std::string> notHeld;    // parts the read-back does not hold as meant
-    std::string error;                   // the message of a safeguard that stopped or failed the run
+    std::vector<std::string>
+        written;  // parts written before a failure, the failed one (perhaps written) last
+    std::vector<std::string> notHeld;  // parts the read-back does not hold as meant
+    std::string error;                 // the message of a safeguard that stopped or failed the run
 
     bool changed() const { return !compared || !differing.empty(); }
 };
