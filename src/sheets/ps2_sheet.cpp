@@ -51,7 +51,9 @@ void Ps2Sheet::readConfiguration() {
     }
     std::array<unsigned char, 255> block{};
     int n = Orvex_ReadDataBlock(portHandle, block.data(), static_cast<int>(block.size()));
-    if (n >= 0) {
+    // A reply shorter than the 11-byte block (a status-only answer, say) is no
+    // data block: the pages would keep values the reader does not hold.
+    if (n >= static_cast<int>(kWedgeBlockSize)) {
         std::span<const std::uint8_t> bytes(block.data(), static_cast<std::size_t>(n));
         Validation refused;
         if (!data.loadFromBlock(bytes, &refused) && refused) refuse(sheet_pages::kData, *refused);

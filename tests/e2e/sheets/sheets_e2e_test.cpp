@@ -146,6 +146,20 @@ TEST(Ps2SheetE2E, ConfigurationSurvivesFileAndFreshReader) {
     EXPECT_EQ(blocks(fresh->state()), blocks(a->state()));
 }
 
+// A reply too short for the 11-byte block (a stale status-only answer, say)
+// is a failed read, not a block that leaves the pages at their defaults.
+TEST(Ps2SheetE2E, ShortDataBlockIsAFailedRead) {
+    for (const Bytes &reply : {Bytes{}, Bytes{5, 1, 3}, Bytes(10, 1)}) {
+        SCOPED_TRACE(reply.size());
+        Bench b;
+        auto a = startReader("1221");
+        a->modifyState([&](sim::ReaderState &s) { s.data = reply; });
+        b.attach(*a);
+        auto sheet = openPs2(b);
+        EXPECT_EQ(sheet->failedReads(), std::vector<std::string>{"data"});
+    }
+}
+
 TEST(SerialSheetE2E, DataBlockSizesAndEmptySequences) {
     struct Case {
         const char *version;
