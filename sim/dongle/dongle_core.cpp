@@ -47,10 +47,10 @@ Bytes withAddress(std::initializer_list<std::uint8_t> head, const RadioAddress &
 }  // namespace
 
 DongleCore::DongleCore(DongleOptions options, const Options &base) : options_(std::move(options)) {
-    for (const auto &spec : options_.readers) {
+    for (const auto &radio : options_.readers) {
         Options o = base;
         o.stateFile.clear();
-        o.versionAnswer = spec.versionAnswer.value_or(base.versionAnswer.value_or("1551"));
+        o.versionAnswer = radio.versionAnswer.value_or(base.versionAnswer.value_or("1551"));
         cores_.push_back(std::make_unique<ReaderCore>(o));
     }
 }

@@ -19,7 +19,7 @@
 namespace orvex::sim::dongle {
 
 struct DongleOptions {
-    std::vector<RadioReaderSpec> readers;
+    std::vector<RadioReaderSetup> readers;
     // The dongle's own answer times.
     int inquiryMs = 300;  // a whole inquiry at most (a real one takes its length x 1.28 s)
     int nameMs = 25;      // one remote name request

@@ -23,7 +23,7 @@ void addDongleOptions(CLI::App &app, DongleCommandLine &line) {
         .add_option("--radio-reader", line.radioReaders,
                     "a reader the dongle finds: NAME[,address=HEX12][,version=XXXX][,class=HEX]\n"
                     "[,drop=MS][,silent-name]; repeatable (default: a set of five)")
-        ->type_name("SPEC")
+        ->type_name("READER")
         ->allow_extra_args(false);
     group
         .add_option("--inquiry-ms", line.options.inquiryMs, "the dongle's inquiry time at most (default 300)")
@@ -40,9 +40,9 @@ std::string resolveRadioReaders(DongleCommandLine &line) {
     line.options.readers.clear();
     for (std::size_t i = 0; i < texts.size(); ++i) {
         std::string error;
-        auto spec = parseRadioReader(texts[i], static_cast<int>(i), error);
-        if (!spec) return error;
-        line.options.readers.push_back(*spec);
+        auto radio = parseRadioReader(texts[i], static_cast<int>(i), error);
+        if (!radio) return error;
+        line.options.readers.push_back(*radio);
     }
     return {};
 }

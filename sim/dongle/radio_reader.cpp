@@ -40,16 +40,16 @@ bool parseMs(const std::string &text, int &value) {
 
 }  // namespace
 
-std::optional<RadioReaderSpec> parseRadioReader(const std::string &text, int index, std::string &error) {
+std::optional<RadioReaderSetup> parseRadioReader(const std::string &text, int index, std::string &error) {
     const std::vector<std::string> parts = splitAtCommas(text);
     if (parts.empty() || parts[0].empty()) {
         error = "a radio reader needs a name";
         return std::nullopt;
     }
-    RadioReaderSpec spec;
-    spec.name = parts[0];
+    RadioReaderSetup radio;
+    radio.name = parts[0];
     // Default addresses count up from 00:80:25:12:5B:01 in the dongle's byte order.
-    spec.address = {static_cast<std::uint8_t>(index + 1), 0x5B, 0x12, 0x25, 0x80, 0x00};
+    radio.address = {static_cast<std::uint8_t>(index + 1), 0x5B, 0x12, 0x25, 0x80, 0x00};
     for (std::size_t i = 1; i < parts.size(); ++i) {
         const std::string &option = parts[i];
         const auto eq = option.find('=');
@@ -58,15 +58,15 @@ std::optional<RadioReaderSpec> parseRadioReader(const std::string &text, int ind
         unsigned long long number = 0;
         bool ok = true;
         if (key == "address" && (ok = value.size() == 12 && parseHex(value, number, 12))) {
-            for (int b = 0; b < 6; ++b) spec.address[b] = static_cast<std::uint8_t>(number >> (8 * (5 - b)));
+            for (int b = 0; b < 6; ++b) radio.address[b] = static_cast<std::uint8_t>(number >> (8 * (5 - b)));
         } else if (key == "version" && (ok = value.size() == 4)) {
-            spec.versionAnswer = value;
+            radio.versionAnswer = value;
         } else if (key == "class" && (ok = parseHex(value, number, 6))) {
-            spec.deviceClass = static_cast<std::uint32_t>(number);
+            radio.deviceClass = static_cast<std::uint32_t>(number);
         } else if (key == "drop") {
-            ok = parseMs(value, spec.dropAfterMs) && spec.dropAfterMs > 0;
+            ok = parseMs(value, radio.dropAfterMs) && radio.dropAfterMs > 0;
         } else if (key == "silent-name" && value.empty()) {
-            spec.silentName = true;
+            radio.silentName = true;
         } else if (ok) {
             error = "unknown radio reader option '" + option + "'";
             return std::nullopt;
@@ -76,7 +76,7 @@ std::optional<RadioReaderSpec> parseRadioReader(const std::string &text, int ind
             return std::nullopt;
         }
     }
-    return spec;
+    return radio;
 }
 
 std::string addressText(const RadioAddress &address) {

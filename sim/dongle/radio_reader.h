@@ -13,7 +13,7 @@ using RadioAddress = std::array<std::uint8_t, 6>;
 
 inline constexpr std::uint32_t kReaderDeviceClass = 0x000500;
 
-struct RadioReaderSpec {
+struct RadioReaderSetup {
     std::string name;
     RadioAddress address{};                    // in the order the dongle reports it
     std::optional<std::string> versionAnswer;  // the reader behind the link; default a Bluetooth type
@@ -24,7 +24,7 @@ struct RadioReaderSpec {
 
 // "NAME[,address=HEX12][,version=XXXX][,class=HEX][,drop=MS][,silent-name]". The reader's
 // index gives its default address. Error text in `error` when the text is not valid.
-std::optional<RadioReaderSpec> parseRadioReader(const std::string &text, int index, std::string &error);
+std::optional<RadioReaderSetup> parseRadioReader(const std::string &text, int index, std::string &error);
 
 // Address as 12 hex digits, first reported byte first.
 std::string addressText(const RadioAddress &address);

@@ -15,7 +15,7 @@ struct DongleDevice {
     std::string devnode;  // its tty, /dev/ttyUSB0
 };
 
-// From libudev; empty without udev.
+// From libudev.
 std::vector<DongleDevice> attachedDongles();
 
 // List names: serial number + " BT".

@@ -10,6 +10,8 @@
 #include <optional>
 
 #include "transport/tty_transport.h"
+#include "transport/udev_ptr.h"
+#include "transport/usb_serial_ttys.h"
 
 namespace orvex {
 namespace {
@@ -17,46 +19,7 @@ namespace {
 constexpr const char *kFtdiDriver = "ftdi_sio";
 constexpr const char *kLatencyMs = "2";
 
-struct UdevDeleter {
-    void operator()(udev *u) const { udev_unref(u); }
-    void operator()(udev_enumerate *e) const { udev_enumerate_unref(e); }
-    void operator()(udev_device *d) const { udev_device_unref(d); }
-};
-template <class T>
-using UdevPtr = std::unique_ptr<T, UdevDeleter>;
-
-struct FtdiTty {
-    std::string node;
-    std::string serial;
-    std::string latencyDevice;  // syspath of the usb-serial port (holds latency_timer)
-};
-
-std::vector<FtdiTty> ftdiTtys() {
-    std::vector<FtdiTty> found;
-    UdevPtr<udev> context(udev_new());
-    if (!context) return found;
-    UdevPtr<udev_enumerate> enumerate(udev_enumerate_new(context.get()));
-    udev_enumerate_add_match_subsystem(enumerate.get(), "tty");
-    udev_enumerate_scan_devices(enumerate.get());
-    udev_list_entry *entry = nullptr;
-    udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate.get())) {
-        UdevPtr<udev_device> tty(
-            udev_device_new_from_syspath(context.get(), udev_list_entry_get_name(entry)));
-        if (!tty || !udev_device_get_devnode(tty.get())) continue;
-        // Parents belong to `tty` and go with it.
-        udev_device *interface =
-            udev_device_get_parent_with_subsystem_devtype(tty.get(), "usb", "usb_interface");
-        const char *driver = interface ? udev_device_get_driver(interface) : nullptr;
-        if (!driver || std::string(driver) != kFtdiDriver) continue;
-        udev_device *usb = udev_device_get_parent_with_subsystem_devtype(tty.get(), "usb", "usb_device");
-        const char *serial = usb ? udev_device_get_sysattr_value(usb, "serial") : nullptr;
-        if (!serial || !*serial) continue;
-        udev_device *port = udev_device_get_parent_with_subsystem_devtype(tty.get(), "usb-serial", nullptr);
-        found.push_back(
-            {udev_device_get_devnode(tty.get()), serial, port ? udev_device_get_syspath(port) : ""});
-    }
-    return found;
-}
+std::vector<UsbSerialTty> ftdiTtys() { return usbSerialTtys(kFtdiDriver); }
 
 // Answers arrive in 2 ms instead of the chip's default 16.
 void shortenLatency(const std::string &portSyspath) {
@@ -89,7 +52,7 @@ private:
 
 std::vector<std::string> listFtdiReaders() {
     std::vector<std::string> serials;
-    for (const FtdiTty &tty : ftdiTtys())
+    for (const UsbSerialTty &tty : ftdiTtys())
         if (std::find(serials.begin(), serials.end(), tty.serial) == serials.end())
             serials.push_back(tty.serial);
     return serials;
@@ -97,9 +60,9 @@ std::vector<std::string> listFtdiReaders() {
 
 std::unique_ptr<Transport> openFtdiTransport(const std::string &serialNumber, const LineSettings &settings,
                                              ByteSink &sink) {
-    for (const FtdiTty &tty : ftdiTtys()) {
+    for (const UsbSerialTty &tty : ftdiTtys()) {
         if (tty.serial != serialNumber) continue;
-        shortenLatency(tty.latencyDevice);
+        shortenLatency(tty.portSyspath);
         auto opened = TtyTransport::open(tty.node, settings, sink);
         if (!opened) return nullptr;
         return std::make_unique<FtdiTransport>(std::move(opened));

@@ -11,17 +11,10 @@
 #include <memory>
 
 #include "transport/hid_device.h"
+#include "transport/udev_ptr.h"
 
 namespace orvex {
 namespace {
-
-struct UdevDeleter {
-    void operator()(udev *u) const { udev_unref(u); }
-    void operator()(udev_enumerate *e) const { udev_enumerate_unref(e); }
-    void operator()(udev_device *d) const { udev_device_unref(d); }
-};
-template <class T>
-using UdevPtr = std::unique_ptr<T, UdevDeleter>;
 
 // HID_ID is "BUS:VENDOR:PRODUCT", each hexadecimal ("0003:000016D0:00000E2B").
 bool parseHidId(const char *text, int &vendor, int &product) {

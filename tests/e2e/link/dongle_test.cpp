@@ -13,20 +13,20 @@ namespace orvex::test {
 namespace {
 
 using namespace std::chrono_literals;
-using sim::dongle::RadioReaderSpec;
+using sim::dongle::RadioReaderSetup;
 
-RadioReaderSpec reader(std::string name, int index, std::string extra = "") {
+RadioReaderSetup reader(std::string name, int index, std::string extra = "") {
     std::string error;
-    auto spec = sim::dongle::parseRadioReader(name + extra, index, error);
-    EXPECT_TRUE(spec) << error;
-    return *spec;
+    auto radio = sim::dongle::parseRadioReader(name + extra, index, error);
+    EXPECT_TRUE(radio) << error;
+    return *radio;
 }
 
 struct DongleLab {
     sim::dongle::PtyDongle dongle;
-    explicit DongleLab(std::vector<RadioReaderSpec> readers)
+    explicit DongleLab(std::vector<RadioReaderSetup> readers)
         : dongle(sim::dongle::DongleOptions{std::move(readers)}, sim::Options{}) {}
-    const RadioReaderSpec &spec(std::size_t i) { return dongle.core().options().readers.at(i); }
+    const RadioReaderSetup &radio(std::size_t i) { return dongle.core().options().readers.at(i); }
 };
 
 struct Record {
@@ -79,7 +79,7 @@ TEST(DongleLink, ConnectedReaderAnswersItsCommandsAndIsReleasedOnClose) {
         EXPECT_EQ(Orvex_BtConnect(port.handle, unknown, 1, 3000), 0);
         EXPECT_EQ(Orvex_GetLastError(port.handle), 4);  // the link status: page timeout
 
-        EXPECT_EQ(Orvex_BtConnect(port.handle, lab.spec(0).address.data(), 1, 3000), 1);
+        EXPECT_EQ(Orvex_BtConnect(port.handle, lab.radio(0).address.data(), 1, 3000), 1);
         char version[8] = {};
         ASSERT_EQ(Orvex_ReadVersion(port.handle, version, sizeof version), 4);
         EXPECT_STREQ(version, "1551");
@@ -96,7 +96,7 @@ TEST(DongleLink, ConnectedReaderAnswersItsCommandsAndIsReleasedOnClose) {
 TEST(DongleLink, DroppedLinkIsSetUpAgainByTheNextCommand) {
     DongleLab lab({reader("Orvex RT2851#0002", 0, ",drop=150")});
     OpenPort port(lab.dongle.portName());
-    ASSERT_EQ(Orvex_BtConnect(port.handle, lab.spec(0).address.data(), 1, 3000), 1);
+    ASSERT_EQ(Orvex_BtConnect(port.handle, lab.radio(0).address.data(), 1, 3000), 1);
     char version[8] = {};
     for (int round = 0; round < 3; ++round) {
         std::this_thread::sleep_for(250ms);  // the reader has gone by now
@@ -125,10 +125,10 @@ TEST(DongleLink, SilentDongleFailsWithinTheTimeout) {
 }
 
 TEST(DongleLink, DongleThatGoesAwayEndsThePortAtOnce) {
-    auto lab = std::make_unique<DongleLab>(std::vector<RadioReaderSpec>{reader("Orvex RT2851#0001", 0)});
+    auto lab = std::make_unique<DongleLab>(std::vector<RadioReaderSetup>{reader("Orvex RT2851#0001", 0)});
     const int handle = Orvex_OpenPort(lab->dongle.portName().c_str(), 19200, 2000);
     ASSERT_GT(handle, 0);
-    ASSERT_EQ(Orvex_BtConnect(handle, lab->spec(0).address.data(), 1, 3000), 1);
+    ASSERT_EQ(Orvex_BtConnect(handle, lab->radio(0).address.data(), 1, 3000), 1);
     lab.reset();  // unplugged
     char version[8];
     const auto start = std::chrono::steady_clock::now();

@@ -8,14 +8,14 @@ namespace {
 
 TEST(RadioReader, ParsesNameAndOptions) {
     std::string error;
-    auto spec =
+    auto radio =
         parseRadioReader("Orvex RT2851#7,address=0A0B0C0D0E0F,version=1541,drop=500,silent-name", 3, error);
-    ASSERT_TRUE(spec) << error;
-    EXPECT_EQ(spec->name, "Orvex RT2851#7");
-    EXPECT_EQ(addressText(spec->address), "0A0B0C0D0E0F");
-    EXPECT_EQ(spec->versionAnswer, "1541");
-    EXPECT_EQ(spec->dropAfterMs, 500);
-    EXPECT_TRUE(spec->silentName);
+    ASSERT_TRUE(radio) << error;
+    EXPECT_EQ(radio->name, "Orvex RT2851#7");
+    EXPECT_EQ(addressText(radio->address), "0A0B0C0D0E0F");
+    EXPECT_EQ(radio->versionAnswer, "1541");
+    EXPECT_EQ(radio->dropAfterMs, 500);
+    EXPECT_TRUE(radio->silentName);
 
     auto plain = parseRadioReader("Phone,class=5A020C", 3, error);
     ASSERT_TRUE(plain);
