@@ -103,8 +103,26 @@ double cpuShare(const Sample &a, const Sample &b) {
     return (b.cpu - a.cpu) / std::chrono::duration<double>(b.at - a.at).count();
 }
 
-// orvexctl monitor as a child, its JSON lines collected by a thread blocked
-// in read().
+struct Tally {
+    int records = 0;
+    int outOfOrder = 0;  // a counter that is not the previous one + 1
+    int wrongText = 0;   // a record that is not one whole record (merged or cut)
+
+    void addLine(const std::string &line) {
+        const auto record = nlohmann::json::parse(line, nullptr, false);
+        if (record.is_discarded()) {
+            ++wrongText;
+            return;
+        }
+        ++records;
+        if (record.value("record", 0) != records) ++outOfOrder;
+        if (record.value("hex", std::string()) != kRecordHex) ++wrongText;
+    }
+};
+
+// orvexctl monitor as a child, its JSON lines tallied as they arrive by a
+// thread blocked in read(). Only the tally is kept: the lines of an hour
+// would otherwise grow this process, whose memory is the window's figure.
 class Monitor {
 public:
     Monitor(const std::string &configHome, const std::string &port, double seconds) {
@@ -130,9 +148,19 @@ public:
         close(out[1]);
         reader_ = std::thread([this, fd = out[0]] {
             char buffer[4096];
+            std::string line;
             ssize_t n;
-            while ((n = read(fd, buffer, sizeof buffer)) > 0)
-                output_.append(buffer, static_cast<std::size_t>(n));
+            while ((n = read(fd, buffer, sizeof buffer)) > 0) {
+                for (const char *c = buffer; c < buffer + n; ++c) {
+                    if (*c != '\n') {
+                        line += *c;
+                        continue;
+                    }
+                    tally_.addLine(line);
+                    line.clear();
+                }
+            }
+            if (!line.empty()) tally_.addLine(line);
             close(fd);
         });
     }
@@ -150,37 +178,15 @@ public:
         if (reader_.joinable()) reader_.join();
         return code_;
     }
-    const std::string &output() const { return output_; }
+    // What the monitor printed; complete once wait() returned.
+    const Tally &tally() const { return tally_; }
 
 private:
     pid_t pid_ = -1;
     int code_ = -1;
     std::thread reader_;
-    std::string output_;
+    Tally tally_;
 };
-
-struct Tally {
-    int records = 0;
-    int outOfOrder = 0;  // a counter that is not the previous one + 1
-    int wrongText = 0;   // a record that is not one whole record (merged or cut)
-};
-
-Tally tallyJsonLines(const std::string &text) {
-    Tally t;
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        const auto record = nlohmann::json::parse(line, nullptr, false);
-        if (record.is_discarded()) {
-            ++t.wrongText;
-            continue;
-        }
-        ++t.records;
-        if (record.value("record", 0) != t.records) ++t.outOfOrder;
-        if (record.value("hex", std::string()) != kRecordHex) ++t.wrongText;
-    }
-    return t;
-}
 
 bool check(bool ok, const char *what) {
     if (!ok) std::printf("FAILED: %s\n", what);
@@ -239,7 +245,7 @@ int main(int argc, char **argv) {
     const QString windowHex = window.hexBox()->text();
     window.close();
     const int monitorCode = monitor.wait();
-    const Tally tally = tallyJsonLines(monitor.output());
+    const Tally &tally = monitor.tally();
 
     const double monitorCpu = cpuShare(monitorStart, monitorEnd),
                  windowCpu = cpuShare(windowStart, windowEnd);
