@@ -1,9 +1,6 @@
 #include "sim/pty_reader.h"
 
 #include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/eventfd.h>
@@ -12,6 +9,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "sim/pseudo_terminal.h"
 #include "sim/pty_line.h"
 
 namespace orvex::sim {
@@ -23,10 +21,6 @@ constexpr std::chrono::milliseconds kHangupGrace(50);
 // Output unread this long has no listener.
 constexpr std::chrono::seconds kNoListenerAfter(1);
 
-std::runtime_error systemError(const std::string &what) {
-    return std::runtime_error(what + ": " + std::strerror(errno));
-}
-
 timespec toTimespec(Clock::time_point t) {
     auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
     if (ns <= 0) ns = 1;  // zero would disarm the timer
@@ -37,24 +31,18 @@ timespec toTimespec(Clock::time_point t) {
 
 PtyReader::PtyReader(Options options, std::function<void()> restarted)
     : core_(std::move(options)), restarted_(std::move(restarted)) {
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master_ < 0) throw systemError("posix_openpt");
-    char name[128];
-    if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0 || ::ptsname_r(master_, name, sizeof name) != 0) {
-        ::close(master_);
-        throw systemError("pseudo-terminal setup");
-    }
-    slavePath_ = name;
-    slaveHold_ = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    PseudoTerminal pty = openPseudoTerminal();
+    master_ = pty.master;
+    slaveHold_ = pty.slaveHold;
+    slavePath_ = pty.slavePath;
     wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     timerFd_ = ::timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC | TFD_NONBLOCK);
-    if (slaveHold_ < 0 || wakeFd_ < 0 || timerFd_ < 0 || !setRawLine(slaveHold_, core_.line())) {
+    if (wakeFd_ < 0 || timerFd_ < 0 || !setRawLine(slaveHold_, core_.line())) {
         auto error = systemError("pseudo-terminal setup");
         for (int fd : {master_, slaveHold_, wakeFd_, timerFd_})
             if (fd >= 0) ::close(fd);
         throw error;
     }
-    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
     thread_ = std::thread(&PtyReader::run, this);
 }
 

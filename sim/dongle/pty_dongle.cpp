@@ -1,45 +1,26 @@
 #include "sim/dongle/pty_dongle.h"
 
 #include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <poll.h>
-#include <stdexcept>
 #include <sys/eventfd.h>
-#include <termios.h>
 #include <unistd.h>
+
+#include "sim/pseudo_terminal.h"
 
 namespace orvex::sim::dongle {
 
-namespace {
-std::runtime_error systemError(const std::string &what) {
-    return std::runtime_error(what + ": " + std::strerror(errno));
-}
-}  // namespace
-
 PtyDongle::PtyDongle(DongleOptions options, const Options &base) : core_(std::move(options), base) {
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master_ < 0) throw systemError("posix_openpt");
-    char name[128];
-    if (::grantpt(master_) != 0 || ::unlockpt(master_) != 0 || ::ptsname_r(master_, name, sizeof name) != 0) {
-        ::close(master_);
-        throw systemError("pseudo-terminal setup");
-    }
-    slavePath_ = name;
-    // Held open so the master never reads a hang-up between two hosts.
-    slaveHold_ = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    PseudoTerminal pty = openPseudoTerminal();
+    master_ = pty.master;
+    slaveHold_ = pty.slaveHold;
+    slavePath_ = pty.slavePath;
     wakeFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    termios t{};
-    if (slaveHold_ < 0 || wakeFd_ < 0 || tcgetattr(slaveHold_, &t) != 0) {
-        auto error = systemError("pseudo-terminal setup");
-        for (int fd : {master_, slaveHold_, wakeFd_})
+    if (wakeFd_ < 0) {
+        auto error = systemError("eventfd");
+        for (int fd : {master_, slaveHold_})
             if (fd >= 0) ::close(fd);
         throw error;
     }
-    cfmakeraw(&t);
-    tcsetattr(slaveHold_, TCSANOW, &t);
-    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
     thread_ = std::thread(&PtyDongle::run, this);
 }
 
