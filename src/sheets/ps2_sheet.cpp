@@ -40,15 +40,8 @@ void Ps2Sheet::readSequence(const char *what, KeyStrokePage &page, int (*read)(i
 void Ps2Sheet::readConfiguration() {
     BusyScope busy(ctx_.prompts);
     failedReads_.clear();
-    if (portHandle == 0) {
-        int baud = 19200;
-        CapabilityFlags flags = caps_;
-        portHandle = connectReader(ctx_, baud, flags, true);
-        if (portHandle == 0) {
-            readFailed("connection");
-            return;
-        }
-    }
+    int baud = 19200;
+    if (!linkForRead(baud)) return;
     std::array<unsigned char, 255> block{};
     int n = Orvex_ReadDataBlock(portHandle, block.data(), static_cast<int>(block.size()));
     // A reply shorter than the 11-byte block (a status-only answer, say) is no

@@ -72,15 +72,8 @@ void SerialSheet::readSequence(const char *what, CharSequencePage &page,
 void SerialSheet::readConfiguration() {
     BusyScope busy(ctx_.prompts);
     failedReads_.clear();
-    if (portHandle == 0) {
-        baudRate_ = 19200;
-        CapabilityFlags flags = caps_;
-        portHandle = connectReader(ctx_, baudRate_, flags, true);
-        if (portHandle == 0) {
-            readFailed("connection");
-            return;
-        }
-    }
+    if (portHandle == 0) baudRate_ = 19200;
+    if (!linkForRead(baudRate_)) return;
 
     // Operating parameters; power-on and DTR mode only when the block came.
     std::array<unsigned char, 4> param{};

@@ -56,6 +56,15 @@ std::optional<std::vector<std::uint8_t>> SheetBase::readBlock(const char *what,
     return block;
 }
 
+bool SheetBase::linkForRead(int &baud) {
+    if (portHandle != 0) return true;
+    CapabilityFlags flags = caps_;
+    portHandle = connectReader(ctx_, baud, flags, true);
+    if (portHandle != 0) return true;
+    readFailed("connection");
+    return false;
+}
+
 void SheetBase::refuse(const std::string &page, const ValidationFailure &failure) {
     lastRefusal_ = std::make_pair(page, failure);
     ctx_.prompts.showMessage(failure.text(), MessageIcon::Warning);

@@ -92,6 +92,10 @@ protected:
     void refuse(const std::string &page, const ValidationFailure &failure);
     void showFileMessages(const std::vector<FileMessage> &messages);
     void readFailed(const char *what);
+    // The link a read works on: the open one, or a new connection at `baud`
+    // (the rate it settled on comes back there). False, recorded as the failed
+    // read "connection", when the reader cannot be reached.
+    bool linkForRead(int &baud);
     // One block read of up to 255 bytes; nullopt (and `what` recorded as a
     // failed read) when the reader gave no valid answer.
     std::optional<std::vector<std::uint8_t>> readBlock(const char *what,
