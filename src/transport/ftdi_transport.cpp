@@ -5,7 +5,8 @@
 //   latency timer at 2 ms where sysfs lets us set it;
 // - FTDI's D2XX library, when it is installed: loading it normally unbinds
 //   ftdi_sio from the device, so a reader with no tty is reached through it.
-// The listing asks both and names each serial number once; the open takes the
+// The listing asks both and names each serial number once, leaving out
+// readers that some program holds open; the open takes the
 // tty when there is one, so an installed library changes nothing for readers
 // the kernel serves.
 #include "transport/ftdi_transport.h"
@@ -17,6 +18,7 @@
 
 #include "transport/ftd2xx_library.h"
 #include "transport/ftd2xx_transport.h"
+#include "transport/open_devices.h"
 #include "transport/tty_transport.h"
 #include "transport/udev_ptr.h"
 #include "transport/usb_serial_ttys.h"
@@ -63,7 +65,10 @@ std::vector<std::string> listFtdiReaders() {
     auto add = [&serials](const std::string &serial) {
         if (std::find(serials.begin(), serials.end(), serial) == serials.end()) serials.push_back(serial);
     };
-    for (const UsbSerialTty &tty : ftdiTtys()) add(tty.serial);
+    // A tty some program holds open (this one included) is taken.
+    const OpenDevices inUse = OpenDevices::scan();
+    for (const UsbSerialTty &tty : ftdiTtys())
+        if (!inUse.holds(tty.node)) add(tty.serial);
     // One load attempt per listing; the reference goes with it.
     Ftd2xxLibrary library;
     for (const std::string &serial : listD2xxDevices(library)) add(serial);

@@ -213,6 +213,14 @@ TEST_F(UsbTestbed, FtdiReadersAreTheirTtysUsbSerialNumbers) {
     ASSERT_EQ(::symlink(::ptsname(master), (std::string(root) + "/dev/ttyUSB0").c_str()), 0);
     g_free(root);
 
+    // Another program holding the tty open takes the reader off the list.
+    EXPECT_EQ(listFtdiReaders(), std::vector<std::string>{"73101234"});
+    const int elsewhere = ::open(::ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(elsewhere, 0);
+    EXPECT_TRUE(listFtdiReaders().empty());
+    ::close(elsewhere);
+    EXPECT_EQ(listFtdiReaders(), std::vector<std::string>{"73101234"});
+
     // Opened by serial number through its tty, as an FTDI port, with the short latency.
     Collector sink;
     auto transport = openFtdiTransport("73101234", LineSettings{}, sink);
@@ -233,6 +241,8 @@ TEST_F(UsbTestbed, FtdiReadersAreTheirTtysUsbSerialNumbers) {
     const std::uint8_t answer[] = {'1', '2', '4', '5', '\n'};
     ASSERT_EQ(::write(master, answer, sizeof answer), static_cast<ssize_t>(sizeof answer));
     EXPECT_EQ(sink.waitFor(sizeof answer), sizeof answer);
+    // So does our own open port.
+    EXPECT_TRUE(listFtdiReaders().empty());
     transport->close();
     ::close(master);
     EXPECT_EQ(openFtdiTransport("73109999", LineSettings{}, sink), nullptr);
