@@ -65,10 +65,14 @@ std::vector<std::string> listFtdiReaders() {
     auto add = [&serials](const std::string &serial) {
         if (std::find(serials.begin(), serials.end(), serial) == serials.end()) serials.push_back(serial);
     };
-    // A tty some program holds open (this one included) is taken.
-    const OpenDevices inUse = OpenDevices::scan();
-    for (const UsbSerialTty &tty : ftdiTtys())
-        if (!inUse.holds(tty.node)) add(tty.serial);
+    // A tty some program holds open (this one included) is taken. The look
+    // through /proc is made only when there is a tty to ask about.
+    const std::vector<UsbSerialTty> ttys = ftdiTtys();
+    if (!ttys.empty()) {
+        const OpenDevices inUse = OpenDevices::scan();
+        for (const UsbSerialTty &tty : ttys)
+            if (!inUse.holds(tty.node)) add(tty.serial);
+    }
     // One load attempt per listing; the reference goes with it.
     Ftd2xxLibrary library;
     for (const std::string &serial : listD2xxDevices(library)) add(serial);

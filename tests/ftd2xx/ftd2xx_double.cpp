@@ -140,7 +140,7 @@ __attribute__((visibility("default"))) Status FT_SetLatencyTimer(Handle handle, 
 #endif
 
 // What the test asks: the latency timer of the open device SERIAL, -1 when none is open.
-__attribute__((visibility("default"))) int FtDouble_LatencyOf(const char *serial) {
+__attribute__((visibility("default"))) int ftDoubleLatencyOf(const char *serial) {
     std::lock_guard lock(mutex);
     OpenDevice *d = openedBySerial(serial);
     return d ? d->latencyMs : -1;

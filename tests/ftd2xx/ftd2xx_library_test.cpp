@@ -49,7 +49,7 @@ sim::Options readerAt19200() {
 int latencyOf(const char *serial) {
     void *library = dlopen(Ftd2xxLibrary::kLibraryName, RTLD_NOW | RTLD_NOLOAD);
     auto *query =
-        library ? reinterpret_cast<int (*)(const char *)>(dlsym(library, "FtDouble_LatencyOf")) : nullptr;
+        library ? reinterpret_cast<int (*)(const char *)>(dlsym(library, "ftDoubleLatencyOf")) : nullptr;
     const int value = query ? query(serial) : -2;
     if (library) dlclose(library);
     return value;
