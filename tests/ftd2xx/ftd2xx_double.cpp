@@ -42,8 +42,8 @@ std::vector<Device> listed;  // what the last CreateDeviceInfoList saw
 
 std::vector<Device> devicesFromEnvironment() {
     std::vector<Device> devices;
-    const char *spec = std::getenv("ORVEX_FTD2XX_DEVICES");
-    std::string text = spec ? spec : "";
+    const char *fromEnvironment = std::getenv("ORVEX_FTD2XX_DEVICES");
+    std::string text = fromEnvironment ? fromEnvironment : "";
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find(';', start);
