@@ -8,6 +8,7 @@
 
 #include "link/api_support.h"
 #include "link/list_buffer.h"
+#include "link/trace.h"
 #include "transport/ftdi_transport.h"
 #include "transport/hid_transport.h"
 #include "transport/usb_driver_state.h"
@@ -26,6 +27,7 @@ orvex::HidTransport *hidOf(orvex::Port &port) {
 extern "C" {
 
 int Orvex_ListUsbDevices(char *buffer, int size) {
+    orvex::routeTransportDiagnostics();
     std::vector<std::string> entries = orvex::listFtdiReaders();
     for (auto &name : orvex::listHidReaders()) entries.push_back(std::move(name));
     std::erase_if(entries, [](const std::string &entry) { return !orvex::passesArticleFilter(entry); });

@@ -31,6 +31,8 @@ int IdSet::take() {
 }
 
 SdkApp &SdkApp::instance() {
+    static const bool diagnosticsRouted = (routeTransportDiagnostics(), true);
+    (void)diagnosticsRouted;
     static SdkApp app;
     return app;
 }

@@ -10,6 +10,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "transport/diagnostics.h"
+
 namespace orvex {
 
 namespace {
@@ -56,5 +58,9 @@ void trace(const char *format, ...) {
 }
 
 void setTraceEcho(bool on) { echo = on; }
+
+void routeTransportDiagnostics() {
+    setDiagnosticSink([](const char *text) { trace("%s\n", text); });
+}
 
 }  // namespace orvex

@@ -9,4 +9,8 @@ void trace(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
 void setTraceEcho(bool on);
 
+// Sends the transports' diagnostics (vendor libraries) here too, one line
+// each. Idempotent.
+void routeTransportDiagnostics();
+
 }  // namespace orvex

@@ -9,16 +9,19 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 #include <umockdev.h>
 
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "sim/pty_reader.h"
 #include "transport/ftdi_transport.h"
 #include "transport/hid_device.h"
 #include "transport/hid_transport.h"
@@ -41,6 +44,7 @@ protected:
     }
     void TearDown() override {
         if (handler) g_object_unref(handler);
+        if (terminalFd >= 0) ::close(terminalFd);
         if (testbed) g_object_unref(testbed);
     }
 
@@ -72,6 +76,68 @@ protected:
         ::close(::open((std::string(root) + node).c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0666));
         g_free(root);
         return node;
+    }
+
+    // An FTDI reader: USB device, interface bound to ftdi_sio, usb-serial
+    // port, tty /dev/ttyUSB0. Returns the usb-serial port's sysfs path.
+    std::string addFtdiReader(const char *serial) {
+        gchar *usb =
+            umockdev_testbed_add_device(testbed, "usb", "3-1", nullptr, "idVendor", "0403", "idProduct",
+                                        "6001", "serial", serial, nullptr, "DEVTYPE", "usb_device", nullptr);
+        gchar *iface = umockdev_testbed_add_device(testbed, "usb", "3-1:1.0", usb, nullptr, "DEVTYPE",
+                                                   "usb_interface", nullptr);
+        umockdev_testbed_set_attribute_link(testbed, iface, "driver", "../../../../bus/usb/drivers/ftdi_sio");
+        gchar *port = umockdev_testbed_add_device(testbed, "usb-serial", "ttyUSB0", iface, "latency_timer",
+                                                  "16", nullptr, nullptr);
+        gchar *tty = umockdev_testbed_add_device(testbed, "tty", "ttyUSB0", port, "dev", "188:0", nullptr,
+                                                 "DEVNAME", "/dev/ttyUSB0", nullptr);
+        const std::string portPath = port;
+        for (gchar *p : {usb, iface, port, tty}) g_free(p);
+        return portPath;
+    }
+
+    // The testbed's /dev/ttyUSB0 leads to the pseudo-terminal `slave`.
+    void linkTtyTo(const std::string &slave) {
+        gchar *root = umockdev_testbed_get_root_dir(testbed);
+        const int linked = ::symlink(slave.c_str(), (std::string(root) + "/dev/ttyUSB0").c_str());
+        g_free(root);
+        ASSERT_EQ(linked, 0);
+    }
+
+    // The preload answers every ioctl on a node opened under /dev itself, so
+    // the line settings would never reach the pseudo-terminal behind
+    // /dev/ttyUSB0; this hands the terminal's ioctls to `terminalFd`, a
+    // descriptor of that terminal opened before the testbed existed (the
+    // settings belong to the terminal, not to a descriptor).
+    void forwardTerminalIoctls() {
+        handler = umockdev_ioctl_base_new();
+        g_signal_connect(handler, "handle-ioctl", G_CALLBACK(onTerminalIoctl), &terminalFd);
+        GError *error = nullptr;
+        ASSERT_TRUE(umockdev_testbed_attach_ioctl(testbed, "/dev/ttyUSB0", handler, &error))
+            << (error ? error->message : "");
+    }
+
+    static gboolean onTerminalIoctl(UMockdevIoctlBase *, UMockdevIoctlClient *client, gpointer fdPointer) {
+        const int fd = *static_cast<int *>(fdPointer);
+        const gulong request = umockdev_ioctl_client_get_request(client);
+        // The kernel's struct termios of TCGETS/TCSETS*; termios2 calls carry their size.
+        constexpr std::size_t kKernelTermiosSize = 36;
+        std::size_t size = _IOC_SIZE(request);
+        if (request == TCGETS || request == TCSETS || request == TCSETSW || request == TCSETSF)
+            size = kKernelTermiosSize;
+        if (size == 0) {
+            // Exclusive mode, modem lines, flushes: nothing the reader behind needs.
+            umockdev_ioctl_client_complete(client, 0, 0);
+            return TRUE;
+        }
+        GError *error = nullptr;
+        UMockdevIoctlData *data =
+            umockdev_ioctl_data_resolve(umockdev_ioctl_client_get_arg(client), 0, size, &error);
+        if (!data) return FALSE;
+        const int result = ::ioctl(fd, request, data->data);
+        umockdev_ioctl_client_complete(client, result, result == 0 ? 0 : errno);
+        g_object_unref(data);
+        return TRUE;
     }
 
     // The kernel's answers to the report-descriptor ioctls of `node`.
@@ -111,6 +177,7 @@ protected:
 
     UMockdevTestbed *testbed = nullptr;
     UMockdevIoctlBase *handler = nullptr;
+    int terminalFd = -1;
 };
 
 TEST_F(UsbTestbed, HidrawReadersAreFoundThroughTheirHidParents) {
@@ -179,17 +246,7 @@ struct Collector : ByteSink {
 };
 
 TEST_F(UsbTestbed, FtdiReadersAreTheirTtysUsbSerialNumbers) {
-    // An FTDI reader: USB device, interface bound to ftdi_sio, usb-serial port, tty.
-    gchar *usb =
-        umockdev_testbed_add_device(testbed, "usb", "3-1", nullptr, "idVendor", "0403", "idProduct", "6001",
-                                    "serial", "73101234", nullptr, "DEVTYPE", "usb_device", nullptr);
-    gchar *iface = umockdev_testbed_add_device(testbed, "usb", "3-1:1.0", usb, nullptr, "DEVTYPE",
-                                               "usb_interface", nullptr);
-    umockdev_testbed_set_attribute_link(testbed, iface, "driver", "../../../../bus/usb/drivers/ftdi_sio");
-    gchar *port = umockdev_testbed_add_device(testbed, "usb-serial", "ttyUSB0", iface, "latency_timer", "16",
-                                              nullptr, nullptr);
-    gchar *tty = umockdev_testbed_add_device(testbed, "tty", "ttyUSB0", port, "dev", "188:0", nullptr,
-                                             "DEVNAME", "/dev/ttyUSB0", nullptr);
+    const std::string port = addFtdiReader("73101234");
     // A virtual COM reader's tty (cdc_acm) is no FTDI reader.
     gchar *acm =
         umockdev_testbed_add_device(testbed, "usb", "4-1", nullptr, "idVendor", "16d0", "idProduct", "0e2a",
@@ -209,16 +266,22 @@ TEST_F(UsbTestbed, FtdiReadersAreTheirTtysUsbSerialNumbers) {
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_GE(master, 0);
     ASSERT_EQ(::grantpt(master) | ::unlockpt(master), 0);
-    gchar *root = umockdev_testbed_get_root_dir(testbed);
-    ASSERT_EQ(::symlink(::ptsname(master), (std::string(root) + "/dev/ttyUSB0").c_str()), 0);
-    g_free(root);
+    linkTtyTo(::ptsname(master));
+
+    // Another program holding the tty open takes the reader off the list.
+    EXPECT_EQ(listFtdiReaders(), std::vector<std::string>{"73101234"});
+    const int elsewhere = ::open(::ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(elsewhere, 0);
+    EXPECT_TRUE(listFtdiReaders().empty());
+    ::close(elsewhere);
+    EXPECT_EQ(listFtdiReaders(), std::vector<std::string>{"73101234"});
 
     // Opened by serial number through its tty, as an FTDI port, with the short latency.
     Collector sink;
     auto transport = openFtdiTransport("73101234", LineSettings{}, sink);
     ASSERT_TRUE(transport);
     EXPECT_EQ(transport->kind(), TransportKind::Ftdi);
-    std::ifstream latency(std::string(port) + "/latency_timer");
+    std::ifstream latency(port + "/latency_timer");
     std::string value;
     latency >> value;
     EXPECT_EQ(value, "2");
@@ -233,10 +296,43 @@ TEST_F(UsbTestbed, FtdiReadersAreTheirTtysUsbSerialNumbers) {
     const std::uint8_t answer[] = {'1', '2', '4', '5', '\n'};
     ASSERT_EQ(::write(master, answer, sizeof answer), static_cast<ssize_t>(sizeof answer));
     EXPECT_EQ(sink.waitFor(sizeof answer), sizeof answer);
+    // So does our own open port.
+    EXPECT_TRUE(listFtdiReaders().empty());
     transport->close();
     ::close(master);
     EXPECT_EQ(openFtdiTransport("73109999", LineSettings{}, sink), nullptr);
-    for (gchar *p : {usb, iface, port, tty, acm, acmIface, acmTty}) g_free(p);
+    for (gchar *p : {acm, acmIface, acmTty}) g_free(p);
+}
+
+// A simulated reader on a pseudo-terminal made before the testbed, so that
+// its own descriptors stay outside the preload's reach.
+class FtdiReaderTestbed : public UsbTestbed {
+protected:
+    void SetUp() override {
+        sim::Options options;
+        options.versionAnswer = "1245";
+        options.variant = 0;
+        options.baud = 19200;
+        reader.emplace(options);
+        terminalFd = ::open(reader->slavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        ASSERT_GE(terminalFd, 0);
+        UsbTestbed::SetUp();
+    }
+    std::optional<sim::PtyReader> reader;
+};
+
+TEST_F(FtdiReaderTestbed, IdentifiedBySerialNumberThroughItsTty) {
+    addFtdiReader("73101234");
+    linkTtyTo(reader->slavePath());
+    // The reader answers only when the host's line matches its own.
+    forwardTerminalIoctls();
+
+    const int handle = Orvex_OpenPort("73101234", 19200, 1000);
+    ASSERT_GT(handle, 0);
+    char version[8] = {};
+    EXPECT_EQ(Orvex_ReadVersion(handle, version, sizeof version), 4);
+    EXPECT_STREQ(version, "1245");
+    EXPECT_EQ(Orvex_ClosePort(handle), 0);
 }
 
 }  // namespace
