@@ -114,10 +114,10 @@ const std::string *InterfaceSelection::selectedText() const {
 bool InterfaceSelection::switchToHidMode() {
     const std::string *text = selectedText();
     if (!text || !isQelVirtualComPort(*text)) return false;
-    switchVirtualComToHid(*text);
+    const bool switched = switchVirtualComToHid(*text);
     settings_.name.clear();
     if (hooks_.pause) hooks_.pause(kModeSwitchWaitMs);
-    return true;
+    return switched;
 }
 
 bool InterfaceSelection::switchToVirtualCom() {
@@ -127,10 +127,10 @@ bool InterfaceSelection::switchToVirtualCom() {
         if (prompts_.askYesNo(virtualComDriverQuestion(), true)) openDriverPage();
         return false;
     }
-    switchHidToVirtualCom(*text);
+    const bool switched = switchHidToVirtualCom(*text);
     settings_.name.clear();
     if (hooks_.pause) hooks_.pause(kModeSwitchWaitMs);
-    return true;
+    return switched;
 }
 
 bool InterfaceSelection::accept(std::optional<LineCombos> line, int timeoutMs, int address) {

@@ -57,8 +57,9 @@ public:
     // The address the IP search returned (cut after its "]").
     void chooseLanAddress(const std::string &address);
 
-    // "HID Mode" and "Virtual Com" on the selected item. True when the list
-    // should be refreshed (the reader restarted in its other mode).
+    // "HID Mode" and "Virtual Com" on the selected item. True when the reader
+    // took the switch and restarts in its other mode: the lists are then to
+    // be refreshed as after a device change.
     bool switchToHidMode();
     bool switchToVirtualCom();
 
