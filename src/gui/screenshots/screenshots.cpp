@@ -341,7 +341,7 @@ void renderAll(app::ConnectContext &ctx, QuietPrompts &prompts, gui::MainWindow 
     }
 
     {
-        ctx.settings.set(app::settings::PortName, "/dev/ttyUSB0");
+        ctx.settings.set(app::settings::PortName, "/dev/ttyUSB0 [Qel Virtual COM Port]");  // as OK stores it
         ctx.settings.set(app::settings::PortBaudrate, 9602);
         gui::InterfaceDialog dialog(&frame, ctx.settings, sampleDevices(), prompts);
         save(&dialog, "interface_dialog");  // a virtual COM port: "Virtual Com" checked
