@@ -108,5 +108,26 @@ TEST_F(UsbModeSwitch, ToVirtualComAndBackThroughTheLists) {
     EXPECT_FALSE(lists(model, kVirtualComText));
 }
 
+// Listed ports with nothing behind them: the switch cannot reach a reader.
+TEST_F(UsbModeSwitch, AReaderThatCannotBeReachedKeepsItsNameAndTheUserIsTold) {
+    testbed.setCdcAcmLoaded(true);
+    app::DeviceListProviders devices;
+    devices.usbDevices = [] { return std::vector<std::string>{"6401-9999 HID"}; };
+    devices.comPorts = [] { return std::vector<std::string>{"/dev/ttyACM7 [Qel Virtual COM]"}; };
+    store.set(app::settings::PortName, "USB: 6401-9999 HID");
+    app::InterfaceSelection model(store, devices, prompts, {[this](int ms) { pauses.push_back(ms); }, {}});
+    const std::string noConnection = app::StringTable::instance().text(522);
+
+    EXPECT_FALSE(model.switchToVirtualCom());
+    EXPECT_EQ(model.settings().name, "USB: 6401-9999 HID");
+    EXPECT_TRUE(model.usbRadios().hidChecked);
+    model.select(0);
+    EXPECT_FALSE(model.switchToHidMode());
+    EXPECT_EQ(model.settings().name, "/dev/ttyACM7 [Qel Virtual COM]");
+    EXPECT_EQ(prompts.messages, (std::vector<std::string>{noConnection, noConnection}));
+    EXPECT_TRUE(pauses.empty());
+    EXPECT_FALSE(sim.nextAppearance(200ms));
+}
+
 }  // namespace
 }  // namespace orvex::test
