@@ -51,7 +51,9 @@ public:
 
     // The reader on its virtual COM port: USB device 16d0:0e2a, interface
     // bound to cdc_acm, tty ttyACM0 whose node links to `pty`. Announced
-    // with an "add" uevent as the kernel does.
+    // with an "add" uevent as the kernel does. The paths and the tty's
+    // "device" link are those of a real sysfs: the port listing tells a USB
+    // port by its path and reads the ids through device/../.
     void addVirtualComPort(const std::string &pty) {
         const std::string description =
             "P: " + std::string(kUsbDevice) +
