@@ -5,7 +5,9 @@
 #include <algorithm>
 
 #include "app/settings_store.h"
+#include "app/string_table.h"
 #include "app/usb_mode_switch.h"
+#include "base/message_ids.h"
 #include "orvex/orvex.h"
 
 namespace orvex::app {
@@ -114,10 +116,7 @@ const std::string *InterfaceSelection::selectedText() const {
 bool InterfaceSelection::switchToHidMode() {
     const std::string *text = selectedText();
     if (!text || !isQelVirtualComPort(*text)) return false;
-    switchVirtualComToHid(*text);
-    settings_.name.clear();
-    if (hooks_.pause) hooks_.pause(kModeSwitchWaitMs);
-    return true;
+    return finishModeSwitch(switchVirtualComToHid(*text));
 }
 
 bool InterfaceSelection::switchToVirtualCom() {
@@ -127,7 +126,16 @@ bool InterfaceSelection::switchToVirtualCom() {
         if (prompts_.askYesNo(virtualComDriverQuestion(), true)) openDriverPage();
         return false;
     }
-    switchHidToVirtualCom(*text);
+    return finishModeSwitch(switchHidToVirtualCom(*text));
+}
+
+bool InterfaceSelection::finishModeSwitch(bool switched) {
+    if (!switched) {
+        // The reader stays where it is, so does the choice; say why nothing happened.
+        prompts_.showMessage(StringTable::instance().text(msg::kNoConnection), MessageIcon::Error);
+        return false;
+    }
+    // The port goes away while the reader restarts in its other mode.
     settings_.name.clear();
     if (hooks_.pause) hooks_.pause(kModeSwitchWaitMs);
     return true;

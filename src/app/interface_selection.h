@@ -57,8 +57,10 @@ public:
     // The address the IP search returned (cut after its "]").
     void chooseLanAddress(const std::string &address);
 
-    // "HID Mode" and "Virtual Com" on the selected item. True when the list
-    // should be refreshed (the reader restarted in its other mode).
+    // "HID Mode" and "Virtual Com" on the selected item. True when the reader
+    // took the switch and restarts in its other mode: the port name is then
+    // cleared and the lists are to be refreshed as after a device change. A
+    // reader that cannot be opened or refuses keeps its name (message 522).
     bool switchToHidMode();
     bool switchToVirtualCom();
 
@@ -69,6 +71,7 @@ public:
 private:
     void rebuildTexts(bool initial);
     bool driverCheck();
+    bool finishModeSwitch(bool switched);
     void openDriverPage();
     const std::string *selectedText() const;
 

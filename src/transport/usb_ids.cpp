@@ -11,9 +11,12 @@ constexpr UsbId kHidReaders[] = {
     {0x1209, 0x7304}, {0x1209, 0x7305}, {0x1D50, 0x61A0},
 };
 
-// 7305 is not one: a HID reader without a readable serial number is listed
-// as "7305-???? HID" and must not reach the USB reader list.
-constexpr int kArticleNumbers[] = {7300, 7301, 7302, 7303, 7304, 7310, 7311, 7320};
+// 6401-6415 are the switchable readers (HID keyboard mode <-> virtual COM),
+// which the interface dialog must be able to list. 7305 is not one: a HID
+// reader without a readable serial number is listed as "7305-???? HID" and
+// must not reach the USB reader list.
+constexpr int kArticleNumbers[] = {6401, 6402, 6403, 6404, 6405, 6406, 6407, 6408, 6409, 6410, 6411, 6412,
+                                   6413, 6414, 6415, 7300, 7301, 7302, 7303, 7304, 7310, 7311, 7320};
 
 }  // namespace
 

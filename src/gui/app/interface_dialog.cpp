@@ -126,6 +126,9 @@ void InterfaceDialog::buildWidgets() {
     layout->addWidget(buttons);
 
     connect(list_, &QListWidget::itemSelectionChanged, this, &InterfaceDialog::onSelectionChanged);
+    // After a mode switch the port name is empty while a refresh may have
+    // highlighted an item: clicking that item must still choose it.
+    connect(list_, &QListWidget::itemClicked, this, &InterfaceDialog::onSelectionChanged);
     connect(ethernet_, &QCheckBox::clicked, this, &InterfaceDialog::onEthernetClicked);
     connect(ipSearch_, &QPushButton::clicked, this, &InterfaceDialog::onIpSearch);
     connect(hidMode_, &QRadioButton::clicked, this, [this] { onUsbMode(true); });
@@ -232,12 +235,12 @@ void InterfaceDialog::onIpSearch() {
 
 void InterfaceDialog::onUsbMode(bool toHid) {
     QApplication::setOverrideCursor(Qt::WaitCursor);  // the prompts suspend it while asking
-    if (toHid)
-        model_.switchToHidMode();
-    else
-        model_.switchToVirtualCom();
+    const bool switched = toHid ? model_.switchToHidMode() : model_.switchToVirtualCom();
     QApplication::restoreOverrideCursor();
     showSelectionState();
+    // The restarted reader reappears in its other mode; a simulated one
+    // sends no device event, so follow it as after a device change.
+    if (switched) refresh(kDeviceNodesChanged);
 }
 
 void InterfaceDialog::pause(int milliseconds) {

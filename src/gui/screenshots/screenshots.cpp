@@ -341,10 +341,16 @@ void renderAll(app::ConnectContext &ctx, QuietPrompts &prompts, gui::MainWindow 
     }
 
     {
-        ctx.settings.set(app::settings::PortName, "/dev/ttyUSB0");
+        ctx.settings.set(app::settings::PortName, "/dev/ttyUSB0 [Qel Virtual COM Port]");  // as OK stores it
         ctx.settings.set(app::settings::PortBaudrate, 9602);
         gui::InterfaceDialog dialog(&frame, ctx.settings, sampleDevices(), prompts);
-        save(&dialog, "interface_dialog");
+        save(&dialog, "interface_dialog");  // a virtual COM port: "Virtual Com" checked
+    }
+    {
+        // A switchable reader in USB keyboard mode: "HID Mode" checked.
+        ctx.settings.set(app::settings::PortName, "USB: 6402-0815 HID");
+        gui::InterfaceDialog dialog(&frame, ctx.settings, sampleDevices(), prompts);
+        save(&dialog, "interface_dialog_hid_mode");
         ctx.settings.set(app::settings::PortName, port);
         ctx.settings.set(app::settings::PortBaudrate, 19200);
     }

@@ -3,6 +3,7 @@
 // the switch to virtual COM mode and back, and an unplug mid-session.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -46,7 +47,11 @@ protected:
 TEST_F(HidReaderTest, ListedOpenedAndIdentifiedByListName) {
     auto reader = start();
     auto nameless = start("-");  // listed as "7305-???? HID", which the filter drops
-    EXPECT_EQ(usbDevices(), std::vector<std::string>{"73011234 HID"});
+    auto switchable = start("6401-1234");
+    auto foreign = start("6416-1234");  // no article number of the maker's
+    std::vector<std::string> listed = usbDevices();
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, (std::vector<std::string>{"6401-1234 HID", "73011234 HID"}));
 
     OpenPort port("73011234 HID");
     ASSERT_GE(port.handle, 10001);

@@ -103,9 +103,20 @@ TEST(UsbIds, ArticleNumberFilter) {
     struct Case {
         const char *entry;
         bool kept;
-    } cases[] = {{"73011234 HID", true}, {"7300", true}, {"7320ABCD", true}, {"7305-???? HID", false},
-                 {"7305", false},        {"730", false}, {"", false},        {"A7301 HID", false},
-                 {"9999 HID", false},    {"7311", true}};
+    } cases[] = {{"73011234 HID", true},
+                 {"7300", true},
+                 {"7320ABCD", true},
+                 {"7305-???? HID", false},
+                 {"7305", false},
+                 {"730", false},
+                 {"", false},
+                 {"A7301 HID", false},
+                 {"9999 HID", false},
+                 {"7311", true},
+                 {"6401-1234 HID", true},
+                 {"6415-0001 HID", true},
+                 {"6400-1234 HID", false},
+                 {"6416-1234 HID", false}};
     for (const auto &c : cases) EXPECT_EQ(passesArticleFilter(c.entry), c.kept) << c.entry;
 }
 
