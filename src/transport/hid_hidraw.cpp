@@ -38,27 +38,16 @@ HidReportLengths lengthsOfNode(int fd) {
 
 std::vector<HidDeviceInfo> hidrawDevices() {
     std::vector<HidDeviceInfo> found;
-    UdevPtr<udev> context(udev_new());
-    if (!context) return found;
-    UdevPtr<udev_enumerate> enumerate(udev_enumerate_new(context.get()));
-    if (!enumerate) return found;
-    udev_enumerate_add_match_subsystem(enumerate.get(), "hidraw");
-    udev_enumerate_scan_devices(enumerate.get());
-    udev_list_entry *entry = nullptr;
-    udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate.get())) {
-        UdevPtr<udev_device> raw(
-            udev_device_new_from_syspath(context.get(), udev_list_entry_get_name(entry)));
-        if (!raw || !udev_device_get_devnode(raw.get())) continue;
-        // The parent belongs to `raw` and goes with it.
-        udev_device *hid = udev_device_get_parent_with_subsystem_devtype(raw.get(), "hid", nullptr);
+    forEachDeviceNode("hidraw", [&found](udev_device *raw) {
+        udev_device *hid = udev_device_get_parent_with_subsystem_devtype(raw, "hid", nullptr);
         HidDeviceInfo info;
         if (!hid || !parseHidId(udev_device_get_property_value(hid, "HID_ID"), info.vendorId, info.productId))
-            continue;
-        info.node = udev_device_get_devnode(raw.get());
+            return;
+        info.node = udev_device_get_devnode(raw);
         const char *uniq = udev_device_get_property_value(hid, "HID_UNIQ");
         if (uniq && *uniq) info.serial = uniq;
         found.push_back(std::move(info));
-    }
+    });
     return found;
 }
 

@@ -21,26 +21,16 @@ const char *driverOf(udev_device *tty) {
 
 std::vector<UsbSerialTty> usbSerialTtys(const char *wanted) {
     std::vector<UsbSerialTty> found;
-    UdevPtr<udev> context(udev_new());
-    if (!context) return found;
-    UdevPtr<udev_enumerate> enumerate(udev_enumerate_new(context.get()));
-    udev_enumerate_add_match_subsystem(enumerate.get(), "tty");
-    udev_enumerate_scan_devices(enumerate.get());
-    udev_list_entry *entry = nullptr;
-    udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate.get())) {
-        UdevPtr<udev_device> tty(
-            udev_device_new_from_syspath(context.get(), udev_list_entry_get_name(entry)));
-        if (!tty || !udev_device_get_devnode(tty.get())) continue;
-        // Parents belong to `tty` and go with it.
-        const char *driver = driverOf(tty.get());
-        if (!driver || std::strcmp(driver, wanted) != 0) continue;
-        udev_device *usb = udev_device_get_parent_with_subsystem_devtype(tty.get(), "usb", "usb_device");
+    forEachDeviceNode("tty", [&found, wanted](udev_device *tty) {
+        const char *driver = driverOf(tty);
+        if (!driver || std::strcmp(driver, wanted) != 0) return;
+        udev_device *usb = udev_device_get_parent_with_subsystem_devtype(tty, "usb", "usb_device");
         const char *serial = usb ? udev_device_get_sysattr_value(usb, "serial") : nullptr;
-        if (!serial || !*serial) continue;
-        udev_device *port = udev_device_get_parent_with_subsystem_devtype(tty.get(), "usb-serial", nullptr);
+        if (!serial || !*serial) return;
+        udev_device *port = udev_device_get_parent_with_subsystem_devtype(tty, "usb-serial", nullptr);
         found.push_back(
-            {udev_device_get_devnode(tty.get()), serial, driver, port ? udev_device_get_syspath(port) : ""});
-    }
+            {udev_device_get_devnode(tty), serial, driver, port ? udev_device_get_syspath(port) : ""});
+    });
     return found;
 }
 
