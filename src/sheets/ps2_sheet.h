@@ -25,6 +25,7 @@ public:
     ProgramOutcome program() override;
     ReaderImage image() const override;
     bool saveBackupFile(const std::string &path) override;
+    const char *fileExtension() const override { return "mkp"; }
     std::unique_ptr<SheetBase> freshSheet(ConnectContext &ctx, int handle, int baud) const override;
 
     // "Laden": open-file chooser, may ask 516 and save first.

@@ -13,7 +13,6 @@
 #include "app/string_table.h"
 #include "orvex/orvex.h"
 #include "sheets/config_files.h"
-#include "sheets/ps2_sheet.h"
 
 namespace orvex::app {
 
@@ -45,6 +44,12 @@ std::vector<std::string> unreadParts(const ReaderState &state) {
     return state.sheet ? state.sheet->failedReads() : std::vector<std::string>{"connection"};
 }
 
+// Appends the parts of `more` that `parts` does not name yet.
+void addParts(std::vector<std::string> &parts, const std::vector<std::string> &more) {
+    for (const std::string &part : more)
+        if (std::find(parts.begin(), parts.end(), part) == parts.end()) parts.push_back(part);
+}
+
 // File-name safe: letters, digits, '.', '-'; runs of anything else as one '-'.
 std::string fileNamePart(const std::string &text) {
     std::string out;
@@ -72,8 +77,7 @@ std::string utcStamp() {
 // was lost or garbled may still have reached the reader.
 std::vector<std::string> partsWritten(const std::vector<SheetWrite> &writes) {
     std::vector<std::string> parts;
-    for (const SheetWrite &w : writes)
-        if (std::find(parts.begin(), parts.end(), w.what) == parts.end()) parts.push_back(w.what);
+    for (const SheetWrite &w : writes) addParts(parts, {w.what});
     return parts;
 }
 
@@ -83,8 +87,8 @@ std::string saveBackup(const ReaderState &state, const SheetBase &sheet, const C
     if (!state.complete())
         return StringTable::instance().format("program.backupUnreadable", partNames(unreadParts(state)));
     const std::string folder = options.backupFolder.empty() ? defaultBackupFolder() : options.backupFolder;
-    const char *extension = dynamic_cast<const Ps2Sheet *>(&sheet) ? "mkp" : "mkr";
-    path = reserveBackupPath(folder, state.model, ctx.settings.get(settings::PortName), extension);
+    path =
+        reserveBackupPath(folder, state.model, ctx.settings.get(settings::PortName), sheet.fileExtension());
     if (path.empty() || !state.sheet->saveBackupFile(path)) {
         std::error_code ignored;
         if (!path.empty()) fs::remove(path, ignored);
@@ -161,9 +165,7 @@ SafeProgramResult programSafely(ConnectContext &ctx, SheetBase &sheet, const Pro
         const ReaderImage meant = sheet.image();
         result.compared = before.complete();
         result.differing = differingParts(meant, before.sheet->image());
-        for (const std::string &unread : unreadParts(before))
-            if (std::find(result.differing.begin(), result.differing.end(), unread) == result.differing.end())
-                result.differing.push_back(unread);
+        addParts(result.differing, unreadParts(before));
     }
     if (options.check) {
         result.outcome = ProgramOutcome::Done;
@@ -215,10 +217,7 @@ SafeProgramResult programSafely(ConnectContext &ctx, SheetBase &sheet, const Pro
     const ReaderState after = readReader(ctx, sheet);
     result.notHeld = after.sheet ? differingParts(meant, after.sheet->image(), true)
                                  : std::vector<std::string>{"connection"};
-    if (after.sheet)
-        for (const std::string &unread : unreadParts(after))
-            if (std::find(result.notHeld.begin(), result.notHeld.end(), unread) == result.notHeld.end())
-                result.notHeld.push_back(unread);
+    if (after.sheet) addParts(result.notHeld, unreadParts(after));
     if (result.notHeld.empty()) return result;
     result.outcome = ProgramOutcome::Failed;
     result.verdict = "mismatch";

@@ -48,6 +48,7 @@ public:
     ProgramOutcome program() override;
     ReaderImage image() const override;
     bool saveBackupFile(const std::string &path) override;
+    const char *fileExtension() const override { return "mkr"; }
     std::unique_ptr<SheetBase> freshSheet(ConnectContext &ctx, int handle, int baud) const override;
     // The blocks "Programmieren" writes from the current page values, in the
     // form the read-content report takes (no validation, nothing sent).

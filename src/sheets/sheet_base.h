@@ -58,6 +58,8 @@ public:
     // The page values as this sheet's kind of file, remembering nothing (no
     // title, folder or modified state changes): backups of a reader.
     virtual bool saveBackupFile(const std::string &path) = 0;
+    // The extension of that kind of file: "mkr" or "mkp".
+    virtual const char *fileExtension() const = 0;
     // A sheet of the same kind and capabilities on the open link handle,
     // with the pages as a new sheet has them.
     virtual std::unique_ptr<SheetBase> freshSheet(ConnectContext &ctx, int handle, int baud) const = 0;
