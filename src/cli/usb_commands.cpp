@@ -108,17 +108,24 @@ std::optional<app::KeyTable> referenceTable(CliEnvironment &env, const std::stri
     return table;
 }
 
-int keyTableGet(CliEnvironment &env, const std::string &file) {
-    if (int rc = env.prepare()) return rc;
-    HidReaderLink link;
-    if (int rc = connectHidReader(env, link)) return rc;
+// The reader's key table, read with a progress line; nullopt once the
+// failure is reported.
+std::optional<app::KeyTable> readTable(CliEnvironment &env, const HidReaderLink &link) {
     std::optional<app::KeyTable> table;
     {
         ProgressLine progress;
         table = app::readReaderKeyTable(link.handle, progress.callback());
     }
-    if (!table)
-        return env.fail(ExitReader, StringTable::instance().format("cli.error.readFailed", env.portName()));
+    if (!table) env.fail(ExitReader, StringTable::instance().format("cli.error.readFailed", env.portName()));
+    return table;
+}
+
+int keyTableGet(CliEnvironment &env, const std::string &file) {
+    if (int rc = env.prepare()) return rc;
+    HidReaderLink link;
+    if (int rc = connectHidReader(env, link)) return rc;
+    const std::optional<app::KeyTable> table = readTable(env, link);
+    if (!table) return ExitReader;
     if (file.empty()) {
         printTable(env, *table);
         return ExitOk;
@@ -164,13 +171,8 @@ int keyTableCompare(CliEnvironment &env, const std::string &file) {
     if (!reference) return ExitUsage;
     HidReaderLink link;
     if (int rc = connectHidReader(env, link)) return rc;
-    std::optional<app::KeyTable> reader;
-    {
-        ProgressLine progress;
-        reader = app::readReaderKeyTable(link.handle, progress.callback());
-    }
-    if (!reader)
-        return env.fail(ExitReader, StringTable::instance().format("cli.error.readFailed", env.portName()));
+    const std::optional<app::KeyTable> reader = readTable(env, link);
+    if (!reader) return ExitReader;
     std::vector<std::string> texts;
     const int differences = app::countLayoutDifferences(*reader, *reference, &texts);
     if (env.options.json) {
