@@ -172,21 +172,6 @@ bool Ftd2xxLibrary::purgeComm(Handle handle, Dword flags) {
     return fn && fn(handle, flags);
 }
 
-bool Ftd2xxLibrary::escapeCommFunction(Handle handle, Dword function) {
-    auto *fn = entry<DwordArgFn>(Function::W32EscapeCommFunction);
-    return fn && fn(handle, function);
-}
-
-bool Ftd2xxLibrary::setCommBreak(Handle handle) {
-    auto *fn = entry<HandleFn>(Function::W32SetCommBreak);
-    return fn && fn(handle);
-}
-
-bool Ftd2xxLibrary::clearCommBreak(Handle handle) {
-    auto *fn = entry<HandleFn>(Function::W32ClearCommBreak);
-    return fn && fn(handle);
-}
-
 std::vector<std::string> freeDeviceSerials(const DeviceRecord *records, std::size_t count) {
     std::vector<std::string> serials;
     for (std::size_t i = 0; i < count; ++i) {

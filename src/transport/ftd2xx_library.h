@@ -33,7 +33,6 @@ constexpr Dword kOpenBySerialNumber = 1;
 
 constexpr Dword kPurgeTxAbort = 0x01, kPurgeRxAbort = 0x02, kPurgeTxClear = 0x04, kPurgeRxClear = 0x08;
 constexpr Dword kEventRxChar = 0x0001, kEventCts = 0x0008;
-constexpr Dword kSetRts = 3, kSetDtr = 5;  // EscapeCommFunction codes
 
 constexpr std::uint8_t kNoParity = 0, kOddParity = 1, kEvenParity = 2;
 constexpr std::uint8_t kOneStopBit = 0, kTwoStopBits = 2;
@@ -169,9 +168,6 @@ public:
     bool setCommTimeouts(ftd2xx::Handle handle, ftd2xx::Timeouts &timeouts);
     bool setCommMask(ftd2xx::Handle handle, ftd2xx::Dword mask);
     bool purgeComm(ftd2xx::Handle handle, ftd2xx::Dword flags);
-    bool escapeCommFunction(ftd2xx::Handle handle, ftd2xx::Dword function);
-    bool setCommBreak(ftd2xx::Handle handle);
-    bool clearCommBreak(ftd2xx::Handle handle);
 
 private:
     template <typename Signature>
