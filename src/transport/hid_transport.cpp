@@ -70,7 +70,10 @@ bool HidTransport::writeReport(std::uint8_t byte1, std::span<const std::uint8_t>
         const ssize_t n = isSocket_ ? ::send(fd_, report.data(), report.size(), MSG_NOSIGNAL)
                                     : ::write(fd_, report.data(), report.size());
         if (n == static_cast<ssize_t>(report.size())) return true;
-        if (n >= 0 || errno == EINTR) continue;
+        // A report goes out whole or not at all; sending it again after a
+        // short write would repeat its start (and could spin without end).
+        if (n >= 0) return false;
+        if (errno == EINTR) continue;
         if (errno != EAGAIN && errno != EWOULDBLOCK) {
             // The device is gone (unplugged, or the simulated one closed).
             if (errno == EPIPE || errno == ECONNRESET || errno == ENODEV || errno == EIO) lose();
