@@ -1,0 +1,165 @@
+#!/usr/bin/python
+# -*- coding: utf-8 -*-
+from __future__ import absolute_import, division, print_function
+
+__metaclass__ = type
+
+DOCUMENTATION = r"""
+module: reader_config
+short_description: Program a configuration file into an Orvex RFID reader
+version_added: 1.0.0
+description:
+  - Programs a C(.mkr) (character readers) or C(.mkp) (keyboard-wedge readers) configuration file
+    into the reader with C(orvexctl program).
+  - The reader is read first; a reader that already holds the file gets no write and the task
+    reports C(changed=false). Otherwise the reader's configuration is saved as a backup, the file is
+    written and read back part by part.
+  - A file with a value outside its range, of the other reader kind, or made for another model
+    fails the task before anything is written.
+extends_documentation_fragment:
+  - orvex.readers.connection
+options:
+  src:
+    description:
+      - The configuration file on the managed host.
+    type: path
+    required: true
+  backup:
+    description:
+      - Save the reader's configuration as a backup file before the first write
+        (C(orvexctl) refuses to write when it cannot). The path is returned in C(backup).
+    type: bool
+    default: true
+  verify:
+    description:
+      - Read the configuration back after the last write and compare it with the file.
+    type: bool
+    default: true
+  power_on_reader_mode:
+    description:
+      - The answer to the question whether a reader left in programming mode is switched back to
+        reader mode at power-on.
+    type: bool
+    default: false
+attributes:
+  check_mode:
+    support: full
+    description: Runs C(orvexctl program --check); nothing is written; C(changed) tells whether parts would change.
+  diff_mode:
+    support: full
+    description: C(before) is the reader's current configuration report, C(after) the report of I(src).
+author:
+  - Orvex ReaderSetup developers
+"""
+
+EXAMPLES = r"""
+- name: Every reader of the till holds the shop's configuration
+  orvex.readers.reader_config:
+    port: /dev/ttyUSB0
+    src: /etc/orvex/shop.mkr
+
+- name: Only look what would change
+  orvex.readers.reader_config:
+    src: /etc/orvex/shop.mkr
+  check_mode: true
+  diff: true
+"""
+
+RETURN = r"""
+outcome:
+  description: How the run ended, as orvexctl reports it (C(done), C(unchanged), C(would_change), ...).
+  returned: always
+  type: str
+  sample: done
+parts:
+  description: The parts of the configuration that differ (and were written, unless in check mode).
+  returned: always
+  type: list
+  elements: str
+  sample: [data, parameters]
+written:
+  description: The blocks written, in the order they were written.
+  returned: success
+  type: list
+  elements: str
+written_before_failure:
+  description: The parts a failed run had already written.
+  returned: failure
+  type: list
+  elements: str
+backup:
+  description: The backup of the reader's configuration taken before the first write; C(null) when nothing was written.
+  returned: always
+  type: str
+  sample: /root/.local/state/orvex-readersetup/backups/Alder-4_dev-ttyUSB0_20261211T093714Z.mkr
+messages:
+  description: The messages orvexctl showed.
+  returned: always
+  type: list
+  elements: str
+msg:
+  description: A one-line summary.
+  returned: always
+  type: str
+"""
+
+from ansible.module_utils.basic import AnsibleModule
+from ansible_collections.orvex.readers.plugins.module_utils.orvexctl import (
+    CONNECTION_ARGS, EXIT_FAILED, EXIT_OK, EXIT_REFUSED, EXIT_WOULD_CHANGE, Orvexctl)
+from ansible_collections.orvex.readers.plugins.module_utils.reports import configuration_diff
+
+
+def summary(outcome, parts):
+    if outcome == 'unchanged':
+        return 'the reader already holds the configuration'
+    verb = 'would change' if outcome == 'would_change' else 'programmed'
+    return '%s: %s' % (verb, ', '.join(parts)) if parts else verb
+
+
+def main():
+    argument_spec = dict(CONNECTION_ARGS)
+    argument_spec.update(
+        src=dict(type='path', required=True),
+        backup=dict(type='bool', default=True),
+        verify=dict(type='bool', default=True),
+        power_on_reader_mode=dict(type='bool', default=False),
+    )
+    module = AnsibleModule(argument_spec=argument_spec, supports_check_mode=True)
+    orvexctl = Orvexctl(module)
+    src = module.params['src']
+
+    diff = configuration_diff(orvexctl, src) if module._diff else None
+
+    if module.check_mode:
+        rc, result = orvexctl.run(['program', '--check', src], accept=(EXIT_OK, EXIT_WOULD_CHANGE))
+    else:
+        args = ['--yes' if module.params['power_on_reader_mode'] else '--no', 'program']
+        if not module.params['backup']:
+            args.append('--no-backup')
+        if not module.params['verify']:
+            args.append('--no-verify')
+        rc, result = orvexctl.run(args + [src], accept=(EXIT_OK, EXIT_FAILED, EXIT_REFUSED))
+        if rc != EXIT_OK:
+            orvexctl.fail(rc, result, outcome=result.get('outcome'), parts=result.get('differing') or [],
+                          written_before_failure=result.get('written_before_failure') or [],
+                          backup=result.get('backup'), messages=result.get('messages') or [])
+
+    changed = bool(result.get('changed'))
+    outcome = result.get('outcome') or ('would_change' if rc == EXIT_WOULD_CHANGE else 'unchanged')
+    parts = result.get('differing') or []
+    output = dict(
+        changed=changed,
+        outcome=outcome,
+        parts=parts,
+        written=[write.get('what') for write in result.get('writes') or [] if write.get('ok')],
+        backup=result.get('backup'),
+        messages=result.get('messages') or [],
+        msg=summary(outcome, parts),
+    )
+    if diff is not None and changed:
+        output['diff'] = diff
+    module.exit_json(**output)
+
+
+if __name__ == '__main__':
+    main()
