@@ -35,6 +35,8 @@ play() {
 for module in reader_info reader_config reader_backup keytable lan_fleet; do
   ansible-doc "orvex.readers.$module" >/dev/null || fail "ansible-doc orvex.readers.$module"
 done
+ansible-playbook -i "$source/examples/ansible/inventory.yml" --syntax-check "$source/examples/ansible/readers.yml" \
+  >/dev/null || fail "examples/ansible/readers.yml"
 mkdir -p "$work/sanity/ansible_collections/orvex"
 cp -r "$source/ansible/ansible_collections/orvex/readers" "$work/sanity/ansible_collections/orvex/"
 (cd "$work/sanity/ansible_collections/orvex/readers" &&
