@@ -82,7 +82,8 @@ def main():
     rc, result = orvexctl.run(['keytable', 'set'] + options + src, accept=(EXIT_OK, EXIT_FAILED))
     keys = int(result.get('changed') or 0)
     if rc != EXIT_OK or not result.get('ok'):
-        orvexctl.fail(rc, result, keys=keys, backup=result.get('backup'))
+        # Keys written before a failure did change the reader.
+        orvexctl.fail(rc, result, changed=keys > 0, keys=keys, backup=result.get('backup'))
     module.exit_json(changed=keys > 0, keys=keys, backup=result.get('backup'))
 
 

@@ -140,8 +140,9 @@ def main():
             args.append('--no-verify')
         rc, result = orvexctl.run(args + [src], accept=(EXIT_OK, EXIT_FAILED, EXIT_REFUSED))
         if rc != EXIT_OK:
-            orvexctl.fail(rc, result, outcome=result.get('outcome'), parts=result.get('differing') or [],
-                          written_before_failure=result.get('written_before_failure') or [],
+            written = result.get('written_before_failure') or []
+            orvexctl.fail(rc, result, changed=bool(written), outcome=result.get('outcome'),
+                          parts=result.get('differing') or [], written_before_failure=written,
                           backup=result.get('backup'), messages=result.get('messages') or [])
 
     changed = bool(result.get('changed'))
