@@ -9,10 +9,10 @@ else()
   set(ORVEX_MAN_PAGES OFF)
 endif()
 
-# orvex_man_page(TARGET SUMMARY [HELP_OPTION opt]): man1 page TARGET.1.gz;
+# orvex_man_page(TARGET SUMMARY [HELP_OPTION opt] COMPONENT c): man1 page TARGET.1.gz;
 # packaging/man/TARGET.h2m adds the sections --help does not have.
 function(orvex_man_page target summary)
-  cmake_parse_arguments(M "" "HELP_OPTION" "" ${ARGN})
+  cmake_parse_arguments(M "" "HELP_OPTION;COMPONENT" "" ${ARGN})
   if(NOT ORVEX_MAN_PAGES)
     return()
   endif()
@@ -34,5 +34,5 @@ function(orvex_man_page target summary)
     COMMENT "Manual page ${target}.1"
     VERBATIM)
   add_custom_target(man_${target} ALL DEPENDS ${page}.gz)
-  install(FILES ${page}.gz DESTINATION share/man/man1)
+  install(FILES ${page}.gz DESTINATION share/man/man1 COMPONENT ${M_COMPONENT})
 endfunction()
