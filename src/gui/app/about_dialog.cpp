@@ -15,6 +15,7 @@
 #include "gui/app/link_label.h"
 #include "gui/app/ui_text.h"
 #include "orvex/orvex.h"
+#include "update/update_key.h"
 #include "update/update_url.h"
 
 namespace orvex::gui {
@@ -173,6 +174,7 @@ void AboutDialog::refreshUpdateLines() {
         case update::UpdateState::NoConnection:
             showLine(programUpdate_, uiText(kTextNoConnection), kUpdateRed, false);
             break;
+        case update::UpdateState::Unusable:  // an error page or garbage is no version file
         case update::UpdateState::NoEntry:
             showLine(programUpdate_, uiText(kTextNoFile), kUpdateRed, false);
             break;
@@ -221,8 +223,8 @@ void AboutDialog::startUpdate(LinkLabel *line) {
     // The download runs beside the event loop: the box stays responsive, and
     // closing it stops the download.
     download_ = std::make_unique<update::InstallerDownload>(
-        installer, source.url(), update::installerFolder(), source.options(),
-        [this](update::InstallerDownloadResult result) {
+        installer, source.url(), update::installerFolder(), update::resolvePublicKey(ctx_.settings),
+        source.options(), [this](update::InstallerDownloadResult result) {
             QMetaObject::invokeMethod(
                 this, [this, result = std::move(result)] { installerDownloaded(result); },
                 Qt::QueuedConnection);
@@ -234,7 +236,7 @@ void AboutDialog::installerDownloaded(const update::InstallerDownloadResult &res
     unsetCursor();
     std::string failure = result.message;
     if (result.ok) {
-        const auto start = update::startInstaller(result.path);
+        const auto start = update::startInstaller(result.path, update::resolvePublicKey(ctx_.settings));
         if (start.started) {
             downloadLine_->setText(textBeforeDownload_);
             emit exitRequested();
