@@ -43,9 +43,9 @@ TEST(Minisign, PublicKeyForms) {
                                              kKeyLine + "\r\n");
     ASSERT_TRUE(file);
     EXPECT_EQ(file->key, key->key);
-    for (const std::string bad : {std::string(), kKeyLine.substr(0, kKeyLine.size() - 4), kKeyLine + "AAAA",
-                                  "RU" + kKeyLine.substr(2), kKeyLine + " trailing", "untrusted comment: x"})
-        EXPECT_FALSE(parseMinisignPublicKey(bad)) << bad;
+    const std::string bad[] = {"", kKeyLine.substr(0, kKeyLine.size() - 4), kKeyLine + "AAAA",
+                               "RU" + kKeyLine.substr(2), kKeyLine + " trailing", "untrusted comment: x"};
+    for (const std::string &text : bad) EXPECT_FALSE(parseMinisignPublicKey(text)) << text;
 }
 
 TEST(Minisign, SignatureFormsVerify) {
