@@ -198,16 +198,28 @@ void AboutDialog::refreshUpdateLines() {
     deviceStatus_ = updates_->deviceNow(reader, kNoWait);
     const QString name = QString::fromStdString(reader.modelName);
     const QString current = QString::fromStdString(reader.versionText);
-    if (deviceStatus_.state == update::UpdateState::Pending) return;
-    if (deviceStatus_.state == update::UpdateState::Newer)
-        showLine(readerUpdate_,
-                 QStringLiteral("Update ") + name + QStringLiteral(" V") + current + QStringLiteral(" => V") +
-                     QString::fromStdString(deviceStatus_.newest.version),
-                 kUpdateDarkRed, true);
-    else
-        showLine(readerUpdate_,
-                 name + QStringLiteral(" V") + current + QLatin1Char(' ') + uiText(kTextUpToDate),
-                 kUpdateGrey, false);
+    const QString known = name + QStringLiteral(" V") + current + QLatin1Char(' ');
+    switch (deviceStatus_.state) {
+        case update::UpdateState::Pending:
+            break;
+        case update::UpdateState::Newer:
+            showLine(readerUpdate_,
+                     QStringLiteral("Update ") + name + QStringLiteral(" V") + current +
+                         QStringLiteral(" => V") + QString::fromStdString(deviceStatus_.newest.version),
+                     kUpdateDarkRed, true);
+            break;
+        // Without the firmware file nothing is known: never "ist aktuell".
+        case update::UpdateState::NoConnection:
+            showLine(readerUpdate_, known + uiText(kTextNoConnection), kUpdateRed, false);
+            break;
+        case update::UpdateState::Unusable:
+            showLine(readerUpdate_, known + uiText(kTextNoFile), kUpdateRed, false);
+            break;
+        case update::UpdateState::NoEntry:  // a reader type the file does not know
+        case update::UpdateState::Current:
+            showLine(readerUpdate_, known + uiText(kTextUpToDate), kUpdateGrey, false);
+            break;
+    }
 }
 
 void AboutDialog::startUpdate(LinkLabel *line) {

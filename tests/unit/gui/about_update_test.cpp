@@ -1,5 +1,6 @@
-// The About box with an installer whose signature does not verify: nothing
-// starts, the program does not exit, and the box says why.
+// The About box's update lines when no firmware file came, and an installer
+// whose signature does not verify: nothing starts, the program does not
+// exit, and the box says why.
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -8,6 +9,7 @@
 #include <fstream>
 
 #include "app/connect.h"
+#include "app/reader_identity.h"
 #include "app/settings_store.h"
 #include "app/string_table.h"
 #include "common/local_http_server.h"
@@ -29,10 +31,47 @@ std::string readAll(const std::string &path) {
 
 }  // namespace
 
-class AboutSignatureTest : public QObject {
+class AboutUpdateTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void readerLineNeverClaimsUpToDateWithoutAFile() {
+        QTemporaryDir dir;
+        app::StringTable::instance().useGerman();
+        app::SettingsStore store(dir.filePath(QStringLiteral("settings.ini")).toStdString());
+        ScriptedPrompts prompts;
+        app::ConnectContext ctx(store, prompts);
+        ctx.identity = app::makeDeviceIdentity("1247", "Alder-4");
+        auto answer = [](update::FetchResult::Outcome outcome, std::string body) {
+            return [outcome, body](const std::string &, const std::atomic<bool> &) {
+                update::FetchResult r;
+                r.outcome = outcome;
+                r.body = body;
+                return r;
+            };
+        };
+        using Outcome = update::FetchResult::Outcome;
+        const struct {
+            Outcome outcome;
+            std::string body;
+            int text;
+        } cases[] = {
+            {Outcome::Failed, "", 602}, {Outcome::HttpError, "", 603}, {Outcome::Ok, "<html></html>", 603}};
+        for (const auto &c : cases) {
+            update::UpdateChecks checks(
+                std::make_unique<update::UpdateSource>(
+                    "http://127.0.0.1:1/p",
+                    answer(Outcome::Ok, "[OrvexReaderSetup]\nVersion=0.1\nBuild=2000-01-01\n")),
+                std::make_unique<update::UpdateSource>("http://127.0.0.1:1/d", answer(c.outcome, c.body)));
+            gui::AboutDialog about(nullptr, ctx, &checks);
+            const QString expected = QStringLiteral("Alder-4 V1.07 ") +
+                                     QString::fromStdString(app::StringTable::instance().text(c.text));
+            QTRY_COMPARE(about.readerUpdateLine()->text(), expected);
+            QVERIFY(!about.readerUpdateLine()->clickable());
+            about.reject();
+        }
+    }
+
     void tamperedInstallerIsRefusedWithTheReason() {
         QTemporaryDir dir;
         const std::string root = dir.path().toStdString();
@@ -52,7 +91,8 @@ private slots:
         ScriptedPrompts prompts;
         app::ConnectContext ctx(store, prompts);
         const std::string versionFile =
-            "[OrvexReaderSetup]\nVersion=99.0\nBuild=2099-01-01\nInstaller=" + server.baseUrl() + "/setup.run\n";
+            "[OrvexReaderSetup]\nVersion=99.0\nBuild=2099-01-01\nInstaller=" + server.baseUrl() +
+            "/setup.run\n";
         auto fetched = [versionFile](const std::string &, const std::atomic<bool> &) {
             update::FetchResult r;
             r.outcome = update::FetchResult::Outcome::Ok;
@@ -78,5 +118,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(AboutSignatureTest)
-#include "about_signature_test.moc"
+QTEST_MAIN(AboutUpdateTest)
+#include "about_update_test.moc"
