@@ -128,7 +128,7 @@ InstallerDownloadResult downloadInstaller(const std::string &installerUrl, const
     };
     // The signature first: without one (or by another key) the installer is not fetched at all.
     const std::string signatureUrl = installerUrl + std::string(kSignatureSuffix);
-    const FetchResult signatureFetch = fetchText(signatureUrl, options, stop, kSignatureLimit);
+    const FetchResult signatureFetch = fetchText(signatureUrl, options, stop, kSignatureFileLimit);
     if (signatureFetch.outcome != FetchResult::Outcome::Ok)
         return refused("no signature " + signatureUrl + " (" + signatureFetch.error + ")");
     const auto signature = parseMinisignSignature(signatureFetch.body);

@@ -18,7 +18,6 @@ namespace orvex::update {
 std::string installerFolder();
 
 inline constexpr std::string_view kSignatureSuffix = ".minisig";
-inline constexpr std::size_t kSignatureLimit = 16 * 1024;
 
 struct InstallerDownloadResult {
     bool ok = false;      // downloaded and its signature verified

@@ -18,8 +18,6 @@ constexpr std::string_view kUntrustedPrefix = "untrusted comment:";
 constexpr std::string_view kTrustedPrefix = "trusted comment: ";
 constexpr std::string_view kLegacyAlgorithm = "Ed";
 constexpr std::string_view kPrehashedAlgorithm = "ED";
-// A signature file is four short lines; anything longer is no signature.
-constexpr std::size_t kSignatureFileLimit = 16 * 1024;
 
 bool sodiumReady() {
     static const bool ready = sodium_init() >= 0;

@@ -9,11 +9,15 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace orvex::update {
+
+// A signature file is four short lines; anything longer is no signature.
+inline constexpr std::size_t kSignatureFileLimit = 16 * 1024;
 
 using MinisignKeyId = std::array<unsigned char, 8>;
 
