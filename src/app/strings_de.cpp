@@ -361,6 +361,11 @@ constexpr NamedText kNamed[] = {
     {"update.downloadFailed", "Der Installer %s konnte nicht geladen werden: %s."},
     {"update.fileMissing", "The File\n\"%s\"\ndoes not exist!"},
     {"update.cannotStart", "The File\n\"%s\"\ncan not be started!\nError %d %d %d"},
+    {"update.noPublicKey",
+     "Ohne öffentlichen Schlüssel werden keine Installer geladen: bitte %s in der Einstellungsdatei "
+     "eintragen (oder ORVEX_UPDATE_PUBLIC_KEY beim Paketbau setzen)."},
+    {"update.badPublicKey", "Der öffentliche Schlüssel (%s) ist kein minisign-Schlüssel."},
+    {"update.notVerified", "Der Installer %s wurde verworfen und nicht gestartet: %s."},
     {"cli.update.program", "Programm"},
     {"cli.update.device", "Gerät %s (Typ %s)"},
     {"cli.update.current", "aktuelle Version"},
@@ -373,6 +378,8 @@ constexpr NamedText kNamed[] = {
     {"cli.update.unknown", "(nicht angegeben)"},
     {"cli.update.noAlias", "Dieser Gerätetyp steht nicht in der Versionsdatei."},
     {"cli.error.updateUnreachable", "Update-Prüfung nicht möglich: %s ist nicht erreichbar (%s)."},
+    {"cli.error.updateNotPossible", "Update-Prüfung nicht möglich: %s liefert keine Versionsdatei (%s)."},
+    {"cli.error.nothingNewer", "Kein Installer geladen: die Version %s ist aktuell."},
     {"txPower.title", "Sendeleistung"},
     // Transmit power dialog and orvexctl.
     {"txPower.iso15693", "ISO15693 Modus"},

@@ -1,5 +1,6 @@
 // "update check": the program's and (with --port) the reader's newest
-// versions from the maker's version files.
+// versions from the maker's version files; "update download": the newest
+// installer, verified against its signature.
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
@@ -9,7 +10,10 @@
 #include "app/string_table.h"
 #include "cli/cli_env.h"
 #include "cli/command_group.h"
+#include "cli/terminal_text.h"
+#include "update/installer.h"
 #include "update/update_checks.h"
+#include "update/update_key.h"
 #include "update/update_url.h"
 
 namespace orvex::cli {
@@ -28,8 +32,20 @@ std::string orUnknown(const std::string &value) {
     return value.empty() ? strings().text("cli.update.unknown") : value;
 }
 
-int unreachable(CliEnvironment &env, const update::UpdateSource &source, const std::string &error) {
-    return env.fail(ExitReader, strings().format("cli.error.updateUnreachable", source.url(), error));
+// No user interface waits here: the transfers' own time limits bound the run.
+constexpr std::chrono::hours kUntilEnded{24};
+
+// A version file's text on the terminal: its control characters shown, not obeyed.
+std::string shown(const std::string &value) { return visibleControls(orUnknown(value)); }
+
+// Nothing but an answer from a good version file counts as "up to date".
+bool answered(UpdateState state) { return state == UpdateState::Current || state == UpdateState::Newer; }
+
+int notPossible(CliEnvironment &env, const update::UpdateSource &source, UpdateState state,
+                const std::string &error) {
+    const char *key =
+        state == UpdateState::NoConnection ? "cli.error.updateUnreachable" : "cli.error.updateNotPossible";
+    return env.fail(ExitReader, visibleControls(strings().format(key, source.url(), error)));
 }
 
 void printProgram(const update::ProgramStatus &p) {
@@ -37,12 +53,12 @@ void printProgram(const update::ProgramStatus &p) {
     std::cout << s.text("cli.update.program") << '\n'
               << "  " << s.text("cli.update.current") << ": " << p.current << " ("
               << orUnknown(p.currentBuild) << ")\n"
-              << "  " << s.text("cli.update.newest") << ": " << orUnknown(p.newest.version) << " ("
-              << orUnknown(p.newest.build) << ")\n"
+              << "  " << s.text("cli.update.newest") << ": " << shown(p.newest.version) << " ("
+              << shown(p.newest.build) << ")\n"
               << "  " << s.text(p.state == UpdateState::Newer ? "cli.update.newer" : "cli.update.upToDate")
               << '\n';
     if (!p.newest.installer.empty())
-        std::cout << "  " << s.text("cli.update.installer") << ": " << p.newest.installer << '\n';
+        std::cout << "  " << s.text("cli.update.installer") << ": " << shown(p.newest.installer) << '\n';
 }
 
 void printDevice(const update::DeviceStatus &d, const std::string &model) {
@@ -53,8 +69,8 @@ void printDevice(const update::DeviceStatus &d, const std::string &model) {
         std::cout << "  " << s.text("cli.update.noAlias") << '\n';
         return;
     }
-    std::cout << "  " << s.text("cli.update.section") << ": " << d.section << '\n'
-              << "  " << s.text("cli.update.newest") << ": " << orUnknown(d.newest.version) << '\n'
+    std::cout << "  " << s.text("cli.update.section") << ": " << shown(d.section) << '\n'
+              << "  " << s.text("cli.update.newest") << ": " << shown(d.newest.version) << '\n'
               << "  " << s.text(d.state == UpdateState::Newer ? "cli.update.newer" : "cli.update.upToDate")
               << '\n';
 }
@@ -77,15 +93,14 @@ int check(CliEnvironment &env) {
     }
     checks.program().start();
 
-    // No user interface waits here: the transfers' own time limits bound the run.
-    constexpr std::chrono::hours kUntilEnded{24};
     const auto program = checks.programNow(kUntilEnded);
-    if (program.state == UpdateState::NoConnection) return unreachable(env, checks.program(), program.error);
+    if (!answered(program.state)) return notPossible(env, checks.program(), program.state, program.error);
     std::optional<update::DeviceStatus> device;
     if (reader) {
         device = checks.deviceNow(env.connect().identity, kUntilEnded);
-        if (device->state == UpdateState::NoConnection)
-            return unreachable(env, checks.device(), device->error);
+        // A good file without this reader type is an answer: "not in the version file".
+        if (device->state == UpdateState::NoConnection || device->state == UpdateState::Unusable)
+            return notPossible(env, checks.device(), device->state, device->error);
     }
 
     if (env.options.json) {
@@ -110,12 +125,37 @@ int check(CliEnvironment &env) {
     return ExitOk;
 }
 
+// The newest installer and its signature into folder, verified; never started.
+int download(CliEnvironment &env, const std::string &folder) {
+    if (int rc = env.prepare()) return rc;
+    update::UpdateChecks checks(update::resolveBaseUrl(env.settings()));
+    checks.program().start();
+    const auto program = checks.programNow(kUntilEnded);
+    if (!answered(program.state)) return notPossible(env, checks.program(), program.state, program.error);
+    if (program.state != UpdateState::Newer)
+        return env.fail(ExitReader, strings().format("cli.error.nothingNewer", program.current));
+    const auto result = update::downloadInstaller(
+        program.newest.installer, checks.program().url(), folder.empty() ? update::installerFolder() : folder,
+        update::resolvePublicKey(env.settings()), checks.program().options());
+    if (!result.ok) return env.fail(ExitReader, visibleControls(result.message));
+    if (env.options.json)
+        env.printJson({{"path", result.path}, {"version", program.newest.version}, {"verified", true}});
+    else
+        std::cout << visibleControls(result.path) << '\n';
+    return ExitOk;
+}
+
 void addUpdateCommands(CLI::App &app, CliEnvironment &env) {
     auto *group = app.add_subcommand("update", "Newer versions of the program and of the reader's firmware");
     group->require_subcommand(1);
     auto *checkCommand = group->add_subcommand(
         "check", "Compare with the maker's version files (with --port also the reader's firmware)");
     checkCommand->callback([&env] { env.exitCode = check(env); });
+    auto *downloadCommand = group->add_subcommand(
+        "download", "Download the newest installer and its signature into DIR and verify it (never runs it)");
+    static std::string folder;
+    downloadCommand->add_option("DIR", folder, "Target folder (default: the cache folder)");
+    downloadCommand->callback([&env] { env.exitCode = download(env, folder); });
 }
 
 const CommandGroup updateGroup("update", &addUpdateCommands);

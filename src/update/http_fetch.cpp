@@ -4,8 +4,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <mutex>
 
@@ -20,6 +22,8 @@ void globalInit() {
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+using Clock = std::chrono::steady_clock;
+
 struct Transfer {
     const std::atomic<bool> *stop = nullptr;
     std::size_t limit = 0;
@@ -27,6 +31,20 @@ struct Transfer {
     bool tooLarge = false;
     bool writeFailed = false;
     std::function<bool(const char *, std::size_t)> sink;
+    // The time limit: base, plus the announced (or received) size at
+    // bytesPerSecond when that is not 0.
+    Clock::time_point started;
+    std::chrono::milliseconds base{0};
+    std::size_t bytesPerSecond = 0;
+    curl_off_t announced = 0;  // Content-Length, 0 while unknown
+    bool tooSlow = false;
+
+    std::chrono::milliseconds allowed() const {
+        if (bytesPerSecond == 0) return base;
+        const std::size_t size =
+            std::max(received, static_cast<std::size_t>(std::max<curl_off_t>(announced, 0)));
+        return base + std::chrono::milliseconds(size * 1000 / bytesPerSecond);
+    }
 };
 
 size_t onData(char *data, size_t size, size_t count, void *user) {
@@ -44,9 +62,16 @@ size_t onData(char *data, size_t size, size_t count, void *user) {
     return n;
 }
 
-int onProgress(void *user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    const auto *t = static_cast<Transfer *>(user);
-    return t->stop && t->stop->load() ? 1 : 0;
+// libcurl calls this at least once a second, also while no byte arrives.
+int onProgress(void *user, curl_off_t announced, curl_off_t, curl_off_t, curl_off_t) {
+    auto *t = static_cast<Transfer *>(user);
+    if (t->stop && t->stop->load()) return 1;
+    t->announced = announced;
+    if (Clock::now() - t->started > t->allowed()) {
+        t->tooSlow = true;
+        return 1;
+    }
+    return 0;
 }
 
 FetchResult run(const std::string &url, const FetchOptions &options, Transfer &transfer) {
@@ -89,17 +114,22 @@ FetchResult run(const std::string &url, const FetchOptions &options, Transfer &t
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText);
 
+    transfer.base = options.totalTime;
+    transfer.started = Clock::now();
     const CURLcode rc = curl_easy_perform(curl);
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &result.httpStatus);
     curl_slist_free_all(headers);
     curl_easy_cleanup(curl);
 
     if (rc == CURLE_OK) {
-        result.outcome = result.httpStatus >= 200 && result.httpStatus < 300
-                             ? FetchResult::Outcome::Ok
-                             : FetchResult::Outcome::HttpError;
+        // Only the file itself counts: no other 2xx, and redirects are not followed.
+        result.outcome =
+            result.httpStatus == 200 ? FetchResult::Outcome::Ok : FetchResult::Outcome::HttpError;
         if (result.outcome == FetchResult::Outcome::HttpError)
             result.error = "HTTP status " + std::to_string(result.httpStatus);
+    } else if (transfer.tooSlow) {
+        const auto seconds = std::chrono::ceil<std::chrono::seconds>(transfer.allowed()).count();
+        result.error = "not complete within " + std::to_string(seconds) + " s";
     } else if (transfer.tooLarge || rc == CURLE_FILESIZE_EXCEEDED) {
         result.error = "larger than " + std::to_string(transfer.limit / 1024) + " KiB";
     } else if (transfer.writeFailed) {
@@ -111,6 +141,15 @@ FetchResult run(const std::string &url, const FetchOptions &options, Transfer &t
 }
 
 }  // namespace
+
+std::chrono::milliseconds totalTimeLimit() {
+    const char *text = std::getenv("ORVEX_UPDATE_TIME_LIMIT_MS");
+    if (!text || !*text) return kTotalTime;
+    char *end = nullptr;
+    const long long ms = std::strtoll(text, &end, 10);
+    if (*end != '\0' || ms <= 0) return kTotalTime;
+    return std::min(kTotalTime, std::chrono::milliseconds(ms));
+}
 
 FetchResult fetchText(const std::string &url, const FetchOptions &options, const std::atomic<bool> *stop,
                       std::size_t limit) {
@@ -139,6 +178,7 @@ FetchResult downloadFile(const std::string &url, const std::string &path, const 
     Transfer transfer;
     transfer.stop = stop;
     transfer.limit = limit;
+    transfer.bytesPerSecond = kInstallerBytesPerSecond;
     transfer.sink = [fd](const char *data, std::size_t n) {
         while (n > 0) {
             const ssize_t written = ::write(fd, data, n);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <string>
 
@@ -12,6 +13,14 @@ namespace orvex::update {
 inline constexpr std::size_t kVersionFileLimit = 64 * 1024;
 inline constexpr std::size_t kInstallerLimit = std::size_t{512} * 1024 * 1024;
 inline constexpr std::size_t kChunkSize = 64 * 1024;
+// A file gets kTotalTime plus its size at this rate; a server that trickles
+// bytes keeps nothing waiting for longer.
+inline constexpr std::chrono::milliseconds kTotalTime{30000};
+inline constexpr std::size_t kInstallerBytesPerSecond = 50 * 1024;
+
+// kTotalTime, or less when $ORVEX_UPDATE_TIME_LIMIT_MS asks for less (tests
+// shorten it; nothing can lengthen it).
+std::chrono::milliseconds totalTimeLimit();
 
 struct FetchOptions {
     // A certificate bundle to trust instead of the system's (tests).
@@ -19,13 +28,16 @@ struct FetchOptions {
     long connectTimeoutMs = 10000;
     // A transfer that moves no byte for this long is abandoned.
     long stallSeconds = 30;
+    // The whole transfer of a version file or signature; an installer gets
+    // this plus its size at kInstallerBytesPerSecond.
+    std::chrono::milliseconds totalTime = totalTimeLimit();
 };
 
 struct FetchResult {
     enum class Outcome {
-        Ok,         // body holds the whole file
-        HttpError,  // the server answered, but not with the file
-        Failed,     // no connection, refused address, cut off, too large
+        Ok,         // status 200, body holds the whole file
+        HttpError,  // the server answered, but not with the file (another status, a redirect)
+        Failed,     // no connection, refused address, cut off, too large, too slow
     };
     Outcome outcome = Outcome::Failed;
     long httpStatus = 0;
@@ -41,7 +53,8 @@ FetchResult fetchText(const std::string &url, const FetchOptions &options,
                       const std::atomic<bool> *stop = nullptr, std::size_t limit = kVersionFileLimit);
 
 // Downloads url into path (written through "<path>.part", renamed when
-// complete). On any failure nothing is left at either name.
+// complete), with the time an installer of its size gets. On any failure
+// nothing is left at either name.
 FetchResult downloadFile(const std::string &url, const std::string &path, const FetchOptions &options,
                          const std::atomic<bool> *stop = nullptr, std::size_t limit = kInstallerLimit);
 

@@ -9,10 +9,13 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #include "app/desktop_open.h"
 #include "app/string_table.h"
+#include "update/minisign.h"
+#include "update/update_key.h"
 #include "update/update_url.h"
 
 extern char **environ;
@@ -54,6 +57,33 @@ int spawnProgram(const std::string &path) {
     return 0;
 }
 
+void removeWithSignature(const std::string &path) {
+    std::error_code ec;
+    fs::remove(path, ec);
+    fs::remove(path + std::string(kSignatureSuffix), ec);
+}
+
+// The key to verify with, or the message why there is none usable.
+std::optional<MinisignPublicKey> usableKey(const std::string &publicKey, std::string &message) {
+    if (publicKey.empty()) {
+        message = strings().format("update.noPublicKey", kPublicKeySettingName);
+        return std::nullopt;
+    }
+    auto key = parseMinisignPublicKey(publicKey);
+    if (!key) message = strings().format("update.badPublicKey", kPublicKeySettingName);
+    return key;
+}
+
+bool writeSignature(const std::string &path, const std::string &text) {
+    const std::string partial = path + ".part";
+    const int fd = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    if (::close(fd) == 0 && written && std::rename(partial.c_str(), path.c_str()) == 0) return true;
+    std::remove(partial.c_str());
+    return false;
+}
+
 }  // namespace
 
 std::string installerFolder() {
@@ -72,9 +102,12 @@ std::string installerFolder() {
 }
 
 InstallerDownloadResult downloadInstaller(const std::string &installerUrl, const std::string &versionFileUrl,
-                                          const std::string &folder, const FetchOptions &options,
-                                          const std::atomic<bool> *stop, std::size_t limit) {
+                                          const std::string &folder, const std::string &publicKey,
+                                          const FetchOptions &options, const std::atomic<bool> *stop,
+                                          std::size_t limit) {
     InstallerDownloadResult result;
+    const auto key = usableKey(publicKey, result.message);
+    if (!key) return result;
     if (installerUrl.empty()) {
         result.message = strings().text("update.noInstaller");
         return result;
@@ -89,17 +122,56 @@ InstallerDownloadResult downloadInstaller(const std::string &installerUrl, const
         return result;
     }
     result.path = (fs::path(folder) / name).string();
-    const FetchResult fetch = downloadFile(installerUrl, result.path, options, stop, limit);
-    result.ok = fetch.outcome == FetchResult::Outcome::Ok;
-    if (!result.ok) result.message = strings().format("update.downloadFailed", installerUrl, fetch.error);
+    auto refused = [&](const std::string &why) {
+        result.message = strings().format("update.notVerified", installerUrl, why);
+        return result;
+    };
+    // The signature first: without one (or by another key) the installer is not fetched at all.
+    const std::string signatureUrl = installerUrl + std::string(kSignatureSuffix);
+    const FetchResult signatureFetch = fetchText(signatureUrl, options, stop, kSignatureFileLimit);
+    if (signatureFetch.outcome != FetchResult::Outcome::Ok)
+        return refused("no signature " + signatureUrl + " (" + signatureFetch.error + ")");
+    const auto signature = parseMinisignSignature(signatureFetch.body);
+    if (!signature) return refused("not a minisign signature: " + signatureUrl);
+    if (signature->keyId != key->keyId) return refused("signed by another key");
+
+    // Under a name nothing starts, never executable, until it is verified.
+    const std::string unverified = result.path + ".unverified";
+    const FetchResult fetch = downloadFile(installerUrl, unverified, options, stop, limit);
+    if (fetch.outcome != FetchResult::Outcome::Ok) {
+        result.message = strings().format("update.downloadFailed", installerUrl, fetch.error);
+        return result;
+    }
+    if (const std::string why = verifyMinisignFile(unverified, *signature, *key); !why.empty()) {
+        std::remove(unverified.c_str());
+        return refused(why);
+    }
+    const std::string signaturePath = result.path + std::string(kSignatureSuffix);
+    if (!writeSignature(signaturePath, signatureFetch.body) ||
+        std::rename(unverified.c_str(), result.path.c_str()) != 0) {
+        std::remove(unverified.c_str());
+        std::remove(signaturePath.c_str());
+        result.message =
+            strings().format("update.downloadFailed", installerUrl, "cannot write " + result.path);
+        return result;
+    }
+    result.ok = true;
     return result;
 }
 
-InstallerStartResult startInstaller(const std::string &path, const std::string &opener) {
+InstallerStartResult startInstaller(const std::string &path, const std::string &publicKey,
+                                    const std::string &opener) {
     InstallerStartResult result;
     std::error_code ec;
     if (path.empty() || !fs::is_regular_file(path, ec)) {
         result.message = strings().format("update.fileMissing", path);
+        return result;
+    }
+    const auto key = usableKey(publicKey, result.message);
+    if (!key) return result;
+    if (const std::string why = verifyMinisignFile(path, *key); !why.empty()) {
+        removeWithSignature(path);
+        result.message = strings().format("update.notVerified", path, why);
         return result;
     }
     int spawnResult = 0;
@@ -117,13 +189,14 @@ InstallerStartResult startInstaller(const std::string &path, const std::string &
 }
 
 InstallerDownload::InstallerDownload(std::string installerUrl, std::string versionFileUrl, std::string folder,
-                                     FetchOptions options,
+                                     std::string publicKey, FetchOptions options,
                                      std::function<void(InstallerDownloadResult)> done) {
     worker_ =
         std::thread([this, installerUrl = std::move(installerUrl), versionFileUrl = std::move(versionFileUrl),
-                     folder = std::move(folder), options = std::move(options), done = std::move(done)] {
+                     folder = std::move(folder), publicKey = std::move(publicKey),
+                     options = std::move(options), done = std::move(done)] {
             InstallerDownloadResult result =
-                downloadInstaller(installerUrl, versionFileUrl, folder, options, &stop_);
+                downloadInstaller(installerUrl, versionFileUrl, folder, publicKey, options, &stop_);
             if (!stop_ && done) done(std::move(result));
         });
 }

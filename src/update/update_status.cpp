@@ -11,10 +11,29 @@ namespace orvex::update {
 
 namespace {
 
-UpdateState fetchState(const std::optional<FetchResult> &fetch, std::string &error) {
+// Current stands for "a version file came": the caller looks inside.
+UpdateState fetchState(const std::optional<FetchResult> &fetch, const VersionFile &file, const char *section,
+                       std::string &error) {
     if (!fetch) return UpdateState::Pending;
     error = fetch->error;
-    return fetch->reached() ? UpdateState::Current : UpdateState::NoConnection;
+    switch (fetch->outcome) {
+        case FetchResult::Outcome::Failed:
+            return UpdateState::NoConnection;
+        case FetchResult::Outcome::HttpError:
+            return UpdateState::Unusable;
+        case FetchResult::Outcome::Ok:
+            break;
+    }
+    // An empty answer, an error page or garbage is no version file.
+    if (!file.hasSection(section)) {
+        error = std::string("no [") + section + "] section in the answer";
+        return UpdateState::Unusable;
+    }
+    return UpdateState::Current;
+}
+
+std::string_view bodyOf(const std::optional<FetchResult> &fetch) {
+    return fetch ? std::string_view(fetch->body) : std::string_view();
 }
 
 }  // namespace
@@ -24,12 +43,14 @@ ProgramStatus evaluateProgram(const std::optional<FetchResult> &fetch, const std
     ProgramStatus status;
     status.current = currentVersion;
     status.currentBuild = currentBuild;
-    status.state = fetchState(fetch, status.error);
+    const VersionFile file(bodyOf(fetch));
+    status.state = fetchState(fetch, file, kProgramSection, status.error);
     if (status.state != UpdateState::Current) return status;
-    status.newest = VersionFile(fetch->body).product(kProgramSection);
-    if (status.newest.version.empty() || status.newest.build.empty())
+    status.newest = file.product(kProgramSection);
+    if (status.newest.version.empty() || status.newest.build.empty()) {
         status.state = UpdateState::NoEntry;
-    else if (isNewer(currentVersion, currentBuild, status.newest.version, status.newest.build))
+        status.error = std::string("no Version or Build in [") + kProgramSection + "]";
+    } else if (isNewer(currentVersion, currentBuild, status.newest.version, status.newest.build))
         status.state = UpdateState::Newer;
     return status;
 }
@@ -38,9 +59,9 @@ DeviceStatus evaluateDevice(const std::optional<FetchResult> &fetch, const app::
     DeviceStatus status;
     status.typeCode = identity.typeCodeText;
     status.current = identity.versionText;
-    status.state = fetchState(fetch, status.error);
+    const VersionFile file(bodyOf(fetch));
+    status.state = fetchState(fetch, file, kAliasSection, status.error);
     if (status.state != UpdateState::Current) return status;
-    const VersionFile file(fetch->body);
     status.section = file.aliasFor(identity.typeCodeText);
     if (status.section.empty()) {
         status.state = UpdateState::NoEntry;

@@ -17,7 +17,8 @@ inline constexpr const char *kProgramSection = "OrvexReaderSetup";
 enum class UpdateState {
     Pending,       // the fetch has not ended
     NoConnection,  // the server was not reached
-    NoEntry,       // reached, but the file names no version or build (device: no alias)
+    Unusable,      // reached, but no version file came: another HTTP status, or a text without its section
+    NoEntry,       // a version file that names no version or build (device: no alias)
     Current,
     Newer,
 };
@@ -27,7 +28,7 @@ struct ProgramStatus {
     std::string current;       // the program's version
     std::string currentBuild;  // the program's build date
     ProductEntry newest;       // as the file gives it (empty when absent)
-    std::string error;         // why the fetch failed
+    std::string error;         // why the fetch failed or the answer is no version file
 };
 
 struct DeviceStatus {

@@ -44,7 +44,7 @@ ProductEntry VersionFile::product(std::string_view section) const {
 
 std::string VersionFile::aliasFor(std::string_view typeCode) const {
     if (typeCode.empty()) return {};
-    return ini_.getString("Alias", typeCode);
+    return ini_.getString(kAliasSection, typeCode);
 }
 
 }  // namespace orvex::update

@@ -26,6 +26,9 @@ VersionNumber parseVersion(std::string_view text);
 bool isNewer(std::string_view currentVersion, std::string_view currentBuild, std::string_view fileVersion,
              std::string_view fileBuild);
 
+// The section every reader firmware file has.
+inline constexpr const char *kAliasSection = "Alias";
+
 struct ProductEntry {
     std::string version;
     std::string build;
@@ -36,6 +39,7 @@ class VersionFile {
 public:
     explicit VersionFile(std::string_view text);
 
+    bool hasSection(std::string_view section) const { return ini_.hasSection(section); }
     ProductEntry product(std::string_view section) const;
     // The section named for typeCode under "Alias"; empty without an entry.
     std::string aliasFor(std::string_view typeCode) const;

@@ -13,6 +13,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <map>
 #include <mutex>
@@ -27,6 +28,9 @@ struct HttpReply {
     std::string body;
     // Announce the whole body but close after this many bytes (0: send all).
     std::size_t cutAfter = 0;
+    // Plain HTTP only: send the body one byte per interval (0: at once), until
+    // the client gives up or the server stops.
+    std::chrono::milliseconds byteInterval{0};
 };
 
 class LocalHttpServer {
@@ -134,11 +138,12 @@ private:
         auto writeAll = [&](const char *data, std::size_t size) {
             while (size > 0) {
                 const int n = ssl ? SSL_write(ssl, data, static_cast<int>(size))
-                                  : static_cast<int>(::write(fd, data, size));
-                if (n <= 0) return;
+                                  : static_cast<int>(::send(fd, data, size, MSG_NOSIGNAL));
+                if (n <= 0) return false;
                 data += n;
                 size -= static_cast<std::size_t>(n);
             }
+            return true;
         };
         std::string request;
         char buffer[4096];
@@ -160,7 +165,15 @@ private:
                                  "\r\nConnection: close\r\n\r\n";
         writeAll(head.data(), head.size());
         const std::size_t send = reply.cutAfter ? reply.cutAfter : reply.body.size();
-        writeAll(reply.body.data(), send);
+        if (reply.byteInterval.count() > 0 && !ssl) {
+            pollfd stop{stop_, POLLIN, 0};
+            for (std::size_t i = 0; i < send; ++i) {
+                if (::poll(&stop, 1, static_cast<int>(reply.byteInterval.count())) != 0) break;
+                if (!writeAll(reply.body.data() + i, 1)) break;
+            }
+        } else {
+            writeAll(reply.body.data(), send);
+        }
         if (ssl) {
             if (!reply.cutAfter) SSL_shutdown(ssl);
             SSL_free(ssl);

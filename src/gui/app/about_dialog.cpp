@@ -15,6 +15,7 @@
 #include "gui/app/link_label.h"
 #include "gui/app/ui_text.h"
 #include "orvex/orvex.h"
+#include "update/update_key.h"
 #include "update/update_url.h"
 
 namespace orvex::gui {
@@ -173,6 +174,7 @@ void AboutDialog::refreshUpdateLines() {
         case update::UpdateState::NoConnection:
             showLine(programUpdate_, uiText(kTextNoConnection), kUpdateRed, false);
             break;
+        case update::UpdateState::Unusable:  // an error page or garbage is no version file
         case update::UpdateState::NoEntry:
             showLine(programUpdate_, uiText(kTextNoFile), kUpdateRed, false);
             break;
@@ -196,16 +198,28 @@ void AboutDialog::refreshUpdateLines() {
     deviceStatus_ = updates_->deviceNow(reader, kNoWait);
     const QString name = QString::fromStdString(reader.modelName);
     const QString current = QString::fromStdString(reader.versionText);
-    if (deviceStatus_.state == update::UpdateState::Pending) return;
-    if (deviceStatus_.state == update::UpdateState::Newer)
-        showLine(readerUpdate_,
-                 QStringLiteral("Update ") + name + QStringLiteral(" V") + current + QStringLiteral(" => V") +
-                     QString::fromStdString(deviceStatus_.newest.version),
-                 kUpdateDarkRed, true);
-    else
-        showLine(readerUpdate_,
-                 name + QStringLiteral(" V") + current + QLatin1Char(' ') + uiText(kTextUpToDate),
-                 kUpdateGrey, false);
+    const QString known = name + QStringLiteral(" V") + current + QLatin1Char(' ');
+    switch (deviceStatus_.state) {
+        case update::UpdateState::Pending:
+            break;
+        case update::UpdateState::Newer:
+            showLine(readerUpdate_,
+                     QStringLiteral("Update ") + name + QStringLiteral(" V") + current +
+                         QStringLiteral(" => V") + QString::fromStdString(deviceStatus_.newest.version),
+                     kUpdateDarkRed, true);
+            break;
+        // Without the firmware file nothing is known: never "ist aktuell".
+        case update::UpdateState::NoConnection:
+            showLine(readerUpdate_, known + uiText(kTextNoConnection), kUpdateRed, false);
+            break;
+        case update::UpdateState::Unusable:
+            showLine(readerUpdate_, known + uiText(kTextNoFile), kUpdateRed, false);
+            break;
+        case update::UpdateState::NoEntry:  // a reader type the file does not know
+        case update::UpdateState::Current:
+            showLine(readerUpdate_, known + uiText(kTextUpToDate), kUpdateGrey, false);
+            break;
+    }
 }
 
 void AboutDialog::startUpdate(LinkLabel *line) {
@@ -221,8 +235,8 @@ void AboutDialog::startUpdate(LinkLabel *line) {
     // The download runs beside the event loop: the box stays responsive, and
     // closing it stops the download.
     download_ = std::make_unique<update::InstallerDownload>(
-        installer, source.url(), update::installerFolder(), source.options(),
-        [this](update::InstallerDownloadResult result) {
+        installer, source.url(), update::installerFolder(), update::resolvePublicKey(ctx_.settings),
+        source.options(), [this](update::InstallerDownloadResult result) {
             QMetaObject::invokeMethod(
                 this, [this, result = std::move(result)] { installerDownloaded(result); },
                 Qt::QueuedConnection);
@@ -234,7 +248,7 @@ void AboutDialog::installerDownloaded(const update::InstallerDownloadResult &res
     unsetCursor();
     std::string failure = result.message;
     if (result.ok) {
-        const auto start = update::startInstaller(result.path);
+        const auto start = update::startInstaller(result.path, update::resolvePublicKey(ctx_.settings));
         if (start.started) {
             downloadLine_->setText(textBeforeDownload_);
             emit exitRequested();

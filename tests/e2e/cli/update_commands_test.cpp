@@ -43,7 +43,6 @@ TEST_F(UpdateCheckCli, ProgramVersionsAsJson) {
         {"[OrvexReaderSetup]\nVersion=2.10\nBuild=2026-03-01\nInstaller=" + server_.baseUrl() + "/i.deb\n",
          true, "2.10", "2026-03-01", server_.baseUrl() + "/i.deb"},
         {"[OrvexReaderSetup]\nVersion=0.9\nBuild=2999-01-01\n", false, "0.9", "2999-01-01", nullptr},
-        {"[Other]\nVersion=9.0\n", false, nullptr, nullptr, nullptr},
         {"[OrvexReaderSetup]\nVersion=2.\xff\xfe\nBuild=\x80\n", true, "2.\xef\xbf\xbd\xef\xbf\xbd",
          "\xef\xbf\xbd", nullptr},
     };

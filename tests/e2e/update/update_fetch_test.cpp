@@ -13,6 +13,7 @@
 #include <filesystem>
 
 #include "common/local_http_server.h"
+#include "common/minisign_keys.h"
 #include "common/temp_folder.h"
 #include "update/installer.h"
 #include "update/update_checks.h"
@@ -23,6 +24,7 @@ namespace {
 using namespace orvex::update;
 using orvex::test::HttpReply;
 using orvex::test::LocalHttpServer;
+using orvex::test::MinisignKeys;
 
 const std::string kProgramPath = "/rfid/software/RFIDVersionsHF.txt";
 const std::string kDevicePath = "/rfid/software/RFIDDeviceVersions.txt";
@@ -105,6 +107,18 @@ TEST(UpdateFetch, BuiltInServerIsNeverContacted) {
     EXPECT_NE(result.error.find("resolve"), std::string::npos);
 }
 
+// Serves body at path with its signature beside it, signed by keys.
+void serveSigned(LocalHttpServer &server, const TempFolder &dir, const MinisignKeys &keys,
+                 const std::string &path, const std::string &body, std::size_t cutAfter = 0) {
+    const std::string file = dir.file("signing");
+    TempFolder::write(file, body);
+    keys.sign(file);
+    server.set(path, {200, body, cutAfter});
+    server.set(path + ".minisig", {200, TempFolder::read(file + ".minisig")});
+    std::filesystem::remove(file);
+    std::filesystem::remove(file + ".minisig");
+}
+
 // Waits (poll, no spinning) until a started installer writes a line to the FIFO.
 std::string readFifo(const std::string &fifo) {
     const int fd = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -124,44 +138,51 @@ std::string readFifo(const std::string &fifo) {
 
 TEST(UpdateInstaller, DownloadAndStartAProgram) {
     TempFolder dir;
+    TempFolder keyDir;
+    const MinisignKeys keys(keyDir.path(), "release");
     const std::string fifo = dir.file("started");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     LocalHttpServer server;
-    server.set("/setup/orvex-setup.run", {200, "#!/bin/sh\necho \"started $0\" > " + fifo + "\n"});
+    serveSigned(server, keyDir, keys, "/setup/orvex-setup.run",
+                "#!/bin/sh\necho \"started $0\" > " + fifo + "\n");
     const std::string versionUrl = server.baseUrl() + kProgramPath;
 
     const auto download = downloadInstaller(server.baseUrl() + "/setup/orvex-setup.run", versionUrl,
-                                            dir.path().string(), FetchOptions{});
+                                            dir.path().string(), keys.publicKey(), FetchOptions{});
     ASSERT_TRUE(download.ok) << download.message;
     EXPECT_EQ(download.path, dir.file("orvex-setup.run"));
-    const auto start = startInstaller(download.path);
+    const auto start = startInstaller(download.path, keys.publicKey());
     ASSERT_TRUE(start.started) << start.message;
     EXPECT_EQ(readFifo(fifo), "started " + download.path + "\n");
 }
 
 TEST(UpdateInstaller, OtherFilesGoToTheOpener) {
     TempFolder dir;
+    const MinisignKeys keys(dir.path(), "release");
     const std::string opener = dir.file("opener");
     const std::string fifo = dir.file("opened");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     TempFolder::write(opener, "#!/bin/sh\necho \"opened $1\" > " + fifo + "\n");
     ::chmod(opener.c_str(), 0700);
     TempFolder::write(dir.file("orvex.deb"), "!<arch>\n");
-    const auto start = startInstaller(dir.file("orvex.deb"), opener);
+    keys.sign(dir.file("orvex.deb"));
+    const auto start = startInstaller(dir.file("orvex.deb"), keys.publicKey(), opener);
     ASSERT_TRUE(start.started) << start.message;
     EXPECT_EQ(readFifo(fifo), "opened " + dir.file("orvex.deb") + "\n");
 
-    const auto missing = startInstaller(dir.file("gone.deb"), opener);
+    const auto missing = startInstaller(dir.file("gone.deb"), keys.publicKey(), opener);
     EXPECT_FALSE(missing.started);
     EXPECT_EQ(missing.message, "The File\n\"" + dir.file("gone.deb") + "\"\ndoes not exist!");
 }
 
 TEST(UpdateInstaller, RefusedOrFailedDownloadsLeaveNothing) {
     TempFolder dir;
+    TempFolder keyDir;
+    const MinisignKeys keys(keyDir.path(), "release");
     LocalHttpServer server;
     const std::string body(100000, 'i');
-    server.set("/cut.run", {200, body, 70000});
-    server.set("/big.run", {200, body, 0});
+    serveSigned(server, keyDir, keys, "/cut.run", body, 70000);
+    serveSigned(server, keyDir, keys, "/big.run", body);
     const std::string versionUrl = server.baseUrl() + kProgramPath;
     struct Case {
         const char *what;
@@ -176,13 +197,14 @@ TEST(UpdateInstaller, RefusedOrFailedDownloadsLeaveNothing) {
     };
     const int before = server.requests();
     for (const Case &c : cases) {
-        const auto result =
-            downloadInstaller(c.url, versionUrl, dir.path().string(), FetchOptions{}, nullptr, c.limit);
+        const auto result = downloadInstaller(c.url, versionUrl, dir.path().string(), keys.publicKey(),
+                                              FetchOptions{}, nullptr, c.limit);
         EXPECT_FALSE(result.ok) << c.what;
         EXPECT_FALSE(result.message.empty()) << c.what;
         EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << c.what;
     }
-    EXPECT_EQ(server.requests() - before, 3);  // refused addresses are never fetched
+    // Refused addresses are never fetched; each fetched one asks for its signature first.
+    EXPECT_EQ(server.requests() - before, 5);
 }
 
 }  // namespace
