@@ -49,7 +49,7 @@ private:
     int connection_ = -1;  // thread-owned
     int wakeFd_ = -1;
     std::atomic<bool> stopping_{false};
-    int keyQueries_ = 0;   // thread-owned, like the counter below
+    int keyQueries_ = 0;  // thread-owned, like the counter below
     int keyCommands_ = 0;
     std::thread thread_;
 };

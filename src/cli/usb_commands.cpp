@@ -122,7 +122,8 @@ std::optional<app::KeyTable> referenceTable(CliEnvironment &env, const std::stri
             return std::nullopt;
         }
         if (count.keys < app::kKeyTableFileKeys) {
-            env.fail(ExitUsage, st.format("cli.keytable.partialSection", file, count.keys, app::kKeyTableFileKeys));
+            env.fail(ExitUsage,
+                     st.format("cli.keytable.partialSection", file, count.keys, app::kKeyTableFileKeys));
             return std::nullopt;
         }
     }
@@ -137,7 +138,8 @@ std::optional<app::KeyTable> readTable(CliEnvironment &env, const HidReaderLink 
         ProgressLine progress;
         table = app::readReaderKeyTable(link.handle, progress.callback());
     }
-    if (!table) env.fail(ExitReader, StringTable::instance().format("cli.keytable.incomplete", env.portName()));
+    if (!table)
+        env.fail(ExitReader, StringTable::instance().format("cli.keytable.incomplete", env.portName()));
     return table;
 }
 
@@ -202,8 +204,9 @@ int keyTableSet(CliEnvironment &env, const std::string &file, bool allowPartial)
                        {"read_backs", stats.readBacks},
                        {"backup", backup.path.empty() ? nlohmann::json() : nlohmann::json(backup.path)}});
     if (!ok) {
-        std::string why = stats.changed > 0 ? st.format("cli.keytable.partlyStored", env.portName(), stats.changed)
-                                            : st.format("cli.keytable.notStored", env.portName());
+        std::string why = stats.changed > 0
+                              ? st.format("cli.keytable.partlyStored", env.portName(), stats.changed)
+                              : st.format("cli.keytable.notStored", env.portName());
         if (!backup.path.empty()) why += " " + st.format("cli.keytable.restore", backup.path);
         return env.fail(ExitReader, why);
     }
@@ -270,8 +273,8 @@ void addUsbCommands(CLI::App &app, CliEnvironment &env) {
     auto *keys = app.add_subcommand("keytable", "Key table of a reader in USB keyboard (HID) mode");
     keys->require_subcommand(1);
     auto file = std::make_shared<std::string>();
-    auto *get =
-        keys->add_subcommand("get", "Read the reader's key table; with FILE store it in its HID_KEYS section");
+    auto *get = keys->add_subcommand(
+        "get", "Read the reader's key table; with FILE store it in its HID_KEYS section");
     auto *getFile = get->add_option("FILE", *file, "configuration file (.mkr) to store the table in");
     get->callback([&env, file, getFile] {
         env.exitCode = keyTableGet(env, getFile->count() ? std::optional(*file) : std::nullopt);

@@ -54,7 +54,8 @@ TargetProblem keyTableTargetProblem(const std::string &path) {
     if (!S_ISREG(info.st_mode)) return {st.format("keytable.targetNotFile", path)};
     IniFile file;
     if (!file.open(path, false, false, true)) return {file.errorText()};
-    if (info.st_size == 0 || kindOfContent(file) == ConfigFileKind::Mkr || holdsKeyTablesAlone(file)) return {};
+    if (info.st_size == 0 || kindOfContent(file) == ConfigFileKind::Mkr || holdsKeyTablesAlone(file))
+        return {};
     return usage(st.format("keytable.targetNotConfiguration", path));
 }
 

@@ -62,7 +62,8 @@ TEST(KeyTableReadFaults, WholeTableOrNone) {
             ASSERT_TRUE(table);
             EXPECT_EQ(countLayoutDifferences(*table, truth), 0);
         } else {
-            EXPECT_FALSE(table) << countLayoutDifferences(table.value_or(KeyTable{}), truth) << " differences";
+            EXPECT_FALSE(table) << countLayoutDifferences(table.value_or(KeyTable{}), truth)
+                                << " differences";
         }
     }
 }

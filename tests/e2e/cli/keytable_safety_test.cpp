@@ -50,13 +50,14 @@ protected:
     TempFolder config;
 };
 
-// A reader that goes away after 25 key queries: every reader of the table
-// fails and leaves its file as it was.
+// A reader that goes away part-way through the key queries: every command
+// that reads the table fails and leaves its file (and the reader) as it was.
 TEST_F(KeytableSafety, ACutOffTableReadFailsEveryCommandThatReadsIt) {
     const std::string kept = "[HID_KEYS]\r\nScanCode003Normal=2\r\n";
     struct Case {
         std::vector<std::string> args;
         std::string file;  // left as it was
+        int unplugAfter;   // key queries answered before the reader goes
     };
     const std::string keys = config.file("keys.mkr"), conf = config.file("conf.mkr");
     {
@@ -66,15 +67,16 @@ TEST_F(KeytableSafety, ACutOffTableReadFailsEveryCommandThatReadsIt) {
     }
     const std::string confBefore = TempFolder::read(conf);
     const Case cases[] = {
-        {{"keytable", "get", keys}, keys},
-        {{"keytable", "compare"}, ""},
-        {{"--no", "read-config", conf}, conf},
-        {{"--no", "program", conf}, conf},
+        {{"keytable", "get", keys}, keys, 25},
+        {{"keytable", "compare"}, "", 25},
+        {{"--no", "read-config", conf}, conf, 25},
+        // program reads the reader whole, then again for the backup: that one is cut.
+        {{"--no", "program", conf}, conf, 94 + 25},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.args[c.args.size() > 2 ? 1 : 0] + " " + c.args.back());
         TempFolder::write(keys, kept);
-        HidSimReader sim(usReader(25));
+        HidSimReader sim(usReader(c.unplugAfter));
         const auto stateBefore = sim.reader().state();
         const CtlRun r = run(sim, c.args);
         EXPECT_EQ(r.code, 1) << r.out << r.err;
@@ -211,7 +213,8 @@ TEST_F(KeytableSafety, UsbModeOnlyOnSwitchableReaders) {
     sim::PtyReader serial(serialOptions);
     const int modeBefore = serial.state().usbMode;
     for (const char *mode : {"hid", "vcom"}) {
-        r = runOrvexctl(config.path(), {"--lang", "en", "--port", serial.slavePath(), "usb-mode", mode, "--force"},
+        r = runOrvexctl(config.path(),
+                        {"--lang", "en", "--port", serial.slavePath(), "usb-mode", mode, "--force"},
                         {"LANG=C"});
         EXPECT_EQ(r.code, 1) << mode << r.err;
         EXPECT_EQ(serial.state().usbMode, modeBefore);
