@@ -38,6 +38,25 @@ void addHidOptions(CLI::App &app, HidOptions &o) {
     group.add_option("--layout", o.layout, "key table of a factory-fresh reader: de or us (default de)")
         ->check(CLI::IsMember({"de", "us"}))
         ->needs(hid);
+    group
+        .add_option("--key-answer-delay-ms", o.keyAnswerDelayMs,
+                    "answer key queries (0x11) MS late; the reader serves nothing meanwhile")
+        ->type_name("MS")
+        ->check(CLI::Range(0, 10000))
+        ->needs(hid);
+    group
+        .add_option("--key-answer-delay-at", o.keyAnswerDelayAt,
+                    "delay only the answer to the Nth key query (default: every one)")
+        ->type_name("N")
+        ->check(CLI::Range(0, 1000000))
+        ->needs(hid);
+    group
+        .add_option("--unplug-after-keys", o.unplugAfterKeyCommands,
+                    "unplug (close the host's connection, leave the folder) after N key queries\n"
+                    "and key set commands (0x11, 0x12) were served")
+        ->type_name("N")
+        ->check(CLI::Range(0, 1000000))
+        ->needs(hid);
 }
 
 }  // namespace orvex::sim::hid

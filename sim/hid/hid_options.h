@@ -17,6 +17,10 @@ struct HidOptions {
     int productId = 0x7301;     // --product
     int reportLength = 9;       // --report-length: input and output report length, report ID included
     std::string layout = "de";  // --layout: the key table a factory-fresh reader types with
+    // Faults of the key-table channel, counted over the reader's life:
+    int keyAnswerDelayMs = 0;        // --key-answer-delay-ms: key query answers come this late
+    int keyAnswerDelayAt = 0;        // --key-answer-delay-at: only the Nth query's answer (0: all)
+    int unplugAfterKeyCommands = 0;  // --unplug-after-keys: gone after N key queries and sets (0: never)
 };
 
 void addHidOptions(CLI::App &app, HidOptions &options);

@@ -78,8 +78,23 @@ void HidReader::stop() {
         if (*fd >= 0) ::close(*fd);
         *fd = -1;
     }
+    leave();
+}
+
+void HidReader::leave() {
     ::unlink(socketPath_.c_str());
     ::unlink(iniPath_.c_str());
+}
+
+void HidReader::delayKeyAnswer() {
+    ++keyQueries_;
+    const int at = options_.keyAnswerDelayAt;
+    if (options_.keyAnswerDelayMs > 0 && (at == 0 || at == keyQueries_))
+        std::this_thread::sleep_for(std::chrono::milliseconds(options_.keyAnswerDelayMs));
+}
+
+bool HidReader::unplugDue() {
+    return options_.unplugAfterKeyCommands > 0 && keyCommands_ >= options_.unplugAfterKeyCommands;
 }
 
 void HidReader::run() {
@@ -101,6 +116,15 @@ void HidReader::run() {
             continue;
         }
         handleReport(report, static_cast<std::size_t>(n));
+        if (unplugDue()) {
+            // Pulled out: the host's reports go nowhere and no new host finds it.
+            for (int *fd : {&connection_, &listener_}) {
+                ::close(*fd);
+                *fd = -1;
+            }
+            leave();
+            return;
+        }
     }
 }
 
@@ -140,6 +164,8 @@ void HidReader::handleCommand(const std::uint8_t *payload, std::size_t length) {
             break;
         case kQueryKey: {
             if (length < 2) return;
+            ++keyCommands_;
+            delayKeyAnswer();
             const auto key =
                 keyOf(core_.state().keyTable, payload[1]).value_or(std::make_pair(kNoKey, kNoKey));
             const std::uint8_t answer[] = {kQueryKey, payload[1], key.first, key.second};
@@ -147,7 +173,9 @@ void HidReader::handleCommand(const std::uint8_t *payload, std::size_t length) {
             break;
         }
         case kSetKey:
-            if (length < 4 || payload[1] == kEscape) return;
+            if (length < 4) return;
+            ++keyCommands_;
+            if (payload[1] == kEscape) return;
             core_.modifyState(
                 [&](ReaderState &s) { setKey(s.keyTable, payload[1], payload[2], payload[3]); });
             break;

@@ -35,6 +35,10 @@ private:
     void handleReport(const std::uint8_t *report, std::size_t length);
     void handleCommand(const std::uint8_t *payload, std::size_t length);
     void sendPayload(const std::uint8_t *data, std::size_t length);
+    // The key-table faults of the options; true when the reader is to go away now.
+    void delayKeyAnswer();
+    bool unplugDue();
+    void leave();
 
     ReaderCore &core_;
     const HidOptions options_;
@@ -45,6 +49,8 @@ private:
     int connection_ = -1;  // thread-owned
     int wakeFd_ = -1;
     std::atomic<bool> stopping_{false};
+    int keyQueries_ = 0;  // thread-owned, like the counter below
+    int keyCommands_ = 0;
     std::thread thread_;
 };
 

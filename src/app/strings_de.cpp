@@ -444,6 +444,30 @@ constexpr NamedText kNamed[] = {
      "versuchen."},
     {"cli.keytable.stored", "Tastenbelegung gespeichert, %d Zeichen geändert"},
     {"cli.keytable.differences", "Unterschiede: %d"},
+    {"cli.keytable.incomplete",
+     "Schnittstelle %s: Die Tastenbelegung konnte nicht vollständig gelesen werden. Verbindung prüfen und "
+     "erneut versuchen."},
+    {"cli.keytable.emptySection",
+     "%s: Der Abschnitt HID_KEYS enthält keine Tasten; geschrieben würde er die Tastenbelegung des Gerätes "
+     "löschen. Mit --allow-partial trotzdem schreiben."},
+    {"cli.keytable.partialSection",
+     "%s: Der Abschnitt HID_KEYS enthält nur %d von %d Tasten; die fehlenden würden im Gerät gelöscht. Mit "
+     "--allow-partial trotzdem schreiben."},
+    {"cli.keytable.backup", "Vorige Tastenbelegung gesichert: %s"},
+    {"cli.keytable.partlyStored",
+     "Schnittstelle %s: Das Gerät hat die Tastenbelegung nicht vollständig übernommen; %d Zeichen waren "
+     "schon geändert. Verbindung prüfen und erneut versuchen."},
+    {"cli.keytable.restore", "Die vorige Tastenbelegung ist gesichert in %s (orvexctl keytable set stellt sie wieder her)."},
+    {"keytable.targetNotConfiguration",
+     "%s ist keine Konfigurationsdatei; die Tastenbelegung wird nicht hineingeschrieben."},
+    {"keytable.targetNotFile", "%s ist keine gewöhnliche Datei; die Tastenbelegung wird nicht hineingeschrieben."},
+    {"cli.keytable.notSaved", "Die Tastenbelegung konnte nicht gespeichert werden: %s"},
+    {"keytable.backupUnsaved",
+     "Die Tastenbelegung des Gerätes konnte nicht gesichert werden (%s); ohne Sicherung wird nichts "
+     "geschrieben."},
+    {"cli.usbMode.notSwitchable",
+     "Schnittstelle %s: Umschalten können nur die Geräte 6401 bis 6415 als USB-Tastatur (HID) und die "
+     "virtuelle COM-Schnittstelle des Herstellers; dieses Gerät bleibt, wie es ist."},
     {"cli.usbMode.needsDriver", "Treiber installieren oder mit --force trotzdem umschalten."},
     {"cli.usbMode.already", "Das Gerät ist bereits in diesem Modus."},
     {"cli.usbMode.hid",

@@ -49,6 +49,15 @@ bool isQelVirtualComPort(std::string_view listText) {
     return comName && listText.size() > 3 && pos != std::string_view::npos && pos > 0;
 }
 
+bool offersUsbModeSwitch(std::string_view portName, const std::vector<std::string> &comPorts) {
+    std::string listText(portName);
+    if (portName.ends_with(" HID") && !portName.starts_with(UsbPrefix))
+        listText = std::string(UsbPrefix) + listText;
+    for (const std::string &entry : comPorts)
+        if (std::string_view(entry).substr(0, entry.find(" [")) == portName) listText = entry;
+    return usbModeRadiosFor(listText).vcomEnabled;
+}
+
 bool switchVirtualComToHid(std::string_view listText) {
     if (!isQelVirtualComPort(listText)) return false;
     // The list text carries the port's description after the device path.

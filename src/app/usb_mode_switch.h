@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orvex::app {
 
@@ -29,5 +30,12 @@ bool switchUsbModeAndClose(int handle, int mode);
 
 // A maker's virtual COM port as the mode switch counts it.
 bool isQelVirtualComPort(std::string_view listText);
+
+// Whether the interface dialog offers the mode switch for a port given by
+// name ("6401-1234 HID", "USB: 6401-1234 HID", "/dev/ttyACM0", or its list
+// text): a switchable reader in keyboard mode, or a port the serial port
+// list (comPorts) shows as the maker's virtual COM port. Every other reader
+// ignores or misreads the mode command.
+bool offersUsbModeSwitch(std::string_view portName, const std::vector<std::string> &comPorts);
 
 }  // namespace orvex::app

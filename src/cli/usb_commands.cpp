@@ -18,6 +18,8 @@
 #include "orvex/orvex.h"
 #include "params/key_table_file.h"
 #include "params/key_table_transfer.h"
+#include "sheets/key_table_backup.h"
+#include "sheets/key_table_target.h"
 #include "sheets/reader_key_table_link.h"
 
 namespace orvex::cli {
@@ -96,14 +98,34 @@ void printTable(CliEnvironment &env, const app::KeyTable &table) {
     }
 }
 
+// What a reference file's "HID_KEYS" section must hold.
+enum class SectionNeed { Any, WholeTable };
+
 // The table of FILE's "HID_KEYS" section, or the host's layout without FILE.
-std::optional<app::KeyTable> referenceTable(CliEnvironment &env, const std::string &file) {
+// For writing (WholeTable) a section without keys or characters, or with
+// fewer keys than the table, is refused: nobody has seen the table, and the
+// keys it lacks would be cleared on the reader.
+std::optional<app::KeyTable> referenceTable(CliEnvironment &env, const std::string &file,
+                                            SectionNeed need = SectionNeed::Any) {
     if (file.empty()) return app::hostKeyTable();
+    const auto &st = StringTable::instance();
     app::IniFile ini;
     app::KeyTable table;
     if (!ini.open(file, false, false, true) || !app::loadKeyTable(ini, table)) {
-        env.fail(ExitUsage, StringTable::instance().format("cli.keytable.noSection", file));
+        env.fail(ExitUsage, st.format("cli.keytable.noSection", file));
         return std::nullopt;
+    }
+    if (need == SectionNeed::WholeTable) {
+        const app::KeyTableSectionCount count = app::countKeyTableSection(ini);
+        if (count.characters == 0) {
+            env.fail(ExitUsage, st.format("cli.keytable.emptySection", file));
+            return std::nullopt;
+        }
+        if (count.keys < app::kKeyTableFileKeys) {
+            env.fail(ExitUsage,
+                     st.format("cli.keytable.partialSection", file, count.keys, app::kKeyTableFileKeys));
+            return std::nullopt;
+        }
     }
     return table;
 }
@@ -116,52 +138,79 @@ std::optional<app::KeyTable> readTable(CliEnvironment &env, const HidReaderLink 
         ProgressLine progress;
         table = app::readReaderKeyTable(link.handle, progress.callback());
     }
-    if (!table) env.fail(ExitReader, StringTable::instance().format("cli.error.readFailed", env.portName()));
+    if (!table)
+        env.fail(ExitReader, StringTable::instance().format("cli.keytable.incomplete", env.portName()));
     return table;
 }
 
-int keyTableGet(CliEnvironment &env, const std::string &file) {
+// file: nullopt prints the table; a path (also an empty one) stores it there.
+int keyTableGet(CliEnvironment &env, const std::optional<std::string> &file) {
     if (int rc = env.prepare()) return rc;
+    const auto &st = StringTable::instance();
+    // The target is judged before the reader is asked: a refused one costs no read.
+    if (file)
+        if (const app::TargetProblem problem = app::keyTableTargetProblem(*file); !problem.text.empty())
+            return problem.usage ? env.fail(ExitUsage, problem.text)
+                                 : env.fail(ExitReader, st.format("cli.keytable.notSaved", problem.text));
     HidReaderLink link;
     if (int rc = connectHidReader(env, link)) return rc;
     const std::optional<app::KeyTable> table = readTable(env, link);
     if (!table) return ExitReader;
-    if (file.empty()) {
+    if (!file) {
         printTable(env, *table);
         return ExitOk;
     }
     // Into the file's section, keeping everything else the file holds.
     app::IniFile ini;
-    if (!ini.open(file, true, true, true))
-        return env.fail(ExitUsage, StringTable::instance().format("cli.error.store", file));
+    if (!ini.open(*file, true, true, true))
+        return env.fail(ExitReader, st.format("cli.keytable.notSaved", ini.errorText()));
     ini.clearSection("HID_KEYS");
     app::saveKeyTable(*table, ini);
-    if (!ini.flush()) return env.fail(ExitReader, StringTable::instance().format("cli.error.store", file));
-    if (env.options.json) env.printJson({{"port", env.portName()}, {"file", file}, {"saved", true}});
+    if (!ini.flush()) return env.fail(ExitReader, st.format("cli.keytable.notSaved", ini.errorText()));
+    if (env.options.json) env.printJson({{"port", env.portName()}, {"file", *file}, {"saved", true}});
     return ExitOk;
 }
 
-int keyTableSet(CliEnvironment &env, const std::string &file) {
+int keyTableSet(CliEnvironment &env, const std::string &file, bool allowPartial) {
     if (int rc = env.prepare()) return rc;
-    const std::optional<app::KeyTable> table = referenceTable(env, file);
+    const auto &st = StringTable::instance();
+    const std::optional<app::KeyTable> table =
+        referenceTable(env, file, allowPartial ? SectionNeed::Any : SectionNeed::WholeTable);
     if (!table) return ExitUsage;
     HidReaderLink link;
     if (int rc = connectHidReader(env, link)) return rc;
+    const std::optional<app::KeyTable> reader = readTable(env, link);
+    if (!reader) return ExitReader;
+
+    // The table about to be overwritten is kept, unless nothing changes.
+    app::KeyTableBackup backup;
+    if (app::keyTableWrites(*reader, *table).size() > 1) {
+        backup = app::saveKeyTableBackup(*reader, env.connect().lastModel,
+                                         env.settings().get(app::settings::PortName));
+        if (backup.path.empty()) return env.fail(ExitReader, backup.error);
+        if (!env.options.json) std::cout << st.format("cli.keytable.backup", backup.path) << '\n';
+    }
+
     app::KeyTableWriteStats stats;
     bool ok;
     {
         ProgressLine progress;
-        ok = app::writeReaderKeyTable(link.handle, *table, progress.callback(), &stats);
+        ok = app::writeKeyTableChanges(link.handle, *reader, *table, progress.callback(), &stats);
     }
     if (env.options.json)
         env.printJson({{"port", env.portName()},
                        {"ok", ok},
                        {"changed", stats.changed},
-                       {"read_backs", stats.readBacks}});
-    if (!ok)
-        return env.fail(ExitReader, StringTable::instance().format("cli.keytable.notStored", env.portName()));
-    if (!env.options.json)
-        std::cout << StringTable::instance().format("cli.keytable.stored", stats.changed) << '\n';
+                       {"read_backs", stats.readBacks},
+                       {"backup", backup.path.empty() ? nlohmann::json() : nlohmann::json(backup.path)}});
+    if (!ok) {
+        std::string why = stats.changed > 0
+                              ? st.format("cli.keytable.partlyStored", env.portName(), stats.changed)
+                              : st.format("cli.keytable.notStored", env.portName());
+        if (!backup.path.empty()) why += " " + st.format("cli.keytable.restore", backup.path);
+        return env.fail(ExitReader, why);
+    }
+    if (!env.options.json) std::cout << st.format("cli.keytable.stored", stats.changed) << '\n';
     return ExitOk;
 }
 
@@ -187,6 +236,12 @@ int keyTableCompare(CliEnvironment &env, const std::string &file) {
 int usbMode(CliEnvironment &env, const std::string &mode, bool force) {
     if (int rc = env.prepare()) return rc;
     const auto &st = StringTable::instance();
+    // Only where the desktop program offers the switch: other readers take
+    // the mode command for something else or not at all (--force is about the
+    // driver, not about the reader).
+    const auto &comPorts = env.connect().devices.comPorts;
+    if (!app::offersUsbModeSwitch(env.portName(), comPorts ? comPorts() : std::vector<std::string>{}))
+        return env.fail(ExitReader, st.format("cli.usbMode.notSwitchable", env.portName()));
     const int wanted = mode == "hid" ? kHidMode : kVirtualComMode;
     if (wanted == kVirtualComMode && !Orvex_IsVirtualComDriverInstalled() && !force)
         return env.fail(ExitReader, st.text(10134) + "\n" + st.format("cli.usbMode.needsDriver"));
@@ -218,13 +273,22 @@ void addUsbCommands(CLI::App &app, CliEnvironment &env) {
     auto *keys = app.add_subcommand("keytable", "Key table of a reader in USB keyboard (HID) mode");
     keys->require_subcommand(1);
     auto file = std::make_shared<std::string>();
-    keys->add_subcommand("get", "Read the reader's key table; with FILE store it in its HID_KEYS section")
-        ->callback([&env, file] { env.exitCode = keyTableGet(env, *file); })
-        ->add_option("FILE", *file, "configuration file (.mkr) to store the table in");
-    keys->add_subcommand("set", "Write the key table of FILE (default: this computer's layout) to the reader")
-        ->callback([&env, file] { env.exitCode = keyTableSet(env, *file); })
-        ->add_option("FILE", *file, "configuration file with a HID_KEYS section")
+    auto *get = keys->add_subcommand(
+        "get", "Read the reader's key table; with FILE store it in its HID_KEYS section");
+    auto *getFile = get->add_option("FILE", *file, "configuration file (.mkr) to store the table in");
+    get->callback([&env, file, getFile] {
+        env.exitCode = keyTableGet(env, getFile->count() ? std::optional(*file) : std::nullopt);
+    });
+    auto allowPartial = std::make_shared<bool>(false);
+    auto *set = keys->add_subcommand(
+        "set",
+        "Write the key table of FILE (default: this computer's layout) to the reader; the reader's table is "
+        "saved in the backup folder first");
+    set->callback([&env, file, allowPartial] { env.exitCode = keyTableSet(env, *file, *allowPartial); });
+    set->add_option("FILE", *file, "configuration file with a complete HID_KEYS section")
         ->check(CLI::ExistingFile);
+    set->add_flag("--allow-partial", *allowPartial,
+                  "write a HID_KEYS section that lacks keys or is empty (the missing keys are cleared)");
     keys->add_subcommand("compare",
                          "Compare the reader's key table with FILE (default: this computer's layout); exit "
                          "code 1 when they differ")

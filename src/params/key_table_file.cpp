@@ -32,6 +32,22 @@ void saveKeyTable(const KeyTable &table, IniFile &file) {
         }
 }
 
+KeyTableSectionCount countKeyTableSection(const IniFile &file) {
+    KeyTableSectionCount count;
+    count.section = file.hasSection(kSection);
+    if (!count.section) return count;
+    const KeyTable table;
+    for (std::size_t scan = 0; scan < table.keys.size(); ++scan)
+        for (const SlotKey &slot : kSlotKeys) {
+            const std::string name = keyName(scan, slot.suffix);
+            if (!file.hasKey(kSection, name)) continue;
+            ++count.keys;
+            const std::string text = file.getString(kSection, name, "");
+            if (!text.empty() && isKeyTableChar(static_cast<unsigned char>(text[0]))) ++count.characters;
+        }
+    return count;
+}
+
 bool loadKeyTable(const IniFile &file, KeyTable &table) {
     if (!file.hasSection(kSection)) return false;
     for (std::size_t scan = 0; scan < table.keys.size(); ++scan)

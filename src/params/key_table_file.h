@@ -15,4 +15,15 @@ void saveKeyTable(const KeyTable &table, IniFile &file);
 // table holds) reads as none too.
 bool loadKeyTable(const IniFile &file, KeyTable &table);
 
+// How much of a table the "HID_KEYS" section holds: the keys of the 384
+// present, and whether any of them names a character. Writing a section that
+// lacks keys or characters clears them on the reader.
+struct KeyTableSectionCount {
+    bool section = false;
+    int keys = 0;        // of kKeyTableFileKeys
+    int characters = 0;  // keys naming a character
+};
+inline constexpr int kKeyTableFileKeys = static_cast<int>(std::tuple_size_v<decltype(KeyTable::keys)>) * 3;
+KeyTableSectionCount countKeyTableSection(const IniFile &file);
+
 }  // namespace orvex::app

@@ -20,7 +20,7 @@ using KeyTableProgress = std::function<void(KeyTableStep step, int done, int tot
 struct KeyTableWriteStats {
     int queries = 0;       // 0x11 requests, attempts included
     int keyWrites = 0;     // 0x12 requests, attempts included
-    int changed = 0;       // characters whose key was changed
+    int changed = 0;       // characters whose key the reader took, also before a failure
     int readBacks = 0;     // tables read back after writing
     int powerOnPolls = 0;  // power-on mode requests while waiting for the reader
 };
@@ -28,8 +28,9 @@ struct KeyTableWriteStats {
 inline constexpr int kKeyTableAttempts = 5;
 inline constexpr int kPowerOnPolls = 102;  // the first one and up to 101 more
 
-// The reader's table; characters that get no usable answer in five attempts
-// are left out. nullopt when no character was answered at all.
+// The reader's table, complete or not at all: nullopt when a character gets
+// no answer for that character in five attempts (the reader went away, or
+// answers too late to be told from an earlier query's).
 std::optional<KeyTable> readReaderKeyTable(int port, const KeyTableProgress &progress = {},
                                            KeyTableWriteStats *stats = nullptr);
 
@@ -38,5 +39,10 @@ std::optional<KeyTable> readReaderKeyTable(int port, const KeyTableProgress &pro
 // five read-backs.
 bool writeReaderKeyTable(int port, const KeyTable &table, const KeyTableProgress &progress = {},
                          KeyTableWriteStats *stats = nullptr);
+
+// The same when the reader's table was just read (`reader`): the set
+// commands, the wait and the read-back.
+bool writeKeyTableChanges(int port, const KeyTable &reader, const KeyTable &table,
+                          const KeyTableProgress &progress = {}, KeyTableWriteStats *stats = nullptr);
 
 }  // namespace orvex::app

@@ -4,6 +4,7 @@
 
 #include "app/string_table.h"
 #include "base/ini_file.h"
+#include "params/content_compare.h"
 #include "orvex/orvex.h"
 #include "sheets/ps2_sheet.h"
 #include "sheets/serial_sheet.h"
@@ -105,12 +106,6 @@ ConfigFileKind kindOfFile(const std::string &path, std::string &error) {
     return kind;
 }
 
-std::string joinNames(const std::vector<std::string> &names) {
-    std::string out;
-    for (const auto &n : names) out += (out.empty() ? "" : ", ") + n;
-    return out;
-}
-
 const char *outcomeName(ProgramOutcome o) {
     switch (o) {
         case ProgramOutcome::Done:
@@ -197,7 +192,7 @@ ConfigJobResult readConfigurationJob(ConnectContext &base, const std::string &pa
     if (!result.failedReads.empty()) {
         // The pages of unread blocks hold defaults: saving them would put a
         // configuration into the file that the reader does not have.
-        result.error = StringTable::instance().format("config.readIncomplete", joinNames(result.failedReads));
+        result.error = StringTable::instance().format("config.readIncomplete", partNames(result.failedReads));
         result.status = JobStatus::Failed;
     } else {
         result.status = result.saved     ? JobStatus::Ok

@@ -14,13 +14,18 @@ namespace orvex::test {
 
 class HidSimReader {
 public:
-    explicit HidSimReader(const std::string &layout = "de", const std::string &serial = "73011234") {
+    explicit HidSimReader(const std::string &layout = "de", const std::string &serial = "73011234")
+        : HidSimReader([&] {
+              sim::hid::HidOptions hid;
+              hid.serial = serial;
+              hid.layout = layout;
+              return hid;
+          }()) {}
+    // Options as given (faults, product); the folder is the fixture's.
+    explicit HidSimReader(sim::hid::HidOptions hid) {
         sim::Options reader;
         reader.versionAnswer = "1245";
-        sim::hid::HidOptions hid;
         hid.folder = folder_.path().string();
-        hid.serial = serial;
-        hid.layout = layout;
         reader_ = std::make_unique<sim::hid::UsbReader>(reader, hid);
         setenv("ORVEX_HID_SIM_DIR", hid.folder.c_str(), 1);
     }
