@@ -13,7 +13,7 @@ struct FileMessage {
     std::vector<std::string> args;
     std::string key;  // "Section/Key" of the value the message is about, when one
     // A named string-table text (placeholders %1..%9) instead of id, when set.
-    std::string name;
+    std::string name{};
 
     bool operator==(const FileMessage &) const = default;
 };

@@ -56,7 +56,7 @@ TEST(ConfigFileRefusals, DamagedMixedAndHugeFilesAreRefusedWithTheirReason) {
         const std::string file = dir.file("case.mkr");
         std::ofstream(file, std::ios::binary) << c.text;
         const CtlRun show = runCli(dir, {"show", file});
-        const CtlRun program = runCli(dir, {"--port", target->slavePath(), "--no-backup", "program", file});
+        const CtlRun program = runCli(dir, {"--port", target->slavePath(), "program", file, "--no-backup"});
         if (c.reason.empty()) {
             EXPECT_EQ(show.code, 0) << c.what << "\n" << show.err;
             EXPECT_EQ(program.code, 0) << c.what << "\n" << program.err;
@@ -127,7 +127,7 @@ TEST(ConfigFileRefusals, WithoutAHomeProgramOnlyWithoutBackup) {
     EXPECT_NE(refused.err.find(text("program.noBackupFolder")), std::string::npos) << refused.err;
     EXPECT_EQ(blocks(target->state()), blocks(before));
 
-    const CtlRun plain = runCli(dir, {"--port", target->slavePath(), "--no-backup", "program", file}, noHome);
+    const CtlRun plain = runCli(dir, {"--port", target->slavePath(), "program", file, "--no-backup"}, noHome);
     EXPECT_EQ(plain.code, 0) << plain.err;
     EXPECT_NE(blocks(target->state()), blocks(before));
 }

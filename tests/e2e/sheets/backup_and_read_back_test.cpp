@@ -20,8 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Run : Bench {
-    explicit Run(const sim::PtyReader &reader) {
+struct Station : Bench {
+    explicit Station(const sim::PtyReader &reader) {
         attach(reader);
         guards.backupFolder = dir.file("backups");
     }
@@ -50,7 +50,7 @@ std::unique_ptr<sim::PtyReader> readerWith(void (*fault)(sim::Options &, int), i
 // How many commands a run with these safeguards sends to a fresh reader.
 int commandsOfRun(bool change, ProgramSafeguards guards) {
     auto probe = startReader("194A");
-    Run run(*probe);
+    Station run(*probe);
     auto sheet = run.sheet(change);
     guards.backupFolder = run.guards.backupFolder;
     const int before = probe->commandsSeen();
@@ -116,7 +116,7 @@ TEST(BackupSafeguards, ABackupIsWrittenWholeOrTheRunStops) {
     SmallDisk disk(32);
     if (!disk.available()) GTEST_SKIP() << "needs root for a tmpfs of its own";
     auto reader = startReader("194A");
-    Run run(*reader);
+    Station run(*reader);
     auto sheet = run.sheet(true);
     run.guards.backupFolder = disk.file("backups");
     fs::create_directories(run.guards.backupFolder);
@@ -127,7 +127,8 @@ TEST(BackupSafeguards, ABackupIsWrittenWholeOrTheRunStops) {
         EXPECT_TRUE(sheet->writes().empty());
     } else {
         ASSERT_EQ(r.verdict, "done") << r.error;
-        EXPECT_EQ(readerModelOf(r.backupPath), "Alder-4") << readFile(r.backupPath);
+        ASSERT_FALSE(sheet->deviceName().empty());
+        EXPECT_EQ(readerModelOf(r.backupPath), sheet->deviceName()) << readFile(r.backupPath);
     }
 }
 
@@ -147,7 +148,7 @@ TEST(BackupSafeguards, WithoutAHomeNothingIsProgrammedWithABackup) {
     EXPECT_EQ(reserveBackupPath("", "Alder-4", "/dev/ttyUSB0", "mkr"), "");
 
     auto reader = startReader("194A");
-    Run run(*reader);
+    Station run(*reader);
     run.guards.backupFolder.clear();
     auto sheet = run.sheet(true);
     const std::vector<sim::Bytes> before = blocks(reader->state());
@@ -168,7 +169,7 @@ TEST(BackupSafeguards, CheckWithAnUnreadablePartFailsNamingIt) {
     check.check = true;
     const int commands = commandsOfRun(false, check);
     auto probe = startReader("194A");
-    Run run(*probe);
+    Station run(*probe);
     auto sheet = run.sheet(false);
     // The separator read is the last before the closing output-mode command.
     auto reader = readerWith([](sim::Options &o, int at) { o.dropEvery = at; }, commands - 1);
@@ -191,7 +192,7 @@ TEST(BackupSafeguards, CutOffReadBackSaysWhatCouldNotBeRead) {
     // From the end: suffix, removal and separator reads, closing output mode.
     auto reader = readerWith([](sim::Options &o, int at) { o.hangupAfter = at; }, commands - 3);
     auto probe = startReader("194A");
-    Run run(*probe);
+    Station run(*probe);
     auto sheet = run.sheet(true);
     run.attach(*reader);
     run.guards.backup = false;
