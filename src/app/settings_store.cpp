@@ -53,6 +53,7 @@ const IniFile *SettingsStore::loaded() const {
     }
     if (cache_ && *stamp == stamp_) return cache_.get();
     auto ini = std::make_shared<IniFile>();
+    ini->setSizeLimit(0);  // other programs' entries may make it large
     if (!ini->open(path_, false, false, true)) {
         cache_.reset();
         return nullptr;
@@ -92,6 +93,7 @@ bool SettingsStore::writeText(std::string_view section, std::string_view key, st
         // Only a missing file starts empty; anything else in its place
         // (a directory, a FIFO, no permission) is a failure.
         IniFile probe;
+        probe.setSizeLimit(0);
         if (!probe.open(path_, true, true, true)) return false;
         cache_ = std::make_shared<IniFile>();
     }

@@ -499,6 +499,9 @@ constexpr NamedText kNamed[] = {
     {"config.needMkp", "Dieses Gerät ist ein Tastaturgerät: Konfigurationsdatei *.mkp angeben."},
     {"config.needMkr", "Dieses Gerät hat eine Zeichenschnittstelle: Konfigurationsdatei *.mkr angeben."},
     {"config.notConfiguration", "keine Konfigurationsdatei (Abschnitte fehlen)"},
+    {"config.mixedKinds", "enthält Abschnitte beider Arten von Konfigurationsdateien (*.mkr und *.mkp)"},
+    {"config.cutOff", "die Datei endet mitten in einer Zeile (abgeschnitten)"},
+    {"config.unsupportedValue", "Der Wert %1 wird nicht unterstützt (möglich: %2)."},
     {"config.noFile", "Keine Konfigurationsdatei angegeben."},
     {"config.readIncomplete",
      "Die Konfiguration konnte nicht vollständig gelesen werden (%s); die Datei bleibt unverändert."},
@@ -517,6 +520,14 @@ constexpr NamedText kNamed[] = {
     {"part.dtrMode", "DTR-Modus"},
     {"part.tcpClientTarget", "TCP-Client-Ziel"},
     {"program.wouldChange", "Programmieren würde ändern: %s"},
+    {"program.checkUnreadable", "Vergleich nicht möglich: %s konnte nicht vom Gerät gelesen werden."},
+    {"program.noBackupFolder",
+     "Kein Ordner für die Sicherung: weder XDG_STATE_HOME noch HOME ist gesetzt (ein gemeinsamer Ordner "
+     "wie /tmp wäre anderen Benutzern zugänglich); ohne Sicherung wird nichts geschrieben."},
+    {"program.readBackFailed",
+     "Das Zurücklesen nach dem Programmieren ist fehlgeschlagen: %s konnte nicht gelesen werden und ist "
+     "nicht geprüft."},
+    {"program.backupKeptIn", "Die vorige Konfiguration ist gesichert in %s."},
     {"program.backupUnreadable",
      "Die aktuelle Konfiguration des Gerätes konnte nicht vollständig gelesen werden (%s); ohne Sicherung "
      "wird nichts geschrieben."},

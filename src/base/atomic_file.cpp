@@ -64,19 +64,82 @@ bool writeAll(int fd, std::string_view content) {
     return true;
 }
 
-// A file with several hard links is rewritten in place: a rename would give
-// this name a new file and leave the other names on the old content.
-bool rewriteInPlace(const std::string &target, std::string_view content, std::string &error) {
-    int fd = open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd < 0) {
-        error = describe("cannot open", target, errno);
-        return false;
+bool preadAll(int fd, std::string &out) {
+    char buf[65536];
+    for (off_t at = 0;;) {
+        const ssize_t n = pread(fd, buf, sizeof buf, at);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) return true;
+        out.append(buf, static_cast<size_t>(n));
+        at += n;
     }
-    const bool ok = writeAll(fd, content) && fsync(fd) == 0;
+}
+
+bool pwriteAll(int fd, std::string_view content) {
+    for (size_t done = 0; done < content.size();) {
+        const ssize_t n = pwrite(fd, content.data() + done, content.size() - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Puts content into the open file from its start, then cuts it to that
+// length; true only when the file then has exactly that size on disk.
+bool overwrite(int fd, std::string_view content) {
+    struct stat st {};
+    return pwriteAll(fd, content) && ftruncate(fd, static_cast<off_t>(content.size())) == 0 &&
+           fsync(fd) == 0 && fstat(fd, &st) == 0 && static_cast<size_t>(st.st_size) == content.size();
+}
+
+// A file with several hard links keeps its inode: a rename would give this
+// name a new file and leave the other names on the old content. So the new
+// content first goes whole into a temporary file beside it (a full disk
+// fails there, with the linked file untouched), the space the file grows by
+// is reserved, and only then is the content copied over; a copy that still
+// fails puts the old content back.
+bool rewriteInPlace(const std::string &target, const std::string &temp, int tempFd, std::string_view content,
+                    std::string &error) {
+    auto fail = [&](const char *what, int err) {
+        unlink(temp.c_str());
+        error = describe(what, target, err);
+        return false;
+    };
+    const bool staged = writeAll(tempFd, content) && fsync(tempFd) == 0;
     int err = errno;
-    if (close(fd) != 0 && ok) err = errno;
-    if (!ok) error = describe("cannot write", target, err);
-    return ok;
+    if (close(tempFd) != 0 && staged) err = errno;
+    if (!staged) return fail("cannot write", err);
+
+    int fd = open(target.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) return fail("cannot open", errno);
+    std::string old;
+    if (!preadAll(fd, old)) {
+        err = errno;
+        close(fd);
+        return fail("cannot read", err);
+    }
+    if (content.size() > old.size()) {
+        err = posix_fallocate(fd, 0, static_cast<off_t>(content.size()));
+        if (err != 0) {
+            // The emulation of a file system without fallocate may have
+            // extended the file: cut it back.
+            if (ftruncate(fd, static_cast<off_t>(old.size())) != 0) err = errno;
+            close(fd);
+            return fail("cannot write", err);
+        }
+    }
+    if (!overwrite(fd, content)) {
+        err = errno ? errno : EIO;
+        overwrite(fd, old);
+        close(fd);
+        return fail("cannot write", err);
+    }
+    err = close(fd) != 0 ? errno : 0;
+    unlink(temp.c_str());
+    if (err != 0) error = describe("cannot close", target, err);
+    return err == 0;
 }
 
 }  // namespace
@@ -85,7 +148,6 @@ bool writeFileAtomically(const std::string &path, std::string_view content, std:
     const std::string target = resolveTarget(path);
     struct stat old {};
     const bool exists = stat(target.c_str(), &old) == 0;
-    if (exists && S_ISREG(old.st_mode) && old.st_nlink > 1) return rewriteInPlace(target, content, error);
     const std::string folder = folderOf(target);
     std::string base = target.substr(target.rfind('/') == std::string::npos ? 0 : target.rfind('/') + 1);
     std::string temp;
@@ -94,6 +156,8 @@ bool writeFileAtomically(const std::string &path, std::string_view content, std:
         error = describe("cannot create a temporary file beside", target, errno);
         return false;
     }
+    if (exists && S_ISREG(old.st_mode) && old.st_nlink > 1)
+        return rewriteInPlace(target, temp, fd, content, error);
     auto fail = [&](const char *what) {
         int err = errno;
         close(fd);

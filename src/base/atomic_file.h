@@ -9,7 +9,10 @@
 namespace orvex::app {
 
 // Replaces the file at path with content. A symbolic link is followed, so the
-// file it points to is replaced and the link stays. An existing file keeps its
+// file it points to is replaced and the link stays. A file with several hard
+// links keeps its inode (all its names see the new content): it is copied
+// over only after the content was written whole beside it, and keeps its old
+// content when that copy fails. An existing file keeps its
 // permission bits; a new one gets 0666 minus the umask. False with error set
 // when anything fails; the old file is then untouched and no temporary file
 // is left behind.

@@ -12,6 +12,8 @@ struct FileMessage {
     int id = 0;
     std::vector<std::string> args;
     std::string key;  // "Section/Key" of the value the message is about, when one
+    // A named string-table text (placeholders %1..%9) instead of id, when set.
+    std::string name{};
 
     bool operator==(const FileMessage &) const = default;
 };
@@ -21,6 +23,8 @@ inline constexpr int kKeyBufferExceeded = 518;  // "Die Buffergröße für eine 
 inline constexpr int kTooManyCommandLines = 531;  // "... Maximum der Befehlszeilen überschritten ..."
 inline constexpr int kCannotLoad = 610;           // "Werte konnten nicht geladen werden!"
 inline constexpr int kOutOfRange = 61714;         // "Geben Sie eine ganze Zahl zwischen %1 und %2 ein."
+inline constexpr const char *kUnsupportedValue = "config.unsupportedValue";  // value, what is allowed
+inline constexpr const char *kCutOff = "config.cutOff";                      // the file ends inside a line
 }  // namespace file_messages
 
 }  // namespace orvex::app

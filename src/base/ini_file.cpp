@@ -93,6 +93,8 @@ IniFile &IniFile::operator=(IniFile &&other) noexcept {
     ignoreCase_ = other.ignoreCase_;
     writeBack_ = other.writeBack_;
     modified_ = other.modified_;
+    endsMidLine_ = other.endsMidLine_;
+    sizeLimit_ = other.sizeLimit_;
     errorText_ = std::move(other.errorText_);
     other.reset();
     other.path_.clear();
@@ -104,6 +106,7 @@ void IniFile::reset() {
     sections_.assign(1, IniSection{});
     currentSection_ = 0;
     modified_ = false;
+    endsMidLine_ = false;
 }
 
 void IniFile::setError(std::string text) {
@@ -137,6 +140,12 @@ bool IniFile::open(const std::string &path, bool writable, bool create, bool ign
         setError(path + ": " + std::strerror(err));
         return false;
     }
+    if (sizeLimit_ != 0 && static_cast<std::size_t>(st.st_size) > sizeLimit_) {
+        ::close(fd);
+        setError(path + ": " + std::strerror(EFBIG) + " (" + std::to_string(st.st_size) + " bytes, at most " +
+                 std::to_string(sizeLimit_) + ")");
+        return false;
+    }
     if (writable && access(path.c_str(), W_OK) != 0) {
         int err = errno;
         ::close(fd);
@@ -155,6 +164,11 @@ bool IniFile::open(const std::string &path, bool writable, bool create, bool ign
         }
         if (n == 0) break;
         text.append(buf, static_cast<size_t>(n));
+        if (sizeLimit_ != 0 && text.size() > sizeLimit_) {  // grew after the check
+            ::close(fd);
+            setError(path + ": " + std::strerror(EFBIG));
+            return false;
+        }
     }
     ::close(fd);
 
@@ -166,6 +180,11 @@ bool IniFile::open(const std::string &path, bool writable, bool create, bool ign
 
 bool IniFile::parseText(std::string_view text) {
     reset();
+    // Editors that save UTF-8 may put a byte order mark first; it would
+    // otherwise hide the first section header.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) text.remove_prefix(kByteOrderMark.size());
+    endsMidLine_ = !text.empty() && text.back() != '\n' && text.back() != '\r';
     size_t pos = 0;
     while (pos < text.size()) {
         size_t end = text.find_first_of("\r\n", pos);
@@ -227,6 +246,15 @@ void IniFile::clearSection(std::string_view section) {
         sec.clear();
         modified_ = true;
     }
+}
+
+void IniFile::removeSection(std::string_view section) {
+    const auto before = sections_.size();
+    for (size_t i = sections_.size(); i-- > 1;)
+        if (sameName(sections_[i].name, section)) sections_.erase(sections_.begin() + static_cast<long>(i));
+    if (sections_.size() == before) return;
+    currentSection_ = static_cast<int>(sections_.size()) - 1;
+    modified_ = true;
 }
 
 bool IniFile::hasKey(std::string_view section, std::string_view key) const {

@@ -54,13 +54,26 @@ public:
     // parses path. writable: Close/Flush rewrite the file when modified.
     // create: a missing file is no failure; it starts empty and is written on
     // the first rewrite. False when the file cannot be opened (missing without
-    // create, a directory, no permission). A read error after opening leaves
-    // what was read, sets errorText() and still returns true.
+    // create, a directory, no permission) or is larger than sizeLimit(). A
+    // read error after opening leaves what was read, sets errorText() and
+    // still returns true.
     bool open(const std::string &path, bool writable, bool create, bool ignoreCase);
 
+    // Configuration and key-table files are a few kilobytes; a larger file is
+    // refused before it is read, so a wrong file cannot take the memory.
+    static constexpr std::size_t kDefaultSizeLimit = std::size_t{1} << 20;
+    std::size_t sizeLimit() const { return sizeLimit_; }
+    // 0: no limit (the settings file, which holds whatever other programs add).
+    void setSizeLimit(std::size_t bytes) { sizeLimit_ = bytes; }
+
     // Parses INI text held in memory, exactly as Open parses a file; the
-    // text replaces the content held (path and flags stay).
+    // text replaces the content held (path and flags stay). A UTF-8 byte
+    // order mark before the first line is skipped.
     bool parseText(std::string_view text);
+
+    // Whether the text read ended inside a line (no line break after its
+    // last line): a file cut off while being written.
+    bool endsMidLine() const { return endsMidLine_; }
 
     // Value of the last key named key in the first section named section;
     // def when either is missing.
@@ -80,6 +93,8 @@ public:
     // where they are, so rewriting the section keeps the file's order.
     void clearSection(std::string_view section);
     bool hasKey(std::string_view section, std::string_view key) const;
+    // Removes every section with that name, header and keys.
+    void removeSection(std::string_view section);
 
     // Writes the content back now when the object is writable and modified.
     // True when nothing was due or the file was replaced; false (errorText()
@@ -106,6 +121,8 @@ protected:
     bool ignoreCase_ = true;
     bool writeBack_ = false;
     bool modified_ = false;
+    bool endsMidLine_ = false;
+    std::size_t sizeLimit_ = kDefaultSizeLimit;
     std::string errorText_;
 
 private:

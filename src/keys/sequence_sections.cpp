@@ -40,6 +40,11 @@ ScanText parseScanText(std::string text) {
     return {static_cast<uint8_t>(value & 0xFF), extended, value >= 0 && value <= 255};
 }
 
+FileMessage countOutOfRange(std::string_view section, int max) {
+    return FileMessage{
+        file_messages::kOutOfRange, {"0", std::to_string(max)}, std::string(section) + "/Count"};
+}
+
 }  // namespace
 
 void writeAsciiSection(IniFile &file, std::string_view section, const CharSequence &sequence) {
@@ -53,6 +58,8 @@ std::optional<FileMessage> readAsciiSection(const IniFile &file, std::string_vie
     int n = file.getInt(section, "Count", 0);
     if (n > CharSequence::kMaxEntries)
         return FileMessage{file_messages::kTooManyCommandLines, {}, std::string(section)};
+    // A negative count would silently read as an empty sequence.
+    if (n < 0) return countOutOfRange(section, CharSequence::kMaxEntries);
     CharSequence read;
     for (int i = 0; i < n; ++i) {
         const std::string key = indexed("Ascii", i);
@@ -84,6 +91,7 @@ void writeKeySection(IniFile &file, std::string_view section, const KeySequence 
 std::optional<FileMessage> readKeySection(const IniFile &file, std::string_view section,
                                           KeySequence &sequence) {
     int n = parseDecimal(profileValue(file, section, "Count"));
+    if (n < 0) return countOutOfRange(section, kMaxKeyEntries);
     KeySequence read;
     std::optional<FileMessage> message;
     for (int i = 0; i < n; ++i) {

@@ -3,6 +3,7 @@
 #include "base/cp1252.h"
 
 #include <algorithm>
+#include <span>
 #include <string>
 
 namespace orvex::app {
@@ -105,8 +106,9 @@ std::vector<FileMessage> checkDataSetFileRanges(const IniFile &file, int set) {
         if (auto m = checkFileRange(file, section, key, 0, 255)) out.push_back(std::move(*m));
     };
     for (const IntKey &key : kLeadingKeys) check(key.section, name(key, set));
-    check(kUsedBytesTo.section, name(kUsedBytesTo, set));
-    for (const IntKey &key : kMiddleKeys) check(key.section, name(key, set));
+    // The used-byte range is not checked: reading clamps it to what the
+    // transponder family allows.
+    for (const IntKey &key : std::span(kMiddleKeys).subspan(1)) check(key.section, name(key, set));
     for (const char *name : set == 2 ? kRegisters2 : kRegisters1) check("Data", name);
     for (const IntKey *key : {&kMifareActive, &kMifareType, &kDesfireNumber})
         check(key->section, name(*key, set));

@@ -29,7 +29,8 @@ std::optional<FileMessage> checkFileRange(const IniFile &file, const char *secti
 
 // The values of data set setNumber that would not fit their field: every
 // byte-sized key outside 0-255. Reading would cut such a value to its low
-// byte and write another setting than the file holds.
+// byte and write another setting than the file holds. The used-byte keys
+// are the exception: reading clamps them (300 becomes 16 or 250).
 std::vector<FileMessage> checkDataSetFileRanges(const IniFile &file, int setNumber);
 
 }  // namespace orvex::app

@@ -39,6 +39,10 @@ std::size_t applyParameterBlock(std::span<const std::uint8_t> block, OperatingPa
     return present;
 }
 
+bool hasTcpClientTarget(const std::string &remoteIp, int remotePort) {
+    return !remoteIp.empty() && !(remoteIp == "0.0.0.0" && remotePort == 0);
+}
+
 int baudRateOf(int baudValue) { return baudValue - baudValue % 100; }
 
 int framingCodeOf(int baudValue) {

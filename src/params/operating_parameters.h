@@ -32,6 +32,11 @@ struct OperatingParameters {
 
 inline constexpr std::uint8_t kSensorOutputBit = 0x10;
 
+// Whether the TCP client has a target. "None" has two spellings: a file
+// from a serial reader holds an empty address, a LAN reader reports
+// 0.0.0.0 with port 0; both are the same setting.
+bool hasTcpClientTarget(const std::string &remoteIp, int remotePort);
+
 using ParameterBlock = std::array<std::uint8_t, 4>;
 
 // modeByte, cycle time / 100, request character, timeout / 100 (each capped

@@ -8,8 +8,10 @@
 namespace orvex::app {
 
 std::string ValidationFailure::text() const {
-    // Standard messages use %1..%9 as placeholders.
-    const std::string &pattern = StringTable::instance().text(messageId);
+    return insertArguments(StringTable::instance().text(messageId), args);
+}
+
+std::string insertArguments(const std::string &pattern, const std::vector<std::string> &args) {
     std::string out;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         char c = pattern[i];

@@ -37,6 +37,10 @@ struct ValidationFailure {
 
 using Validation = std::optional<ValidationFailure>;
 
+// A message text with its %1..%9 placeholders replaced by args (the form of
+// the standard messages).
+std::string insertArguments(const std::string &pattern, const std::vector<std::string> &args);
+
 // Standard data-exchange messages.
 inline constexpr int MsgEnterInteger = 61712;    // "Geben Sie eine ganze Zahl ein."
 inline constexpr int MsgEnterNumber = 61713;     // "Geben Sie eine Zahl ein."

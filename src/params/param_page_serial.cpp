@@ -72,7 +72,7 @@ void ParamPageSerial::putParameters(const OperatingParameters &p) {
     v_.dtr = p.dtrMode != 0;
     baudValue_ = p.baudValue;
     selectLineCombos(p.baudValue);
-    v_.tcpClient = !p.remoteIp.empty();
+    v_.tcpClient = hasTcpClientTarget(p.remoteIp, p.remotePort);
     v_.remoteIp = p.remoteIp;
     v_.remotePort = std::to_string(p.remotePort);
 }

@@ -2,6 +2,8 @@
 
 #include "params/data_format_file.h"
 
+#include <arpa/inet.h>
+
 #include <algorithm>
 #include <charconv>
 #include <string>
@@ -70,6 +72,41 @@ void readSerialParametersFromFile(const IniFile &file, OperatingParameters &p) {
     p.remotePort = file.getInt(kData, "RemotePort", 0);
 }
 
+namespace {
+
+// A baud value whose rate is one the page offers (its framing code is taken
+// as the page takes it).
+bool supportedBaud(const std::string &text) {
+    const std::string rate = std::to_string(baudRateOf(parseDecimal(text)));
+    return std::find(kBaudChoices.begin(), kBaudChoices.end(), rate) != kBaudChoices.end();
+}
+
+std::string baudChoices() {
+    std::string out;
+    for (std::string_view choice : kBaudChoices) out += (out.empty() ? "" : ", ") + std::string(choice);
+    return out;
+}
+
+// Empty (no TCP-client target) or a dotted IPv4 address.
+bool supportedAddress(const std::string &text) {
+    in_addr address{};
+    return text.empty() || inet_pton(AF_INET, text.c_str(), &address) == 1;
+}
+
+// A text key whose value the page cannot show: it would be replaced by
+// another value without a word.
+struct TextRule {
+    const char *key;
+    bool (*supported)(const std::string &);
+    std::string (*allowed)();
+};
+const TextRule kTextRules[] = {
+    {"Baudrate", supportedBaud, baudChoices},
+    {"RemoteIP", supportedAddress, [] { return std::string("a.b.c.d"); }},
+};
+
+}  // namespace
+
 std::vector<FileMessage> checkParameterFileRanges(const IniFile &file, bool serial) {
     struct Range {
         const char *key;
@@ -78,12 +115,23 @@ std::vector<FileMessage> checkParameterFileRanges(const IniFile &file, bool seri
     };
     static constexpr Range kRanges[] = {
         {"Betriebsart", 0, 255, false}, {"Zykluszeit", 0, 25500, false}, {"TimeoutRS232", 0, 25500, false},
-        {"DTRModus", 0, 1, true},       {"RemotePort", 0, 65535, true},
+        {"ReaderModus", 0, 2, false},   {"DTRModus", 0, 1, true},        {"RemotePort", 0, 65535, true},
     };
     std::vector<FileMessage> out;
     for (const Range &r : kRanges) {
         if (r.serialOnly && !serial) continue;
         if (auto m = checkFileRange(file, kData, r.key, r.min, r.max)) out.push_back(std::move(*m));
+    }
+    if (!serial) return out;
+    for (const TextRule &rule : kTextRules) {
+        if (!file.hasKey(kData, rule.key)) continue;
+        const std::string value = file.getString(kData, rule.key);
+        if (value.empty()) continue;  // read as the default (no target for RemoteIP)
+        if (!rule.supported(value))
+            out.push_back(FileMessage{0,
+                                      {value, rule.allowed()},
+                                      std::string(kData) + "/" + rule.key,
+                                      file_messages::kUnsupportedValue});
     }
     return out;
 }

@@ -30,8 +30,10 @@ void writeHidParametersToFile(const OperatingParameters &parameters, IniFile &fi
 void readHidParametersFromFile(const IniFile &file, OperatingParameters &parameters);
 
 // Parameter values outside what the reader's parameter block can hold
-// (mode byte 0-255, cycle time and timeout 0-25500 ms, DTR 0-1, TCP port
-// 0-65535): message 61714 for each, naming the key.
+// (mode byte 0-255, cycle time and timeout 0-25500 ms, power-on mode 0-2,
+// DTR 0-1, TCP port 0-65535): message 61714 for each, naming the key. In
+// the serial form also a baud rate the page does not offer and a TCP-client
+// target that is no IPv4 address: the unsupported-value message.
 std::vector<FileMessage> checkParameterFileRanges(const IniFile &file, bool serial);
 
 // Keyboard-wedge timing: "Verzoegerung", "Sendefrequenz", "Timeout" as the

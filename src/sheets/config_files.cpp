@@ -46,7 +46,17 @@ bool anyKeyWithStem(const IniFile &file, std::string_view section, std::string_v
 }
 
 template <std::size_t N>
-ConfigFileResult saveWith(const std::string &path, const char *const (&owned)[N], const auto &write) {
+bool ownedBy(const char *const (&owned)[N], std::string_view section) {
+    for (const char *name : owned)
+        if (section.size() == std::string_view(name).size() && startsWithFolded(std::string(section), name))
+            return true;
+    return false;
+}
+
+template <std::size_t N, std::size_t M>
+ConfigFileResult saveWith(const std::string &path, const char *const (&owned)[N],
+                          const char *const (&otherKind)[M], const std::string &readerModel,
+                          const auto &write) {
     ConfigFileResult result;
     ProfileFile file(path);
     if (!file.ok()) {
@@ -54,13 +64,23 @@ ConfigFileResult saveWith(const std::string &path, const char *const (&owned)[N]
         return result;
     }
     // What an older save left (a second data set, longer sequences) must not
-    // survive beside the values written now.
+    // survive beside the values written now; nor may the other kind's
+    // sections, which would make the file neither kind.
     for (const char *section : owned) file.clearSection(section);
+    for (const char *section : otherKind)
+        if (!ownedBy(owned, section)) file.removeSection(section);
     write(file);
+    // In the same write as the values: a file without its model is no file
+    // from that reader.
+    if (!readerModel.empty()) file.writeString(kReaderSection, kReaderModelKey, readerModel);
     result.ok = file.close();
     if (!result.ok) result.error = file.errorText();
     return result;
 }
+
+// A file whose last line has no line end was cut off while being written:
+// its last value may be cut too.
+FileMessage cutOffMessage() { return FileMessage{0, {}, {}, file_messages::kCutOff}; }
 
 }  // namespace
 
@@ -128,17 +148,40 @@ std::vector<FileMessage> readMkp(const IniFile &file, MkpConfiguration &config) 
     return messages;
 }
 
+namespace {
+
+struct KindTraces {
+    bool mkr = false;
+    bool mkp = false;
+};
+
+// The marks of each kind a file carries: its removal section, a key only
+// its parameters have, entries of its sequence form.
+KindTraces kindTraces(const IniFile &file) {
+    KindTraces t;
+    t.mkr = file.hasSection(kRemovalMkr) || file.hasKey("Data", "Betriebsart");
+    t.mkp = file.hasSection(kRemovalMkp) || file.hasKey("Data", "Verzoegerung");
+    for (const char *section : {kPrefix, kSuffix, kSeparator, kRemovalMkr, kRemovalMkp}) {
+        t.mkr = t.mkr || anyKeyWithStem(file, section, "Ascii");
+        t.mkp =
+            t.mkp || anyKeyWithStem(file, section, "Keydown") || anyKeyWithStem(file, section, "CodeSet1_");
+    }
+    return t;
+}
+
+}  // namespace
+
+bool mixesKinds(const IniFile &file) {
+    const KindTraces t = kindTraces(file);
+    return t.mkr && t.mkp;
+}
+
 ConfigFileKind kindOfContent(const IniFile &file) {
     const bool data = file.hasKey("Data", "TransponderTyp");
     const bool common =
         data && file.hasSection(kPrefix) && file.hasSection(kSuffix) && file.hasSection(kSeparator);
     if (!common) return ConfigFileKind::None;
-    bool mkr = file.hasSection(kRemovalMkr) || file.hasKey("Data", "Betriebsart");
-    bool mkp = file.hasSection(kRemovalMkp) || file.hasKey("Data", "Verzoegerung");
-    for (const char *section : {kPrefix, kSuffix, kSeparator, kRemovalMkr, kRemovalMkp}) {
-        mkr = mkr || anyKeyWithStem(file, section, "Ascii");
-        mkp = mkp || anyKeyWithStem(file, section, "Keydown") || anyKeyWithStem(file, section, "CodeSet1_");
-    }
+    const auto [mkr, mkp] = kindTraces(file);
     if (mkr == mkp) return ConfigFileKind::None;  // neither, or parts of both
     if (mkr && !file.hasSection(kRemovalMkr)) return ConfigFileKind::None;
     if (mkp && !file.hasSection(kRemovalMkp)) return ConfigFileKind::None;
@@ -153,6 +196,10 @@ ConfigFileResult loadMkrFile(const std::string &path, CapabilityFlags flags, Mkr
         result.messages.push_back({file_messages::kCannotLoad, {}, {}});
         return result;
     }
+    if (file.endsMidLine()) {
+        result.messages.push_back(cutOffMessage());
+        return result;
+    }
     result.messages = readMkr(file, flags, config);
     result.error = file.errorText();  // a read error after opening: what was read counts
     result.ok = true;
@@ -160,7 +207,8 @@ ConfigFileResult loadMkrFile(const std::string &path, CapabilityFlags flags, Mkr
 }
 
 ConfigFileResult saveMkrFile(const std::string &path, const MkrConfiguration &config, CapabilityFlags flags) {
-    return saveWith(path, kOwnedMkr, [&](IniFile &file) { writeMkr(file, config, flags); });
+    return saveWith(path, kOwnedMkr, kOwnedMkp, config.readerModel,
+                    [&](IniFile &file) { writeMkr(file, config, flags); });
 }
 
 bool writeReaderModel(const std::string &path, const std::string &model) {
@@ -182,11 +230,16 @@ ConfigFileResult loadMkpFile(const std::string &path, MkpConfiguration &config) 
     result.ok = file.open(path, false, false, true);
     result.error = file.errorText();
     result.messages = readMkp(file, config);
+    if (file.endsMidLine()) {
+        result.ok = false;
+        result.messages.insert(result.messages.begin(), cutOffMessage());
+    }
     return result;
 }
 
 ConfigFileResult saveMkpFile(const std::string &path, const MkpConfiguration &config) {
-    return saveWith(path, kOwnedMkp, [&](IniFile &file) { writeMkp(file, config); });
+    return saveWith(path, kOwnedMkp, kOwnedMkr, config.readerModel,
+                    [&](IniFile &file) { writeMkp(file, config); });
 }
 
 }  // namespace orvex::app

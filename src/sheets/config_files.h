@@ -31,8 +31,9 @@ struct MkrConfiguration {
     OperatingParameters parameters;  // serial form, or HID form with CAP_HID
     KeyTable keyTable;               // with CAP_HID
     CharSequence suffix;
-    CharSequence removal;    // "Abziehen"
-    CharSequence separator;  // "Termix"
+    CharSequence removal;     // "Abziehen"
+    CharSequence separator;   // "Termix"
+    std::string readerModel;  // written as [Reader] Model when set (see below)
 };
 
 // What the keyboard-wedge sheet keeps in an .mkp file.
@@ -41,8 +42,9 @@ struct MkpConfiguration {
     DataFormatRecord data;           // typeCode, selection, representation, charCount
     OperatingParameters parameters;  // the three timing bytes
     KeySequence suffix;
-    KeySequence separator;  // "Termix"
-    KeySequence removal;    // "Ende"
+    KeySequence separator;    // "Termix"
+    KeySequence removal;      // "Ende"
+    std::string readerModel;  // written as [Reader] Model when set (see below)
 };
 
 // Writes the configuration into a file object in the layout's order. Data
@@ -70,6 +72,9 @@ enum class ConfigFileKind { None, Mkr, Mkp };
 // ("Abziehen" and "Ascii%d" entries for .mkr, "Ende" and key-stroke entries
 // for .mkp). None for an empty or foreign file and for one that mixes both.
 ConfigFileKind kindOfContent(const IniFile &file);
+// Whether the file holds sections or entries of both kinds (so that
+// kindOfContent cannot tell it).
+bool mixesKinds(const IniFile &file);
 
 struct ConfigFileResult {
     bool ok = false;                    // loaded / saved
@@ -85,6 +90,8 @@ ConfigFileResult loadMkrFile(const std::string &path, CapabilityFlags flags, Mkr
 
 // Saves into path, creating it or updating the file there. The file is
 // replaced atomically; on failure the old file stays and error says why.
+// The sections only the other kind writes are removed (a file of the other
+// kind becomes one of this kind); foreign sections stay.
 ConfigFileResult saveMkrFile(const std::string &path, const MkrConfiguration &config, CapabilityFlags flags);
 
 // Loads an .mkp file. A file that cannot be read gives the defaults (as a
@@ -94,9 +101,10 @@ ConfigFileResult loadMkpFile(const std::string &path, MkpConfiguration &config);
 ConfigFileResult saveMkpFile(const std::string &path, const MkpConfiguration &config);
 
 // The model a configuration was read from, section "Reader", key "Model":
-// written after a read of the whole configuration (read-config, backups),
-// so that programming refuses the file on a reader of another model. A save
-// from a sheet drops it. Files without it are programmed on any reader.
+// written with a read of the whole configuration (read-config, backups; the
+// configurations' readerModel), so that programming refuses the file on a
+// reader of another model. A save from a sheet drops it. Files without it
+// are programmed on any reader.
 inline constexpr const char *kReaderSection = "Reader";
 inline constexpr const char *kReaderModelKey = "Model";
 bool writeReaderModel(const std::string &path, const std::string &model);

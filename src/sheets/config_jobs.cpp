@@ -101,8 +101,15 @@ ConfigFileKind kindOfFile(const std::string &path, std::string &error) {
         error = cannotLoad(path, file.errorText().empty() ? std::string() : file.errorText());
         return ConfigFileKind::None;
     }
+    // A cut-off file may still hold every section; its last value is not
+    // what was saved.
+    if (file.endsMidLine()) {
+        error = cannotLoad(path, text(file_messages::kCutOff));
+        return ConfigFileKind::None;
+    }
     const ConfigFileKind kind = kindOfContent(file);
-    if (kind == ConfigFileKind::None) error = cannotLoad(path, text("config.notConfiguration"));
+    if (kind == ConfigFileKind::None)
+        error = cannotLoad(path, text(mixesKinds(file) ? "config.mixedKinds" : "config.notConfiguration"));
     return kind;
 }
 
@@ -175,7 +182,7 @@ ConfigJobResult readConfigurationJob(ConnectContext &base, const std::string &pa
         auto ps2 = std::make_unique<Ps2Sheet>(job.ctx, link.handle, link.flags);
         ps2->readConfiguration();
         result.failedReads = ps2->failedReads();
-        if (result.failedReads.empty()) result.saved = ps2->saveMkpFile(path);
+        if (result.failedReads.empty()) result.saved = ps2->saveMkpFile(path, result.model);
         result.blocks = ps2->programImage();
         sheet = std::move(ps2);
     } else {
@@ -183,12 +190,11 @@ ConfigJobResult readConfigurationJob(ConnectContext &base, const std::string &pa
         result.model = serial->deviceName();
         serial->readConfiguration();
         result.failedReads = serial->failedReads();
-        if (result.failedReads.empty()) result.saved = serial->saveMkrFile(path);
+        if (result.failedReads.empty()) result.saved = serial->saveMkrFile(path, result.model);
         result.blocks = serial->programImage();
         sheet = std::move(serial);
     }
     result.refusal = sheet->lastRefusal();
-    if (result.saved && !result.model.empty()) result.saved = writeReaderModel(path, result.model);
     if (!result.failedReads.empty()) {
         // The pages of unread blocks hold defaults: saving them would put a
         // configuration into the file that the reader does not have.

@@ -103,7 +103,7 @@ std::vector<FleetReaderResult> eachReader(const std::vector<std::string> &reader
 }
 
 std::string resultOf(const ConfigJobResult &job) {
-    for (const char *verdict : {"unchanged", "would_change", "backup_failed", "mismatch"})
+    for (const char *verdict : {"unchanged", "would_change", "backup_failed", "mismatch", "readback_failed"})
         if (job.outcome == verdict) return verdict;
     switch (job.status) {
         case JobStatus::Ok:

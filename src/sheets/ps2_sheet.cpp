@@ -124,8 +124,9 @@ ProgramOutcome Ps2Sheet::program() {
     return ok ? ProgramOutcome::Done : ProgramOutcome::Failed;
 }
 
-bool Ps2Sheet::writeFileContent(const std::string &path) {
+bool Ps2Sheet::writeFileContent(const std::string &path, const std::string &readerModel) {
     MkpConfiguration config;
+    config.readerModel = readerModel;
     config.prefix = prefix.getSequence();
     data.storeToRecord(config.data);
     params.storeToWedgeBytes(config.parameters);
@@ -198,12 +199,14 @@ bool Ps2Sheet::validatePages() {
     return true;
 }
 
-bool Ps2Sheet::saveBackupFile(const std::string &path) { return validatePages() && writeFileContent(path); }
+bool Ps2Sheet::saveBackupFile(const std::string &path, const std::string &readerModel) {
+    return validatePages() && writeFileContent(path, readerModel);
+}
 
-bool Ps2Sheet::saveMkpFile(const std::string &path) {
+bool Ps2Sheet::saveMkpFile(const std::string &path, const std::string &readerModel) {
     if (!validatePages()) return false;
     setLastPath(path);
-    if (!writeFileContent(path)) return false;
+    if (!writeFileContent(path, readerModel)) return false;
     titleWithPath(path);
     return true;
 }

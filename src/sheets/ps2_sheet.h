@@ -24,7 +24,7 @@ public:
     void readConfiguration() override;
     ProgramOutcome program() override;
     ReaderImage image() const override;
-    bool saveBackupFile(const std::string &path) override;
+    bool saveBackupFile(const std::string &path, const std::string &readerModel) override;
     const char *fileExtension() const override { return "mkp"; }
     std::unique_ptr<SheetBase> freshSheet(ConnectContext &ctx, int handle, int baud) const override;
 
@@ -36,7 +36,8 @@ public:
     // the defaults; false when a section gave a message (the values then
     // are not what the file holds).
     bool loadMkpFile(const std::string &path);
-    bool saveMkpFile(const std::string &path);
+    // readerModel: the model the pages were read from (read-config).
+    bool saveMkpFile(const std::string &path, const std::string &readerModel = {});
 
     // The 11-byte block "Programmieren" writes (after validation).
     std::vector<std::uint8_t> buildBlock() const;
@@ -53,7 +54,7 @@ public:
 
 private:
     void readSequence(const char *what, KeyStrokePage &page, int (*read)(int, unsigned char *, int));
-    bool writeFileContent(const std::string &path);
+    bool writeFileContent(const std::string &path, const std::string &readerModel = {});
     bool validatePages();
 };
 

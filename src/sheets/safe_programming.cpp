@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <regex>
 
 #include "app/settings_store.h"
 #include "app/string_table.h"
@@ -42,6 +43,31 @@ ReaderState readReader(ConnectContext &ctx, const SheetBase &like) {
 
 std::vector<std::string> unreadParts(const ReaderState &state) {
     return state.sheet ? state.sheet->failedReads() : std::vector<std::string>{"connection"};
+}
+
+// What a read brings besides its own block: the power-on and DTR modes and
+// the TCP-client target are asked only when the parameter block came, the
+// ISO option only with the data-format block.
+struct CarriedParts {
+    const char *read;
+    std::vector<const char *> parts;
+};
+const CarriedParts kCarried[] = {
+    {"parameters", {"powerOn", "dtrMode", "tcpClientTarget"}},
+    {"data", {"isoOption"}},
+};
+
+// Whether `part` is known after a read that missed `unread`.
+bool readBack(const std::string &part, const std::vector<std::string> &unread) {
+    if (unread.empty()) return true;
+    if (std::find(unread.begin(), unread.end(), "connection") != unread.end()) return false;
+    if (std::find(unread.begin(), unread.end(), part) != unread.end()) return false;
+    for (const CarriedParts &c : kCarried)
+        if (std::find(unread.begin(), unread.end(), c.read) != unread.end() &&
+            std::find_if(c.parts.begin(), c.parts.end(), [&](const char *p) { return part == p; }) !=
+                c.parts.end())
+            return false;
+    return true;
 }
 
 // Appends the parts of `more` that `parts` does not name yet.
@@ -87,17 +113,17 @@ std::string saveBackup(const ReaderState &state, const SheetBase &sheet, const C
     if (!state.complete())
         return StringTable::instance().format("program.backupUnreadable", partNames(unreadParts(state)));
     const std::string folder = options.backupFolder.empty() ? defaultBackupFolder() : options.backupFolder;
+    if (folder.empty()) return text("program.noBackupFolder");
     path =
         reserveBackupPath(folder, state.model, ctx.settings.get(settings::PortName), sheet.fileExtension());
-    if (path.empty() || !state.sheet->saveBackupFile(path)) {
+    if (path.empty() || !state.sheet->saveBackupFile(path, state.model)) {
         std::error_code ignored;
         if (!path.empty()) fs::remove(path, ignored);
         const std::string where = path.empty() ? folder : path;
         path.clear();
         return StringTable::instance().format("program.backupUnsaved", where);
     }
-    if (!state.model.empty()) writeReaderModel(path, state.model);
-    pruneBackups(folder, options.backupsKept);
+    pruneBackups(folder, options.backupsKept, path);
     return {};
 }
 
@@ -107,15 +133,16 @@ std::string defaultBackupFolder() {
     fs::path state;
     if (const char *xdg = std::getenv("XDG_STATE_HOME"); xdg && *xdg == '/')
         state = xdg;
-    else if (const char *home = std::getenv("HOME"); home && *home)
+    else if (const char *home = std::getenv("HOME"); home && *home == '/')
         state = fs::path(home) / ".local" / "state";
     else
-        state = fs::temp_directory_path();
+        return {};
     return (state / "orvex-readersetup" / "backups").string();
 }
 
 std::string reserveBackupPath(const std::string &folder, const std::string &model, const std::string &port,
                               const char *extension) {
+    if (folder.empty()) return {};  // a relative name would land in the working folder
     std::error_code error;
     fs::create_directories(folder, error);
     const std::string stem = fileNamePart(model) + "_" + fileNamePart(port) + "_" + utcStamp();
@@ -132,22 +159,35 @@ std::string reserveBackupPath(const std::string &folder, const std::string &mode
     return {};
 }
 
-void pruneBackups(const std::string &folder, std::size_t kept) {
+void pruneBackups(const std::string &folder, std::size_t kept, const std::string &current) {
+    // <model>_<port>_<UTC time>[-n].mkr|mkp, as reserveBackupPath names them.
+    static const std::regex kBackupName(
+        R"([A-Za-z0-9.-]+_[A-Za-z0-9.-]+_(\d{8}T\d{6}Z)(?:-(\d{1,3}))?\.mk[rp])");
     struct Entry {
-        fs::file_time_type time;
+        std::string stamp;
+        int number;
         fs::path path;
     };
     std::vector<Entry> backups;
     std::error_code error;
+    const fs::path keep = current.empty() ? fs::path() : fs::path(current).filename();
     for (const auto &entry : fs::directory_iterator(folder, error)) {
-        const auto ext = entry.path().extension();
-        if (!entry.is_regular_file(error) || (ext != ".mkr" && ext != ".mkp")) continue;
-        backups.push_back({entry.last_write_time(error), entry.path()});
+        const std::string name = entry.path().filename().string();
+        std::smatch m;
+        if (!entry.is_regular_file(error) || entry.is_symlink(error) ||
+            !std::regex_match(name, m, kBackupName))
+            continue;
+        if (!keep.empty() && name == keep.string()) {
+            kept = kept > 0 ? kept - 1 : 0;  // the current run's backup is one of those kept
+            continue;
+        }
+        backups.push_back({m[1].str(), m[2].matched ? std::stoi(m[2].str()) : 1, entry.path()});
     }
     if (backups.size() <= kept) return;
-    // Newest first; the name (with its time) breaks ties within a clock tick.
     std::sort(backups.begin(), backups.end(), [](const Entry &a, const Entry &b) {
-        return a.time != b.time ? a.time > b.time : a.path.filename() > b.path.filename();
+        if (a.stamp != b.stamp) return a.stamp > b.stamp;
+        if (a.number != b.number) return a.number > b.number;
+        return a.path.filename() > b.path.filename();
     });
     for (std::size_t i = kept; i < backups.size(); ++i) fs::remove(backups[i].path, error);
 }
@@ -168,6 +208,15 @@ SafeProgramResult programSafely(ConnectContext &ctx, SheetBase &sheet, const Pro
         addParts(result.differing, unreadParts(before));
     }
     if (options.check) {
+        // A part that could not be read says nothing about a change: the
+        // reader may well hold it.
+        if (!before.complete()) {
+            result.outcome = ProgramOutcome::Failed;
+            result.error =
+                StringTable::instance().format("program.checkUnreadable", partNames(unreadParts(before)));
+            ctx.prompts.showMessage(result.error, MessageIcon::Error);
+            return result;
+        }
         result.outcome = ProgramOutcome::Done;
         result.verdict = result.changed() ? "would_change" : "unchanged";
         return result;
@@ -215,16 +264,26 @@ SafeProgramResult programSafely(ConnectContext &ctx, SheetBase &sheet, const Pro
     // the power-on mode it was asked to put back).
     const ReaderImage meant = sheet.image();
     const ReaderState after = readReader(ctx, sheet);
-    result.notHeld = after.sheet ? differingParts(meant, after.sheet->image(), true)
-                                 : std::vector<std::string>{"connection"};
-    if (after.sheet) addParts(result.notHeld, unreadParts(after));
-    if (result.notHeld.empty()) return result;
+    // A part that could not be read back is not known to differ: it is
+    // named as unread, not as a part the reader does not hold.
+    result.unreadBack = unreadParts(after);
+    if (after.sheet)
+        for (const std::string &part : differingParts(meant, after.sheet->image(), true))
+            if (readBack(part, result.unreadBack)) result.notHeld.push_back(part);
+    if (result.notHeld.empty() && result.unreadBack.empty()) return result;
     result.outcome = ProgramOutcome::Failed;
-    result.verdict = "mismatch";
-    result.error =
-        result.backupPath.empty()
-            ? StringTable::instance().format("program.notHeldNoBackup", partNames(result.notHeld))
-            : StringTable::instance().format("program.notHeld", partNames(result.notHeld), result.backupPath);
+    result.verdict = result.notHeld.empty() ? "readback_failed" : "mismatch";
+    const StringTable &strings = StringTable::instance();
+    if (!result.unreadBack.empty())
+        result.error = strings.format("program.readBackFailed", partNames(result.unreadBack));
+    if (!result.notHeld.empty()) {
+        if (!result.error.empty()) result.error += "\n";
+        result.error += result.backupPath.empty()
+                            ? strings.format("program.notHeldNoBackup", partNames(result.notHeld))
+                            : strings.format("program.notHeld", partNames(result.notHeld), result.backupPath);
+    } else if (!result.backupPath.empty()) {
+        result.error += " " + strings.format("program.backupKeptIn", result.backupPath);
+    }
     ctx.prompts.showMessage(result.error, MessageIcon::Error);
     return result;
 }

@@ -27,30 +27,37 @@ struct ProgramSafeguards {
 struct SafeProgramResult {
     ProgramOutcome outcome = ProgramOutcome::Failed;
     // "done", "unchanged" (nothing to write), "would_change" (check),
-    // "backup_failed", "mismatch" (the read-back differs); empty: the
-    // sheet's outcome tells.
+    // "backup_failed", "mismatch" (the read-back differs), "readback_failed"
+    // (a part could not be read back); empty: the sheet's outcome tells.
     std::string verdict;
     bool compared = false;               // the reader was read completely before
     std::vector<std::string> differing;  // parts the run changes (would change), by write name
     std::string backupPath;              // the backup kept, if any
     std::vector<std::string>
         written;  // parts written before a failure, the failed one (perhaps written) last
-    std::vector<std::string> notHeld;  // parts the read-back does not hold as meant
-    std::string error;                 // the message of a safeguard that stopped or failed the run
+    std::vector<std::string> notHeld;     // parts read back with other content than meant
+    std::vector<std::string> unreadBack;  // parts the read-back could not read
+    std::string error;                    // the message of a safeguard that stopped or failed the run
 
     bool changed() const { return !compared || !differing.empty(); }
 };
 
 // $XDG_STATE_HOME/orvex-readersetup/backups (~/.local/state when unset).
+// Empty without either: a shared folder (/tmp) would let other users read
+// the backups and have its pruning remove theirs.
 std::string defaultBackupFolder();
 
 // A free file name in folder for a backup of model on port now, e.g.
 // "ID-ISC.MR101_dev-ttyUSB0_20261211T021530Z.mkr" (reserved by creating it).
+// Empty when folder is empty or nothing can be created there.
 std::string reserveBackupPath(const std::string &folder, const std::string &model, const std::string &port,
                               const char *extension);
 
-// Removes all but the newest `kept` backups in folder.
-void pruneBackups(const std::string &folder, std::size_t kept);
+// Removes all but the newest `kept` backups in folder, newest by the time in
+// their names (a clock set wrong once must not decide), never `current` (the
+// backup just made, counted among the kept). Only regular files named as
+// reserveBackupPath names them are touched.
+void pruneBackups(const std::string &folder, std::size_t kept, const std::string &current = {});
 
 // Programs the sheet's page values with the safeguards. Messages of the
 // safeguards go to the context's prompts like the sheet's own.

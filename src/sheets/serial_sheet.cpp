@@ -441,17 +441,19 @@ bool SerialSheet::saveMkr() {
     return saveMkrFile(*path);
 }
 
-bool SerialSheet::saveMkrFile(const std::string &path) {
-    if (!writeMkr(path)) return false;
+bool SerialSheet::saveMkrFile(const std::string &path, const std::string &readerModel) {
+    if (!writeMkr(path, readerModel)) return false;
     ctx_.settings.set(settings::MkrFilePath, folderOf(path));
     titleWithPath(path);
     clearModifiedAndSnapshots();
     return true;
 }
 
-bool SerialSheet::saveBackupFile(const std::string &path) { return writeMkr(path); }
+bool SerialSheet::saveBackupFile(const std::string &path, const std::string &readerModel) {
+    return writeMkr(path, readerModel);
+}
 
-bool SerialSheet::writeMkr(const std::string &path) {
+bool SerialSheet::writeMkr(const std::string &path, const std::string &readerModel) {
     lastRefusal_.reset();
     // All pages are checked before the file is touched: a refused value
     // leaves the file as it was.
@@ -464,6 +466,7 @@ bool SerialSheet::writeMkr(const std::string &path) {
     config.suffix = suffix.getSequence();
     config.removal = removal.getSequence();
     config.separator = separator.getSequence();
+    config.readerModel = readerModel;
     const ConfigFileResult result = app::saveMkrFile(path, config, caps_);
     if (!result.ok) {
         ctx_.prompts.showMessage(result.error, MessageIcon::Error);

@@ -47,7 +47,7 @@ public:
     void readConfiguration() override;
     ProgramOutcome program() override;
     ReaderImage image() const override;
-    bool saveBackupFile(const std::string &path) override;
+    bool saveBackupFile(const std::string &path, const std::string &readerModel) override;
     const char *fileExtension() const override { return "mkr"; }
     std::unique_ptr<SheetBase> freshSheet(ConnectContext &ctx, int handle, int baud) const override;
     // The blocks "Programmieren" writes from the current page values, in the
@@ -62,7 +62,8 @@ public:
     // messages shown, the sequence pages emptied) when the file cannot be
     // read or any of its values gave a message.
     bool loadMkrFile(const std::string &path);
-    bool saveMkrFile(const std::string &path);
+    // readerModel: the model the pages were read from (read-config).
+    bool saveMkrFile(const std::string &path, const std::string &readerModel = {});
 
     // Pages.
     ParamPageSerial serialParams;
@@ -82,7 +83,7 @@ private:
     bool validateDataPages();
     bool validateParameterPage();
     bool programSteps(int &baud);
-    bool writeMkr(const std::string &path);
+    bool writeMkr(const std::string &path, const std::string &readerModel);
     // The write that changes the line's rate is sent: a plain serial link.
     bool setsBaudRate() const;
     void storeRecords(DataFormatRecord &r1, DataFormatRecord &r2, OperatingParameters &params) const;

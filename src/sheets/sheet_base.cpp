@@ -34,7 +34,9 @@ void SheetBase::retranslateTitle() {
 void SheetBase::showText(int id, MessageIcon icon) { ctx_.prompts.showMessage(text(id), icon); }
 
 std::string fileMessageText(const FileMessage &message) {
-    const std::string text = ValidationFailure{message.id, message.args, message.key, 0}.text();
+    const std::string text = message.name.empty()
+                                 ? ValidationFailure{message.id, message.args, message.key, 0}.text()
+                                 : insertArguments(app::text(message.name), message.args);
     return message.key.empty() ? text : message.key + ": " + text;
 }
 

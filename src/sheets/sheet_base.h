@@ -56,8 +56,10 @@ public:
     // Everything "Programmieren" would write from the page values.
     virtual ReaderImage image() const = 0;
     // The page values as this sheet's kind of file, remembering nothing (no
-    // title, folder or modified state changes): backups of a reader.
-    virtual bool saveBackupFile(const std::string &path) = 0;
+    // title, folder or modified state changes): backups of a reader. The
+    // reader's model goes into the same write, so a file is whole or not
+    // written.
+    virtual bool saveBackupFile(const std::string &path, const std::string &readerModel) = 0;
     // The extension of that kind of file: "mkr" or "mkp".
     virtual const char *fileExtension() const = 0;
     // A sheet of the same kind and capabilities on the open link handle,

@@ -23,7 +23,7 @@ struct CtlRun {
 
 // The build's orvexctl with args; XDG_CONFIG_HOME is configHome (and
 // XDG_STATE_HOME its folder "state"), extraEnv
-// ("NAME=value") is added to (or replaces in) the caller's environment.
+// ("NAME=value") is added to (or replaces in) those and the caller's environment.
 inline CtlRun runOrvexctl(const std::filesystem::path &configHome, std::vector<std::string> args,
                           const std::vector<std::string> &extraEnv = {}) {
     const std::string program = std::string(ORVEX_BINARY_DIR) + "/orvexctl";
@@ -33,15 +33,16 @@ inline CtlRun runOrvexctl(const std::filesystem::path &configHome, std::vector<s
     argv.push_back(nullptr);
 
     // Backups of programming runs go beside the settings, not into the user's state.
-    std::vector<std::string> env = {"XDG_CONFIG_HOME=" + configHome.string(),
-                                    "XDG_STATE_HOME=" + (configHome / "state").string()};
-    env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+    std::vector<std::string> env = extraEnv;
     auto overridden = [&](const std::string &entry) {
         const std::string name = entry.substr(0, entry.find('=') + 1);
         for (const auto &e : env)
             if (e.compare(0, name.size(), name) == 0) return true;
         return false;
     };
+    for (const std::string &folder :
+         {"XDG_CONFIG_HOME=" + configHome.string(), "XDG_STATE_HOME=" + (configHome / "state").string()})
+        if (!overridden(folder)) env.push_back(folder);
     for (char **e = environ; *e; ++e)
         if (!overridden(*e)) env.emplace_back(*e);
     std::vector<char *> envp;
