@@ -14,7 +14,12 @@ KeyTableBackup saveKeyTableBackup(const KeyTable &table, const std::string &mode
                                   const std::string &folder) {
     KeyTableBackup backup;
     const std::string dir = folder.empty() ? defaultBackupFolder() : folder;
-    const std::string path = dir.empty() ? std::string() : reserveBackupPath(dir, model, port, "mkr");
+    if (dir.empty()) {
+        // No home: no backup folder in a shared place.
+        backup.error = StringTable::instance().text("program.noBackupFolder");
+        return backup;
+    }
+    const std::string path = reserveBackupPath(dir, model, port, "mkr");
     bool written = false;
     if (!path.empty()) {
         IniFile file;
@@ -31,7 +36,7 @@ KeyTableBackup saveKeyTableBackup(const KeyTable &table, const std::string &mode
         backup.error = StringTable::instance().format("keytable.backupUnsaved", path.empty() ? dir : path);
         return backup;
     }
-    pruneBackups(dir, ProgramSafeguards{}.backupsKept);
+    pruneBackups(dir, ProgramSafeguards{}.backupsKept, path);
     backup.path = path;
     return backup;
 }

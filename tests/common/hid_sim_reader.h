@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/temp_folder.h"
+#include "orvex/orvex.h"
 #include "sim/hid/usb_reader.h"
 
 namespace orvex::test {
@@ -41,6 +42,14 @@ public:
 private:
     TempFolder folder_;
     std::unique_ptr<sim::hid::UsbReader> reader_;
+};
+
+// The simulated reader opened through the SDK for one test, closed after it.
+struct OpenHid {
+    int handle = Orvex_OpenPort("73011234 HID", 19200, 300);
+    ~OpenHid() {
+        if (handle > 0) Orvex_ClosePort(handle);
+    }
 };
 
 }  // namespace orvex::test

@@ -11,12 +11,7 @@
 namespace orvex::app {
 namespace {
 
-struct OpenHid {
-    int handle = Orvex_OpenPort("73011234 HID", 19200, 300);
-    ~OpenHid() {
-        if (handle > 0) Orvex_ClosePort(handle);
-    }
-};
+using test::OpenHid;
 
 TEST(KeyTableTransfer, ReadsTheReadersLayout) {
     test::HidSimReader sim("us");

@@ -23,6 +23,27 @@ CONNECTION_ARGS = dict(
     orvexctl=dict(type='path'),
 )
 
+# The options of the modules that program a file (doc fragment "programming").
+PROGRAMMING_ARGS = dict(
+    src=dict(type='path', required=True),
+    backup=dict(type='bool', default=True),
+    verify=dict(type='bool', default=True),
+    power_on_reader_mode=dict(type='bool', default=False),
+)
+
+
+def program_command(params, check_mode):
+    """orvexctl's words for `program` with PARAMS' safeguards (the file not included)."""
+    words = ['--yes' if params['power_on_reader_mode'] else '--no', 'program']
+    if check_mode:
+        words.append('--check')
+    if not params['backup']:
+        words.append('--no-backup')
+    if not params['verify']:
+        words.append('--no-verify')
+    return words
+
+
 # Connection option -> orvexctl's global option.
 _GLOBAL_OPTIONS = (('port', '--port'), ('baud', '--baud'), ('address', '--address'), ('timeout', '--timeout'))
 

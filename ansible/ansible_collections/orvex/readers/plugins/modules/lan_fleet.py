@@ -16,12 +16,8 @@ description:
     naming them.
 extends_documentation_fragment:
   - orvex.readers.connection
+  - orvex.readers.programming
 options:
-  src:
-    description:
-      - The configuration file on the managed host.
-    type: path
-    required: true
   only:
     description:
       - Work only on these readers (addresses as orvexctl lists them, for example C(192.168.1.31)).
@@ -31,22 +27,6 @@ options:
     description:
       - At most this many readers at once (orvexctl's default is one job per reader, at most 32).
     type: int
-  backup:
-    description:
-      - Save each reader's configuration as a backup before its first write.
-    type: bool
-    default: true
-  verify:
-    description:
-      - Read each configuration back after its last write.
-    type: bool
-    default: true
-  power_on_reader_mode:
-    description:
-      - The answer to the question whether a reader left in programming mode is switched back to
-        reader mode at power-on.
-    type: bool
-    default: false
 attributes:
   check_mode:
     support: full
@@ -101,33 +81,20 @@ failed_readers:
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.orvex.readers.plugins.module_utils.orvexctl import (
-    CONNECTION_ARGS, EXIT_FAILED, EXIT_OK, EXIT_WOULD_CHANGE, Orvexctl)
+    CONNECTION_ARGS, EXIT_FAILED, EXIT_OK, EXIT_WOULD_CHANGE, PROGRAMMING_ARGS, Orvexctl, program_command)
 
 # Results that count as success (orvexctl's own rule).
 SUCCEEDED = ('done', 'unchanged', 'would_change', 'skipped')
 
 
 def main():
-    argument_spec = dict(CONNECTION_ARGS)
-    argument_spec.update(
-        src=dict(type='path', required=True),
-        only=dict(type='list', elements='str'),
-        jobs=dict(type='int'),
-        backup=dict(type='bool', default=True),
-        verify=dict(type='bool', default=True),
-        power_on_reader_mode=dict(type='bool', default=False),
-    )
+    argument_spec = dict(CONNECTION_ARGS, **PROGRAMMING_ARGS)
+    argument_spec.update(only=dict(type='list', elements='str'), jobs=dict(type='int'))
     module = AnsibleModule(argument_spec=argument_spec, supports_check_mode=True)
     orvexctl = Orvexctl(module)
     params = module.params
 
-    args = ['--yes' if params['power_on_reader_mode'] else '--no', 'program', '--each-lan']
-    if module.check_mode:
-        args.append('--check')
-    if not params['backup']:
-        args.append('--no-backup')
-    if not params['verify']:
-        args.append('--no-verify')
+    args = program_command(params, module.check_mode) + ['--each-lan']
     if params['only']:
         args += ['--only', ','.join(params['only'])]
     if params['jobs'] is not None:

@@ -18,29 +18,7 @@ description:
     fails the task before anything is written.
 extends_documentation_fragment:
   - orvex.readers.connection
-options:
-  src:
-    description:
-      - The configuration file on the managed host.
-    type: path
-    required: true
-  backup:
-    description:
-      - Save the reader's configuration as a backup file before the first write
-        (C(orvexctl) refuses to write when it cannot). The path is returned in C(backup).
-    type: bool
-    default: true
-  verify:
-    description:
-      - Read the configuration back after the last write and compare it with the file.
-    type: bool
-    default: true
-  power_on_reader_mode:
-    description:
-      - The answer to the question whether a reader left in programming mode is switched back to
-        reader mode at power-on.
-    type: bool
-    default: false
+  - orvex.readers.programming
 attributes:
   check_mode:
     support: full
@@ -105,7 +83,8 @@ msg:
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.orvex.readers.plugins.module_utils.orvexctl import (
-    CONNECTION_ARGS, EXIT_FAILED, EXIT_OK, EXIT_REFUSED, EXIT_WOULD_CHANGE, Orvexctl)
+    CONNECTION_ARGS, EXIT_FAILED, EXIT_OK, EXIT_REFUSED, EXIT_WOULD_CHANGE, PROGRAMMING_ARGS, Orvexctl,
+    program_command)
 from ansible_collections.orvex.readers.plugins.module_utils.reports import configuration_diff
 
 
@@ -117,28 +96,18 @@ def summary(outcome, parts):
 
 
 def main():
-    argument_spec = dict(CONNECTION_ARGS)
-    argument_spec.update(
-        src=dict(type='path', required=True),
-        backup=dict(type='bool', default=True),
-        verify=dict(type='bool', default=True),
-        power_on_reader_mode=dict(type='bool', default=False),
-    )
+    argument_spec = dict(CONNECTION_ARGS, **PROGRAMMING_ARGS)
     module = AnsibleModule(argument_spec=argument_spec, supports_check_mode=True)
     orvexctl = Orvexctl(module)
     src = module.params['src']
 
     diff = configuration_diff(orvexctl, src) if module._diff else None
 
+    command = program_command(module.params, module.check_mode) + [src]
     if module.check_mode:
-        rc, result = orvexctl.run(['program', '--check', src], accept=(EXIT_OK, EXIT_WOULD_CHANGE))
+        rc, result = orvexctl.run(command, accept=(EXIT_OK, EXIT_WOULD_CHANGE))
     else:
-        args = ['--yes' if module.params['power_on_reader_mode'] else '--no', 'program']
-        if not module.params['backup']:
-            args.append('--no-backup')
-        if not module.params['verify']:
-            args.append('--no-verify')
-        rc, result = orvexctl.run(args + [src], accept=(EXIT_OK, EXIT_FAILED, EXIT_REFUSED))
+        rc, result = orvexctl.run(command, accept=(EXIT_OK, EXIT_FAILED, EXIT_REFUSED))
         if rc != EXIT_OK:
             written = result.get('written_before_failure') or []
             orvexctl.fail(rc, result, changed=bool(written), outcome=result.get('outcome'),
