@@ -47,7 +47,8 @@ struct ConfigJobResult {
 
     // program: "done", "failed", "refused", "wrong_model", "no_connection",
     // "not_loaded", "unchanged" (nothing to write), "would_change" (check),
-    // "backup_failed", "mismatch" (read back differs); every write in order.
+    // "backup_failed", "mismatch" (read back differs), "stopped" (by a
+    // signal, at a write boundary); every write in order.
     std::string outcome;
     std::vector<SheetWrite> writes;
     // program: whether the run changes (changed, would change) the reader,
