@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,6 +38,10 @@ struct Options {
     // Transponder output while reading.
     std::vector<std::uint8_t> emit;  // text sent unframed (escapes already decoded)
     int everyMs = 0;                 // period of the emitted text (0 = only on request)
+
+    // Tests in the same process: told each command the reader takes (host's
+    // command code), on the front-end's thread, before it is carried out.
+    std::function<void(std::uint8_t command)> onCommand;
 };
 
 // Adds the reader's options to a command line that fills `options`.

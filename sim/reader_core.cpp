@@ -85,6 +85,7 @@ void ReaderCore::handleRequest(const Request &request, std::vector<Transmission>
     if (state_.variant <= 1 && request.address != state_.address) return;  // another reader on the bus
     int number = ++commands_;
     if (options_.dropEvery > 0 && number % options_.dropEvery == 0) return;  // request lost
+    if (options_.onCommand) options_.onCommand(request.command);
 
     ReaderState before = state_;
     std::uint8_t code;

@@ -51,7 +51,9 @@ extern "C" {
  *   Replaced by 19200 unless the name is a system serial port.
  * timeout: response timeout in ms (capped at 300 while identifying).
  * Returns a handle > 0 (serial/FTDI from 1, HID from 10001, LAN from 20001)
- * or one of the open results below. */
+ * or one of the open results below. A port is opened for this program
+ * alone: after ORVEX_OPEN_FAILED, errno is EBUSY when another program holds
+ * the serial line. */
 int Orvex_OpenPort(const char *name, int baud, int timeout);
 
 /* Open results of Orvex_OpenPort besides a handle. */
@@ -215,10 +217,15 @@ int Orvex_IsVirtualComDriverInstalled(void);
 
 /* ---- USB HID reports ---------------------------------------------------- */
 
-/* Answer length, or ORVEX_FAILED (also when the port is not a HID port). */
+/* Answer length, or ORVEX_FAILED with the last error: ORVEX_ERR_MODE when the
+ * port is not a HID port, ORVEX_ERR_EMPTY_REQUEST, ORVEX_ERR_LENGTH when the
+ * request does not fit into one report, ORVEX_ERR_TIMEOUT when no answer
+ * came, ORVEX_ERR_BUFFER_TOO_SMALL when the answer does not fit (nothing is
+ * copied then). */
 int Orvex_HidTransceive(int handle, const unsigned char *request, int length, unsigned char *answer,
                         int size);
-/* Status; ORVEX_FAILED when the port is not a HID port. */
+/* Status; the last error as for Orvex_HidTransceive (ORVEX_ERR_TIMEOUT: the
+ * report could not be written). */
 int Orvex_HidWrite(int handle, const unsigned char *data, int length);
 
 /* ---- Bluetooth dongle --------------------------------------------------- */
@@ -230,6 +237,12 @@ int Orvex_BtInquiry(int handle, unsigned char *buffer, int size, int timeout, in
 /* 1 connected; 0 failed (last error = the link status, or
  * ORVEX_ERR_BT_TIMEOUT); 0 when the port is not a dongle port. */
 int Orvex_BtConnect(int handle, const unsigned char *address, int channel, int timeout);
+/* The name the device with the 6-byte address tells, as the dongle's remote
+ * name request gets it, into name with its NUL: its length, 0 when the device
+ * told none. ORVEX_FAILED when the port is not a dongle port, with last error
+ * ORVEX_ERR_BT_TIMEOUT when the dongle did not answer in time, or
+ * ORVEX_ERR_BUFFER_TOO_SMALL when name cannot hold it. */
+int Orvex_BtRemoteName(int handle, const unsigned char *address, char *name, int size, int timeout);
 
 /* ---- LAN readers (no handle; each call opens and closes its own link) --- */
 

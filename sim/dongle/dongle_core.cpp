@@ -158,7 +158,11 @@ void DongleCore::linkSetup(const Bytes &data, Clock::time_point now) {
     schedule(now, frame(kConfirmation, 0x0A, {kOk, kChannel}));
     const RadioAddress address = options_.readers[*index].address;
     schedule(at, frame(kIndication, 0x0B, withAddress({kOk}, address, {kChannel, remoteChannel})), Kind::Link,
-             [this, i = *index] { linked_ = i; });
+             [this, i = *index] {
+                 linked_ = i;
+                 answersOnLink_ = 0;
+                 droppedSilently_ = false;
+             });
     if (const int drop = options_.readers[*index].dropAfterMs; drop > 0)
         schedule(at + std::chrono::milliseconds(drop), frame(kIndication, 0x0E, {kChannel, kRemoteGone}),
                  Kind::Link, [this] { linked_.reset(); });
@@ -175,6 +179,8 @@ void DongleCore::sendData(const Bytes &data, Clock::time_point now) {
     if (data.size() < 3 || data[0] != kChannel) return;
     if (!linked_) {
         schedule(now, frame(kConfirmation, 0x0F, {kNotConnected, kChannel}));
+        if (droppedSilently_) schedule(now, frame(kIndication, 0x0E, {kChannel, kRemoteGone}));
+        droppedSilently_ = false;
         return;
     }
     schedule(now, frame(kConfirmation, 0x0F, {kOk, kChannel}));
@@ -188,6 +194,11 @@ void DongleCore::sendData(const Bytes &data, Clock::time_point now) {
             schedule(now + t.delay, frame(kIndication, 0x10, d), Kind::Link);
         }
         cores_[*linked_]->transmitted(t);
+    }
+    const int dropEvery = options_.readers[*linked_].dropEveryAnswers;
+    if (dropEvery > 0 && ++answersOnLink_ % dropEvery == 0) {
+        linked_.reset();
+        droppedSilently_ = true;
     }
 }
 

@@ -69,6 +69,9 @@ private:
     Bytes input_;
     std::multimap<Clock::time_point, Scheduled> queue_;
     std::optional<std::size_t> linked_;
+    int answersOnLink_ = 0;
+    // The link went down without a word (drop-every): the next send hears of it.
+    bool droppedSilently_ = false;
     int requests_ = 0;
 };
 

@@ -22,7 +22,8 @@ void addDongleOptions(CLI::App &app, DongleCommandLine &line) {
     group
         .add_option("--radio-reader", line.radioReaders,
                     "a reader the dongle finds: NAME[,address=HEX12][,version=XXXX][,class=HEX]\n"
-                    "[,drop=MS][,silent-name]; repeatable (default: a set of five)")
+                    "[,drop=MS][,drop-every=N][,silent-name]; repeatable (default: a set of five);\n"
+                    "drop-every: the link drops after every Nth answer, told only at the next request")
         ->type_name("READER")
         ->allow_extra_args(false);
     group

@@ -30,6 +30,7 @@ bool parseHex(const std::string &text, unsigned long long &value, std::size_t ma
     return true;
 }
 
+// A decimal count of up to 7 digits (milliseconds, answers).
 bool parseMs(const std::string &text, int &value) {
     if (text.empty() || text.size() > 7) return false;
     for (char c : text)
@@ -65,6 +66,8 @@ std::optional<RadioReaderSetup> parseRadioReader(const std::string &text, int in
             radio.deviceClass = static_cast<std::uint32_t>(number);
         } else if (key == "drop") {
             ok = parseMs(value, radio.dropAfterMs) && radio.dropAfterMs > 0;
+        } else if (key == "drop-every") {
+            ok = parseMs(value, radio.dropEveryAnswers) && radio.dropEveryAnswers > 0;
         } else if (key == "silent-name" && value.empty()) {
             radio.silentName = true;
         } else if (ok) {

@@ -18,11 +18,14 @@ struct RadioReaderSetup {
     RadioAddress address{};                    // in the order the dongle reports it
     std::optional<std::string> versionAnswer;  // the reader behind the link; default a Bluetooth type
     std::uint32_t deviceClass = kReaderDeviceClass;
-    int dropAfterMs = 0;      // drops its link this long after each set-up (0 = never)
+    int dropAfterMs = 0;  // drops its link this long after each set-up (0 = never)
+    // Drops its link after every Nth answer without a word; the dongle tells
+    // the host only when its next request comes (refused, then released). 0 = never.
+    int dropEveryAnswers = 0;
     bool silentName = false;  // never answers the name request (the dongle reports a page timeout)
 };
 
-// "NAME[,address=HEX12][,version=XXXX][,class=HEX][,drop=MS][,silent-name]". The reader's
+// "NAME[,address=HEX12][,version=XXXX][,class=HEX][,drop=MS][,drop-every=N][,silent-name]". The reader's
 // index gives its default address. Error text in `error` when the text is not valid.
 std::optional<RadioReaderSetup> parseRadioReader(const std::string &text, int index, std::string &error);
 

@@ -1,5 +1,6 @@
 #include "app/bluetooth_devices.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -101,6 +102,13 @@ int connectBtDevice(int handle, const BtAddress &address) {
     return Orvex_GetLastError(handle);
 }
 
+std::optional<std::string> btRemoteName(int handle, const BtAddress &address) {
+    char name[kNameBytes + 1] = {};
+    if (Orvex_BtRemoteName(handle, address.data(), name, sizeof name, kBtNameTimeoutMs) <= 0)
+        return std::nullopt;
+    return std::string(name);
+}
+
 std::string withBluetoothPrefix(const std::string &portName) {
     constexpr std::string_view kDongleSuffix = " BT";
     const bool dongle =
@@ -119,7 +127,7 @@ DonglePort openStoredDongle(SettingsStore &settings, const DeviceListProviders &
     if (ps.kind != PortKind::Bluetooth) return {};
     const std::string sdkName = buildSdkPortName(ps.name, ps.address);
     const int handle = Orvex_OpenPort(sdkName.c_str(), 19200, settings.get(settings::PortTimeoutConnect));
-    return {true, handle > 0 ? handle : 0};
+    return {true, handle > 0 ? handle : 0, handle == ORVEX_OPEN_FAILED && errno == EBUSY};
 }
 
 }  // namespace orvex::app

@@ -28,6 +28,7 @@ inline constexpr int kBtRecordSize = 38;  // 6 address bytes, 32 name bytes (NUL
 inline constexpr int kBtRemoteChannel = 1;
 inline constexpr int kBtConnectTimeoutMs = 3000;
 inline constexpr int kBtSearchSeconds = 20;
+inline constexpr int kBtNameTimeoutMs = 5000;
 
 // 12 uppercase hex digits, the bytes in reported order.
 std::string btAddressText(const BtAddress &address);
@@ -57,6 +58,10 @@ std::optional<std::vector<BtDevice>> searchBtDevices(int handle, int seconds, in
 // error code (1: no answer).
 int connectBtDevice(int handle, const BtAddress &address);
 
+// The name the device tells through the dongle (remote name request within
+// kBtNameTimeoutMs); nullopt when it tells none or the dongle did not answer.
+std::optional<std::string> btRemoteName(int handle, const BtAddress &address);
+
 // A port name given without kind prefix that names a dongle ("/dev/pts/7 BT",
 // "SERIAL BT") gets the "Bluetooth: " prefix; any other name stays as it is.
 std::string withBluetoothPrefix(const std::string &portName);
@@ -66,10 +71,11 @@ std::string btConnectErrorText(int error);
 
 // The stored port opened as a dongle, no reader linked yet. isBluetooth is
 // false when the stored port is of another kind; handle 0 when it cannot be
-// opened.
+// opened, busy when another program holds it.
 struct DonglePort {
     bool isBluetooth = false;
     int handle = 0;
+    bool busy = false;
 };
 DonglePort openStoredDongle(SettingsStore &settings, const DeviceListProviders &devices);
 

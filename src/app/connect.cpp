@@ -2,6 +2,7 @@
 #include "base/message_ids.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <array>
 #include <iterator>
 
@@ -66,7 +67,8 @@ int connectAndIdentifyOnce(ConnectContext &ctx, CapabilityFlags &flags) {
 
     int handle = ps.kind == PortKind::Serial ? openSerialWithHunt(ctx, sdkName, timeout)
                                              : Orvex_OpenPort(sdkName.c_str(), 19200, timeout);
-    if (handle <= 0) return ConnectCannotOpen;
+    if (handle <= 0)
+        return handle == ORVEX_OPEN_FAILED && errno == EBUSY ? ConnectPortBusy : ConnectCannotOpen;
 
     if (ps.kind == PortKind::Bluetooth && ctx.bluetoothDeviceDialog && !ctx.bluetoothDeviceDialog(handle)) {
         Orvex_SetOutputMode(handle, 2);

@@ -27,6 +27,7 @@ enum ConnectResult : int {
     ConnectNoAnswer = -2,     // no version answer (message 522)
     ConnectUnsupported = -4,  // type code not supported (message 523)
     ConnectProgrammer = -5,   // pure programmer (message 549)
+    ConnectPortBusy = -6,     // the port is held by another program (the open failed with EBUSY)
 };
 
 // Rates the baud hunt cycles through, in order.

@@ -35,7 +35,11 @@ bool contains(const std::vector<std::string> &list, std::string_view entry) {
 // A device kind whose stored entry must be present: a vanished device moves
 // the name to the first present one of the same kind, or clears it.
 void resolveAgainst(SettingsStore &store, PortSettings &ps, std::string_view prefix,
-                    const std::vector<std::string> &present, PortKind kind) {
+                    const std::function<std::vector<std::string>()> &list, bool keepNamedPort,
+                    PortKind kind) {
+    ps.kind = kind;
+    if (keepNamedPort) return;
+    const std::vector<std::string> present = call(list);
     if (present.empty()) {
         ps.name.clear();
         store.set(settings::PortName, ps.name);
@@ -46,7 +50,6 @@ void resolveAgainst(SettingsStore &store, PortSettings &ps, std::string_view pre
         ps.name = std::string(prefix) + present.front();
         store.set(settings::PortName, ps.name);
     }
-    ps.kind = kind;
 }
 
 constexpr std::string_view kDeviceNamespace = "\\\\.\\";
@@ -95,19 +98,20 @@ PortSettings loadPortSettings(SettingsStore &store, const DeviceListProviders &d
 
     const std::string_view bare = stripKindPrefix(ps.name);
     if (startsWith(ps.name, UsbPrefix)) {
-        resolveAgainst(store, ps, UsbPrefix, call(devices.usbDevices), PortKind::Usb);
+        resolveAgainst(store, ps, UsbPrefix, devices.usbDevices, devices.keepNamedPort, PortKind::Usb);
     } else if (startsWith(ps.name, LanPrefix) && ps.ethernet) {
         if (devices.lanCheck && devices.lanCheck(std::string(bare)))
             ps.kind = PortKind::Lan;
         else
-            resolveAgainst(store, ps, LanPrefix, call(devices.lanDevices), PortKind::Lan);
+            resolveAgainst(store, ps, LanPrefix, devices.lanDevices, devices.keepNamedPort, PortKind::Lan);
     } else if (startsWith(ps.name, BluetoothPrefix)) {
         // A dongle on a named serial line ("/dev/ttyUSB0 BT", "COM3 BT") is not
         // listed; it is taken as it is.
         if (startsWith(bare, "/dev/") || startsWith(bare, "COM") || startsWith(bare, kDeviceNamespace))
             ps.kind = PortKind::Bluetooth;
         else
-            resolveAgainst(store, ps, BluetoothPrefix, call(devices.bluetoothDongles), PortKind::Bluetooth);
+            resolveAgainst(store, ps, BluetoothPrefix, devices.bluetoothDongles, devices.keepNamedPort,
+                           PortKind::Bluetooth);
     } else {
         ps.kind = PortKind::Serial;
     }

@@ -24,6 +24,9 @@ struct DeviceListProviders {
     std::function<std::vector<std::string>()> lanDevices;        // Orvex_LanSearch
     std::function<std::vector<std::string>()> bluetoothDongles;  // Orvex_BtListDongles
     std::function<bool(const std::string &address)> lanCheck;    // Orvex_LanCheck
+    // The port was named for this run (orvexctl --port): a device that is not
+    // present is not replaced by another one; its open fails and says so.
+    bool keepNamedPort = false;
 };
 
 // The system's lists through the SDK.

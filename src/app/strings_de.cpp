@@ -438,6 +438,12 @@ constexpr NamedText kNamed[] = {
     {"cli.error.declined", "Schnittstelle %s: abgebrochen, an den Leser wurde nichts gesendet."},
     {"cli.error.nothingToSet", "Nichts zu setzen: --iso15693 und/oder --iso14443 angeben."},
     {"cli.error.store", "Die Einstellungen konnten nicht gespeichert werden: %s"},
+    {"cli.error.emptyPort",
+     "--port: Der Name der Schnittstelle ist leer. Eine angeben (orvexctl interfaces)."},
+    {"cli.error.portBusy",
+     "Schnittstelle %s: Sie ist von einem anderen Programm belegt. Das andere Programm beenden und erneut "
+     "versuchen."},
+    {"cli.monitor.badSeconds", "--seconds: Geben Sie eine Zahl zwischen 0 und 31536000 ein (0: bis Strg+C)."},
     {"cli.keytable.noSection", "%s enthält keine Tastenbelegung (Abschnitt HID_KEYS)."},
     {"cli.keytable.notStored",
      "Schnittstelle %s: Das Gerät hat die Tastenbelegung nicht übernommen. Verbindung prüfen und erneut "
@@ -541,6 +547,11 @@ constexpr NamedText kNamed[] = {
      "lässt sich damit wiederherstellen."},
     {"program.partlyWrittenNoBackup",
      "Programmieren abgebrochen. Bereits geschrieben (der letzte Teil vielleicht): %s."},
+    {"program.stopped",
+     "Programmieren auf Anforderung (%s) angehalten. Bereits geschrieben: %s. Die vorige Konfiguration ist "
+     "gesichert in %s und lässt sich damit wiederherstellen."},
+    {"program.stoppedNoBackup", "Programmieren auf Anforderung (%s) angehalten. Bereits geschrieben: %s."},
+    {"program.nothingWritten", "nichts"},
     {"program.notHeld",
      "Das Gerät enthält nach dem Programmieren nicht, was geschrieben wurde: %s. Die vorige Konfiguration "
      "ist gesichert in %s."},

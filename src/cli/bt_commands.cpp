@@ -28,14 +28,18 @@ std::string jsonDump(const nlohmann::json &doc) {
     return doc.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-// Opens the stored (or --port) dongle; 0 after saying why not.
-int openDongle(CliEnvironment &env) {
+// Opens the stored (or --port) dongle; 0 after saying why not, with the
+// command's exit code in `code`.
+int openDongle(CliEnvironment &env, int &code) {
     const app::DonglePort port = app::openStoredDongle(env.settings(), env.connect().devices);
     if (!port.isBluetooth) {
-        env.fail(ExitUsage, strings().format("cli.bt.notDongle", env.portName()));
+        code = env.fail(ExitUsage, strings().format("cli.bt.notDongle", env.portName()));
         return 0;
     }
-    if (!port.handle) env.fail(ExitReader, strings().format("cli.error.cannotOpen", env.portName()));
+    if (!port.handle)
+        code = env.fail(
+            ExitReader,
+            strings().format(port.busy ? "cli.error.portBusy" : "cli.error.cannotOpen", env.portName()));
     return port.handle;
 }
 
@@ -62,8 +66,9 @@ int search(CliEnvironment &env, int seconds) {
     if (int rc = env.prepare()) return rc;
     if (seconds < 1 || seconds > kMaxSearchSeconds)
         return env.fail(ExitUsage, strings().text("cli.bt.badSeconds"));
-    const int handle = openDongle(env);
-    if (!handle) return ExitReader;
+    int code = ExitOk;
+    const int handle = openDongle(env, code);
+    if (!handle) return code;
     ClosePort close{handle};
     const auto found = app::searchBtDevices(handle, seconds, kSearchCapacity);
     if (!found) return env.fail(ExitReader, strings().format("cli.bt.dongleSilent", env.portName()));
@@ -82,16 +87,19 @@ int connect(CliEnvironment &env, const std::string &addressText) {
     if (int rc = env.prepare()) return rc;
     const auto address = app::parseBtAddressText(addressText);
     if (!address) return env.fail(ExitUsage, strings().format("cli.bt.badAddress", addressText));
-    const int handle = openDongle(env);
-    if (!handle) return ExitReader;
+    int code = ExitOk;
+    const int handle = openDongle(env, code);
+    if (!handle) return code;
     ClosePort close{handle};
     const int error = app::connectBtDevice(handle, *address);
     if (error) return env.fail(ExitReader, app::btConnectErrorText(error));
-    // The link tells no name: a reader connected before keeps the name its
-    // search gave it, a new one is named by its address.
+    // The name the reader tells, as a search would list it; one that tells
+    // none keeps the name known before, or is named by its address.
     const auto before = app::rememberedReader(env.settings());
-    const std::string name =
-        before && before->address == *address ? before->name : app::btAddressText(*address);
+    const std::optional<std::string> told = app::btRemoteName(handle, *address);
+    const std::string name = told                                    ? *told
+                             : before && before->address == *address ? before->name
+                                                                     : app::btAddressText(*address);
     app::rememberReader(env.settings(), {*address, name});
     return ExitOk;
 }

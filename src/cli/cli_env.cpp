@@ -47,6 +47,21 @@ private:
 
 CountingBuffer *stdoutCounter = nullptr;
 
+// A message for the terminal: its line ends as the terminal wants them, any
+// other control character (a port name, a device's serial number) visible.
+std::string terminalMessage(std::string_view text) {
+    const std::string lines = terminalLines(text);
+    std::string out;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = lines.find_first_of("\n\t", start);
+        out += visibleControls(std::string_view(lines).substr(start, end - start));
+        if (end == std::string::npos) return out;
+        out += lines[end];
+        start = end + 1;
+    }
+}
+
 }  // namespace
 
 std::string jsonText(const nlohmann::json &doc) {
@@ -67,7 +82,7 @@ void CliEnvironment::printJson(const nlohmann::json &doc) { std::cout << jsonTex
 
 void TerminalPrompts::showMessage(const std::string &text, app::MessageIcon icon) {
     const bool toStdout = icon == app::MessageIcon::Information && !options_.json;
-    (toStdout ? std::cout : std::cerr) << terminalLines(text) << std::endl;
+    (toStdout ? std::cout : std::cerr) << terminalMessage(text) << std::endl;
 }
 
 bool TerminalPrompts::canAnswerQuestions() const {
@@ -78,7 +93,7 @@ bool TerminalPrompts::askYesNo(const std::string &text, bool defaultYes) {
     if (options_.yes) return true;
     if (options_.no || !isatty(STDIN_FILENO)) return false;
     const auto &strings = StringTable::instance();
-    std::cerr << terminalLines(text) << strings.text("cli.question.yesNo") << std::flush;
+    std::cerr << terminalMessage(text) << strings.text("cli.question.yesNo") << std::flush;
     std::string answer;
     if (!std::getline(std::cin, answer)) return false;
     if (answer.empty()) return defaultYes;
@@ -112,7 +127,7 @@ int CliEnvironment::prepare(bool applyOverrides) {
         options.language.empty() ? settings_->get(app::settings::Language) == 1 : options.language == "en";
     if (english) {
         if (!strings.loadEnglish())
-            std::cerr << terminalLines(strings.text(app::msg::kLanguageMissing)) << '\n';
+            std::cerr << terminalMessage(strings.text(app::msg::kLanguageMissing)) << '\n';
     } else {
         strings.useGerman();
     }
@@ -126,12 +141,16 @@ int CliEnvironment::prepare(bool applyOverrides) {
                                    strings.format(app::msg::kIntegerRange, app::TimeoutMin, app::TimeoutMax));
     if (options.baud && *options.baud <= 0)
         return fail(ExitUsage, "--baud: " + strings.format(app::msg::kIntegerRange, 1, 2147483647));
+    // An empty name would fall back to the default port, which nobody asked for.
+    if (options.port && options.port->find_first_not_of(" \t") == std::string::npos)
+        return fail(ExitUsage, strings.text("cli.error.emptyPort"));
 
     if (applyOverrides) {
         using namespace app::settings;
         if (options.port) {
             settings_->override(app::settings::PortName.section, app::settings::PortName.key,
                                 app::withBluetoothPrefix(*options.port));
+            connect_->devices.keepNamedPort = true;
             if (options.port->rfind(app::LanPrefix, 0) == 0)
                 settings_->override(PortEthernet.section, PortEthernet.key, "1");
         }
@@ -147,19 +166,31 @@ int CliEnvironment::prepare(bool applyOverrides) {
 }
 
 std::string CliEnvironment::portName() {
+    // Named as the person gave it, whatever prefix the settings store adds.
+    if (options.port) return *options.port;
     std::string name = settings_->get(app::settings::PortName);
     return name.empty() ? app::settings::DefaultPortName : name;
 }
 
 int CliEnvironment::fail(int code, const std::string &text) {
-    std::cerr << terminalLines(text) << std::endl;
-    if (options.json && stdoutCounter && !stdoutUsed()) printJson({{"error", text}, {"code", code}});
+    std::cerr << terminalMessage(text) << std::endl;
+    if (!firstError_) firstError_ = text;
     return code;
 }
 
-int CliEnvironment::connectFailure() {
+void CliEnvironment::printFinalJson() {
+    if (!options.json || stdoutUsed()) return;
+    if (exitCode != ExitOk && firstError_)
+        printJson({{"error", *firstError_}, {"code", exitCode}});
+    else
+        printJson({{"code", exitCode}, {"ok", exitCode == ExitOk}});
+}
+
+int CliEnvironment::connectFailure() { return fail(ExitReader, connectFailureText(connect_->lastResult)); }
+
+std::string CliEnvironment::connectFailureText(int connectResult) {
     const char *key = "cli.error.cannotOpen";
-    switch (connect_->lastResult) {
+    switch (connectResult) {
         case app::ConnectNoAnswer:
             key = "cli.error.noAnswer";
             break;
@@ -167,10 +198,13 @@ int CliEnvironment::connectFailure() {
         case app::ConnectProgrammer:
             key = "cli.error.unsupported";
             break;
+        case app::ConnectPortBusy:
+            key = "cli.error.portBusy";
+            break;
         default:
             break;
     }
-    return fail(ExitReader, StringTable::instance().format(key, portName()));
+    return StringTable::instance().format(key, portName());
 }
 
 int CliEnvironment::notAvailable(const std::string &model) {

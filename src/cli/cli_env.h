@@ -69,14 +69,21 @@ public:
     TerminalPrompts &prompts() { return *prompts_; }
     app::ConnectContext &connect() { return *connect_; }
 
-    // The stored port name as the next connect will use it.
+    // The port as --port gave it, else the stored port name as the next
+    // connect will use it.
     std::string portName();
 
-    // Prints text (a line) to stderr and returns code. With --json, when the
-    // run has printed nothing to stdout yet, also {"error": text, "code": code}.
+    // Prints text (a line) to stderr and returns code. The first such text is
+    // the error of the run's JSON document when the command prints none.
     int fail(int code, const std::string &text);
+    // With --json, when the run printed nothing to stdout: its one document,
+    // {"error": the first failure, "code": exitCode} or {"code", "ok"}. The
+    // code is always the exit code.
+    void printFinalJson();
     // The failure of the last connect, naming the port and what to do.
     int connectFailure();
+    // Its text for a connect result (app::ConnectResult).
+    std::string connectFailureText(int connectResult);
     // A reader without the function: names the port and the model.
     int notAvailable(const std::string &model);
 
@@ -86,6 +93,7 @@ public:
     bool bluetoothReaderMissing = false;
 
 private:
+    std::optional<std::string> firstError_;
     std::unique_ptr<app::SettingsStore> settings_;
     std::unique_ptr<TerminalPrompts> prompts_;
     std::unique_ptr<app::ConnectContext> connect_;

@@ -4,6 +4,8 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include <csignal>
+
 #include <cmath>
 #include <cstdio>
 #include <iostream>
@@ -14,6 +16,7 @@
 #include "params/content_compare.h"
 #include "sheets/config_jobs.h"
 #include "sheets/fleet_jobs.h"
+#include "sheets/programming_stop.h"
 
 namespace orvex::cli {
 
@@ -60,39 +63,45 @@ void printRefusal(const ConfigJobResult &r) {
     std::cerr << app::text("cli.config.field") << ": " << where << '\n';
 }
 
-int exitOf(CliEnvironment &env, const ConfigJobResult &r) {
+// 128 + the signal for a run stopped by one, as a shell reports it.
+int exitOf(const ConfigJobResult &r) {
     switch (r.status) {
         case JobStatus::Ok:
             return ExitOk;
         case JobStatus::Refused:
             return ExitUsage;
         case JobStatus::NoConnection:
-            env.connect().lastResult = r.connectResult;
-            return env.connectFailure();
+            return ExitReader;
         case JobStatus::Failed:
             break;
     }
+    if (r.outcome == "stopped" && app::programmingStopSignal() != 0)
+        return 128 + app::programmingStopSignal();
     return ExitReader;
 }
 
-// The error line of a refused or failed job (after the JSON document, if any).
-int finish(CliEnvironment &env, const ConfigJobResult &r, bool jsonPrinted) {
-    if (r.status == JobStatus::NoConnection && !jsonPrinted) return exitOf(env, r);
-    const int code = exitOf(env, r);
+// The one error line of a refused or failed job (after the JSON document, if any).
+int finish(CliEnvironment &env, const ConfigJobResult &r) {
+    if (r.status == JobStatus::NoConnection)
+        return env.fail(ExitReader, env.connectFailureText(r.connectResult));
+    const int code = exitOf(r);
     if (!r.error.empty()) env.fail(code, r.error);
     return code;
 }
 
-void addError(nlohmann::json &doc, const ConfigJobResult &r, int code) {
+void addError(CliEnvironment &env, nlohmann::json &doc, const ConfigJobResult &r) {
     if (r.status == JobStatus::Ok) return;
-    doc["error"] = r.error.empty() ? (r.messages.empty() ? std::string() : r.messages.back()) : r.error;
-    doc["code"] = code;
+    std::string error = r.error;
+    if (error.empty() && r.status == JobStatus::NoConnection) error = env.connectFailureText(r.connectResult);
+    if (error.empty() && !r.messages.empty()) error = r.messages.back();
+    doc["error"] = error;
+    doc["code"] = exitOf(r);
 }
 
 int readConfig(CliEnvironment &env, const std::string &file) {
     if (int rc = env.prepare()) return rc;
     const ConfigJobResult r = app::readConfigurationJob(env.connect(), file);
-    if (r.status == JobStatus::NoConnection) return finish(env, r, false);
+    if (r.status == JobStatus::NoConnection) return finish(env, r);
     if (env.options.json) {
         nlohmann::json blocks = nlohmann::json::object();
         auto put = [&](const char *key, const std::optional<std::vector<std::uint8_t>> &b) {
@@ -115,21 +124,49 @@ int readConfig(CliEnvironment &env, const std::string &file) {
                            {"failed_reads", r.failedReads},
                            {"refused", refusalJson(r)},
                            {"messages", r.messages}};
-        addError(doc, r, exitOf(env, r));
+        addError(env, doc, r);
         env.printJson(doc);
     } else if (r.saved) {
         std::cout << app::text("cli.config.saved") << ": " << file << '\n';
     } else {
         printRefusal(r);
     }
-    return finish(env, r, env.options.json);
+    return finish(env, r);
 }
+
+extern "C" void onStopSignal(int signal) { app::requestProgrammingStop(signal); }
+
+// While programming, SIGINT and SIGTERM stop it at the next write boundary
+// (the run then names the parts written and the backup); a second one ends
+// the program at once.
+class StopAtWriteBoundary {
+public:
+    StopAtWriteBoundary() {
+        app::clearProgrammingStop();
+        struct sigaction action {};
+        action.sa_handler = onStopSignal;
+        action.sa_flags = SA_RESETHAND | SA_RESTART;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &previousInt_);
+        sigaction(SIGTERM, &action, &previousTerm_);
+    }
+    ~StopAtWriteBoundary() {
+        sigaction(SIGINT, &previousInt_, nullptr);
+        sigaction(SIGTERM, &previousTerm_, nullptr);
+    }
+    StopAtWriteBoundary(const StopAtWriteBoundary &) = delete;
+    StopAtWriteBoundary &operator=(const StopAtWriteBoundary &) = delete;
+
+private:
+    struct sigaction previousInt_ {};
+    struct sigaction previousTerm_ {};
+};
 
 int program(CliEnvironment &env, const std::string &file, const app::ProgramSafeguards &safeguards) {
     if (int rc = env.prepare()) return rc;
+    StopAtWriteBoundary stopAtWriteBoundary;
     const ConfigJobResult r = app::programFileJob(env.connect(), file, safeguards);
-    if (r.status == JobStatus::NoConnection && r.writes.empty() && r.model.empty())
-        return finish(env, r, false);
+    if (r.status == JobStatus::NoConnection && r.writes.empty() && r.model.empty()) return finish(env, r);
     const bool wouldChange = r.outcome == "would_change";
     if (env.options.json) {
         nlohmann::json doc{{"port", env.portName()},
@@ -145,7 +182,7 @@ int program(CliEnvironment &env, const std::string &file, const app::ProgramSafe
                            {"backup", r.backupPath.empty() ? nlohmann::json() : nlohmann::json(r.backupPath)},
                            {"written_before_failure", r.written},
                            {"not_held", r.notHeld}};
-        addError(doc, r, exitOf(env, r));
+        addError(env, doc, r);
         env.printJson(doc);
     } else if (r.outcome == "unchanged") {
         std::cout << "unchanged\n";
@@ -156,7 +193,7 @@ int program(CliEnvironment &env, const std::string &file, const app::ProgramSafe
         printRefusal(r);
     }
     if (wouldChange) return ExitWouldChange;
-    return finish(env, r, env.options.json);
+    return finish(env, r);
 }
 
 int show(CliEnvironment &env, const std::string &file) {
@@ -165,10 +202,10 @@ int show(CliEnvironment &env, const std::string &file) {
     if (r.status != JobStatus::Ok) {
         if (env.options.json) {
             nlohmann::json doc{{"file", file}, {"kind", app::kindName(r.kind)}, {"messages", r.messages}};
-            addError(doc, r, exitOf(env, r));
+            addError(env, doc, r);
             env.printJson(doc);
         }
-        return finish(env, r, env.options.json);
+        return finish(env, r);
     }
     if (env.options.json)
         env.printJson({{"file", file},

@@ -12,6 +12,7 @@
 #include "base/cp1252.h"
 #include "cli/cli_env.h"
 #include "cli/command_group.h"
+#include "cli/terminal_text.h"
 
 namespace orvex::cli {
 
@@ -25,12 +26,15 @@ int listInterfaces(CliEnvironment &env) {
         std::cout << nlohmann::json(texts).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
                   << '\n';
     } else {
-        // The entry, then its kind in brackets, aligned.
+        // The entry, then its kind in brackets, aligned. A device's serial
+        // number may hold control characters: they are shown, not obeyed.
         std::size_t width = 0;
-        for (const auto &t : texts) width = std::max(width, app::utf8Length(t));
-        for (const auto &t : texts)
-            std::cout << t << std::string(width - app::utf8Length(t) + 2, ' ') << '('
+        for (const auto &t : texts) width = std::max(width, app::utf8Length(visibleControls(t)));
+        for (const auto &t : texts) {
+            const std::string shown = visibleControls(t);
+            std::cout << shown << std::string(width - app::utf8Length(shown) + 2, ' ') << '('
                       << app::interfaceKindText(app::interfaceKind(t)) << ")\n";
+        }
     }
     return ExitOk;
 }

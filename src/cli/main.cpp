@@ -71,7 +71,7 @@ int main(int argc, char **argv) {
         env.exitCode = env.fail(ExitReader, e.what());
     }
     // Every --json run prints one document, also a command that has nothing
-    // to report but its success.
-    if (o.json && !stdoutUsed()) env.printJson({{"code", env.exitCode}, {"ok", env.exitCode == ExitOk}});
+    // to report but its success or its failure.
+    env.printFinalJson();
     return env.exitCode;
 }

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <iostream>
 #include <thread>
@@ -30,6 +31,14 @@ struct MonitorOptions {
     int records = 0;     // 0: no limit
 };
 
+// A year: far beyond any function test, and far from where the end time
+// would overflow the clock (which ended the run at once).
+constexpr double kMaxSeconds = 365.0 * 24 * 60 * 60;
+
+bool secondsInRange(double seconds) {
+    return std::isfinite(seconds) && seconds >= 0 && seconds <= kMaxSeconds;
+}
+
 void printRecord(CliEnvironment &env, const app::OutputRecord &r) {
     if (env.options.json) {
         std::cout << jsonText({{"record", r.counter}, {"ascii", r.ascii}, {"hex", r.hex}}) << std::endl;
@@ -43,6 +52,8 @@ void printRecord(CliEnvironment &env, const app::OutputRecord &r) {
 
 int monitor(CliEnvironment &env, const MonitorOptions &opts) {
     if (int rc = env.prepare()) return rc;
+    if (!secondsInRange(opts.seconds))
+        return env.fail(ExitUsage, StringTable::instance().text("cli.monitor.badSeconds"));
     app::FunctionTest test;
     if (!test.start(env.connect())) {
         if (env.connect().lastResult <= 0) return env.connectFailure();

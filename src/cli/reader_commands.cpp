@@ -95,7 +95,7 @@ int identify(CliEnvironment &env) {
     for (const auto &[label, value] : lines) {
         std::string padded = s.text(label);
         while (app::utf8Length(padded) < 18) padded += ' ';
-        std::cout << padded << ": " << value << '\n';
+        std::cout << padded << ": " << visibleControls(value) << '\n';
     }
     return ExitOk;
 }

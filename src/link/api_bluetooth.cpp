@@ -3,6 +3,8 @@
 #include "orvex/orvex.h"
 
 #include <algorithm>
+#include <cstring>
+#include <string>
 
 #include "link/api_support.h"
 #include "link/list_buffer.h"
@@ -50,6 +52,26 @@ int Orvex_BtConnect(int handle, const unsigned char *address, int channel, int t
     }
     port->setLastError(result == dongle::kNoAnswer ? ORVEX_ERR_BT_TIMEOUT : result);
     return 0;
+}
+
+int Orvex_BtRemoteName(int handle, const unsigned char *address, char *name, int size, int timeout) {
+    auto port = api::portOf(handle);
+    DongleTransport *dongle = port ? dongleOf(*port) : nullptr;
+    if (!dongle || !address) return ORVEX_FAILED;
+    dongle::Address device;
+    std::copy_n(address, device.size(), device.begin());
+    const std::optional<std::string> told = dongle->remoteName(device, std::max(timeout, 0));
+    if (!told) {
+        port->setLastError(ORVEX_ERR_BT_TIMEOUT);
+        return ORVEX_FAILED;
+    }
+    if (!name || size <= static_cast<int>(told->size())) {
+        port->setLastError(ORVEX_ERR_BUFFER_TOO_SMALL);
+        return ORVEX_FAILED;
+    }
+    std::memcpy(name, told->c_str(), told->size() + 1);
+    port->setLastError(ORVEX_ERR_NONE);
+    return static_cast<int>(told->size());
 }
 
 }  // extern "C"

@@ -22,6 +22,24 @@ orvex::HidTransport *hidOf(orvex::Port &port) {
     return static_cast<orvex::HidTransport *>(transport);
 }
 
+int failWith(orvex::Port &port, int error) {
+    port.setLastError(error);
+    return ORVEX_FAILED;
+}
+
+// Why a report-level command cannot be sent on this port, or ORVEX_ERR_NONE
+// (with `hid` set). Resets the last error as every command does.
+int reportCommandError(orvex::Port &port, const unsigned char *request, int length,
+                       orvex::HidTransport *&hid) {
+    port.setLastError(ORVEX_ERR_NONE);
+    hid = hidOf(port);
+    if (!hid) return ORVEX_ERR_MODE;  // not a reader in USB keyboard mode
+    if (!request || length <= 0) return ORVEX_ERR_EMPTY_REQUEST;
+    // One report carries the whole command: report ID, length byte, payload.
+    if (length > hid->lengths().output - 2) return ORVEX_ERR_LENGTH;
+    return ORVEX_ERR_NONE;
+}
+
 }  // namespace
 
 extern "C" {
@@ -46,20 +64,21 @@ int Orvex_HidTransceive(int handle, const unsigned char *request, int length, un
                         int size) {
     auto port = orvex::api::portOf(handle);
     if (!port) return ORVEX_FAILED;
-    orvex::HidTransport *hid = hidOf(*port);
-    if (!hid || !answer || size <= 0) return ORVEX_FAILED;
+    orvex::HidTransport *hid = nullptr;
+    if (const int error = reportCommandError(*port, request, length, hid)) return failWith(*port, error);
     const std::vector<std::uint8_t> reply = hid->command(orvex::api::bytes(request, length));
-    if (reply.empty()) return ORVEX_FAILED;
-    const std::size_t n = std::min(reply.size(), static_cast<std::size_t>(size));
-    std::memcpy(answer, reply.data(), n);
-    return static_cast<int>(n);
+    if (reply.empty()) return failWith(*port, ORVEX_ERR_TIMEOUT);
+    // A cut answer would look like a whole one to the caller.
+    return orvex::api::copyAnswer(*port, reply, answer, size);
 }
 
 int Orvex_HidWrite(int handle, const unsigned char *data, int length) {
     auto port = orvex::api::portOf(handle);
     if (!port) return ORVEX_FAILED;
-    orvex::HidTransport *hid = hidOf(*port);
-    return orvex::api::status(hid && hid->sendCommand(orvex::api::bytes(data, length)));
+    orvex::HidTransport *hid = nullptr;
+    if (const int error = reportCommandError(*port, data, length, hid)) return failWith(*port, error);
+    if (!hid->sendCommand(orvex::api::bytes(data, length))) return failWith(*port, ORVEX_ERR_TIMEOUT);
+    return ORVEX_OK;
 }
 
 }  // extern "C"

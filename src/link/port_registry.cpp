@@ -1,6 +1,7 @@
 #include "link/port_registry.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "lan/lan_link.h"
 #include "link/commands.h"
@@ -15,6 +16,9 @@
 namespace orvex {
 
 namespace {
+// Why the last open of this thread could not open its transport (errno).
+thread_local int openError = 0;
+
 constexpr int kLinkBaud = 19200;
 // Dongle links carry this type until the reader behind them is asked.
 constexpr std::uint32_t kDongleType = 0x125;
@@ -128,12 +132,17 @@ std::shared_ptr<Port> SdkApp::createPort(const PortName &name, int baud, int &re
                 port->attach(TtyTransport::open(name.device, line, *port));
             else
                 port->attach(openFtdiTransport(name.device, line, *port));
+            const int openErrno = errno;
             trace(port->transport() ? "done\n" : "Error\n");
+            errno = openErrno;
             ids = &serialIds_;
             break;
         }
     }
-    if (!port->transport()) return nullptr;
+    if (!port->transport()) {
+        openError = errno;
+        return nullptr;
+    }
     return port;
 }
 
@@ -204,10 +213,13 @@ int SdkApp::openPort(const char *name, int baud, int timeoutMs) {
         const std::shared_ptr<std::mutex> turn =
             openLockFor(parsed.portClass == PortClass::Lan ? parsed.name : std::string());
         std::lock_guard lock(*turn);
+        openError = 0;
         result = openOnce(parsed, baud, timeoutMs, true);
         if (result == 0) result = openOnce(parsed, baud, timeoutMs, false);
     }
     trace(" = %d\r\n", result);
+    // A caller tells a busy port (EBUSY) from a missing one by errno.
+    if (result == ORVEX_OPEN_FAILED && openError != 0) errno = openError;
     return result;
 }
 

@@ -48,7 +48,8 @@ struct ConfigJobResult {
     // program: "done", "failed", "refused", "wrong_model", "no_connection",
     // "not_loaded", "unchanged" (nothing to write), "would_change" (check),
     // "backup_failed", "mismatch" (read back differs), "readback_failed" (a
-    // part could not be read back); every write in order.
+    // part could not be read back), "stopped" (by a signal, at a write
+    // boundary); every write in order.
     std::string outcome;
     std::vector<SheetWrite> writes;
     // program: whether the run changes (changed, would change) the reader,

@@ -1,4 +1,5 @@
 #include "sheets/ps2_sheet.h"
+
 #include "base/message_ids.h"
 
 #include <array>
@@ -6,6 +7,7 @@
 #include "app/settings_store.h"
 #include "app/string_table.h"
 #include "sheets/config_files.h"
+#include "sheets/programming_stop.h"
 #include "orvex/orvex.h"
 #include "params/data_format.h"
 #include "params/operating_parameters.h"
@@ -110,7 +112,7 @@ ProgramOutcome Ps2Sheet::program() {
     beginSteps({"prefix", "data", "suffix", "separator", "removal"});
     if (!write("prefix", prefix.getSequence().toBlock(), Orvex_WritePrefixBlock)) {
         closeReader(portHandle);
-        showText(msg::kProgrammingFailed, MessageIcon::Error);
+        if (programmingStopSignal() == 0) showText(msg::kProgrammingFailed, MessageIcon::Error);
         return ProgramOutcome::Failed;
     }
     // The separator goes before the removal sequence on this sheet.
@@ -119,8 +121,9 @@ ProgramOutcome Ps2Sheet::program() {
               write("separator", separator.getSequence().toBlock(), Orvex_WriteSeparatorBlock) &&
               write("removal", removal.getSequence().toBlock(), Orvex_WriteRemovalBlock);
     closeReader(portHandle);
-    showText(ok ? msg::kProgrammingDone : msg::kProgrammingFailed,
-             ok ? MessageIcon::Information : MessageIcon::Error);
+    if (ok || programmingStopSignal() == 0)
+        showText(ok ? msg::kProgrammingDone : msg::kProgrammingFailed,
+                 ok ? MessageIcon::Information : MessageIcon::Error);
     return ok ? ProgramOutcome::Done : ProgramOutcome::Failed;
 }
 

@@ -14,6 +14,7 @@
 #include "app/string_table.h"
 #include "orvex/orvex.h"
 #include "sheets/config_files.h"
+#include "sheets/programming_stop.h"
 
 namespace orvex::app {
 
@@ -246,6 +247,12 @@ SafeProgramResult programSafely(ConnectContext &ctx, SheetBase &sheet, const Pro
     result.outcome = sheet.program();
     if (result.outcome == ProgramOutcome::Failed) {
         result.written = partsWritten(sheet.writes());
+        if (const int signal = programmingStopSignal()) {
+            result.verdict = "stopped";
+            result.error = programmingStoppedText(signal, result.written, result.backupPath);
+            ctx.prompts.showMessage(result.error, MessageIcon::Error);
+            return result;
+        }
         if (!result.written.empty()) {
             const StringTable &strings = StringTable::instance();
             result.error =

@@ -28,7 +28,8 @@ struct SafeProgramResult {
     ProgramOutcome outcome = ProgramOutcome::Failed;
     // "done", "unchanged" (nothing to write), "would_change" (check),
     // "backup_failed", "mismatch" (the read-back differs), "readback_failed"
-    // (a part could not be read back); empty: the sheet's outcome tells.
+    // (a part could not be read back), "stopped" (a stop was requested,
+    // programming_stop.h); empty: the sheet's outcome tells.
     std::string verdict;
     bool compared = false;               // the reader was read completely before
     std::vector<std::string> differing;  // parts the run changes (would change), by write name

@@ -1,4 +1,5 @@
 #include "sheets/serial_sheet.h"
+
 #include "base/message_ids.h"
 
 #include <array>
@@ -6,6 +7,7 @@
 #include "app/settings_store.h"
 #include "app/string_table.h"
 #include "sheets/config_files.h"
+#include "sheets/programming_stop.h"
 #include "sheets/transponder_writes.h"
 #include "orvex/orvex.h"
 #include "params/data_format.h"
@@ -203,7 +205,8 @@ ProgramOutcome SerialSheet::program() {
     }
     if (!programSteps(baud)) {
         closeReader(portHandle);
-        showText(msg::kProgrammingFailed, MessageIcon::Error);
+        // A requested stop is reported with the parts written, not as an error of the reader.
+        if (programmingStopSignal() == 0) showText(msg::kProgrammingFailed, MessageIcon::Error);
         return ProgramOutcome::Failed;
     }
 
@@ -330,7 +333,7 @@ bool SerialSheet::programSteps(int &baud) {
     if (!write("separator", separator.getSequence().toBlock(), Orvex_WriteSeparatorBlock)) return false;
 
     if (setsBaud) {
-        announceStep("baudRate");
+        if (!beginStep("baudRate")) return false;
         const int mode = s % 100 <= 3 ? s % 100 : 0;
         const bool ok = Orvex_SetBaudRate(portHandle, s - s % 100, mode) == 0;
         writes_.push_back({"baudRate", {}, ok});
@@ -341,7 +344,7 @@ bool SerialSheet::programSteps(int &baud) {
     }
 
     if (transponderKeys) {
-        announceStep("keys");
+        if (!beginStep("keys")) return false;
         for (const DataFormatRecord *r : {&r1, &r2}) {
             const bool ok = writeTransponderKeys(portHandle, *r);
             if (!ok) {
@@ -352,16 +355,16 @@ bool SerialSheet::programSteps(int &baud) {
     }
 
     if (hid()) {
-        if (hidLink_) announceStep("keyTable");
+        if (hidLink_ && !beginStep("keyTable")) return false;
         if (hidLink_ && !hidLink_->writeToReader(portHandle, keyTable)) {
             writes_.push_back({"keyTable", {}, false});
             return false;
         }
-        if (powerOnMode) announceStep("powerOn");
+        if (powerOnMode && !beginStep("powerOn")) return false;
         if (powerOnMode && params.powerOnIndex != -1)
             writePowerOnMode(portHandle, powerOnValueFromIndex(params.powerOnIndex));
     } else if (powerOnMode) {
-        announceStep("powerOn");
+        if (!beginStep("powerOn")) return false;
         if (params.powerOnIndex != -1)
             writePowerOnMode(portHandle, powerOnValueFromIndex(params.powerOnIndex));
         if (serialParams.dtrSupported()) writeDtrMode(portHandle, params.dtrMode != 0);

@@ -2,6 +2,7 @@
 
 #include "app/settings_store.h"
 #include "app/string_table.h"
+#include "sheets/programming_stop.h"
 
 #include <algorithm>
 
@@ -80,9 +81,15 @@ void SheetBase::announceStep(const std::string &what) {
     if (step.index > 0 && onStep) onStep(step);
 }
 
+bool SheetBase::beginStep(const std::string &what) {
+    if (programmingStopSignal() != 0) return false;
+    announceStep(what);
+    return true;
+}
+
 bool SheetBase::write(const char *what, const std::vector<std::uint8_t> &bytes,
                       int (*send)(int, const unsigned char *, int)) {
-    announceStep(what);
+    if (!beginStep(what)) return false;
     bool ok = send(portHandle, bytes.data(), static_cast<int>(bytes.size())) == 0;
     writes_.push_back({what, bytes, ok});
     return ok;

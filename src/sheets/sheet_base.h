@@ -104,8 +104,13 @@ protected:
     // failed read) when the reader gave no valid answer.
     std::optional<std::vector<std::uint8_t>> readBlock(const char *what,
                                                        int (*read)(int, unsigned char *, int));
+    // Nothing is sent (and false returned) once a stop was requested
+    // (programming_stop.h); the write is then not recorded.
     bool write(const char *what, const std::vector<std::uint8_t> &bytes,
                int (*send)(int, const unsigned char *, int));
+    // Announces a step that is no single write(); false, and the step is not
+    // to begin, once a stop was requested.
+    bool beginStep(const std::string &what);
     // The steps of the run now starting; write() and announceStep() report
     // the steps of this plan to onStep.
     void beginSteps(std::vector<std::string> steps);

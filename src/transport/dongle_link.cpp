@@ -62,12 +62,51 @@ bool DongleLink::processEvent() {
     readAvailable();
     std::optional<Frame> frame = reader_.next();
     if (!frame) return false;
-    if (handleEvent(state_, *frame) == EventOutcome::SendReset) {
+    const std::size_t linkDataBefore = state_.linkDataCount;
+    const EventOutcome outcome = handleEvent(state_, *frame);
+    followInFlight(*frame, outcome, linkDataBefore);
+    if (outcome == EventOutcome::SendReset) {
         // A reader of the wanted class is found: stop the inquiry now.
         state_.awaited = kReady;
         writeRequest(kReset, {});
     }
     return true;
+}
+
+void DongleLink::followInFlight(const Frame &frame, EventOutcome outcome, std::size_t linkDataBefore) {
+    if (!inFlight_ || outcome == EventOutcome::Ignored) return;
+    switch (frame.event()) {
+        case kIncomingData:
+            // The reader answers: whatever happens to the link now, the
+            // request must not go out twice.
+            if (state_.linkDataCount > linkDataBefore) inFlight_.reset();
+            break;
+        case kSendConfirm:
+            if (state_.sendStatus != 0) {
+                // A refused send means the link is gone, told or not yet.
+                inFlight_->lost = true;
+                state_.connected = false;
+            }
+            break;
+        case kLinkReleased:
+            inFlight_->lost = true;
+            break;
+        default:
+            break;
+    }
+}
+
+void DongleLink::resendLostRequest() {
+    if (!inFlight_ || !inFlight_->lost) return;
+    if (inFlight_->resent) {
+        inFlight_.reset();  // once only: the request fails by its timeout
+        return;
+    }
+    // Within the pause after a failed set-up the next read tries again.
+    if (!reconnectIfNeeded() || !state_.connected) return;
+    inFlight_->lost = false;
+    inFlight_->resent = true;
+    if (!writeRequest(kSendData, inFlight_->request)) inFlight_.reset();
 }
 
 bool DongleLink::writeRequest(std::uint8_t opcode, std::span<const std::uint8_t> data) {
@@ -164,6 +203,11 @@ int DongleLink::connect(const Address &address, std::uint8_t remoteChannel, int 
     return 0;
 }
 
+std::optional<std::string> DongleLink::remoteName(const Address &address, int timeoutMs) {
+    if (!request(kRemoteName, address, kRemoteNameAnswer, timeoutMs)) return std::nullopt;
+    return state_.nameText();
+}
+
 bool DongleLink::reconnectIfNeeded() {
     if (state_.connected) return true;
     if (lastFailedAttempt_ && Clock::now() - *lastFailedAttempt_ <= kReconnectPause) return true;
@@ -196,13 +240,17 @@ bool DongleLink::sendLinkData(const std::uint8_t *data, std::size_t length) {
     std::vector<std::uint8_t> payload = {kLocalChannel, static_cast<std::uint8_t>(length & 0xFF),
                                          static_cast<std::uint8_t>(length >> 8)};
     payload.insert(payload.end(), data, data + length);
-    return writeRequest(kSendData, payload);
+    inFlight_.reset();
+    if (!writeRequest(kSendData, payload)) return false;
+    inFlight_ = InFlight{std::move(payload)};
+    return true;
 }
 
 std::size_t DongleLink::readLinkData(std::uint8_t *buffer, std::size_t capacity) {
     if (!reconnectIfNeeded()) return 0;
     while (processEvent()) {
     }
+    resendLostRequest();
     const std::size_t n = std::min(capacity, state_.linkDataCount);
     std::memcpy(buffer, state_.linkData.data(), n);
     std::memmove(state_.linkData.data(), state_.linkData.data() + n, state_.linkDataCount - n);

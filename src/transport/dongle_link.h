@@ -11,6 +11,8 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "transport/dongle_events.h"
 #include "transport/dongle_frame.h"
@@ -46,10 +48,17 @@ public:
     // 0 connected; kNoAnswer on timeout; otherwise the link status.
     int connect(const Address &address, std::uint8_t remoteChannel, int timeoutMs);
 
+    // The name the remote device tells (empty when it tells none); nullopt
+    // when the dongle did not answer in time.
+    std::optional<std::string> remoteName(const Address &address, int timeoutMs);
+
     // Reconnects first when the link is down; true when the request was written.
     bool sendLinkData(const std::uint8_t *data, std::size_t length);
-    // Reconnects first when the link is down, handles one event, then moves up
-    // to `capacity` link-data bytes to the caller.
+    // Reconnects first when the link is down, handles the events that came,
+    // then moves up to `capacity` link-data bytes to the caller. A request
+    // that got no answer yet and whose send the dongle refused, or whose link
+    // was released, is sent once more over a link set up again: it never
+    // reached the reader.
     std::size_t readLinkData(std::uint8_t *buffer, std::size_t capacity);
     // Sleeps until the dongle has sent something or `until` has come.
     void waitForInput(Clock::time_point until);
@@ -69,8 +78,17 @@ private:
         int timeoutMs = 0;
     };
 
+    // The last link-data request while no answer to it has come.
+    struct InFlight {
+        std::vector<std::uint8_t> request;  // data of the send-data request
+        bool lost = false;                  // refused by the dongle, or its link released
+        bool resent = false;
+    };
+
     void readAvailable();
     bool processEvent();
+    void followInFlight(const Frame &frame, EventOutcome outcome, std::size_t linkDataBefore);
+    void resendLostRequest();
     bool writeRequest(std::uint8_t opcode, std::span<const std::uint8_t> data);
     // Sends the request and handles events until the awaited one (or a
     // failure event) arrived; false when the time ran out.
@@ -84,6 +102,7 @@ private:
     FrameReader reader_;
     DongleState state_;
     std::optional<Peer> peer_;
+    std::optional<InFlight> inFlight_;
     std::optional<Clock::time_point> lastFailedAttempt_;
     std::function<void()> waitHook_;
 };

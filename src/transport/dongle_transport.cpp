@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "transport/dongle_devices.h"
+#include "transport/tty_open.h"
 
 namespace orvex {
 
@@ -59,12 +60,10 @@ constexpr LineMode kBridgeLine{921600, true, 10ms};
 constexpr LineMode kSerialLine{9600, false, 50ms};
 
 int openDongleTty(const std::string &path, const LineMode &mode) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = openTtyExclusively(path);
     if (fd < 0) return -1;
-    // Not shared where the device allows it (a second opener gets EBUSY).
-    (void)ioctl(fd, TIOCEXCL);
     termios t{};
-    if (!isatty(fd) || tcgetattr(fd, &t) != 0) {
+    if (tcgetattr(fd, &t) != 0) {
         ::close(fd);
         return -1;
     }
@@ -174,6 +173,13 @@ int DongleTransport::connect(const dongle::Address &address, std::uint8_t remote
     const int result = link_.connect(address, remoteChannel, timeoutMs);
     noticeHangUp();
     return result;
+}
+
+std::optional<std::string> DongleTransport::remoteName(const dongle::Address &address, int timeoutMs) {
+    std::lock_guard lock(mutex_);
+    std::optional<std::string> name = link_.remoteName(address, timeoutMs);
+    noticeHangUp();
+    return name;
 }
 
 void DongleTransport::setWaitHook(std::function<void()> hook) {

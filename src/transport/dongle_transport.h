@@ -31,6 +31,7 @@ public:
     // The Bluetooth entries of the C API.
     int inquiry(std::uint8_t *records, std::size_t capacity, int timeoutMs, std::uint32_t classFilter);
     int connect(const dongle::Address &address, std::uint8_t remoteChannel, int timeoutMs);
+    std::optional<std::string> remoteName(const dongle::Address &address, int timeoutMs);
     void setWaitHook(std::function<void()> hook);
     // Sends the reset request and waits briefly for the dongle to be ready.
     void reset(int timeoutMs);

@@ -1,16 +1,21 @@
 // Simulated HID devices: NAME.ini describes the device, the AF_UNIX
 // SOCK_SEQPACKET socket NAME.sock beside it carries its reports, one message
 // per report. The device closing its end is an unplug.
+#include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
+#include <optional>
+#include <sstream>
 
 #include "transport/hid_device.h"
 
@@ -25,10 +30,39 @@ std::string trimmed(const std::string &text) {
     return text.substr(first, text.find_last_not_of(" \t\r") + 1 - first);
 }
 
+// Descriptions are a few lines; a longer file is no description.
+constexpr std::size_t kMaxDescriptionSize = 64 * 1024;
+
+// The content of a regular file; nullopt for anything else. Opened without
+// blocking and checked before reading: a FIFO named like a description must
+// not stall the device listing.
+std::optional<std::string> regularFileText(const fs::path &path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat st {};
+    std::optional<std::string> text;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+        static_cast<std::size_t>(st.st_size) <= kMaxDescriptionSize) {
+        std::string content(kMaxDescriptionSize, '\0');
+        std::size_t used = 0;
+        for (;;) {
+            const ssize_t n = ::read(fd, content.data() + used, content.size() - used);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            used += static_cast<std::size_t>(n);
+            if (used == content.size()) break;
+        }
+        content.resize(used);
+        text = std::move(content);
+    }
+    ::close(fd);
+    return text;
+}
+
 // The keys of section [Device]; other sections are ignored.
-std::map<std::string, std::string> deviceSection(const fs::path &ini) {
+std::map<std::string, std::string> deviceSection(const std::string &text) {
     std::map<std::string, std::string> keys;
-    std::ifstream in(ini);
+    std::istringstream in(text);
     std::string line;
     bool inDevice = false;
     while (std::getline(in, line)) {
@@ -70,7 +104,9 @@ std::vector<HidDeviceInfo> simulatedHidDevices(const std::string &folder) {
         fs::path socket = ini;
         socket.replace_extension(".sock");
         if (!fs::is_socket(socket, error)) continue;
-        const auto keys = deviceSection(ini);
+        const std::optional<std::string> description = regularFileText(ini);
+        if (!description) continue;
+        const auto keys = deviceSection(*description);
         HidDeviceInfo info;
         info.node = socket.string();
         info.simulated = true;

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "transport/tty_line.h"
+#include "transport/tty_open.h"
 
 namespace orvex {
 
@@ -21,14 +22,8 @@ using Clock = std::chrono::steady_clock;
 std::unique_ptr<TtyTransport> TtyTransport::open(const std::string &device, const LineSettings &settings,
                                                  ByteSink &sink) {
     if (settings.rate <= 0) return nullptr;
-    int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = openTtyExclusively(device);
     if (fd < 0) return nullptr;
-    // Not shared: a second opener (other than root) gets EBUSY.
-    (void)ioctl(fd, TIOCEXCL);
-    if (!isatty(fd)) {
-        ::close(fd);
-        return nullptr;
-    }
     // A device that refuses a setting keeps what it accepted, as a serial
     // port does; a wrong rate shows up as a reader that does not answer.
     (void)applyLineSettings(fd, settings);

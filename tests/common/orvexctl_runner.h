@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,8 +25,10 @@ struct CtlRun {
 // The build's orvexctl with args; XDG_CONFIG_HOME is configHome (and
 // XDG_STATE_HOME its folder "state"), extraEnv
 // ("NAME=value") is added to (or replaces in) those and the caller's environment.
+// `started` learns the child's process id as soon as it runs.
 inline CtlRun runOrvexctl(const std::filesystem::path &configHome, std::vector<std::string> args,
-                          const std::vector<std::string> &extraEnv = {}) {
+                          const std::vector<std::string> &extraEnv = {},
+                          const std::function<void(pid_t)> &started = {}) {
     const std::string program = std::string(ORVEX_BINARY_DIR) + "/orvexctl";
     args.insert(args.begin(), program);
     std::vector<char *> argv;
@@ -58,6 +61,7 @@ inline CtlRun runOrvexctl(const std::filesystem::path &configHome, std::vector<s
     posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
     pid_t pid = 0;
     const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    if (spawned == 0 && started) started(pid);
     posix_spawn_file_actions_destroy(&actions);
     close(outPipe[1]);
     close(errPipe[1]);

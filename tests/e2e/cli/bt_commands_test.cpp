@@ -92,6 +92,30 @@ TEST_F(BtCommands, ConnectRemembersTheReaderForEveryLaterCommand) {
     EXPECT_EQ(run.code, 0) << run.err;
 }
 
+TEST_F(BtCommands, ConnectRemembersTheNameTheReaderTells) {
+    ASSERT_EQ(ctl({"bt", "connect", "025B12258000"}).code, 0);
+    EXPECT_NE(settings().find("LastDevName=Orvex RT2851#0002\r\n"), std::string::npos) << settings();
+    // A reader that tells no name is remembered by its address.
+    ASSERT_EQ(ctl({"bt", "connect", "045B12258000"}).code, 0);
+    EXPECT_NE(settings().find("LastDevName=045B12258000\r\n"), std::string::npos) << settings();
+}
+
+TEST_F(BtCommands, JsonCodeIsTheExitCode) {
+    // Names that are no dongle, and a dongle line that is not there.
+    const std::pair<std::string, int> cases[] = {{" BT", 2}, {"/dev/orvex-no-such-tty BT", 1}};
+    for (const auto &[port, exitCode] : cases) {
+        for (const char *command : {"search", "connect"}) {
+            std::vector<std::string> args = {"--port", port, "--json", "bt", command};
+            if (std::string(command) == "connect") args.push_back("015B12258000");
+            const CtlRun run = runOrvexctl(config_.path(), args);
+            EXPECT_EQ(run.code, exitCode) << port << ' ' << command;
+            const auto doc = nlohmann::json::parse(run.out, nullptr, false);
+            EXPECT_EQ(doc.value("code", -1), run.code) << port << ' ' << command << ": " << run.out;
+            EXPECT_EQ(run.out.find('\n'), run.out.size() - 1) << run.out;  // one document
+        }
+    }
+}
+
 TEST_F(BtCommands, StandbyTimeInStepsOfTenSeconds) {
     const CtlRun none = ctl({"bt", "standby", "get"});
     EXPECT_EQ(none.code, 1);

@@ -104,6 +104,35 @@ TEST(DongleLink, DroppedLinkIsSetUpAgainByTheNextCommand) {
     }
 }
 
+TEST(DongleLink, RequestLostWithTheLinkIsSentOnceMore) {
+    // The link drops after every second answer, and the dongle tells so only
+    // when the next request comes: it refuses that send and reports the release.
+    DongleLab lab({reader("Orvex RT2851#0002", 0, ",drop-every=2")});
+    OpenPort port(lab.dongle.portName());
+    ASSERT_EQ(Orvex_BtConnect(port.handle, lab.radio(0).address.data(), 1, 3000), 1);
+    for (unsigned char standby = 1; standby <= 4; ++standby) {
+        char version[8] = {};
+        ASSERT_EQ(Orvex_ReadVersion(port.handle, version, sizeof version), 4) << int(standby);
+        EXPECT_EQ(Orvex_WriteDeviceSettings(port.handle, &standby, 1), 0) << int(standby);
+        unsigned char read = 0;
+        EXPECT_EQ(Orvex_ReadDeviceSettings(port.handle, &read, 1), 1) << int(standby);
+        EXPECT_EQ(read, standby);
+    }
+}
+
+TEST(DongleLink, RemoteNameOfOneDevice) {
+    DongleLab lab({reader("Orvex RT2851#0001", 0), reader("Orvex RT2851#0002", 1, ",silent-name")});
+    OpenPort port(lab.dongle.portName());
+    ASSERT_GT(port.handle, 0);
+    char name[32] = {};
+    EXPECT_EQ(Orvex_BtRemoteName(port.handle, lab.radio(0).address.data(), name, sizeof name, 2000), 17);
+    EXPECT_STREQ(name, "Orvex RT2851#0001");
+    EXPECT_EQ(Orvex_BtRemoteName(port.handle, lab.radio(1).address.data(), name, sizeof name, 2000), 0);
+    EXPECT_STREQ(name, "");
+    EXPECT_EQ(Orvex_BtRemoteName(port.handle, lab.radio(0).address.data(), name, 17, 2000), ORVEX_FAILED);
+    EXPECT_EQ(Orvex_GetLastError(port.handle), ORVEX_ERR_BUFFER_TOO_SMALL);
+}
+
 TEST(DongleLink, SilentDongleFailsWithinTheTimeout) {
     // A terminal with nobody behind it.
     const int master = posix_openpt(O_RDWR | O_NOCTTY);
@@ -118,6 +147,9 @@ TEST(DongleLink, SilentDongleFailsWithinTheTimeout) {
         EXPECT_EQ(Orvex_BtInquiry(port.handle, buffer, sizeof buffer, 400, 0), ORVEX_FAILED);
         const unsigned char address[6] = {1, 2, 3, 4, 5, 6};
         EXPECT_EQ(Orvex_BtConnect(port.handle, address, 1, 300), 0);
+        EXPECT_EQ(Orvex_GetLastError(port.handle), ORVEX_ERR_BT_TIMEOUT);
+        char name[32];
+        EXPECT_EQ(Orvex_BtRemoteName(port.handle, address, name, sizeof name, 300), ORVEX_FAILED);
         EXPECT_EQ(Orvex_GetLastError(port.handle), ORVEX_ERR_BT_TIMEOUT);
         EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
     }

@@ -3,8 +3,14 @@
 // the switch to virtual COM mode and back, and an unplug mid-session.
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -74,6 +80,31 @@ TEST_F(HidReaderTest, ListedOpenedAndIdentifiedByListName) {
     EXPECT_EQ(Orvex_OpenPort("99999999 HID", 19200, 100), ORVEX_OPEN_FAILED);
 }
 
+// A listening socket NAME.sock beside a description that is no regular file.
+struct FakeDeviceSocket {
+    int fd = -1;
+    explicit FakeDeviceSocket(const std::string &path) {
+        fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+        EXPECT_EQ(bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
+        EXPECT_EQ(listen(fd, 1), 0);
+    }
+    ~FakeDeviceSocket() { close(fd); }
+};
+
+TEST_F(HidReaderTest, DescriptionsThatAreNoRegularFilesAreSkipped) {
+    auto reader = start();
+    // Reading a FIFO would wait for a writer for ever.
+    const std::string fifo = (folder.path() / "fifo.ini").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    FakeDeviceSocket fifoSocket((folder.path() / "fifo.sock").string());
+    ASSERT_EQ(mkdir((folder.path() / "folder.ini").c_str(), 0700), 0);
+    FakeDeviceSocket folderSocket((folder.path() / "folder.sock").string());
+    EXPECT_EQ(usbDevices(), (std::vector<std::string>{"73011234 HID"}));
+}
+
 TEST_F(HidReaderTest, KeyTableCommandsOnTheReportLevel) {
     auto reader = start();
     OpenPort port("73011234 HID");
@@ -89,12 +120,36 @@ TEST_F(HidReaderTest, KeyTableCommandsOnTheReportLevel) {
     ASSERT_EQ(Orvex_HidWrite(port.handle, set, sizeof set), 0);
     ASSERT_EQ(Orvex_HidTransceive(port.handle, query, sizeof query, answer, sizeof answer), 4);
     EXPECT_EQ(answer[3], 0x1D);
-    EXPECT_EQ(Orvex_HidTransceive(port.handle, query, sizeof query, answer, 2), 2);  // cut to the buffer
-
-    // Not a HID port, and a request too long for one report.
-    const unsigned char tooLong[8] = {0x11};
-    EXPECT_EQ(Orvex_HidTransceive(port.handle, tooLong, sizeof tooLong, answer, sizeof answer), ORVEX_FAILED);
     EXPECT_EQ(Orvex_HidTransceive(20001, query, sizeof query, answer, sizeof answer), ORVEX_FAILED);
+
+    // Every failure says why; an answer is never cut to the buffer.
+    const unsigned char tooLong[8] = {0x11};
+    const unsigned char unanswered[] = {0x7E, 'z'};  // the reader has no such command
+    struct Case {
+        const char *what;
+        const unsigned char *request;
+        int length;
+        int size;
+        int error;
+    };
+    const Case cases[] = {
+        {"answer of 4 into 1 byte", query, sizeof query, 1, ORVEX_ERR_BUFFER_TOO_SMALL},
+        {"answer of 4 into 3 bytes", query, sizeof query, 3, ORVEX_ERR_BUFFER_TOO_SMALL},
+        {"longer than one report", tooLong, sizeof tooLong, sizeof answer, ORVEX_ERR_LENGTH},
+        {"empty request", query, 0, sizeof answer, ORVEX_ERR_EMPTY_REQUEST},
+        {"no answer", unanswered, sizeof unanswered, sizeof answer, ORVEX_ERR_TIMEOUT},
+    };
+    for (const Case &c : cases) {
+        std::memset(answer, 0xAA, sizeof answer);
+        EXPECT_EQ(Orvex_HidTransceive(port.handle, c.request, c.length, answer, c.size), ORVEX_FAILED)
+            << c.what;
+        EXPECT_EQ(Orvex_GetLastError(port.handle), c.error) << c.what;
+        EXPECT_EQ(answer[0], 0xAA) << c.what;  // nothing copied
+        ASSERT_EQ(Orvex_HidTransceive(port.handle, query, sizeof query, answer, sizeof answer), 4);
+        EXPECT_EQ(Orvex_GetLastError(port.handle), ORVEX_ERR_NONE) << c.what;
+    }
+    EXPECT_EQ(Orvex_HidWrite(port.handle, tooLong, sizeof tooLong), ORVEX_FAILED);
+    EXPECT_EQ(Orvex_GetLastError(port.handle), ORVEX_ERR_LENGTH);
 }
 
 TEST_F(HidReaderTest, SwitchesToVirtualComAndBack) {

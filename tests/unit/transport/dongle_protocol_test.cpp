@@ -4,8 +4,11 @@
 
 #include <chrono>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <thread>
 
 #include "transport/dongle_events.h"
 #include "transport/dongle_frame.h"
@@ -232,6 +235,76 @@ TEST(DongleLink, ReleasedLinkReconnectsToTheStoredPeerPacedByHalfSeconds) {
     // Within half a second of that failure no new attempt is made.
     EXPECT_TRUE(link.sendLinkData(payload, sizeof payload));
     EXPECT_EQ(d.heard(), frame(kRequest, kSendData, {2, 3, 0, 0x02, 0x01, 0x76}));
+}
+
+const Bytes kLinkUp = frame(kIndication, 0x0B, {0, 1, 2, 3, 4, 5, 6, 2, 1});
+
+// The link to device 01..06 up, what the host sent for it taken away.
+void setUpLink(const ScriptedDongle &d, DongleLink &link) {
+    d.say(kLinkUp);
+    ASSERT_EQ(link.connect({1, 2, 3, 4, 5, 6}, 1, 1000), 0);
+    d.heard();
+}
+
+// Plays the dongle's part of a link set-up: once the host's request has come
+// (left unread for heard()), the link is reported up.
+std::thread answerLinkSetup(const ScriptedDongle &d) {
+    return std::thread([&d] {
+        pollfd p{d.dongle, POLLIN, 0};
+        if (::poll(&p, 1, 5000) > 0) d.say(kLinkUp);
+    });
+}
+
+TEST(DongleLink, RequestThatNeverReachedTheReaderIsSentOnceMoreOverANewLink) {
+    const Bytes refused = frame(kConfirmation, kSendData, {0x02, 2});
+    const Bytes taken = frame(kConfirmation, kSendData, {0x00, 2});
+    const Bytes released = frame(kIndication, 0x0E, {2, 0x08});
+    const struct {
+        const char *what;
+        Bytes dongleSays;
+    } cases[] = {
+        {"send refused, then the link released", join({refused, released})},
+        {"send refused, the release not told", refused},
+        {"send taken, then the link released", join({taken, released})},
+    };
+    const std::uint8_t request[] = {0x02, 0x01, 0x76};
+    const Bytes sendRequest = frame(kRequest, kSendData, {2, 3, 0, 0x02, 0x01, 0x76});
+    const Bytes setupRequest = frame(kRequest, kLinkSetup, {2, 1, 2, 3, 4, 5, 6, 1});
+    for (const auto &c : cases) {
+        ScriptedDongle d;
+        DongleLink link(d.host);
+        setUpLink(d, link);
+        ASSERT_TRUE(link.sendLinkData(request, sizeof request)) << c.what;
+        EXPECT_EQ(d.heard(), sendRequest) << c.what;
+
+        d.say(c.dongleSays);
+        std::thread dongle = answerLinkSetup(d);
+        std::uint8_t answer[8];
+        EXPECT_EQ(link.readLinkData(answer, sizeof answer), 0u) << c.what;
+        dongle.join();
+        EXPECT_EQ(d.heard(), join({setupRequest, sendRequest})) << c.what;
+
+        // Once only: lost again, it is left to the caller's timeout.
+        d.say(join({refused, released}));
+        EXPECT_EQ(link.readLinkData(answer, sizeof answer), 0u) << c.what;
+        EXPECT_EQ(d.heard(), Bytes{}) << c.what;
+    }
+}
+
+TEST(DongleLink, RequestTheReaderAnsweredIsNotSentAgain) {
+    ScriptedDongle d;
+    DongleLink link(d.host);
+    setUpLink(d, link);
+    const std::uint8_t request[] = {0x02, 0x01, 0x76};
+    ASSERT_TRUE(link.sendLinkData(request, sizeof request));
+    d.heard();
+    // The first part of the answer came before the link went.
+    d.say(join({frame(kConfirmation, kSendData, {0, 2}), frame(kIndication, 0x10, {2, 2, 0, 0x06, 0x01}),
+                frame(kIndication, 0x0E, {2, 0x08})}));
+    std::uint8_t answer[8];
+    EXPECT_EQ(link.readLinkData(answer, sizeof answer), 2u);
+    EXPECT_EQ(d.heard(), Bytes{});
+    EXPECT_FALSE(link.connected());
 }
 
 }  // namespace
