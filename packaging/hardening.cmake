@@ -20,6 +20,17 @@ endfunction()
 orvex_buildflags(ORVEX_HARDENING_CPPFLAGS CPPFLAGS)
 orvex_buildflags(ORVEX_HARDENING_CXXFLAGS CXXFLAGS)
 orvex_buildflags(ORVEX_HARDENING_LDFLAGS LDFLAGS)
+# Two features hardening-check looks for that Debian 12's dpkg-buildflags does
+# not turn on yet (later releases do): stack clash protection and, on x86,
+# control-flow protection.
+include(CheckCXXCompilerFlag)
+foreach(flag -fstack-clash-protection -fcf-protection)
+  string(MAKE_C_IDENTIFIER "ORVEX_HAS${flag}" known)
+  check_cxx_compiler_flag(${flag} ${known})
+  if(${known} AND NOT flag IN_LIST ORVEX_HARDENING_CXXFLAGS)
+    list(APPEND ORVEX_HARDENING_CXXFLAGS ${flag})
+  endif()
+endforeach()
 set(optimised "$<NOT:$<CONFIG:Debug>>")
 foreach(flag IN LISTS ORVEX_HARDENING_CPPFLAGS ORVEX_HARDENING_CXXFLAGS)
   add_compile_options("$<${optimised}:${flag}>")

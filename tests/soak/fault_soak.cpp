@@ -294,10 +294,14 @@ private:
         Outcome out;
         const bool wedge = isWedge(model.version);
         // A failure names the parts written before it; a read-back that
-        // differs follows a complete run and names every part.
+        // differs or could not be read follows a complete run, whose every
+        // part was written.
+        auto afterCompleteRun = [](const std::string &verdict) {
+            return verdict == "mismatch" || verdict == "readback_failed";
+        };
         auto name = [&](const std::vector<std::string> &written, const std::vector<app::SheetWrite> &all,
-                        bool mismatch) {
-            if (mismatch)
+                        bool completeRun) {
+            if (completeRun)
                 for (const auto &w : all) out.named.push_back(blockOfWrite(w.what));
             for (const auto &what : written) out.named.push_back(blockOfWrite(what));
             for (const auto &w : all)
@@ -313,7 +317,7 @@ private:
                 const app::ConfigJobResult r = app::programFileJob(desk.ctx, model.newFile);
                 out.ok = r.status == app::JobStatus::Ok;
                 out.backup = r.backupPath;
-                name(r.written, r.writes, r.outcome == "mismatch");
+                name(r.written, r.writes, afterCompleteRun(r.outcome));
                 break;
             }
             case Operation::Sheet: {
@@ -327,7 +331,7 @@ private:
                     const app::SafeProgramResult r = app::programSafely(desk.ctx, sheet, {});
                     out.ok = r.outcome == app::ProgramOutcome::Done;
                     out.backup = r.backupPath;
-                    name(r.written, sheet.writes(), r.verdict == "mismatch");
+                    name(r.written, sheet.writes(), afterCompleteRun(r.verdict));
                 };
                 if (app::hasCapability(flags, app::CAP_PS2)) {
                     app::Ps2Sheet sheet(desk.ctx, handle, flags);

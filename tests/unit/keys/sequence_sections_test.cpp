@@ -56,7 +56,13 @@ TEST(AsciiSection, Read) {
     EXPECT_EQ(seq.at(1).text, "NUL");  // missing key
     EXPECT_EQ(seq.at(2).text, "A");
 
-    for (const char *text : {"", "[Prefix]\r\nCount=-4\r\n", "[Prefix]\r\nCount=x\r\n"}) {
+    // A negative count is refused naming the key; the sequence stays as it was.
+    message = readAsciiSection(parsed("[Prefix]\r\nCount=-4\r\n"), "Prefix", seq);
+    ASSERT_TRUE(message);
+    EXPECT_EQ(message->key, "Prefix/Count");
+    EXPECT_EQ(seq.count(), 3);
+
+    for (const char *text : {"", "[Prefix]\r\nCount=x\r\n"}) {
         EXPECT_FALSE(readAsciiSection(parsed(text), "Prefix", seq));
         EXPECT_EQ(seq.count(), 0) << text;
     }

@@ -76,7 +76,8 @@ TEST(UpdateVersion, ProgramStatesFromFetch) {
     EXPECT_EQ(evaluateProgram(missingBuild, "2.24", "").state, UpdateState::NoEntry);
     FetchResult notFound;
     notFound.outcome = FetchResult::Outcome::HttpError;
-    EXPECT_EQ(evaluateProgram(notFound, "2.24", "").state, UpdateState::NoEntry);  // reached, no file
+    // Reached, but no version file (an error page): the check is not possible.
+    EXPECT_EQ(evaluateProgram(notFound, "2.24", "").state, UpdateState::Unusable);
     FetchResult failed;
     EXPECT_EQ(evaluateProgram(failed, "2.24", "").state, UpdateState::NoConnection);
 }
