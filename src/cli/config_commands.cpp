@@ -4,11 +4,11 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
-#include <csignal>
-
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 
 #include "app/string_table.h"
 #include "cli/cli_env.h"
@@ -253,6 +253,9 @@ int runFleet(CliEnvironment &env, const FleetRequest &request, bool program, con
     options.settingsPath = env.connect().settings.path();
     const std::vector<std::string> readers = app::findFleet(options);
     if (readers.empty()) return env.fail(ExitReader, "no LAN reader found");
+    // A signal stops every reader's programming at its next write boundary.
+    std::optional<StopAtWriteBoundary> stopAtWriteBoundary;
+    if (program) stopAtWriteBoundary.emplace();
     const auto results =
         program ? app::programFleet(readers, target, options) : app::readFleet(readers, target, options);
     std::vector<std::string> failed;
@@ -289,7 +292,8 @@ int runFleet(CliEnvironment &env, const FleetRequest &request, bool program, con
     if (failed.empty()) return wouldChange ? ExitWouldChange : ExitOk;
     std::string names;
     for (const auto &a : failed) names += (names.empty() ? "" : ", ") + a;
-    return env.fail(ExitReader, "failed: " + names);
+    const int stopSignal = program ? app::programmingStopSignal() : 0;
+    return env.fail(stopSignal != 0 ? 128 + stopSignal : ExitReader, "failed: " + names);
 }
 
 void addFleetOptions(CLI::App *command, FleetRequest &request) {
