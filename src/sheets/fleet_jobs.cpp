@@ -103,7 +103,8 @@ std::vector<FleetReaderResult> eachReader(const std::vector<std::string> &reader
 }
 
 std::string resultOf(const ConfigJobResult &job) {
-    for (const char *verdict : {"unchanged", "would_change", "backup_failed", "mismatch", "readback_failed"})
+    for (const char *verdict :
+         {"unchanged", "would_change", "backup_failed", "mismatch", "readback_failed", "stopped"})
         if (job.outcome == verdict) return verdict;
     switch (job.status) {
         case JobStatus::Ok:

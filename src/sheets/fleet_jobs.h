@@ -28,7 +28,8 @@ struct FleetReaderResult {
     std::string model;
     // "done", "unchanged" (held the file already), "would_change" (check),
     // "skipped" (another model than the file's), "failed", "refused",
-    // "no_connection", "backup_failed", "mismatch" (read back differs from the file)
+    // "no_connection", "backup_failed", "mismatch" (read back differs from the file),
+    // "readback_failed" (a part could not be read back), "stopped" (by a signal)
     std::string result;
     double seconds = 0;
     std::string error;  // why, when result is not "done"/"skipped"
