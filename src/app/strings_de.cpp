@@ -463,10 +463,12 @@ constexpr NamedText kNamed[] = {
     {"cli.keytable.partlyStored",
      "Schnittstelle %s: Das Gerät hat die Tastenbelegung nicht vollständig übernommen; %d Zeichen waren "
      "schon geändert. Verbindung prüfen und erneut versuchen."},
-    {"cli.keytable.restore", "Die vorige Tastenbelegung ist gesichert in %s (orvexctl keytable set stellt sie wieder her)."},
+    {"cli.keytable.restore",
+     "Die vorige Tastenbelegung ist gesichert in %s (orvexctl keytable set stellt sie wieder her)."},
     {"keytable.targetNotConfiguration",
      "%s ist keine Konfigurationsdatei; die Tastenbelegung wird nicht hineingeschrieben."},
-    {"keytable.targetNotFile", "%s ist keine gewöhnliche Datei; die Tastenbelegung wird nicht hineingeschrieben."},
+    {"keytable.targetNotFile",
+     "%s ist keine gewöhnliche Datei; die Tastenbelegung wird nicht hineingeschrieben."},
     {"cli.keytable.notSaved", "Die Tastenbelegung konnte nicht gespeichert werden: %s"},
     {"keytable.backupUnsaved",
      "Die Tastenbelegung des Gerätes konnte nicht gesichert werden (%s); ohne Sicherung wird nichts "

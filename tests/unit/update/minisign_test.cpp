@@ -43,8 +43,12 @@ TEST(Minisign, PublicKeyForms) {
                                              kKeyLine + "\r\n");
     ASSERT_TRUE(file);
     EXPECT_EQ(file->key, key->key);
-    const std::string bad[] = {"", kKeyLine.substr(0, kKeyLine.size() - 4), kKeyLine + "AAAA",
-                               "RU" + kKeyLine.substr(2), kKeyLine + " trailing", "untrusted comment: x"};
+    const std::string bad[] = {"",
+                               kKeyLine.substr(0, kKeyLine.size() - 4),
+                               kKeyLine + "AAAA",
+                               "RU" + kKeyLine.substr(2),
+                               kKeyLine + " trailing",
+                               "untrusted comment: x"};
     for (const std::string &text : bad) EXPECT_FALSE(parseMinisignPublicKey(text)) << text;
 }
 
