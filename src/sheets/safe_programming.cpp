@@ -245,6 +245,10 @@ SafeProgramResult programSafely(ConnectContext &ctx, SheetBase &sheet, const Pro
     before = {};
 
     result.outcome = sheet.program();
+    // A stop request ends the run however the sheet ended (a signal can also
+    // cut short the sheet's own connect).
+    if (result.outcome != ProgramOutcome::Done && programmingStopSignal() != 0)
+        result.outcome = ProgramOutcome::Failed;
     if (result.outcome == ProgramOutcome::Failed) {
         result.written = partsWritten(sheet.writes());
         if (const int signal = programmingStopSignal()) {
