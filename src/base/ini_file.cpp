@@ -322,6 +322,9 @@ std::string IniFile::serialize() const {
             out += "\r\n";
         }
     }
+    // A first line that starts with the byte order mark's bytes would be
+    // taken for a mark when read again; an empty line before it keeps it.
+    if (out.starts_with("\xEF\xBB\xBF")) out.insert(0, "\r\n");
     return out;
 }
 
